@@ -1,0 +1,18 @@
+// Decimal conversions with the C library's atof/atoi semantics (leading
+// blanks skipped, the longest valid prefix read, 0 when nothing is read),
+// independent of the process locale: a decimal point is always ".".
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace mtvuk {
+
+double AtoF(std::string_view text);
+int AtoI(std::string_view text);
+
+// Narrows to float without undefined behaviour: values beyond the float range
+// become infinities, NaN stays NaN.
+float ToF32(double value);
+
+}  // namespace mtvuk

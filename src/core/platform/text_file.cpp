@@ -1,0 +1,219 @@
+#include "core/platform/text_file.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace mtvuk {
+namespace {
+
+constexpr std::size_t kBufferBytes = 1u << 16;
+
+int Fseek(std::FILE* f, std::int64_t offset, int whence) {
+#ifdef _WIN32
+  return _fseeki64(f, offset, whence);
+#else
+  return fseeko(f, static_cast<off_t>(offset), whence);
+#endif
+}
+
+std::int64_t Ftell(std::FILE* f) {
+#ifdef _WIN32
+  return _ftelli64(f);
+#else
+  return static_cast<std::int64_t>(ftello(f));
+#endif
+}
+
+}  // namespace
+
+TextFile::~TextFile() { Close(); }
+
+FileCause TextFile::CauseFromErrno(int error) {
+  switch (error) {
+    case ENOENT:
+      return FileCause::kFileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+      return FileCause::kBadPath;
+    case EMFILE:
+    case ENFILE:
+      return FileCause::kTooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+      return FileCause::kAccessDenied;
+    case EBADF:
+      return FileCause::kInvalidFile;
+    case ESPIPE:
+    case EOVERFLOW:
+      return FileCause::kBadSeek;
+    case EIO:
+      return FileCause::kHardIO;
+    case EBUSY:
+    case ETXTBSY:
+      return FileCause::kSharingViolation;
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+      return FileCause::kDiskFull;
+    default:
+      return FileCause::kGeneric;
+  }
+}
+
+bool TextFile::Exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+bool TextFile::Open(const std::string& path, Mode mode) {
+  Close();
+  cause_ = FileCause::kNone;
+  const char* how = mode == Mode::kRead     ? "rb"
+                    : mode == Mode::kCreate ? "wb"
+                                            : "r+b";
+  errno = 0;
+  file_ = std::fopen(path.c_str(), how);
+  if (file_ == nullptr) {
+    Fail(errno);
+    return false;
+  }
+  struct stat st;
+  if (::fstat(fileno(file_), &st) == 0 && S_ISDIR(st.st_mode)) {
+    std::fclose(file_);
+    file_ = nullptr;
+    cause_ = FileCause::kAccessDenied;
+    return false;
+  }
+  path_ = path;
+  buffer_.resize(kBufferBytes);
+  buffer_pos_ = buffer_len_ = 0;
+  buffer_offset_ = 0;
+  return true;
+}
+
+void TextFile::Close() {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+  buffer_pos_ = buffer_len_ = 0;
+  buffer_offset_ = 0;
+}
+
+bool TextFile::Refill() {
+  buffer_offset_ += static_cast<std::int64_t>(buffer_len_);
+  buffer_pos_ = 0;
+  buffer_len_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+  if (buffer_len_ == 0 && std::ferror(file_)) {
+    cause_ = FileCause::kHardIO;
+    std::clearerr(file_);
+  }
+  return buffer_len_ > 0;
+}
+
+bool TextFile::ReadLine(std::string& line) {
+  line.clear();
+  if (file_ == nullptr) {
+    cause_ = FileCause::kInvalidFile;
+    return false;
+  }
+  bool got_any = false;
+  for (;;) {
+    if (buffer_pos_ >= buffer_len_ && !Refill()) {
+      if (!got_any) cause_ = FileCause::kEndOfFile;
+      break;
+    }
+    got_any = true;
+    const char* start = buffer_.data() + buffer_pos_;
+    std::size_t available = buffer_len_ - buffer_pos_;
+    const void* nl = std::memchr(start, '\n', available);
+    std::size_t take =
+        nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - start)
+           : available;
+    if (line.size() < kMaxLineBytes) {
+      line.append(start, std::min(take, kMaxLineBytes - line.size()));
+    }
+    buffer_pos_ += take;
+    if (nl) {
+      ++buffer_pos_;
+      break;
+    }
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return got_any;
+}
+
+bool TextFile::Write(std::string_view text) {
+  if (file_ == nullptr) {
+    cause_ = FileCause::kInvalidFile;
+    return false;
+  }
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t nl = text.find('\n', start);
+    std::size_t end = nl == std::string_view::npos ? text.size() : nl;
+    errno = 0;
+    if (std::fwrite(text.data() + start, 1, end - start, file_) !=
+            end - start ||
+        (nl != std::string_view::npos &&
+         std::fwrite("\r\n", 1, 2, file_) != 2)) {
+      Fail(errno);
+      return false;
+    }
+    start = end + (nl == std::string_view::npos ? 0 : 1);
+  }
+  if (std::fflush(file_) != 0) {
+    Fail(errno);
+    return false;
+  }
+  return true;
+}
+
+bool TextFile::Seek(std::int64_t position) {
+  if (file_ == nullptr) {
+    cause_ = FileCause::kInvalidFile;
+    return false;
+  }
+  errno = 0;
+  if (position < 0 || Fseek(file_, position, SEEK_SET) != 0) {
+    cause_ = FileCause::kBadSeek;
+    return false;
+  }
+  buffer_offset_ = position;
+  buffer_pos_ = buffer_len_ = 0;
+  return true;
+}
+
+bool TextFile::SeekToEnd() {
+  if (file_ == nullptr) {
+    cause_ = FileCause::kInvalidFile;
+    return false;
+  }
+  if (Fseek(file_, 0, SEEK_END) != 0) {
+    cause_ = FileCause::kBadSeek;
+    return false;
+  }
+  buffer_offset_ = Ftell(file_);
+  buffer_pos_ = buffer_len_ = 0;
+  return true;
+}
+
+std::int64_t TextFile::Length() {
+  if (file_ == nullptr) {
+    cause_ = FileCause::kInvalidFile;
+    return -1;
+  }
+  std::fflush(file_);
+  struct stat st;
+  if (::fstat(fileno(file_), &st) != 0) {
+    Fail(errno);
+    return -1;
+  }
+  return static_cast<std::int64_t>(st.st_size);
+}
+
+}  // namespace mtvuk
