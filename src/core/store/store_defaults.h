@@ -1,0 +1,26 @@
+// Defaults of the stores and the rules that keep them consistent.
+#pragma once
+
+#include "core/store/workspace.h"
+
+namespace mtvuk {
+
+// Clears one slot: FREQ = 1, tensor and impedance 0, logarithms -20,
+// count 48, not in use.
+void ResetFieldSet(FieldSet& set);
+
+// Writes the defaults of a new session: the six starting models, every
+// layer beyond a model's count continuing its half-space, the limits, and
+// six empty field-set slots.
+void ApplyStartDefaults(Workspace& workspace,
+                        FieldSets& sets,
+                        LayerModels& models);
+
+// Number of layers of a model from its 16 resistivities: the bottom layers
+// that differ from the layer above by less than 1 % are not layers.
+int CountModelLayers(const LayerArray<double>& resistivity);
+
+// Sets the workspace flags that some set is in use and some set is smoothed.
+void UpdateSetFlags(Workspace& workspace, const FieldSets& sets);
+
+}  // namespace mtvuk

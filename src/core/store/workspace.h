@@ -1,0 +1,65 @@
+// The workspace: the sounding last read, the period axis of the curve being
+// derived, the files of the session and the settings shared by all windows.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "core/store/capacities.h"
+#include "core/store/field_set.h"
+#include "core/store/layer_model.h"
+#include "core/store/sounding_buffer.h"
+
+namespace mtvuk {
+
+// Folders, names and extensions of the last files read and written.
+struct FileStrings {
+  std::string field_path;       // last field-data file read
+  std::string field_name;       // its file name
+  std::string field_extension;  // its extension, without the dot
+  std::string int_saved;        // last INT file written
+  std::string int_opened;       // last INT file read
+  std::string trf_saved;
+  std::string trf_opened;
+  std::string synthetic_path;  // last synthetic sounding written
+  std::string metafile_path;
+};
+
+struct Workspace {
+  SoundingBuffer sounding;
+  PointArray period_axis{};  // s, 1/FREQ of the curve being derived
+  FileStrings files;
+  std::int32_t print_flag = 0;
+
+  // Session state shared by the windows.
+  std::int32_t header_present = 0;    // the last file had a >HEAD block
+  std::int16_t current_model = 0;     // model shown by the model editor
+  std::int32_t any_set_in_use = 0;    // some FieldSet holds a curve
+  std::int32_t any_set_smoothed = 0;  // some FieldSet is smoothed
+  std::int32_t graph_drawing = 0;     // a graph is being drawn
+  bool model_form_open = false;
+  bool depth_window_open = false;
+
+  // Modelling settings.
+  float resistivity_step = 1.1f;  // factor of the resistivity step buttons
+  float thickness_step = 0.1f;    // km, of the thickness step buttons
+  std::int32_t pen_width = 2;     // pixels, model curves
+  std::int32_t colour_flag = 1;   // coloured (1) or black (0) model pens
+  std::int16_t polarisation = 0;  // CurveMode the model curves show
+  double export_period_min = 0.001;
+  double export_period_max = 10000.0;
+};
+
+// The three stores of a session. They are created once and shared by
+// reference; nothing copies them.
+struct Stores {
+  Workspace workspace;
+  std::array<FieldSet, MaxSets> sets;
+  std::array<LayerModel, MaxModels> models;
+};
+
+using FieldSets = std::array<FieldSet, MaxSets>;
+using LayerModels = std::array<LayerModel, MaxModels>;
+
+}  // namespace mtvuk
