@@ -1,0 +1,450 @@
+#include "core/fielddata/field_file_reader.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+
+#include "core/fielddata/number_line.h"
+#include "core/fielddata/spectra.h"
+#include "core/files/file_error_text.h"
+#include "core/platform/c_number.h"
+#include "core/platform/text_file.h"
+
+namespace mtvuk {
+namespace {
+
+constexpr char kInvalidCaption[] = "Invalid MT-file";
+constexpr char kTooManyCaption[] = "TOO MANY FREQUENCIES";
+constexpr char kCheckCaption[] = "CHECK MT-FILE";
+constexpr int kHeaderLines = 23;
+constexpr int kStationLines = 10;  // the DATAID line and the nine after it
+constexpr std::size_t kMarkerWindow = 50;
+constexpr std::size_t kValueWindow = 30;
+
+bool StartsWith(std::string_view line, std::string_view key) {
+  return line.substr(0, key.size()) == key;
+}
+
+struct PltBlock {
+  const char* keyword;  // compared over its own length (5 or 10 characters)
+  const char* missing;  // message when absent
+};
+
+constexpr PltBlock kPltBlocks[kSoundingArrays] = {
+    {">FREQ", "Can't find FREQ"},
+    {">ZXXR", "Can't find ZXXR"},
+    {">ZXXI", "Can't find ZXXI"},
+    {">ZXYR", "Can't find ZXYR"},
+    {">ZXYI", "Can't find ZXYI"},
+    {">ZYXR", "Can't find ZYXR"},
+    {">ZYXI", "Can't find >ZYXI"},
+    {">ZYYR", "Can't find ZYYR"},
+    {">ZYYI", "Can't find ZYYI"},
+    {">RHOXY.ERR", "Can't find RHOXY_ERR"},
+    {">RHOYX.ERR", "Can't find RHOYX_ERR"},
+    {">PHSXY.ERR", "Can't find PHSXY_ERR"},
+    {">PHSYX.ERR", "Can't find PHSYX_ERR"},
+};
+
+std::string Format(const char* format, auto... args) {
+  char buffer[256];
+  std::snprintf(buffer, sizeof buffer, format, args...);
+  return buffer;
+}
+
+class FieldFileReader {
+ public:
+  FieldFileReader(TextFile& file, SoundingBuffer& sb, Ui& ui)
+      : file_(file), sb_(sb), ui_(ui) {}
+
+  bool Read(FieldFileKind& kind) {
+    ClearSounding();
+    if (!RecogniseKind(kind)) return false;
+    if (!ReadHeader()) return false;
+    ReadStationBlock();
+    if (kind == FieldFileKind::kEdi) {
+      ReadSpectra();
+    } else if (!ReadPltBlocks()) {
+      return false;
+    }
+    BuildListing();
+    ReadCoordinates();
+    TellAboutData(kind);
+    return true;
+  }
+
+ private:
+  void ClearSounding() {
+    // Short blocks then leave zeros, never values of the previous sounding.
+    for (int i = 0; i < kSoundingArrays; ++i) sb_.Array(i).fill(0.0f);
+    sb_.nfreq = 0;
+    sb_.station.clear();
+    sb_.header.clear();
+    for (auto& line : sb_.listing) line.clear();
+    for (int i = 0; i <= 12; ++i) sb_.listing[i] = "            ";
+    sb_.listing_count = 13;
+    sb_.lat = "00:00:00";
+    sb_.lon = "000:00:00";
+    sb_.elev = "0000";
+  }
+
+  bool RecogniseKind(FieldFileKind& kind) {
+    std::string line;
+    while (file_.ReadLine(line)) {
+      if (StartsWith(line, ">SPECTRA")) {
+        kind = FieldFileKind::kEdi;
+        return true;
+      }
+      if (StartsWith(line, ">ZXXR")) {
+        kind = FieldFileKind::kPlt;
+        return true;
+      }
+    }
+    ui_.Show(
+        "Can't find keywords:\n'>SPECTRA' for EDI-file\n'>ZXXR' for PLT-file",
+        kInvalidCaption,
+        Icon::kExclamation);
+    return false;
+  }
+
+  bool ReadHeader() {
+    std::string line;
+    file_.Rewind();
+    if (!file_.ReadLine(line) || !StartsWith(line, ">HEAD")) {
+      ui_.Show("Can't finf MT-data\n error keyword: '>HEAD'",
+               kInvalidCaption,
+               Icon::kExclamation);
+      return false;
+    }
+    sb_.header = ">HEAD\n";
+    for (int i = 0; i < kHeaderLines && file_.ReadLine(line); ++i) {
+      if (StartsWith(line, ">")) break;
+      sb_.header += line;
+      sb_.header += '\n';
+    }
+    header_present_ = true;
+    return true;
+  }
+
+  // Finds the DATAID line; leaves the file after the nine lines that follow
+  // it (or at its end when there is none).
+  void ReadStationBlock() {
+    static constexpr std::string_view kMarker = "DATAID=\"";
+    std::string line;
+    file_.Rewind();
+    while (file_.ReadLine(line)) {
+      std::size_t at = line.find(kMarker);
+      if (at == std::string::npos || at >= kMarkerWindow) continue;
+      station_found_ = true;
+      sb_.listing[0] = line;
+      std::string name = line.substr(at + kMarker.size(), 12);
+      std::replace(name.begin(), name.end(), '"', ' ');
+      sb_.station = name;
+      for (int i = 1; i < kStationLines && file_.ReadLine(line); ++i) {
+        sb_.listing[i] = line;
+      }
+      sb_.listing[10] = "*****************************";
+      return;
+    }
+  }
+
+  // The value after `marker` on a block line: text up to the next blank or
+  // the end of the line, at most 30 characters. False when there is none.
+  static bool ValueAfter(std::string_view line,
+                         std::string_view marker,
+                         double& value) {
+    std::size_t at = line.find(marker);
+    if (at == std::string_view::npos) return false;
+    std::string_view rest = line.substr(at + marker.size());
+    std::size_t end = rest.find(' ');
+    if (end == std::string_view::npos) end = rest.size();
+    if (end > kValueWindow) return false;
+    value = AtoF(rest.substr(0, end));
+    return true;
+  }
+
+  void ReadSpectra() {
+    std::string line;
+    double freq = 0.0;
+    double averaged = 1.0;
+    bool have_line = file_.ReadLine(line);
+    while (have_line) {
+      if (StartsWith(line, ">END")) break;
+      if (!StartsWith(line, ">SPE")) {
+        have_line = file_.ReadLine(line);
+        continue;
+      }
+      ValueAfter(line, "REQ=", freq);
+      ValueAfter(line, "VGT=", averaged);
+      SpectraMatrix a = {};
+      float row[7];
+      have_line = false;
+      for (int r = 0; r < 7; ++r) {
+        if (!file_.ReadLine(line)) break;
+        if (StartsWith(line, ">")) {  // a short block ends at the next keyword
+          have_line = true;
+          break;
+        }
+        int n = std::min(ReadNumbersOnLine(line, row, 7), 7);
+        for (int c = 0; c < n; ++c) a[r][c] = row[c];
+      }
+      if (blocks_ < MaxFreq) StoreSpectra(blocks_, a, freq, averaged);
+      ++blocks_;
+      if (!have_line) have_line = file_.ReadLine(line);
+    }
+    sb_.nfreq = std::min(blocks_, MaxFreq);
+  }
+
+  void StoreSpectra(int k,
+                    const SpectraMatrix& a,
+                    double freq,
+                    double averaged) {
+    SpectraEstimate z = EstimateImpedance(a, freq, averaged);
+    sb_.freq[k] = ToF32(freq);
+    sb_.zxxr[k] = ToF32(z.zxx.re);
+    sb_.zxxi[k] = ToF32(z.zxx.im);
+    sb_.zxyr[k] = ToF32(z.zxy.re);
+    sb_.zxyi[k] = ToF32(z.zxy.im);
+    sb_.zyxr[k] = ToF32(z.zyx.re);
+    sb_.zyxi[k] = ToF32(z.zyx.im);
+    sb_.zyyr[k] = ToF32(z.zyy.re);
+    sb_.zyyi[k] = ToF32(z.zyy.im);
+    sb_.rhoxy_err[k] = ToF32(z.rhoxy_err);
+    sb_.rhoyx_err[k] = ToF32(z.rhoyx_err);
+    sb_.phsxy_err[k] = ToF32(z.phsxy_err);
+    sb_.phsyx_err[k] = ToF32(z.phsyx_err);
+  }
+
+  bool ReadPltBlocks() {
+    std::string line;
+    float values[MaxFreq];
+    for (int b = 0; b < kSoundingArrays; ++b) {
+      const PltBlock& block = kPltBlocks[b];
+      file_.Rewind();
+      bool found = false;
+      while (file_.ReadLine(line)) {
+        if (StartsWith(line, block.keyword)) {
+          found = true;
+          break;
+        }
+      }
+      int count = 0;
+      PointArray& target = sb_.Array(b);
+      while (found && file_.ReadLine(line) && !StartsWith(line, ">")) {
+        int room = std::max(0, MaxFreq - count);
+        int n = ReadNumbersOnLine(line, values, room);
+        std::copy_n(values,
+                    std::min(n, room),
+                    target.begin() + std::min(count, MaxFreq));
+        count += n;
+      }
+      if (b == 0 && found) sb_.nfreq = std::min(count, MaxFreq);
+      if (!found || (b == 0 && count == 0)) {
+        ui_.Show(block.missing, kInvalidCaption, Icon::kStop);
+        return false;
+      }
+      if (count > MaxFreq && overflow_count_ == 0) {
+        overflow_count_ = count;
+        overflow_block_ = block.keyword;
+      }
+    }
+    return true;
+  }
+
+  void AddListingLine(std::string text) {
+    if (sb_.listing_count < kListingLines) {
+      sb_.listing[sb_.listing_count++] = std::move(text);
+    }
+  }
+
+  void BuildListing() {
+    sb_.listing[11] = Format("NFREQ = %2i", sb_.nfreq);
+    sb_.listing[12] = "";
+    sb_.listing_count = 13;
+    const std::string freq_title = "     F [Hz]   ";
+    struct Table {
+      std::string title;
+      const PointArray *a, *b, *c, *d;
+      float sign_b, sign_d;
+    };
+    const Table tables[3] = {
+        {freq_title + "      ZXYR   " + "      ZXYI   " + "      ZYXR   " +
+             "      ZYXI   ",
+         &sb_.zxyr,
+         &sb_.zxyi,
+         &sb_.zyxr,
+         &sb_.zyxi,
+         -1.0f,
+         -1.0f},
+        {freq_title + "      ZXXR   " + "      ZXXI   " + "      ZYYR   " +
+             "      ZYYI   ",
+         &sb_.zxxr,
+         &sb_.zxxi,
+         &sb_.zyyr,
+         &sb_.zyyi,
+         -1.0f,
+         -1.0f},
+        {freq_title + "    RHO_ERR_XY" + "  PHS_ERR_XY" + "    RHO_ERR_YX  " +
+             "  PHS_ERR_YX",
+         &sb_.rhoxy_err,
+         &sb_.phsxy_err,
+         &sb_.rhoyx_err,
+         &sb_.phsyx_err,
+         1.0f,
+         1.0f},
+    };
+    for (int t = 0; t < 3; ++t) {
+      if (t > 0) AddListingLine("");
+      const Table& table = tables[t];
+      AddListingLine(table.title);
+      for (int k = 0; k < sb_.nfreq; ++k) {
+        AddListingLine(
+            Format("%2i  %9.2e  %12.2e %12.2e  %12.2e %12.2e",
+                   k + 1,
+                   static_cast<double>(sb_.freq[k]),
+                   static_cast<double>((*table.a)[k]),
+                   static_cast<double>(table.sign_b * (*table.b)[k]),
+                   static_cast<double>((*table.c)[k]),
+                   static_cast<double>(table.sign_d * (*table.d)[k])));
+      }
+    }
+    AddListingLine("");
+    AddListingLine("          ");
+    AddListingLine("");
+  }
+
+  // The text after `key` in a station line: up to two characters after the
+  // last ":" of the line when there is one after the key, else up to the
+  // next blank.
+  static bool CoordinateText(const std::string& line,
+                             std::string_view key,
+                             std::string& out) {
+    std::size_t at = line.find(key);
+    if (at == std::string::npos || at >= kMarkerWindow) return false;
+    std::size_t start = at + key.size();
+    std::size_t colon = line.rfind(':');
+    std::size_t end;
+    if (colon != std::string::npos && colon >= start) {
+      end = std::min(colon + 3, line.size());
+    } else {
+      end = line.find(' ', start);
+      if (end == std::string::npos) end = line.size();
+    }
+    if (end <= start) return false;
+    out = line.substr(start, end - start);
+    return true;
+  }
+
+  void ReadCoordinates() {
+    bool have_lat = false, have_lon = false, have_elev = false;
+    for (int i = 0; i < kStationLines; ++i) {
+      const std::string& line = sb_.listing[i];
+      if (!have_lat) have_lat = CoordinateText(line, "LAT=", sb_.lat);
+      if (!have_lon) have_lon = CoordinateText(line, "LONG=", sb_.lon);
+      if (!have_elev) have_elev = CoordinateText(line, "ELEV=", sb_.elev);
+    }
+  }
+
+  // Notices after a successful read: nothing lost without the user knowing.
+  void TellAboutData(FieldFileKind kind) {
+    if (kind == FieldFileKind::kEdi && blocks_ > MaxFreq) {
+      ui_.Show(Format("The file holds %i '>SPECTRA' blocks;\nonly the first "
+                      "%i are read.",
+                      blocks_,
+                      MaxFreq),
+               kTooManyCaption,
+               Icon::kExclamation);
+    }
+    if (kind == FieldFileKind::kPlt && overflow_count_ > 0) {
+      ui_.Show(
+          Format("Block '%s' holds %i values;\nonly the first %i are read.",
+                 overflow_block_,
+                 overflow_count_,
+                 MaxFreq),
+          kTooManyCaption,
+          Icon::kExclamation);
+    }
+    if (sb_.nfreq == 0) {
+      ui_.Show(station_found_ ? "No frequency blocks were read (NFREQ = 0)"
+                              : "No frequency blocks were read (NFREQ = 0):\n"
+                                "the file has no station line 'DATAID=\"'",
+               kCheckCaption,
+               Icon::kExclamation);
+      return;
+    }
+    int bad = 0;
+    for (int i = 0; i < kSoundingArrays; ++i) {
+      const PointArray& a = sb_.Array(i);
+      bad += static_cast<int>(
+          std::count_if(a.begin(), a.begin() + sb_.nfreq, [](float v) {
+            return !std::isfinite(v);
+          }));
+    }
+    if (bad > 0) {
+      ui_.Show(Format("%i values of the sounding are not finite numbers\n"
+                      "(NaN or infinity); they are kept as read.",
+                      bad),
+               kCheckCaption,
+               Icon::kExclamation);
+    }
+  }
+
+  TextFile& file_;
+  SoundingBuffer& sb_;
+  Ui& ui_;
+  bool header_present_ = false;
+  bool station_found_ = false;
+  int blocks_ = 0;
+  int overflow_count_ = 0;
+  const char* overflow_block_ = "";
+
+ public:
+  bool header_present() const { return header_present_; }
+};
+
+std::string FileName(const std::string& path) {
+  std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Extension(const std::string& name) {
+  std::size_t dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+}  // namespace
+
+const char* FieldFileFilter(std::string_view last_extension) {
+  std::string ext(last_extension);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) {
+    return std::toupper(c);
+  });
+  if (ext == "PLT") {
+    return "MT-files (*.PLT)|*.PLT|MT-files (*.EDI)|*.EDI|All Files "
+           "(*.*)|*.*||";
+  }
+  return "MT-files (*.EDI)|*.EDI|MT-files (*.PLT)|*.PLT|All Files (*.*)|*.*||";
+}
+
+bool ReadFieldFile(const std::string& path,
+                   Workspace& workspace,
+                   Ui& ui,
+                   FieldFileKind* kind) {
+  workspace.files.field_path = path;
+  workspace.files.field_name = FileName(path);
+  workspace.files.field_extension = Extension(workspace.files.field_name);
+  TextFile file;
+  if (!file.Open(path, TextFile::Mode::kRead)) {
+    ui.Show(FileErrorText(file.cause()), "CAN'T OPEN FILE", Icon::kStop);
+    return false;
+  }
+  FieldFileReader reader(file, workspace.sounding, ui);
+  FieldFileKind found = FieldFileKind::kEdi;
+  bool ok = reader.Read(found);
+  if (reader.header_present()) workspace.header_present = 1;
+  if (ok && kind != nullptr) *kind = found;
+  return ok;
+}
+
+}  // namespace mtvuk

@@ -1,0 +1,30 @@
+// Reading one MT sounding from an EDI (cross-spectra) or PLT (impedance)
+// file into the sounding buffer of the workspace.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/platform/ui.h"
+#include "core/store/workspace.h"
+
+namespace mtvuk {
+
+enum class FieldFileKind { kEdi, kPlt };
+
+inline constexpr char kFieldFileDialogTitle[] = "Open MT-Files (Field data)";
+
+// Filter of the open dialog: PLT first when the last file read was a PLT
+// file (any letter case), else EDI first.
+const char* FieldFileFilter(std::string_view last_extension);
+
+// Reads the file into workspace.sounding and remembers its path, name and
+// extension. On failure the user has been shown why and false is returned;
+// the sounding may then be partly overwritten, the field sets and models are
+// never touched.
+bool ReadFieldFile(const std::string& path,
+                   Workspace& workspace,
+                   Ui& ui,
+                   FieldFileKind* kind = nullptr);
+
+}  // namespace mtvuk

@@ -1,0 +1,25 @@
+#include "core/fielddata/number_line.h"
+
+#include "core/platform/c_number.h"
+
+namespace mtvuk {
+
+int ReadNumbersOnLine(std::string_view line, float* out, int capacity) {
+  // A line read from a file ends at its first NUL byte, as a C string does.
+  line = line.substr(0, line.find('\0'));
+  int found = 0;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= line.size(); ++i) {
+    bool at_end = i == line.size();
+    if ((at_end || line[i] == ' ') && i - start > 4) {
+      if (found < capacity) {
+        out[found] = ToF32(AtoF(line.substr(start, i - start)));
+      }
+      ++found;
+      start = i;
+    }
+  }
+  return found;
+}
+
+}  // namespace mtvuk
