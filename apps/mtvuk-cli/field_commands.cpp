@@ -1,0 +1,143 @@
+#include "field_commands.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "core/fielddata/field_curve.h"
+#include "core/fielddata/field_file_reader.h"
+#include "core/fielddata/sounding_list.h"
+#include "core/platform/console_ui.h"
+#include "core/store/store_defaults.h"
+#include "json_output.h"
+
+namespace mtvuk::cli {
+namespace {
+
+const char* ModeName(CurveMode mode) {
+  static const char* const kNames[] = {"xy", "yx", "mean", "eff"};
+  return kNames[static_cast<int>(mode)];
+}
+
+std::unique_ptr<Stores> NewStores() {
+  auto stores = std::make_unique<Stores>();
+  ApplyStartDefaults(stores->workspace, stores->sets, stores->models);
+  return stores;
+}
+
+}  // namespace
+
+int RunRead(const std::string& path, bool json) {
+  auto stores = NewStores();
+  ConsoleUi ui;
+  FieldFileKind kind;
+  if (!ReadFieldFile(path, stores->workspace, ui, &kind)) return kExitFailure;
+  const SoundingBuffer& sb = stores->workspace.sounding;
+  if (!json) {
+    for (int i = 0; i < sb.listing_count; ++i) {
+      std::printf("%s\n", sb.listing[i].c_str());
+    }
+    return kExitOk;
+  }
+  static const char* const kArrayNames[kSoundingArrays] = {"freq",
+                                                           "zxxr",
+                                                           "zxxi",
+                                                           "zxyr",
+                                                           "zxyi",
+                                                           "zyxr",
+                                                           "zyxi",
+                                                           "zyyr",
+                                                           "zyyi",
+                                                           "rhoxy_err",
+                                                           "rhoyx_err",
+                                                           "phsxy_err",
+                                                           "phsyx_err"};
+  nlohmann::ordered_json j;
+  j["kind"] = kind == FieldFileKind::kEdi ? "EDI" : "PLT";
+  j["station"] = sb.station;
+  j["nfreq"] = sb.nfreq;
+  for (int i = 0; i < kSoundingArrays; ++i) {
+    j[kArrayNames[i]] = JsonArray(sb.Array(i), sb.nfreq);
+  }
+  j["lat"] = sb.lat;
+  j["long"] = sb.lon;
+  j["elev"] = sb.elev;
+  j["header"] = sb.header;
+  j["listing"] = nlohmann::json::array();
+  for (int i = 0; i < sb.listing_count; ++i)
+    j["listing"].push_back(sb.listing[i]);
+  std::printf("%s\n", j.dump(2).c_str());
+  return kExitOk;
+}
+
+int RunCurve(const std::string& path, CurveMode mode, bool json) {
+  auto stores = NewStores();
+  ConsoleUi ui;
+  Workspace& ws = stores->workspace;
+  if (!ReadFieldFile(path, ws, ui)) return kExitFailure;
+  SoundingList list(ws, stores->sets, stores->models, ui);
+  if (!list.SetTick(mode, true) || !list.Ok()) return kExitFailure;
+  const FieldSet& set = stores->sets[list.chosen_slot(mode)];
+  if (json) {
+    nlohmann::ordered_json j;
+    j["station"] = set.station;
+    j["mode"] = ModeName(mode);
+    j["label"] = set.label;
+    j["count"] = set.count;
+    j["points"] = nlohmann::json::array();
+    for (int k = 0; k < set.count; ++k) {
+      nlohmann::ordered_json p;
+      p["freq"] = JsonFloat(set.freq[k]);
+      p["period"] = JsonFloat(ws.period_axis[k]);
+      p["log_rho"] = JsonFloat(set.log_rho[k]);
+      p["phase"] = JsonFloat(set.phase[k]);
+      p["phase_sign"] = set.phase_sign[k];
+      p["log_phase"] = JsonFloat(set.log_phase[k]);
+      p["re_z"] = JsonFloat(set.re_z[k]);
+      p["im_z"] = JsonFloat(set.im_z[k]);
+      p["err_re"] = JsonFloat(set.err_re[k]);
+      p["err_im"] = JsonFloat(set.err_im[k]);
+      p["log_phase_upper"] = JsonFloat(set.log_phase_upper[k]);
+      p["log_phase_lower"] = JsonFloat(set.log_phase_lower[k]);
+      p["log_rho_upper"] = JsonFloat(set.log_rho_upper[k]);
+      p["log_rho_lower"] = JsonFloat(set.log_rho_lower[k]);
+      j["points"].push_back(p);
+    }
+    std::printf("%s\n", j.dump(2).c_str());
+    return kExitOk;
+  }
+  std::printf(
+      "# %s  (%s, %d points)\n", set.label.c_str(), ModeName(mode), set.count);
+  std::printf("%3s %12s %12s %9s %8s %4s %12s %12s %8s %8s %9s %9s\n",
+              "#",
+              "freq_Hz",
+              "period_s",
+              "log_rho",
+              "phase",
+              "sign",
+              "re_z",
+              "im_z",
+              "err_re",
+              "err_im",
+              "log_rho+",
+              "log_rho-");
+  for (int k = 0; k < set.count; ++k) {
+    std::printf(
+        "%3d %12.5e %12.5e %9.5f %8.3f %4d %12.5e %12.5e %8.4f %8.4f %9.5f "
+        "%9.5f\n",
+        k + 1,
+        static_cast<double>(set.freq[k]),
+        static_cast<double>(ws.period_axis[k]),
+        static_cast<double>(set.log_rho[k]),
+        static_cast<double>(set.phase[k]),
+        set.phase_sign[k],
+        static_cast<double>(set.re_z[k]),
+        static_cast<double>(set.im_z[k]),
+        static_cast<double>(set.err_re[k]),
+        static_cast<double>(set.err_im[k]),
+        static_cast<double>(set.log_rho_upper[k]),
+        static_cast<double>(set.log_rho_lower[k]));
+  }
+  return kExitOk;
+}
+
+}  // namespace mtvuk::cli
