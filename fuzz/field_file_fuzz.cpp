@@ -1,0 +1,56 @@
+// Fuzz target of the field-data reader: any bytes as a file must end in a
+// complete read or a message, with the stores intact.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "core/fielddata/field_curve.h"
+#include "core/fielddata/field_file_reader.h"
+#include "core/platform/scripted_ui.h"
+#include "core/store/store_defaults.h"
+
+namespace {
+
+const std::string& FuzzPath() {
+  static const std::string path = [] {
+    const char* dir = std::getenv("TMPDIR");
+    return std::string(dir ? dir : "/tmp") + "/mtvuk_fuzz_" +
+           std::to_string(getpid()) + ".edi";
+  }();
+  return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
+                                      std::size_t size) {
+  static auto stores = [] {
+    auto s = std::make_unique<mtvuk::Stores>();
+    mtvuk::ApplyStartDefaults(s->workspace, s->sets, s->models);
+    return s;
+  }();
+  std::FILE* f = std::fopen(FuzzPath().c_str(), "wb");
+  if (f == nullptr) return 0;
+  std::fwrite(data, 1, size, f);
+  std::fclose(f);
+  mtvuk::ScriptedUi ui;
+  bool ok = mtvuk::ReadFieldFile(FuzzPath(), stores->workspace, ui);
+  if (!ok && ui.prompts().empty()) std::abort();  // a silent failure
+  const mtvuk::SoundingBuffer& sb = stores->workspace.sounding;
+  if (sb.nfreq < 0 || sb.nfreq > mtvuk::MaxFreq) std::abort();
+  if (ok) {
+    // Loading every mode must survive whatever was read.
+    for (int m = 0; m < mtvuk::kCurveModes; ++m) {
+      mtvuk::LoadFieldSet(m,
+                          static_cast<mtvuk::CurveMode>(m),
+                          stores->workspace,
+                          stores->sets,
+                          stores->models);
+    }
+  }
+  return 0;
+}

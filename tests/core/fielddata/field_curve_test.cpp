@@ -1,0 +1,165 @@
+#include "core/fielddata/field_curve.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/store/store_defaults.h"
+#include "util/test_util.h"
+
+namespace mtvuk {
+namespace {
+
+// One point at 2 Hz with ZXY = 10 + 10i (field units): rho = 20 Ohm-m and a
+// phase of 45 degrees; file errors 4 Ohm-m and 2 degrees.
+void OnePointSounding(Workspace& ws) {
+  SoundingBuffer& sb = ws.sounding;
+  sb.nfreq = 1;
+  sb.station = "TEST";
+  sb.freq[0] = 2.0f;
+  sb.zxyr[0] = 10.0f;
+  sb.zxyi[0] = 10.0f;
+  sb.zyxr[0] = -10.0f;
+  sb.zyxi[0] = -10.0f;
+  sb.rhoxy_err[0] = 4.0f;
+  sb.phsxy_err[0] = 2.0f;
+  sb.rhoyx_err[0] = 4.0f;
+  sb.phsyx_err[0] = 2.0f;
+  sb.elev = "312";
+}
+
+TEST(FieldCurve, XyPointFromImpedanceAndFileErrors) {
+  auto stores = test::NewStores();
+  OnePointSounding(stores->workspace);
+  LoadFieldSet(
+      0, CurveMode::XY, stores->workspace, stores->sets, stores->models);
+  const FieldSet& s = stores->sets[0];
+  EXPECT_EQ(s.count, 1);
+  EXPECT_EQ(s.in_use, 1);
+  EXPECT_FLOAT_EQ(s.log_rho[0], 1.30103f);
+  EXPECT_FLOAT_EQ(s.phase[0], 45.0f);
+  EXPECT_FLOAT_EQ(s.log_phase[0],
+                  static_cast<float>(std::log10(45.00000076761725)));
+  EXPECT_EQ(s.phase_sign[0], 1);
+  EXPECT_EQ(s.re_z_sign[0], 1);
+  EXPECT_EQ(s.im_z_sign[0], 1);
+  EXPECT_FLOAT_EQ(s.re_z[0], 10.0f);
+  EXPECT_FLOAT_EQ(stores->workspace.period_axis[0], 0.5f);
+  EXPECT_FLOAT_EQ(s.phase_error[0], 2.0f);
+  EXPECT_FLOAT_EQ(s.log_phase_upper[0], 1.6720978650f);
+  EXPECT_FLOAT_EQ(s.log_phase_lower[0], 1.6334684633f);
+  EXPECT_FLOAT_EQ(s.log_rho_upper[0], 1.3802112417f);
+  EXPECT_FLOAT_EQ(s.log_rho_lower[0], 1.2041199827f);
+  EXPECT_NEAR(s.err_re[0], 0.2703410101, 1e-6);
+  EXPECT_NEAR(s.err_im[0], 0.2703410101, 1e-6);
+  EXPECT_FLOAT_EQ(s.coordinates[2], 312.0f);
+}
+
+TEST(FieldCurve, LoadingRenamesAndAttachesTheModelOfTheSlot) {
+  auto stores = test::NewStores();
+  OnePointSounding(stores->workspace);
+  stores->workspace.sounding.header = ">HEAD\nX=1\n";
+  LoadFieldSet(
+      4, CurveMode::MEAN, stores->workspace, stores->sets, stores->models);
+  EXPECT_EQ(stores->sets[4].label, "MN TEST");
+  EXPECT_EQ(stores->sets[4].in_use, 5);
+  EXPECT_EQ(stores->sets[4].header, ">HEAD\nX=1\n");
+  EXPECT_EQ(stores->models[4].name, "MN TEST");
+  EXPECT_EQ(stores->models[4].attached_set, 4);
+  EXPECT_EQ(stores->models[3].name, "MODEL 4");
+  EXPECT_EQ(stores->sets[4].smoothed_log_rho[50], -10.0f);
+  EXPECT_EQ(stores->sets[4].point_use[99], 1.0f);
+}
+
+TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
+  auto stores = test::NewStores();
+  OnePointSounding(stores->workspace);
+  Workspace& ws = stores->workspace;
+  for (int slot = 0; slot < 4; ++slot) {
+    LoadFieldSet(
+        slot, static_cast<CurveMode>(slot), ws, stores->sets, stores->models);
+  }
+  const FieldSets& s = stores->sets;
+  EXPECT_FLOAT_EQ(s[1].zyxr[0], 10.0f);  // stored negated
+  EXPECT_FLOAT_EQ(s[1].re_z[0], 10.0f);
+  EXPECT_FLOAT_EQ(s[2].zyxr[0], -10.0f);  // MEAN keeps the file's sign
+  for (int slot = 1; slot < 4; ++slot) {
+    EXPECT_FLOAT_EQ(s[slot].log_rho[0], s[0].log_rho[0]) << slot;
+    EXPECT_FLOAT_EQ(s[slot].phase[0], s[0].phase[0]) << slot;
+  }
+  // EFF: sqrt(-ZXY ZYX) = sqrt((10+10i)^2) = 10 + 10i.
+  EXPECT_NEAR(s[3].re_z[0], 10.0f, 1e-5);
+  EXPECT_NEAR(s[3].im_z[0], 10.0f, 1e-5);
+  // Equal, independent XY and YX errors shrink by sqrt(2) in the mean, and in
+  // EFF alike: 4 Ohm-m on 20 Ohm-m is a 9.5 % impedance error.
+  double rel_xy = std::tan(2.0 * M_PI / 180.0);
+  double s_rho = 4.0 / 20.0;
+  double k = s_rho + std::sqrt(s_rho * s_rho + 1.0);
+  rel_xy = std::max(rel_xy, (k - 1.0) / 2.0);
+  double rel = rel_xy / std::sqrt(2.0);
+  for (int slot : {2, 3}) {
+    EXPECT_NEAR(s[slot].phase_error[0], std::atan(rel) * 180.0 / M_PI, 1e-4)
+        << slot;
+    double kf = 1.0 + 2.0 * rel;
+    double rho_err = 0.5 * (kf * 20.0 - 20.0 / kf);
+    EXPECT_NEAR(s[slot].log_rho_upper[0], std::log10(20.0 + rho_err), 1e-5)
+        << slot;
+    EXPECT_NEAR(s[slot].log_rho_lower[0], std::log10(20.0 - rho_err), 1e-5)
+        << slot;
+    EXPECT_GT(s[slot].err_re[0], 0.01f);
+  }
+}
+
+TEST(FieldCurve, PhaseOfNinetyOrMoreBecomesEightyNine) {
+  auto stores = test::NewStores();
+  Workspace& ws = stores->workspace;
+  OnePointSounding(ws);
+  ws.sounding.nfreq = 3;
+  const float zr[3] = {0.0f, -5.0f, 3.0f};
+  const float zi[3] = {10.0f, 10.0f, -4.0f};
+  for (int k = 0; k < 3; ++k) {
+    ws.sounding.freq[k] = 1.0f;
+    ws.sounding.zxyr[k] = zr[k];
+    ws.sounding.zxyi[k] = zi[k];
+  }
+  LoadFieldSet(0, CurveMode::XY, ws, stores->sets, stores->models);
+  const FieldSet& s = stores->sets[0];
+  EXPECT_FLOAT_EQ(s.phase[0], 89.0f);  // exactly 90: replaced by -89
+  EXPECT_EQ(s.phase_sign[0], 0);
+  EXPECT_FLOAT_EQ(s.phase[1], 89.0f);  // 116.6: replaced as well
+  EXPECT_EQ(s.phase_sign[1], 0);
+  EXPECT_NEAR(s.phase[2], 53.1301f, 1e-3);  // -53.13 keeps its size
+  EXPECT_EQ(s.phase_sign[2], 0);
+  EXPECT_EQ(s.re_z_sign[1], 0);
+  EXPECT_EQ(s.im_z_sign[2], 0);
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_GE(s.err_re[k], 0.01f);
+    EXPECT_GE(s.err_im[k], 0.01f);
+  }
+}
+
+TEST(FieldCurve, ErrorsNeverFallBelowOnePercent) {
+  auto stores = test::NewStores();
+  Workspace& ws = stores->workspace;
+  OnePointSounding(ws);
+  ws.sounding.rhoxy_err[0] = 0.0f;
+  ws.sounding.phsxy_err[0] = 0.0f;
+  LoadFieldSet(0, CurveMode::XY, ws, stores->sets, stores->models);
+  EXPECT_FLOAT_EQ(stores->sets[0].err_re[0], 0.01f);
+  EXPECT_FLOAT_EQ(stores->sets[0].err_im[0], 0.01f);
+}
+
+TEST(FieldCurve, ImpedanceErrorsSpanTheCornersOfTheErrorBox) {
+  // Without a phase error only the modulus varies.
+  ImpedanceError e = ImpedanceErrors(1.0, 0.0, 0.0, 4.0, 1.0);
+  double c = 7.895683251499808e-6;
+  EXPECT_NEAR(e.re, std::sqrt(c * 4.0) - std::sqrt(c * 1.0), 1e-15);
+  EXPECT_NEAR(e.im, 0.0, 1e-18);
+  // A negative lower bound gives NaN corners, which the search passes over.
+  e = ImpedanceErrors(1.0, 0.1, -0.1, 4.0, -1.0);
+  EXPECT_NEAR(e.re, 0.0, 1e-18);
+  EXPECT_NEAR(e.im, 2.0 * std::sin(0.1) * std::sqrt(c * 4.0), 1e-15);
+}
+
+}  // namespace
+}  // namespace mtvuk

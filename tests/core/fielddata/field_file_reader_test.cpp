@@ -1,0 +1,381 @@
+#include "core/fielddata/field_file_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "core/platform/scripted_ui.h"
+#include "util/test_util.h"
+
+namespace mtvuk {
+namespace {
+
+const char* const kKeywords[kSoundingArrays] = {">FREQ",
+                                                ">ZXXR",
+                                                ">ZXXI",
+                                                ">ZXYR",
+                                                ">ZXYI",
+                                                ">ZYXR",
+                                                ">ZYXI",
+                                                ">ZYYR",
+                                                ">ZYYI",
+                                                ">RHOXY.ERR",
+                                                ">RHOYX.ERR",
+                                                ">PHSXY.ERR",
+                                                ">PHSYX.ERR"};
+
+// Value of block b at point k in the synthetic files: unique per block.
+float PltValue(int b, int k) {
+  // Values with four significant digits survive the %12.3e columns exactly.
+  return b == 0 ? 10000.0f - 50.0f * static_cast<float>(k)
+                : static_cast<float>(b * 100 + k + 1) * (b % 2 ? 1.0f : -1.0f);
+}
+
+std::string Values(int b, int n) {
+  std::string out;
+  char field[32];
+  for (int k = 0; k < n; ++k) {
+    std::snprintf(
+        field, sizeof field, "%12.3e", static_cast<double>(PltValue(b, k)));
+    out += field;
+    if (k % 6 == 5 || k == n - 1) out += " \n";
+  }
+  return out;
+}
+
+const char kHead[] =
+    ">HEAD\n"
+    "    DATAID=\"SITE\"042\"ABCDEFG\"\n"
+    "    ACQBY=\"MT-SONDRAKE\"\n"
+    "    LAT=-22:22:14.9\n"
+    "    LONG=139:11:19.1\n"
+    "    ELEV=200 M\n"
+    "\n";
+
+// A PLT file with n points in every block; `skip` leaves one block out.
+std::string PltText(int n, int skip = -1) {
+  std::string text = kHead;
+  text += ">!****FREQUENCIES****!\n";
+  for (int b = 0; b < kSoundingArrays; ++b) {
+    if (b == skip) continue;
+    text +=
+        std::string(kKeywords[b]) + " ROT=ZROT //" + std::to_string(n) + "\n";
+    text += Values(b, n);
+  }
+  return text + "\n>END\n";
+}
+
+struct Read {
+  std::unique_ptr<Stores> stores = test::NewStores();
+  ScriptedUi ui;
+  bool ok = false;
+  FieldFileKind kind = FieldFileKind::kEdi;
+  const SoundingBuffer& sb() const { return stores->workspace.sounding; }
+};
+
+void ReadText(Read& r,
+              const std::string& text,
+              const std::string& suffix = ".plt") {
+  test::TempFile file(text, suffix);
+  r.ok = ReadFieldFile(file.path(), r.stores->workspace, r.ui, &r.kind);
+}
+
+TEST(FieldFileReader, PltBlocksHeaderStationAndListing) {
+  Read r;
+  ReadText(r, PltText(3));
+  ASSERT_TRUE(r.ok);
+  EXPECT_TRUE(r.ui.prompts().empty());
+  EXPECT_EQ(r.kind, FieldFileKind::kPlt);
+  EXPECT_EQ(r.sb().nfreq, 3);
+  for (int b = 0; b < kSoundingArrays; ++b) {
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_FLOAT_EQ(r.sb().Array(b)[k], PltValue(b, k)) << kKeywords[b];
+    }
+  }
+  EXPECT_EQ(
+      r.sb().header,
+      ">HEAD\n    DATAID=\"SITE\"042\"ABCDEFG\"\n    ACQBY=\"MT-SONDRAKE\"\n"
+      "    LAT=-22:22:14.9\n    LONG=139:11:19.1\n    ELEV=200 M\n\n");
+  EXPECT_EQ(r.stores->workspace.header_present, 1);
+  // Twelve characters after the marker, quote marks made blanks.
+  EXPECT_EQ(r.sb().station, "SITE 042 ABC");
+  EXPECT_EQ(r.sb().lat, "-22:22:14");
+  EXPECT_EQ(r.sb().lon, "139:11:19");
+  EXPECT_EQ(r.sb().elev, "200");
+  const auto& l = r.sb().listing;
+  EXPECT_EQ(l[0], "    DATAID=\"SITE\"042\"ABCDEFG\"");
+  EXPECT_EQ(l[5], "");
+  // The nine lines after the station line are listed whatever they hold.
+  EXPECT_EQ(l[6], ">!****FREQUENCIES****!");
+  EXPECT_EQ(l[7], ">FREQ ROT=ZROT //3");
+  EXPECT_EQ(l[8], "   1.000e+04   9.950e+03   9.900e+03 ");
+  EXPECT_EQ(l[10], "*****************************");
+  EXPECT_EQ(l[11], "NFREQ =  3");
+  EXPECT_EQ(
+      l[13],
+      "     F [Hz]         ZXYR         ZXYI         ZYXR         ZYXI   ");
+  // Imaginary parts are listed with their sign reversed.
+  EXPECT_EQ(
+      l[14],
+      " 1   1.00e+04      3.01e+02     4.01e+02      5.01e+02     6.01e+02");
+  EXPECT_EQ(
+      l[16],
+      " 3   9.90e+03      3.03e+02     4.03e+02      5.03e+02     6.03e+02");
+  EXPECT_EQ(l[17], "");
+  EXPECT_EQ(
+      l[18],
+      "     F [Hz]         ZXXR         ZXXI         ZYYR         ZYYI   ");
+  EXPECT_EQ(
+      l[23],
+      "     F [Hz]       RHO_ERR_XY  PHS_ERR_XY    RHO_ERR_YX    PHS_ERR_YX");
+  EXPECT_EQ(
+      l[24],
+      " 1   1.00e+04      9.01e+02     1.10e+03     -1.00e+03    -1.20e+03");
+  EXPECT_EQ(r.sb().listing_count, 30);
+  EXPECT_EQ(l[28], "          ");
+  EXPECT_EQ(l[29], "");
+  EXPECT_EQ(r.stores->workspace.files.field_extension, "plt");
+}
+
+TEST(FieldFileReader, EveryMissingPltBlockHasItsOwnMessage) {
+  const char* const kTexts[kSoundingArrays] = {"Can't find FREQ",
+                                               "Can't find ZXXR",
+                                               "Can't find ZXXI",
+                                               "Can't find ZXYR",
+                                               "Can't find ZXYI",
+                                               "Can't find ZYXR",
+                                               "Can't find >ZYXI",
+                                               "Can't find ZYYR",
+                                               "Can't find ZYYI",
+                                               "Can't find RHOXY_ERR",
+                                               "Can't find RHOYX_ERR",
+                                               "Can't find PHSXY_ERR",
+                                               "Can't find PHSYX_ERR"};
+  // Without >ZXXR the file is not recognised as a PLT file at all.
+  Read no_zxxr;
+  ReadText(no_zxxr, PltText(4, 1));
+  ASSERT_FALSE(no_zxxr.ok);
+  EXPECT_EQ(no_zxxr.ui.prompts()[0].text.substr(0, 20), "Can't find keywords:");
+  for (int b = 2; b < kSoundingArrays; ++b) {
+    Read r;
+    ReadText(r, PltText(4, b));
+    EXPECT_FALSE(r.ok) << b;
+    ASSERT_EQ(r.ui.prompts().size(), 1u) << b;
+    EXPECT_EQ(r.ui.prompts()[0].text, kTexts[b]);
+    EXPECT_EQ(r.ui.prompts()[0].caption, "Invalid MT-file");
+    EXPECT_EQ(r.ui.prompts()[0].icon, Icon::kStop);
+  }
+  // Without >FREQ, or with an empty one, the data have no frequencies.
+  std::string text = PltText(4);
+  std::size_t at = text.find(">FREQ");
+  Read empty_freq;
+  ReadText(empty_freq,
+           text.substr(0, text.find('\n', at) + 1) +
+               text.substr(text.find(">ZXXR")));
+  ASSERT_FALSE(empty_freq.ok);
+  EXPECT_EQ(empty_freq.ui.prompts()[0].text, kTexts[0]);
+}
+
+TEST(FieldFileReader, RefusesFilesWithoutKeywordsOrHead) {
+  Read none;
+  ReadText(none, ">HEAD\n  DATAID=\"X\"\n>FREQ\n  1.000e+00\n>END\n");
+  ASSERT_FALSE(none.ok);
+  ASSERT_EQ(none.ui.prompts().size(), 1u);
+  EXPECT_EQ(
+      none.ui.prompts()[0].text,
+      "Can't find keywords:\n'>SPECTRA' for EDI-file\n'>ZXXR' for PLT-file");
+  EXPECT_EQ(none.ui.prompts()[0].caption, "Invalid MT-file");
+  EXPECT_EQ(none.ui.prompts()[0].icon, Icon::kExclamation);
+
+  // Valid data behind a first line that is not >HEAD.
+  Read no_head;
+  ReadText(no_head, " " + PltText(3));
+  ASSERT_FALSE(no_head.ok);
+  EXPECT_EQ(no_head.ui.prompts()[0].text,
+            "Can't finf MT-data\n error keyword: '>HEAD'");
+  EXPECT_EQ(no_head.ui.prompts()[0].icon, Icon::kExclamation);
+
+  Read missing;
+  ASSERT_FALSE(ReadFieldFile(
+      "/no/such/file.edi", missing.stores->workspace, missing.ui));
+  EXPECT_EQ(missing.ui.prompts()[0].caption, "CAN'T OPEN FILE");
+  EXPECT_EQ(missing.ui.prompts()[0].text, "The file could not be located");
+  EXPECT_EQ(missing.ui.prompts()[0].icon, Icon::kStop);
+}
+
+TEST(FieldFileReader, KeepsTheFirstHundredValuesAndSaysSo) {
+  Read r;
+  r.ui.Allow("TOO MANY FREQUENCIES");
+  ReadText(r, PltText(130));
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.sb().nfreq, 100);
+  EXPECT_FLOAT_EQ(r.sb().freq[99], PltValue(0, 99));
+  EXPECT_FLOAT_EQ(r.sb().phsyx_err[99], PltValue(12, 99));
+  ASSERT_EQ(r.ui.prompts().size(), 1u);
+  EXPECT_EQ(r.ui.prompts()[0].text,
+            "Block '>FREQ' holds 130 values;\nonly the first 100 are read.");
+  EXPECT_EQ(r.sb().listing_count, 13 + 3 * 101 + 2 + 3);
+}
+
+TEST(FieldFileReader, LastBlockEndsAtTheEndOfTheFileAndLineEndsDoNotMatter) {
+  std::string text = PltText(5);
+  text = text.substr(0, text.rfind("\n>END"));  // no line after the last block
+  Read lf;
+  ReadText(lf, text);
+  ASSERT_TRUE(lf.ok);
+  EXPECT_FLOAT_EQ(lf.sb().phsyx_err[4], PltValue(12, 4));
+
+  std::string crlf;
+  for (char c : text)
+    crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  Read r;
+  ReadText(r, crlf);
+  ASSERT_TRUE(r.ok);
+  for (int b = 0; b < kSoundingArrays; ++b) {
+    for (int k = 0; k < 5; ++k)
+      ASSERT_EQ(r.sb().Array(b)[k], lf.sb().Array(b)[k]);
+  }
+  EXPECT_EQ(r.sb().header, lf.sb().header);
+  EXPECT_EQ(r.sb().station, lf.sb().station);
+}
+
+TEST(FieldFileReader, ShortBlocksLeaveZerosNotThePreviousSounding) {
+  Read r;
+  ReadText(r, PltText(6));
+  ASSERT_TRUE(r.ok);
+  std::string text = PltText(6);
+  std::size_t zxxr = text.find(">ZXXR");
+  std::size_t next =
+      text.find('\n', text.find('\n', zxxr) + 1);  // keep 1st line
+  text.erase(next + 1, text.find(">ZXXI") - next - 1);
+  ReadText(r, text);
+  ASSERT_TRUE(r.ok);
+  EXPECT_FLOAT_EQ(r.sb().zxxr[5], PltValue(1, 5));  // first line has 6 values
+  std::string seven = PltText(7);
+  std::size_t a = seven.find(">ZXXR");
+  std::size_t b = seven.find(">ZXXI");
+  std::string block = seven.substr(a, b - a);
+  std::size_t second = block.find('\n', block.find('\n') + 1);
+  seven.replace(a, b - a, block.substr(0, second + 1));
+  ReadText(r, seven);
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.sb().nfreq, 7);
+  EXPECT_EQ(r.sb().zxxr[6], 0.0f);
+}
+
+// An EDI spectra block whose matrix has ZXY = ZYX-like structure; the values
+// only need to be distinct per block.
+std::string SpectraBlock(double freq, double scale, bool with_avgt = true) {
+  char line[160];
+  std::string out;
+  std::snprintf(line,
+                sizeof line,
+                ">SPECTRA  FREQ=%.3E ROTSPEC=0 %s// 49\n",
+                freq,
+                with_avgt ? "AVGT=1.0000E+03 " : "");
+  out += line;
+  const double m[7][7] = {{1, 0.1, 0.01, 2, -3, 0.9, 0.05},
+                          {0.2, 1.2, 0.02, 4, 1, 0.1, 1.1},
+                          {0.01, 0.02, 0.1, 0.1, 0.1, 0.01, 0.01},
+                          {1, 0.5, 0.1, 30, 2, 1.5, 3.5},
+                          {-2, 0.3, 0.1, 1, 25, -2.5, 0.8},
+                          {0.95, 0.12, 0.01, 2.2, -2.9, 1.1, 0.07},
+                          {0.04, 1.05, 0.01, 3.9, 1.1, 0.09, 1.3}};
+  for (const auto& row : m) {
+    for (double v : row) {
+      std::snprintf(line, sizeof line, " %12.5E", v * scale);
+      out += line;
+    }
+    out += "\n";
+  }
+  return out;
+}
+
+std::string EdiText(int blocks) {
+  std::string text = kHead;
+  text += "    STDVERS=\"SEG 1.0\"\n    X=1\n    Y=2\n    Z=3\n";
+  text += ">=SPECTRASECT\n   NFREQ=" + std::to_string(blocks) + "\n";
+  for (int k = 0; k < blocks; ++k) {
+    text += SpectraBlock(k % 2 ? 10.0 * (k + 1) : 1.0 / (k + 1), 1.0 + k);
+  }
+  return text + ">END\n";
+}
+
+TEST(FieldFileReader, EdiBlocksKeepFileOrder) {
+  Read r;
+  ReadText(r, EdiText(5), ".edi");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.kind, FieldFileKind::kEdi);
+  ASSERT_EQ(r.sb().nfreq, 5);
+  const float freq[5] = {1.0f, 20.0f, 1.0f / 3, 40.0f, 0.2f};
+  for (int k = 0; k < 5; ++k)
+    EXPECT_NEAR(r.sb().freq[k], freq[k], 1e-3 * freq[k]);
+  // Scaling the whole matrix leaves Z unchanged.
+  EXPECT_NEAR(r.sb().zxyr[0], r.sb().zxyr[3], 1e-5 * std::fabs(r.sb().zxyr[0]));
+  EXPECT_NE(r.sb().zxyr[0], 0.0f);
+  EXPECT_EQ(r.sb().listing[11], "NFREQ =  5");
+}
+
+TEST(FieldFileReader, EdiHeaderValuesCarryOverAndShortBlocksEndAtKeywords) {
+  std::string text = kHead;
+  text += "    X=1\n    Y=2\n    Z=3\n    W=4\n>=SPECTRASECT\n";
+  text += SpectraBlock(100.0, 1.0);
+  std::string no_freq = SpectraBlock(5.0, 2.0);
+  no_freq.replace(no_freq.find("FREQ="), 5, "F_Q=");
+  text += no_freq;
+  std::string short_block = SpectraBlock(7.0, 1.0);
+  short_block.erase(short_block.find('\n', short_block.find('\n') + 1) + 1);
+  text += short_block;  // header line and one matrix line only
+  text += SpectraBlock(3.0, 1.0);
+  text += ">END\n";
+  text += SpectraBlock(99.0, 1.0);  // after >END: not data
+  Read r;
+  ReadText(r, text, ".edi");
+  ASSERT_TRUE(r.ok);
+  ASSERT_EQ(r.sb().nfreq, 4);
+  EXPECT_FLOAT_EQ(r.sb().freq[1], 100.0f);  // the previous block's value
+  EXPECT_FLOAT_EQ(r.sb().freq[2], 7.0f);
+  EXPECT_FLOAT_EQ(r.sb().freq[3], 3.0f);
+  EXPECT_NEAR(r.sb().zxyr[3], r.sb().zxyr[0], 1e-6 * std::fabs(r.sb().zxyr[0]));
+}
+
+TEST(FieldFileReader, MoreThanHundredSpectraBlocks) {
+  Read r;
+  r.ui.Allow("TOO MANY FREQUENCIES");
+  ReadText(r, EdiText(104), ".edi");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.sb().nfreq, 100);
+  ASSERT_EQ(r.ui.prompts().size(), 1u);
+  EXPECT_EQ(
+      r.ui.prompts()[0].text,
+      "The file holds 104 '>SPECTRA' blocks;\nonly the first 100 are read.");
+}
+
+TEST(FieldFileReader, EdiWithoutStationLineReadsNoBlocksAndSaysSo) {
+  std::string text = EdiText(3);
+  text.replace(text.find("DATAID=\""), 8, "DATAID= ");
+  Read r;
+  r.ui.Allow("CHECK MT-FILE");
+  ReadText(r, text, ".edi");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.sb().nfreq, 0);
+  EXPECT_EQ(r.sb().station, "");
+  ASSERT_EQ(r.ui.prompts().size(), 1u);
+  EXPECT_EQ(r.ui.prompts()[0].caption, "CHECK MT-FILE");
+}
+
+TEST(FieldFileReader, OpenDialogFilterFollowsTheLastExtension) {
+  EXPECT_STREQ(
+      FieldFileFilter("plt"),
+      "MT-files (*.PLT)|*.PLT|MT-files (*.EDI)|*.EDI|All Files (*.*)|*.*||");
+  EXPECT_STREQ(FieldFileFilter("PlT"), FieldFileFilter("PLT"));
+  EXPECT_STREQ(
+      FieldFileFilter("edi"),
+      "MT-files (*.EDI)|*.EDI|MT-files (*.PLT)|*.PLT|All Files (*.*)|*.*||");
+  EXPECT_STREQ(FieldFileFilter(""), FieldFileFilter("EDI"));
+}
+
+}  // namespace
+}  // namespace mtvuk

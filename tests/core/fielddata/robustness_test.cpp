@@ -1,0 +1,119 @@
+// Bad input never crashes the reader, never touches the field sets and
+// always ends with a message or a complete read.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "core/fielddata/field_file_reader.h"
+#include "core/platform/scripted_ui.h"
+#include "util/test_util.h"
+
+namespace mtvuk {
+namespace {
+
+bool ReadsOrExplains(const std::string& content) {
+  auto stores = test::NewStores();
+  ScriptedUi ui;
+  test::TempFile file(content);
+  bool ok = ReadFieldFile(file.path(), stores->workspace, ui);
+  const SoundingBuffer& sb = stores->workspace.sounding;
+  EXPECT_GE(sb.nfreq, 0);
+  EXPECT_LE(sb.nfreq, MaxFreq);
+  EXPECT_LE(sb.listing_count, kListingLines);
+  EXPECT_EQ(stores->sets[0].in_use, -1);
+  return ok || !ui.prompts().empty();
+}
+
+TEST(ReaderRobustness, HostileFiles) {
+  EXPECT_TRUE(ReadsOrExplains(""));
+  EXPECT_TRUE(ReadsOrExplains("\n\n\n"));
+  EXPECT_TRUE(ReadsOrExplains(">"));
+  EXPECT_TRUE(ReadsOrExplains(">HEAD\n>ZXXR"));
+  EXPECT_TRUE(ReadsOrExplains(">HEAD\n>SPECTRA"));
+  EXPECT_TRUE(ReadsOrExplains(">HEAD\n DATAID=\"\n>SPECTRA FREQ= AVGT=\n"));
+  EXPECT_TRUE(
+      ReadsOrExplains(">HEAD\n DATAID=\"X\"\n>SPECTRA FREQ=1 AVGT=0\n1\n"));
+  std::string garbage;
+  std::mt19937 rng(7);
+  for (int i = 0; i < 100000; ++i) garbage += static_cast<char>(rng() & 0xff);
+  EXPECT_TRUE(ReadsOrExplains(garbage));
+  EXPECT_TRUE(ReadsOrExplains(">HEAD\n" + garbage + "\n>ZXXR\n" + garbage));
+  // A line of several megabytes, inside a data block.
+  std::string huge(5u << 20, ' ');
+  for (std::size_t i = 10; i < huge.size(); i += 12) huge[i] = '7';
+  EXPECT_TRUE(ReadsOrExplains(">HEAD\n DATAID=\"BIG\"\n>FREQ\n" + huge +
+                              "\n>ZXXR\n" + huge));
+  EXPECT_TRUE(
+      ReadsOrExplains(">HEAD\n DATAID=\"N\"\n>SPECTRA FREQ=nan AVGT=inf\n" +
+                      std::string(7, '\n') + ">END\n"));
+}
+
+TEST(ReaderRobustness, NonFiniteAndHugeValuesAreReadAndReported) {
+  std::string text = ">HEAD\n  DATAID=\"NAN\"\n";
+  const char* keys[] = {">FREQ",
+                        ">ZXXR",
+                        ">ZXXI",
+                        ">ZXYR",
+                        ">ZXYI",
+                        ">ZYXR",
+                        ">ZYXI",
+                        ">ZYYR",
+                        ">ZYYI",
+                        ">RHOXY.ERR",
+                        ">RHOYX.ERR",
+                        ">PHSXY.ERR",
+                        ">PHSYX.ERR"};
+  for (const char* k : keys) {
+    text += std::string(k) + "\n  1.0e+00   nan  1.0e+32  -inf\n";
+  }
+  auto stores = test::NewStores();
+  ScriptedUi ui;
+  ui.Allow("CHECK MT-FILE");
+  test::TempFile file(text, ".plt");
+  ASSERT_TRUE(ReadFieldFile(file.path(), stores->workspace, ui));
+  const SoundingBuffer& sb = stores->workspace.sounding;
+  EXPECT_EQ(sb.nfreq, 4);
+  EXPECT_EQ(sb.zxyr[2], 1e32f);
+  EXPECT_TRUE(std::isnan(sb.zxyr[1]));
+  ASSERT_EQ(ui.prompts().size(), 1u);
+  EXPECT_EQ(ui.prompts()[0].text,
+            "26 values of the sounding are not finite numbers\n"
+            "(NaN or infinity); they are kept as read.");
+}
+
+// Random byte edits, insertions and cuts of real files.
+TEST(ReaderRobustness, MutatedRealFiles) {
+  const char* names[] = {
+      "15125A_spe.edi", "15125A_imp.edi", "IEA00184_Qut.edi", "EGC022_CGG.edi"};
+  std::mt19937 rng(20261205);
+  for (const char* name : names) {
+    const std::string original = test::ReadWholeFile(test::RealDataPath(name));
+    ASSERT_FALSE(original.empty()) << name;
+    for (int round = 0; round < 25; ++round) {
+      std::string s = original;
+      int edits = 1 + static_cast<int>(rng() % 40);
+      for (int e = 0; e < edits && !s.empty(); ++e) {
+        std::size_t at = rng() % s.size();
+        switch (rng() % 4) {
+          case 0:
+            s[at] = static_cast<char>(rng() & 0xff);
+            break;
+          case 1:
+            s.insert(at, 1, "> \n\"=:"[rng() % 6]);
+            break;
+          case 2:
+            s.erase(at, rng() % 200);
+            break;
+          default:
+            s.resize(at);
+            break;
+        }
+      }
+      EXPECT_TRUE(ReadsOrExplains(s)) << name << " round " << round;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mtvuk

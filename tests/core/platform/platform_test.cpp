@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+
+#include "core/files/file_error_text.h"
+#include "core/platform/c_number.h"
+#include "core/platform/console_ui.h"
+#include "core/platform/scripted_ui.h"
+#include "core/platform/text_file.h"
+#include "util/test_util.h"
+
+namespace mtvuk {
+namespace {
+
+TEST(TextFile, WritesCrLfAndReadsBothLineEnds) {
+  test::TempFile file("", ".int");
+  {
+    TextFile out;
+    ASSERT_TRUE(out.Open(file.path(), TextFile::Mode::kCreate));
+    ASSERT_TRUE(out.Write("first\nsecond\n"));
+  }
+  EXPECT_EQ(test::ReadWholeFile(file.path()), "first\r\nsecond\r\n");
+  {
+    TextFile append;
+    ASSERT_TRUE(append.Open(file.path(), TextFile::Mode::kReadWrite));
+    ASSERT_TRUE(append.SeekToEnd());
+    ASSERT_TRUE(append.Write("third\n"));
+    EXPECT_EQ(append.Length(), 22);
+  }
+  TextFile in;
+  ASSERT_TRUE(in.Open(file.path(), TextFile::Mode::kRead));
+  std::string line;
+  ASSERT_TRUE(in.ReadLine(line));
+  EXPECT_EQ(line, "first");
+  EXPECT_EQ(in.Position(), 7);  // positions count the CR LF bytes
+  ASSERT_TRUE(in.ReadLine(line));
+  EXPECT_EQ(line, "second");
+  ASSERT_TRUE(in.ReadLine(line));
+  EXPECT_EQ(line, "third");
+  EXPECT_FALSE(in.ReadLine(line));
+  EXPECT_EQ(in.cause(), FileCause::kEndOfFile);
+  ASSERT_TRUE(in.Seek(7));
+  ASSERT_TRUE(in.ReadLine(line));
+  EXPECT_EQ(line, "second");
+
+  test::TempFile mixed("a\nb\r\n\nlast without end", ".txt");
+  ASSERT_TRUE(in.Open(mixed.path(), TextFile::Mode::kRead));
+  std::vector<std::string> lines;
+  while (in.ReadLine(line)) lines.push_back(line);
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"a", "b", "", "last without end"}));
+}
+
+TEST(TextFile, FailuresCarryTheirCause) {
+  TextFile f;
+  EXPECT_FALSE(f.Open("/nonexistent-dir-mtvuk/x.int", TextFile::Mode::kRead));
+  EXPECT_EQ(f.cause(), FileCause::kFileNotFound);
+  EXPECT_STREQ(FileErrorText(f.cause()), "The file could not be located");
+  EXPECT_FALSE(f.Open(testing::TempDir(), TextFile::Mode::kRead));
+  EXPECT_EQ(f.cause(), FileCause::kAccessDenied);
+  test::TempFile plain("x", ".txt");
+  EXPECT_FALSE(f.Open(plain.path() + "/below", TextFile::Mode::kCreate));
+  EXPECT_EQ(f.cause(), FileCause::kBadPath);
+  std::string line;
+  EXPECT_FALSE(f.ReadLine(line));
+  EXPECT_EQ(f.cause(), FileCause::kInvalidFile);
+}
+
+TEST(FileErrorText, EveryCauseHasItsText) {
+  EXPECT_STREQ(FileErrorText(1), "An unspecified error occurred");
+  EXPECT_STREQ(FileErrorText(11),
+               "SHARE.EXE was not loaded, or a shared region was locked");
+  EXPECT_STREQ(FileErrorText(13), "The disk is full");
+  EXPECT_STREQ(FileErrorText(14), "The end of file was reached");
+  EXPECT_STREQ(FileErrorText(0), "AN UNSPECIFIED ERROR OCCURRED");
+  EXPECT_STREQ(FileErrorText(15), "AN UNSPECIFIED ERROR OCCURRED");
+  EXPECT_STREQ(FileErrorText(-3), "AN UNSPECIFIED ERROR OCCURRED");
+}
+
+TEST(CNumber, ReadsLikeAtofWhateverTheLocale) {
+  // A user locale with a decimal comma must not change how files are read.
+  const char* old = std::setlocale(LC_NUMERIC, nullptr);
+  std::string saved = old ? old : "C";
+  for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "ru_RU.UTF-8"}) {
+    if (std::setlocale(LC_NUMERIC, name) == nullptr) continue;
+    EXPECT_DOUBLE_EQ(AtoF("   1.5e+03xyz"), 1500.0) << name;
+    EXPECT_DOUBLE_EQ(AtoF("0.25"), 0.25) << name;
+  }
+  std::setlocale(LC_NUMERIC, saved.c_str());
+  EXPECT_DOUBLE_EQ(AtoF("   1.5e+03xyz"), 1500.0);
+  EXPECT_EQ(AtoF("abc"), 0.0);
+  EXPECT_EQ(AtoF(""), 0.0);
+  EXPECT_DOUBLE_EQ(AtoF("-2.5E-3"), -0.0025);
+  EXPECT_TRUE(std::isnan(AtoF(" nan")));
+  EXPECT_TRUE(std::isinf(AtoF("1e400")));
+  EXPECT_EQ(AtoF(std::string_view("12\0"
+                                  "34",
+                                  5)),
+            12.0);
+  EXPECT_EQ(AtoI(" 17/"), 17);
+  EXPECT_EQ(AtoI("99999999999999"), 2147483647);
+  EXPECT_TRUE(std::isinf(ToF32(1e300)));
+  EXPECT_TRUE(std::isinf(ToF32(-1e300)));
+  EXPECT_EQ(ToF32(1e32), 1e32f);
+}
+
+TEST(Ui, ConsolePrintsCaptionAndTextAndAnswersTheDefault) {
+  char buffer[256] = {};
+  std::FILE* out = fmemopen(buffer, sizeof buffer, "w");
+  ConsoleUi ui(out);
+  EXPECT_EQ(ui.MessageBox("Try again ?",
+                          "Nothing Z selected",
+                          Icon::kQuestion,
+                          Buttons::kYesNoCancel,
+                          Answer::kNo),
+            Answer::kNo);
+  std::fclose(out);
+  EXPECT_STREQ(buffer, "Nothing Z selected: Try again ?\n");
+}
+
+TEST(Ui, ScriptedAnswersInOrderAndNotesTheUnexpected) {
+  ScriptedUi ui;
+  ui.Expect("Q", Answer::kNo);
+  EXPECT_EQ(
+      ui.MessageBox("t", "Q", Icon::kQuestion, Buttons::kYesNo, Answer::kYes),
+      Answer::kNo);
+  EXPECT_TRUE(ui.unexpected().empty());
+  ui.MessageBox("t2", "Other", Icon::kStop, Buttons::kOk, Answer::kOk);
+  ASSERT_EQ(ui.unexpected().size(), 1u);
+  EXPECT_EQ(ui.unexpected()[0].text, "t2");
+  ui.PressEscapeAfter(2);
+  EXPECT_FALSE(ui.EscapePending());
+  EXPECT_FALSE(ui.EscapePending());
+  EXPECT_TRUE(ui.EscapePending());
+  EXPECT_FALSE(ui.EscapePending());
+  ui.HoldLeftButtonUntil(600);
+  int polls = 0;
+  while (ui.LeftButtonDown()) ++polls;
+  EXPECT_EQ(polls, 59);
+}
+
+}  // namespace
+}  // namespace mtvuk

@@ -1,0 +1,104 @@
+#include "core/store/store_defaults.h"
+
+#include <gtest/gtest.h>
+
+#include "util/test_util.h"
+
+namespace mtvuk {
+namespace {
+
+TEST(StoreDefaults, ResetSlotIsAFlatCurveAtOneSecondUntilDataArrive) {
+  auto stores = test::NewStores();
+  FieldSet& set = stores->sets[2];
+  set.freq[5] = 33.0f;
+  set.zxyr[99] = 7.0f;
+  set.in_use = 3;
+  set.point_deleted[4] = 1;
+  set.label = "XY OLD";
+  ResetFieldSet(set);
+  EXPECT_EQ(set.count, 48);
+  EXPECT_EQ(set.in_use, -1);
+  EXPECT_EQ(set.site_name, "  ");
+  EXPECT_EQ(set.label, "");
+  for (int k = 0; k < MaxFreq; ++k) {
+    ASSERT_EQ(set.freq[k], 1.0f);
+    ASSERT_EQ(set.zxyr[k], 0.0f);
+    ASSERT_EQ(set.phase[k], -100.0f);
+    ASSERT_EQ(set.reserve[k], -100.0f);
+    ASSERT_EQ(set.log_rho[k], -20.0f);
+    ASSERT_EQ(set.log_rho_lower[k], -20.0f);
+    ASSERT_EQ(set.point_use[k], 1.0f);
+    ASSERT_EQ(set.phase_from_rho[k], -20.0f);
+    ASSERT_EQ(set.edit_work[k], -20.0f);
+    ASSERT_EQ(set.phase_sign[k], 1);
+    ASSERT_EQ(set.re_z_sign[k], 1);
+    ASSERT_EQ(set.point_deleted[k], 0);
+  }
+  EXPECT_EQ(set.coordinate_text[1], "000:00:00");
+}
+
+TEST(StoreDefaults, StartModelsContinueTheirHalfSpaceBelowTheLayerCount) {
+  auto stores = test::NewStores();
+  const LayerModels& m = stores->models;
+  const int counts[MaxModels] = {7, 6, 3, 3, 4, 4};
+  const double half_space[MaxModels] = {100, 20, 5, 100, 100, 1};
+  for (int i = 0; i < MaxModels; ++i) {
+    EXPECT_EQ(m[i].layer_count, counts[i]);
+    EXPECT_EQ(m[i].name, "MODEL " + std::to_string(i + 1));
+    for (int j = counts[i]; j < MaxLayers; ++j) {
+      EXPECT_EQ(m[i].resistivity[j], half_space[i]) << "model " << i;
+    }
+    for (int j = 0; j < MaxLayers; ++j) {
+      EXPECT_EQ(m[i].resistivity_min[j],
+                static_cast<float>(m[i].resistivity[j]));
+      EXPECT_EQ(m[i].resistivity_max[j],
+                static_cast<float>(m[i].resistivity[j]));
+    }
+    EXPECT_EQ(m[i].attached_set, -1);
+    EXPECT_EQ(m[i].period_max, 10000.0f);
+    EXPECT_EQ(m[i].period_min, 0.001f);
+  }
+  EXPECT_EQ(m[0].resistivity[1], 10.0);
+  EXPECT_EQ(m[1].thickness[1], 5.0);
+  EXPECT_EQ(m[4].thickness[2], 5.0);
+  // Thicknesses below the start sections keep the generic 100 km.
+  EXPECT_EQ(m[2].thickness[2], 100.0);
+  EXPECT_EQ(m[3].ip_p1[0][0], 1000.0f);
+  EXPECT_EQ(m[3].ip_p1[0][1], 0.0f);
+  EXPECT_EQ(m[3].ip_tau[15][4], 5.0f);
+  EXPECT_EQ(m[3].ip_c[7][0], 1.0f);
+  EXPECT_EQ(m[3].ip_tau_max[2][3], 100000.0f);
+  EXPECT_EQ(m[3].ip_p1_free[9][2], 1);
+  EXPECT_EQ(m[3].thickness_max[0], 2000.0f);
+  EXPECT_EQ(m[3].target_switches[4], 2);
+  for (const FieldSet& set : stores->sets) {
+    EXPECT_EQ(set.in_use, -1);
+    EXPECT_EQ(set.smoothing_mark, -1);
+    EXPECT_EQ(set.count, 48);
+    for (int s : set.model_switches) EXPECT_EQ(s, 1);
+  }
+  EXPECT_EQ(stores->workspace.any_set_in_use, 0);
+}
+
+TEST(StoreDefaults, LayerCountEndsAtTheDeepestResistivityChange) {
+  LayerArray<double> rho = FilledLayers(50.0);
+  rho[0] = 100;
+  rho[1] = 100;
+  EXPECT_EQ(CountModelLayers(rho), 3);  // 100, 100, 50...: three layers
+  EXPECT_EQ(CountModelLayers(FilledLayers(7.0)), 1);
+  // A step of 2 % is a layer boundary, one of less than 1 % is not.
+  LayerArray<double> step = FilledLayers(100.0);
+  step[4] = 102.0;
+  EXPECT_EQ(CountModelLayers(step), 6);
+  LayerArray<double> near = FilledLayers(100.0);
+  for (int k = 10; k < MaxLayers; ++k) near[k] = 100.9;
+  EXPECT_EQ(CountModelLayers(near), 1);
+  near[15] = 103.0;
+  EXPECT_EQ(CountModelLayers(near), 16);
+  LayerArray<double> all_differ{};
+  for (int k = 0; k < MaxLayers; ++k) all_differ[k] = 10.0 * (k + 1);
+  EXPECT_EQ(CountModelLayers(all_differ), 16);
+}
+
+}  // namespace
+}  // namespace mtvuk

@@ -1,0 +1,66 @@
+#include "util/test_util.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "core/store/store_defaults.h"
+
+namespace mtvuk::test {
+
+std::string RealDataPath(const std::string& name) {
+  return std::string(MTVUK_REAL_DATA_DIR) + "/" + name;
+}
+
+std::string ExamplePath(const std::string& name) {
+  return std::string(MTVUK_EXAMPLES_DIR) + "/" + name;
+}
+
+TempFile::TempFile(const std::string& content, const std::string& suffix) {
+  std::string pattern = testing::TempDir() + "mtvuk_XXXXXX" + suffix;
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  int fd = mkstemps(name.data(), static_cast<int>(suffix.size()));
+  if (fd < 0) {
+    ADD_FAILURE() << "cannot create a temporary file";
+    return;
+  }
+  path_ = name.data();
+  std::size_t done = 0;
+  while (done < content.size()) {
+    ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+}
+
+TempFile::~TempFile() {
+  if (!path_.empty()) std::remove(path_.c_str());
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::unique_ptr<Stores> NewStores() {
+  auto stores = std::make_unique<Stores>();
+  ApplyStartDefaults(stores->workspace, stores->sets, stores->models);
+  return stores;
+}
+
+void ExpectArraysNear(const float* actual,
+                      const float* expected,
+                      int count,
+                      double tolerance) {
+  for (int i = 0; i < count; ++i) {
+    EXPECT_NEAR(actual[i], expected[i], tolerance) << "at index " << i;
+  }
+}
+
+}  // namespace mtvuk::test
