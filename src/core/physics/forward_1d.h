@@ -1,0 +1,82 @@
+// The magnetotelluric response of a layered earth with isotropic layers.
+#pragma once
+
+#include <array>
+
+#include "core/physics/complex.h"
+#include "core/store/layer_model.h"
+
+namespace mtvuk {
+
+inline constexpr double kTwoPi = 6.283185307179586;
+inline constexpr double kMu0 = 1.2566370614359173e-6;
+inline constexpr double kDegPerRad = 57.29577951308232;
+// SI impedance (Ohm) to field units (mV/km per nT): 1 / (mu0 1000).
+inline constexpr double kSiToField = 795.7747154594767;
+
+struct Response1D {
+  Complex z;           // impedance, field units
+  double rho_a = 0.0;  // apparent resistivity, Ohm-m
+  double phase = 0.0;  // degrees
+};
+
+// Layers 0..n-1 with resistivities in Ohm-m and thicknesses in km (the last
+// layer is the half-space). A one-layer model is evaluated as layer 0 over a
+// half-space of resistivity rho[1], so the arrays hold at least two entries.
+// The impedance has a positive imaginary part for a half-space.
+Response1D ResponseNoDispersion(const double* rho,
+                                const double* h,
+                                int n,
+                                double period);
+
+// The same response for many periods of one model: the layer terms that do
+// not depend on the period are computed once.
+class NoDispersionKernel {
+ public:
+  NoDispersionKernel(const double* rho, const double* h, int n);
+  Response1D operator()(double period) const;
+  // Responses of `count` periods at once (faster than one by one).
+  void Evaluate(const double* periods, int count, Response1D* out) const;
+
+ private:
+  int n_;
+  double rho_top_;
+  std::array<double, MaxLayers> ratio_{};  // sqrt(rho[l+1] / rho[l])
+  std::array<double, MaxLayers> depth_{};  // 2 pi h[l] / sqrt(rho[l])
+};
+
+// The same with the complex resistivities of the model's dispersion laws.
+// The impedance has a negative imaginary part for a half-space (the phase
+// is the same as on the path without dispersion).
+Response1D ResponseDispersion(const LayerModel& model,
+                              const double* rho,
+                              const double* h,
+                              int n,
+                              double period);
+
+// True when no layer of the first n of the model disperses, whatever the
+// frequency: then the dispersive response equals the plain one.
+bool HasNoDispersiveLayer(const LayerModel& model, int n);
+
+// The dispersive response for many periods of one model. A model none of
+// whose layers disperses costs what the path without dispersion costs: its
+// impedance is then the complex conjugate of that path's (the two paths
+// differ only in the sign convention of time).
+class DispersionKernel {
+ public:
+  DispersionKernel(const LayerModel& model,
+                   const double* rho,
+                   const double* h,
+                   int n);
+  void Evaluate(const double* periods, int count, Response1D* out) const;
+
+ private:
+  const LayerModel& model_;
+  const double* rho_;
+  const double* h_;
+  int n_;
+  bool plain_;
+  NoDispersionKernel kernel_;
+};
+
+}  // namespace mtvuk
