@@ -33,11 +33,12 @@ struct Workspace {
   std::int32_t print_flag = 0;
 
   // Session state shared by the windows.
-  std::int32_t header_present = 0;    // the last file had a >HEAD block
-  std::int16_t current_model = 0;     // model shown by the model editor
-  std::int32_t any_set_in_use = 0;    // some FieldSet holds a curve
-  std::int32_t any_set_smoothed = 0;  // some FieldSet is smoothed
-  std::int32_t graph_drawing = 0;     // a graph is being drawn
+  std::int32_t header_present = 0;      // the last file had a >HEAD block
+  std::int16_t current_model = 0;       // model shown by the model editor
+  std::int32_t any_set_in_use = 0;      // some FieldSet holds a curve
+  std::int32_t any_set_smoothed = 0;    // some FieldSet is smoothed
+  std::int32_t graph_drawing = 0;       // a graph is being drawn
+  std::int32_t any_curve_computed = 0;  // some model curve is computed
   bool model_form_open = false;
   bool depth_window_open = false;
 
