@@ -4,12 +4,13 @@
 #include <string>
 
 #include "field_commands.h"
+#include "forward_command.h"
 
 using mtvuk::CurveMode;
 
 int main(int argc, char** argv) {
   CLI::App app{
-      "MT-VUK command-line tool: read MT field data and derive curves"};
+      "MT-VUK command-line tool: MT field data, curves and layered models"};
   app.set_version_flag("--version", std::string("mtvuk-cli ") + MTVUK_VERSION);
   app.require_subcommand(1);
 
@@ -34,13 +35,43 @@ int main(int argc, char** argv) {
       ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
   curve->add_flag("--json", json, "Print the curve as JSON");
 
+  mtvuk::cli::ForwardOptions forward_options;
+  double tmin = 0.0;
+  double tmax = 0.0;
+  CLI::App* forward = app.add_subcommand(
+      "forward",
+      "Compute the response of a layered model over its period grid");
+  auto* layers_option =
+      forward->add_option("--layers",
+                          forward_options.layers,
+                          "Layers as rho1:h1,rho2:h2,...,rhoN (Ohm-m and km; "
+                          "the last is the half-space)");
+  auto* model_option =
+      forward->add_option("--model",
+                          forward_options.model_file,
+                          "Model file (JSON, see docs/model-json.md)");
+  layers_option->excludes(model_option);
+  auto* tmin_option = forward->add_option("--tmin", tmin, "Shortest period, s");
+  auto* tmax_option = forward->add_option("--tmax", tmax, "Longest period, s");
+  forward->add_flag(
+      "--json", forward_options.json, "Print the response as JSON");
+
   try {
     app.parse(argc, argv);
+    if (forward->parsed() &&
+        layers_option->count() + model_option->count() != 1) {
+      throw CLI::RequiredError("--layers or --model");
+    }
   } catch (const CLI::ParseError& e) {
     int code = app.exit(e);
     return code == 0 ? mtvuk::cli::kExitOk : mtvuk::cli::kExitUsage;
   }
   if (read->parsed()) return mtvuk::cli::RunRead(file, json);
   if (curve->parsed()) return mtvuk::cli::RunCurve(file, mode, json);
+  if (forward->parsed()) {
+    if (tmin_option->count()) forward_options.tmin = tmin;
+    if (tmax_option->count()) forward_options.tmax = tmax;
+    return mtvuk::cli::RunForward(forward_options);
+  }
   return mtvuk::cli::kExitUsage;
 }

@@ -1,0 +1,19 @@
+// mtvuk-cli forward: the response of a layered model over its period grid.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace mtvuk::cli {
+
+struct ForwardOptions {
+  std::string layers;      // --layers SPEC
+  std::string model_file;  // --model FILE.json
+  std::optional<double> tmin;
+  std::optional<double> tmax;
+  bool json = false;
+};
+
+int RunForward(const ForwardOptions& options);
+
+}  // namespace mtvuk::cli
