@@ -1,0 +1,65 @@
+#include "ui/app/qt_ui.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QWidget>
+
+#include "ui/app/message_service.h"
+
+namespace mtvuk {
+
+QEvent::Type UmEvent::Type() {
+  static const QEvent::Type type =
+      static_cast<QEvent::Type>(QEvent::registerEventType());
+  return type;
+}
+
+QtUi::QtUi(MessageBoxFunction boxes) : boxes_(std::move(boxes)) {
+  if (!boxes_) boxes_ = ShowMessageBox;
+  clock_.start();
+}
+
+void QtUi::Register(Window window, QObject* receiver) {
+  receivers_[static_cast<int>(window)] = receiver;
+}
+
+void QtUi::Unregister(Window window) {
+  receivers_[static_cast<int>(window)] = nullptr;
+}
+
+QObject* QtUi::Receiver(Window window) const {
+  return receivers_[static_cast<int>(window)].data();
+}
+
+void QtUi::Post(Window window,
+                Um message,
+                std::intptr_t wparam,
+                std::intptr_t lparam) {
+  if (QObject* receiver = Receiver(window)) {
+    QCoreApplication::postEvent(receiver, new UmEvent(message, wparam, lparam));
+  }
+}
+
+Answer QtUi::MessageBox(std::string_view text,
+                        std::string_view caption,
+                        Icon icon,
+                        Buttons buttons,
+                        Answer default_button) {
+  return boxes_(text, caption, icon, buttons, default_button);
+}
+
+void QtUi::Repaint(Window window) {
+  if (auto* widget = qobject_cast<QWidget*>(Receiver(window))) widget->update();
+}
+
+bool QtUi::EscapePending() {
+  bool pending = escape_;
+  escape_ = false;
+  return pending;
+}
+
+bool QtUi::LeftButtonDown() {
+  return QGuiApplication::mouseButtons().testFlag(Qt::LeftButton);
+}
+
+}  // namespace mtvuk
