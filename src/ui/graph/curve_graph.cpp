@@ -1,0 +1,291 @@
+#include "ui/graph/curve_graph.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace mtvuk {
+namespace {
+
+const char* const kTitles[] = {
+    "APPARENT  RESISTIVITY", "PHASE", "REAL IMPEDANCE", "IMAGINARY IMPEDANCE"};
+
+const QCPScatterStyle::ScatterShape kShapes[MaxSets] = {
+    QCPScatterStyle::ssCircle,
+    QCPScatterStyle::ssSquare,
+    QCPScatterStyle::ssTriangle,
+    QCPScatterStyle::ssDiamond,
+    QCPScatterStyle::ssTriangleInverted,
+    QCPScatterStyle::ssCrossCircle};
+
+bool LogScale(const GraphOptions& o) {
+  return o.quantity != Quantity::kPhase && o.absolute;
+}
+
+// Grows a range to include v.
+void Include(QCPRange& r, bool& empty, double v) {
+  if (!std::isfinite(v)) return;
+  if (empty) {
+    r = QCPRange(v, v);
+    empty = false;
+  } else {
+    r.lower = std::min(r.lower, v);
+    r.upper = std::max(r.upper, v);
+  }
+}
+
+// Whole decades around a positive range.
+QCPRange Decades(QCPRange r) {
+  double lo = std::pow(10.0, std::floor(std::log10(r.lower)));
+  double hi = std::pow(10.0, std::ceil(std::log10(r.upper)));
+  if (hi <= lo * 1.0001) hi = lo * 10.0;
+  return QCPRange(lo, hi);
+}
+
+}  // namespace
+
+QColor SetColour(int k) {
+  static const QColor kColours[MaxSets] = {QColor(255, 0, 0),
+                                           QColor(0, 170, 0),
+                                           QColor(0, 0, 255),
+                                           QColor(127, 0, 0),
+                                           QColor(255, 0, 255),
+                                           QColor(0, 0, 0)};
+  return kColours[k];
+}
+
+QPen ModelPen(int k, const Workspace& workspace) {
+  QPen pen(workspace.colour_flag ? SetColour(k) : QColor(Qt::black));
+  pen.setWidthF(std::max(1, workspace.pen_width));
+  return pen;
+}
+
+CurveGraph::CurveGraph(Workspace& workspace,
+                       const FieldSets& sets,
+                       const LayerModels& models,
+                       QWidget* parent)
+    : QCustomPlot(parent), workspace_(workspace), sets_(sets), models_(models) {
+  setObjectName("curve_graph");
+  setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+  setMinimumSize(420, 320);
+  plotLayout()->insertRow(0);
+  title_ = new QCPTextElement(
+      this, kTitles[0], QFont(font().family(), 11, QFont::Bold));
+  plotLayout()->addElement(0, 0, title_);
+  legend->setFont(QFont(font().family(), 8));
+  legend->setBrush(QBrush(QColor(255, 255, 255, 220)));
+  axisRect()->insetLayout()->setInsetAlignment(0,
+                                               Qt::AlignTop | Qt::AlignRight);
+  xAxis->setLabel("Period, s");
+  Rebuild(true);
+}
+
+QString CurveGraph::Title() const { return title_->text(); }
+
+void CurveGraph::SetOptions(const GraphOptions& options) {
+  const bool axes_change = options.quantity != options_.quantity ||
+                           options.absolute != options_.absolute;
+  options_ = options;
+  Rebuild(axes_change);
+}
+
+void CurveGraph::SetSetVisible(int k, bool visible) {
+  set_visible_[k] = visible;
+  Rebuild(false);
+}
+
+void CurveGraph::SetUpAxes() {
+  const Quantity q = options_.quantity;
+  title_->setText(kTitles[static_cast<int>(q)]);
+  auto log_axis = [](QCPAxis* axis) {
+    axis->setScaleType(QCPAxis::stLogarithmic);
+    axis->setTicker(QSharedPointer<QCPAxisTickerLog>(new QCPAxisTickerLog));
+    axis->setNumberFormat("eb");
+    axis->setNumberPrecision(0);
+  };
+  auto linear_axis = [](QCPAxis* axis) {
+    axis->setScaleType(QCPAxis::stLinear);
+    axis->setTicker(QSharedPointer<QCPAxisTicker>(new QCPAxisTicker));
+    axis->setNumberFormat("gb");
+    axis->setNumberPrecision(6);
+  };
+  log_axis(xAxis);
+  if (LogScale(options_)) {
+    log_axis(yAxis);
+  } else if (q == Quantity::kPhase) {
+    // Phases read best in steps of 15 degrees (45 is the half-space).
+    auto ticker = QSharedPointer<QCPAxisTickerFixed>(new QCPAxisTickerFixed);
+    ticker->setTickStep(15.0);
+    ticker->setScaleStrategy(QCPAxisTickerFixed::ssNone);
+    yAxis->setScaleType(QCPAxis::stLinear);
+    yAxis->setTicker(ticker);
+    yAxis->setNumberFormat("f");
+    yAxis->setNumberPrecision(0);
+  } else {
+    linear_axis(yAxis);
+  }
+  yAxis->setLabel(q == Quantity::kResistivity ? "Ohm-m"
+                  : q == Quantity::kPhase     ? "Degree"
+                                              : "mV/km/nT");
+  for (QCPAxis* axis : {xAxis, yAxis}) {
+    axis->grid()->setVisible(options_.grid);
+    axis->grid()->setSubGridVisible(options_.grid);
+    axis->grid()->setPen(QPen(QColor(190, 190, 190), 0, Qt::DotLine));
+    axis->grid()->setSubGridPen(QPen(QColor(225, 225, 225), 0, Qt::DotLine));
+  }
+}
+
+void CurveGraph::Rebuild(bool rescale) {
+  workspace_.graph_drawing = 1;
+  clearPlottables();
+  set_graphs_.fill(nullptr);
+  set_bars_.fill(nullptr);
+  model_graphs_.fill(nullptr);
+  SetUpAxes();
+  for (int k = 0; k < MaxSets; ++k) AddFieldSet(k);
+  if (options_.models) {
+    for (int k = 0; k < MaxModels; ++k) AddModel(k);
+  }
+  legend->setVisible(options_.legend && plottableCount() > 0);
+  if (rescale) ResetView();
+  replot();
+  workspace_.graph_drawing = 0;
+}
+
+void CurveGraph::AddFieldSet(int k) {
+  const FieldSet& s = sets_[k];
+  if (s.in_use <= 0 || !set_visible_[k]) return;
+  const Quantity q = options_.quantity;
+  const bool log_y = LogScale(options_);
+  QVector<double> x, y, minus, plus;
+  const int count = std::clamp(s.count, 0, MaxFreq);
+  for (int i = 0; i < count; ++i) {
+    if (s.point_deleted[i] || !(s.freq[i] > 0.0f)) continue;
+    double v = 0.0, lo = 0.0, hi = 0.0;
+    switch (q) {
+      case Quantity::kResistivity: {
+        v = std::pow(10.0, s.log_rho[i]);
+        hi = std::pow(10.0, s.log_rho_upper[i]);
+        lo = 2.0 * v - hi;  // the lower bound is rho minus the same error
+        break;
+      }
+      case Quantity::kPhase: {
+        double sign = options_.absolute || s.phase_sign[i] ? 1.0 : -1.0;
+        v = sign * s.phase[i];
+        lo = v - s.phase_error[i];
+        hi = v + s.phase_error[i];
+        break;
+      }
+      case Quantity::kRealZ:
+      case Quantity::kImagZ: {
+        double z = q == Quantity::kRealZ ? s.re_z[i] : s.im_z[i];
+        double rel = q == Quantity::kRealZ ? s.err_re[i] : s.err_im[i];
+        v = options_.absolute ? std::fabs(z) : z;
+        lo = v - rel * std::fabs(z);
+        hi = v + rel * std::fabs(z);
+        break;
+      }
+    }
+    if (!std::isfinite(v) || (log_y && !(v > 0.0))) continue;
+    if (log_y && !(lo > 0.0)) lo = v * 0.01;  // an error larger than the value
+    x.push_back(1.0 / s.freq[i]);
+    y.push_back(v);
+    minus.push_back(std::isfinite(lo) ? std::max(0.0, v - lo) : 0.0);
+    plus.push_back(std::isfinite(hi) ? std::max(0.0, hi - v) : 0.0);
+  }
+  QCPGraph* g = addGraph();
+  const QColor colour = SetColour(k);
+  g->setName(
+      QString("set %1: %2").arg(k + 1).arg(QString::fromStdString(s.label)));
+  g->setData(x, y);
+  g->setLineStyle(options_.lines ? QCPGraph::lsLine : QCPGraph::lsNone);
+  g->setPen(QPen(colour, 1.0, Qt::DashLine));
+  g->setScatterStyle(QCPScatterStyle(
+      kShapes[k], QPen(colour, 1.5), QBrush(colour.lighter(170)), 7));
+  set_graphs_[k] = g;
+  if (options_.errors) {
+    auto* bars = new QCPErrorBars(xAxis, yAxis);
+    bars->removeFromLegend();
+    bars->setDataPlottable(g);
+    bars->setData(minus, plus);
+    QColor bar_colour = colour;
+    bar_colour.setAlpha(150);
+    bars->setPen(QPen(bar_colour, 1.0));
+    bars->setWhiskerWidth(5);
+    set_bars_[k] = bars;
+  }
+}
+
+void CurveGraph::AddModel(int k) {
+  const LayerModel& m = models_[k];
+  const ModelCurve& c = m.curve;
+  if (!m.shown || !c.computed || c.count <= 0) return;
+  const Quantity q = options_.quantity;
+  const bool log_y = LogScale(options_);
+  QVector<double> x, y;
+  for (int i = 0; i < c.count; ++i) {
+    const double phase = c.phase[i];
+    double v = 0.0;
+    switch (q) {
+      case Quantity::kResistivity:
+        v = std::pow(10.0, c.log_rho[i]);
+        break;
+      case Quantity::kPhase:
+        v = options_.absolute ? std::fabs(phase) : phase;
+        break;
+      case Quantity::kRealZ:
+        v = std::pow(10.0, c.log_re_z[i]);
+        if (!options_.absolute && std::cos(phase * M_PI / 180.0) < 0) v = -v;
+        break;
+      case Quantity::kImagZ:
+        v = std::pow(10.0, c.log_im_z[i]);
+        if (!options_.absolute && std::sin(phase * M_PI / 180.0) < 0) v = -v;
+        break;
+    }
+    if (!std::isfinite(v) || (log_y && !(v > 0.0))) continue;
+    x.push_back(std::pow(10.0, c.log_period[i]));
+    y.push_back(v);
+  }
+  QCPGraph* g = addGraph();
+  g->setName(
+      QString("model %1: %2").arg(k + 1).arg(QString::fromStdString(m.name)));
+  g->setData(x, y);
+  g->setPen(ModelPen(k, workspace_));
+  g->setLineStyle(QCPGraph::lsLine);
+  model_graphs_[k] = g;
+}
+
+void CurveGraph::ResetView() {
+  QCPRange rx, ry;
+  bool empty_x = true, empty_y = true;
+  for (int i = 0; i < graphCount(); ++i) {
+    for (auto it = graph(i)->data()->constBegin();
+         it != graph(i)->data()->constEnd();
+         ++it) {
+      Include(rx, empty_x, it->key);
+      Include(ry, empty_y, it->value);
+    }
+  }
+  const bool log_y = LogScale(options_);
+  if (empty_x) rx = QCPRange(1e-3, 1e4);
+  xAxis->setRange(Decades(rx));
+  if (options_.quantity == Quantity::kPhase) {
+    if (empty_y) ry = QCPRange(0, 90);
+    double lo = std::min(0.0, std::floor(ry.lower / 15.0) * 15.0);
+    double hi = std::max(90.0, std::ceil(ry.upper / 15.0) * 15.0);
+    yAxis->setRange(lo, hi);
+  } else if (log_y) {
+    yAxis->setRange(empty_y ? QCPRange(1, 1000) : Decades(ry));
+  } else {
+    if (empty_y) ry = QCPRange(-1, 1);
+    double pad = 0.05 * std::max(1e-12, ry.size());
+    yAxis->setRange(ry.lower - pad, ry.upper + pad);
+  }
+  replot();
+}
+
+void CurveGraph::mouseDoubleClickEvent(QMouseEvent* event) {
+  ResetView();
+  QCustomPlot::mouseDoubleClickEvent(event);
+}
+
+}  // namespace mtvuk
