@@ -1,0 +1,164 @@
+#include "ui/app/main_frame.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "core/fielddata/field_file_reader.h"
+#include "ui/app/message_service.h"
+#include "ui/fielddata/sounding_list_dialog.h"
+
+namespace mtvuk {
+namespace {
+
+// "Text (*.X)|*.X|...||" as a Qt file-dialog filter list.
+QString QtFilter(const char* filter) {
+  const QStringList parts = QString(filter).split('|', Qt::SkipEmptyParts);
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) out << parts[i];
+  return out.join(";;");
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(Stores& stores, QtUi& ui, QWidget* parent)
+    : QMainWindow(parent), stores_(stores), ui_(ui) {
+  setObjectName("main_frame");
+  setWindowTitle("MT-VUK");
+  view_ = new CVUKView(stores_, ui_, this);
+  setCentralWidget(view_);
+  BuildMenu();
+  statusBar()->showMessage("Ready");
+  ui_.Register(Window::kMainFrame, this);
+  resize(1100, 720);
+}
+
+CMainFrame::~CMainFrame() { ui_.Unregister(Window::kMainFrame); }
+
+QAction* CMainFrame::AddCommand(QMenu* menu,
+                                const QString& text,
+                                int id,
+                                bool enabled,
+                                const QKeySequence& shortcut) {
+  QAction* action = menu->addAction(text);
+  action->setData(id);
+  action->setEnabled(enabled);
+  if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+  commands_[id] = action;
+  return action;
+}
+
+QAction* CMainFrame::CommandAction(int id) const {
+  auto it = commands_.find(id);
+  return it == commands_.end() ? nullptr : it->second;
+}
+
+void CMainFrame::BuildMenu() {
+  QMenu* file = menuBar()->addMenu("&File");
+  connect(AddCommand(file,
+                     "&Input  MT-Field  data",
+                     kCmdInputFieldData,
+                     true,
+                     QKeySequence::Open),
+          &QAction::triggered,
+          this,
+          &CMainFrame::InputFieldData);
+  AddCommand(file, "Input  &Model data Res(h)", kCmdInputModelData, false);
+  AddCommand(file, "&Save Inversion's results", kCmdSaveInversion, false);
+  AddCommand(file, "Save Model data &Z(T)", kCmdSaveModelData, false);
+  AddCommand(file, "S&ave Image in MetaFile", kCmdSaveMetafile, false);
+  file->addSeparator();
+  AddCommand(file, "&Print", kCmdPrint, false);
+  AddCommand(file, "Print Pre&view", kCmdPrintPreview, false);
+  AddCommand(file, "Pa&ge Setup", kCmdPageSetup, false);
+  file->addSeparator();
+  connect(AddCommand(file, "E&xit", kCmdExit, true, QKeySequence::Quit),
+          &QAction::triggered,
+          this,
+          &QWidget::close);
+
+  QMenu* edit = menuBar()->addMenu("&Edit");
+  AddCommand(edit, "&Smooth field data", kCmdSmooth, false);
+  AddCommand(edit, "&Edit field data", kCmdEditFieldData, false);
+
+  QMenu* setting = menuBar()->addMenu("&Setting");
+  AddCommand(setting, "&Modeling", kCmdModeling, false);
+  QMenu* inversion = setting->addMenu("&Inversion");
+  AddCommand(inversion, "&Main setting", kCmdMainSetting, false);
+  AddCommand(inversion, "&Attach Field sets to Models", kCmdAttach, false);
+  AddCommand(inversion, "&Resistivity and Thickness limits", kCmdLimits, false);
+  connect(AddCommand(setting, "&Font", kCmdFont, true),
+          &QAction::triggered,
+          view_,
+          &CVUKView::ChooseFont);
+
+  QMenu* section = menuBar()->addMenu("Se&ction");
+  AddCommand(section, "&New", kCmdSectionNew, false);
+  for (int i = 0; i < 5; ++i) {
+    AddCommand(section, QString("&%1").arg(i + 1), kCmdSection1 + i, false);
+  }
+
+  QMenu* help = menuBar()->addMenu("&?");
+  connect(AddCommand(help,
+                     "&About MT-VUK...",
+                     kCmdAbout,
+                     true,
+                     QKeySequence::HelpContents),
+          &QAction::triggered,
+          this,
+          [this] { ShowAbout(this); });
+}
+
+void CMainFrame::InputFieldData() {
+  const FileStrings& files = stores_.workspace.files;
+  const QString folder =
+      files.field_path.empty()
+          ? QString()
+          : QFileInfo(QString::fromStdString(files.field_path)).absolutePath();
+  const QString path = QFileDialog::getOpenFileName(
+      this,
+      kFieldFileDialogTitle,
+      folder,
+      QtFilter(FieldFileFilter(files.field_extension)),
+      nullptr,
+      QFileDialog::DontUseNativeDialog);
+  if (path.isEmpty()) return;
+  OpenFieldFile(path);
+}
+
+bool CMainFrame::OpenFieldFile(const QString& path) {
+  if (!ReadFieldFile(path.toStdString(), stores_.workspace, ui_)) return false;
+  SoundingListDialog dialog(
+      stores_.workspace, stores_.sets, stores_.models, ui_, this);
+  dialog.exec();
+  view_->Refresh(true);
+  return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (stores_.workspace.graph_drawing ||
+      ui_.MessageBox("This will end your session",
+                     "EXIT",
+                     Icon::kQuestion,
+                     Buttons::kYesNo,
+                     Answer::kNo) == Answer::kYes) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+void CMainFrame::customEvent(QEvent* event) {
+  if (event->type() != UmEvent::Type()) return;
+  switch (static_cast<UmEvent*>(event)->message()) {
+    case Um::UM_SETSCHANGED:
+      view_->Refresh(true);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace mtvuk

@@ -1,0 +1,71 @@
+// CMainFrame: the main window with the menu of the program.
+#pragma once
+
+#include <QAction>
+#include <QMainWindow>
+#include <map>
+
+#include "core/store/workspace.h"
+#include "ui/app/qt_ui.h"
+#include "ui/app/vuk_view.h"
+
+namespace mtvuk {
+
+// Ids of the menu commands.
+enum Command : int {
+  kCmdSmooth = 32777,
+  kCmdEditFieldData = 32778,
+  kCmdInputFieldData = 32780,
+  kCmdInputModelData = 32781,
+  kCmdSaveInversion = 32782,
+  kCmdModeling = 32791,
+  kCmdLimits = 32794,
+  kCmdAttach = 32806,
+  kCmdMainSetting = 32807,
+  kCmdSaveMetafile = 32810,
+  kCmdSaveModelData = 32811,
+  kCmdFont = 32812,
+  kCmdSectionNew = 32814,
+  kCmdSection1 = 32815,
+  kCmdPrint = 32820,
+  kCmdPrintPreview = 32821,
+  kCmdPageSetup = 57605,
+  kCmdAbout = 57664,
+  kCmdExit = 57665,
+};
+
+class CMainFrame : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  CMainFrame(Stores& stores, QtUi& ui, QWidget* parent = nullptr);
+  ~CMainFrame() override;
+
+  CVUKView* view() const { return view_; }
+  QAction* CommandAction(int id) const;
+
+  // "Input MT-Field data": the open dialog, then OpenFieldFile.
+  void InputFieldData();
+  // Reads a field file and shows the sounding-list dialog; false when the
+  // file was refused.
+  bool OpenFieldFile(const QString& path);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void customEvent(QEvent* event) override;
+
+ private:
+  QAction* AddCommand(QMenu* menu,
+                      const QString& text,
+                      int id,
+                      bool enabled,
+                      const QKeySequence& shortcut = {});
+  void BuildMenu();
+
+  Stores& stores_;
+  QtUi& ui_;
+  CVUKView* view_ = nullptr;
+  std::map<int, QAction*> commands_;
+};
+
+}  // namespace mtvuk

@@ -1,0 +1,175 @@
+#include "ui/app/vuk_view.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "core/physics/model_curve.h"
+#include "core/store/store_defaults.h"
+
+namespace mtvuk {
+namespace {
+
+// Ids of the hidden "&1".."&6" buttons that choose field set 1..6.
+constexpr int kSetButtonIds[MaxSets] = {1160, 1161, 1240, 1241, 1242, 1243};
+
+}  // namespace
+
+CVUKView::CVUKView(Stores& stores, QtUi& ui, QWidget* parent)
+    : QWidget(parent), stores_(stores), ui_(ui) {
+  setObjectName("vuk_view");
+  ApplyStartDefaults(stores_.workspace, stores_.sets, stores_.models);
+  ComputeAllModels();
+  QFont form_font("Arial", 8);
+  form_font.setStyleHint(QFont::SansSerif);
+  setFont(form_font);
+
+  graph_ =
+      new CurveGraph(stores_.workspace, stores_.sets, stores_.models, this);
+  auto* column = new QVBoxLayout;
+  auto* group = new QButtonGroup(this);
+  const char* const kQuantities[4] = {"Res(T)", "Phs(T)", "ReZ(T)", "ImZ(T)"};
+  const int kQuantityIds[4] = {1018, 1019, 1366, 1367};
+  for (int i = 0; i < 4; ++i) {
+    quantity_[i] = new QRadioButton(kQuantities[i], this);
+    quantity_[i]->setProperty("control_id", kQuantityIds[i]);
+    group->addButton(quantity_[i], i);
+    column->addWidget(quantity_[i]);
+  }
+  quantity_[0]->setChecked(true);
+  connect(group, &QButtonGroup::idToggled, this, [this](int, bool on) {
+    if (on) ReadSwitches();
+  });
+  column->addSpacing(8);
+  depth_ = AddCheck("Res(h)", 1254, false);
+  depth_->setEnabled(false);  // the depth transformation comes with its window
+  depth_->setToolTip("Resistivity against depth (not available yet)");
+  column->addWidget(depth_);
+  QCheckBox* energy = AddCheck("t*E(t)", 1014, false);
+  energy->hide();
+  column->addSpacing(8);
+  abs_ = AddCheck("Abs", 1015, true);
+  err_ = AddCheck("Err", 1016, true);
+  info_ = AddCheck("Info", 1027, true);
+  grid_ = AddCheck("Grid", 1111, true);
+  line_ = AddCheck("Line", 1112, false);
+  model_ = AddCheck("Model", 1049, true);
+  abs_->setToolTip("Magnitudes on a logarithmic axis; off: signed values");
+  err_->setToolTip("Error bars of the field data");
+  info_->setToolTip("Legend with the labels of the sets and models");
+  line_->setToolTip("Join the points of each field set");
+  model_->setToolTip("Model curves");
+  for (QCheckBox* box : {abs_, err_, info_, grid_, line_, model_})
+    column->addWidget(box);
+  column->addStretch(1);
+  auto* hint =
+      new QLabel("Wheel: zoom\nDrag: pan\nDouble click:\nwhole curves", this);
+  hint->setStyleSheet("color: gray");
+  column->addWidget(hint);
+
+  for (int k = 0; k < MaxSets; ++k) {
+    auto* toggle = new QAction(QString("&%1").arg(k + 1), this);
+    toggle->setObjectName(QString("set_button_%1").arg(kSetButtonIds[k]));
+    toggle->setShortcut(
+        QKeySequence(Qt::ALT | static_cast<Qt::Key>(Qt::Key_1 + k)));
+    connect(toggle, &QAction::triggered, this, [this, k] {
+      graph_->SetSetVisible(k, !graph_->set_visible(k));
+    });
+    addAction(toggle);
+  }
+
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(graph_, 1);
+  layout->addLayout(column);
+  ui_.Register(Window::kView, this);
+  ReadSwitches();
+}
+
+CVUKView::~CVUKView() { ui_.Unregister(Window::kView); }
+
+QCheckBox* CVUKView::AddCheck(const char* text, int id, bool on) {
+  auto* box = new QCheckBox(text, this);
+  box->setProperty("control_id", id);
+  box->setChecked(on);
+  connect(box, &QCheckBox::toggled, this, [this] { ReadSwitches(); });
+  return box;
+}
+
+QAbstractButton* CVUKView::Control(int id) const {
+  for (QAbstractButton* b : findChildren<QAbstractButton*>()) {
+    if (b->property("control_id").toInt() == id) return b;
+  }
+  return nullptr;
+}
+
+void CVUKView::ReadSwitches() {
+  if (graph_ == nullptr || model_ == nullptr) return;
+  GraphOptions o;
+  for (int i = 0; i < 4; ++i) {
+    if (quantity_[i]->isChecked()) o.quantity = static_cast<Quantity>(i);
+  }
+  o.absolute = abs_->isChecked();
+  o.errors = err_->isChecked();
+  o.legend = info_->isChecked();
+  o.grid = grid_->isChecked();
+  o.lines = line_->isChecked();
+  o.models = model_->isChecked();
+  graph_->SetOptions(o);
+}
+
+void CVUKView::ComputeCurrentModel() {
+  ModelCurveDriver(DriverMode::kPlain, stores_.workspace, stores_.models, ui_);
+  UpdateCurveFlags(stores_.workspace, stores_.models);
+}
+
+void CVUKView::ComputeAllModels() {
+  const std::int16_t current = stores_.workspace.current_model;
+  for (int k = 0; k < MaxModels; ++k) {
+    stores_.workspace.current_model = static_cast<std::int16_t>(k);
+    ModelCurveDriver(
+        DriverMode::kPlain, stores_.workspace, stores_.models, ui_);
+  }
+  stores_.workspace.current_model = current;
+  UpdateCurveFlags(stores_.workspace, stores_.models);
+}
+
+void CVUKView::Refresh(bool rescale) { graph_->Rebuild(rescale); }
+
+void CVUKView::ChooseFont() {
+  bool ok = false;
+  QFont chosen =
+      QFontDialog::getFont(&ok, graph_->font(), this, "Font of the graph");
+  if (!ok) return;
+  graph_->setFont(chosen);
+  for (QCPAxis* axis : {graph_->xAxis, graph_->yAxis}) {
+    axis->setTickLabelFont(chosen);
+    QFont label = chosen;
+    label.setPointSizeF(chosen.pointSizeF() + 1);
+    axis->setLabelFont(label);
+  }
+  graph_->legend->setFont(chosen);
+  graph_->replot();
+}
+
+void CVUKView::customEvent(QEvent* event) {
+  if (event->type() != UmEvent::Type()) return;
+  switch (static_cast<UmEvent*>(event)->message()) {
+    case Um::UM_MODELCHANGED:
+      ComputeCurrentModel();
+      Refresh(false);
+      break;
+    case Um::UM_REDRAW:
+    case Um::UM_MODELSCHANGED:
+    case Um::UM_LINEREFRESH:
+      Refresh(false);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace mtvuk

@@ -1,0 +1,56 @@
+// CVUKView: the main form with the curve graph, its display switches and the
+// keyboard switches of the six field sets.
+#pragma once
+
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QWidget>
+#include <array>
+
+#include "core/store/workspace.h"
+#include "ui/app/qt_ui.h"
+#include "ui/graph/curve_graph.h"
+
+namespace mtvuk {
+
+class CVUKView : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Writes the defaults of a new session into the stores and computes the
+  // curves of the six starting models.
+  CVUKView(Stores& stores, QtUi& ui, QWidget* parent = nullptr);
+  ~CVUKView() override;
+
+  CurveGraph* graph() const { return graph_; }
+  // The control with the given dialog id (radio buttons and check boxes).
+  QAbstractButton* Control(int id) const;
+  // Computes the current model's curve (the compute request).
+  void ComputeCurrentModel();
+  // Computes the curves of all six models.
+  void ComputeAllModels();
+  // Redraws from the stores; the axes follow the data when `rescale`.
+  void Refresh(bool rescale);
+  void ChooseFont();
+
+ protected:
+  void customEvent(QEvent* event) override;
+
+ private:
+  void ReadSwitches();
+  QCheckBox* AddCheck(const char* text, int id, bool on);
+
+  Stores& stores_;
+  QtUi& ui_;
+  CurveGraph* graph_ = nullptr;
+  std::array<QRadioButton*, 4> quantity_{};
+  QCheckBox* abs_ = nullptr;
+  QCheckBox* err_ = nullptr;
+  QCheckBox* info_ = nullptr;
+  QCheckBox* grid_ = nullptr;
+  QCheckBox* line_ = nullptr;
+  QCheckBox* model_ = nullptr;
+  QCheckBox* depth_ = nullptr;
+};
+
+}  // namespace mtvuk
