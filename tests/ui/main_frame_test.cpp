@@ -1,0 +1,166 @@
+#include "ui/app/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "core/store/store_defaults.h"
+#include "ui/fielddata/sounding_list_dialog.h"
+#include "ui_test_util.h"
+
+namespace mtvuk {
+
+class MainFrameTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void StartUpWritesTheDefaults() {
+    auto stores = std::make_unique<Stores>();
+    test::ScriptedQtUi ui;
+    CMainFrame frame(*stores, ui.ui);
+    QCOMPARE(stores->models[0].name, std::string("MODEL 1"));
+    QCOMPARE(stores->models[5].layer_count, std::int16_t{4});
+    for (const LayerModel& m : stores->models) QCOMPARE(m.curve.computed, 1);
+    for (const FieldSet& s : stores->sets) QCOMPARE(s.in_use, -1);
+    QCOMPARE(stores->workspace.any_curve_computed, 1);
+    CVUKView* view = frame.view();
+    QVERIFY(view->Control(1018)->isChecked());
+    QVERIFY(!view->Control(1019)->isChecked());
+    QVERIFY(view->Control(1015)->isChecked());         // Abs
+    QVERIFY(view->Control(1049)->isChecked());         // Model
+    QVERIFY(!view->Control(1112)->isChecked());        // Line
+    QVERIFY(!view->Control(1014)->isVisibleTo(view));  // t*E(t) is hidden
+    QCOMPARE(view->graph()->Title(), QString("APPARENT  RESISTIVITY"));
+    QCOMPARE(view->graph()->yAxis->label(), QString("Ohm-m"));
+    QCOMPARE(view->graph()->xAxis->label(), QString("Period, s"));
+    static_cast<QRadioButton*>(view->Control(1019))->click();
+    QCOMPARE(view->graph()->Title(), QString("PHASE"));
+    QCOMPARE(view->graph()->yAxis->label(), QString("Degree"));
+    QVERIFY(ui.script.prompts().empty());
+  }
+
+  void MenuCommandsCarryTheirTextsAndStates() {
+    auto stores = std::make_unique<Stores>();
+    test::ScriptedQtUi ui;
+    CMainFrame frame(*stores, ui.ui);
+    const struct {
+      int id;
+      const char* text;
+      bool enabled;
+    } kCommands[] = {
+        {32780, "&Input  MT-Field  data", true},
+        {32781, "Input  &Model data Res(h)", false},
+        {32782, "&Save Inversion's results", false},
+        {32811, "Save Model data &Z(T)", false},
+        {32810, "S&ave Image in MetaFile", false},
+        {32820, "&Print", false},
+        {32821, "Print Pre&view", false},
+        {57605, "Pa&ge Setup", false},
+        {57665, "E&xit", true},
+        {32777, "&Smooth field data", false},
+        {32778, "&Edit field data", false},
+        {32791, "&Modeling", false},
+        {32807, "&Main setting", false},
+        {32806, "&Attach Field sets to Models", false},
+        {32794, "&Resistivity and Thickness limits", false},
+        {32812, "&Font", true},
+        {32814, "&New", false},
+        {32815, "&1", false},
+        {32819, "&5", false},
+        {57664, "&About MT-VUK...", true},
+    };
+    for (const auto& c : kCommands) {
+      QAction* action = frame.CommandAction(c.id);
+      QVERIFY2(action != nullptr, qPrintable(QString::number(c.id)));
+      QCOMPARE(action->text(), QString(c.text));
+      QCOMPARE(action->isEnabled(), c.enabled);
+      QCOMPARE(action->data().toInt(), c.id);
+    }
+    QStringList menus;
+    for (QAction* a : frame.menuBar()->actions()) menus << a->text();
+    QCOMPARE(menus,
+             QStringList({"&File", "&Edit", "&Setting", "Se&ction", "&?"}));
+  }
+
+  void ExitAsksUnlessAGraphIsBeingDrawn() {
+    auto stores = std::make_unique<Stores>();
+    test::ScriptedQtUi ui;
+    CMainFrame frame(*stores, ui.ui);
+    frame.show();
+    ui.script.Expect("EXIT", Answer::kNo);
+    QVERIFY(!frame.close());
+    QVERIFY(frame.isVisible());
+    QCOMPARE(ui.script.prompts().size(), std::size_t{1});
+    QCOMPARE(ui.script.prompts()[0].text,
+             std::string("This will end your session"));
+    QCOMPARE(ui.script.prompts()[0].buttons, Buttons::kYesNo);
+    QCOMPARE(ui.script.prompts()[0].icon, Icon::kQuestion);
+    ui.script.Expect("EXIT", Answer::kYes);
+    QVERIFY(frame.close());
+    frame.show();
+    stores->workspace.graph_drawing = 1;
+    QVERIFY(frame.close());
+    QCOMPARE(ui.script.prompts().size(), std::size_t{2});
+    QVERIFY(ui.script.unexpected().empty());
+  }
+
+  void PostedMessagesArriveAfterThePosterReturns() {
+    auto stores = std::make_unique<Stores>();
+    test::ScriptedQtUi ui;
+    CMainFrame frame(*stores, ui.ui);
+    LayerModel& m = stores->models[2];
+    const float before = m.curve.log_rho[10];
+    m.resistivity[0] = 2500.0;  // 2500 over 10 Ohm-m
+    stores->workspace.current_model = 2;
+    ui.ui.Post(Window::kView, Um::UM_MODELCHANGED, 0, 0);
+    QCOMPARE(m.curve.log_rho[10], before);  // not yet: only posted
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(m.curve.log_rho[10] > before + 1.0f);
+    // The graph shows the new curve.
+    QCPGraph* g = frame.view()->graph()->ModelGraph(2);
+    QVERIFY(g != nullptr);
+    QCOMPARE(g->data()->at(10)->value, std::pow(10.0, m.curve.log_rho[10]));
+    // Messages to windows that do not exist are dropped.
+    ui.ui.Post(Window::kDepthWindow, Um::UM_SETSCHANGED, 0, 0);
+    QCoreApplication::sendPostedEvents();
+  }
+
+  void OpeningAFileShowsTheSoundingListAndLoadsTheTicks() {
+    auto stores = std::make_unique<Stores>();
+    test::ScriptedQtUi ui;
+    CMainFrame frame(*stores, ui.ui);
+    bool dialog_seen = false;
+    QTimer::singleShot(0, [&] {
+      auto* dialog =
+          qobject_cast<SoundingListDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      dialog_seen = true;
+      QCOMPARE(dialog->windowTitle(),
+               QString("CONTENTS OF FILE: 15125A_imp.plt"));
+      dialog->ModeBox(CurveMode::YX)->click();
+      dialog->accept();
+    });
+    QVERIFY(frame.OpenFieldFile(
+        QString::fromStdString(test::ExampleFile("15125A_imp.plt"))));
+    QVERIFY(dialog_seen);
+    QCOMPARE(stores->sets[0].label, std::string("YX 15125A "));
+    QCOMPARE(stores->models[0].name, std::string("YX 15125A "));
+    QVERIFY(frame.view()->graph()->SetGraph(0) != nullptr);
+
+    // A refused file: its message, no dialog, nothing changed.
+    QVERIFY(!frame.OpenFieldFile(
+        QString::fromStdString(test::ExampleFile("README.md"))));
+    QCOMPARE(ui.script.prompts().back().caption,
+             std::string("Invalid MT-file"));
+    QCOMPARE(stores->sets[0].label, std::string("YX 15125A "));
+  }
+};
+
+}  // namespace mtvuk
+
+QTEST_MAIN(mtvuk::MainFrameTest)
+#include "main_frame_test.moc"

@@ -1,0 +1,28 @@
+// Helpers of the window tests: stores, a scripted message service.
+#pragma once
+
+#include <memory>
+
+#include "core/platform/scripted_ui.h"
+#include "core/store/workspace.h"
+#include "ui/app/qt_ui.h"
+
+namespace mtvuk::test {
+
+// A QtUi whose message boxes are answered by a ScriptedUi.
+struct ScriptedQtUi {
+  ScriptedUi script;
+  QtUi ui{[this](std::string_view text,
+                 std::string_view caption,
+                 Icon icon,
+                 Buttons buttons,
+                 Answer default_button) {
+    return script.MessageBox(text, caption, icon, buttons, default_button);
+  }};
+};
+
+inline std::string ExampleFile(const char* name) {
+  return std::string(MTVUK_EXAMPLES_DIR) + "/" + name;
+}
+
+}  // namespace mtvuk::test
