@@ -39,6 +39,8 @@ struct Workspace {
   std::int32_t any_set_smoothed = 0;    // some FieldSet is smoothed
   std::int32_t graph_drawing = 0;       // a graph is being drawn
   std::int32_t any_curve_computed = 0;  // some model curve is computed
+  std::int32_t any_model_shown = 1;     // some model curve is shown
+  std::int32_t inversion_ready = 0;     // the inversion can run
   bool model_form_open = false;
   bool depth_window_open = false;
 
