@@ -179,10 +179,7 @@ double ModelCurveDriver(DriverMode mode,
   curve.computed = 1;
 
   if (!fitting) {
-    const int p = std::clamp<int>(workspace.polarisation, 0, kCurveModes - 1);
-    for (LayerModel& m : models) {
-      if (m.curve.computed) CopySelectedPolarisation(m.curve, p);
-    }
+    ShowSelectedPolarisation(workspace, models);
     return 0.0;
   }
   if (set == nullptr || fit == nullptr) return 0.0;
@@ -199,6 +196,13 @@ double ModelCurveDriver(DriverMode mode,
     fit->phase[i] = at_field[i].phase;
   }
   return misfit ? misfit(*set, *fit) : 0.0;
+}
+
+void ShowSelectedPolarisation(const Workspace& workspace, LayerModels& models) {
+  const int p = std::clamp<int>(workspace.polarisation, 0, kCurveModes - 1);
+  for (LayerModel& m : models) {
+    if (m.curve.computed) CopySelectedPolarisation(m.curve, p);
+  }
 }
 
 void UpdateCurveFlags(Workspace& workspace, const LayerModels& models) {

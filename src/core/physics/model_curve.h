@@ -89,6 +89,10 @@ double ModelCurveDriver(DriverMode mode,
                         FitResponse* fit = nullptr,
                         const MisfitFunction& misfit = {});
 
+// Makes the workspace's selected polarisation the main curve of every
+// computed model.
+void ShowSelectedPolarisation(const Workspace& workspace, LayerModels& models);
+
 // Sets the workspace flag that some model curve is computed.
 void UpdateCurveFlags(Workspace& workspace, const LayerModels& models);
 
