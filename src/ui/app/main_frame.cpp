@@ -9,6 +9,7 @@
 #include "core/fielddata/field_file_reader.h"
 #include "ui/app/message_service.h"
 #include "ui/fielddata/sounding_list_dialog.h"
+#include "ui/modelform/modeling_dialogs.h"
 
 namespace mtvuk {
 namespace {
@@ -84,7 +85,10 @@ void CMainFrame::BuildMenu() {
   AddCommand(edit, "&Edit field data", kCmdEditFieldData, false);
 
   QMenu* setting = menuBar()->addMenu("&Setting");
-  AddCommand(setting, "&Modeling", kCmdModeling, false);
+  connect(AddCommand(setting, "&Modeling", kCmdModeling, true),
+          &QAction::triggered,
+          this,
+          [this] { ModelingSettingsDialog(stores_, ui_, this).exec(); });
   QMenu* inversion = setting->addMenu("&Inversion");
   AddCommand(inversion, "&Main setting", kCmdMainSetting, false);
   AddCommand(inversion, "&Attach Field sets to Models", kCmdAttach, false);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QThread>
 #include <QWidget>
 
 #include "ui/app/message_service.h"
@@ -58,7 +59,15 @@ bool QtUi::EscapePending() {
   return pending;
 }
 
+std::int64_t QtUi::ClockMs() {
+  return pointer_source_ ? pointer_source_->ClockMs() : clock_.elapsed();
+}
+
 bool QtUi::LeftButtonDown() {
+  if (pointer_source_) return pointer_source_->LeftButtonDown();
+  // The button state changes only when its release event has been handled.
+  QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  QThread::msleep(2);
   return QGuiApplication::mouseButtons().testFlag(Qt::LeftButton);
 }
 

@@ -61,16 +61,19 @@ class QtUi : public Ui {
   void Repaint(Window window) override;
   bool EscapePending() override;
   bool LeftButtonDown() override;
-  std::int64_t ClockMs() override { return clock_.elapsed(); }
+  std::int64_t ClockMs() override;
 
   // Called by the application's key filter when Esc is pressed.
   void NoteEscape() { escape_ = true; }
+  // Tests script the mouse button and the clock with another Ui.
+  void SetPointerSource(Ui* source) { pointer_source_ = source; }
 
  private:
   MessageBoxFunction boxes_;
   std::array<QPointer<QObject>, kWindowKinds> receivers_{};
   QElapsedTimer clock_;
   bool escape_ = false;
+  Ui* pointer_source_ = nullptr;
 };
 
 }  // namespace mtvuk

@@ -5,10 +5,12 @@
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "core/physics/model_curve.h"
 #include "core/store/store_defaults.h"
+#include "ui/modelform/model_form.h"
 
 namespace mtvuk {
 namespace {
@@ -56,12 +58,21 @@ CVUKView::CVUKView(Stores& stores, QtUi& ui, QWidget* parent)
   info_ = AddCheck("Info", 1027, true);
   grid_ = AddCheck("Grid", 1111, true);
   line_ = AddCheck("Line", 1112, false);
-  model_ = AddCheck("Model", 1049, true);
+  model_ = AddCheck("Model", 1049, false);
   abs_->setToolTip("Magnitudes on a logarithmic axis; off: signed values");
   err_->setToolTip("Error bars of the field data");
   info_->setToolTip("Legend with the labels of the sets and models");
   line_->setToolTip("Join the points of each field set");
-  model_->setToolTip("Model curves");
+  model_->setToolTip("The model editor (Ctrl+M)");
+  model_->setShortcut(QKeySequence("Ctrl+M"));
+  disconnect(model_, &QCheckBox::toggled, nullptr, nullptr);
+  connect(model_, &QCheckBox::toggled, this, [this](bool on) {
+    if (on) {
+      OpenModelForm();
+    } else {
+      CloseModelForm();
+    }
+  });
   for (QCheckBox* box : {abs_, err_, info_, grid_, line_, model_})
     column->addWidget(box);
   column->addStretch(1);
@@ -117,7 +128,7 @@ void CVUKView::ReadSwitches() {
   o.legend = info_->isChecked();
   o.grid = grid_->isChecked();
   o.lines = line_->isChecked();
-  o.models = model_->isChecked();
+  o.models = true;
   graph_->SetOptions(o);
 }
 
@@ -138,6 +149,26 @@ void CVUKView::ComputeAllModels() {
 }
 
 void CVUKView::Refresh(bool rescale) { graph_->Rebuild(rescale); }
+
+void CVUKView::OpenModelForm() {
+  if (model_form_ == nullptr) {
+    model_form_ = new CModelForm(stores_, ui_, this);
+    model_form_->setWindowFlag(Qt::Tool);
+    model_form_->adjustSize();
+    // Right edge 74 pixels left of the view's, bottom 35 pixels above it.
+    const QRect view = QRect(mapToGlobal(QPoint(0, 0)), size());
+    model_form_->move(std::max(0, view.right() - 74 - model_form_->width()),
+                      std::max(0, view.bottom() - 35 - model_form_->height()));
+  }
+  model_form_->show();
+  model_form_->raise();
+  QSignalBlocker block(model_);
+  model_->setChecked(true);
+}
+
+void CVUKView::CloseModelForm() {
+  if (model_form_ != nullptr) model_form_->close();
+}
 
 void CVUKView::ChooseFont() {
   bool ok = false;
@@ -167,6 +198,15 @@ void CVUKView::customEvent(QEvent* event) {
     case Um::UM_LINEREFRESH:
       Refresh(false);
       break;
+    case Um::UM_MODELFORMCLOSED: {
+      if (model_form_ != nullptr) model_form_->deleteLater();
+      model_form_ = nullptr;
+      stores_.workspace.model_form_open = false;
+      QSignalBlocker block(model_);
+      model_->setChecked(false);
+      Refresh(false);
+      break;
+    }
     default:
       break;
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QPointer>
 #include <QRadioButton>
 #include <QWidget>
 #include <array>
@@ -10,6 +11,7 @@
 #include "core/store/workspace.h"
 #include "ui/app/qt_ui.h"
 #include "ui/graph/curve_graph.h"
+#include "ui/modelform/model_form.h"
 
 namespace mtvuk {
 
@@ -32,6 +34,10 @@ class CVUKView : public QWidget {
   // Redraws from the stores; the axes follow the data when `rescale`.
   void Refresh(bool rescale);
   void ChooseFont();
+  // The model editor, opened and closed by the "Model" switch (Ctrl+M).
+  void OpenModelForm();
+  void CloseModelForm();
+  CModelForm* model_form() const { return model_form_; }
 
  protected:
   void customEvent(QEvent* event) override;
@@ -51,6 +57,7 @@ class CVUKView : public QWidget {
   QCheckBox* line_ = nullptr;
   QCheckBox* model_ = nullptr;
   QCheckBox* depth_ = nullptr;
+  QPointer<CModelForm> model_form_;
 };
 
 }  // namespace mtvuk
