@@ -97,6 +97,7 @@ int main(int argc, char** argv) {
         ok = mtvuk::SavePicture(frame, dir.filePath(q.name)) && ok;
       }
       frame.view()->Control(1018)->click();
+      ok = mtvuk::PictureModelWindows(frame, *stores, ui, dir) && ok;
     }
     return ok ? 0 : 1;
   }

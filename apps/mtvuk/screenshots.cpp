@@ -6,6 +6,8 @@
 
 #include "core/fielddata/field_file_reader.h"
 #include "ui/fielddata/sounding_list_dialog.h"
+#include "ui/modelform/model_form.h"
+#include "ui/modelform/modeling_dialogs.h"
 
 namespace mtvuk {
 
@@ -50,6 +52,38 @@ bool LoadModes(CMainFrame& frame,
   QApplication::sendPostedEvents();
   frame.view()->Refresh(true);
   return true;
+}
+
+}  // namespace mtvuk
+
+namespace mtvuk {
+
+bool PictureModelWindows(CMainFrame& frame,
+                         Stores& stores,
+                         QtUi& ui,
+                         const QDir& dir) {
+  LayerModel& m = stores.models[0];
+  m.law = 2;
+  for (int layer : {1, 3}) {
+    m.ip_on[layer] = 1;
+    m.ip_p1[layer][0] = 0.3f;
+    m.ip_tau[layer][0] = 0.5f;
+    m.ip_c[layer][0] = 0.6f;
+  }
+  stores.workspace.current_model = 0;
+  frame.view()->OpenModelForm();
+  CModelForm* form = frame.view()->model_form();
+  bool ok = SavePicture(*form, dir.filePath("model-form.png"));
+  ImpedanceDialog impedance(stores, ui, &frame);
+  ok = SavePicture(impedance, dir.filePath("impedance.png")) && ok;
+  ModelingSettingsDialog settings(stores, ui, &frame);
+  ok = SavePicture(settings, dir.filePath("modeling-settings.png")) && ok;
+  ChooseModelsDialog choose(stores, ui, &frame);
+  ok = SavePicture(choose, dir.filePath("choose-models.png")) && ok;
+  IpModelsDialog help(&frame);
+  help.resize(help.sizeHint());
+  ok = SavePicture(help, dir.filePath("ip-models.png")) && ok;
+  return ok;
 }
 
 }  // namespace mtvuk

@@ -1,6 +1,7 @@
 // Start-up with data loaded, and pictures of the windows for the manual.
 #pragma once
 
+#include <QDir>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +19,14 @@ bool LoadModes(CMainFrame& frame,
                const QString& file,
                const QStringList& modes,
                const QString& dialog_picture = {});
+
+// Pictures of the model editor (model 1 with IP in two layers) and of the
+// modelling dialogs: model-form.png, impedance.png, modeling-settings.png,
+// choose-models.png, ip-models.png.
+bool PictureModelWindows(CMainFrame& frame,
+                         Stores& stores,
+                         QtUi& ui,
+                         const QDir& dir);
 
 // Renders a widget to a PNG file.
 bool SavePicture(QWidget& widget, const QString& path);
