@@ -30,9 +30,9 @@ class MainFrameTest : public QObject {
     CVUKView* view = frame.view();
     QVERIFY(view->Control(1018)->isChecked());
     QVERIFY(!view->Control(1019)->isChecked());
-    QVERIFY(view->Control(1015)->isChecked());         // Abs
-    QVERIFY(view->Control(1049)->isChecked());         // Model
-    QVERIFY(!view->Control(1112)->isChecked());        // Line
+    QVERIFY(view->Control(1015)->isChecked());   // Abs
+    QVERIFY(!view->Control(1049)->isChecked());  // Model: the editor is closed
+    QVERIFY(!view->Control(1112)->isChecked());  // Line
     QVERIFY(!view->Control(1014)->isVisibleTo(view));  // t*E(t) is hidden
     QCOMPARE(view->graph()->Title(), QString("APPARENT  RESISTIVITY"));
     QCOMPARE(view->graph()->yAxis->label(), QString("Ohm-m"));
@@ -63,7 +63,7 @@ class MainFrameTest : public QObject {
         {57665, "E&xit", true},
         {32777, "&Smooth field data", false},
         {32778, "&Edit field data", false},
-        {32791, "&Modeling", false},
+        {32791, "&Modeling", true},
         {32807, "&Main setting", false},
         {32806, "&Attach Field sets to Models", false},
         {32794, "&Resistivity and Thickness limits", false},

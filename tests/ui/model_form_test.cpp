@@ -1,0 +1,199 @@
+#include "ui/modelform/model_form.h"
+
+#include <QtTest>
+
+#include "core/physics/model_curve.h"
+#include "ui/app/main_frame.h"
+#include "ui/modelform/modeling_dialogs.h"
+#include "ui_test_util.h"
+
+namespace mtvuk {
+
+class ModelFormTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<Stores> stores_;
+  std::unique_ptr<test::ScriptedQtUi> ui_;
+  std::unique_ptr<CMainFrame> frame_;
+  CModelForm* form_ = nullptr;
+
+ private slots:
+  void init() {
+    stores_ = std::make_unique<Stores>();
+    ui_ = std::make_unique<test::ScriptedQtUi>();
+    frame_ = std::make_unique<CMainFrame>(*stores_, ui_->ui);
+    frame_->show();
+    frame_->view()->Control(1049)->click();  // "Model" opens the editor
+    form_ = frame_->view()->model_form();
+    QVERIFY(form_ != nullptr);
+    QVERIFY(stores_->workspace.model_form_open);
+  }
+  void cleanup() {
+    frame_.reset();
+    ui_.reset();
+    stores_.reset();
+  }
+
+  void EditingACellAndRunChangesTheCurveInTheGraph() {
+    QCOMPARE(form_->Cell(0, Column::kResistivity)->text(), QString("50"));
+    const double before =
+        frame_->view()->graph()->ModelGraph(0)->data()->at(0)->value;
+    form_->Cell(0, Column::kResistivity)->setText("500");
+    QTest::mouseClick(form_->run_button(), Qt::LeftButton);
+    QCOMPARE(stores_->models[0].resistivity[0], 500.0);
+    QCoreApplication::sendPostedEvents();
+    const double after =
+        frame_->view()->graph()->ModelGraph(0)->data()->at(0)->value;
+    QVERIFY(after > 5.0 * before);
+    QVERIFY(!form_->invert_button()->isEnabled());  // no inversion yet
+  }
+
+  void OutOfRangeCellsStopTheTransfer() {
+    const LayerModel before = stores_->models[0];
+    form_->Cell(3, Column::kThickness)->setText("0.00001");
+    ui_->script.Allow("MT-VUK");
+    QTest::mouseClick(form_->run_button(), Qt::LeftButton);
+    QCOMPARE(ui_->script.prompts().size(), std::size_t{1});
+    QCOMPARE(ui_->script.prompts()[0].text,
+             std::string("Please enter a number between 0.0001 and 999999."));
+    QCOMPARE(form_->focusWidget(), form_->Cell(3, Column::kThickness));
+    QCOMPARE(stores_->models[0].thickness, before.thickness);
+    form_->Cell(3, Column::kThickness)->setText("abc");
+    QTest::mouseClick(form_->run_button(), Qt::LeftButton);
+    QCOMPARE(ui_->script.prompts().back().text,
+             std::string("Please enter a number."));
+  }
+
+  void RightDragCopiesAModelOntoAnother() {
+    stores_->models[4].period_max = 77.0f;
+    ModelTabs* tabs = form_->tabs();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->TabRect(1).center());
+    QCOMPARE(form_->logic().current_index(), 1);
+    QTest::mousePress(tabs, Qt::RightButton, {}, tabs->TabRect(1).center());
+    QVERIFY(tabs->dragging());
+    QTest::mouseMove(tabs, tabs->TabRect(3).center());
+    QTest::mouseRelease(tabs, Qt::RightButton, {}, tabs->TabRect(4).center());
+    QVERIFY(!tabs->dragging());
+    QCOMPARE(form_->logic().current_index(), 4);
+    QCOMPARE(stores_->models[4].resistivity, stores_->models[1].resistivity);
+    QCOMPARE(stores_->models[4].name, std::string("MODEL 5"));
+    QCOMPARE(stores_->models[4].period_max, 77.0f);
+    QCOMPARE(form_->Cell(0, Column::kResistivity)->text(), QString("100"));
+  }
+
+  void StepButtonsHoldClickAndDoubleClick() {
+    ScriptedUi pointer;
+    ui_->ui.SetPointerSource(&pointer);
+    stores_->workspace.resistivity_step = 2.0f;
+    RowButtons* row = form_->Buttons(0);
+    const QPoint up = row->ButtonRect(RowButton::kRhoUp).center();
+    pointer.HoldLeftButtonUntil(200);  // a quick click changes nothing
+    QTest::mousePress(row, Qt::LeftButton, {}, up);
+    QCOMPARE(form_->Cell(0, Column::kResistivity)->text(), QString("50"));
+    pointer.SetClockMs(0);
+    pointer.HoldLeftButtonUntil(800);  // held: steps at 500, 600, 700 ms
+    QTest::mousePress(row, Qt::LeftButton, {}, up);
+    QCOMPARE(form_->Cell(0, Column::kResistivity)->text(), QString("400"));
+    QTest::mouseDClick(
+        row, Qt::LeftButton, {}, row->ButtonRect(RowButton::kRhoDown).center());
+    QCOMPARE(form_->Cell(0, Column::kResistivity)->text(), QString("200"));
+    // The right button on the insert button deletes the layer.
+    QTest::mousePress(
+        form_->Buttons(1),
+        Qt::RightButton,
+        {},
+        form_->Buttons(1)->ButtonRect(RowButton::kInsert).center());
+    QCOMPARE(form_->Cell(1, Column::kResistivity)->text(), QString("50"));
+    ui_->ui.SetPointerSource(nullptr);
+  }
+
+  void LawAndCheckBoxes() {
+    form_->law_list()->setCurrentIndex(2);
+    emit form_->law_list()->activated(2);
+    QCOMPARE(form_->eh_header()->text(), QString("h"));
+    QCOMPARE(form_->Cell(0, Column::kEh)->text(), QString("0.1"));
+    QVERIFY(!form_->Cell(1, Column::kEh)->isEnabled());
+    form_->Box(1, Column::kIp)->click();
+    QVERIFY(form_->Box(1, Column::kIp)->isChecked());
+    QVERIFY(form_->Cell(1, Column::kEh)->isEnabled());
+    form_->Box(8, Column::kIp)->click();  // below the 7 layers of model 1
+    QVERIFY(!form_->Box(8, Column::kIp)->isChecked());
+    form_->Box(2, Column::kAniso)->click();
+    QVERIFY(form_->Box(2, Column::kAniso)->isChecked());
+    QVERIFY(!form_->Box(1, Column::kIp)->isChecked());
+    QVERIFY(form_->Cell(2, Column::kAngle)->isEnabled());
+  }
+
+  void ClosingTellsTheView() {
+    form_->close();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(frame_->view()->model_form() == nullptr);
+    QVERIFY(!frame_->view()->Control(1049)->isChecked());
+    QVERIFY(!stores_->workspace.model_form_open);
+  }
+
+  void ImpedanceDialogChoosesThePolarisation() {
+    LayerModel& m = stores_->models[2];
+    m.anisotropy_on = 1;
+    m.aniso_on[0] = 1;
+    m.aniso_rho1[0] = 1.0f;
+    m.aniso_rho2[0] = 1000.0f;
+    stores_->workspace.current_model = 2;
+    ModelCurveDriver(
+        DriverMode::kPlain, stores_->workspace, stores_->models, ui_->ui);
+    ImpedanceDialog dialog(*stores_, ui_->ui);
+    dialog.Choice(CurveMode::YX)->setChecked(true);
+    dialog.accept();
+    QCOMPARE(stores_->workspace.polarisation, std::int16_t{1});
+    QCOMPARE(m.curve.log_rho[40], m.curve.mode[1].log_rho[40]);
+    QVERIFY(m.curve.log_rho[40] != m.curve.mode[0].log_rho[40]);
+  }
+
+  void ModelingSettingsAndChooseModels() {
+    ModelingSettingsDialog settings(*stores_, ui_->ui);
+    settings.show();
+    QCOMPARE(settings.Name(0)->text(), QString("MODEL 1"));
+    settings.Field(0)->setText("3");
+    ui_->script.Allow("MT-VUK");
+    settings.accept();
+    QVERIFY(settings.result() != QDialog::Accepted);
+    QCOMPARE(ui_->script.prompts().back().text,
+             std::string("Please enter a number between 1 and 2."));
+    settings.Field(0)->setText("1.0");
+    settings.Field(3)->setText("50");
+    settings.Name(2)->setText("BASIN");
+    QTest::mouseClick(settings.squares(),
+                      Qt::LeftButton,
+                      {},
+                      settings.squares()->SquareRect(3).center());
+    settings.accept();
+    QCOMPARE(settings.result(), int(QDialog::Accepted));
+    QCOMPARE(stores_->workspace.resistivity_step, 1.01f);
+    QCOMPARE(stores_->models[5].period_max, 100.0f);
+    QCOMPARE(stores_->models[2].name, std::string("BASIN"));
+    QCOMPARE(stores_->models[3].shown, 0);
+
+    ChooseModelsDialog choose(*stores_, ui_->ui);
+    choose.show();
+    QVERIFY(!choose.Name(3)->isEnabled());
+    QTest::mouseClick(choose.squares(),
+                      Qt::LeftButton,
+                      {},
+                      choose.squares()->SquareRect(3).center());
+    QCOMPARE(choose.choice().chosen[3], 0);
+    QTest::mouseClick(choose.squares(),
+                      Qt::LeftButton,
+                      {},
+                      choose.squares()->SquareRect(0).center());
+    QCOMPARE(choose.choice().chosen[0], 0);
+    choose.accept();
+    QCOMPARE(stores_->models[0].export_flag, 0);
+    QCOMPARE(stores_->models[1].export_flag, 1);
+  }
+};
+
+}  // namespace mtvuk
+
+QTEST_MAIN(mtvuk::ModelFormTest)
+#include "model_form_test.moc"
