@@ -25,7 +25,10 @@ void StorePeriod(ModelCurve& curve,
                  bool anisotropic,
                  const AnisoResponseTable& table) {
   curve.log_period[i] = ToF32(std::log10(period));
-  for (int p = 0; p < kCurveModes; ++p) {
+  // On the 1-D paths the four polarisations are one result: its logarithms
+  // are taken once.
+  const int distinct = anisotropic ? kCurveModes : 1;
+  for (int p = 0; p < distinct; ++p) {
     const PolarisationResponse& m = r.mode[p];
     ModelCurve::Polarisation& q = curve.mode[p];
     double re = anisotropic ? table[kReXy + p] : m.z.re;
@@ -37,13 +40,23 @@ void StorePeriod(ModelCurve& curve,
     q.log_rho[i] = ToF32(std::log10(m.rho_a + kTiny));
     q.phase_sign[i] = m.phase >= 0.0 ? 1 : 0;
   }
+  for (int p = distinct; p < kCurveModes; ++p) {
+    ModelCurve::Polarisation& q = curve.mode[p];
+    const ModelCurve::Polarisation& first = curve.mode[0];
+    q.phase[i] = first.phase[i];
+    q.log_phase[i] = first.log_phase[i];
+    q.log_re_z[i] = first.log_re_z[i];
+    q.log_im_z[i] = first.log_im_z[i];
+    q.log_rho[i] = first.log_rho[i];
+    q.phase_sign[i] = first.phase_sign[i];
+  }
   const PolarisationResponse& xy = r.mode[0];
   curve.log_rho[i] = ToF32(std::log10(xy.rho_a));
-  curve.phase[i] = ToF32(xy.phase);
-  curve.log_phase[i] = LogAbs(xy.phase);
+  curve.phase[i] = curve.mode[0].phase[i];
+  curve.log_phase[i] = curve.mode[0].log_phase[i];
   curve.log_re_z[i] = curve.mode[0].log_re_z[i];
   curve.log_im_z[i] = curve.mode[0].log_im_z[i];
-  curve.phase_sign[i] = xy.phase >= 0.0 ? 1 : 0;
+  curve.phase_sign[i] = curve.mode[0].phase_sign[i];
 }
 
 void CopySelectedPolarisation(ModelCurve& curve, int p) {
@@ -144,7 +157,8 @@ double ModelCurveDriver(DriverMode mode,
                         Ui& ui,
                         const FieldSet* set,
                         FitResponse* fit,
-                        const MisfitFunction& misfit) {
+                        const MisfitFunction& misfit,
+                        bool store_grid) {
   const int current =
       std::clamp<int>(workspace.current_model, 0, MaxModels - 1);
   LayerModel& model = models[current];
@@ -152,7 +166,7 @@ double ModelCurveDriver(DriverMode mode,
   const ModelLayers layers = WorkingLayers(model);
   const ForwardPath path = ChoosePath(model, fitting);
   const double tmin = model.period_min;
-  const int n = PeriodGridCount(tmin, model.period_max);
+  const int n = store_grid ? PeriodGridCount(tmin, model.period_max) : 0;
 
   ModelCurve& curve = model.curve;
   std::array<double, MaxCurvePeriods> periods{};
@@ -175,8 +189,10 @@ double ModelCurveDriver(DriverMode mode,
                 path == ForwardPath::kAnisotropic,
                 tables[i]);
   }
-  curve.count = static_cast<std::int16_t>(n);
-  curve.computed = 1;
+  if (store_grid) {
+    curve.count = static_cast<std::int16_t>(n);
+    curve.computed = 1;
+  }
 
   if (!fitting) {
     ShowSelectedPolarisation(workspace, models);

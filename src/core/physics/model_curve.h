@@ -80,14 +80,17 @@ using MisfitFunction = std::function<double(const FieldSet&, FitResponse&)>;
 // the selected polarisation of every computed model into its main curve, and
 // returns 0. Fitting mode: stores the grid curve by the 1-D paths, computes
 // the response without dispersion at every period of `set` into `fit`, and
-// returns the misfit (0 without a misfit function).
+// returns the misfit (0 without a misfit function). Fitting runs whose grid
+// curve nobody sees (the trial models inside an inversion) pass `store_grid`
+// false.
 double ModelCurveDriver(DriverMode mode,
                         Workspace& workspace,
                         LayerModels& models,
                         Ui& ui,
                         const FieldSet* set = nullptr,
                         FitResponse* fit = nullptr,
-                        const MisfitFunction& misfit = {});
+                        const MisfitFunction& misfit = {},
+                        bool store_grid = true);
 
 // Makes the workspace's selected polarisation the main curve of every
 // computed model.

@@ -40,6 +40,8 @@ struct FieldSet {
   PointFlags re_z_sign{}, im_z_sign{};  // 1 where Re Z (Im Z) > 0
   // Per model: 1 while the inversion of that model may use this set.
   std::array<std::int32_t, MaxModels> model_switches{1, 1, 1, 1, 1, 1};
+  // Per model: 1 when the inversion of that model fits this set.
+  std::array<std::int32_t, MaxModels> attached{};
   std::int32_t in_use = -1;  // slot index + 1 while the slot holds a curve
   std::int32_t count = 48;   // points in use
   std::int16_t smoothing_mark = -1;

@@ -50,6 +50,19 @@ constexpr LayerArray<T> FilledLayers(T v) {
   return a;
 }
 
+// The free parameters of an inversion: natural logarithms of the free
+// resistivities and thicknesses, with their limits.
+inline constexpr int kMaxParameters = 2 * MaxLayers;
+struct InversionParameters {
+  std::int16_t count = 0;
+  std::array<double, kMaxParameters> p{};
+  std::array<float, kMaxParameters> lower{};
+  std::array<float, kMaxParameters> upper{};
+  std::array<std::int8_t, kMaxParameters> kind{};  // 1 resistivity, 2 thickness
+  LayerArray<std::int16_t> rho_index{};            // -1 when fixed
+  LayerArray<std::int16_t> h_index{};
+};
+
 struct LayerModel {
   // Texts of the sounding the model was fitted to, and of its last file.
   std::string head_text;
@@ -109,6 +122,7 @@ struct LayerModel {
   std::int32_t export_flag = 0;
   std::array<double, 3> coordinates{};  // x, y, z of the station
   std::int16_t fitted_set = -1;
+  InversionParameters params;
 };
 
 }  // namespace mtvuk

@@ -127,12 +127,18 @@ void ApplyStartDefaults(Workspace& workspace,
       m.aniso_rho2[j] = static_cast<float>(m.resistivity[j]);
     }
   }
-  for (FieldSet& set : sets) {
+  for (int k = 0; k < MaxSets; ++k) {
+    FieldSet& set = sets[k];
     set.smoothing_mark = -1;
     set.model_switches.fill(1);
+    SetDefaultAttachment(set, k);
     ResetFieldSet(set);
   }
   UpdateSetFlags(workspace, sets);
+}
+
+void SetDefaultAttachment(FieldSet& set, int slot) {
+  for (int m = 0; m < MaxModels; ++m) set.attached[m] = m == slot ? 1 : 0;
 }
 
 int CountModelLayers(const LayerArray<double>& resistivity) {

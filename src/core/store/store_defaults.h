@@ -16,6 +16,9 @@ void ApplyStartDefaults(Workspace& workspace,
                         FieldSets& sets,
                         LayerModels& models);
 
+// The default attachment: field set k is fitted by model k.
+void SetDefaultAttachment(FieldSet& set, int slot);
+
 // Number of layers of a model from its 16 resistivities: the bottom layers
 // that differ from the layer above by less than 1 % are not layers.
 int CountModelLayers(const LayerArray<double>& resistivity);

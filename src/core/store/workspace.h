@@ -52,6 +52,17 @@ struct Workspace {
   std::int16_t polarisation = 0;  // CurveMode the model curves show
   double export_period_min = 0.001;
   double export_period_max = 10000.0;
+
+  // Inversion settings and results.
+  std::int16_t inversion_target = 1;   // 1 RE+IM, 2 RE, 3 IM, 4 Ro, 5 Res+Phs
+  std::int16_t iteration_amount = 30;  // 1..30
+  std::int32_t ignore_error_bars = 0;
+  double re_weight = 0.5;   // share of Re Z in target 1
+  double rho_weight = 0.5;  // share of the resistivity in target 5
+  float derivative_step = 1.03f;
+  std::int32_t show_fit_result = 0;
+  double last_misfit = 0.0;
+  std::int32_t inversion_done = 0;  // a run completed with an attached set
 };
 
 // The three stores of a session. They are created once and shared by
