@@ -5,6 +5,7 @@
 
 #include "field_commands.h"
 #include "forward_command.h"
+#include "invert_command.h"
 
 using mtvuk::CurveMode;
 
@@ -56,8 +57,41 @@ int main(int argc, char** argv) {
   forward->add_flag(
       "--json", forward_options.json, "Print the response as JSON");
 
+  mtvuk::cli::InvertOptions invert_options;
+  CLI::App* invert = app.add_subcommand(
+      "invert", "Fit a layered model to one polarisation of a field file");
+  invert->add_option("FILE", invert_options.file, "Field data file")
+      ->required();
+  invert
+      ->add_option(
+          "--mode", invert_options.mode, "Polarisation: xy, yx, mean or eff")
+      ->required()
+      ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
+  auto* inv_layers = invert->add_option(
+      "--layers", invert_options.layers, "Start model as rho1:h1,...,rhoN");
+  auto* inv_model =
+      invert->add_option("--model",
+                         invert_options.model_file,
+                         "Start model file (JSON, see docs/model-json.md)");
+  inv_layers->excludes(inv_model);
+  invert
+      ->add_option("--target",
+                   invert_options.target,
+                   "1 RE+IM, 2 RE, 3 IM, 4 Ro, 5 Res+Phs (default 1)")
+      ->check(CLI::Range(1, 5));
+  invert
+      ->add_option(
+          "--iterations", invert_options.iterations, "1..30 (default 30)")
+      ->check(CLI::Range(1, 30));
+  invert->add_flag(
+      "--ignore-errors", invert_options.ignore_errors, "Weight every point 1");
+  invert->add_flag("--json", invert_options.json, "Print the result as JSON");
+
   try {
     app.parse(argc, argv);
+    if (invert->parsed() && inv_layers->count() + inv_model->count() != 1) {
+      throw CLI::RequiredError("--layers or --model");
+    }
     if (forward->parsed() &&
         layers_option->count() + model_option->count() != 1) {
       throw CLI::RequiredError("--layers or --model");
@@ -68,6 +102,7 @@ int main(int argc, char** argv) {
   }
   if (read->parsed()) return mtvuk::cli::RunRead(file, json);
   if (curve->parsed()) return mtvuk::cli::RunCurve(file, mode, json);
+  if (invert->parsed()) return mtvuk::cli::RunInvert(invert_options);
   if (forward->parsed()) {
     if (tmin_option->count()) forward_options.tmin = tmin;
     if (tmax_option->count()) forward_options.tmax = tmax;

@@ -1,5 +1,7 @@
 #include "model_json.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -10,6 +12,10 @@ namespace mtvuk::cli {
 namespace {
 
 bool Positive(double v) { return std::isfinite(v) && v > 0.0; }
+
+// Layers whose resistivity limits the file gives; the others get the wide
+// limits of FinishModel.
+thread_local std::array<bool, MaxLayers> limits_given_{};
 
 // Reads an optional number; false (with the error set) when present but not
 // a number.
@@ -67,6 +73,33 @@ bool ReadLayer(const nlohmann::json& layer,
   m.resistivity[j] = rho;
   m.thickness[j] = h;
   m.aniso_rho1[j] = m.aniso_rho2[j] = static_cast<float>(rho);
+  double rho_min = -1.0, rho_max = -1.0, h_min = m.thickness_min[j],
+         h_max = m.thickness_max[j];
+  if (!OptionalBool(layer, "fix_rho", m.fix_resistivity[j], error, where) ||
+      !OptionalBool(layer, "fix_thickness", m.fix_thickness[j], error, where) ||
+      !OptionalNumber(layer, "rho_min", rho_min, error, where) ||
+      !OptionalNumber(layer, "rho_max", rho_max, error, where) ||
+      !OptionalNumber(layer, "thickness_min", h_min, error, where) ||
+      !OptionalNumber(layer, "thickness_max", h_max, error, where)) {
+    return false;
+  }
+  if (rho_min >= 0.0 || rho_max >= 0.0) {
+    if (!Positive(rho_min) || !Positive(rho_max) || rho_min > rho_max) {
+      error = where +
+              "\"rho_min\" and \"rho_max\" must both be given, positive, min "
+              "<= max";
+      return false;
+    }
+    limits_given_[j] = true;
+    m.resistivity_min[j] = ToF32(rho_min);
+    m.resistivity_max[j] = ToF32(rho_max);
+  }
+  if (!Positive(h_min) || !Positive(h_max) || h_min > h_max) {
+    error = where + "thickness limits must be positive, min <= max";
+    return false;
+  }
+  m.thickness_min[j] = ToF32(h_min);
+  m.thickness_max[j] = ToF32(h_max);
   if (layer.contains("ip")) {
     const nlohmann::json& ip = layer["ip"];
     double p1 = m.ip_p1[j][0], tau = m.ip_tau[j][0], c = m.ip_c[j][0];
@@ -117,10 +150,15 @@ void FinishModel(LayerModel& m) {
     m.resistivity[j] = m.resistivity[m.layer_count - 1];
     m.aniso_rho1[j] = m.aniso_rho2[j] = static_cast<float>(m.resistivity[j]);
   }
+  // Resistivities not limited by the file may vary from 0.01 to 100000 Ohm-m
+  // (or to their start value, when that lies outside).
   for (int j = 0; j < MaxLayers; ++j) {
-    m.resistivity_min[j] = m.resistivity_max[j] =
-        static_cast<float>(m.resistivity[j]);
+    if (limits_given_[j]) continue;
+    m.resistivity_min[j] = static_cast<float>(std::min(0.01, m.resistivity[j]));
+    m.resistivity_max[j] =
+        static_cast<float>(std::max(100000.0, m.resistivity[j]));
   }
+  limits_given_.fill(false);
 }
 
 bool ModelFromLayerSpec(const std::string& spec,
