@@ -1,0 +1,215 @@
+#include "core/inversion/inversion.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "core/physics/forward_1d.h"
+#include "core/platform/scripted_ui.h"
+#include "core/store/store_defaults.h"
+#include "util/test_util.h"
+
+namespace mtvuk {
+namespace {
+
+// Slot 0 filled with the response of a layered earth at n periods from
+// 1e-3 to 1e3 s, with relative errors `err` and optional noise.
+void SyntheticSet(FieldSet& s,
+                  const std::vector<double>& rho,
+                  const std::vector<double>& h,
+                  int n,
+                  double err,
+                  double noise,
+                  unsigned seed = 1) {
+  std::mt19937 rng(seed);
+  std::normal_distribution<double> gauss(0.0, 1.0);
+  ResetFieldSet(s);
+  s.in_use = 1;
+  s.count = n;
+  s.label = "XY SYNTH";
+  std::vector<double> r = rho, t = h;
+  r.resize(MaxLayers, rho.back());
+  t.resize(MaxLayers, 1.0);
+  for (int i = 0; i < n; ++i) {
+    const double period = 1e-3 * std::pow(10.0, 6.0 * i / (n - 1));
+    Response1D z = ResponseNoDispersion(
+        r.data(), t.data(), static_cast<int>(rho.size()), period);
+    const double f = 1.0 + noise * gauss(rng);
+    const double g = 1.0 + noise * gauss(rng);
+    s.freq[i] = static_cast<float>(1.0 / period);
+    s.re_z[i] = static_cast<float>(z.z.re * f);
+    s.im_z[i] = static_cast<float>(z.z.im * g);
+    s.err_re[i] = s.err_im[i] = static_cast<float>(err);
+    const double rho_a = z.rho_a * f * g;
+    const double phase = z.phase + noise * 28.6 * gauss(rng);
+    s.log_rho[i] = static_cast<float>(std::log10(rho_a));
+    s.log_rho_upper[i] = static_cast<float>(std::log10(rho_a * (1 + 2 * err)));
+    s.log_rho_lower[i] = static_cast<float>(std::log10(rho_a * (1 - 2 * err)));
+    s.phase[i] = static_cast<float>(phase);
+    s.phase_error[i] = static_cast<float>(err * 57.3);
+    s.log_phase_upper[i] = static_cast<float>(std::log10(phase + err * 57.3));
+    s.log_phase_lower[i] = static_cast<float>(std::log10(phase - err * 57.3));
+    s.phase_sign[i] = s.re_z_sign[i] = s.im_z_sign[i] = 1;
+  }
+}
+
+void StartModel(LayerModel& m,
+                const std::vector<double>& rho,
+                const std::vector<double>& h) {
+  m.layer_count = static_cast<std::int16_t>(rho.size());
+  for (int j = 0; j < MaxLayers; ++j) {
+    m.resistivity[j] = j < static_cast<int>(rho.size()) ? rho[j] : rho.back();
+    m.thickness[j] = j < static_cast<int>(h.size()) ? h[j] : 1.0;
+    m.resistivity_min[j] = 0.1f;
+    m.resistivity_max[j] = 10000.0f;
+  }
+}
+
+class InversionTest : public testing::Test {
+ protected:
+  std::unique_ptr<Stores> stores_ = test::NewStores();
+  ScriptedUi ui_;
+  Workspace& ws() { return stores_->workspace; }
+  LayerModel& model() { return stores_->models[0]; }
+  InversionResult Run() {
+    return RunInversion(ws(), stores_->sets, stores_->models, ui_);
+  }
+};
+
+TEST_F(InversionTest, RecoversAThreeLayerEarthWithoutNoise) {
+  SyntheticSet(stores_->sets[0], {100, 10, 1000}, {1.0, 2.0}, 40, 0.05, 0.0);
+  StartModel(model(), {300, 30, 300}, {0.3, 5.0});
+  for (int target : {1, 4, 5}) {
+    StartModel(model(), {300, 30, 300}, {0.3, 5.0});
+    ws().inversion_target = static_cast<std::int16_t>(target);
+    InversionResult r = Run();
+    ASSERT_TRUE(r.ran);
+    EXPECT_LT(r.misfit, 1e-3 * r.history.front().misfit) << "target " << target;
+    EXPECT_NEAR(model().resistivity[0], 100.0, 5.0) << target;
+    EXPECT_NEAR(model().thickness[0] / model().resistivity[0] * 100, 1.0, 0.1)
+        << target;
+    EXPECT_NEAR(model().resistivity[1] / model().thickness[1], 5.0, 0.5)
+        << target;  // conductance
+    EXPECT_TRUE(ui_.prompts().empty());
+  }
+}
+
+TEST_F(InversionTest, NoisyDataFixedParametersAndLimits) {
+  SyntheticSet(
+      stores_->sets[0], {30, 300, 3, 100}, {0.5, 2.0, 1.0}, 36, 0.05, 0.03, 7);
+  StartModel(model(), {100, 100, 10, 100}, {1.0, 1.0, 2.0});
+  model().fix_resistivity[1] = 1;
+  model().fix_thickness[0] = 1;
+  model().resistivity_max[2] = 5.0f;   // the conductor may not exceed 5 Ohm-m
+  model().resistivity_min[0] = 40.0f;  // nor the top go below 40
+  InversionResult r = Run();
+  ASSERT_TRUE(r.ran);
+  EXPECT_EQ(model().resistivity[1], 100.0);  // fixed
+  EXPECT_EQ(model().thickness[0], 1.0);      // fixed
+  EXPECT_LE(model().resistivity[2], 5.0 * (1 + 1e-6));
+  EXPECT_GE(model().resistivity[0], 40.0 * (1 - 1e-6));
+  // Never worse than the start; the best entry of the history is kept.
+  EXPECT_LE(r.misfit, r.history.front().misfit * (1 + 1e-6));
+  double best = 1e300;
+  for (const InversionStep& s : r.history) best = std::min(best, s.misfit);
+  EXPECT_NEAR(r.misfit, best, 1e-3 * best);
+  EXPECT_EQ(model().params.count, 4 + 3 - 2);
+  EXPECT_EQ(static_cast<int>(r.history.size()), r.iterations_run + 1);
+}
+
+TEST_F(InversionTest, OneIterationKeepsTheBetterOfStartAndStep) {
+  SyntheticSet(stores_->sets[0], {100, 10, 1000}, {1.0, 2.0}, 30, 0.05, 0.0);
+  StartModel(model(), {120, 10, 1000}, {1.0, 2.0});
+  ws().iteration_amount = 1;
+  InversionResult r = Run();
+  EXPECT_EQ(r.iterations_run, 1);
+  ASSERT_EQ(r.history.size(), 2u);
+  EXPECT_LE(r.misfit,
+            std::min(r.history[0].misfit, r.history[1].misfit) * (1 + 1e-4));
+  EXPECT_LT(std::fabs(model().resistivity[0] - 100.0), 20.0);
+  // The period range of the model is restored and its curve computed.
+  EXPECT_EQ(model().period_min, 0.001f);
+  EXPECT_EQ(model().curve.count, 142);
+}
+
+TEST_F(InversionTest, RefusesUnattachedOrEmptySetsAndLeavesTheModel) {
+  for (FieldSet& s : stores_->sets) s.attached.fill(0);
+  const LayerModel before = model();
+  ui_.Allow("INVALID ATTACH");
+  InversionResult r = Run();
+  EXPECT_FALSE(r.ran);
+  ASSERT_EQ(ui_.prompts().size(), 1u);
+  EXPECT_EQ(ui_.prompts()[0].text,
+            "Model No 1 is not attached to Field data\nUse "
+            "Setting->Inversion->Attach..");
+  EXPECT_EQ(ui_.prompts()[0].icon, Icon::kStop);
+  EXPECT_EQ(model().resistivity, before.resistivity);
+  stores_->sets[2].attached[0] = 1;  // attached to an empty slot
+  ui_.Allow("INVALID AUTO INVERSION");
+  r = Run();
+  EXPECT_FALSE(r.ran);
+  EXPECT_EQ(ui_.prompts()[1].text,
+            "Can't find   data for inversion\nThis model No 1 attached to "
+            "Field set No 3\n"
+            "Load field data or change attaching\nUse: "
+            "Setting->Inversion->Attach...");
+}
+
+TEST_F(InversionTest, EscDuringTheFirstJacobianCancels) {
+  SyntheticSet(stores_->sets[0], {100, 10, 1000}, {1.0, 2.0}, 30, 0.05, 0.0);
+  StartModel(model(), {300, 30, 300}, {0.3, 5.0});
+  ui_.PressEscapeAfter(2);  // the check before the second parameter
+  ui_.Allow("AUTO INVERSION");
+  InversionResult r = Run();
+  EXPECT_TRUE(r.cancelled);
+  ASSERT_EQ(ui_.prompts().size(), 1u);
+  EXPECT_EQ(ui_.prompts()[0].text, "EXECUTION CANCELED BY USER\nDONE: 1 STEPS");
+  EXPECT_EQ(ui_.prompts()[0].icon, Icon::kStop);
+}
+
+TEST_F(InversionTest, IgnoredErrorBarsMakeTheErrorsIrrelevant) {
+  ws().ignore_error_bars = 1;
+  std::vector<double> found[2];
+  for (int pass = 0; pass < 2; ++pass) {
+    SyntheticSet(stores_->sets[0],
+                 {100, 10, 1000},
+                 {1.0, 2.0},
+                 30,
+                 pass ? 0.3 : 0.02,
+                 0.02);
+    StartModel(model(), {300, 30, 300}, {0.3, 5.0});
+    Run();
+    found[pass].assign(model().resistivity.begin(),
+                       model().resistivity.begin() + 3);
+  }
+  EXPECT_EQ(found[0], found[1]);
+}
+
+TEST(InversionParts, EffectivePeriodsAndParameters) {
+  auto stores = test::NewStores();
+  FieldSet& s = stores->sets[0];
+  s.count = 10;
+  s.point_deleted[9] = s.point_deleted[8] = s.point_deleted[7] = 1;
+  EXPECT_EQ(EffectivePeriods(s), 7);
+  s.count = 1;
+  EXPECT_EQ(EffectivePeriods(s), 2);
+  LayerModel& m = stores->models[2];  // 25, 10, 5 Ohm-m; 0.5, 10 km
+  m.resistivity_min.fill(1.0f);
+  m.resistivity_max.fill(20.0f);
+  BuildParameters(m);
+  EXPECT_EQ(m.params.count, 5);
+  EXPECT_EQ(m.resistivity[0], 20.0);  // clamped into its limits
+  EXPECT_DOUBLE_EQ(m.params.p[0], std::log(20.0 + 1e-14));
+  EXPECT_EQ(m.params.h_index[0], 3);
+  m.params.p[4] = std::log(50000.0);  // beyond the thickness maximum
+  ClampParameters(m.params);
+  EXPECT_FLOAT_EQ(static_cast<float>(std::exp(m.params.p[4])), 2000.0f);
+  m.params.p[2] = std::log(7.0);
+  EXPECT_TRUE(ApplyParameters(m));
+  EXPECT_NEAR(m.resistivity[2], 7.0, 1e-12);
+  EXPECT_NEAR(m.resistivity[15], 7.0, 1e-12);  // the half-space continues
+}
+
+}  // namespace
+}  // namespace mtvuk
