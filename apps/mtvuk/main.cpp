@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QKeyEvent>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -10,26 +9,6 @@
 #include "screenshots.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/qt_ui.h"
-
-namespace {
-
-// Notes every press of Esc for the long computations that poll for it.
-class EscapeFilter : public QObject {
- public:
-  explicit EscapeFilter(mtvuk::QtUi& ui) : ui_(ui) {}
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-      ui_.NoteEscape();
-    }
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  mtvuk::QtUi& ui_;
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   // The stores exist before any window and outlive them all.
@@ -57,8 +36,6 @@ int main(int argc, char** argv) {
   parser.process(app);
 
   mtvuk::QtUi ui;
-  EscapeFilter escape(ui);
-  app.installEventFilter(&escape);
   mtvuk::CMainFrame frame(*stores, ui);
 
   const QStringList mode_list =

@@ -270,6 +270,13 @@ void ClampParameters(InversionParameters& p) {
   }
 }
 
+bool CanInvert(const FieldSets& sets, int index) {
+  for (const FieldSet& s : sets) {
+    if (s.attached[index]) return s.in_use > 0;
+  }
+  return false;
+}
+
 InversionResult RunInversion(
     Workspace& ws,
     FieldSets& sets,

@@ -59,6 +59,9 @@ struct InversionResult {
   std::vector<InversionStep> history;
 };
 
+// True when a field set holding data is attached to model `index`.
+bool CanInvert(const FieldSets& sets, int index);
+
 // Runs the inversion of the workspace's current model. `progress` is told
 // after every iteration (for the progress windows). Messages go to `ui`.
 InversionResult RunInversion(

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QThread>
 #include <QWidget>
 
@@ -18,6 +19,59 @@ QEvent::Type UmEvent::Type() {
 QtUi::QtUi(MessageBoxFunction boxes) : boxes_(std::move(boxes)) {
   if (!boxes_) boxes_ = ShowMessageBox;
   clock_.start();
+  if (QCoreApplication::instance() != nullptr) {
+    QCoreApplication::instance()->installEventFilter(&gate_);
+  }
+}
+
+bool InputGate::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    ui_.NoteEscape();
+    return ui_.busy();
+  }
+  if (!ui_.busy()) return false;
+  if (type == UmEvent::Type()) {
+    ui_.Defer(watched, *static_cast<UmEvent*>(event));
+    return true;
+  }
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+    case QEvent::Close:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void QtUi::SetBusy(bool busy) {
+  busy_ = busy;
+  if (busy) {
+    escape_ = false;
+    return;
+  }
+  std::vector<Deferred> pending;
+  pending.swap(deferred_);
+  for (const Deferred& d : pending) {
+    if (d.receiver) {
+      QCoreApplication::postEvent(d.receiver,
+                                  new UmEvent(d.message, d.wparam, d.lparam));
+    }
+  }
+}
+
+void QtUi::Defer(QObject* receiver, const UmEvent& event) {
+  deferred_.push_back(
+      {receiver, event.message(), event.wparam(), event.lparam()});
 }
 
 void QtUi::Register(Window window, QObject* receiver) {
@@ -54,6 +108,9 @@ void QtUi::Repaint(Window window) {
 }
 
 bool QtUi::EscapePending() {
+  // Let the queue run: input other than Esc and the program's messages are
+  // held back by the gate meanwhile.
+  if (busy_) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
   bool pending = escape_;
   escape_ = false;
   return pending;

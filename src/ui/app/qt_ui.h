@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <array>
 #include <functional>
+#include <vector>
 
 #include "core/platform/ui.h"
 
@@ -38,6 +39,20 @@ using MessageBoxFunction = std::function<Answer(std::string_view text,
 
 inline constexpr int kWindowKinds = 7;
 
+class QtUi;
+
+// Watches the application's events: notes Esc, and while a long
+// computation runs holds back the user's input and defers the program's
+// messages, so that nothing re-enters the computation.
+class InputGate : public QObject {
+ public:
+  explicit InputGate(QtUi& ui) : ui_(ui) {}
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QtUi& ui_;
+};
+
 class QtUi : public Ui {
  public:
   // Message boxes are shown by `boxes`; by default the Qt message service.
@@ -65,6 +80,11 @@ class QtUi : public Ui {
 
   // Called by the application's key filter when Esc is pressed.
   void NoteEscape() { escape_ = true; }
+  // While busy, EscapePending lets the event loop run for Esc only.
+  void SetBusy(bool busy);
+  bool busy() const { return busy_; }
+  void Defer(QObject* receiver, const UmEvent& event);
+
   // Tests script the mouse button and the clock with another Ui.
   void SetPointerSource(Ui* source) { pointer_source_ = source; }
 
@@ -73,7 +93,27 @@ class QtUi : public Ui {
   std::array<QPointer<QObject>, kWindowKinds> receivers_{};
   QElapsedTimer clock_;
   bool escape_ = false;
+  bool busy_ = false;
   Ui* pointer_source_ = nullptr;
+  InputGate gate_{*this};
+  struct Deferred {
+    QPointer<QObject> receiver;
+    Um message;
+    std::intptr_t wparam, lparam;
+  };
+  std::vector<Deferred> deferred_;
+};
+
+// Marks a long computation for its lifetime.
+class BusyScope {
+ public:
+  explicit BusyScope(QtUi& ui) : ui_(ui) { ui_.SetBusy(true); }
+  ~BusyScope() { ui_.SetBusy(false); }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  QtUi& ui_;
 };
 
 }  // namespace mtvuk

@@ -1,6 +1,7 @@
 #include "ui/app/vuk_view.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QFontDialog>
 #include <QHBoxLayout>
@@ -8,6 +9,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "core/inversion/inversion.h"
 #include "core/physics/model_curve.h"
 #include "core/store/store_defaults.h"
 #include "ui/modelform/model_form.h"
@@ -132,6 +134,19 @@ void CVUKView::ReadSwitches() {
   graph_->SetOptions(o);
 }
 
+void CVUKView::Invert() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  {
+    BusyScope busy(ui_);
+    RunInversion(stores_.workspace, stores_.sets, stores_.models, ui_);
+  }
+  QApplication::restoreOverrideCursor();
+  UpdateCurveFlags(stores_.workspace, stores_.models);
+  if (model_form_ != nullptr) model_form_->InversionFinished();
+  Refresh(false);
+  QApplication::beep();
+}
+
 void CVUKView::ComputeCurrentModel() {
   ModelCurveDriver(DriverMode::kPlain, stores_.workspace, stores_.models, ui_);
   UpdateCurveFlags(stores_.workspace, stores_.models);
@@ -192,6 +207,9 @@ void CVUKView::customEvent(QEvent* event) {
     case Um::UM_MODELCHANGED:
       ComputeCurrentModel();
       Refresh(false);
+      break;
+    case Um::UM_INVERT:
+      Invert();
       break;
     case Um::UM_REDRAW:
     case Um::UM_MODELSCHANGED:

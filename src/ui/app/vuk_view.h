@@ -29,6 +29,8 @@ class CVUKView : public QWidget {
   QAbstractButton* Control(int id) const;
   // Computes the current model's curve (the compute request).
   void ComputeCurrentModel();
+  // Runs the inversion of the current model (the invert request).
+  void Invert();
   // Computes the curves of all six models.
   void ComputeAllModels();
   // Redraws from the stores; the axes follow the data when `rescale`.
