@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "core/inversion/inversion.h"
 #include "core/physics/dispersion.h"
 #include "ui/graph/curve_graph.h"
 #include "ui/modelform/modeling_dialogs.h"
@@ -314,7 +315,7 @@ CModelForm::CModelForm(Stores& stores, QtUi& ui, QWidget* parent)
   run_->setDefault(true);
   connect(run_, &QPushButton::clicked, this, &CModelForm::Run);
   invert_ = new QPushButton("&Invers", this);
-  invert_->setToolTip("Fit the model to its field set (not available yet)");
+  invert_->setToolTip("Fit the model to its attached field set (Esc stops)");
   connect(invert_, &QPushButton::clicked, this, &CModelForm::Invert);
   auto* help = new QPushButton("&?", this);
   help->setFixedWidth(30);
@@ -472,7 +473,7 @@ void CModelForm::Refresh() {
     QSignalBlocker block(law_);
     law_->setCurrentIndex(logic_.current().law);
   }
-  invert_->setEnabled(stores_.workspace.inversion_ready != 0);
+  invert_->setEnabled(CanInvert(stores_.sets, logic_.current_index()));
   model_label_->setText(
       QString("Model %1: %2")
           .arg(logic_.current_index() + 1)
