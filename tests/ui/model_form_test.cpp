@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+#include "core/fielddata/field_file_reader.h"
+#include "core/fielddata/sounding_list.h"
 #include "core/physics/model_curve.h"
 #include "ui/app/main_frame.h"
 #include "ui/modelform/modeling_dialogs.h"
@@ -148,6 +150,52 @@ class ModelFormTest : public QObject {
     QCOMPARE(stores_->workspace.polarisation, std::int16_t{1});
     QCOMPARE(m.curve.log_rho[40], m.curve.mode[1].log_rho[40]);
     QVERIFY(m.curve.log_rho[40] != m.curve.mode[0].log_rho[40]);
+  }
+
+  void InversFitsTheAttachedSetAndComesBack() {
+    ui_->script.Allow("AUTO INVERSION");
+    QVERIFY(
+        !form_->invert_button()->isEnabled());  // nothing attached holds data
+    QVERIFY(ReadFieldFile(
+        test::ExampleFile("15125A_imp.plt"), stores_->workspace, ui_->ui));
+    SoundingList list(
+        stores_->workspace, stores_->sets, stores_->models, ui_->ui);
+    list.SetTick(CurveMode::XY, true);
+    QVERIFY(list.Ok());
+    QCoreApplication::sendPostedEvents();  // the form hears of the new set
+    QVERIFY(form_->invert_button()->isEnabled());
+    stores_->models[0].resistivity_min.fill(0.1f);
+    stores_->models[0].resistivity_max.fill(10000.0f);
+    stores_->workspace.iteration_amount = 3;
+    const auto before = stores_->models[0].resistivity;
+    QTest::mouseClick(form_->invert_button(), Qt::LeftButton);
+    QCOMPARE(form_->run_button()->text(), QString("Wait"));
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(form_->invert_button()->text(), QString("&Invers"));
+    QVERIFY(stores_->models[0].resistivity != before);
+    QCOMPARE(stores_->workspace.inversion_done, 1);
+    QVERIFY(!ui_->ui.busy());
+  }
+
+  void EscapeAndMessagesWhileBusy() {
+    struct Counter : QObject {
+      int received = 0;
+      void customEvent(QEvent* e) override {
+        if (e->type() == UmEvent::Type()) ++received;
+      }
+    } counter;
+    ui_->ui.Register(Window::kFitResult, &counter);
+    ui_->ui.SetBusy(true);
+    ui_->ui.Post(Window::kFitResult, Um::UM_FITCLOSE, 0, 0);
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(form_, &esc);
+    QVERIFY(ui_->ui.EscapePending());   // seen while the queue ran
+    QVERIFY(!ui_->ui.EscapePending());  // and taken once
+    QCOMPARE(counter.received, 0);      // held back while busy
+    ui_->ui.SetBusy(false);             // and posted again afterwards
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(counter.received, 1);
+    ui_->ui.Unregister(Window::kFitResult);
   }
 
   void ModelingSettingsAndChooseModels() {
