@@ -9,6 +9,7 @@
 #include "core/fielddata/field_file_reader.h"
 #include "ui/app/message_service.h"
 #include "ui/fielddata/sounding_list_dialog.h"
+#include "ui/inversion/inversion_dialogs.h"
 #include "ui/modelform/modeling_dialogs.h"
 
 namespace mtvuk {
@@ -90,9 +91,20 @@ void CMainFrame::BuildMenu() {
           this,
           [this] { ModelingSettingsDialog(stores_, ui_, this).exec(); });
   QMenu* inversion = setting->addMenu("&Inversion");
-  AddCommand(inversion, "&Main setting", kCmdMainSetting, false);
-  AddCommand(inversion, "&Attach Field sets to Models", kCmdAttach, false);
-  AddCommand(inversion, "&Resistivity and Thickness limits", kCmdLimits, false);
+  connect(AddCommand(inversion, "&Main setting", kCmdMainSetting, true),
+          &QAction::triggered,
+          this,
+          [this] { MainSettingDialog(stores_, ui_, this).exec(); });
+  connect(
+      AddCommand(inversion, "&Attach Field sets to Models", kCmdAttach, true),
+      &QAction::triggered,
+      this,
+      [this] { AttachDialog(stores_, ui_, this).exec(); });
+  connect(AddCommand(
+              inversion, "&Resistivity and Thickness limits", kCmdLimits, true),
+          &QAction::triggered,
+          this,
+          [this] { VariationLimitsDialog(stores_, ui_, this).exec(); });
   connect(AddCommand(setting, "&Font", kCmdFont, true),
           &QAction::triggered,
           view_,

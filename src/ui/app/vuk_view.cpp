@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QElapsedTimer>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -135,13 +136,37 @@ void CVUKView::ReadSwitches() {
 }
 
 void CVUKView::Invert() {
+  const Workspace& ws = stores_.workspace;
+  const LayerModel& model = stores_.models[ws.current_model];
+  if (ratio_ == nullptr &&
+      (ws.inversion_target == 1 || ws.inversion_target == 5)) {
+    ratio_ = new InversionRatioWindow(this);
+  }
+  if (ratio_ != nullptr) {
+    ratio_->Start(QString::fromStdString(model.name));
+    ratio_->show();
+  }
+  QElapsedTimer clock;
+  clock.start();
   QApplication::setOverrideCursor(Qt::WaitCursor);
+  InversionResult result;
   {
     BusyScope busy(ui_);
-    RunInversion(stores_.workspace, stores_.sets, stores_.models, ui_);
+    result = RunInversion(stores_.workspace,
+                          stores_.sets,
+                          stores_.models,
+                          ui_,
+                          [this](const InversionStep& step) {
+                            if (ratio_ != nullptr) ratio_->AddStep(step);
+                          });
   }
   QApplication::restoreOverrideCursor();
   UpdateCurveFlags(stores_.workspace, stores_.models);
+  if (result.ran && ws.show_fit_result) {
+    if (fit_ == nullptr) fit_ = new FittingResultWindow(this);
+    fit_->ShowResult(result, stores_, clock.elapsed() / 1000.0);
+    fit_->show();
+  }
   if (model_form_ != nullptr) model_form_->InversionFinished();
   Refresh(false);
   QApplication::beep();
@@ -211,6 +236,18 @@ void CVUKView::customEvent(QEvent* event) {
     case Um::UM_INVERT:
       Invert();
       break;
+    case Um::UM_FITCLOSE:
+      if (fit_ != nullptr) fit_->close();
+      break;
+    case Um::UM_RATIOOPEN: {
+      if (ratio_ != nullptr) ratio_->close();
+      const int target = stores_.workspace.inversion_target;
+      if (target == 1 || target == 5) {
+        if (ratio_ == nullptr) ratio_ = new InversionRatioWindow(this);
+        ratio_->show();
+      }
+      break;
+    }
     case Um::UM_REDRAW:
     case Um::UM_MODELSCHANGED:
     case Um::UM_LINEREFRESH:

@@ -11,6 +11,7 @@
 #include "core/store/workspace.h"
 #include "ui/app/qt_ui.h"
 #include "ui/graph/curve_graph.h"
+#include "ui/inversion/inversion_dialogs.h"
 #include "ui/modelform/model_form.h"
 
 namespace mtvuk {
@@ -40,6 +41,8 @@ class CVUKView : public QWidget {
   void OpenModelForm();
   void CloseModelForm();
   CModelForm* model_form() const { return model_form_; }
+  InversionRatioWindow* ratio_window() const { return ratio_; }
+  FittingResultWindow* fit_window() const { return fit_; }
 
  protected:
   void customEvent(QEvent* event) override;
@@ -60,6 +63,8 @@ class CVUKView : public QWidget {
   QCheckBox* model_ = nullptr;
   QCheckBox* depth_ = nullptr;
   QPointer<CModelForm> model_form_;
+  QPointer<InversionRatioWindow> ratio_;
+  QPointer<FittingResultWindow> fit_;
 };
 
 }  // namespace mtvuk
