@@ -6,6 +6,7 @@
 
 #include "core/fielddata/field_file_reader.h"
 #include "ui/fielddata/sounding_list_dialog.h"
+#include "ui/inversion/inversion_dialogs.h"
 #include "ui/modelform/model_form.h"
 #include "ui/modelform/modeling_dialogs.h"
 
@@ -83,6 +84,50 @@ bool PictureModelWindows(CMainFrame& frame,
   IpModelsDialog help(&frame);
   help.resize(help.sizeHint());
   ok = SavePicture(help, dir.filePath("ip-models.png")) && ok;
+  frame.view()->CloseModelForm();
+  QApplication::sendPostedEvents();
+  return ok;
+}
+
+bool PictureInversionWindows(CMainFrame& frame,
+                             Stores& stores,
+                             QtUi& ui,
+                             const QDir& dir) {
+  MainSettingDialog main_setting(stores, ui, &frame);
+  bool ok = SavePicture(main_setting, dir.filePath("main-setting.png"));
+  AttachDialog attach(stores, ui, &frame);
+  ok = SavePicture(attach, dir.filePath("attach.png")) && ok;
+  // Model 1 fitted to set 1 (the XY curve) from a five-layer start.
+  stores.workspace.current_model = 0;
+  LayerModel& m = stores.models[0];
+  const double rho[5] = {20, 20, 100, 300, 100};
+  const double h[4] = {0.1, 0.5, 2.0, 10.0};
+  m.layer_count = 5;
+  for (int j = 0; j < MaxLayers; ++j) {
+    m.resistivity[j] = j < 5 ? rho[j] : 100.0;
+    m.thickness[j] = j < 4 ? h[j] : 100.0;
+    m.ip_on[j] = 0;
+    m.resistivity_min[j] = 0.1f;
+    m.resistivity_max[j] = 100000.0f;
+  }
+  VariationLimitsDialog limits(stores, ui, &frame);
+  ok = SavePicture(limits, dir.filePath("variation-limits.png")) && ok;
+  IpLimitsDialog ip_limits(stores, ui, &frame);
+  ok = SavePicture(ip_limits, dir.filePath("ip-limits.png")) && ok;
+  stores.workspace.inversion_target = 5;
+  stores.workspace.show_fit_result = 1;
+  frame.view()->Invert();
+  QApplication::sendPostedEvents();
+  if (frame.view()->ratio_window() != nullptr) {
+    ok = SavePicture(*frame.view()->ratio_window(),
+                     dir.filePath("inversion-ratio.png")) &&
+         ok;
+  }
+  if (frame.view()->fit_window() != nullptr) {
+    ok = SavePicture(*frame.view()->fit_window(),
+                     dir.filePath("fitting-result.png")) &&
+         ok;
+  }
   return ok;
 }
 

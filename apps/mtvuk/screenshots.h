@@ -28,6 +28,14 @@ bool PictureModelWindows(CMainFrame& frame,
                          QtUi& ui,
                          const QDir& dir);
 
+// Pictures of the inversion dialogs and of a fit of model 1 to set 1:
+// main-setting.png, attach.png, variation-limits.png, ip-limits.png,
+// inversion-ratio.png, fitting-result.png.
+bool PictureInversionWindows(CMainFrame& frame,
+                             Stores& stores,
+                             QtUi& ui,
+                             const QDir& dir);
+
 // Renders a widget to a PNG file.
 bool SavePicture(QWidget& widget, const QString& path);
 
