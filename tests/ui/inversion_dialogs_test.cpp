@@ -1,0 +1,129 @@
+#include "ui/inversion/inversion_dialogs.h"
+
+#include <QtTest>
+
+#include "core/fielddata/field_file_reader.h"
+#include "core/fielddata/sounding_list.h"
+#include "ui/app/main_frame.h"
+#include "ui_test_util.h"
+
+namespace mtvuk {
+
+class InversionDialogsTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<Stores> stores_;
+  std::unique_ptr<test::ScriptedQtUi> ui_;
+  std::unique_ptr<CMainFrame> frame_;
+
+ private slots:
+  void init() {
+    stores_ = std::make_unique<Stores>();
+    ui_ = std::make_unique<test::ScriptedQtUi>();
+    frame_ = std::make_unique<CMainFrame>(*stores_, ui_->ui);
+    ui_->script.Allow("MT-VUK");
+  }
+  void cleanup() {
+    frame_.reset();
+    ui_.reset();
+    stores_.reset();
+  }
+
+  void MainSettingTargetsAndRanges() {
+    MainSettingDialog dialog(*stores_, ui_->ui);
+    QVERIFY(dialog.TargetBox(1)->isChecked());
+    QVERIFY(!dialog.TargetBox(2)->isVisibleTo(&dialog));
+    QVERIFY(dialog.TargetBox(5)->isVisibleTo(&dialog));
+    QCOMPARE(dialog.TargetBox(5)->text(), QString("Res && &Phase"));
+    dialog.amount()->setText("31");
+    dialog.accept();
+    QVERIFY(dialog.result() != QDialog::Accepted);
+    QCOMPARE(ui_->script.prompts().back().text,
+             std::string("Please enter an integer between 1 and 30."));
+    dialog.amount()->setText("12");
+    dialog.TargetBox(1)->setChecked(false);
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(stores_->workspace.inversion_target,
+             std::int16_t{1});  // none checked: 1
+    QCOMPARE(stores_->workspace.iteration_amount, std::int16_t{12});
+    MainSettingDialog again(*stores_, ui_->ui);
+    again.TargetBox(5)->setChecked(true);
+    again.ignore()->setChecked(true);
+    again.accept();
+    QCOMPARE(stores_->workspace.inversion_target, std::int16_t{5});
+    QCOMPARE(stores_->workspace.ignore_error_bars, 1);
+    // The notices reach the view: target 5 opens the ratio window.
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(frame_->view()->ratio_window() != nullptr);
+    QVERIFY(frame_->view()->ratio_window()->isVisible());
+  }
+
+  void AttachRefusesAModelWithoutASet() {
+    AttachDialog dialog(*stores_, ui_->ui);
+    QVERIFY(dialog.Cell(2, 2)->isChecked());
+    QVERIFY(!dialog.Cell(2, 3)->isChecked());
+    dialog.Cell(2, 2)->setChecked(false);
+    ui_->script.Allow("INVALID ATTACH");
+    dialog.accept();
+    QVERIFY(dialog.result() != QDialog::Accepted);
+    QCOMPARE(ui_->script.prompts().back().caption,
+             std::string("INVALID ATTACH"));
+    dialog.SetDefault();
+    QVERIFY(dialog.Cell(2, 2)->isChecked());
+    dialog.Cell(0, 4)->setChecked(true);
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(stores_->sets[0].attached[4], 1);
+  }
+
+  void LimitsFixAndStore() {
+    VariationLimitsDialog dialog(*stores_, ui_->ui);
+    dialog.Fix(2, false)->setChecked(true);
+    QVERIFY(!dialog.Edit(2, 0)->isEnabled());
+    dialog.Edit(0, 0)->setText("0.5");
+    dialog.Edit(0, 1)->setText("20000");
+    dialog.Edit(4, 3)->setText("5e6");
+    dialog.accept();
+    QVERIFY(dialog.result() != QDialog::Accepted);
+    QCOMPARE(ui_->script.prompts().back().text,
+             std::string("Please enter a number between 1e-05 and 1e+06."));
+    dialog.Edit(4, 3)->setText("500");
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    const LayerModel& m = stores_->models[0];
+    QCOMPARE(m.fix_resistivity[2], 1);
+    QCOMPARE(m.resistivity_min[0], 0.5f);
+    QCOMPARE(m.resistivity_max[0], 20000.0f);
+    QCOMPARE(m.thickness_max[4], 500.0f);
+  }
+
+  void AFitShowsItsResult() {
+    QVERIFY(ReadFieldFile(
+        test::ExampleFile("15125A_imp.plt"), stores_->workspace, ui_->ui));
+    SoundingList list(
+        stores_->workspace, stores_->sets, stores_->models, ui_->ui);
+    list.SetTick(CurveMode::XY, true);
+    QVERIFY(list.Ok());
+    LayerModel& m = stores_->models[0];
+    m.resistivity_min.fill(0.1f);
+    m.resistivity_max.fill(100000.0f);
+    stores_->workspace.iteration_amount = 4;
+    stores_->workspace.show_fit_result = 1;
+    ui_->ui.Post(Window::kView, Um::UM_INVERT, 0, 0);
+    QCoreApplication::sendPostedEvents();
+    FittingResultWindow* fit = frame_->view()->fit_window();
+    QVERIFY(fit != nullptr);
+    QVERIFY(fit->summary().contains("iterations 4"));
+    QCOMPARE(frame_->view()->ratio_window()->steps(),
+             5);  // start and four steps
+    ui_->ui.Post(Window::kView, Um::UM_FITCLOSE, 0, 0);
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(!fit->isVisible());
+  }
+};
+
+}  // namespace mtvuk
+
+QTEST_MAIN(mtvuk::InversionDialogsTest)
+#include "inversion_dialogs_test.moc"
