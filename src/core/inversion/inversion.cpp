@@ -212,7 +212,7 @@ double FitMisfit(const Workspace& ws,
   return sum;
 }
 
-void BuildParameters(LayerModel& m) {
+void BuildParameters(LayerModel& m, bool clamp_model) {
   InversionParameters& p = m.params;
   p.rho_index.fill(-1);
   p.h_index.fill(-1);
@@ -220,9 +220,10 @@ void BuildParameters(LayerModel& m) {
   int k = 0;
   for (int j = 0; j < n; ++j) {
     if (m.fix_resistivity[j]) continue;
-    double& rho = m.resistivity[j];
+    double rho = m.resistivity[j];
     rho = std::min<double>(rho, m.resistivity_max[j]);
     rho = std::max<double>(rho, m.resistivity_min[j]);
+    if (clamp_model) m.resistivity[j] = rho;
     p.rho_index[j] = static_cast<std::int16_t>(k);
     p.upper[k] = m.resistivity_max[j];
     p.lower[k] = m.resistivity_min[j];
@@ -232,9 +233,10 @@ void BuildParameters(LayerModel& m) {
   }
   for (int j = 0; j + 1 < n; ++j) {
     if (m.fix_thickness[j]) continue;
-    double& h = m.thickness[j];
+    double h = m.thickness[j];
     h = std::min<double>(h, m.thickness_max[j]);
     h = std::max<double>(h, m.thickness_min[j]);
+    if (clamp_model) m.thickness[j] = h;
     p.h_index[j] = static_cast<std::int16_t>(k);
     p.upper[k] = m.thickness_max[j];
     p.lower[k] = m.thickness_min[j];

@@ -38,7 +38,10 @@ double FitMisfit(const Workspace& workspace,
 int EffectivePeriods(const FieldSet& set);
 
 // The parameter vector of a model from its free layers and their limits.
-void BuildParameters(LayerModel& model);
+// With `clamp_model` the model's values are first moved into their limits
+// (before a fit); without, only the vector is (after a plain run, so that
+// an edited model keeps what the user typed).
+void BuildParameters(LayerModel& model, bool clamp_model = true);
 // Writes the parameters into the model; layers below the count continue the
 // half-space. True when every free parameter was applied.
 bool ApplyParameters(LayerModel& model);

@@ -175,6 +175,7 @@ void CVUKView::Invert() {
 void CVUKView::ComputeCurrentModel() {
   ModelCurveDriver(DriverMode::kPlain, stores_.workspace, stores_.models, ui_);
   UpdateCurveFlags(stores_.workspace, stores_.models);
+  BuildParameters(stores_.models[stores_.workspace.current_model], false);
 }
 
 void CVUKView::ComputeAllModels() {

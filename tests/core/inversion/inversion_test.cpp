@@ -95,6 +95,26 @@ TEST_F(InversionTest, RecoversAThreeLayerEarthWithoutNoise) {
   }
 }
 
+TEST_F(InversionTest, SixLayerEarthFitsByOrdersOfMagnitude) {
+  SyntheticSet(stores_->sets[0],
+               {100, 20, 300, 5, 1000, 50},
+               {0.5, 1.0, 3.0, 1.0, 20.0},
+               50,
+               0.05,
+               0.0);
+  StartModel(model(), {150, 30, 200, 10, 500, 100}, {0.7, 0.8, 4.0, 1.5, 15.0});
+  ws().inversion_target = 1;
+  InversionResult r = Run();
+  EXPECT_LT(r.misfit, 1e-2 * r.history.front().misfit);
+  EXPECT_NEAR(model().resistivity[0], 100.0, 10.0);
+  // Without clamping, a parameter refresh keeps the model as it is.
+  model().resistivity[0] = 1e7;
+  BuildParameters(model(), false);
+  EXPECT_EQ(model().resistivity[0], 1e7);
+  BuildParameters(model());
+  EXPECT_EQ(model().resistivity[0], 10000.0);
+}
+
 TEST_F(InversionTest, NoisyDataFixedParametersAndLimits) {
   SyntheticSet(
       stores_->sets[0], {30, 300, 3, 100}, {0.5, 2.0, 1.0}, 36, 0.05, 0.03, 7);
