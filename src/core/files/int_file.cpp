@@ -1,0 +1,401 @@
+#include "core/files/int_file.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "core/files/file_error_text.h"
+#include "core/platform/c_number.h"
+
+namespace mtvuk {
+namespace {
+
+constexpr char kResultMarker[] = ">INVERS: ";
+constexpr char kTrfMarker[] = ">TRANSFORMATION: ";
+constexpr std::size_t kNameText = 36;
+
+std::string Format(const char* format, auto... args) {
+  char text[512];
+  std::snprintf(text, sizeof text, format, args...);
+  return text;
+}
+
+// 14 blanks with the first 12 characters of the name over their start.
+std::string NameField(const std::string& name) {
+  std::string field(14, ' ');
+  field.replace(0, std::min<std::size_t>(12, name.size()), name.substr(0, 12));
+  return field;
+}
+
+// Characters [at, at + n) of a line, shorter or empty past its end.
+std::string Columns(const std::string& line, std::size_t at, std::size_t n) {
+  return at < line.size() ? line.substr(at, n) : std::string();
+}
+
+bool StartsWith(const std::string& line, const char* key) {
+  return line.compare(0, std::char_traits<char>::length(key), key) == 0;
+}
+
+// At least `need` of the first characters of `key` equal the line's.
+bool Resembles(const std::string& line, const char* key, int need) {
+  const int n = static_cast<int>(std::char_traits<char>::length(key));
+  int same = 0;
+  for (int i = 0; i < n; ++i) {
+    if (i < static_cast<int>(line.size()) && line[i] == key[i]) ++same;
+  }
+  return same >= need;
+}
+
+struct ResultLine {
+  std::string name_field;
+  float lat, lon, z;
+  int layers;
+};
+
+// Columns of a result line relative to its first "/"; false when there is
+// none among the first 40 characters.
+bool ParseResultLine(const std::string& line, ResultLine& out) {
+  const std::size_t slash = line.substr(0, 40).find('/');
+  if (slash == std::string::npos) return false;
+  const std::size_t p = std::min<std::size_t>(slash, 38);
+  out.name_field = p > 9 ? line.substr(9, p - 9) : std::string();
+  out.lat = ToF32(AtoF(Columns(line, p + 1, 12)));
+  out.lon = ToF32(AtoF(Columns(line, p + 14, 12)));
+  out.z = ToF32(AtoF(Columns(line, p + 27, 6)));
+  out.layers = AtoI(Columns(line, p + 34, 2));
+  return true;
+}
+
+std::string NameText(const std::string& field) {
+  std::string text(kNameText, ' ');
+  const std::string cut = field.substr(0, kNameText);
+  text.replace(0, cut.size(), cut);
+  return text;
+}
+
+}  // namespace
+
+const char* TargetLabel(int target) {
+  switch (target) {
+    case 1:
+      return " TARGET: RE+IM";
+    case 2:
+      return " TARGET: RE";
+    case 3:
+      return " TARGET: IM";
+    case 4:
+      return " TARGET: Ro";
+    case 5:
+      return " TARGET: Res+Phs";
+    default:
+      return "";
+  }
+}
+
+std::string FormatModelBlock(const LayerModel& m, int target) {
+  std::string out = m.head_text;
+  const int n = std::clamp<int>(m.layer_count, 1, MaxLayers);
+  out += Format(">INVERS: %14s /%12.1f/%12.1f/%6.1f/%2d/%s\n",
+                NameField(m.name).c_str(),
+                m.coordinates[0],
+                m.coordinates[1],
+                m.coordinates[2],
+                n,
+                TargetLabel(target));
+  for (int j = 0; j < n; ++j)
+    out += Format("%9.2f %9.2f\n", m.resistivity[j], m.thickness[j]);
+  out += std::string(56, '*') + "\n\n";
+  return out;
+}
+
+std::string FormatSectionBlock(const SectionStation& s, float altitude_offset) {
+  std::string out = s.head_text;
+  const float z = altitude_offset + s.z;
+  const int n = std::clamp<int>(s.layer_count, 0, 102);
+  out += Format(">INVERS: %14s /%12.1f/%12.1f/%6.1f/%2d/IDK\n",
+                NameField(s.name).c_str(),
+                static_cast<double>(s.x),
+                0.0,
+                static_cast<double>(z),
+                s.layer_count);
+  const float kKm = 0.001f;
+  for (int j = 0; j < n; ++j) {
+    const float t = j == n - 1 ? 100.0f : s.thickness[j] * kKm;
+    const float q = s.resistivity[j] * kKm;
+    const char* format = q >= 1000.0f ? "%9.0f %9.2f\n"
+                         : q >= 1.0f  ? "%9.2f %9.2f\n"
+                                      : "%9.4f %9.2f\n";
+    out += Format(
+        format, static_cast<double>(s.resistivity[j]), static_cast<double>(t));
+  }
+  out += std::string(58, '*') + "\n\n";
+  return out;
+}
+
+std::string IntFilePath(const std::string& chosen) {
+  const std::size_t slash = chosen.find_last_of("/\\");
+  const std::size_t dot = chosen.rfind('.');
+  const bool has_extension =
+      dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  return (has_extension ? chosen.substr(0, dot) : chosen) + ".int";
+}
+
+bool AppendToIntFile(const std::string& path, const std::string& text, Ui& ui) {
+  TextFile file;
+  if (!TextFile::Exists(path)) {
+    if (!file.Open(path, TextFile::Mode::kCreate)) {
+      ui.Show(
+          FileErrorText(file.cause()), "CAN'T CREATE INT-FILE", Icon::kStop);
+      return false;
+    }
+  } else if (!file.Open(path, TextFile::Mode::kReadWrite)) {
+    ui.Show(FileErrorText(file.cause()), "CAN'T OPEN INT-FILE", Icon::kStop);
+    return false;
+  }
+  if (!file.SeekToEnd() || !file.Write(text)) {
+    ui.Show(FileErrorText(file.cause()), "CAN'T OPEN INT-FILE", Icon::kStop);
+    return false;
+  }
+  return true;
+}
+
+int ReadResultBlocks(TextFile& file,
+                     Ui& ui,
+                     std::vector<IntSet>* sets,
+                     std::vector<std::int32_t>* positions) {
+  const std::int64_t length = file.Length();
+  file.Rewind();
+  int valid = 0;
+  std::string line;
+  while (file.Position() < length) {
+    const std::int64_t at = file.Position();
+    if (!file.ReadLine(line)) break;
+    if (!StartsWith(line, kResultMarker)) continue;
+    ResultLine head;
+    bool ok = ParseResultLine(line, head);
+    IntSet set;
+    if (ok && (head.layers < 1 || head.layers > MaxLayers)) ok = false;
+    for (int j = 0; ok && j < head.layers; ++j) {
+      if (!file.ReadLine(line)) {
+        ok = false;
+        break;
+      }
+      set.resistivity[j] = ToF32(AtoF(Columns(line, 0, 9)));
+      set.thickness[j] = ToF32(AtoF(Columns(line, 10, 9)));
+      if (!(set.resistivity[j] > 1e-6f) || !(set.thickness[j] > 0.001f))
+        ok = false;
+    }
+    if (!ok) {
+      if (sets == nullptr) {
+        const std::string text =
+            Format("SET #%i:  %s\n%s\nSET WILL BE IGNORED",
+                   valid + 1,
+                   NameText(head.name_field.substr(0, 12)).c_str(),
+                   Format("#layers=%d", head.layers).c_str());
+        ui.Show(text, "INVALID PARAMETERS", Icon::kExclamation);
+      }
+      continue;
+    }
+    if (sets != nullptr) {
+      set.layer_count = static_cast<std::int16_t>(head.layers);
+      set.lat = head.lat;
+      set.lon = head.lon;
+      set.z = head.z;
+      set.name = NameText(head.name_field);
+      for (int j = head.layers; j < MaxLayers; ++j) {
+        set.resistivity[j] = set.resistivity[head.layers - 1];
+        set.thickness[j] = set.thickness[head.layers - 1];
+      }
+      sets->push_back(set);
+      if (positions != nullptr)
+        positions->push_back(static_cast<std::int32_t>(at));
+    }
+    ++valid;
+  }
+  return valid;
+}
+
+bool LoadIntFile(const std::string& path,
+                 Ui& ui,
+                 std::vector<IntSet>& sets,
+                 std::vector<std::int32_t>& positions) {
+  sets.clear();
+  positions.clear();
+  if (!TextFile::Exists(path)) {
+    ui.Show(FileErrorText(0), "CAN'T OPEN FILE", Icon::kStop);
+    return false;
+  }
+  TextFile file;
+  if (!file.Open(path, TextFile::Mode::kRead)) {
+    ui.Show(FileErrorText(file.cause()), "CAN'T OPEN FILE", Icon::kStop);
+    return false;
+  }
+  std::string line;
+  bool structure = false;
+  while (!structure && file.ReadLine(line))
+    structure = StartsWith(line, kResultMarker);
+  if (!structure) {
+    ui.Show("Can't find INT-structure", "INVALID INT-FILE", Icon::kExclamation);
+    return false;
+  }
+  if (ReadResultBlocks(file, ui, nullptr, nullptr) == 0) {
+    ui.Show("Can't find data", "INVALID INT-FILE", Icon::kExclamation);
+    return false;
+  }
+  ReadResultBlocks(file, ui, &sets, &positions);
+  return true;
+}
+
+void InstallIntSet(const IntSet& set, LayerModel& m) {
+  m.layer_count = set.layer_count;
+  m.coordinates = {set.lat, set.lon, set.z};
+  m.name = set.name;
+  for (int j = 0; j < MaxLayers; ++j) {
+    m.resistivity[j] = set.resistivity[j];
+    m.thickness[j] = set.thickness[j];
+  }
+}
+
+std::array<std::string, MaxLayers> DetailLines(const IntSet& set) {
+  std::array<std::string, MaxLayers> lines;
+  for (int i = 0; i < MaxLayers; ++i) {
+    if (i >= set.layer_count) continue;  // absent layers are not shown
+    const std::string first =
+        Format("%2i  %8.2f", i + 1, static_cast<double>(set.resistivity[i]));
+    std::string second;
+    if (i == set.layer_count - 1) {
+      second = "    - ";
+    } else if (set.thickness[i] >= 999.99f) {
+      second = Format(" %5.0f", static_cast<double>(set.thickness[i]));
+    } else {
+      second = Format(" %6.2f", static_cast<double>(set.thickness[i]));
+    }
+    lines[i] = Format("%8s  %s", first.c_str(), second.c_str());
+  }
+  return lines;
+}
+
+ResultFileKind DetectResultFile(TextFile& file) {
+  file.Rewind();
+  std::string line;
+  while (file.ReadLine(line)) {
+    if (Resembles(line, kResultMarker, 8)) return ResultFileKind::kInt;
+    if (Resembles(line, kTrfMarker, 16)) return ResultFileKind::kTrf;
+  }
+  return ResultFileKind::kNone;
+}
+
+int ReadIntStations(TextFile& file, std::vector<SectionStation>* stations) {
+  const std::int64_t length = file.Length();
+  file.Rewind();
+  std::string head = ">HEAD\n";  // carried over to blocks without their own
+  std::string line;
+  int count = 0;
+  while (file.Position() < length) {
+    std::int64_t at = file.Position();
+    if (!file.ReadLine(line)) break;
+    if (StartsWith(line, ">HEAD")) {
+      head = ">HEAD\n";
+      for (int i = 0; i < 25; ++i) {
+        at = file.Position();
+        if (!file.ReadLine(line)) break;
+        if (line.compare(0, 7, ">INVERS") == 0) break;
+        head += line + "\n";
+      }
+    }
+    if (!Resembles(line, kResultMarker, 8)) continue;
+    ResultLine r{};
+    if (!ParseResultLine(line, r)) continue;  // no "/": not a block
+    SectionStation s;
+    s.file_position = static_cast<std::int32_t>(at);
+    const int n = std::clamp(r.layers, 0, 102);
+    s.layer_count = static_cast<std::int16_t>(r.layers);
+    s.x = r.lat;
+    s.y = r.lon;
+    s.z = r.z;
+    s.name = r.name_field.substr(0, 12);
+    s.head_text = head;
+    for (int j = 0; j < n && file.ReadLine(line); ++j) {
+      s.resistivity[j] = ToF32(AtoF(Columns(line, 0, 9)));
+      s.thickness[j] = ToF32(AtoF(Columns(line, 10, 9)));
+    }
+    if (n > 0) {
+      const float last_h = s.thickness[n - 1];
+      for (int j = n; j < MaxLayers; ++j) {
+        s.resistivity[j] = s.resistivity[n - 1];
+        s.thickness[j] = last_h;
+      }
+      s.thickness[n - 1] = 1e10f;
+    }
+    if (stations != nullptr) stations->push_back(s);
+    ++count;
+  }
+  return count;
+}
+
+std::vector<bool> DuplicateStations(
+    const std::vector<SectionStation>& stations) {
+  std::vector<bool> dup(stations.size(), false);
+  for (std::size_t i = 0; i < stations.size(); ++i) {
+    for (std::size_t j = 0; j < stations.size(); ++j) {
+      if (i != j &&
+          static_cast<long long>(stations[i].x) ==
+              static_cast<long long>(stations[j].x) &&
+          static_cast<long long>(stations[i].y) ==
+              static_cast<long long>(stations[j].y)) {
+        dup[i] = true;
+      }
+    }
+  }
+  return dup;
+}
+
+std::string StationLine(const SectionStation& s, bool duplicate) {
+  return Format("%1s%4i %12s  %12.1f  %12.1f  %7.1f",
+                duplicate ? "*" : " ",
+                s.number,
+                s.name.c_str(),
+                static_cast<double>(s.x),
+                static_cast<double>(s.y),
+                static_cast<double>(s.z));
+}
+
+bool ReadStationFile(const std::string& path,
+                     Ui& ui,
+                     std::vector<SectionStation>& stations,
+                     ResultFileKind& kind) {
+  stations.clear();
+  TextFile file;
+  if (!file.Open(path, TextFile::Mode::kRead)) {
+    ui.Show(FileErrorText(file.cause()), "CAN'T OPEN FILE", Icon::kStop);
+    return false;
+  }
+  kind = DetectResultFile(file);
+  if (kind == ResultFileKind::kNone) {
+    ui.Show("Can't find INT or TRF-structures",
+            "INVALID INT or TRF-FILE",
+            Icon::kExclamation);
+    return false;
+  }
+  if (kind == ResultFileKind::kTrf) {
+    ui.Show(
+        "This is a TRF file (depth transformations).\nReading the stations of "
+        "TRF files "
+        "is not available yet.",
+        "TRF-FILE",
+        Icon::kInformation);
+    return false;
+  }
+  if (ReadIntStations(file, nullptr) == 0) {
+    ui.Show("Can't find data", "INVALID INT or TRF -FILE", Icon::kExclamation);
+    return false;
+  }
+  ReadIntStations(file, &stations);
+  for (std::size_t i = 0; i < stations.size(); ++i) {
+    stations[i].selected = 0;
+    stations[i].number = static_cast<std::int32_t>(i + 1);
+  }
+  return true;
+}
+
+}  // namespace mtvuk

@@ -1,0 +1,105 @@
+// INT result files: layered models, one block per sounding, appended block
+// by block; read back into models and listed as the stations of a section.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/platform/text_file.h"
+#include "core/platform/ui.h"
+#include "core/store/workspace.h"
+
+namespace mtvuk {
+
+// One result block as the model-loading dialog reads it.
+struct IntSet {
+  std::array<float, MaxLayers> resistivity{};
+  std::array<float, MaxLayers> thickness{};
+  float lat = 0.0f, lon = 0.0f, z = 0.0f;
+  std::string name;  // the name field as read, in 36 characters
+  std::int16_t layer_count = 0;
+};
+
+// One station of an INT or TRF file; the stations of a section too.
+struct SectionStation {
+  std::int32_t number = 0;
+  std::array<float, 102> resistivity{};
+  std::array<float, 102> thickness{};
+  float x = 0.0f, y = 0.0f, z = 0.0f;
+  std::array<float, 100> depth{};
+  std::array<float, 100> depth_resistivity{};
+  std::int32_t depth_count = 0;
+  std::string name;       // first 12 characters of the name field
+  std::string head_text;  // ">HEAD\n" and the head lines
+  std::int16_t layer_count = 0;
+  std::int32_t selected = 0;
+  std::int32_t file_position = 0;
+};
+
+// The label of the inversion target in a result line (" TARGET: RE+IM" ...),
+// empty for any other value.
+const char* TargetLabel(int target);
+
+// The block of a model: its head text, the result line, the layers and the
+// end line of 56 asterisks.
+std::string FormatModelBlock(const LayerModel& model, int target);
+// The block of a section station, with the section's altitude offset.
+std::string FormatSectionBlock(const SectionStation& station,
+                               float altitude_offset);
+
+// The path the save command writes: the chosen folder and file title with
+// ".int", whatever extension was typed.
+std::string IntFilePath(const std::string& chosen);
+
+// Appends text at the end of the file, creating it when it does not exist;
+// an existing file is never truncated. On failure the file-error text is
+// shown with "CAN'T CREATE INT-FILE" or "CAN'T OPEN INT-FILE".
+bool AppendToIntFile(const std::string& path, const std::string& text, Ui& ui);
+
+// Reads the result blocks of an open file from its start. Counting pass
+// (`sets` null): reports every invalid block and returns the valid ones'
+// number. Filling pass: stores the valid blocks and their positions.
+int ReadResultBlocks(TextFile& file,
+                     Ui& ui,
+                     std::vector<IntSet>* sets,
+                     std::vector<std::int32_t>* positions);
+
+// The model-loading dialog's reading of a file: existence, opening, the
+// structure check, the counting and the filling pass. False after the
+// message when nothing can be offered.
+bool LoadIntFile(const std::string& path,
+                 Ui& ui,
+                 std::vector<IntSet>& sets,
+                 std::vector<std::int32_t>& positions);
+
+// "&Install": the set replaces the model's layers, coordinates and name.
+void InstallIntSet(const IntSet& set, LayerModel& model);
+
+// The 16 lines of the detail panel of a set.
+std::array<std::string, MaxLayers> DetailLines(const IntSet& set);
+
+enum class ResultFileKind { kNone, kInt, kTrf };
+
+// The file-content dialog: type detection by the tolerant tests (8 of the
+// first 9 characters of ">INVERS: ", 16 of the first 17 of
+// ">TRANSFORMATION: ").
+ResultFileKind DetectResultFile(TextFile& file);
+// The tolerant INT station reader; returns the number of stations.
+int ReadIntStations(TextFile& file, std::vector<SectionStation>* stations);
+// Reads the stations of an INT file (TRF files are recognised and refused
+// for now), marks the duplicates and numbers them. False after a message.
+bool ReadStationFile(const std::string& path,
+                     Ui& ui,
+                     std::vector<SectionStation>& stations,
+                     ResultFileKind& kind);
+// True where another station shares the whole metres of x and y.
+std::vector<bool> DuplicateStations(
+    const std::vector<SectionStation>& stations);
+// A line of the station list.
+std::string StationLine(const SectionStation& station, bool duplicate);
+inline constexpr char kStationListHeader[] =
+    " =  #     Name            LAT(m)       LONG(m)      Z(m)";
+
+}  // namespace mtvuk
