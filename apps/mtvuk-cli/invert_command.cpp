@@ -8,6 +8,7 @@
 
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/sounding_list.h"
+#include "core/files/int_file.h"
 #include "core/inversion/inversion.h"
 #include "core/platform/console_ui.h"
 #include "core/store/store_defaults.h"
@@ -51,7 +52,15 @@ int RunInvert(const InvertOptions& o) {
           .count();
   if (!r.ran) return kExitFailure;
 
-  const LayerModel& m = stores->models[0];
+  LayerModel& m = stores->models[0];
+  if (!o.int_file.empty() && !r.cancelled) {
+    if (!o.name.empty()) m.name = o.name;
+    if (!AppendToIntFile(IntFilePath(o.int_file),
+                         FormatModelBlock(m, ws.inversion_target),
+                         ui)) {
+      return kExitFailure;
+    }
+  }
   const double rms = r.data_used > 0 ? std::sqrt(r.misfit / r.data_used) : 0.0;
   if (o.json) {
     nlohmann::ordered_json j;

@@ -16,6 +16,8 @@ struct InvertOptions {
   int iterations = 0;  // 0: the workspace default
   bool ignore_errors = false;
   bool json = false;
+  std::string int_file;  // append the fitted block here
+  std::string name;      // block name
 };
 
 int RunInvert(const InvertOptions& options);

@@ -5,6 +5,7 @@
 
 #include "field_commands.h"
 #include "forward_command.h"
+#include "int_commands.h"
 #include "invert_command.h"
 
 using mtvuk::CurveMode;
@@ -86,6 +87,24 @@ int main(int argc, char** argv) {
   invert->add_flag(
       "--ignore-errors", invert_options.ignore_errors, "Weight every point 1");
   invert->add_flag("--json", invert_options.json, "Print the result as JSON");
+  invert->add_option("--int",
+                     invert_options.int_file,
+                     "Append the fitted model's block to this INT file");
+  invert->add_option("--name",
+                     invert_options.name,
+                     "Name of the block (default: the model's)");
+
+  CLI::App* int_command = app.add_subcommand("int", "Read INT result files");
+  int_command->require_subcommand(1);
+  std::string int_file;
+  CLI::App* int_list =
+      int_command->add_subcommand("list", "List the valid result blocks");
+  int_list->add_option("FILE", int_file, "INT file")->required();
+  int_list->add_flag("--json", json, "Print the blocks as JSON");
+  CLI::App* int_stations = int_command->add_subcommand(
+      "stations", "List the stations as a section would take them");
+  int_stations->add_option("FILE", int_file, "INT file")->required();
+  int_stations->add_flag("--json", json, "Print the stations as JSON");
 
   try {
     app.parse(argc, argv);
@@ -103,6 +122,8 @@ int main(int argc, char** argv) {
   if (read->parsed()) return mtvuk::cli::RunRead(file, json);
   if (curve->parsed()) return mtvuk::cli::RunCurve(file, mode, json);
   if (invert->parsed()) return mtvuk::cli::RunInvert(invert_options);
+  if (int_list->parsed()) return mtvuk::cli::RunIntList(int_file, json);
+  if (int_stations->parsed()) return mtvuk::cli::RunIntStations(int_file, json);
   if (forward->parsed()) {
     if (tmin_option->count()) forward_options.tmin = tmin;
     if (tmax_option->count()) forward_options.tmax = tmax;
