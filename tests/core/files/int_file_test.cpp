@@ -1,0 +1,220 @@
+#include "core/files/int_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "core/platform/scripted_ui.h"
+#include "util/test_util.h"
+
+namespace mtvuk {
+namespace {
+
+LayerModel ThreeLayers(const std::string& name) {
+  LayerModel m;
+  m.name = name;
+  m.head_text = ">HEAD\n  DATAID=\"S1\"\n";
+  m.layer_count = 3;
+  m.resistivity[0] = 100.0;
+  m.resistivity[1] = 12.345;
+  m.resistivity[2] = 1000.0;
+  m.thickness[0] = 0.5;
+  m.thickness[1] = 2.25;
+  m.thickness[2] = 100.0;
+  m.coordinates = {1234.5, -20.0, 310.0};
+  return m;
+}
+
+TEST(IntFile, ModelBlockIsWrittenColumnByColumn) {
+  EXPECT_EQ(FormatModelBlock(ThreeLayers("SITE 1"), 5),
+            ">HEAD\n  DATAID=\"S1\"\n"
+            ">INVERS: SITE 1         /      1234.5/       -20.0/ 310.0/ 3/ "
+            "TARGET: Res+Phs\n"
+            "   100.00      0.50\n"
+            "    12.35      2.25\n"
+            "  1000.00    100.00\n"
+            "********************************************************\n\n");
+  LayerModel plain =
+      ThreeLayers("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123");  // 30 characters
+  plain.head_text.clear();
+  const std::string block =
+      FormatModelBlock(plain, 7);  // no label for other targets
+  EXPECT_EQ(block.substr(0, 62),
+            ">INVERS: ABCDEFGHIJKL   /      1234.5/       -20.0/ 310.0/ 3/\n");
+  EXPECT_EQ(FormatModelBlock(ThreeLayers("ABCDEFGHIJKL"), 1).find("/"),
+            std::string(">HEAD\n  DATAID=\"S1\"\n").size() + 24);
+  EXPECT_NE(FormatModelBlock(ThreeLayers("ABCDEFGHIJKLM"), 1)
+                .find(">INVERS: ABCDEFGHIJKL   /"),
+            std::string::npos);
+}
+
+// Below 1000 Ohm-m four decimals, up to 1e6 two, above none: the column
+// stays nine characters wide.
+TEST(IntFile, SectionBlockAddsTheOffsetAndKeepsNineColumns) {
+  SectionStation s;
+  s.name = "P12";
+  s.head_text = ">HEAD\n";
+  s.x = 500.0f;
+  s.z = 120.0f;
+  s.layer_count = 4;
+  const float rho[4] = {0.5f, 250.0f, 2.5e6f, 80.0f};
+  const float h[4] = {150.0f, 2000.0f, 500.0f, 1e10f};
+  for (int j = 0; j < 4; ++j) {
+    s.resistivity[j] = rho[j];
+    s.thickness[j] = h[j];
+  }
+  EXPECT_EQ(FormatSectionBlock(s, 30.0f),
+            ">HEAD\n"
+            ">INVERS: P12            /       500.0/         0.0/ 150.0/ 4/IDK\n"
+            "   0.5000      0.15\n"
+            " 250.0000      2.00\n"
+            "  2500000      0.50\n"
+            "  80.0000    100.00\n"
+            "**********************************************************\n\n");
+}
+
+TEST(IntFile, AppendedBlocksReadBackIntoModels) {
+  test::TempFile file("", ".int");
+  ScriptedUi ui;
+  const std::string path = file.path();
+  ASSERT_TRUE(
+      AppendToIntFile(path, FormatModelBlock(ThreeLayers("FIRST"), 1), ui));
+  const std::string after_one = test::ReadWholeFile(path);
+  EXPECT_NE(after_one.find("\r\n"),
+            std::string::npos);  // written as text lines
+  LayerModel second = ThreeLayers("SECOND");
+  second.head_text.clear();
+  ASSERT_TRUE(AppendToIntFile(path, FormatModelBlock(second, 4), ui));
+  const std::string after_two = test::ReadWholeFile(path);
+  EXPECT_EQ(after_two.substr(0, after_one.size()),
+            after_one);  // nothing changed
+  std::vector<IntSet> sets;
+  std::vector<std::int32_t> positions;
+  ASSERT_TRUE(LoadIntFile(path, ui, sets, positions));
+  ASSERT_EQ(sets.size(), 2u);
+  EXPECT_EQ(sets[0].name, "FIRST" + std::string(31, ' '));
+  EXPECT_EQ(sets[0].layer_count, 3);
+  EXPECT_FLOAT_EQ(sets[0].resistivity[1], 12.35f);
+  EXPECT_FLOAT_EQ(sets[0].thickness[1], 2.25f);
+  EXPECT_FLOAT_EQ(sets[0].lat, 1234.5f);
+  EXPECT_FLOAT_EQ(sets[0].z, 310.0f);
+  EXPECT_FLOAT_EQ(sets[1].resistivity[15],
+                  1000.0f);  // copies of the last layer
+  EXPECT_EQ(after_two.substr(positions[1], 16), ">INVERS: SECOND ");
+  LayerModel target;
+  InstallIntSet(sets[1], target);
+  EXPECT_EQ(target.layer_count, 3);
+  EXPECT_EQ(target.resistivity[2], 1000.0);
+  EXPECT_EQ(target.thickness[15], 100.0);
+  EXPECT_EQ(target.coordinates[0], 1234.5);
+  EXPECT_TRUE(ui.prompts().empty());
+  EXPECT_EQ(DetailLines(sets[0])[0], " 1    100.00     0.50");
+  EXPECT_EQ(DetailLines(sets[0])[2], " 3   1000.00      - ");
+  EXPECT_EQ(DetailLines(sets[0])[3], "");
+  EXPECT_EQ(IntFilePath("/data/profile.txt"), "/data/profile.int");
+  EXPECT_EQ(IntFilePath("/data.v2/profile"), "/data.v2/profile.int");
+}
+
+TEST(IntFile, InvalidBlocksAreReportedWithTheirSetNumber) {
+  const std::string good = FormatModelBlock(ThreeLayers("GOOD"), 1);
+  LayerModel deep = ThreeLayers("DEEP");
+  deep.coordinates[2] =
+      -1000.0;  // six characters do not hold it: columns shift
+  std::string text = good;
+  text += ">INVERS: ZERO           /         0.0/         0.0/   0.0/ 0/\n";
+  text +=
+      ">INVERS: RHO0           /         0.0/         0.0/   0.0/ 2/\n"
+      "     0.00      1.00\n     5.00    100.00\n";
+  text += good;
+  text +=
+      ">INVERS: THIN           /         0.0/         0.0/   0.0/ 2/\n"
+      "    10.00      0.00\n     5.00    100.00\n";
+  text += FormatModelBlock(deep, 1);
+  text += ">INVERS: NO SLASH AT ALL IN THE FIRST FORTY CHARACTERS OF IT\n";
+  test::TempFile file(text, ".int");
+  ScriptedUi ui;
+  ui.Allow("INVALID PARAMETERS");
+  std::vector<IntSet> sets;
+  std::vector<std::int32_t> positions;
+  ASSERT_TRUE(LoadIntFile(file.path(), ui, sets, positions));
+  EXPECT_EQ(sets.size(), 2u);
+  ASSERT_EQ(ui.prompts().size(), 5u);
+  EXPECT_EQ(ui.prompts()[0].text,
+            "SET #2:  ZERO                                \n#layers=0\nSET "
+            "WILL BE IGNORED");
+  EXPECT_EQ(ui.prompts()[1].text.substr(0, 14), "SET #2:  RHO0 ");
+  EXPECT_EQ(ui.prompts()[2].text.substr(0, 14), "SET #3:  THIN ");
+  EXPECT_EQ(ui.prompts()[3].text.substr(0, 14), "SET #3:  DEEP ");
+  EXPECT_EQ(ui.prompts()[4].caption, "INVALID PARAMETERS");
+}
+
+TEST(IntFile, FileMessages) {
+  ScriptedUi ui;
+  std::vector<IntSet> sets;
+  std::vector<std::int32_t> positions;
+  EXPECT_FALSE(LoadIntFile("/no/such/file.int", ui, sets, positions));
+  EXPECT_EQ(ui.prompts().back().text, "AN UNSPECIFIED ERROR OCCURRED");
+  EXPECT_EQ(ui.prompts().back().caption, "CAN'T OPEN FILE");
+  test::TempFile none(">HEAD\nnothing here\n", ".int");
+  EXPECT_FALSE(LoadIntFile(none.path(), ui, sets, positions));
+  EXPECT_EQ(ui.prompts().back().text, "Can't find INT-structure");
+  EXPECT_EQ(ui.prompts().back().caption, "INVALID INT-FILE");
+  test::TempFile empty(">INVERS: X              /0/0/0/ 0/\n", ".int");
+  ui.Allow("INVALID PARAMETERS");
+  EXPECT_FALSE(LoadIntFile(empty.path(), ui, sets, positions));
+  EXPECT_EQ(ui.prompts().back().text, "Can't find data");
+  // Creating below a plain file fails; a full disk fails the write.
+  test::TempFile plain("keep me", ".txt");
+  EXPECT_FALSE(AppendToIntFile(plain.path() + "/x.int", "text\n", ui));
+  EXPECT_EQ(ui.prompts().back().caption, "CAN'T CREATE INT-FILE");
+  EXPECT_EQ(ui.prompts().back().text, "All or part of the path is invalid");
+  EXPECT_EQ(test::ReadWholeFile(plain.path()), "keep me");
+  if (TextFile::Exists("/dev/full")) {
+    EXPECT_FALSE(AppendToIntFile("/dev/full", "text\n", ui));
+    EXPECT_EQ(ui.prompts().back().text, "The disk is full");
+  }
+}
+
+TEST(IntFile, StationsOfTheTolerantReader) {
+  std::string text = ">HEAD\n  DATAID=\"A\"\n";
+  text +=
+      ">INVERS: STATION-A      /       100.7/       200.2/  10.0/ 2/ TARGET: "
+      "RE\n"
+      "    10.00      1.50\n   100.00    100.00\n";
+  text +=
+      "+INVERS: STATION-B      /       100.2/       200.9/  20.0/ 1/IDK\n"
+      "    55.00    100.00\n";
+  text +=
+      ">INVERS: STATION-C      /       300.0/       200.0/  30.0/ 2/\n"
+      "    10.00      1.50\n   100.00    100.00\n";
+  test::TempFile file(text, ".int");
+  ScriptedUi ui;
+  std::vector<SectionStation> stations;
+  ResultFileKind kind;
+  ASSERT_TRUE(ReadStationFile(file.path(), ui, stations, kind));
+  EXPECT_EQ(kind, ResultFileKind::kInt);
+  ASSERT_EQ(stations.size(), 3u);
+  EXPECT_EQ(stations[1].name, "STATION-B   ");
+  EXPECT_EQ(stations[1].head_text, ">HEAD\n  DATAID=\"A\"\n");  // carried over
+  EXPECT_FLOAT_EQ(stations[0].thickness[1], 1e10f);
+  EXPECT_FLOAT_EQ(stations[0].thickness[5], 100.0f);  // the last pair as read
+  EXPECT_FLOAT_EQ(stations[0].resistivity[5], 100.0f);
+  EXPECT_EQ(stations[2].number, 3);
+  const std::vector<bool> dup = DuplicateStations(stations);
+  EXPECT_TRUE(dup[0] && dup[1]);
+  EXPECT_FALSE(dup[2]);
+  EXPECT_EQ(StationLine(stations[0], dup[0]),
+            "*   1 STATION-A            100.7         200.2     10.0");
+
+  test::TempFile trf(">TRANSFORMATION: P1\n", ".trf");
+  ui.Allow("TRF-FILE");
+  EXPECT_FALSE(ReadStationFile(trf.path(), ui, stations, kind));
+  EXPECT_EQ(kind, ResultFileKind::kTrf);
+  test::TempFile other("plain text\n", ".int");
+  ui.Allow("INVALID INT or TRF-FILE");
+  EXPECT_FALSE(ReadStationFile(other.path(), ui, stations, kind));
+  EXPECT_EQ(ui.prompts().back().text, "Can't find INT or TRF-structures");
+}
+
+}  // namespace
+}  // namespace mtvuk
