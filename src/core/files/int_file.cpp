@@ -399,3 +399,59 @@ bool ReadStationFile(const std::string& path,
 }
 
 }  // namespace mtvuk
+
+namespace mtvuk {
+
+SaveModelChoice SaveModelChoice::Load(const LayerModels& models) {
+  SaveModelChoice c;
+  for (int i = 0; i < MaxModels; ++i) {
+    const LayerModel& m = models[i];
+    c.active[i] = m.fitted_set >= 0 ? 1 : 0;
+    c.marked[i] = c.active[i];
+    c.names[i] = m.name;
+    c.lat[i] = Format("%.1f", m.coordinates[0]);
+    c.lon[i] = Format("%.1f", m.coordinates[1]);
+    c.elev[i] = Format("%.1f", m.coordinates[2]);
+  }
+  return c;
+}
+
+void SaveModelChoice::Toggle(int i) {
+  if (active[i]) marked[i] = marked[i] ? 0 : 1;
+}
+
+bool SaveModelChoice::Apply(LayerModels& models, Ui& ui) const {
+  bool any = false;
+  for (int i = 0; i < MaxModels; ++i) any = any || marked[i];
+  if (!any) {
+    ui.Show("Mark any set to save", "Nothing selected...", Icon::kExclamation);
+    return false;
+  }
+  for (int i = 0; i < MaxModels; ++i) {
+    if (!marked[i]) continue;
+    LayerModel& m = models[i];
+    m.name = names[i];
+    m.coordinates = {AtoF(lat[i]), AtoF(lon[i]), AtoF(elev[i])};
+  }
+  return true;
+}
+
+bool CanSaveResults(const Workspace& workspace, const LayerModels& models) {
+  if (!workspace.inversion_done) return false;
+  for (const LayerModel& m : models) {
+    if (m.fitted_set >= 0) return true;
+  }
+  return false;
+}
+
+std::string MarkedBlocks(const SaveModelChoice& choice,
+                         const LayerModels& models,
+                         int target) {
+  std::string out;
+  for (int i = 0; i < MaxModels; ++i) {
+    if (choice.marked[i]) out += FormatModelBlock(models[i], target);
+  }
+  return out;
+}
+
+}  // namespace mtvuk

@@ -103,3 +103,30 @@ inline constexpr char kStationListHeader[] =
     " =  #     Name            LAT(m)       LONG(m)      Z(m)";
 
 }  // namespace mtvuk
+
+namespace mtvuk {
+
+// What the "SAVE MODEL'S DATA " dialog shows and stores.
+struct SaveModelChoice {
+  std::array<std::int32_t, MaxModels> active{};  // fitted to a field set
+  std::array<std::int32_t, MaxModels> marked{};
+  std::array<std::string, MaxModels> names, lat, lon, elev;
+
+  static SaveModelChoice Load(const LayerModels& models);
+  // A click on the box of a model: toggles the mark of an active model.
+  void Toggle(int i);
+  // "&Save": false after "Mark any set to save" when nothing is marked;
+  // else the edited names and coordinates go into the marked models.
+  bool Apply(LayerModels& models, Ui& ui) const;
+};
+
+// "&Save Inversion's results" is enabled once a fit has completed and some
+// model was fitted to a field set.
+bool CanSaveResults(const Workspace& workspace, const LayerModels& models);
+
+// The blocks of the marked models, in model order.
+std::string MarkedBlocks(const SaveModelChoice& choice,
+                         const LayerModels& models,
+                         int target);
+
+}  // namespace mtvuk
