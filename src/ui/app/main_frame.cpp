@@ -7,8 +7,10 @@
 #include <QStatusBar>
 
 #include "core/fielddata/field_file_reader.h"
+#include "core/files/file_error_text.h"
 #include "ui/app/message_service.h"
 #include "ui/fielddata/sounding_list_dialog.h"
+#include "ui/files/int_dialogs.h"
 #include "ui/inversion/inversion_dialogs.h"
 #include "ui/modelform/modeling_dialogs.h"
 
@@ -67,8 +69,20 @@ void CMainFrame::BuildMenu() {
           &QAction::triggered,
           this,
           &CMainFrame::InputFieldData);
-  AddCommand(file, "Input  &Model data Res(h)", kCmdInputModelData, false);
-  AddCommand(file, "&Save Inversion's results", kCmdSaveInversion, false);
+  connect(
+      AddCommand(file, "Input  &Model data Res(h)", kCmdInputModelData, true),
+      &QAction::triggered,
+      this,
+      &CMainFrame::InputModelData);
+  connect(AddCommand(file,
+                     "&Save Inversion's results",
+                     kCmdSaveInversion,
+                     false,
+                     QKeySequence::Save),
+          &QAction::triggered,
+          this,
+          &CMainFrame::SaveInversionResults);
+  connect(file, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
   AddCommand(file, "Save Model data &Z(T)", kCmdSaveModelData, false);
   AddCommand(file, "S&ave Image in MetaFile", kCmdSaveMetafile, false);
   file->addSeparator();
@@ -150,6 +164,68 @@ bool CMainFrame::OpenFieldFile(const QString& path) {
       stores_.workspace, stores_.sets, stores_.models, ui_, this);
   dialog.exec();
   view_->Refresh(true);
+  return true;
+}
+
+void CMainFrame::UpdateCommandStates() {
+  CommandAction(kCmdSaveInversion)
+      ->setEnabled(CanSaveResults(stores_.workspace, stores_.models));
+}
+
+void CMainFrame::InputModelData() {
+  const QString path =
+      QFileDialog::getOpenFileName(this,
+                                   "Input Model data Res(h)",
+                                   "*.INT",
+                                   "INT files (*.int) (results of inversion)",
+                                   nullptr,
+                                   QFileDialog::DontUseNativeDialog);
+  if (path.isEmpty()) return;
+  LoadModelFile(path);
+}
+
+void CMainFrame::LoadModelFile(const QString& path) {
+  const std::string p = path.toStdString();
+  stores_.workspace.files.int_opened = p;
+  if (!TextFile::Exists(p)) {
+    ui_.Show(FileErrorText(0), "CAN'T OPEN FILE", Icon::kStop);
+    return;
+  }
+  TextFile probe;
+  if (!probe.Open(p, TextFile::Mode::kRead)) {
+    ui_.Show(FileErrorText(probe.cause()), "CAN'T OPEN FILE", Icon::kStop);
+    return;
+  }
+  probe.Close();
+  CModelLoadDlg dialog(stores_, ui_, p, this);
+  dialog.exec();
+}
+
+void CMainFrame::SaveInversionResults() {
+  UpdateCommandStates();
+  if (!CommandAction(kCmdSaveInversion)->isEnabled()) return;
+  SaveModelDataDialog dialog(stores_, ui_, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const QString chosen = QFileDialog::getSaveFileName(
+      this,
+      "Save Inversion's results",
+      QString::fromStdString(stores_.workspace.files.int_saved),
+      "INT files (*.int) (results of inversion)",
+      nullptr,
+      QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog);
+  if (chosen.isEmpty()) return;
+  SaveResults(dialog.choice(), chosen);
+}
+
+bool CMainFrame::SaveResults(const SaveModelChoice& choice,
+                             const QString& chosen_path) {
+  const std::string path = IntFilePath(chosen_path.toStdString());
+  stores_.workspace.files.int_saved = path;
+  const std::string blocks =
+      MarkedBlocks(choice, stores_.models, stores_.workspace.inversion_target);
+  if (!AppendToIntFile(path, blocks, ui_)) return false;
+  statusBar()->showMessage(
+      QString("Saved to %1").arg(QString::fromStdString(path)), 5000);
   return true;
 }
 

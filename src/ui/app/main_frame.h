@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <map>
 
+#include "core/files/int_file.h"
 #include "core/store/workspace.h"
 #include "ui/app/qt_ui.h"
 #include "ui/app/vuk_view.h"
@@ -49,6 +50,17 @@ class CMainFrame : public QMainWindow {
   // Reads a field file and shows the sounding-list dialog; false when the
   // file was refused.
   bool OpenFieldFile(const QString& path);
+  // "Input Model data Res(h)": the open dialog, then LoadModelFile.
+  void InputModelData();
+  void LoadModelFile(const QString& path);
+  // "&Save Inversion's results": the model-data dialog, the save dialog,
+  // then SaveResults.
+  void SaveInversionResults();
+  // Appends the blocks of the models marked in `choice` to the INT file
+  // made from `chosen_path`.
+  bool SaveResults(const SaveModelChoice& choice, const QString& chosen_path);
+  // Enables the commands whose condition depends on the stores.
+  void UpdateCommandStates();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

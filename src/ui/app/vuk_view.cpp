@@ -249,8 +249,11 @@ void CVUKView::customEvent(QEvent* event) {
       }
       break;
     }
-    case Um::UM_REDRAW:
     case Um::UM_MODELSCHANGED:
+      ComputeAllModels();
+      Refresh(false);
+      break;
+    case Um::UM_REDRAW:
     case Um::UM_LINEREFRESH:
       Refresh(false);
       break;

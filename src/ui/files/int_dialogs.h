@@ -1,0 +1,116 @@
+// The dialogs of INT result files: saving inversion results, loading a
+// model, and the stations of a file.
+#pragma once
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <array>
+#include <vector>
+
+#include "core/files/int_file.h"
+#include "ui/app/qt_ui.h"
+
+namespace mtvuk {
+
+// Coloured boxes of the six models, filled while a model is chosen.
+class ModelBoxes : public QWidget {
+  Q_OBJECT
+
+ public:
+  ModelBoxes(const Workspace& workspace,
+             const std::array<std::int32_t, MaxModels>& filled,
+             int pitch,
+             QWidget* parent = nullptr);
+  QRect BoxRect(int i) const;
+  QSize sizeHint() const override { return {28, MaxModels * pitch_}; }
+
+ signals:
+  void Clicked(int model);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  const Workspace& workspace_;
+  const std::array<std::int32_t, MaxModels>& filled_;
+  int pitch_;
+};
+
+// "SAVE MODEL'S DATA ", opened as "SAVE RESULT OF INVERSION".
+class SaveModelDataDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  SaveModelDataDialog(Stores& stores, QtUi& ui, QWidget* parent = nullptr);
+  SaveModelChoice& choice() { return choice_; }
+  QLineEdit* Name(int i) const { return fields_[i][0]; }
+  ModelBoxes* boxes() const { return boxes_; }
+
+ public slots:
+  void accept() override;
+
+ private:
+  Stores& stores_;
+  QtUi& ui_;
+  SaveModelChoice choice_;
+  std::array<std::array<QLineEdit*, 4>, MaxModels> fields_{};
+  ModelBoxes* boxes_ = nullptr;
+};
+
+// "Loading  model Res(H)": the valid blocks of an INT file, installed into
+// a chosen model.
+class CModelLoadDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  CModelLoadDlg(Stores& stores,
+                QtUi& ui,
+                const std::string& path,
+                QWidget* parent = nullptr);
+  bool accepted_file() const { return !sets_.empty(); }
+  QListWidget* list() const { return list_; }
+  QLabel* DetailLine(int i) const { return detail_[i]; }
+  ModelBoxes* boxes() const { return boxes_; }
+  QPushButton* install_button() const { return install_; }
+  int chosen_model() const;
+
+ public slots:
+  void Install();
+  void CloseDialog();
+
+ private:
+  void ShowDetail(int row);
+
+  Stores& stores_;
+  QtUi& ui_;
+  std::vector<IntSet> sets_;
+  std::vector<std::int32_t> positions_;
+  std::array<std::int32_t, MaxModels> chosen_{1, 0, 0, 0, 0, 0};
+  QListWidget* list_ = nullptr;
+  std::array<QLabel*, MaxLayers> detail_{};
+  ModelBoxes* boxes_ = nullptr;
+  QPushButton* install_ = nullptr;
+};
+
+// "Content int-File": the stations of an INT file for a section.
+class CFileContentDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  CFileContentDlg(QtUi& ui,
+                  const std::string& path,
+                  std::vector<SectionStation>& stations,
+                  QWidget* parent = nullptr);
+  QListWidget* list() const { return list_; }
+
+ private:
+  std::vector<SectionStation>& stations_;
+  QListWidget* list_ = nullptr;
+};
+
+}  // namespace mtvuk
