@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
       frame.view()->Control(1018)->click();
       ok = mtvuk::PictureModelWindows(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureInversionWindows(frame, *stores, ui, dir) && ok;
+      ok = mtvuk::PictureIntWindows(frame, *stores, ui, dir) && ok;
     }
     return ok ? 0 : 1;
   }

@@ -1,11 +1,13 @@
 #include "screenshots.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPixmap>
 #include <cstdio>
 
 #include "core/fielddata/field_file_reader.h"
 #include "ui/fielddata/sounding_list_dialog.h"
+#include "ui/files/int_dialogs.h"
 #include "ui/inversion/inversion_dialogs.h"
 #include "ui/modelform/model_form.h"
 #include "ui/modelform/modeling_dialogs.h"
@@ -128,6 +130,31 @@ bool PictureInversionWindows(CMainFrame& frame,
                      dir.filePath("fitting-result.png")) &&
          ok;
   }
+  return ok;
+}
+
+bool PictureIntWindows(CMainFrame& frame,
+                       Stores& stores,
+                       QtUi& ui,
+                       const QDir& dir) {
+  SaveModelDataDialog save(stores, ui, &frame);
+  bool ok = SavePicture(save, dir.filePath("save-model-data.png"));
+  // The fitted model saved twice under two names, as over two sessions.
+  const QString path = QDir::temp().filePath("mtvuk-screenshot.int");
+  QFile::remove(path);
+  SaveModelChoice choice = SaveModelChoice::Load(stores.models);
+  frame.SaveResults(choice, path);
+  choice.names[0] = "15125A COPY";
+  choice.lat[0] = "1500.0";
+  choice.Apply(stores.models, ui);
+  frame.SaveResults(choice, path);
+  CModelLoadDlg load(stores, ui, path.toStdString(), &frame);
+  load.list()->setCurrentRow(0);
+  ok = SavePicture(load, dir.filePath("model-load.png")) && ok;
+  std::vector<SectionStation> stations;
+  CFileContentDlg content(ui, path.toStdString(), stations, &frame);
+  ok = SavePicture(content, dir.filePath("file-content.png")) && ok;
+  QFile::remove(path);
   return ok;
 }
 

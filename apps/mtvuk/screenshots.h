@@ -36,6 +36,13 @@ bool PictureInversionWindows(CMainFrame& frame,
                              QtUi& ui,
                              const QDir& dir);
 
+// Pictures of the INT dialogs, after the fit of PictureInversionWindows:
+// save-model-data.png, model-load.png, file-content.png.
+bool PictureIntWindows(CMainFrame& frame,
+                       Stores& stores,
+                       QtUi& ui,
+                       const QDir& dir);
+
 // Renders a widget to a PNG file.
 bool SavePicture(QWidget& widget, const QString& path);
 
