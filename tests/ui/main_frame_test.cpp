@@ -53,7 +53,7 @@ class MainFrameTest : public QObject {
       bool enabled;
     } kCommands[] = {
         {32780, "&Input  MT-Field  data", true},
-        {32781, "Input  &Model data Res(h)", false},
+        {32781, "Input  &Model data Res(h)", true},
         {32782, "&Save Inversion's results", false},
         {32811, "Save Model data &Z(T)", false},
         {32810, "S&ave Image in MetaFile", false},

@@ -115,6 +115,31 @@ TEST(IntFile, AppendedBlocksReadBackIntoModels) {
   EXPECT_EQ(IntFilePath("/data.v2/profile"), "/data.v2/profile.int");
 }
 
+TEST(IntFile, EveryStartModelSurvivesARoundTrip) {
+  auto stores = test::NewStores();
+  test::TempFile file("", ".int");
+  ScriptedUi ui;
+  std::string blocks;
+  for (const LayerModel& m : stores->models) blocks += FormatModelBlock(m, 1);
+  ASSERT_TRUE(AppendToIntFile(file.path(), blocks, ui));
+  std::vector<IntSet> sets;
+  std::vector<std::int32_t> positions;
+  ASSERT_TRUE(LoadIntFile(file.path(), ui, sets, positions));
+  ASSERT_EQ(sets.size(), 6u);
+  for (int i = 0; i < MaxModels; ++i) {
+    LayerModel back;
+    InstallIntSet(sets[i], back);
+    EXPECT_EQ(back.layer_count, stores->models[i].layer_count) << i;
+    EXPECT_EQ(back.name.substr(0, 7), "MODEL " + std::to_string(i + 1));
+    for (int j = 0; j < back.layer_count; ++j) {
+      EXPECT_NEAR(back.resistivity[j], stores->models[i].resistivity[j], 0.005)
+          << i;
+      EXPECT_NEAR(back.thickness[j], stores->models[i].thickness[j], 0.005)
+          << i;
+    }
+  }
+}
+
 TEST(IntFile, InvalidBlocksAreReportedWithTheirSetNumber) {
   const std::string good = FormatModelBlock(ThreeLayers("GOOD"), 1);
   LayerModel deep = ThreeLayers("DEEP");
@@ -130,6 +155,11 @@ TEST(IntFile, InvalidBlocksAreReportedWithTheirSetNumber) {
       ">INVERS: THIN           /         0.0/         0.0/   0.0/ 2/\n"
       "    10.00      0.00\n     5.00    100.00\n";
   text += FormatModelBlock(deep, 1);
+  LayerModel many = ThreeLayers("MANY");
+  many.layer_count = 16;
+  std::string seventeen = FormatModelBlock(many, 1);
+  seventeen.replace(seventeen.find("/16/"), 4, "/17/");
+  text += seventeen;
   text += ">INVERS: NO SLASH AT ALL IN THE FIRST FORTY CHARACTERS OF IT\n";
   test::TempFile file(text, ".int");
   ScriptedUi ui;
@@ -138,14 +168,17 @@ TEST(IntFile, InvalidBlocksAreReportedWithTheirSetNumber) {
   std::vector<std::int32_t> positions;
   ASSERT_TRUE(LoadIntFile(file.path(), ui, sets, positions));
   EXPECT_EQ(sets.size(), 2u);
-  ASSERT_EQ(ui.prompts().size(), 5u);
+  ASSERT_EQ(ui.prompts().size(), 6u);
   EXPECT_EQ(ui.prompts()[0].text,
             "SET #2:  ZERO                                \n#layers=0\nSET "
             "WILL BE IGNORED");
   EXPECT_EQ(ui.prompts()[1].text.substr(0, 14), "SET #2:  RHO0 ");
   EXPECT_EQ(ui.prompts()[2].text.substr(0, 14), "SET #3:  THIN ");
   EXPECT_EQ(ui.prompts()[3].text.substr(0, 14), "SET #3:  DEEP ");
-  EXPECT_EQ(ui.prompts()[4].caption, "INVALID PARAMETERS");
+  EXPECT_EQ(ui.prompts()[4].text,
+            "SET #3:  MANY                                \n#layers=17\nSET "
+            "WILL BE IGNORED");
+  EXPECT_EQ(ui.prompts()[5].caption, "INVALID PARAMETERS");
 }
 
 TEST(IntFile, FileMessages) {
