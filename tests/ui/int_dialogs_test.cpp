@@ -44,7 +44,7 @@ class IntDialogsTest : public QObject {
     QTest::mouseClick(dialog.boxes(),
                       Qt::LeftButton,
                       {},
-                      dialog.boxes()->BoxRect(1).center());
+                      dialog.boxes()->SquareRect(1).center());
     QCOMPARE(dialog.choice().marked[1], 0);
     ui_->script.Allow("Nothing selected...");
     dialog.accept();
@@ -54,7 +54,7 @@ class IntDialogsTest : public QObject {
     QTest::mouseClick(dialog.boxes(),
                       Qt::LeftButton,
                       {},
-                      dialog.boxes()->BoxRect(1).center());
+                      dialog.boxes()->SquareRect(1).center());
     dialog.Name(1)->setText("LINE-7 ST 12");
     dialog.accept();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -92,7 +92,7 @@ class IntDialogsTest : public QObject {
       QTest::mouseClick(dialog->boxes(),
                         Qt::LeftButton,
                         {},
-                        dialog->boxes()->BoxRect(4).center());
+                        dialog->boxes()->SquareRect(4).center());
       QCOMPARE(dialog->chosen_model(), 4);
       dialog->Install();
       dialog->CloseDialog();

@@ -3,46 +3,11 @@
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QGridLayout>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QVBoxLayout>
 
 #include "ui/graph/curve_graph.h"
 
 namespace mtvuk {
-
-ModelBoxes::ModelBoxes(const Workspace& workspace,
-                       const std::array<std::int32_t, MaxModels>& filled,
-                       int pitch,
-                       QWidget* parent)
-    : QWidget(parent), workspace_(workspace), filled_(filled), pitch_(pitch) {
-  setFixedWidth(28);
-  setMinimumHeight(MaxModels * pitch);
-}
-
-QRect ModelBoxes::BoxRect(int i) const {
-  const int pitch = height() / MaxModels;
-  return {6, i * pitch + (pitch - 16) / 2, 16, 16};
-}
-
-void ModelBoxes::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  for (int i = 0; i < MaxModels; ++i) {
-    const QColor c = ModelPen(i, workspace_).color();
-    p.setPen(QPen(c, 2));
-    p.setBrush(filled_[i] ? c : QColor(Qt::white));
-    p.drawRect(BoxRect(i));
-  }
-}
-
-void ModelBoxes::mousePressEvent(QMouseEvent* event) {
-  for (int i = 0; i < MaxModels; ++i) {
-    if (BoxRect(i).contains(event->position().toPoint())) {
-      emit Clicked(i);
-      update();
-    }
-  }
-}
 
 // ------------------------------------------------------- SaveModelDataDialog
 
@@ -59,9 +24,11 @@ SaveModelDataDialog::SaveModelDataDialog(Stores& stores,
   const char* const kHeads[4] = {"Name", "LAT", "LONG", "ELEV(m)"};
   for (int c = 0; c < 4; ++c)
     grid->addWidget(new QLabel(kHeads[c], this), 0, c + 1);
-  boxes_ = new ModelBoxes(stores_.workspace, choice_.marked, 28, this);
-  connect(
-      boxes_, &ModelBoxes::Clicked, this, [this](int i) { choice_.Toggle(i); });
+  boxes_ = new ModelSquares(stores_.workspace, choice_.marked, this);
+  boxes_->setMinimumHeight(MaxModels * 28);
+  connect(boxes_, &ModelSquares::Clicked, this, [this](int i) {
+    choice_.Toggle(i);
+  });
   grid->addWidget(boxes_, 1, 0, MaxModels, 1);
   for (int i = 0; i < MaxModels; ++i) {
     const std::string* texts[4] = {
@@ -112,9 +79,10 @@ CModelLoadDlg::CModelLoadDlg(Stores& stores,
   for (const IntSet& s : sets_) list_->addItem(QString::fromStdString(s.name));
   connect(
       list_, &QListWidget::currentRowChanged, this, &CModelLoadDlg::ShowDetail);
-  boxes_ = new ModelBoxes(stores_.workspace, chosen_, 24, this);
+  boxes_ = new ModelSquares(stores_.workspace, chosen_, this);
+  boxes_->setMinimumHeight(MaxModels * 24);
   boxes_->setToolTip("The model that takes the set");
-  connect(boxes_, &ModelBoxes::Clicked, this, [this](int i) {
+  connect(boxes_, &ModelSquares::Clicked, this, [this](int i) {
     chosen_.fill(0);
     chosen_[i] = 1;
   });

@@ -13,33 +13,9 @@
 
 #include "core/files/int_file.h"
 #include "ui/app/qt_ui.h"
+#include "ui/modelform/modeling_dialogs.h"
 
 namespace mtvuk {
-
-// Coloured boxes of the six models, filled while a model is chosen.
-class ModelBoxes : public QWidget {
-  Q_OBJECT
-
- public:
-  ModelBoxes(const Workspace& workspace,
-             const std::array<std::int32_t, MaxModels>& filled,
-             int pitch,
-             QWidget* parent = nullptr);
-  QRect BoxRect(int i) const;
-  QSize sizeHint() const override { return {28, MaxModels * pitch_}; }
-
- signals:
-  void Clicked(int model);
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-
- private:
-  const Workspace& workspace_;
-  const std::array<std::int32_t, MaxModels>& filled_;
-  int pitch_;
-};
 
 // "SAVE MODEL'S DATA ", opened as "SAVE RESULT OF INVERSION".
 class SaveModelDataDialog : public QDialog {
@@ -49,7 +25,7 @@ class SaveModelDataDialog : public QDialog {
   SaveModelDataDialog(Stores& stores, QtUi& ui, QWidget* parent = nullptr);
   SaveModelChoice& choice() { return choice_; }
   QLineEdit* Name(int i) const { return fields_[i][0]; }
-  ModelBoxes* boxes() const { return boxes_; }
+  ModelSquares* boxes() const { return boxes_; }
 
  public slots:
   void accept() override;
@@ -59,7 +35,7 @@ class SaveModelDataDialog : public QDialog {
   QtUi& ui_;
   SaveModelChoice choice_;
   std::array<std::array<QLineEdit*, 4>, MaxModels> fields_{};
-  ModelBoxes* boxes_ = nullptr;
+  ModelSquares* boxes_ = nullptr;
 };
 
 // "Loading  model Res(H)": the valid blocks of an INT file, installed into
@@ -75,7 +51,7 @@ class CModelLoadDlg : public QDialog {
   bool accepted_file() const { return !sets_.empty(); }
   QListWidget* list() const { return list_; }
   QLabel* DetailLine(int i) const { return detail_[i]; }
-  ModelBoxes* boxes() const { return boxes_; }
+  ModelSquares* boxes() const { return boxes_; }
   QPushButton* install_button() const { return install_; }
   int chosen_model() const;
 
@@ -93,7 +69,7 @@ class CModelLoadDlg : public QDialog {
   std::array<std::int32_t, MaxModels> chosen_{1, 0, 0, 0, 0, 0};
   QListWidget* list_ = nullptr;
   std::array<QLabel*, MaxLayers> detail_{};
-  ModelBoxes* boxes_ = nullptr;
+  ModelSquares* boxes_ = nullptr;
   QPushButton* install_ = nullptr;
 };
 

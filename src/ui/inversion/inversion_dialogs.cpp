@@ -10,33 +10,11 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "ui/app/form_fields.h"
 #include "ui/graph/curve_graph.h"
 
 namespace mtvuk {
 namespace {
-
-constexpr const char* kCaption = "MT-VUK";
-
-QString Number(double v) { return QString::number(v, 'g', 7); }
-
-bool ReadNumber(QLineEdit* e, double& v, Ui& ui) {
-  bool ok = false;
-  v = e->text().trimmed().toDouble(&ok);
-  if (!ok) {
-    ui.Show("Please enter a number.", kCaption, Icon::kExclamation);
-    e->setFocus();
-    e->selectAll();
-  }
-  return ok;
-}
-
-void Refuse(QLineEdit* e, const std::string& message, Ui& ui) {
-  ui.Show(message, kCaption, Icon::kExclamation);
-  if (e != nullptr) {
-    e->setFocus();
-    e->selectAll();
-  }
-}
 
 QDialogButtonBox* OkCancel(QDialog* d) {
   auto* b =
@@ -59,7 +37,7 @@ MainSettingDialog::MainSettingDialog(Stores& stores, QtUi& ui, QWidget* parent)
   auto* form = new QFormLayout;
   amount_ = new QLineEdit(QString::number(s.amount), this);
   form->addRow("&Amount of iteration", amount_);
-  delta_ = new QLineEdit(Number(s.delta), this);
+  delta_ = new QLineEdit(FieldNumber(s.delta), this);
   delta_->hide();  // "Delta" is kept but not shown
   layout->addLayout(form);
   auto* box = new QGroupBox("Fit", this);
@@ -90,7 +68,7 @@ MainSettingDialog::MainSettingDialog(Stores& stores, QtUi& ui, QWidget* parent)
 void MainSettingDialog::accept() {
   MainSetting s;
   double amount = 0.0;
-  if (!ReadNumber(amount_, amount, ui_) || !ReadNumber(delta_, s.delta, ui_))
+  if (!ReadField(amount_, amount, ui_) || !ReadField(delta_, s.delta, ui_))
     return;
   s.amount = static_cast<int>(amount);
   if (s.amount != amount) s.amount = 0;  // not an integer: refused below
@@ -98,7 +76,7 @@ void MainSettingDialog::accept() {
   s.ignore_error_bars = ignore_->isChecked();
   s.show_fit_result = show_fit_->isChecked();
   if (auto error = s.Validate()) {
-    Refuse(error->first == 0 ? amount_ : delta_, error->second, ui_);
+    RefuseField(error->first == 0 ? amount_ : delta_, error->second, ui_);
     return;
   }
   s.Apply(stores_.workspace, ui_);
@@ -184,7 +162,7 @@ void VariationLimitsDialog::ShowRows() {
       if (fix_[j][t] == nullptr) continue;
       fix_[j][t]->setChecked(fixes[t] != 0);
       for (int f = 0; f < 2; ++f) {
-        edits_[j][2 * t + f]->setText(Number(values[2 * t + f]));
+        edits_[j][2 * t + f]->setText(FieldNumber(values[2 * t + f]));
         edits_[j][2 * t + f]->setEnabled(fixes[t] == 0);
       }
     }
@@ -196,7 +174,7 @@ bool VariationLimitsDialog::ReadRows() {
     LayerLimits& r = limits_.rows[j];
     double* fields[4] = {&r.rho_min, &r.rho_max, &r.h_min, &r.h_max};
     for (int f = 0; f < 4; ++f) {
-      if (edits_[j][f] != nullptr && !ReadNumber(edits_[j][f], *fields[f], ui_))
+      if (edits_[j][f] != nullptr && !ReadField(edits_[j][f], *fields[f], ui_))
         return false;
     }
     r.fix_rho = fix_[j][0]->isChecked() ? 1 : 0;
@@ -220,7 +198,7 @@ void VariationLimitsDialog::SetInAllLayers() {
 void VariationLimitsDialog::accept() {
   if (!ReadRows()) return;
   if (auto error = limits_.Validate()) {
-    Refuse(edits_[error->first / 4][error->first % 4], error->second, ui_);
+    RefuseField(edits_[error->first / 4][error->first % 4], error->second, ui_);
     return;
   }
   limits_.Apply(stores_.models[stores_.workspace.current_model]);
@@ -280,14 +258,14 @@ void IpLimitsDialog::ShowLayer(int layer) {
   fix_[0]->setChecked(r.fix_p1 != 0);
   fix_[1]->setChecked(r.fix_tau != 0);
   const double values[4] = {r.p1_min, r.p1_max, r.tau_min, r.tau_max};
-  for (int f = 0; f < 4; ++f) edits_[f]->setText(Number(values[f]));
+  for (int f = 0; f < 4; ++f) edits_[f]->setText(FieldNumber(values[f]));
 }
 
 bool IpLimitsDialog::ReadLayer() {
   IpLimits::Row& r = limits_.rows[layer_];
   double* fields[4] = {&r.p1_min, &r.p1_max, &r.tau_min, &r.tau_max};
   for (int f = 0; f < 4; ++f) {
-    if (!ReadNumber(edits_[f], *fields[f], ui_)) return false;
+    if (!ReadField(edits_[f], *fields[f], ui_)) return false;
   }
   r.fix_p1 = fix_[0]->isChecked() ? 1 : 0;
   r.fix_tau = fix_[1]->isChecked() ? 1 : 0;
@@ -300,7 +278,7 @@ void IpLimitsDialog::accept() {
     const int layer = error->first / 4;
     layers_[layer]->setChecked(true);
     ShowLayer(layer);
-    Refuse(edits_[error->first % 4], error->second, ui_);
+    RefuseField(edits_[error->first % 4], error->second, ui_);
     return;
   }
   limits_.Apply(stores_.models[stores_.workspace.current_model]);

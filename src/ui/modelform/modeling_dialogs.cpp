@@ -10,35 +10,10 @@
 #include <QVBoxLayout>
 
 #include "core/physics/model_curve.h"
+#include "ui/app/form_fields.h"
 #include "ui/graph/curve_graph.h"
 
 namespace mtvuk {
-namespace {
-
-constexpr const char* kCaption = "MT-VUK";
-
-QString Number(double v) { return QString::number(v, 'g', 7); }
-
-// Reads a number field; tells the user and focuses the field when it is not
-// a number.
-bool ReadNumber(QLineEdit* edit, double& value, Ui& ui) {
-  bool ok = false;
-  value = edit->text().trimmed().toDouble(&ok);
-  if (!ok) {
-    ui.Show("Please enter a number.", kCaption, Icon::kExclamation);
-    edit->setFocus();
-    edit->selectAll();
-  }
-  return ok;
-}
-
-void Refuse(QLineEdit* edit, const std::string& message, Ui& ui) {
-  ui.Show(message, kCaption, Icon::kExclamation);
-  edit->setFocus();
-  edit->selectAll();
-}
-
-}  // namespace
 
 // ------------------------------------------------------------ ImpedanceDialog
 
@@ -138,10 +113,10 @@ ModelingSettingsDialog::ModelingSettingsDialog(Stores& stores,
                                   "&Min Period (sec)",
                                   "Ma&x Period (sec)",
                                   " &Width of pen  (pixel)"};
-  const QString values[5] = {Number(settings_.resistivity_step),
-                             Number(settings_.thickness_step),
-                             Number(settings_.period_min),
-                             Number(settings_.period_max),
+  const QString values[5] = {FieldNumber(settings_.resistivity_step),
+                             FieldNumber(settings_.thickness_step),
+                             FieldNumber(settings_.period_min),
+                             FieldNumber(settings_.period_max),
                              QString::number(settings_.pen_width)};
   for (int i = 0; i < 5; ++i) {
     fields_[i] = new QLineEdit(values[i], this);
@@ -165,7 +140,7 @@ ModelingSettingsDialog::ModelingSettingsDialog(Stores& stores,
 void ModelingSettingsDialog::accept() {
   double v[5];
   for (int i = 0; i < 5; ++i) {
-    if (!ReadNumber(fields_[i], v[i], ui_)) return;
+    if (!ReadField(fields_[i], v[i], ui_)) return;
   }
   settings_.resistivity_step = v[0];
   settings_.thickness_step = v[1];
@@ -173,13 +148,13 @@ void ModelingSettingsDialog::accept() {
   settings_.period_max = v[3];
   settings_.pen_width = static_cast<int>(v[4]);
   if (v[4] != settings_.pen_width) {
-    Refuse(fields_[4], "Please enter an integer.", ui_);
+    RefuseField(fields_[4], "Please enter an integer.", ui_);
     return;
   }
   for (int i = 0; i < MaxModels; ++i)
     settings_.names[i] = names_[i]->text().toStdString();
   if (auto error = settings_.Validate()) {
-    Refuse(fields_[error->first], error->second, ui_);
+    RefuseField(fields_[error->first], error->second, ui_);
     return;
   }
   // The model pens are made from the workspace whenever a graph is drawn.
@@ -216,8 +191,8 @@ ChooseModelsDialog::ChooseModelsDialog(Stores& stores,
   top->addWidget(squares_);
   top->addLayout(names);
   auto* form = new QFormLayout;
-  fields_[0] = new QLineEdit(Number(choice_.period_min), this);
-  fields_[1] = new QLineEdit(Number(choice_.period_max), this);
+  fields_[0] = new QLineEdit(FieldNumber(choice_.period_min), this);
+  fields_[1] = new QLineEdit(FieldNumber(choice_.period_max), this);
   form->addRow("Period min (s)", fields_[0]);
   form->addRow("Period max (s)", fields_[1]);
   auto* buttons = new QDialogButtonBox(this);
@@ -233,12 +208,12 @@ ChooseModelsDialog::ChooseModelsDialog(Stores& stores,
 }
 
 void ChooseModelsDialog::accept() {
-  if (!ReadNumber(fields_[0], choice_.period_min, ui_) ||
-      !ReadNumber(fields_[1], choice_.period_max, ui_)) {
+  if (!ReadField(fields_[0], choice_.period_min, ui_) ||
+      !ReadField(fields_[1], choice_.period_max, ui_)) {
     return;
   }
   if (auto error = choice_.Validate()) {
-    Refuse(fields_[error->first], error->second, ui_);
+    RefuseField(fields_[error->first], error->second, ui_);
     return;
   }
   choice_.Apply(stores_.workspace, stores_.models);
