@@ -252,67 +252,7 @@ class FieldFileReader {
     return true;
   }
 
-  void AddListingLine(std::string text) {
-    if (sb_.listing_count < kListingLines) {
-      sb_.listing[sb_.listing_count++] = std::move(text);
-    }
-  }
-
-  void BuildListing() {
-    sb_.listing[11] = Format("NFREQ = %2i", sb_.nfreq);
-    sb_.listing[12] = "";
-    sb_.listing_count = 13;
-    const std::string freq_title = "     F [Hz]   ";
-    struct Table {
-      std::string title;
-      const PointArray *a, *b, *c, *d;
-      float sign_b, sign_d;
-    };
-    const Table tables[3] = {
-        {freq_title + "      ZXYR   " + "      ZXYI   " + "      ZYXR   " +
-             "      ZYXI   ",
-         &sb_.zxyr,
-         &sb_.zxyi,
-         &sb_.zyxr,
-         &sb_.zyxi,
-         -1.0f,
-         -1.0f},
-        {freq_title + "      ZXXR   " + "      ZXXI   " + "      ZYYR   " +
-             "      ZYYI   ",
-         &sb_.zxxr,
-         &sb_.zxxi,
-         &sb_.zyyr,
-         &sb_.zyyi,
-         -1.0f,
-         -1.0f},
-        {freq_title + "    RHO_ERR_XY" + "  PHS_ERR_XY" + "    RHO_ERR_YX  " +
-             "  PHS_ERR_YX",
-         &sb_.rhoxy_err,
-         &sb_.phsxy_err,
-         &sb_.rhoyx_err,
-         &sb_.phsyx_err,
-         1.0f,
-         1.0f},
-    };
-    for (int t = 0; t < 3; ++t) {
-      if (t > 0) AddListingLine("");
-      const Table& table = tables[t];
-      AddListingLine(table.title);
-      for (int k = 0; k < sb_.nfreq; ++k) {
-        AddListingLine(
-            Format("%2i  %9.2e  %12.2e %12.2e  %12.2e %12.2e",
-                   k + 1,
-                   static_cast<double>(sb_.freq[k]),
-                   static_cast<double>((*table.a)[k]),
-                   static_cast<double>(table.sign_b * (*table.b)[k]),
-                   static_cast<double>((*table.c)[k]),
-                   static_cast<double>(table.sign_d * (*table.d)[k])));
-      }
-    }
-    AddListingLine("");
-    AddListingLine("          ");
-    AddListingLine("");
-  }
+  void BuildListing() { BuildSoundingListing(sb_); }
 
   // The text after `key` in a station line: up to two characters after the
   // last ":" of the line when there is one after the key, else up to the
@@ -414,6 +354,65 @@ std::string Extension(const std::string& name) {
 }
 
 }  // namespace
+
+void BuildSoundingListing(SoundingBuffer& sb) {
+  auto AddListingLine = [&sb](std::string text) {
+    if (sb.listing_count < kListingLines)
+      sb.listing[sb.listing_count++] = std::move(text);
+  };
+  sb.listing[11] = Format("NFREQ = %2i", sb.nfreq);
+  sb.listing[12] = "";
+  sb.listing_count = 13;
+  const std::string freq_title = "     F [Hz]   ";
+  struct Table {
+    std::string title;
+    const PointArray *a, *b, *c, *d;
+    float sign_b, sign_d;
+  };
+  const Table tables[3] = {
+      {freq_title + "      ZXYR   " + "      ZXYI   " + "      ZYXR   " +
+           "      ZYXI   ",
+       &sb.zxyr,
+       &sb.zxyi,
+       &sb.zyxr,
+       &sb.zyxi,
+       -1.0f,
+       -1.0f},
+      {freq_title + "      ZXXR   " + "      ZXXI   " + "      ZYYR   " +
+           "      ZYYI   ",
+       &sb.zxxr,
+       &sb.zxxi,
+       &sb.zyyr,
+       &sb.zyyi,
+       -1.0f,
+       -1.0f},
+      {freq_title + "    RHO_ERR_XY" + "  PHS_ERR_XY" + "    RHO_ERR_YX  " +
+           "  PHS_ERR_YX",
+       &sb.rhoxy_err,
+       &sb.phsxy_err,
+       &sb.rhoyx_err,
+       &sb.phsyx_err,
+       1.0f,
+       1.0f},
+  };
+  for (int t = 0; t < 3; ++t) {
+    if (t > 0) AddListingLine("");
+    const Table& table = tables[t];
+    AddListingLine(table.title);
+    for (int k = 0; k < sb.nfreq; ++k) {
+      AddListingLine(Format("%2i  %9.2e  %12.2e %12.2e  %12.2e %12.2e",
+                            k + 1,
+                            static_cast<double>(sb.freq[k]),
+                            static_cast<double>((*table.a)[k]),
+                            static_cast<double>(table.sign_b * (*table.b)[k]),
+                            static_cast<double>((*table.c)[k]),
+                            static_cast<double>(table.sign_d * (*table.d)[k])));
+    }
+  }
+  AddListingLine("");
+  AddListingLine("          ");
+  AddListingLine("");
+}
 
 const char* FieldFileFilter(std::string_view last_extension) {
   std::string ext(last_extension);

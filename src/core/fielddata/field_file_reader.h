@@ -18,6 +18,10 @@ inline constexpr char kFieldFileDialogTitle[] = "Open MT-Files (Field data)";
 // file (any letter case), else EDI first.
 const char* FieldFileFilter(std::string_view last_extension);
 
+// Lines 11 on of the listing: "NFREQ = n" and the three tables of the
+// sounding's values.
+void BuildSoundingListing(SoundingBuffer& sounding);
+
 // Reads the file into workspace.sounding and remembers its path, name and
 // extension. On failure the user has been shown why and false is returned;
 // the sounding may then be partly overwritten, the field sets and models are
