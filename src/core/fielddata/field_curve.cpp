@@ -250,6 +250,7 @@ void LoadFieldSet(int slot,
     set.zyxi[k] = sb.zyxi[k];
     set.zyyr[k] = sb.zyyr[k];
     set.zyyi[k] = sb.zyyi[k];
+    set.point_deleted[k] = sb.missing[k];
   }
   DeriveFieldCurve(set, workspace, mode);
 }

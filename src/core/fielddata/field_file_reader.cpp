@@ -79,6 +79,7 @@ class FieldFileReader {
     // Short blocks then leave zeros, never values of the previous sounding.
     for (int i = 0; i < kSoundingArrays; ++i) sb_.Array(i).fill(0.0f);
     sb_.nfreq = 0;
+    sb_.missing.fill(0);
     sb_.station.clear();
     sb_.header.clear();
     for (auto& line : sb_.listing) line.clear();

@@ -67,6 +67,14 @@ double AtoF(std::string_view text) {
   return StrToD(CText(text).c_str(), nullptr);
 }
 
+bool ParseNumber(std::string_view token, double& value) {
+  if (token.empty()) return false;
+  CText text(token);
+  char* end = nullptr;
+  value = StrToD(text.c_str(), &end);
+  return end != text.c_str() && *end == '\0';
+}
+
 int AtoI(std::string_view text) {
   long v = StrToL(CText(text).c_str(), nullptr);
   if (v > INT_MAX) return INT_MAX;

@@ -22,7 +22,8 @@ struct SoundingBuffer {
   PointArray freq{};
   PointArray zxxr{}, zxxi{}, zxyr{}, zxyi{}, zyxr{}, zyxi{}, zyyr{}, zyyi{};
   PointArray rhoxy_err{}, rhoyx_err{}, phsxy_err{}, phsyx_err{};
-  std::string header;  // ">HEAD\n" and the head lines, each ended by "\n"
+  PointFlags missing{};  // 1 where the file marks a point as empty
+  std::string header;    // ">HEAD\n" and the head lines, each ended by "\n"
   std::array<std::string, kListingLines> listing;
   std::int32_t listing_count = 0;  // lines of the listing in use
   std::string lat = "00:00:00";
