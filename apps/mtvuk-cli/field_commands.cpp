@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "core/fielddata/edi_import.h"
 #include "core/fielddata/field_curve.h"
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/sounding_list.h"
@@ -26,11 +27,27 @@ std::unique_ptr<Stores> NewStores() {
 
 }  // namespace
 
-int RunRead(const std::string& path, bool json) {
+bool ReadSounding(const std::string& path,
+                  Workspace& workspace,
+                  Ui& ui,
+                  bool import,
+                  bool* is_edi) {
+  if (import) {
+    if (is_edi != nullptr) *is_edi = true;
+    return ImportEdiFile(path, workspace, ui);
+  }
+  FieldFileKind kind = FieldFileKind::kEdi;
+  const bool ok = ReadFieldFile(path, workspace, ui, &kind);
+  if (is_edi != nullptr) *is_edi = kind == FieldFileKind::kEdi;
+  return ok;
+}
+
+int RunRead(const std::string& path, bool json, bool import) {
   auto stores = NewStores();
   ConsoleUi ui;
-  FieldFileKind kind;
-  if (!ReadFieldFile(path, stores->workspace, ui, &kind)) return kExitFailure;
+  bool is_edi = true;
+  if (!ReadSounding(path, stores->workspace, ui, import, &is_edi))
+    return kExitFailure;
   const SoundingBuffer& sb = stores->workspace.sounding;
   if (!json) {
     for (int i = 0; i < sb.listing_count; ++i) {
@@ -52,7 +69,7 @@ int RunRead(const std::string& path, bool json) {
                                                            "phsxy_err",
                                                            "phsyx_err"};
   nlohmann::ordered_json j;
-  j["kind"] = kind == FieldFileKind::kEdi ? "EDI" : "PLT";
+  j["kind"] = is_edi ? "EDI" : "PLT";
   j["station"] = sb.station;
   j["nfreq"] = sb.nfreq;
   for (int i = 0; i < kSoundingArrays; ++i) {
@@ -69,11 +86,11 @@ int RunRead(const std::string& path, bool json) {
   return kExitOk;
 }
 
-int RunCurve(const std::string& path, CurveMode mode, bool json) {
+int RunCurve(const std::string& path, CurveMode mode, bool json, bool import) {
   auto stores = NewStores();
   ConsoleUi ui;
   Workspace& ws = stores->workspace;
-  if (!ReadFieldFile(path, ws, ui)) return kExitFailure;
+  if (!ReadSounding(path, ws, ui, import)) return kExitFailure;
   SoundingList list(ws, stores->sets, stores->models, ui);
   if (!list.SetTick(mode, true) || !list.Ok()) return kExitFailure;
   const FieldSet& set = stores->sets[list.chosen_slot(mode)];

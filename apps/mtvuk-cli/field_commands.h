@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "core/store/capacities.h"
+#include "core/platform/ui.h"
+#include "core/store/workspace.h"
 
 namespace mtvuk::cli {
 
@@ -12,7 +13,19 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
-int RunRead(const std::string& path, bool json);
-int RunCurve(const std::string& path, CurveMode mode, bool json);
+// With `import` the file is read by the tolerant SEG EDI importer instead
+// of the field-data reader.
+int RunRead(const std::string& path, bool json, bool import = false);
+int RunCurve(const std::string& path,
+             CurveMode mode,
+             bool json,
+             bool import = false);
+
+// Reads a sounding by either reader.
+bool ReadSounding(const std::string& path,
+                  Workspace& workspace,
+                  Ui& ui,
+                  bool import,
+                  bool* is_edi = nullptr);
 
 }  // namespace mtvuk::cli

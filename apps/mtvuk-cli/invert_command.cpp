@@ -31,7 +31,7 @@ int RunInvert(const InvertOptions& o) {
     return kExitUsage;
   }
   ConsoleUi ui;
-  if (!ReadFieldFile(o.file, ws, ui)) return kExitFailure;
+  if (!ReadSounding(o.file, ws, ui, o.import)) return kExitFailure;
   SoundingList list(ws, stores->sets, stores->models, ui);
   if (!list.SetTick(o.mode, true) || !list.Ok()) return kExitFailure;
   // Model 1 takes the given layers; loading slot 1 named it after the set.

@@ -16,6 +16,7 @@ struct InvertOptions {
   int iterations = 0;  // 0: the workspace default
   bool ignore_errors = false;
   bool json = false;
+  bool import = false;   // the SEG EDI importer reads the file
   std::string int_file;  // append the fitted block here
   std::string name;      // block name
 };

@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
       "read", "Read an EDI or PLT file and print its listing");
   read->add_option("FILE", file, "Field data file")->required();
   read->add_flag("--json", json, "Print the sounding as JSON");
+  bool import = false;
+  read->add_flag("--import", import, "Read with the SEG EDI importer");
 
   CLI::App* curve = app.add_subcommand(
       "curve", "Load one polarisation into slot 1 and print its curve");
@@ -36,6 +38,7 @@ int main(int argc, char** argv) {
       ->required()
       ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
   curve->add_flag("--json", json, "Print the curve as JSON");
+  curve->add_flag("--import", import, "Read with the SEG EDI importer");
 
   mtvuk::cli::ForwardOptions forward_options;
   double tmin = 0.0;
@@ -87,6 +90,8 @@ int main(int argc, char** argv) {
   invert->add_flag(
       "--ignore-errors", invert_options.ignore_errors, "Weight every point 1");
   invert->add_flag("--json", invert_options.json, "Print the result as JSON");
+  invert->add_flag(
+      "--import", invert_options.import, "Read with the SEG EDI importer");
   invert->add_option("--int",
                      invert_options.int_file,
                      "Append the fitted model's block to this INT file");
@@ -119,8 +124,8 @@ int main(int argc, char** argv) {
     int code = app.exit(e);
     return code == 0 ? mtvuk::cli::kExitOk : mtvuk::cli::kExitUsage;
   }
-  if (read->parsed()) return mtvuk::cli::RunRead(file, json);
-  if (curve->parsed()) return mtvuk::cli::RunCurve(file, mode, json);
+  if (read->parsed()) return mtvuk::cli::RunRead(file, json, import);
+  if (curve->parsed()) return mtvuk::cli::RunCurve(file, mode, json, import);
   if (invert->parsed()) return mtvuk::cli::RunInvert(invert_options);
   if (int_list->parsed()) return mtvuk::cli::RunIntList(int_file, json);
   if (int_stations->parsed()) return mtvuk::cli::RunIntStations(int_file, json);
