@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include "core/fielddata/edi_import.h"
 #include "core/fielddata/field_file_reader.h"
 #include "core/files/file_error_text.h"
 #include "ui/app/message_service.h"
@@ -69,6 +70,14 @@ void CMainFrame::BuildMenu() {
           &QAction::triggered,
           this,
           &CMainFrame::InputFieldData);
+  connect(AddCommand(file,
+                     "&Import EDI file (SEG standard)...",
+                     kCmdImportEdi,
+                     true,
+                     QKeySequence("Ctrl+I")),
+          &QAction::triggered,
+          this,
+          &CMainFrame::ImportEdi);
   connect(
       AddCommand(file, "Input  &Model data Res(h)", kCmdInputModelData, true),
       &QAction::triggered,
@@ -226,6 +235,31 @@ bool CMainFrame::SaveResults(const SaveModelChoice& choice,
   if (!AppendToIntFile(path, blocks, ui_)) return false;
   statusBar()->showMessage(
       QString("Saved to %1").arg(QString::fromStdString(path)), 5000);
+  return true;
+}
+
+void CMainFrame::ImportEdi() {
+  const FileStrings& files = stores_.workspace.files;
+  const QString folder =
+      files.field_path.empty()
+          ? QString()
+          : QFileInfo(QString::fromStdString(files.field_path)).absolutePath();
+  const QString path =
+      QFileDialog::getOpenFileName(this,
+                                   "Import EDI file (SEG standard)",
+                                   folder,
+                                   "EDI files (*.edi *.EDI);;All Files (*.*)",
+                                   nullptr,
+                                   QFileDialog::DontUseNativeDialog);
+  if (!path.isEmpty()) ImportFile(path);
+}
+
+bool CMainFrame::ImportFile(const QString& path) {
+  if (!ImportEdiFile(path.toStdString(), stores_.workspace, ui_)) return false;
+  SoundingListDialog dialog(
+      stores_.workspace, stores_.sets, stores_.models, ui_, this);
+  dialog.exec();
+  view_->Refresh(true);
   return true;
 }
 

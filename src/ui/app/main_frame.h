@@ -18,6 +18,7 @@ enum Command : int {
   kCmdEditFieldData = 32778,
   kCmdInputFieldData = 32780,
   kCmdInputModelData = 32781,
+  kCmdImportEdi = 32830,
   kCmdSaveInversion = 32782,
   kCmdModeling = 32791,
   kCmdLimits = 32794,
@@ -50,6 +51,9 @@ class CMainFrame : public QMainWindow {
   // Reads a field file and shows the sounding-list dialog; false when the
   // file was refused.
   bool OpenFieldFile(const QString& path);
+  // "Import EDI file (SEG standard)...": the open dialog, then ImportFile.
+  void ImportEdi();
+  bool ImportFile(const QString& path);
   // "Input Model data Res(h)": the open dialog, then LoadModelFile.
   void InputModelData();
   void LoadModelFile(const QString& path);
