@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "core/fielddata/edi_import.h"
 #include "core/fielddata/field_curve.h"
 #include "core/fielddata/field_file_reader.h"
 #include "core/platform/scripted_ui.h"
@@ -41,6 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   bool ok = mtvuk::ReadFieldFile(FuzzPath(), stores->workspace, ui);
   if (!ok && ui.prompts().empty()) std::abort();  // a silent failure
   const mtvuk::SoundingBuffer& sb = stores->workspace.sounding;
+  if (sb.nfreq < 0 || sb.nfreq > mtvuk::MaxFreq) std::abort();
+  // The SEG EDI importer reads the same bytes.
+  mtvuk::ScriptedUi import_ui;
+  const bool imported =
+      mtvuk::ImportEdiFile(FuzzPath(), stores->workspace, import_ui);
+  if (!imported && import_ui.prompts().empty()) std::abort();
   if (sb.nfreq < 0 || sb.nfreq > mtvuk::MaxFreq) std::abort();
   if (ok) {
     // Loading every mode must survive whatever was read.

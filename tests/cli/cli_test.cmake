@@ -95,3 +95,11 @@ expect_match("${out}" "\"kind\": \"INT\"")
 expect_match("${out}" "\"duplicate\": true")
 run(1 int list ${EXAMPLES}/README.md)
 expect_match("${err}" "INVALID INT-FILE: Can't find INT-structure")
+
+# --import reads what the field-data reader refuses
+run(1 read ${REAL}/pb23c.edi)
+run(0 read ${REAL}/pb23c.edi --import --json)
+expect_match("${out}" "\"nfreq\": 43")
+run(0 curve ${REAL}/tf_edi_quantec.edi --import --mode xy)
+expect_match("${out}" "\\(xy, 41 points\\)")
+run(0 invert ${REAL}/VIC100_ANSIR.edi --import --mode xy --layers 100:10,10 --iterations 2)

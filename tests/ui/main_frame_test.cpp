@@ -53,6 +53,7 @@ class MainFrameTest : public QObject {
       bool enabled;
     } kCommands[] = {
         {32780, "&Input  MT-Field  data", true},
+        {32830, "&Import EDI file (SEG standard)...", true},
         {32781, "Input  &Model data Res(h)", true},
         {32782, "&Save Inversion's results", false},
         {32811, "Save Model data &Z(T)", false},
@@ -150,6 +151,19 @@ class MainFrameTest : public QObject {
     QCOMPARE(stores->sets[0].label, std::string("YX 15125A "));
     QCOMPARE(stores->models[0].name, std::string("YX 15125A "));
     QVERIFY(frame.view()->graph()->SetGraph(0) != nullptr);
+
+    // A file the field-data reader refuses opens with the SEG importer.
+    QTimer::singleShot(0, [&] {
+      auto* dialog =
+          qobject_cast<SoundingListDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      dialog->ModeBox(CurveMode::XY)->click();
+      dialog->accept();
+    });
+    QVERIFY(frame.ImportFile(QString(MTVUK_REAL_DATA_DIR) +
+                             "/tf_edi_metronix.edi"));
+    QCOMPARE(stores->sets[1].label, std::string("XY GEO858"));
+    QCOMPARE(stores->sets[1].count, 73);
 
     // A refused file: its message, no dialog, nothing changed.
     QVERIFY(!frame.OpenFieldFile(

@@ -1,0 +1,208 @@
+#include "core/fielddata/edi_import.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "core/fielddata/field_curve.h"
+#include "core/platform/scripted_ui.h"
+#include "util/test_util.h"
+
+namespace mtvuk {
+namespace {
+
+struct Imported {
+  std::unique_ptr<Stores> stores = test::NewStores();
+  ScriptedUi ui;
+  EdiImportReport report;
+  bool ok = false;
+  const SoundingBuffer& sb() const { return stores->workspace.sounding; }
+};
+
+void Import(Imported& r, const std::string& path) {
+  r.ui.Allow("EDI IMPORT");
+  r.ui.Allow("TOO MANY FREQUENCIES");
+  r.ok = ImportEdiFile(
+      path, r.stores->workspace, r.ui, kDefaultImportError, &r.report);
+}
+
+TEST(EdiImport, EveryRealFileOpensWithSensibleCurves) {
+  const char* files[] = {"11_LF_z.edi",
+                         "15125A_imp.edi",
+                         "15125A_spe.edi",
+                         "BP02.edi",
+                         "EGC020A_pho.edi",
+                         "EGC022_CGG.edi",
+                         "ET001.edi",
+                         "ET010.edi",
+                         "IEA00184_Qut.edi",
+                         "IEB0537A_Phoenix.edi",
+                         "IEB0858A_metronix.edi",
+                         "VIC100_ANSIR.edi",
+                         "c07cp1.edi",
+                         "pb23c.edi",
+                         "tf_edi_cgg.edi",
+                         "tf_edi_empower.edi",
+                         "tf_edi_metronix.edi",
+                         "tf_edi_no_error.edi",
+                         "tf_edi_quantec.edi",
+                         "tf_edi_rho_only.edi",
+                         "tf_edi_spectra_in.edi",
+                         "tf_edi_spectra_out.edi"};
+  for (const char* name : files) {
+    SCOPED_TRACE(name);
+    Imported r;
+    Import(r, test::RealDataPath(name));
+    ASSERT_TRUE(r.ok);
+    ASSERT_GT(r.sb().nfreq, 5);
+    EXPECT_FALSE(r.sb().station.empty());
+    // Load the XY curve as the sounding list would; count sensible points.
+    LoadFieldSet(0,
+                 CurveMode::XY,
+                 r.stores->workspace,
+                 r.stores->sets,
+                 r.stores->models);
+    const FieldSet& s = r.stores->sets[0];
+    int good = 0;
+    for (int k = 0; k < s.count; ++k) {
+      if (s.point_deleted[k]) continue;
+      const double rho = std::pow(10.0, s.log_rho[k]);
+      if (std::isfinite(rho) && rho > 0.0 && s.phase[k] >= 0.0f &&
+          s.phase[k] <= 180.0f)
+        ++good;
+    }
+    EXPECT_GE(good, s.count * 8 / 10);
+  }
+}
+
+TEST(EdiImport, SpectraAndImpedanceFilesGiveTheSameCurves) {
+  Imported spe, imp;
+  Import(spe, test::RealDataPath("15125A_spe.edi"));
+  Import(imp, test::RealDataPath("15125A_imp.edi"));
+  ASSERT_TRUE(spe.ok && imp.ok);
+  EXPECT_TRUE(spe.report.spectra);
+  EXPECT_EQ(imp.report.error_source, "RHO/PHS .ERR");
+  for (CurveMode mode : {CurveMode::XY, CurveMode::YX}) {
+    LoadFieldSet(
+        0, mode, spe.stores->workspace, spe.stores->sets, spe.stores->models);
+    LoadFieldSet(
+        0, mode, imp.stores->workspace, imp.stores->sets, imp.stores->models);
+    const FieldSet& a = spe.stores->sets[0];
+    const FieldSet& b = imp.stores->sets[0];
+    for (int k = 0; k < 60; ++k) {
+      EXPECT_NEAR(a.log_rho[k], b.log_rho[k], 1e-5) << k;
+      EXPECT_NEAR(a.phase[k], b.phase[k], 1e-3) << k;
+    }
+  }
+}
+
+TEST(EdiImport, SpectraInAndOutAgreeAndVariancesGiveTheErrors) {
+  Imported in, out;
+  Import(in, test::RealDataPath("tf_edi_spectra_in.edi"));
+  Import(out, test::RealDataPath("tf_edi_spectra_out.edi"));
+  ASSERT_TRUE(in.ok && out.ok);
+  EXPECT_EQ(in.report.error_source, "spectra");
+  EXPECT_EQ(out.report.error_source, "Z .VAR");
+  ASSERT_EQ(in.sb().nfreq, 33);
+  for (int k = 0; k < 33; ++k) {
+    for (int i = 1; i <= 8; ++i) {
+      const double scale = std::hypot(out.sb().zxyr[k], out.sb().zxyi[k]);
+      EXPECT_NEAR(
+          in.sb().Array(i)[k], out.sb().Array(i)[k], 1e-6 * scale + 1e-6)
+          << k << " " << i;
+    }
+    EXPECT_NEAR(in.sb().rhoxy_err[k] / out.sb().rhoxy_err[k], 1.0, 1e-3) << k;
+    EXPECT_NEAR(in.sb().phsyx_err[k], out.sb().phsyx_err[k], 1e-3) << k;
+  }
+}
+
+TEST(EdiImport, QuantecLayoutEmptyValuesAndMissingErrors) {
+  Imported q;
+  Import(q, test::RealDataPath("IEA00184_Qut.edi"));
+  ASSERT_TRUE(q.ok);
+  EXPECT_EQ(q.sb().nfreq, 41);
+  EXPECT_NEAR(q.sb().freq[0], 9939.1f, 1.0f);
+  Imported cgg;
+  Import(cgg, test::RealDataPath("tf_edi_cgg.edi"));
+  EXPECT_EQ(cgg.sb().missing[0], 1);  // its first ZXX holds 1.0E+32
+  EXPECT_EQ(cgg.sb().missing[1], 0);
+  EXPECT_EQ(cgg.report.missing_points, 1);
+  Imported none;
+  Import(none, test::RealDataPath("tf_edi_no_error.edi"));
+  EXPECT_EQ(none.report.error_source, "default");
+  ASSERT_EQ(none.ui.prompts().size(), 1u);
+  EXPECT_EQ(none.ui.prompts()[0].text,
+            "The file has no error blocks:\nthe impedance errors are set to 5 "
+            "% of |Z|.");
+  // 5 % of |Z| is a phase error of atan(0.05).
+  EXPECT_NEAR(none.sb().phsxy_err[3], std::atan(0.05) * 180.0 / M_PI, 1e-4);
+}
+
+TEST(EdiImport, ManyFrequenciesRotationAndBadInput) {
+  auto block = [](const char* key, int n, double v) {
+    std::string s = std::string(">") + key + " //" + std::to_string(n) + "\n";
+    for (int k = 0; k < n; ++k)
+      s += "\t" + std::to_string(key[0] == 'F' ? 1000.0 / (k + 1) : v);
+    return s + "\n";
+  };
+  std::string text = " >head\n  dataid=site7\n  lat=-33.5\n";
+  text += block("FREQ", 120, 0);
+  const char* keys[] = {
+      "ZXXR", "ZXXI", "ZXYR", "ZXYI", "ZYXR", "ZYXI", "ZYYR", "ZYYI", "ZROT"};
+  const double values[] = {0, 0, 10, 10, -20, -20, 0, 0, 90};
+  for (int i = 0; i < 9; ++i) text += block(keys[i], 120, values[i]);
+  test::TempFile file(text, ".edi");
+  Imported r;
+  Import(r, file.path());
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.sb().nfreq, 100);
+  EXPECT_EQ(r.sb().station, "site7");
+  EXPECT_EQ(r.sb().lat, "-33.5");
+  EXPECT_EQ(r.ui.prompts()[0].caption, "TOO MANY FREQUENCIES");
+  // A tensor measured in axes turned by 90 degrees: back in north-east axes
+  // ZXY and ZYX trade places and signs.
+  EXPECT_NEAR(r.sb().zxyr[0], 20.0, 1e-4);
+  EXPECT_NEAR(r.sb().zyxr[0], -10.0, 1e-4);
+  EXPECT_NEAR(r.sb().zxxr[0], 0.0, 1e-4);
+
+  for (const std::string& bad : {std::string(),
+                                 std::string("garbage\n\x01\x02"),
+                                 std::string(">HEAD\n>FREQ\n1 2 3\n"),
+                                 std::string(">SPECTRA FREQ=1\n1 2 3\n")}) {
+    test::TempFile f(bad, ".edi");
+    Imported b;
+    b.ui.Allow("EDI IMPORT");
+    EXPECT_FALSE(ImportEdiFile(f.path(), b.stores->workspace, b.ui) &&
+                 b.sb().nfreq == 0);
+  }
+}
+
+TEST(EdiImport, MutatedFilesNeverCrash) {
+  std::mt19937 rng(99);
+  for (const char* name :
+       {"tf_edi_quantec.edi", "tf_edi_cgg.edi", "15125A_spe.edi"}) {
+    const std::string original = test::ReadWholeFile(test::RealDataPath(name));
+    for (int round = 0; round < 15; ++round) {
+      std::string s = original;
+      for (int e = 0; e < 30 && !s.empty(); ++e) {
+        const std::size_t at = rng() % s.size();
+        if (rng() % 2) {
+          s[at] = static_cast<char>(rng() & 0xff);
+        } else {
+          s.erase(at, rng() % 300);
+        }
+      }
+      test::TempFile f(s, ".edi");
+      Imported r;
+      r.ui.Allow("EDI IMPORT");
+      r.ui.Allow("TOO MANY FREQUENCIES");
+      ImportEdiFile(f.path(), r.stores->workspace, r.ui);
+      EXPECT_LE(r.sb().nfreq, MaxFreq);
+      EXPECT_LE(r.sb().listing_count, kListingLines);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mtvuk
