@@ -27,6 +27,12 @@ std::unique_ptr<Stores> NewStores() {
 
 }  // namespace
 
+namespace {
+double import_default_error = kDefaultImportError;
+}  // namespace
+
+void SetImportDefaultError(double fraction) { import_default_error = fraction; }
+
 bool ReadSounding(const std::string& path,
                   Workspace& workspace,
                   Ui& ui,
@@ -34,7 +40,7 @@ bool ReadSounding(const std::string& path,
                   bool* is_edi) {
   if (import) {
     if (is_edi != nullptr) *is_edi = true;
-    return ImportEdiFile(path, workspace, ui);
+    return ImportEdiFile(path, workspace, ui, import_default_error);
   }
   FieldFileKind kind = FieldFileKind::kEdi;
   const bool ok = ReadFieldFile(path, workspace, ui, &kind);

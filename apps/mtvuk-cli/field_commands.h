@@ -28,4 +28,8 @@ bool ReadSounding(const std::string& path,
                   bool import,
                   bool* is_edi = nullptr);
 
+// Relative error of |Z| that the importer gives files without error blocks
+// (--default-error, in percent on the command line).
+void SetImportDefaultError(double fraction);
+
 }  // namespace mtvuk::cli

@@ -29,7 +29,13 @@ int main(int argc, char** argv) {
   read->add_option("FILE", file, "Field data file")->required();
   read->add_flag("--json", json, "Print the sounding as JSON");
   bool import = false;
+  double default_error = 5.0;
   read->add_flag("--import", import, "Read with the SEG EDI importer");
+  read->add_option("--default-error",
+                   default_error,
+                   "With --import: error of |Z| in % for files without errors "
+                   "(default 5)")
+      ->check(CLI::Range(0.01, 100.0));
 
   CLI::App* curve = app.add_subcommand(
       "curve", "Load one polarisation into slot 1 and print its curve");
@@ -39,6 +45,12 @@ int main(int argc, char** argv) {
       ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
   curve->add_flag("--json", json, "Print the curve as JSON");
   curve->add_flag("--import", import, "Read with the SEG EDI importer");
+  curve
+      ->add_option("--default-error",
+                   default_error,
+                   "With --import: error of |Z| in % for files without errors "
+                   "(default 5)")
+      ->check(CLI::Range(0.01, 100.0));
 
   mtvuk::cli::ForwardOptions forward_options;
   double tmin = 0.0;
@@ -124,6 +136,7 @@ int main(int argc, char** argv) {
     int code = app.exit(e);
     return code == 0 ? mtvuk::cli::kExitOk : mtvuk::cli::kExitUsage;
   }
+  mtvuk::cli::SetImportDefaultError(default_error / 100.0);
   if (read->parsed()) return mtvuk::cli::RunRead(file, json, import);
   if (curve->parsed()) return mtvuk::cli::RunCurve(file, mode, json, import);
   if (invert->parsed()) return mtvuk::cli::RunInvert(invert_options);

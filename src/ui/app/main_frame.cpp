@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMenuBar>
 #include <QStatusBar>
 
@@ -255,7 +256,30 @@ void CMainFrame::ImportEdi() {
 }
 
 bool CMainFrame::ImportFile(const QString& path) {
-  if (!ImportEdiFile(path.toStdString(), stores_.workspace, ui_)) return false;
+  EdiImportReport report;
+  if (!ImportEdiFile(
+          path.toStdString(), stores_.workspace, ui_, import_error_, &report)) {
+    return false;
+  }
+  if (report.error_source == "default" && !stores_.workspace.graph_drawing) {
+    // The user sees the default error and may change it for this file.
+    bool ok = false;
+    const double percent =
+        QInputDialog::getDouble(this,
+                                "EDI IMPORT",
+                                "Error of |Z| for a file without errors (%):",
+                                import_error_ * 100.0,
+                                0.01,
+                                100.0,
+                                2,
+                                &ok);
+    if (ok && percent / 100.0 != import_error_) {
+      import_error_ = percent / 100.0;
+      QtUi quiet([](auto...) { return Answer::kOk; });
+      ImportEdiFile(
+          path.toStdString(), stores_.workspace, quiet, import_error_);
+    }
+  }
   SoundingListDialog dialog(
       stores_.workspace, stores_.sets, stores_.models, ui_, this);
   dialog.exec();

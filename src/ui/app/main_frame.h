@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <map>
 
+#include "core/fielddata/edi_import.h"
 #include "core/files/int_file.h"
 #include "core/store/workspace.h"
 #include "ui/app/qt_ui.h"
@@ -82,6 +83,7 @@ class CMainFrame : public QMainWindow {
   QtUi& ui_;
   CVUKView* view_ = nullptr;
   std::map<int, QAction*> commands_;
+  double import_error_ = kDefaultImportError;  // of |Z|, files without errors
 };
 
 }  // namespace mtvuk
