@@ -487,19 +487,7 @@ class EdiImporter {
         }
       }
       const SpectraEstimate z = EstimateImpedance(a, freq, averaged);
-      sb_.freq[k] = ToF32(freq);
-      sb_.zxxr[k] = ToF32(z.zxx.re);
-      sb_.zxxi[k] = ToF32(z.zxx.im);
-      sb_.zxyr[k] = ToF32(z.zxy.re);
-      sb_.zxyi[k] = ToF32(z.zxy.im);
-      sb_.zyxr[k] = ToF32(z.zyx.re);
-      sb_.zyxi[k] = ToF32(z.zyx.im);
-      sb_.zyyr[k] = ToF32(z.zyy.re);
-      sb_.zyyi[k] = ToF32(z.zyy.im);
-      sb_.rhoxy_err[k] = ToF32(z.rhoxy_err);
-      sb_.rhoyx_err[k] = ToF32(z.rhoyx_err);
-      sb_.phsxy_err[k] = ToF32(z.phsxy_err);
-      sb_.phsyx_err[k] = ToF32(z.phsyx_err);
+      StoreSpectraEstimate(sb_, k, freq, z);
       const bool missing = !std::isfinite(z.zxy.re) || !(freq > 0.0);
       sb_.missing[k] = missing ? 1 : 0;
       report_.missing_points += missing ? 1 : 0;
@@ -572,16 +560,7 @@ bool ImportEdiFile(const std::string& path,
     return false;
   }
   SoundingBuffer& sb = workspace.sounding;
-  for (int i = 0; i < kSoundingArrays; ++i) sb.Array(i).fill(0.0f);
-  sb.missing.fill(0);
-  sb.nfreq = 0;
-  sb.station.clear();
-  sb.header.clear();
-  for (auto& l : sb.listing) l.clear();
-  sb.listing_count = 0;
-  sb.lat = "00:00:00";
-  sb.lon = "000:00:00";
-  sb.elev = "0000";
+  ClearSoundingBuffer(sb);
   const std::string& name = workspace.files.field_name;
   EdiImporter importer(
       sb, ui, default_error, r, name.substr(0, name.rfind('.')));

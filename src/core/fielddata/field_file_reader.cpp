@@ -75,20 +75,7 @@ class FieldFileReader {
   }
 
  private:
-  void ClearSounding() {
-    // Short blocks then leave zeros, never values of the previous sounding.
-    for (int i = 0; i < kSoundingArrays; ++i) sb_.Array(i).fill(0.0f);
-    sb_.nfreq = 0;
-    sb_.missing.fill(0);
-    sb_.station.clear();
-    sb_.header.clear();
-    for (auto& line : sb_.listing) line.clear();
-    for (int i = 0; i <= 12; ++i) sb_.listing[i] = "            ";
-    sb_.listing_count = 13;
-    sb_.lat = "00:00:00";
-    sb_.lon = "000:00:00";
-    sb_.elev = "0000";
-  }
+  void ClearSounding() { ClearSoundingBuffer(sb_); }
 
   bool RecogniseKind(FieldFileKind& kind) {
     std::string line;
@@ -201,20 +188,7 @@ class FieldFileReader {
                     const SpectraMatrix& a,
                     double freq,
                     double averaged) {
-    SpectraEstimate z = EstimateImpedance(a, freq, averaged);
-    sb_.freq[k] = ToF32(freq);
-    sb_.zxxr[k] = ToF32(z.zxx.re);
-    sb_.zxxi[k] = ToF32(z.zxx.im);
-    sb_.zxyr[k] = ToF32(z.zxy.re);
-    sb_.zxyi[k] = ToF32(z.zxy.im);
-    sb_.zyxr[k] = ToF32(z.zyx.re);
-    sb_.zyxi[k] = ToF32(z.zyx.im);
-    sb_.zyyr[k] = ToF32(z.zyy.re);
-    sb_.zyyi[k] = ToF32(z.zyy.im);
-    sb_.rhoxy_err[k] = ToF32(z.rhoxy_err);
-    sb_.rhoyx_err[k] = ToF32(z.rhoyx_err);
-    sb_.phsxy_err[k] = ToF32(z.phsxy_err);
-    sb_.phsyx_err[k] = ToF32(z.phsyx_err);
+    StoreSpectraEstimate(sb_, k, freq, EstimateImpedance(a, freq, averaged));
   }
 
   bool ReadPltBlocks() {
@@ -355,6 +329,40 @@ std::string Extension(const std::string& name) {
 }
 
 }  // namespace
+
+void ClearSoundingBuffer(SoundingBuffer& sb) {
+  // Short blocks then leave zeros, never values of the previous sounding.
+  for (int i = 0; i < kSoundingArrays; ++i) sb.Array(i).fill(0.0f);
+  sb.nfreq = 0;
+  sb.missing.fill(0);
+  sb.station.clear();
+  sb.header.clear();
+  for (auto& line : sb.listing) line.clear();
+  for (int i = 0; i <= 12; ++i) sb.listing[i] = "            ";
+  sb.listing_count = 13;
+  sb.lat = "00:00:00";
+  sb.lon = "000:00:00";
+  sb.elev = "0000";
+}
+
+void StoreSpectraEstimate(SoundingBuffer& sb,
+                          int k,
+                          double freq,
+                          const SpectraEstimate& z) {
+  sb.freq[k] = ToF32(freq);
+  sb.zxxr[k] = ToF32(z.zxx.re);
+  sb.zxxi[k] = ToF32(z.zxx.im);
+  sb.zxyr[k] = ToF32(z.zxy.re);
+  sb.zxyi[k] = ToF32(z.zxy.im);
+  sb.zyxr[k] = ToF32(z.zyx.re);
+  sb.zyxi[k] = ToF32(z.zyx.im);
+  sb.zyyr[k] = ToF32(z.zyy.re);
+  sb.zyyi[k] = ToF32(z.zyy.im);
+  sb.rhoxy_err[k] = ToF32(z.rhoxy_err);
+  sb.rhoyx_err[k] = ToF32(z.rhoyx_err);
+  sb.phsxy_err[k] = ToF32(z.phsxy_err);
+  sb.phsyx_err[k] = ToF32(z.phsyx_err);
+}
 
 void BuildSoundingListing(SoundingBuffer& sb) {
   auto AddListingLine = [&sb](std::string text) {

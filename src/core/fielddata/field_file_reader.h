@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/fielddata/spectra.h"
 #include "core/platform/ui.h"
 #include "core/store/workspace.h"
 
@@ -17,6 +18,15 @@ inline constexpr char kFieldFileDialogTitle[] = "Open MT-Files (Field data)";
 // Filter of the open dialog: PLT first when the last file read was a PLT
 // file (any letter case), else EDI first.
 const char* FieldFileFilter(std::string_view last_extension);
+
+// An empty sounding: zero arrays, no name, blank listing, the default
+// coordinate texts.
+void ClearSoundingBuffer(SoundingBuffer& sounding);
+// Point k of the sounding from an estimate of the spectra.
+void StoreSpectraEstimate(SoundingBuffer& sounding,
+                          int k,
+                          double freq,
+                          const SpectraEstimate& estimate);
 
 // Lines 11 on of the listing: "NFREQ = n" and the three tables of the
 // sounding's values.
