@@ -47,22 +47,9 @@ std::string EdiText(int n) {
 }
 
 std::string PltText(int n) {
-  static const char* const kKeys[] = {">FREQ",
-                                      ">ZXXR",
-                                      ">ZXXI",
-                                      ">ZXYR",
-                                      ">ZXYI",
-                                      ">ZYXR",
-                                      ">ZYXI",
-                                      ">ZYYR",
-                                      ">ZYYI",
-                                      ">RHOXY.ERR",
-                                      ">RHOYX.ERR",
-                                      ">PHSXY.ERR",
-                                      ">PHSYX.ERR"};
   std::string text = Header();
   char field[32];
-  for (const char* key : kKeys) {
+  for (const char* key : kSoundingKeywords) {
     text += std::string(key) + " //" + std::to_string(n) + "\n";
     for (int k = 0; k < n; ++k) {
       std::snprintf(field, sizeof field, "%12.3e", 1e4 / (k + 1.0));

@@ -26,26 +26,21 @@ bool StartsWith(std::string_view line, std::string_view key) {
   return line.substr(0, key.size()) == key;
 }
 
-struct PltBlock {
-  const char* keyword;  // compared over its own length (5 or 10 characters)
-  const char* missing;  // message when absent
-};
-
-constexpr PltBlock kPltBlocks[kSoundingArrays] = {
-    {">FREQ", "Can't find FREQ"},
-    {">ZXXR", "Can't find ZXXR"},
-    {">ZXXI", "Can't find ZXXI"},
-    {">ZXYR", "Can't find ZXYR"},
-    {">ZXYI", "Can't find ZXYI"},
-    {">ZYXR", "Can't find ZYXR"},
-    {">ZYXI", "Can't find >ZYXI"},
-    {">ZYYR", "Can't find ZYYR"},
-    {">ZYYI", "Can't find ZYYI"},
-    {">RHOXY.ERR", "Can't find RHOXY_ERR"},
-    {">RHOYX.ERR", "Can't find RHOYX_ERR"},
-    {">PHSXY.ERR", "Can't find PHSXY_ERR"},
-    {">PHSYX.ERR", "Can't find PHSYX_ERR"},
-};
+// Message when the block of a keyword (kSoundingKeywords, compared over
+// its own length: 5 or 10 characters) is absent.
+constexpr const char* kMissingBlock[kSoundingArrays] = {"Can't find FREQ",
+                                                        "Can't find ZXXR",
+                                                        "Can't find ZXXI",
+                                                        "Can't find ZXYR",
+                                                        "Can't find ZXYI",
+                                                        "Can't find ZYXR",
+                                                        "Can't find >ZYXI",
+                                                        "Can't find ZYYR",
+                                                        "Can't find ZYYI",
+                                                        "Can't find RHOXY_ERR",
+                                                        "Can't find RHOYX_ERR",
+                                                        "Can't find PHSXY_ERR",
+                                                        "Can't find PHSYX_ERR"};
 
 std::string Format(const char* format, auto... args) {
   char buffer[256];
@@ -195,11 +190,11 @@ class FieldFileReader {
     std::string line;
     float values[MaxFreq];
     for (int b = 0; b < kSoundingArrays; ++b) {
-      const PltBlock& block = kPltBlocks[b];
+      const char* keyword = kSoundingKeywords[b];
       file_.Rewind();
       bool found = false;
       while (file_.ReadLine(line)) {
-        if (StartsWith(line, block.keyword)) {
+        if (StartsWith(line, keyword)) {
           found = true;
           break;
         }
@@ -216,12 +211,12 @@ class FieldFileReader {
       }
       if (b == 0 && found) sb_.nfreq = std::min(count, MaxFreq);
       if (!found || (b == 0 && count == 0)) {
-        ui_.Show(block.missing, kInvalidCaption, Icon::kStop);
+        ui_.Show(kMissingBlock[b], kInvalidCaption, Icon::kStop);
         return false;
       }
       if (count > MaxFreq && overflow_count_ == 0) {
         overflow_count_ = count;
-        overflow_block_ = block.keyword;
+        overflow_block_ = keyword;
       }
     }
     return true;

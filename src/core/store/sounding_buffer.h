@@ -11,6 +11,21 @@ namespace mtvuk {
 
 inline constexpr int kListingLines = 400;
 inline constexpr int kSoundingArrays = 13;
+// The file keywords of the thirteen data arrays, in array order.
+inline constexpr const char* kSoundingKeywords[kSoundingArrays] = {
+    ">FREQ",
+    ">ZXXR",
+    ">ZXXI",
+    ">ZXYR",
+    ">ZXYI",
+    ">ZYXR",
+    ">ZYXI",
+    ">ZYYR",
+    ">ZYYI",
+    ">RHOXY.ERR",
+    ">RHOYX.ERR",
+    ">PHSXY.ERR",
+    ">PHSYX.ERR"};
 
 struct SoundingBuffer {
   std::string station;  // up to 12 characters from the DATAID line

@@ -12,20 +12,6 @@
 namespace mtvuk {
 namespace {
 
-const char* const kKeywords[kSoundingArrays] = {">FREQ",
-                                                ">ZXXR",
-                                                ">ZXXI",
-                                                ">ZXYR",
-                                                ">ZXYI",
-                                                ">ZYXR",
-                                                ">ZYXI",
-                                                ">ZYYR",
-                                                ">ZYYI",
-                                                ">RHOXY.ERR",
-                                                ">RHOYX.ERR",
-                                                ">PHSXY.ERR",
-                                                ">PHSYX.ERR"};
-
 // Value of block b at point k in the synthetic files: unique per block.
 float PltValue(int b, int k) {
   // Values with four significant digits survive the %12.3e columns exactly.
@@ -60,8 +46,8 @@ std::string PltText(int n, int skip = -1) {
   text += ">!****FREQUENCIES****!\n";
   for (int b = 0; b < kSoundingArrays; ++b) {
     if (b == skip) continue;
-    text +=
-        std::string(kKeywords[b]) + " ROT=ZROT //" + std::to_string(n) + "\n";
+    text += std::string(kSoundingKeywords[b]) + " ROT=ZROT //" +
+            std::to_string(n) + "\n";
     text += Values(b, n);
   }
   return text + "\n>END\n";
@@ -91,7 +77,8 @@ TEST(FieldFileReader, PltBlocksHeaderStationAndListing) {
   EXPECT_EQ(r.sb().nfreq, 3);
   for (int b = 0; b < kSoundingArrays; ++b) {
     for (int k = 0; k < 3; ++k) {
-      EXPECT_FLOAT_EQ(r.sb().Array(b)[k], PltValue(b, k)) << kKeywords[b];
+      EXPECT_FLOAT_EQ(r.sb().Array(b)[k], PltValue(b, k))
+          << kSoundingKeywords[b];
     }
   }
   EXPECT_EQ(

@@ -51,20 +51,8 @@ TEST(ReaderRobustness, HostileFiles) {
 
 TEST(ReaderRobustness, NonFiniteAndHugeValuesAreReadAndReported) {
   std::string text = ">HEAD\n  DATAID=\"NAN\"\n";
-  const char* keys[] = {">FREQ",
-                        ">ZXXR",
-                        ">ZXXI",
-                        ">ZXYR",
-                        ">ZXYI",
-                        ">ZYXR",
-                        ">ZYXI",
-                        ">ZYYR",
-                        ">ZYYI",
-                        ">RHOXY.ERR",
-                        ">RHOYX.ERR",
-                        ">PHSXY.ERR",
-                        ">PHSYX.ERR"};
-  for (const char* k : keys) {
+
+  for (const char* k : kSoundingKeywords) {
     text += std::string(k) + "\n  1.0e+00   nan  1.0e+32  -inf\n";
   }
   auto stores = test::NewStores();
