@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "core/platform/c_number.h"
+#include "core/store/store_defaults.h"
 
 namespace mtvuk::cli {
 namespace {
@@ -150,13 +151,14 @@ void FinishModel(LayerModel& m) {
     m.resistivity[j] = m.resistivity[m.layer_count - 1];
     m.aniso_rho1[j] = m.aniso_rho2[j] = static_cast<float>(m.resistivity[j]);
   }
-  // Resistivities not limited by the file may vary from 0.01 to 100000 Ohm-m
-  // (or to their start value, when that lies outside).
+  // Resistivities not limited by the file get the limits of a new session
+  // (widened to their start value, when that lies outside).
   for (int j = 0; j < MaxLayers; ++j) {
     if (limits_given_[j]) continue;
-    m.resistivity_min[j] = static_cast<float>(std::min(0.01, m.resistivity[j]));
-    m.resistivity_max[j] =
-        static_cast<float>(std::max(100000.0, m.resistivity[j]));
+    m.resistivity_min[j] = std::min(kNewSessionRhoMin,
+                                    static_cast<float>(m.resistivity[j]));
+    m.resistivity_max[j] = std::max(kNewSessionRhoMax,
+                                    static_cast<float>(m.resistivity[j]));
   }
   limits_given_.fill(false);
 }

@@ -4,20 +4,16 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/inversion/robust_fit.h"
 #include "core/physics/forward_1d.h"
 
 namespace mtvuk {
 namespace {
 
 constexpr double kTiny = 1e-14;
-constexpr double kRadPerDeg = 0.017453292519943295;
 constexpr double kPivotGuard = 1e-50;
 constexpr double kMaxLogStep = 2.302585092994046;  // a factor 10 per step
 constexpr double kMinDerivative = 1e-30;
-
-double Log10Abs(double v) { return std::log10(std::fabs(v) + kTiny); }
-
-bool PointUsable(const FieldSet& s, int i) { return s.point_deleted[i] == 0; }
 
 // Solves A x = g for the symmetric damped normal matrix by Gaussian
 // elimination; every pivot is guarded by 1e-50.
@@ -42,15 +38,12 @@ void SolveNormal(int m,
   }
 }
 
-// Keeps a trial step within a factor 10 for every parameter (the whole step
-// is scaled, so its direction is kept), and a thickness from growing by
-// more than the model's thickness step limit.
+// Keeps every component of a trial step within a factor 10 on its own, so
+// that a parameter without sensitivity (and so a huge step) cannot shrink
+// the steps of the others, and a thickness from growing by more than the
+// model's thickness step limit.
 void LimitStep(const LayerModel& model, std::vector<double>& step) {
-  double largest = 0.0;
-  for (double s : step) largest = std::max(largest, std::fabs(s));
-  if (largest > kMaxLogStep) {
-    for (double& s : step) s *= kMaxLogStep / largest;
-  }
+  for (double& s : step) s = std::clamp(s, -kMaxLogStep, kMaxLogStep);
   const InversionParameters& p = model.params;
   for (int j = 0; j < MaxLayers; ++j) {
     const int k = p.h_index[j];
@@ -100,117 +93,6 @@ class Fitter {
 };
 
 }  // namespace
-
-int FitTerms::Weighted() const {
-  int n = 0;
-  for (int i = 0; i < count; ++i) n += weight[i] != 0.0 ? 1 : 0;
-  return n;
-}
-
-int EffectivePeriods(const FieldSet& set) {
-  int n = std::clamp(set.count, 0, MaxFreq);
-  while (n > 0 && set.point_deleted[n - 1]) --n;
-  return std::clamp(n, 2, MaxFreq);
-}
-
-double FitMisfit(const Workspace& ws,
-                 FieldSet& s,
-                 int used,
-                 const FitResponse& fit,
-                 FitTerms* terms) {
-  const int target = ws.inversion_target;
-  const bool ignore = ws.ignore_error_bars != 0;
-  const double w_re = ws.re_weight;
-  const double w_rho = ws.rho_weight;
-  used = std::min(used, fit.count);
-  FitTerms local;
-  FitTerms& t = terms ? *terms : local;
-  t.count = 0;
-  auto add = [&t](double model, double field, double weight, double share) {
-    t.model[t.count] = model;
-    t.field[t.count] = field;
-    t.weight[t.count] = weight;
-    t.share[t.count] = share;
-    ++t.count;
-  };
-  double sum = 0.0;
-  if (target >= 1 && target <= 3) {
-    for (int i = 0; i < used; ++i) {
-      const double re_f = s.re_z[i], im_f = s.im_z[i];
-      double wre = ignore ? 1.0 : 1.0 / (std::fabs(s.err_re[i]) + 0.01);
-      double wim = ignore ? 1.0 : 1.0 / (std::fabs(s.err_im[i]) + 0.01);
-      if (!PointUsable(s, i) || !(s.re_z_sign[i] && s.im_z_sign[i]))
-        wre = wim = 0.0;
-      if (re_f <= 0.0) wre = 0.0;
-      if (im_f <= 0.0) wim = 0.0;
-      const double dre =
-          std::log10(std::fabs(fit.re_z[i]) / std::fabs(re_f) + kTiny);
-      const double dim =
-          std::log10(std::fabs(fit.im_z[i]) / std::fabs(im_f) + kTiny);
-      if (target == 1) {
-        sum += w_re * (wre * dre) * (wre * dre) +
-               (1.0 - w_re) * (wim * dim) * (wim * dim);
-        add(Log10Abs(fit.re_z[i]), Log10Abs(re_f), wre, w_re);
-        add(Log10Abs(fit.im_z[i]), Log10Abs(im_f), wim, 1.0 - w_re);
-      } else if (target == 2) {
-        sum += (wre * dre) * (wre * dre);
-        add(Log10Abs(fit.re_z[i]), Log10Abs(re_f), wre, 1.0);
-      } else {
-        sum += (wim * dim) * (wim * dim);
-        add(Log10Abs(fit.im_z[i]), Log10Abs(im_f), wim, 1.0);
-      }
-    }
-  } else if (target == 4 || target == 5) {
-    auto rel_rho = [&](int i) {
-      double rel = std::fabs(std::pow(10.0, s.log_rho_upper[i]) -
-                             std::pow(10.0, s.log_rho_lower[i])) /
-                   (std::fabs(fit.rho_a[i]) + kTiny);
-      return rel < 0.01 ? 0.01 : rel;
-    };
-    if (target == 4) {
-      for (int i = 0; i < used; ++i) {
-        double w = ignore ? 1.0 : 1.0 / rel_rho(i);
-        if (!PointUsable(s, i)) w = 0.0;
-        const double model = std::log10(std::fabs(fit.rho_a[i]) + kTiny);
-        const double d = model - s.log_rho[i];
-        sum += (w * d) * (w * d);
-        add(model, s.log_rho[i], w, 1.0);
-      }
-    } else {
-      std::array<double, MaxFreq> wr{}, wp{};
-      double sr = 0.0, sp = 0.0;
-      for (int i = 0; i < used; ++i) {
-        double relp = std::fabs(std::pow(10.0, s.log_phase_upper[i]) -
-                                std::pow(10.0, s.log_phase_lower[i])) /
-                      s.phase[i];
-        if (!(relp >= 0.01)) relp = std::isnan(relp) ? relp : 0.01;
-        wr[i] = ignore ? 1.0 : 1.0 / rel_rho(i);
-        wp[i] = ignore ? 1.0 : 1.0 / relp;
-        if (!PointUsable(s, i) || !s.phase_sign[i]) wr[i] = wp[i] = 0.0;
-        sr += (wr[i] * s.log_rho[i]) * (wr[i] * s.log_rho[i]);
-        sp += (wp[i] * s.phase[i] * kRadPerDeg) *
-              (wp[i] * s.phase[i] * kRadPerDeg);
-      }
-      const double scale = std::sqrt(sr / sp);
-      for (int i = 0; i < used; ++i) {
-        const double model_rho = std::log10(std::fabs(fit.rho_a[i]) + kTiny);
-        const double dr = model_rho - s.log_rho[i];
-        const double dp = (fit.phase[i] - s.phase[i]) * kRadPerDeg;
-        sum += w_rho * (wr[i] * dr) * (wr[i] * dr) +
-               (1.0 - w_rho) * scale * (wp[i] * dp) * (wp[i] * dp);
-        add(model_rho, s.log_rho[i], wr[i], w_rho);
-        // The phase term carries the scale of the misfit into the normal
-        // equations too, so the two see the same balance.
-        add(fit.phase[i] * kRadPerDeg,
-            s.phase[i] * kRadPerDeg,
-            wp[i],
-            (1.0 - w_rho) * scale);
-      }
-    }
-  }
-  s.last_misfit = static_cast<float>(sum);
-  return sum;
-}
 
 void BuildParameters(LayerModel& m, bool clamp_model) {
   InversionParameters& p = m.params;
@@ -279,79 +161,27 @@ bool CanInvert(const FieldSets& sets, int index) {
   return false;
 }
 
-InversionResult RunInversion(
-    Workspace& ws,
-    FieldSets& sets,
-    LayerModels& models,
-    Ui& ui,
-    const std::function<void(const InversionStep&)>& progress) {
-  InversionResult result;
-  const int current = std::clamp<int>(ws.current_model, 0, MaxModels - 1);
-  LayerModel& model = models[current];
+namespace {
+
+using Progress = std::function<void(const InversionStep&)>;
+
+// The classic method: forward differences with the step 1.03 in log units,
+// Marquardt's multiplicative damping, two trials per round. Leaves the best
+// entry of its history in the model's parameters (unless cancelled).
+void RunClassic(Workspace& ws,
+                LayerModel& model,
+                Fitter& fitter,
+                Ui& ui,
+                const Progress& progress,
+                InversionResult& result) {
   char text[256];
-
-  // 1. The attached field set.
-  int k = -1;
-  for (int s = 0; s < MaxSets && k < 0; ++s) {
-    if (sets[s].attached[current]) k = s;
-  }
-  if (k < 0) {
-    std::snprintf(text,
-                  sizeof text,
-                  "Model No %i is not attached to Field data\nUse "
-                  "Setting->Inversion->Attach..",
-                  current + 1);
-    ui.Show(text, "INVALID ATTACH", Icon::kStop);
-    return result;
-  }
-  FieldSet& set = sets[k];
-  if (set.in_use <= 0) {
-    std::snprintf(text,
-                  sizeof text,
-                  "Can't find   data for inversion\nThis model No %i attached "
-                  "to Field set No "
-                  "%i\nLoad field data or change attaching\nUse: "
-                  "Setting->Inversion->Attach...",
-                  current + 1,
-                  k + 1);
-    ui.Show(text, "INVALID AUTO INVERSION", Icon::kStop);
-    ui.Post(Window::kModelForm, Um::UM_MODELSYNC, current, current);
-    return result;
-  }
-  result.ran = true;
-
-  // 2, 3. Periods used, the period range of the fit, the field identity.
-  const int n = EffectivePeriods(set);
-  set.effective_count = n;
-  const float saved_min = model.period_min, saved_max = model.period_max;
-  double t_short = 1e30, t_long = 0.0;
-  for (int i = 0; i < n; ++i) {
-    const double t = 1.0 / set.freq[i];
-    if (t < t_short) t_short = t;
-    if (t > t_long) t_long = t;
-  }
-  if (t_long > 0.0 && t_short < 1e30) {
-    model.period_min = static_cast<float>(0.5 * t_short);
-    model.period_max = static_cast<float>(2.0 * t_long);
-  }
-  model.name = set.label;
-  model.site = set.station;
-  model.remark = set.remark;
-  model.head_text = set.header;
-  model.coordinates = {
-      set.coordinates[0], set.coordinates[1], set.coordinates[2]};
-  model.fitted_set = static_cast<std::int16_t>(k);
-
   // 4, 5.
   const double delta = 1.03;
   ws.derivative_step = static_cast<float>(delta);
   double lambda = 0.01;
 
-  BuildParameters(model);
   InversionParameters& P = model.params;
   const int m = P.count;
-  ApplyParameters(model);
-  Fitter fitter(ws, models, set, ui, n);
   const int amount = std::clamp<int>(ws.iteration_amount, 1, 30);
   std::vector<double> history_s(amount + 1, 1e300);
   std::vector<std::array<float, kMaxParameters>> history_p(amount + 1);
@@ -470,14 +300,190 @@ InversionResult RunInversion(
     ApplyParameters(model);
     result.best_iteration = best_t;
     result.misfit = best_s;
-    ws.last_misfit = best_s;
+  }
+}
+
+// The robust method; the history of the winning start's run becomes the
+// result's history. Esc leaves the best model found so far.
+void RunRobust(const Workspace& ws,
+               LayerModel& model,
+               FieldSet& set,
+               int used,
+               Ui& ui,
+               const Progress& progress,
+               InversionResult& result) {
+  RobustRun run = FitRobust(
+      ws, set, used, model, ui, [&](int start, int iteration, double s) {
+        if (progress) progress({iteration, s, start});
+      });
+  InversionParameters& P = model.params;
+  for (int k = 0; k < P.count && k < static_cast<int>(run.p.size()); ++k)
+    P.p[k] = run.p[k];
+  ApplyParameters(model);
+  result.starts = run.starts;
+  result.start_used = run.start;
+  for (std::size_t t = 0; t < run.history.size(); ++t)
+    result.history.push_back({static_cast<int>(t), run.history[t]});
+  result.iterations_run = static_cast<int>(run.history.size()) - 1;
+  result.best_iteration = result.iterations_run;
+  result.misfit = run.misfit;
+  if (run.cancelled) {
+    char text[96];
+    std::snprintf(text,
+                  sizeof text,
+                  "EXECUTION CANCELED BY USER\nDONE: %i STEPS",
+                  run.cancelled_at);
+    ui.Show(text, "AUTO INVERSION", Icon::kStop);
+    result.cancelled = true;
+  }
+}
+
+// Why a fit cannot start from the model as it stands, or "".
+std::string Unfittable(const FitTerms& terms, double misfit, int set) {
+  char text[256];
+  if (terms.Weighted() == 0) {
+    std::snprintf(text,
+                  sizeof text,
+                  "No data to fit\nField set No %i has no point that the "
+                  "target can use\n(every point is removed, or its signs "
+                  "exclude it)",
+                  set + 1);
+    return text;
+  }
+  if (!std::isfinite(misfit)) {
+    std::snprintf(text,
+                  sizeof text,
+                  "The misfit of the start model is not a number\nField set "
+                  "No %i holds values or error bars\nthat are not finite "
+                  "(or a zero phase)",
+                  set + 1);
+    return text;
+  }
+  return "";
+}
+
+}  // namespace
+
+double InversionResult::Rms() const {
+  return data_used > 0 ? std::sqrt(misfit / data_used) : 0.0;
+}
+
+std::string IsotropicFitNote(const LayerModel& model) {
+  const int n = std::clamp<int>(model.layer_count, 1, MaxLayers);
+  bool anisotropic = false;
+  for (int j = 0; j < n; ++j) anisotropic = anisotropic || model.aniso_on[j];
+  const bool dispersive = !HasNoDispersiveLayer(model, n);
+  if (!dispersive && !anisotropic) return "";
+  std::string what = dispersive && anisotropic ? "IP (dispersive) and "
+                                                 "anisotropic layers"
+                     : dispersive ? "IP (dispersive) layers"
+                                  : "anisotropic layers";
+  return "The start model has " + what +
+         "; the fit uses the isotropic response without dispersion and "
+         "changes only resistivities and thicknesses.";
+}
+
+InversionResult RunInversion(Workspace& ws,
+                             FieldSets& sets,
+                             LayerModels& models,
+                             Ui& ui,
+                             const Progress& progress) {
+  InversionResult result;
+  result.method = ws.fit_method;
+  const int current = std::clamp<int>(ws.current_model, 0, MaxModels - 1);
+  LayerModel& model = models[current];
+  char text[256];
+
+  // 1. The attached field set.
+  int k = -1;
+  for (int s = 0; s < MaxSets && k < 0; ++s) {
+    if (sets[s].attached[current]) k = s;
+  }
+  if (k < 0) {
+    std::snprintf(text,
+                  sizeof text,
+                  "Model No %i is not attached to Field data\nUse "
+                  "Setting->Inversion->Attach..",
+                  current + 1);
+    ui.Show(text, "INVALID ATTACH", Icon::kStop);
+    return result;
+  }
+  FieldSet& set = sets[k];
+  if (set.in_use <= 0) {
+    std::snprintf(text,
+                  sizeof text,
+                  "Can't find   data for inversion\nThis model No %i attached "
+                  "to Field set No "
+                  "%i\nLoad field data or change attaching\nUse: "
+                  "Setting->Inversion->Attach...",
+                  current + 1,
+                  k + 1);
+    ui.Show(text, "INVALID AUTO INVERSION", Icon::kStop);
+    ui.Post(Window::kModelForm, Um::UM_MODELSYNC, current, current);
+    return result;
+  }
+  result.medium_note = IsotropicFitNote(model);
+  // A fit that cannot start changes nothing.
+  const LayerModel before = model;
+  const std::int32_t count_before = set.effective_count;
+  const float misfit_before = set.last_misfit;
+
+  // 2, 3. Periods used, the period range of the fit, the field identity.
+  const int n = EffectivePeriods(set);
+  set.effective_count = n;
+  const float saved_min = model.period_min, saved_max = model.period_max;
+  double t_short = 1e30, t_long = 0.0;
+  for (int i = 0; i < n; ++i) {
+    const double t = 1.0 / set.freq[i];
+    if (t < t_short) t_short = t;
+    if (t > t_long) t_long = t;
+  }
+  if (t_long > 0.0 && t_short < 1e30) {
+    model.period_min = static_cast<float>(0.5 * t_short);
+    model.period_max = static_cast<float>(2.0 * t_long);
+  }
+  model.name = set.label;
+  model.site = set.station;
+  model.remark = set.remark;
+  model.head_text = set.header;
+  model.coordinates = {
+      set.coordinates[0], set.coordinates[1], set.coordinates[2]};
+  model.fitted_set = static_cast<std::int16_t>(k);
+
+  BuildParameters(model);
+  ApplyParameters(model);
+  Fitter fitter(ws, models, set, ui, n);
+  FitTerms terms;
+  const double start_misfit = fitter.Evaluate(terms);
+  const std::string cause = Unfittable(terms, start_misfit, k);
+  if (!cause.empty()) {
+    model = before;
+    set.effective_count = count_before;
+    set.last_misfit = misfit_before;
+    ui.Show(cause, "INVALID AUTO INVERSION", Icon::kStop);
+    ui.Post(Window::kModelForm, Um::UM_MODELSYNC, current, current);
+    return result;
+  }
+  result.ran = true;
+
+  if (ws.fit_method == FitMethod::kClassic) {
+    RunClassic(ws, model, fitter, ui, progress, result);
+  } else {
+    RunRobust(ws, model, set, n, ui, progress, result);
+  }
+  if (!result.cancelled) {
+    ws.last_misfit = result.misfit;
     ws.inversion_done = 1;
   }
   // 9. Restore the period range and compute the model curve once more.
   model.period_min = saved_min;
   model.period_max = saved_max;
-  result.misfit = fitter.Evaluate(base, true);
-  result.data_used = base.Weighted();
+  result.misfit = fitter.Evaluate(terms, true);
+  result.data_used = terms.Weighted();
+  const NormalizedRms nrms = NormalizedMisfit(terms);
+  result.nrms = nrms.value;
+  result.nrms_terms = nrms.terms;
+  result.noise_level = nrms.value <= kNoiseLevelNrms;
   ModelCurveDriver(DriverMode::kPlain, ws, models, ui);
   ui.Post(Window::kView, Um::UM_REDRAW, 0, 0);
   ui.Post(Window::kModelForm, Um::UM_MODELSYNC, current, current);

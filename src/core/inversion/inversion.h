@@ -1,41 +1,21 @@
-// Automatic inversion: a damped least-squares (Levenberg-Marquardt; Marquardt
-// 1963) fit of the current model to the field set attached to it, on the
-// logarithms of its free resistivities and thicknesses.
+// Automatic inversion: a damped least-squares fit of the current model to
+// the field set attached to it, on the logarithms of its free resistivities
+// and thicknesses. Two methods: the classic Marquardt (1963) iteration with
+// forward-difference derivatives, and a robust Levenberg-Marquardt on exact
+// derivatives from several starts.
 #pragma once
 
 #include <array>
 #include <functional>
+#include <string>
 #include <vector>
 
+#include "core/inversion/fit_misfit.h"
 #include "core/physics/model_curve.h"
 #include "core/platform/ui.h"
 #include "core/store/workspace.h"
 
 namespace mtvuk {
-
-// The weighted data terms of a fit at the used periods: the model's and the
-// field's values (decimal logarithms, phases in radians), each term's weight
-// (entering the misfit squared) and its share.
-struct FitTerms {
-  int count = 0;
-  std::array<double, 2 * MaxFreq> model{};
-  std::array<double, 2 * MaxFreq> field{};
-  std::array<double, 2 * MaxFreq> weight{};
-  std::array<double, 2 * MaxFreq> share{};
-  int Weighted() const;  // terms whose weight is not 0
-};
-
-// The misfit S of the inversion target at the first `used` periods of the
-// set; stores S as the set's last misfit and the terms in `terms`.
-double FitMisfit(const Workspace& workspace,
-                 FieldSet& set,
-                 int used,
-                 const FitResponse& fit,
-                 FitTerms* terms);
-
-// Effective number of periods: the count less the trailing removed points,
-// between 2 and 100.
-int EffectivePeriods(const FieldSet& set);
 
 // The parameter vector of a model from its free layers and their limits.
 // With `clamp_model` the model's values are first moved into their limits
@@ -50,23 +30,42 @@ void ClampParameters(InversionParameters& params);
 struct InversionStep {
   int iteration;
   double misfit;
+  int start = 0;  // which start of the robust method the step belongs to
 };
 
 struct InversionResult {
-  bool ran = false;        // false: refused before the first iteration
+  bool ran = false;        // false: refused (nothing was changed)
   bool cancelled = false;  // Esc
   int iterations_run = 0;
   int best_iteration = 0;
   double misfit = 0.0;
   int data_used = 0;  // weighted data terms of the best model
   std::vector<InversionStep> history;
+  FitMethod method = FitMethod::kRobust;
+  std::string start_used;  // the start whose run won
+  int starts = 1;          // starts fitted
+  // Residuals over the standard errors of the data (NaN when no datum has
+  // an error), and whether that reaches the noise level.
+  double nrms = 0.0;
+  int nrms_terms = 0;
+  bool noise_level = false;
+  // Set when the start model has dispersive or anisotropic layers, which
+  // the fit does not see.
+  std::string medium_note;
+  double Rms() const;
 };
+
+// "" for an isotropic model without dispersion; otherwise what the fit,
+// which uses the isotropic response without dispersion, leaves out.
+std::string IsotropicFitNote(const LayerModel& model);
 
 // True when a field set holding data is attached to model `index`.
 bool CanInvert(const FieldSets& sets, int index);
 
-// Runs the inversion of the workspace's current model. `progress` is told
-// after every iteration (for the progress windows). Messages go to `ui`.
+// Runs the inversion of the workspace's current model by the workspace's
+// method. `progress` is told after every iteration (for the progress
+// windows). Messages go to `ui`. Takes only the stores it is given, so
+// fits of separate stores may run on separate threads.
 InversionResult RunInversion(
     Workspace& workspace,
     FieldSets& sets,

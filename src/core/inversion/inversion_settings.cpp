@@ -19,6 +19,7 @@ MainSetting MainSetting::Load(const Workspace& ws) {
   s.amount = ws.iteration_amount;
   s.show_fit_result = ws.show_fit_result != 0;
   s.delta = ws.derivative_step;
+  s.method = ws.fit_method;
   return s;
 }
 
@@ -47,6 +48,7 @@ void MainSetting::Apply(Workspace& ws, Ui& ui) const {
   ws.ignore_error_bars = ignore_error_bars ? 1 : 0;
   ws.iteration_amount = static_cast<std::int16_t>(amount);
   ws.show_fit_result = show_fit_result ? 1 : 0;
+  ws.fit_method = method;
   if (ws.depth_window_open)
     ui.Post(Window::kDepthWindow, Um::UM_SETSCHANGED, 0, 0);
   ui.Post(Window::kMainFrame, Um::UM_SETSCHANGED, 0, 0);

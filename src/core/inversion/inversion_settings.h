@@ -22,6 +22,7 @@ struct MainSetting {
   int amount = 30;
   bool show_fit_result = false;
   double delta = 1.03;
+  FitMethod method = FitMethod::kRobust;
 
   static MainSetting Load(const Workspace& workspace);
   // Field 0 amount, 1 delta.
@@ -34,7 +35,7 @@ struct MainSetting {
 
 struct LayerLimits {
   std::int32_t fix_rho = 0;
-  double rho_min = 1.0, rho_max = 1000.0;
+  double rho_min = 0.1, rho_max = 100000.0;
   std::int32_t fix_h = 0;
   double h_min = 0.01, h_max = 2000.0;
 };

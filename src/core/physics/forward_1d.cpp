@@ -43,6 +43,8 @@ Fraction TanFraction(double x) {
   return (j & 2) ? Fraction{-q, t} : Fraction{t, q};
 }
 
+}  // namespace
+
 // coth((1 - i) x) for real x >= 0. With C = coth x and K = cot x it is
 // (C (K^2 + 1) + i K (C^2 - 1)) / (K^2 + C^2). Writing C = N / D with
 // N = 1 + E, D = 1 - E, E = exp(-2x), and K = 1 / t with t = tan x, and
@@ -61,8 +63,6 @@ Complex CothOneMinusI(double x) {
   double inv = 1.0 / (d * d * td2 + n * n * tn2);
   return {n * d * (td2 + tn2) * inv, 4.0 * e * t.num * t.den * inv};
 }
-
-}  // namespace
 
 NoDispersionKernel::NoDispersionKernel(const double* rho,
                                        const double* h,

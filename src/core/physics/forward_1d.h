@@ -29,6 +29,10 @@ Response1D ResponseNoDispersion(const double* rho,
                                 int n,
                                 double period);
 
+// coth((1 - i) x) for x >= 0 as the layer recursion computes it: 1 beyond
+// x = 10000, and with coth x = 1 from x = 300 on.
+Complex CothOneMinusI(double x);
+
 // The same response for many periods of one model: the layer terms that do
 // not depend on the period are computed once.
 class NoDispersionKernel {

@@ -106,7 +106,7 @@ struct LayerModel {
   std::int32_t inversion_switch = 1;
   std::int16_t attached_set = -1;  // FieldSet index, -1 none
   std::array<std::int32_t, 5> target_switches{2, 2, 2, 2, 2};
-  LayerArray<float> resistivity_min{};  // equal to the resistivity at start
+  LayerArray<float> resistivity_min{};  // Ohm-m, inversion limits
   LayerArray<float> resistivity_max{};
   LayerArray<float> aniso_strike = FilledLayers(0.0f);  // degrees
   LayerArray<std::int32_t> aniso_on = FilledLayers<std::int32_t>(0);

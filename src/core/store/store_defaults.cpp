@@ -121,8 +121,8 @@ void ApplyStartDefaults(Workspace& workspace,
       m.resistivity[j] = m.resistivity[m.layer_count - 1];
     }
     for (int j = 0; j < MaxLayers; ++j) {
-      m.resistivity_min[j] = static_cast<float>(m.resistivity[j]);
-      m.resistivity_max[j] = static_cast<float>(m.resistivity[j]);
+      m.resistivity_min[j] = kNewSessionRhoMin;
+      m.resistivity_max[j] = kNewSessionRhoMax;
       m.aniso_rho1[j] = static_cast<float>(m.resistivity[j]);
       m.aniso_rho2[j] = static_cast<float>(m.resistivity[j]);
     }

@@ -5,6 +5,11 @@
 
 namespace mtvuk {
 
+// Resistivity limits of every layer in a new session, Ohm-m: wide, so that
+// the first fit moves resistivities.
+inline constexpr float kNewSessionRhoMin = 0.1f;
+inline constexpr float kNewSessionRhoMax = 100000.0f;
+
 // Clears one slot: FREQ = 1, tensor and impedance 0, logarithms -20,
 // count 48, not in use.
 void ResetFieldSet(FieldSet& set);

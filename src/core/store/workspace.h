@@ -26,6 +26,9 @@ struct FileStrings {
   std::string metafile_path;
 };
 
+// The method of the automatic inversion.
+enum class FitMethod : std::int16_t { kRobust = 0, kClassic = 1 };
+
 struct Workspace {
   SoundingBuffer sounding;
   PointArray period_axis{};  // s, 1/FREQ of the curve being derived
@@ -63,6 +66,7 @@ struct Workspace {
   std::int32_t show_fit_result = 0;
   double last_misfit = 0.0;
   std::int32_t inversion_done = 0;  // a run completed with an attached set
+  FitMethod fit_method = FitMethod::kRobust;
 };
 
 // The three stores of a session. They are created once and shared by

@@ -54,6 +54,15 @@ MainSettingDialog::MainSettingDialog(Stores& stores, QtUi& ui, QWidget* parent)
     if (i >= 1 && i <= 3) targets_[i]->hide();
   }
   layout->addWidget(box);
+  auto* method_box = new QGroupBox("Method", this);
+  auto* methods = new QVBoxLayout(method_box);
+  methods_[static_cast<int>(FitMethod::kRobust)] = new QRadioButton(
+      "Robust (exact derivatives, several starts)", method_box);
+  methods_[static_cast<int>(FitMethod::kClassic)] =
+      new QRadioButton("Classic Marquardt", method_box);
+  for (QRadioButton* b : methods_) methods->addWidget(b);
+  methods_[static_cast<int>(s.method)]->setChecked(true);
+  layout->addWidget(method_box);
   ignore_ = new QCheckBox("Ignore &Error-bars      ", this);
   ignore_->setChecked(s.ignore_error_bars);
   show_fit_ = new QCheckBox("Show fitting result", this);
@@ -75,6 +84,9 @@ void MainSettingDialog::accept() {
   for (int i = 0; i < 5; ++i) s.target[i] = targets_[i]->isChecked();
   s.ignore_error_bars = ignore_->isChecked();
   s.show_fit_result = show_fit_->isChecked();
+  s.method = methods_[static_cast<int>(FitMethod::kClassic)]->isChecked()
+                 ? FitMethod::kClassic
+                 : FitMethod::kRobust;
   if (auto error = s.Validate()) {
     RefuseField(error->first == 0 ? amount_ : delta_, error->second, ui_);
     return;
@@ -346,6 +358,33 @@ void AttachDialog::accept() {
 
 // ------------------------------------------------------- InversionRatioWindow
 
+void SetMisfitTicks(QCPAxis* axis) {
+  QCPRange r = axis->range();
+  if (!(r.lower > 0.0) || !(r.upper > r.lower * 1.0001)) {
+    const double centre = r.lower > 0.0 ? r.lower : 1.0;
+    r = QCPRange(centre / 1.2, centre * 1.2);
+    axis->setRange(r);
+  }
+  if (r.upper / r.lower >= 100.0) {
+    // Several decades: a label at every power of ten.
+    axis->setTicker(QSharedPointer<QCPAxisTickerLog>(new QCPAxisTickerLog));
+    axis->setNumberFormat("eb");
+    axis->setNumberPrecision(0);
+    return;
+  }
+  // Within two decades powers of ten are too few, and the sub-decade ticks
+  // of the log ticker would round to equal labels: plain steps with as many
+  // digits as the step needs.
+  auto ticker = QSharedPointer<QCPAxisTicker>(new QCPAxisTicker);
+  ticker->setTickCount(5);
+  axis->setTicker(ticker);
+  const double step = (r.upper - r.lower) / 5.0;
+  const int digits = static_cast<int>(std::ceil(std::log10(r.upper))) -
+                     static_cast<int>(std::floor(std::log10(step))) + 1;
+  axis->setNumberFormat("gb");
+  axis->setNumberPrecision(std::clamp(digits, 2, 8));
+}
+
 InversionRatioWindow::InversionRatioWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool) {
   setObjectName("inversion_ratio");
@@ -358,10 +397,6 @@ InversionRatioWindow::InversionRatioWindow(QWidget* parent)
   plot_->xAxis->setLabel("Iteration");
   plot_->yAxis->setLabel("Misfit");
   plot_->yAxis->setScaleType(QCPAxis::stLogarithmic);
-  plot_->yAxis->setTicker(
-      QSharedPointer<QCPAxisTickerLog>(new QCPAxisTickerLog));
-  plot_->yAxis->setNumberFormat("eb");
-  plot_->yAxis->setNumberPrecision(0);
   status_ = new QLabel(this);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(plot_, 1);
@@ -371,47 +406,134 @@ InversionRatioWindow::InversionRatioWindow(QWidget* parent)
 
 void InversionRatioWindow::Start(const QString& model_name) {
   plot_->graph(0)->data()->clear();
+  start_ = 0;
   setWindowTitle(QString("Inversion ratio - %1").arg(model_name));
   status_->setText("Fitting... (Esc stops)");
   clock_.start();
 }
 
 void InversionRatioWindow::AddStep(const InversionStep& step) {
+  // Each start of the robust method draws its own run.
+  if (step.start != start_) {
+    plot_->graph(0)->data()->clear();
+    start_ = step.start;
+  }
   plot_->graph(0)->addData(step.iteration, std::max(step.misfit, 1e-300));
-  plot_->rescaleAxes();
-  plot_->xAxis->setRange(-0.5, std::max(5.5, step.iteration + 0.5));
-  status_->setText(QString("iteration %1   misfit %2   %3 s")
+  Rescale(step.iteration);
+  status_->setText(QString("%1iteration %2   misfit %3   %4 s")
+                       .arg(step.start > 0
+                                ? QString("start %1   ").arg(step.start + 1)
+                                : QString())
                        .arg(step.iteration)
                        .arg(step.misfit, 0, 'g', 6)
                        .arg(clock_.elapsed() / 1000.0, 0, 'f', 2));
   plot_->replot();
 }
 
+void InversionRatioWindow::ShowRun(const InversionResult& result) {
+  plot_->graph(0)->data()->clear();
+  for (const InversionStep& s : result.history)
+    plot_->graph(0)->addData(s.iteration, std::max(s.misfit, 1e-300));
+  Rescale(result.iterations_run);
+  QString text = QString("iterations %1   misfit %2   %3 s")
+                     .arg(result.iterations_run)
+                     .arg(result.misfit, 0, 'g', 6)
+                     .arg(clock_.elapsed() / 1000.0, 0, 'f', 2);
+  if (result.method == FitMethod::kRobust && !result.start_used.empty())
+    text += QString("\nrun of the winning start: %1")
+                .arg(QString::fromStdString(result.start_used));
+  status_->setText(text);
+  plot_->replot();
+}
+
+void InversionRatioWindow::Rescale(int last_iteration) {
+  plot_->rescaleAxes();
+  plot_->xAxis->setRange(-0.5, std::max(5.5, last_iteration + 0.5));
+  QCPRange r = plot_->yAxis->range();
+  plot_->yAxis->setRange(r.lower / 1.3, r.upper * 1.3);
+  SetMisfitTicks(plot_->yAxis);
+}
+
 int InversionRatioWindow::steps() const { return plot_->graph(0)->dataCount(); }
 
+QStringList InversionRatioWindow::TickLabels() {
+  plot_->replot();
+  QStringList labels;
+  for (const QString& t : plot_->yAxis->tickVectorLabels()) labels << t;
+  return labels;
+}
+
 // -------------------------------------------------------- FittingResultWindow
+
+namespace {
+
+void LogAxis(QCPAxis* axis, const QString& label) {
+  axis->setScaleType(QCPAxis::stLogarithmic);
+  axis->setTicker(QSharedPointer<QCPAxisTickerLog>(new QCPAxisTickerLog));
+  axis->setNumberFormat("eb");
+  axis->setNumberPrecision(0);
+  axis->setLabel(label);
+}
+
+QCPGraph* PointGraph(QCPAxisRect* rect, const QColor& colour) {
+  auto* g = new QCPGraph(rect->axis(QCPAxis::atBottom),
+                         rect->axis(QCPAxis::atLeft));
+  g->setLineStyle(QCPGraph::lsNone);
+  g->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, colour, 5));
+  g->setPen(QPen(colour));
+  return g;
+}
+
+QCPErrorBars* Bars(QCPGraph* g, const QColor& colour) {
+  auto* bars = new QCPErrorBars(g->keyAxis(), g->valueAxis());
+  bars->setDataPlottable(g);
+  bars->setPen(QPen(colour));
+  bars->removeFromLegend();
+  return bars;
+}
+
+}  // namespace
 
 FittingResultWindow::FittingResultWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool) {
   setObjectName("fitting_result");
   setWindowTitle("Fitting result");
   plot_ = new QCustomPlot(this);
-  for (QCPAxis* a : {plot_->xAxis, plot_->yAxis}) {
-    a->setScaleType(QCPAxis::stLogarithmic);
-    a->setTicker(QSharedPointer<QCPAxisTickerLog>(new QCPAxisTickerLog));
-    a->setNumberFormat("eb");
-    a->setNumberPrecision(0);
-  }
-  plot_->xAxis->setLabel("Period, s");
-  plot_->yAxis->setLabel("Ohm-m");
+  QCPLayoutGrid* layout = plot_->plotLayout();
+  rho_rect_ = plot_->axisRect();
+  phase_rect_ = new QCPAxisRect(plot_);
+  model_rect_ = new QCPAxisRect(plot_);
+  layout->addElement(1, 0, phase_rect_);
+  layout->addElement(0, 1, model_rect_);
+  // The model panel spans both rows' height by its own scale; the legend has
+  // a row of its own below the panels, so it never covers data.
+  LogAxis(rho_rect_->axis(QCPAxis::atBottom), "Period, s");
+  LogAxis(rho_rect_->axis(QCPAxis::atLeft), "Apparent resistivity, Ohm-m");
+  LogAxis(phase_rect_->axis(QCPAxis::atBottom), "Period, s");
+  phase_rect_->axis(QCPAxis::atLeft)->setLabel("Phase, degrees");
+  LogAxis(model_rect_->axis(QCPAxis::atBottom), "Resistivity, Ohm-m");
+  LogAxis(model_rect_->axis(QCPAxis::atLeft), "Depth, km");
+  model_rect_->axis(QCPAxis::atLeft)->setRangeReversed(true);
+  auto* legend_row = new QCPLayoutGrid;
+  layout->addElement(2, 0, legend_row);
   plot_->legend->setVisible(true);
+  rho_rect_->insetLayout()->take(plot_->legend);
+  legend_row->addElement(0, 0, plot_->legend);
+  plot_->legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+  plot_->legend->setWrap(4);
+  layout->setRowStretchFactor(2, 0.001);
+  layout->setColumnStretchFactor(1, 0.6);
   text_ = new QLabel(this);
   text_->setFont(QFont("Monospace", 9));
   text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  auto* layout = new QHBoxLayout(this);
-  layout->addWidget(plot_, 1);
-  layout->addWidget(text_);
-  resize(760, 360);
+  text_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  text_->setWordWrap(true);
+  text_->setMinimumWidth(300);
+  text_->setMaximumWidth(340);
+  auto* box = new QHBoxLayout(this);
+  box->addWidget(plot_, 1);
+  box->addWidget(text_);
+  resize(1100, 620);
 }
 
 void FittingResultWindow::ShowResult(const InversionResult& r,
@@ -419,49 +541,115 @@ void FittingResultWindow::ShowResult(const InversionResult& r,
                                      double seconds) {
   const int current = stores.workspace.current_model;
   const LayerModel& m = stores.models[current];
-  plot_->clearGraphs();
+  plot_->clearPlottables();
+  plot_->legend->clearItems();
+  QCPAxis* period_r = rho_rect_->axis(QCPAxis::atBottom);
+  QCPAxis* period_p = phase_rect_->axis(QCPAxis::atBottom);
   if (m.fitted_set >= 0) {
     const FieldSet& s = stores.sets[m.fitted_set];
-    QVector<double> x, y;
-    for (int i = 0; i < s.count; ++i) {
+    const QColor colour = SetColour(m.fitted_set);
+    QVector<double> t, rho, rho_minus, rho_plus, phase, phase_err;
+    for (int i = 0; i < s.count && i < MaxFreq; ++i) {
       if (s.point_deleted[i] || !(s.freq[i] > 0)) continue;
-      x.push_back(1.0 / s.freq[i]);
-      y.push_back(std::pow(10.0, s.log_rho[i]));
+      const double value = std::pow(10.0, s.log_rho[i]);
+      const double up = std::pow(10.0, s.log_rho_upper[i]);
+      const double low = std::pow(10.0, s.log_rho_lower[i]);
+      t.push_back(1.0 / s.freq[i]);
+      rho.push_back(value);
+      rho_plus.push_back(std::max(0.0, up - value));
+      // A log axis cannot show a bound at or below zero.
+      rho_minus.push_back(low < value ? value - low : 0.99 * value);
+      phase.push_back(s.phase[i]);
+      phase_err.push_back(
+          std::max(0.0, std::pow(10.0, s.log_phase_upper[i]) - s.phase[i]));
     }
-    QCPGraph* points = plot_->addGraph();
-    points->setName(QString::fromStdString(s.label));
-    points->setData(x, y);
-    points->setLineStyle(QCPGraph::lsNone);
-    points->setScatterStyle(
-        QCPScatterStyle(QCPScatterStyle::ssCircle, SetColour(m.fitted_set), 6));
+    QCPGraph* points = PointGraph(rho_rect_, colour);
+    points->setName(QString("data %1").arg(QString::fromStdString(s.label)));
+    points->setData(t, rho);
+    Bars(points, colour)->setData(rho_minus, rho_plus);
+    QCPGraph* phases = PointGraph(phase_rect_, colour);
+    phases->setData(t, phase);
+    phases->removeFromLegend();
+    Bars(phases, colour)->setData(phase_err);
   }
-  QVector<double> mx, my;
+  QVector<double> mt, mrho, mphase;
   for (int i = 0; i < m.curve.count; ++i) {
-    mx.push_back(std::pow(10.0, m.curve.log_period[i]));
-    my.push_back(std::pow(10.0, m.curve.log_rho[i]));
+    mt.push_back(std::pow(10.0, m.curve.log_period[i]));
+    mrho.push_back(std::pow(10.0, m.curve.log_rho[i]));
+    mphase.push_back(m.curve.phase[i]);
   }
-  QCPGraph* curve = plot_->addGraph();
-  curve->setName(QString("model %1").arg(current + 1));
-  curve->setData(mx, my);
-  curve->setPen(ModelPen(current, stores.workspace));
-  plot_->rescaleAxes();
+  const QPen pen = ModelPen(current, stores.workspace);
+  auto* curve = new QCPGraph(period_r, rho_rect_->axis(QCPAxis::atLeft));
+  curve->setName(QString("fitted model %1").arg(current + 1));
+  curve->setData(mt, mrho);
+  curve->setPen(pen);
+  auto* phase_curve =
+      new QCPGraph(period_p, phase_rect_->axis(QCPAxis::atLeft));
+  phase_curve->setData(mt, mphase);
+  phase_curve->setPen(pen);
+  phase_curve->removeFromLegend();
+
+  // The model as resistivity against depth, a staircase.
+  QVector<double> depth, res;
+  const int n = std::clamp<int>(m.layer_count, 1, MaxLayers);
+  // A logarithmic depth axis: the surface is drawn at a tenth of the first
+  // interface's depth, the half-space down to twice the last one.
+  const double surface = n > 1 ? 0.1 * m.thickness[0] : 0.1;
+  double z = 0.0;
+  for (int j = 0; j < n; ++j) {
+    const double top = std::max(z, surface);
+    const double bottom =
+        j + 1 < n ? z + m.thickness[j] : std::max(2.0 * z, 10.0 * surface);
+    res << m.resistivity[j] << m.resistivity[j];
+    depth << top << bottom;
+    z = bottom;
+  }
+  auto* stairs = new QCPCurve(model_rect_->axis(QCPAxis::atBottom),
+                              model_rect_->axis(QCPAxis::atLeft));
+  stairs->setData(res, depth);
+  stairs->setPen(pen);
+  stairs->removeFromLegend();
+
+  for (QCPAxisRect* rect : {rho_rect_, phase_rect_, model_rect_}) {
+    for (QCPAxis* a : rect->axes()) a->rescale(true);
+  }
+  // Margins, so that no point sits on the frame.
+  for (QCPAxis* a : {period_r, period_p, rho_rect_->axis(QCPAxis::atLeft),
+                     model_rect_->axis(QCPAxis::atBottom),
+                     model_rect_->axis(QCPAxis::atLeft)}) {
+    a->setRange(a->range().lower / 1.5, a->range().upper * 1.5);
+  }
+  QCPAxis* phase_axis = phase_rect_->axis(QCPAxis::atLeft);
+  phase_axis->setRange(std::max(-10.0, phase_axis->range().lower - 5.0),
+                       std::min(100.0, phase_axis->range().upper + 5.0));
+  period_p->setRange(period_r->range());
   plot_->replot();
 
+  const bool robust = r.method == FitMethod::kRobust;
+  QString nrms = std::isfinite(r.nrms)
+                     ? QString("%1 (%2)")
+                           .arg(r.nrms, 0, 'g', 4)
+                           .arg(r.noise_level ? "at the noise level"
+                                              : "above the noise level")
+                     : QString("- (the data have no errors)");
   QString t =
       QString(
-          "%1\n\niterations %2%3\nbest iteration %4\nmisfit %5\nrms %6 (%7 "
-          "terms)\n"
-          "time %8 s\n\n layer     Ohm-m        km\n")
+          "%1\n\nmethod %2\n%3iterations %4%5\nbest iteration %6\n"
+          "misfit %7\nrms %8 (%9 terms)\nnrms %10\ntime %11 s\n\n"
+          " layer     Ohm-m        km\n")
           .arg(QString::fromStdString(m.name))
+          .arg(robust ? "robust" : "classic Marquardt")
+          .arg(robust ? QString("start %1 (of %2)\n")
+                            .arg(QString::fromStdString(r.start_used))
+                            .arg(r.starts)
+                      : QString())
           .arg(r.iterations_run)
           .arg(r.cancelled ? " (cancelled)" : "")
           .arg(r.best_iteration)
           .arg(r.misfit, 0, 'g', 6)
-          .arg(r.data_used > 0 ? std::sqrt(r.misfit / r.data_used) : 0.0,
-               0,
-               'g',
-               4)
+          .arg(r.Rms(), 0, 'g', 4)
           .arg(r.data_used)
+          .arg(nrms)
           .arg(seconds, 0, 'f', 3);
   for (int j = 0; j < m.layer_count; ++j) {
     t +=
@@ -472,6 +660,8 @@ void FittingResultWindow::ShowResult(const InversionResult& r,
                                        : QString("  -"),
                  9);
   }
+  if (!r.medium_note.empty())
+    t += "\n" + QString::fromStdString(r.medium_note) + "\n";
   text_->setText(t);
 }
 

@@ -14,6 +14,8 @@
 #include "ui/app/qt_ui.h"
 
 class QCustomPlot;
+class QCPAxis;
+class QCPAxisRect;
 
 namespace mtvuk {
 
@@ -25,6 +27,9 @@ class MainSettingDialog : public QDialog {
   QCheckBox* TargetBox(int target) const { return targets_[target - 1]; }
   QLineEdit* amount() const { return amount_; }
   QCheckBox* ignore() const { return ignore_; }
+  QRadioButton* MethodButton(FitMethod method) const {
+    return methods_[static_cast<int>(method)];
+  }
 
  public slots:
   void accept() override;
@@ -37,6 +42,7 @@ class MainSettingDialog : public QDialog {
   QLineEdit* delta_ = nullptr;
   QCheckBox* ignore_ = nullptr;
   QCheckBox* show_fit_ = nullptr;
+  std::array<QRadioButton*, 2> methods_{};
 };
 
 class VariationLimitsDialog : public QDialog {
@@ -107,6 +113,9 @@ class AttachDialog : public QDialog {
   std::array<std::array<QCheckBox*, MaxModels>, MaxSets> cells_{};
 };
 
+// Ticks of a logarithmic misfit axis whose labels are all different.
+void SetMisfitTicks(QCPAxis* axis);
+
 // "Inversion ratio": the misfit of every iteration while a fit runs.
 class InversionRatioWindow : public QWidget {
   Q_OBJECT
@@ -115,16 +124,24 @@ class InversionRatioWindow : public QWidget {
   explicit InversionRatioWindow(QWidget* parent = nullptr);
   void Start(const QString& model_name);
   void AddStep(const InversionStep& step);
+  // After a fit: the run whose model was kept.
+  void ShowRun(const InversionResult& result);
   int steps() const;
+  // The labels of the misfit axis as drawn.
+  QStringList TickLabels();
 
  private:
+  void Rescale(int last_iteration);
+
+  int start_ = 0;
   QCustomPlot* plot_ = nullptr;
   QLabel* status_ = nullptr;
   QElapsedTimer clock_;
 };
 
-// "Fitting result": the fitted curve against the data, the model and the
-// figures of the run.
+// "Fitting result": apparent resistivity and phase of the data (with their
+// error bars) and of the fitted model, the model as resistivity against
+// depth, and the figures of the run.
 class FittingResultWindow : public QWidget {
   Q_OBJECT
 
@@ -137,6 +154,9 @@ class FittingResultWindow : public QWidget {
 
  private:
   QCustomPlot* plot_ = nullptr;
+  QCPAxisRect* rho_rect_ = nullptr;
+  QCPAxisRect* phase_rect_ = nullptr;
+  QCPAxisRect* model_rect_ = nullptr;
   QLabel* text_ = nullptr;
 };
 

@@ -49,7 +49,8 @@ TEST(VariationLimits, DefaultsAllLayersAndRanges) {
   m.fix_thickness[4] = 1;
   VariationLimits v = VariationLimits::Load(m);
   EXPECT_EQ(v.rows[2].fix_rho, 1);
-  EXPECT_EQ(v.rows[0].rho_min, 50.0);  // the start limits equal the resistivity
+  EXPECT_FLOAT_EQ(v.rows[0].rho_min, 0.1);  // the limits of a new session
+  EXPECT_EQ(v.rows[0].rho_max, 100000.0);
   v.SetDefault();
   for (const LayerLimits& r : v.rows) EXPECT_EQ(r.fix_rho + r.fix_h, 0);
   v.rows[3].rho_min = 0.5;
@@ -88,23 +89,6 @@ TEST(Attachment, EveryModelNeedsASet) {
   a.SetDefault();
   EXPECT_EQ(a.table[4][4], 1);
   EXPECT_EQ(a.table[0][4], 0);
-}
-
-TEST(IpLimits, RoundTrip) {
-  auto stores = test::NewStores();
-  LayerModel& m = stores->models[0];
-  IpLimits l = IpLimits::Load(m);
-  EXPECT_EQ(l.rows[0].p1_max, 10000.0);
-  EXPECT_EQ(l.rows[0].tau_max, 100000.0);
-  l.rows[2].fix_tau = 1;
-  l.rows[2].p1_min = 0.2;
-  l.rows[2].p1_max = 0.1;
-  EXPECT_TRUE(l.Validate().has_value());
-  l.rows[2].p1_max = 0.9;
-  ASSERT_FALSE(l.Validate());
-  l.Apply(m);
-  EXPECT_EQ(m.ip_tau_free[2][0], 0);
-  EXPECT_FLOAT_EQ(m.ip_p1_max[2][0], 0.9f);
 }
 
 }  // namespace

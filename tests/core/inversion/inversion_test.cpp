@@ -141,6 +141,7 @@ TEST_F(InversionTest, NoisyDataFixedParametersAndLimits) {
 TEST_F(InversionTest, OneIterationKeepsTheBetterOfStartAndStep) {
   SyntheticSet(stores_->sets[0], {100, 10, 1000}, {1.0, 2.0}, 30, 0.05, 0.0);
   StartModel(model(), {120, 10, 1000}, {1.0, 2.0});
+  ws().fit_method = FitMethod::kClassic;
   ws().iteration_amount = 1;
   InversionResult r = Run();
   EXPECT_EQ(r.iterations_run, 1);
@@ -177,6 +178,7 @@ TEST_F(InversionTest, RefusesUnattachedOrEmptySetsAndLeavesTheModel) {
 }
 
 TEST_F(InversionTest, EscDuringTheFirstJacobianCancels) {
+  ws().fit_method = FitMethod::kClassic;
   SyntheticSet(stores_->sets[0], {100, 10, 1000}, {1.0, 2.0}, 30, 0.05, 0.0);
   StartModel(model(), {300, 30, 300}, {0.3, 5.0});
   ui_.PressEscapeAfter(2);  // the check before the second parameter
@@ -190,20 +192,28 @@ TEST_F(InversionTest, EscDuringTheFirstJacobianCancels) {
 
 TEST_F(InversionTest, IgnoredErrorBarsMakeTheErrorsIrrelevant) {
   ws().ignore_error_bars = 1;
-  std::vector<double> found[2];
-  for (int pass = 0; pass < 2; ++pass) {
-    SyntheticSet(stores_->sets[0],
-                 {100, 10, 1000},
-                 {1.0, 2.0},
-                 30,
-                 pass ? 0.3 : 0.02,
-                 0.02);
-    StartModel(model(), {300, 30, 300}, {0.3, 5.0});
-    Run();
-    found[pass].assign(model().resistivity.begin(),
-                       model().resistivity.begin() + 3);
+  for (FitMethod method : {FitMethod::kRobust, FitMethod::kClassic}) {
+    for (int target : {1, 4, 5}) {
+      ws().fit_method = method;
+      ws().inversion_target = static_cast<std::int16_t>(target);
+      std::vector<double> found[2];
+      double misfit[2] = {};
+      for (int pass = 0; pass < 2; ++pass) {
+        SyntheticSet(stores_->sets[0],
+                     {100, 10, 1000},
+                     {1.0, 2.0},
+                     30,
+                     pass ? 0.3 : 0.02,
+                     0.02);
+        StartModel(model(), {300, 30, 300}, {0.3, 5.0});
+        misfit[pass] = Run().misfit;
+        found[pass].assign(model().resistivity.begin(),
+                           model().resistivity.begin() + 3);
+      }
+      EXPECT_EQ(found[0], found[1]) << "target " << target;
+      EXPECT_EQ(misfit[0], misfit[1]) << "target " << target;
+    }
   }
-  EXPECT_EQ(found[0], found[1]);
 }
 
 TEST(InversionParts, EffectivePeriodsAndParameters) {

@@ -48,11 +48,12 @@ TEST(StoreDefaults, StartModelsContinueTheirHalfSpaceBelowTheLayerCount) {
     for (int j = counts[i]; j < MaxLayers; ++j) {
       EXPECT_EQ(m[i].resistivity[j], half_space[i]) << "model " << i;
     }
+    // Wide limits, so that a first fit moves the resistivities.
     for (int j = 0; j < MaxLayers; ++j) {
-      EXPECT_EQ(m[i].resistivity_min[j],
-                static_cast<float>(m[i].resistivity[j]));
-      EXPECT_EQ(m[i].resistivity_max[j],
-                static_cast<float>(m[i].resistivity[j]));
+      EXPECT_EQ(m[i].resistivity_min[j], 0.1f);
+      EXPECT_EQ(m[i].resistivity_max[j], 100000.0f);
+      EXPECT_EQ(m[i].thickness_min[j], 0.01f);
+      EXPECT_EQ(m[i].thickness_max[j], 2000.0f);
     }
     EXPECT_EQ(m[i].attached_set, -1);
     EXPECT_EQ(m[i].period_max, 10000.0f);

@@ -1,0 +1,87 @@
+// The misfit of a fit: weighted squared differences of decimal logarithms
+// of the target quantities at the field periods, its data terms, their
+// residuals and exact derivatives, and the normalized rms.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "core/inversion/sensitivity.h"
+#include "core/physics/model_curve.h"
+#include "core/store/workspace.h"
+
+namespace mtvuk {
+
+inline constexpr int kMaxFitTerms = 2 * MaxFreq;
+
+// The data terms of a fit at the used periods. Term t adds
+// share[t] (weight[t] residual[t])^2 to the misfit S.
+struct FitTerms {
+  int count = 0;
+  // Model and field values (decimal logarithms, phases in radians).
+  std::array<double, kMaxFitTerms> model{};
+  std::array<double, kMaxFitTerms> field{};
+  std::array<double, kMaxFitTerms> weight{};  // 0: the term is not used
+  std::array<double, kMaxFitTerms> share{};
+  // The difference the misfit squares (for targets 1-3 log10 of the ratio).
+  std::array<double, kMaxFitTerms> residual{};
+  // Standard error of the datum in the residual's unit (half its error
+  // bar); 0 where the data give none.
+  std::array<double, kMaxFitTerms> sigma{};
+  std::array<std::int16_t, kMaxFitTerms> period{};   // index of the point
+  std::array<std::int8_t, kMaxFitTerms> quantity{};  // SensitivityQuantity
+  // Targets 4 and 5 weigh a resistivity by the model's own value
+  // (1 / rel with rel = |upper - lower| / rho_model); 1 where that holds.
+  std::array<std::int8_t, kMaxFitTerms> weight_follows_model{};
+  // Target 5: the sums whose ratio scales the phase terms, and whether the
+  // phase terms (share (1 - W2) sqrt(SR / SP)) are present.
+  double sr = 0.0, sp = 0.0;
+  bool scaled_phase = false;
+  int Weighted() const;  // terms whose weight is not 0
+};
+
+// The misfit S of the inversion target at the first `used` periods of the
+// set; stores S as the set's last misfit and the terms in `terms`.
+double FitMisfit(const Workspace& workspace,
+                 FieldSet& set,
+                 int used,
+                 const FitResponse& fit,
+                 FitTerms* terms);
+
+// Effective number of periods: the count less the trailing removed points,
+// between 2 and 100.
+int EffectivePeriods(const FieldSet& set);
+
+// Normalized rms: each used residual divided by the standard error of its
+// datum; NaN when no used datum has an error.
+struct NormalizedRms {
+  double value = 0.0;
+  int terms = 0;
+};
+NormalizedRms NormalizedMisfit(const FitTerms& terms);
+inline constexpr double kNoiseLevelNrms = 1.5;
+
+// The residuals e_t = sqrt(share) weight residual of the used terms (so
+// that S = sum e_t^2) and their derivatives with respect to the free
+// parameters. `columns[k]` lists the sensitivity columns that parameter k
+// moves (a one-layer model ties the half-space to its layer).
+struct ParameterColumns {
+  int count = 0;
+  std::array<std::array<std::int8_t, 2>, 2 * MaxLayers> column{};
+  std::array<std::int8_t, 2 * MaxLayers> columns{};
+};
+ParameterColumns ColumnsOfParameters(const LayerModel& model);
+
+struct FitResiduals {
+  int rows = 0;
+  int cols = 0;
+  std::vector<double> e;  // rows
+  std::vector<double> j;  // rows x cols, row-major
+};
+void ResidualsAndJacobian(const FitTerms& terms,
+                          const PeriodSensitivity* sens,
+                          const ParameterColumns& params,
+                          FitResiduals& out);
+
+}  // namespace mtvuk

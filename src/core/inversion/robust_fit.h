@@ -1,0 +1,47 @@
+// The robust method: Levenberg-Marquardt on the exact Jacobian (Marquardt
+// 1963, with the gain-ratio damping of Nielsen 1999), bounds kept by
+// projection, from several starts: the user's model, a start read from the
+// Bostick (1977) transform of the data, and perturbed copies of the best.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/inversion/fit_misfit.h"
+#include "core/platform/ui.h"
+#include "core/store/workspace.h"
+
+namespace mtvuk {
+
+struct RobustRun {
+  std::vector<double> p;     // best parameters found
+  double misfit = 0.0;
+  std::vector<double> history;  // misfit of each iteration, [0] the start
+  std::string start;            // name of the winning start
+  int starts = 0;
+  bool cancelled = false;
+  int cancelled_at = 0;  // iteration of the run Esc stopped
+};
+
+// Fits the model's parameter vector (built, with its limits) to the first
+// `used` periods of `set`. The model itself is not changed.
+RobustRun FitRobust(const Workspace& workspace,
+                    FieldSet& set,
+                    int used,
+                    const LayerModel& model,
+                    Ui& ui,
+                    const std::function<void(int start, int iteration,
+                                             double misfit)>& progress);
+
+// The start read from the data: each free resistivity is the Bostick
+// resistivity of the usable points whose Bostick depth lies within the
+// layer (their geometric mean, else the curve read at the layer's middle),
+// inside the layer's limits; thicknesses stay. False when fewer than two
+// points are usable.
+bool BostickStart(const FieldSet& set,
+                  int used,
+                  const LayerModel& model,
+                  std::vector<double>& p);
+
+}  // namespace mtvuk

@@ -1,0 +1,50 @@
+// Exact sensitivities of the 1-D response without dispersion: the
+// derivatives of the quantities a fit compares with the data with respect to
+// the natural logarithms of every layer's resistivity and thickness.
+#pragma once
+
+#include <array>
+
+#include "core/physics/forward_1d.h"
+
+namespace mtvuk {
+
+// The quantities, as the misfit takes them: log10(|Re Z| + 1e-14),
+// log10(|Im Z| + 1e-14), log10(rho_a + 1e-14) and the phase in radians.
+enum SensitivityQuantity { kSensReZ = 0, kSensImZ, kSensRho, kSensPhase };
+inline constexpr int kSensQuantities = 4;
+
+// Column of d/d ln rho_j is j; of d/d ln h_j, MaxLayers + j.
+inline constexpr int SensRhoColumn(int layer) { return layer; }
+inline constexpr int SensThicknessColumn(int layer) {
+  return MaxLayers + layer;
+}
+
+struct PeriodSensitivity {
+  Response1D response;  // identical to NoDispersionKernel's
+  std::array<std::array<double, 2 * MaxLayers>, kSensQuantities> d;
+};
+
+// A reverse sweep through the layer recursion (adjoint of Y_l = (1 + A c) /
+// (A + c)): O(layers) per period for all derivatives together. The
+// derivatives are those of the function the kernel computes, including its
+// clamps (a layer whose x = h / skin depth is 300 or more hides its own
+// thickness and everything below). A one-layer model is evaluated, as by the
+// kernel, as layer 0 over a half-space of resistivity rho[1]; its columns
+// then are rho 0, rho 1 and h 0.
+class NoDispersionSensitivity {
+ public:
+  NoDispersionSensitivity(const double* rho, const double* h, int n);
+  int layers() const { return n_; }
+  void Evaluate(const double* periods,
+                int count,
+                PeriodSensitivity* out) const;
+
+ private:
+  int n_;
+  double rho_top_;
+  std::array<double, MaxLayers> ratio_{};  // sqrt(rho[l+1] / rho[l])
+  std::array<double, MaxLayers> depth_{};  // 2 pi h[l] / sqrt(rho[l])
+};
+
+}  // namespace mtvuk

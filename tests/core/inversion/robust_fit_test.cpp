@@ -1,0 +1,354 @@
+#include "core/inversion/robust_fit.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "core/inversion/inversion.h"
+#include "core/physics/forward_1d.h"
+#include "core/platform/scripted_ui.h"
+#include "core/store/store_defaults.h"
+#include "util/test_util.h"
+
+namespace mtvuk {
+namespace {
+
+constexpr double kRad = 0.017453292519943295;
+
+// A set whose rho_a and phase come from the exact impedance (with
+// `noise` relative Gaussian noise on Re Z and Im Z) and error bars of
+// relative size `err` on the impedance.
+void Synthetic(FieldSet& s,
+               const std::vector<double>& rho,
+               const std::vector<double>& h,
+               int n,
+               double err,
+               double noise,
+               unsigned seed) {
+  std::mt19937 rng(seed);
+  std::normal_distribution<double> gauss(0.0, 1.0);
+  ResetFieldSet(s);
+  s.in_use = 1;
+  s.count = n;
+  s.label = "XY SYNTH";
+  std::vector<double> r = rho, t = h;
+  r.resize(MaxLayers, rho.back());
+  t.resize(MaxLayers, 1.0);
+  for (int i = 0; i < n; ++i) {
+    const double period = 1e-3 * std::pow(10.0, 6.0 * i / (n - 1));
+    Response1D z = ResponseNoDispersion(
+        r.data(), t.data(), static_cast<int>(rho.size()), period);
+    const double re = z.z.re * (1.0 + noise * gauss(rng));
+    const double im = z.z.im * (1.0 + noise * gauss(rng));
+    const double omega_mu = kTwoPi / period * kMu0;
+    const double rho_a = (re * re + im * im) / (kSiToField * kSiToField) /
+                         omega_mu;
+    const double phase = std::atan2(im, re) / kRad;
+    s.freq[i] = static_cast<float>(1.0 / period);
+    s.re_z[i] = static_cast<float>(re);
+    s.im_z[i] = static_cast<float>(im);
+    s.err_re[i] = s.err_im[i] = static_cast<float>(err);
+    s.log_rho[i] = static_cast<float>(std::log10(rho_a));
+    s.log_rho_upper[i] = static_cast<float>(std::log10(rho_a * (1 + 2 * err)));
+    s.log_rho_lower[i] = static_cast<float>(std::log10(rho_a * (1 - 2 * err)));
+    s.phase[i] = static_cast<float>(phase);
+    s.log_phase_upper[i] = static_cast<float>(std::log10(phase + err / kRad));
+    s.log_phase_lower[i] = static_cast<float>(std::log10(phase - err / kRad));
+    s.phase_sign[i] = s.re_z_sign[i] = s.im_z_sign[i] = 1;
+  }
+}
+
+void Uniform(LayerModel& m, int layers, double rho, double first_h) {
+  m.layer_count = static_cast<std::int16_t>(layers);
+  for (int j = 0; j < MaxLayers; ++j) {
+    m.resistivity[j] = rho;
+    m.thickness[j] = first_h * std::pow(3.0, j);
+  }
+}
+
+class RobustFitTest : public testing::Test {
+ protected:
+  std::unique_ptr<Stores> stores_ = test::NewStores();
+  ScriptedUi ui_;
+  Workspace& ws() { return stores_->workspace; }
+  LayerModel& model() { return stores_->models[0]; }
+  FieldSet& set() { return stores_->sets[0]; }
+  InversionResult Run() {
+    return RunInversion(ws(), stores_->sets, stores_->models, ui_);
+  }
+};
+
+// The misfit of two points against sums worked out by hand for the five
+// targets, with and without error bars.
+TEST_F(RobustFitTest, MisfitOfEachTargetByHand) {
+  FieldSet& s = set();
+  s.count = 2;
+  const float re[2] = {10, 1}, im[2] = {10, 2}, err_re[2] = {0.09f, 0.01f},
+              err_im[2] = {0.19f, 0.01f};
+  const double log_rho[2] = {2, 1}, up[2] = {110, 12}, low[2] = {90, 8};
+  const double phase[2] = {45, 30}, p_up[2] = {47, 33}, p_low[2] = {43, 27};
+  for (int i = 0; i < 2; ++i) {
+    s.re_z[i] = re[i];
+    s.im_z[i] = im[i];
+    s.err_re[i] = err_re[i];
+    s.err_im[i] = err_im[i];
+    s.log_rho[i] = static_cast<float>(log_rho[i]);
+    s.log_rho_upper[i] = static_cast<float>(std::log10(up[i]));
+    s.log_rho_lower[i] = static_cast<float>(std::log10(low[i]));
+    s.phase[i] = static_cast<float>(phase[i]);
+    s.log_phase_upper[i] = static_cast<float>(std::log10(p_up[i]));
+    s.log_phase_lower[i] = static_cast<float>(std::log10(p_low[i]));
+  }
+  FitResponse fit;
+  fit.count = 2;
+  fit.re_z = {100, 1};
+  fit.im_z = {1, 20};
+  fit.rho_a = {1000, 10};
+  fit.phase = {50, 30};
+  // Weights: Re 1/(0.09+0.01) = 10 and 50, Im 5 and 50; resistivity
+  // 1/(|110-90|/1000) = 50 and 1/(4/10) = 2.5 (against the model's value);
+  // phase 1/(4/45) = 11.25 and 1/(6/30) = 5.
+  const double sr = 100.0 * 100.0 + 2.5 * 2.5;
+  const double sp = std::pow(11.25 * 45 * kRad, 2) + std::pow(5 * 30 * kRad, 2);
+  const double expected[6] = {
+      0,
+      0.5 * 100 + 0.5 * 25 + 0.5 * 2500,  // RE+IM
+      100,                                // RE
+      25 + 2500,                          // IM
+      2500,                               // Ro
+      0.5 * 2500 + 0.5 * std::sqrt(sr / sp) * std::pow(11.25 * 5 * kRad, 2)};
+  const double ignored[6] = {
+      0,
+      0.5 * 1 + 0.5 * 1 + 0.5 * 1,
+      1,
+      2,
+      1,
+      0.5 + 0.5 * std::sqrt(5.0 / (std::pow(45 * kRad, 2) +
+                                   std::pow(30 * kRad, 2))) *
+                std::pow(5 * kRad, 2)};
+  for (int target = 1; target <= 5; ++target) {
+    ws().inversion_target = static_cast<std::int16_t>(target);
+    ws().ignore_error_bars = 0;
+    FitTerms terms;
+    const double got = FitMisfit(ws(), s, 2, fit, &terms);
+    // The set stores its values as floats: agreement to 1e-5.
+    EXPECT_NEAR(got, expected[target], 1e-5 * expected[target]) << target;
+    EXPECT_FLOAT_EQ(s.last_misfit, static_cast<float>(got));
+    ws().ignore_error_bars = 1;
+    EXPECT_NEAR(FitMisfit(ws(), s, 2, fit, nullptr),
+                ignored[target],
+                1e-5 * ignored[target])
+        << target;
+  }
+  // A removed point and a negative Re Z drop their terms.
+  ws().ignore_error_bars = 0;
+  ws().inversion_target = 1;
+  s.point_deleted[1] = 1;
+  s.re_z[0] = -10;
+  FitTerms terms;
+  EXPECT_NEAR(FitMisfit(ws(), s, 2, fit, &terms), 12.5, 1e-5);
+  EXPECT_EQ(terms.Weighted(), 1);
+}
+
+// The residuals' Jacobian is the exact derivative of the misfit, for the
+// impedance, resistivity and resistivity-and-phase targets (whose weights
+// and phase scale follow the model).
+TEST_F(RobustFitTest, GradientOfTheMisfitMatchesDifferences) {
+  Synthetic(set(), {100, 10, 1000, 30}, {1.0, 2.0, 5.0}, 30, 0.05, 0.05, 3);
+  LayerModel& m = model();
+  Uniform(m, 4, 50, 0.5);
+  m.resistivity[1] = 200;
+  m.resistivity[3] = 5;
+  m.fix_thickness[1] = 1;
+  BuildParameters(m);
+  const ParameterColumns columns = ColumnsOfParameters(m);
+  ASSERT_EQ(columns.count, 6);
+  auto misfit = [&](const std::vector<double>& p, FitResiduals* res) {
+    LayerModel trial = m;
+    for (int k = 0; k < trial.params.count; ++k) trial.params.p[k] = p[k];
+    ApplyParameters(trial);
+    std::vector<double> periods(30);
+    for (int i = 0; i < 30; ++i) periods[i] = 1.0 / set().freq[i];
+    std::vector<PeriodSensitivity> sens(30);
+    NoDispersionSensitivity(
+        trial.resistivity.data(), trial.thickness.data(), trial.layer_count)
+        .Evaluate(periods.data(), 30, sens.data());
+    FitResponse fit;
+    fit.count = 30;
+    for (int i = 0; i < 30; ++i) {
+      fit.re_z[i] = sens[i].response.z.re;
+      fit.im_z[i] = sens[i].response.z.im;
+      fit.rho_a[i] = sens[i].response.rho_a;
+      fit.phase[i] = sens[i].response.phase;
+    }
+    FitTerms terms;
+    const double s = FitMisfit(ws(), set(), 30, fit, &terms);
+    if (res != nullptr)
+      ResidualsAndJacobian(terms, sens.data(), columns, *res);
+    return s;
+  };
+  std::vector<double> p(m.params.p.begin(), m.params.p.begin() + 6);
+  for (int target : {1, 4, 5}) {
+    ws().inversion_target = static_cast<std::int16_t>(target);
+    FitResiduals res;
+    const double s = misfit(p, &res);
+    double sum = 0.0;
+    for (int r = 0; r < res.rows; ++r) sum += res.e[r] * res.e[r];
+    EXPECT_NEAR(sum, s, 1e-10 * s);
+    EXPECT_GT(res.rows, 20);
+    EXPECT_GT(s, 1.0);
+    for (int k = 0; k < 6; ++k) {
+      double grad = 0.0;
+      for (int r = 0; r < res.rows; ++r)
+        grad += 2.0 * res.e[r] * res.j[r * 6 + k];
+      std::vector<double> q = p;
+      q[k] += 1e-6;
+      const double up = misfit(q, nullptr);
+      q[k] -= 2e-6;
+      const double down = misfit(q, nullptr);
+      const double numeric = (up - down) / 2e-6;
+      EXPECT_NEAR(grad, numeric, 1e-5 * std::fabs(numeric) + 1e-7 * s)
+          << "target " << target << " parameter " << k;
+    }
+  }
+}
+
+// Noise-free soundings of 3 to 5 layers from a uniform start: the data are
+// fitted and the resolved layers found.
+TEST_F(RobustFitTest, UniformStartRecoversNoiseFreeEarths) {
+  struct Case {
+    std::vector<double> rho, h;
+  };
+  const Case cases[] = {{{100, 10, 1000}, {1.0, 2.0}},
+                        {{30, 300, 3, 100}, {0.5, 2.0, 1.0}},
+                        {{200, 20, 500, 5, 100}, {0.3, 1.0, 4.0, 3.0}}};
+  for (const Case& c : cases) {
+    for (int target : {1, 4, 5}) {
+      const int n = static_cast<int>(c.rho.size());
+      Synthetic(set(), c.rho, c.h, 40, 0.05, 0.0, 1);
+      Uniform(model(), n, 100.0, c.h[0]);
+      ws().inversion_target = static_cast<std::int16_t>(target);
+      ws().iteration_amount = 30;
+      InversionResult r = Run();
+      ASSERT_TRUE(r.ran);
+      EXPECT_LT(r.Rms(), 0.01) << "target " << target << " layers " << n;
+      EXPECT_LE(r.iterations_run, 30);
+      // The top layer and the half-space are always resolved.
+      EXPECT_NEAR(model().resistivity[0] / c.rho[0], 1.0, 0.05) << target;
+      EXPECT_NEAR(model().resistivity[n - 1] / c.rho[n - 1], 1.0, 0.05)
+          << target;
+      EXPECT_FALSE(r.start_used.empty());
+      EXPECT_TRUE(ui_.prompts().empty());
+    }
+  }
+}
+
+// 3 % Gaussian noise on the impedance, a uniform 100 Ohm-m start: the fit
+// comes within 10 % of the true model's misfit.
+TEST_F(RobustFitTest, NoisyFiveLayerEarthsReachTheTrueMisfit) {
+  const std::vector<double> rho = {50, 500, 10, 300, 20};
+  const std::vector<double> h = {0.4, 1.5, 2.0, 10.0};
+  int reached = 0;
+  for (unsigned seed = 1; seed <= 10; ++seed) {
+    Synthetic(set(), rho, h, 40, 0.03, 0.03, seed);
+    // The true model's misfit, without iterations.
+    Uniform(model(), 5, 100.0, 0.4);
+    for (int j = 0; j < 5; ++j) model().resistivity[j] = rho[j];
+    for (int j = 0; j < 4; ++j) model().thickness[j] = h[j];
+    FitResponse fit;
+    ModelCurveDriver(DriverMode::kFitting,
+                     ws(),
+                     stores_->models,
+                     ui_,
+                     &set(),
+                     &fit,
+                     [&](const FieldSet&, FitResponse& f) {
+                       return FitMisfit(ws(), set(), 40, f, nullptr);
+                     });
+    const double truth = set().last_misfit;
+    Uniform(model(), 5, 100.0, 0.4);
+    for (int j = 0; j < 4; ++j) model().thickness[j] = h[j] * 1.5;
+    InversionResult r = Run();
+    reached += r.misfit <= 1.1 * truth ? 1 : 0;
+    // At the noise level: the error bars equal the noise.
+    EXPECT_LT(r.nrms, kNoiseLevelNrms) << seed;
+    EXPECT_TRUE(r.noise_level) << seed;
+  }
+  EXPECT_GE(reached, 9);
+}
+
+TEST_F(RobustFitTest, BostickStartReadsTheDataAtTheLayers) {
+  Synthetic(set(), {100, 10, 1000}, {1.0, 4.0}, 40, 0.05, 0.0, 1);
+  LayerModel& m = model();
+  Uniform(m, 3, 1.0, 1.0);
+  m.thickness[1] = 4.0;
+  m.fix_resistivity[1] = 1;
+  BuildParameters(m);
+  std::vector<double> p;
+  ASSERT_TRUE(BostickStart(set(), 40, m, p));
+  ASSERT_EQ(p.size(), 4u);  // rho 1, rho 3, h 1, h 2
+  EXPECT_NEAR(std::exp(p[0]) / 100.0, 1.0, 0.3);
+  EXPECT_GT(std::exp(p[1]), 150.0);  // the resistive basement
+  EXPECT_DOUBLE_EQ(p[2], m.params.p[2]);  // thicknesses stay
+  // Too few usable points.
+  for (int i = 1; i < 40; ++i) set().point_deleted[i] = 1;
+  EXPECT_FALSE(BostickStart(set(), 40, m, p));
+}
+
+// A fit that cannot be made says why and changes nothing.
+TEST_F(RobustFitTest, FailedFitsAreRefusedWithTheirCause) {
+  Synthetic(set(), {100, 10, 1000}, {1.0, 2.0}, 20, 0.05, 0.0, 1);
+  Uniform(model(), 3, 100.0, 1.0);
+  for (int i = 0; i < 20; ++i) set().point_deleted[i] = 1;
+  const LayerModel before = model();
+  ui_.Allow("INVALID AUTO INVERSION");
+  InversionResult r = Run();
+  EXPECT_FALSE(r.ran);
+  ASSERT_EQ(ui_.prompts().size(), 1u);
+  EXPECT_EQ(ui_.prompts()[0].text.substr(0, 14), "No data to fit");
+  EXPECT_EQ(model().name, before.name);
+  EXPECT_EQ(model().resistivity, before.resistivity);
+  EXPECT_EQ(model().period_min, before.period_min);
+  EXPECT_EQ(set().effective_count, 0);
+  for (int i = 0; i < 20; ++i) set().point_deleted[i] = 0;
+  set().re_z[3] = NAN;
+  r = Run();
+  EXPECT_FALSE(r.ran);
+  EXPECT_EQ(ui_.prompts()[1].text.substr(0, 39),
+            "The misfit of the start model is not a ");
+  EXPECT_EQ(model().fitted_set, -1);
+}
+
+TEST_F(RobustFitTest, EscKeepsTheBestModelSoFar) {
+  Synthetic(set(), {100, 10, 1000}, {1.0, 2.0}, 30, 0.05, 0.02, 2);
+  Uniform(model(), 3, 300.0, 0.5);
+  ui_.PressEscapeAfter(3);
+  ui_.Allow("AUTO INVERSION");
+  InversionResult r = Run();
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_EQ(ui_.prompts()[0].text, "EXECUTION CANCELED BY USER\nDONE: 2 STEPS");
+  EXPECT_LT(r.misfit, r.history.front().misfit);
+}
+
+TEST(IsotropicFitNote, NamesWhatTheFitLeavesOut) {
+  LayerModel m;
+  m.layer_count = 3;
+  EXPECT_EQ(IsotropicFitNote(m), "");
+  m.ip_on[1] = 1;
+  m.ip_p1[1][0] = 0.3f;
+  EXPECT_NE(IsotropicFitNote(m).find("IP (dispersive) layers"),
+            std::string::npos);
+  m.aniso_on[2] = 1;
+  EXPECT_NE(IsotropicFitNote(m).find("IP (dispersive) and anisotropic"),
+            std::string::npos);
+  m.ip_on[1] = 0;
+  EXPECT_EQ(IsotropicFitNote(m).substr(0, 41),
+            "The start model has anisotropic layers; t");
+  m.aniso_on[2] = 0;
+  m.aniso_on[5] = 1;  // below the layer count: not part of the model
+  EXPECT_EQ(IsotropicFitNote(m), "");
+}
+
+}  // namespace
+}  // namespace mtvuk
