@@ -100,7 +100,10 @@ void BM_ForwardAnisotropic(benchmark::State& state) {
   Report(state);
 }
 
-BENCHMARK(BM_ForwardNoDispersion)->Args({16, 250})->Args({5, 40});
+BENCHMARK(BM_ForwardNoDispersion)
+    ->Args({16, 250})
+    ->Args({16, 100})
+    ->Args({5, 40});
 BENCHMARK(BM_ForwardDispersion)->Args({16, 250})->Args({5, 40});
 BENCHMARK(BM_ForwardDispersionNoDispersiveLayer)
     ->Args({16, 250})

@@ -1,12 +1,17 @@
 #include "invert_command.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <nlohmann/json.hpp>
+#include <thread>
 
-#include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/sounding_list.h"
 #include "core/files/int_file.h"
 #include "core/inversion/inversion.h"
@@ -16,11 +21,208 @@
 #include "model_json.h"
 
 namespace mtvuk::cli {
+namespace {
 
-int RunInvert(const InvertOptions& o) {
+const char* ModeName(CurveMode mode) {
+  static const char* const kNames[] = {"xy", "yx", "mean", "eff"};
+  return kNames[static_cast<int>(mode)];
+}
+
+// The messages of one fit, kept until its turn to be printed (fits run in
+// parallel; their messages appear in input order). Questions take their
+// default answer.
+class BufferedUi : public Ui {
+ public:
+  void Post(Window, Um, std::intptr_t, std::intptr_t) override {}
+  Answer MessageBox(std::string_view text,
+                    std::string_view caption,
+                    Icon,
+                    Buttons,
+                    Answer default_button) override {
+    messages_ += std::string(caption) + ": " + std::string(text) + "\n";
+    return default_button;
+  }
+  void Repaint(Window) override {}
+  bool EscapePending() override { return false; }
+  bool LeftButtonDown() override { return false; }
+  std::int64_t ClockMs() override {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  }
+  const std::string& messages() const { return messages_; }
+
+ private:
+  std::string messages_;
+};
+
+struct Job {
+  std::string file;
+  CurveMode mode;
+};
+
+struct Outcome {
+  bool ok = false;
+  std::string messages;  // for standard error
+  std::string text;      // for standard output
+  nlohmann::ordered_json json;
+  std::string int_block;  // empty: nothing to append
+};
+
+// One fit with stores of its own, so that fits can run side by side.
+Outcome FitOne(const InvertOptions& o, const LayerModel& start, const Job& job) {
+  Outcome out;
   auto stores = std::make_unique<Stores>();
   Workspace& ws = stores->workspace;
   ApplyStartDefaults(ws, stores->sets, stores->models);
+  BufferedUi ui;
+  auto finish = [&] {
+    out.messages = ui.messages();
+    if (!out.ok) {
+      out.json = {{"file", job.file},
+                  {"mode", ModeName(job.mode)},
+                  {"failed", true},
+                  {"message", out.messages}};
+    }
+    return out;
+  };
+  if (!ReadSounding(job.file, ws, ui, o.import)) return finish();
+  SoundingList list(ws, stores->sets, stores->models, ui);
+  if (!list.SetTick(job.mode, true) || !list.Ok()) return finish();
+  // Model 1 takes the given layers; loading slot 1 named it after the set.
+  const std::string name = stores->models[0].name;
+  stores->models[0] = start;
+  stores->models[0].name = name;
+  stores->models[0].attached_set = 0;
+  ws.current_model = 0;
+  if (o.target) ws.inversion_target = static_cast<std::int16_t>(o.target);
+  if (o.iterations)
+    ws.iteration_amount = static_cast<std::int16_t>(o.iterations);
+  if (o.ignore_errors) ws.ignore_error_bars = 1;
+  ws.fit_method = o.method;
+
+  const auto clock = std::chrono::steady_clock::now();
+  InversionResult r = RunInversion(ws, stores->sets, stores->models, ui);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - clock)
+          .count();
+  if (!r.ran) return finish();
+  out.ok = !r.cancelled;
+
+  LayerModel& m = stores->models[0];
+  if (!o.name.empty()) m.name = o.name;
+  if (out.ok) out.int_block = FormatModelBlock(m, ws.inversion_target);
+  const bool robust = r.method == FitMethod::kRobust;
+  const char* method = robust ? "robust" : "classic";
+  const double nrms = r.nrms;
+  nlohmann::ordered_json& j = out.json;
+  j["file"] = job.file;
+  j["mode"] = ModeName(job.mode);
+  j["method"] = method;
+  j["target"] = ws.inversion_target;
+  j["iterations_run"] = r.iterations_run;
+  j["history"] = nlohmann::ordered_json::array();
+  for (const InversionStep& s : r.history) {
+    j["history"].push_back({{"iteration", s.iteration}, {"misfit", s.misfit}});
+  }
+  j["best_iteration"] = r.best_iteration;
+  j["start_used"] = robust ? nlohmann::ordered_json(r.start_used)
+                           : nlohmann::ordered_json("start model");
+  j["starts"] = r.starts;
+  j["misfit"] = r.misfit;
+  j["rms"] = r.Rms();
+  j["nrms"] = std::isfinite(nrms) ? nlohmann::ordered_json(nrms)
+                                  : nlohmann::ordered_json(nullptr);
+  j["noise_level"] = r.noise_level;
+  j["data_used"] = r.data_used;
+  if (!r.medium_note.empty()) j["note"] = r.medium_note;
+  j["layers"] = nlohmann::ordered_json::array();
+  for (int k = 0; k < m.layer_count; ++k) {
+    j["layers"].push_back(
+        {{"rho", m.resistivity[k]}, {"thickness_km", m.thickness[k]}});
+  }
+  j["seconds"] = seconds;
+
+  static const char* const kTargets[] = {
+      "", "RE+IM", "RE", "IM", "Ro", "Res+Phs"};
+  char line[512];
+  auto add = [&out, &line](int n) {
+    if (n > 0) out.text.append(line, std::min<std::size_t>(n, sizeof line - 1));
+  };
+  add(std::snprintf(line,
+                    sizeof line,
+                    "# %s, target %d (%s), %s method, %d iterations in "
+                    "%.3f s%s\n",
+                    m.name.c_str(),
+                    ws.inversion_target,
+                    kTargets[std::clamp<int>(ws.inversion_target, 0, 5)],
+                    method,
+                    r.iterations_run,
+                    seconds,
+                    r.cancelled ? " (cancelled)" : ""));
+  if (!r.medium_note.empty()) {
+    add(std::snprintf(line, sizeof line, "# %s\n", r.medium_note.c_str()));
+  }
+  for (const InversionStep& s : r.history) {
+    add(std::snprintf(line,
+                      sizeof line,
+                      "iteration %2d  misfit %.6g\n",
+                      s.iteration,
+                      s.misfit));
+  }
+  if (robust) {
+    add(std::snprintf(line,
+                      sizeof line,
+                      "winning start: %s (of %d)\n",
+                      r.start_used.c_str(),
+                      r.starts));
+  }
+  add(std::snprintf(
+      line,
+      sizeof line,
+      "best iteration %d: misfit %.6g, rms %.4g over %d weighted terms\n",
+      r.best_iteration,
+      r.misfit,
+      r.Rms(),
+      r.data_used));
+  if (std::isfinite(nrms)) {
+    add(std::snprintf(line,
+                      sizeof line,
+                      "normalized rms %.4g over %d terms: %s\n",
+                      nrms,
+                      r.nrms_terms,
+                      r.noise_level ? "the fit reaches the noise level"
+                                    : "the fit is above the noise level"));
+  } else {
+    add(std::snprintf(line,
+                      sizeof line,
+                      "normalized rms: none (the data have no error bars)\n"));
+  }
+  add(std::snprintf(
+      line, sizeof line, "%5s %14s %14s\n", "layer", "rho_ohm_m", "thickness_km"));
+  for (int k = 0; k < m.layer_count; ++k) {
+    if (k + 1 < m.layer_count) {
+      add(std::snprintf(line,
+                        sizeof line,
+                        "%5d %14.6g %14.6g\n",
+                        k + 1,
+                        m.resistivity[k],
+                        m.thickness[k]));
+    } else {
+      add(std::snprintf(line,
+                        sizeof line,
+                        "%5d %14.6g %14s\n",
+                        k + 1,
+                        m.resistivity[k],
+                        "half-space"));
+    }
+  }
+  return finish();
+}
+
+}  // namespace
+
+int RunInvert(const InvertOptions& o) {
   LayerModel model;
   std::string error;
   const bool ok = o.model_file.empty()
@@ -30,88 +232,81 @@ int RunInvert(const InvertOptions& o) {
     std::fprintf(stderr, "mtvuk-cli invert: %s\n", error.c_str());
     return kExitUsage;
   }
-  ConsoleUi ui;
-  if (!ReadSounding(o.file, ws, ui, o.import)) return kExitFailure;
-  SoundingList list(ws, stores->sets, stores->models, ui);
-  if (!list.SetTick(o.mode, true) || !list.Ok()) return kExitFailure;
-  // Model 1 takes the given layers; loading slot 1 named it after the set.
-  const std::string name = stores->models[0].name;
-  stores->models[0] = model;
-  stores->models[0].name = name;
-  stores->models[0].attached_set = 0;
-  ws.current_model = 0;
-  if (o.target) ws.inversion_target = static_cast<std::int16_t>(o.target);
-  if (o.iterations)
-    ws.iteration_amount = static_cast<std::int16_t>(o.iterations);
-  if (o.ignore_errors) ws.ignore_error_bars = 1;
-
-  const auto start = std::chrono::steady_clock::now();
-  InversionResult r = RunInversion(ws, stores->sets, stores->models, ui);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
-          .count();
-  if (!r.ran) return kExitFailure;
-
-  LayerModel& m = stores->models[0];
-  if (!o.int_file.empty() && !r.cancelled) {
-    if (!o.name.empty()) m.name = o.name;
-    if (!AppendToIntFile(IntFilePath(o.int_file),
-                         FormatModelBlock(m, ws.inversion_target),
-                         ui)) {
-      return kExitFailure;
-    }
+  std::vector<Job> jobs;
+  for (const std::string& f : o.files)
+    for (CurveMode mode : o.modes) jobs.push_back({f, mode});
+  if (jobs.size() > 1 && !o.name.empty()) {
+    std::fprintf(stderr,
+                 "mtvuk-cli invert: --name names one fit; with several the "
+                 "blocks take their soundings' names\n");
+    return kExitUsage;
   }
-  const double rms = r.data_used > 0 ? std::sqrt(r.misfit / r.data_used) : 0.0;
-  if (o.json) {
-    nlohmann::ordered_json j;
-    j["target"] = ws.inversion_target;
-    j["iterations_run"] = r.iterations_run;
-    j["history"] = nlohmann::ordered_json::array();
-    for (const InversionStep& s : r.history) {
-      j["history"].push_back(
-          {{"iteration", s.iteration}, {"misfit", s.misfit}});
-    }
-    j["best_iteration"] = r.best_iteration;
-    j["misfit"] = r.misfit;
-    j["rms"] = rms;
-    j["data_used"] = r.data_used;
-    j["layers"] = nlohmann::ordered_json::array();
-    for (int k = 0; k < m.layer_count; ++k) {
-      j["layers"].push_back(
-          {{"rho", m.resistivity[k]}, {"thickness_km", m.thickness[k]}});
-    }
-    j["seconds"] = seconds;
-    std::printf("%s\n", j.dump(2).c_str());
-  } else {
-    static const char* const kTargets[] = {
-        "", "RE+IM", "RE", "IM", "Ro", "Res+Phs"};
-    std::printf("# %s, target %d (%s), %d iterations in %.3f s%s\n",
-                m.name.c_str(),
-                ws.inversion_target,
-                kTargets[std::clamp<int>(ws.inversion_target, 0, 5)],
-                r.iterations_run,
-                seconds,
-                r.cancelled ? " (cancelled)" : "");
-    for (const InversionStep& s : r.history) {
-      std::printf("iteration %2d  misfit %.6g\n", s.iteration, s.misfit);
-    }
-    std::printf(
-        "best iteration %d: misfit %.6g, rms %.4g over %d weighted terms\n",
-        r.best_iteration,
-        r.misfit,
-        rms,
-        r.data_used);
-    std::printf("%5s %14s %14s\n", "layer", "rho_ohm_m", "thickness_km");
-    for (int k = 0; k < m.layer_count; ++k) {
-      if (k + 1 < m.layer_count) {
-        std::printf(
-            "%5d %14.6g %14.6g\n", k + 1, m.resistivity[k], m.thickness[k]);
-      } else {
-        std::printf("%5d %14.6g %14s\n", k + 1, m.resistivity[k], "half-space");
+
+  // One fit per thread at a time; each fit owns its stores.
+  std::vector<Outcome> outcomes(jobs.size());
+  std::atomic<std::size_t> next{0}, done{0};
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const std::size_t threads = std::min<std::size_t>(
+      jobs.size(), o.threads > 0 ? o.threads : cores);
+  const bool many = jobs.size() > 1;
+  const bool live = many && isatty(fileno(stderr));
+  std::mutex progress_lock;
+  const auto clock = std::chrono::steady_clock::now();
+  auto work = [&] {
+    for (std::size_t i = next++; i < jobs.size(); i = next++) {
+      outcomes[i] = FitOne(o, model, jobs[i]);
+      const std::size_t finished = ++done;
+      if (live) {
+        std::lock_guard<std::mutex> hold(progress_lock);
+        std::fprintf(stderr, "\rinvert: %zu/%zu fits", finished, jobs.size());
       }
     }
+  };
+  std::vector<std::thread> pool;
+  for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool) t.join();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - clock)
+          .count();
+
+  int failed = 0;
+  nlohmann::ordered_json array = nlohmann::ordered_json::array();
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    const Outcome& out = outcomes[i];
+    std::fputs(out.messages.c_str(), stderr);
+    if (!out.ok) ++failed;
+    if (o.json) {
+      array.push_back(out.json);
+    } else if (!out.text.empty()) {
+      std::fputs(out.text.c_str(), stdout);
+      if (many) std::fputs("\n", stdout);
+    }
   }
-  return r.cancelled ? kExitFailure : kExitOk;
+  if (o.json && (many || outcomes[0].ok))
+    std::printf("%s\n", (many ? array : array[0]).dump(2).c_str());
+  // Blocks are appended in input order, one write per fit.
+  if (!o.int_file.empty()) {
+    ConsoleUi ui;
+    for (const Outcome& out : outcomes) {
+      if (out.int_block.empty()) continue;
+      if (!AppendToIntFile(IntFilePath(o.int_file), out.int_block, ui))
+        return kExitFailure;
+    }
+  }
+  if (many) {
+    std::fprintf(stderr,
+                 "%sinvert: %zu fits (%zu files x %zu modes) in %.2f s on %zu "
+                 "threads, %d failed\n",
+                 live ? "\r" : "",
+                 jobs.size(),
+                 o.files.size(),
+                 o.modes.size(),
+                 seconds,
+                 threads,
+                 failed);
+  }
+  return failed > 0 ? kExitFailure : kExitOk;
 }
 
 }  // namespace mtvuk::cli

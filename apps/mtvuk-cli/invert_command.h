@@ -1,24 +1,28 @@
-// mtvuk-cli invert: fits a layered model to one polarisation of a file.
+// mtvuk-cli invert: fits a layered model to polarisations of field files,
+// many files and modes at once in parallel.
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "core/store/capacities.h"
+#include "core/store/workspace.h"
 
 namespace mtvuk::cli {
 
 struct InvertOptions {
-  std::string file;
-  CurveMode mode = CurveMode::XY;
+  std::vector<std::string> files;
+  std::vector<CurveMode> modes = {CurveMode::XY};
   std::string layers;
   std::string model_file;
   int target = 0;      // 0: the workspace default
   int iterations = 0;  // 0: the workspace default
+  FitMethod method = FitMethod::kRobust;
   bool ignore_errors = false;
   bool json = false;
-  bool import = false;   // the SEG EDI importer reads the file
-  std::string int_file;  // append the fitted block here
-  std::string name;      // block name
+  bool import = false;   // the SEG EDI importer reads the files
+  std::string int_file;  // append the fitted blocks here
+  std::string name;      // block name (one fit only)
+  int threads = 0;       // 0: one per processor
 };
 
 int RunInvert(const InvertOptions& options);

@@ -75,14 +75,29 @@ int main(int argc, char** argv) {
 
   mtvuk::cli::InvertOptions invert_options;
   CLI::App* invert = app.add_subcommand(
-      "invert", "Fit a layered model to one polarisation of a field file");
-  invert->add_option("FILE", invert_options.file, "Field data file")
+      "invert",
+      "Fit a layered model to polarisations of field files (several files "
+      "and modes are fitted in parallel)");
+  invert->add_option("FILE", invert_options.files, "Field data files")
       ->required();
   invert
-      ->add_option(
-          "--mode", invert_options.mode, "Polarisation: xy, yx, mean or eff")
+      ->add_option("--mode",
+                   invert_options.modes,
+                   "Polarisations: xy, yx, mean or eff, comma-separated")
       ->required()
+      ->delimiter(',')
       ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
+  const std::map<std::string, mtvuk::FitMethod> methods = {
+      {"robust", mtvuk::FitMethod::kRobust},
+      {"classic", mtvuk::FitMethod::kClassic}};
+  invert
+      ->add_option("--method",
+                   invert_options.method,
+                   "robust (exact derivatives, several starts; default) or "
+                   "classic (Marquardt)")
+      ->transform(CLI::CheckedTransformer(methods, CLI::ignore_case));
+  invert->add_option(
+      "--threads", invert_options.threads, "Fits at once (default: cores)");
   auto* inv_layers = invert->add_option(
       "--layers", invert_options.layers, "Start model as rho1:h1,...,rhoN");
   auto* inv_model =
@@ -106,10 +121,12 @@ int main(int argc, char** argv) {
       "--import", invert_options.import, "Read with the SEG EDI importer");
   invert->add_option("--int",
                      invert_options.int_file,
-                     "Append the fitted model's block to this INT file");
+                     "Append the fitted models' blocks to this INT file, in "
+                     "the order of the files and modes");
   invert->add_option("--name",
                      invert_options.name,
-                     "Name of the block (default: the model's)");
+                     "Name of the block of a single fit (default: the "
+                     "model's)");
 
   CLI::App* int_command = app.add_subcommand("int", "Read INT result files");
   int_command->require_subcommand(1);

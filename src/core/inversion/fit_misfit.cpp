@@ -155,12 +155,13 @@ double FitMisfit(const Workspace& ws,
                    (std::fabs(fit.rho_a[i]) + kTiny);
       return rel < 0.01 ? 0.01 : rel;
     };
-    auto follows = [&](int i, double w) {
-      return !ignore && w != 0.0 && rel_rho(i) > 0.01;
+    auto follows = [&](double rel, double w) {
+      return !ignore && w != 0.0 && rel > 0.01;
     };
     if (target == 4) {
       for (int i = 0; i < used; ++i) {
-        double w = ignore ? 1.0 : 1.0 / rel_rho(i);
+        const double rel = rel_rho(i);
+        double w = ignore ? 1.0 : 1.0 / rel;
         if (!PointUsable(s, i)) w = 0.0;
         const double model = std::log10(std::fabs(fit.rho_a[i]) + kTiny);
         const double d = model - s.log_rho[i];
@@ -173,17 +174,18 @@ double FitMisfit(const Workspace& ws,
             w,
             1.0,
             LogRhoSigma(s, i),
-            follows(i, w));
+            follows(rel, w));
       }
     } else {
-      std::array<double, MaxFreq> wr{}, wp{};
+      std::array<double, MaxFreq> wr{}, wp{}, rel{};
       double sr = 0.0, sp = 0.0;
       for (int i = 0; i < used; ++i) {
         double relp = std::fabs(std::pow(10.0, s.log_phase_upper[i]) -
                                 std::pow(10.0, s.log_phase_lower[i])) /
                       s.phase[i];
         if (!(relp >= 0.01)) relp = std::isnan(relp) ? relp : 0.01;
-        wr[i] = ignore ? 1.0 : 1.0 / rel_rho(i);
+        rel[i] = rel_rho(i);
+        wr[i] = ignore ? 1.0 : 1.0 / rel[i];
         wp[i] = ignore ? 1.0 : 1.0 / relp;
         if (!PointUsable(s, i) || !s.phase_sign[i]) wr[i] = wp[i] = 0.0;
         sr += (wr[i] * s.log_rho[i]) * (wr[i] * s.log_rho[i]);
@@ -208,7 +210,7 @@ double FitMisfit(const Workspace& ws,
             wr[i],
             w_rho,
             LogRhoSigma(s, i),
-            follows(i, wr[i]));
+            follows(rel[i], wr[i]));
         // The phase term carries the scale of the misfit into the normal
         // equations too, so the two see the same balance.
         add(i,

@@ -1,6 +1,7 @@
 #include "core/inversion/robust_fit.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <array>
 #include <cmath>
 #include <random>
@@ -16,7 +17,8 @@ constexpr int kMaxP = kMaxParameters;
 constexpr double kInitialDamping = 1e-2;
 constexpr double kMaxDamping = 1e14;
 constexpr double kRelativeDecrease = 1e-6;
-constexpr int kPerturbedStarts = 3;
+constexpr int kPerturbedStarts = 2;
+constexpr double kBostickDepthScales[] = {1.0, 1.0 / 3.0, 0.1};
 // Perturbations of the perturbed starts: factors of about 3 in a
 // resistivity and 2 in a thickness (one standard deviation).
 constexpr double kRhoSpread = 1.0986122886681098;
@@ -154,7 +156,6 @@ LmOutcome RunLm(Problem& problem,
   out.history.push_back(s);
   step(0, s);
   double mu = kInitialDamping, nu = 2.0;
-  int small_decreases = 0;
   Matrix a{};
   Vector g{}, d{}, delta{}, p_trial{};
   for (int t = 1; t <= amount && m > 0 && s > 0.0; ++t) {
@@ -260,8 +261,7 @@ LmOutcome RunLm(Problem& problem,
     s = s_new;
     out.history.push_back(s);
     step(t, s);
-    small_decreases = decrease < kRelativeDecrease ? small_decreases + 1 : 0;
-    if (small_decreases >= 2) break;
+    if (decrease < kRelativeDecrease) break;
   }
   return out;
 }
@@ -276,7 +276,8 @@ struct BostickPoint {
 bool BostickStart(const FieldSet& set,
                   int used,
                   const LayerModel& model,
-                  std::vector<double>& p) {
+                  std::vector<double>& p,
+                  double depth_scale) {
   std::vector<BostickPoint> points;
   const int count = std::min(used, std::clamp(set.count, 0, MaxFreq));
   for (int i = 0; i < count; ++i) {
@@ -314,9 +315,14 @@ bool BostickStart(const FieldSet& set,
   p.assign(ip.p.begin(), ip.p.begin() + ip.count);
   double top = 0.0;
   for (int j = 0; j < n; ++j) {
-    const double h = ip.h_index[j] >= 0 && j + 1 < n
-                         ? std::exp(ip.p[ip.h_index[j]])
-                         : model.thickness[j];
+    double h = model.thickness[j];
+    if (ip.h_index[j] >= 0 && j + 1 < n) {
+      const int k = ip.h_index[j];
+      p[k] = std::clamp(ip.p[k] + std::log(depth_scale),
+                        std::log(static_cast<double>(ip.lower[k])),
+                        std::log(static_cast<double>(ip.upper[k])));
+      h = std::exp(p[k]);
+    }
     const bool last = j + 1 == n;
     const double bottom = last ? 1e30 : top + h;
     if (ip.rho_index[j] >= 0) {
@@ -383,11 +389,23 @@ RobustRun FitRobust(
   Vector p{};
   for (int k = 0; k < m; ++k) p[k] = model.params.p[k];
   run("start model", p);
+  // The data's start at the model's interface depths, and at a third and a
+  // tenth of them: thin layers near the surface are where a start with
+  // layers a decade thick most often misses the data's own minimum.
   std::vector<double> bostick;
-  if (!best.cancelled && !exact() &&
-      BostickStart(set, used, model, bostick)) {
+  for (double scale : kBostickDepthScales) {
+    if (best.cancelled || exact() ||
+        !BostickStart(set, used, model, bostick, scale))
+      break;
     std::copy(bostick.begin(), bostick.end(), p.begin());
-    run("Bostick transform", p);
+    char name[48];
+    if (scale == 1.0) {
+      std::snprintf(name, sizeof name, "Bostick transform");
+    } else {
+      std::snprintf(
+          name, sizeof name, "Bostick transform, depths / %g", 1.0 / scale);
+    }
+    run(name, p);
   }
   for (int c = 1; c <= kPerturbedStarts && !best.cancelled && !exact(); ++c) {
     std::mt19937 rng(1000u + static_cast<unsigned>(c));

@@ -1,7 +1,8 @@
 // The robust method: Levenberg-Marquardt on the exact Jacobian (Marquardt
 // 1963, with the gain-ratio damping of Nielsen 1999), bounds kept by
-// projection, from several starts: the user's model, a start read from the
-// Bostick (1977) transform of the data, and perturbed copies of the best.
+// projection, from several starts: the user's model, starts read from the
+// Bostick (1977) transform of the data at the model's interface depths (and
+// at a third and a tenth of them), and perturbed copies of the best fit.
 #pragma once
 
 #include <functional>
@@ -37,11 +38,13 @@ RobustRun FitRobust(const Workspace& workspace,
 // The start read from the data: each free resistivity is the Bostick
 // resistivity of the usable points whose Bostick depth lies within the
 // layer (their geometric mean, else the curve read at the layer's middle),
-// inside the layer's limits; thicknesses stay. False when fewer than two
+// inside the layer's limits. Free thicknesses are multiplied by
+// `depth_scale` (within their limits) first. False when fewer than two
 // points are usable.
 bool BostickStart(const FieldSet& set,
                   int used,
                   const LayerModel& model,
-                  std::vector<double>& p);
+                  std::vector<double>& p,
+                  double depth_scale = 1.0);
 
 }  // namespace mtvuk
