@@ -99,7 +99,8 @@ bool PictureInversionWindows(CMainFrame& frame,
   bool ok = SavePicture(main_setting, dir.filePath("main-setting.png"));
   AttachDialog attach(stores, ui, &frame);
   ok = SavePicture(attach, dir.filePath("attach.png")) && ok;
-  // Model 1 fitted to set 1 (the XY curve) from a five-layer start.
+  // Model 1 fitted to set 1 (the XY curve) from a five-layer start by the
+  // robust method, within the limits of a new session.
   stores.workspace.current_model = 0;
   LayerModel& m = stores.models[0];
   const double rho[5] = {20, 20, 100, 300, 100};
@@ -109,8 +110,6 @@ bool PictureInversionWindows(CMainFrame& frame,
     m.resistivity[j] = j < 5 ? rho[j] : 100.0;
     m.thickness[j] = j < 4 ? h[j] : 100.0;
     m.ip_on[j] = 0;
-    m.resistivity_min[j] = 0.1f;
-    m.resistivity_max[j] = 100000.0f;
   }
   VariationLimitsDialog limits(stores, ui, &frame);
   ok = SavePicture(limits, dir.filePath("variation-limits.png")) && ok;

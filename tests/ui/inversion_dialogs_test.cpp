@@ -53,6 +53,17 @@ class InversionDialogsTest : public QObject {
     again.accept();
     QCOMPARE(stores_->workspace.inversion_target, std::int16_t{5});
     QCOMPARE(stores_->workspace.ignore_error_bars, 1);
+    // The method group: robust by default, classic on request.
+    QVERIFY(again.MethodButton(FitMethod::kRobust)->isChecked());
+    QCOMPARE(again.MethodButton(FitMethod::kRobust)->text(),
+             QString("Robust (exact derivatives, several starts)"));
+    MainSettingDialog third(*stores_, ui_->ui);
+    third.MethodButton(FitMethod::kClassic)->setChecked(true);
+    third.accept();
+    QCOMPARE(stores_->workspace.fit_method, FitMethod::kClassic);
+    QVERIFY(MainSettingDialog(*stores_, ui_->ui)
+                .MethodButton(FitMethod::kClassic)
+                ->isChecked());
     // The notices reach the view: target 5 opens the ratio window.
     QCoreApplication::sendPostedEvents();
     QVERIFY(frame_->view()->ratio_window() != nullptr);
@@ -98,6 +109,8 @@ class InversionDialogsTest : public QObject {
     QCOMPARE(m.thickness_max[4], 500.0f);
   }
 
+  // Invers in a new session, with its default limits: the fit moves the
+  // resistivities, and the windows show the winning run.
   void AFitShowsItsResult() {
     QVERIFY(ReadFieldFile(
         test::ExampleFile("15125A_imp.plt"), stores_->workspace, ui_->ui));
@@ -105,21 +118,67 @@ class InversionDialogsTest : public QObject {
         stores_->workspace, stores_->sets, stores_->models, ui_->ui);
     list.SetTick(CurveMode::XY, true);
     QVERIFY(list.Ok());
-    LayerModel& m = stores_->models[0];
-    m.resistivity_min.fill(0.1f);
-    m.resistivity_max.fill(100000.0f);
-    stores_->workspace.iteration_amount = 4;
+    const LayerModel start = stores_->models[0];
     stores_->workspace.show_fit_result = 1;
+    stores_->workspace.inversion_target = 5;
     ui_->ui.Post(Window::kView, Um::UM_INVERT, 0, 0);
     QCoreApplication::sendPostedEvents();
     FittingResultWindow* fit = frame_->view()->fit_window();
     QVERIFY(fit != nullptr);
-    QVERIFY(fit->summary().contains("iterations 4"));
-    QCOMPARE(frame_->view()->ratio_window()->steps(),
-             5);  // start and four steps
+    const QString summary = fit->summary();
+    QVERIFY(summary.contains("method robust"));
+    QVERIFY(summary.contains(QRegularExpression("start [A-Za-z].* \\(of \\d\\)")));
+    QVERIFY(summary.contains(QRegularExpression("nrms [0-9.e+]+ \\((at|above) "
+                                                "the noise level\\)")));
+    const LayerModel& m = stores_->models[0];
+    int moved = 0;
+    for (int j = 0; j < m.layer_count; ++j)
+      moved += std::fabs(m.resistivity[j] / start.resistivity[j] - 1.0) > 0.05;
+    QVERIFY(moved >= 3);
+    // The winning run took at least one step (only steps that lower the
+    // misfit are taken).
+    InversionRatioWindow* ratio = frame_->view()->ratio_window();
+    QVERIFY(ratio != nullptr);
+    QVERIFY(ratio->steps() >= 2);
     ui_->ui.Post(Window::kView, Um::UM_FITCLOSE, 0, 0);
     QCoreApplication::sendPostedEvents();
     QVERIFY(!fit->isVisible());
+  }
+
+  void AFitOfAnIpModelSaysWhatItLeavesOut() {
+    QVERIFY(ReadFieldFile(
+        test::ExampleFile("15125A_imp.plt"), stores_->workspace, ui_->ui));
+    SoundingList list(
+        stores_->workspace, stores_->sets, stores_->models, ui_->ui);
+    list.SetTick(CurveMode::XY, true);
+    QVERIFY(list.Ok());
+    LayerModel& m = stores_->models[0];
+    m.ip_on[1] = 1;
+    m.ip_p1[1][0] = 0.3f;
+    m.dispersion_on = 1;
+    stores_->workspace.show_fit_result = 1;
+    stores_->workspace.iteration_amount = 3;
+    frame_->view()->Invert();
+    QVERIFY(frame_->view()->fit_window()->summary().contains(
+        "The start model has IP (dispersive) layers; the fit uses the "
+        "isotropic response without dispersion"));
+  }
+
+  // Misfits within one decade: every label of the axis differs.
+  void RatioAxisLabelsDiffer() {
+    InversionRatioWindow ratio;
+    ratio.Start("MODEL 1");
+    const double misfits[5] = {31000, 29500, 25000, 22000, 21900};
+    for (int t = 0; t < 5; ++t) ratio.AddStep({t, misfits[t]});
+    const QStringList labels = ratio.TickLabels();
+    QVERIFY(labels.size() >= 3);
+    QCOMPARE(QSet<QString>(labels.begin(), labels.end()).size(),
+             labels.size());
+    // Several decades: one label per power of ten.
+    for (int t = 0; t < 5; ++t) ratio.AddStep({5 + t, 1e5 / std::pow(10, t)});
+    const QStringList decades = ratio.TickLabels();
+    QCOMPARE(QSet<QString>(decades.begin(), decades.end()).size(),
+             decades.size());
   }
 };
 

@@ -14,6 +14,12 @@ double Log10Abs(double v) { return std::log10(std::fabs(v) + kTiny); }
 
 bool PointUsable(const FieldSet& s, int i) { return s.point_deleted[i] == 0; }
 
+// Error bars below 1 % of the value count as 1 %, as in the weights of
+// the misfit (and as the relative impedance errors are stored): half of
+// that bar in log10 units, and in radians of a phase.
+constexpr double kFloorRelativeBar = 0.01;
+constexpr double kFloorLogSigma = kFloorRelativeBar / (2.0 * kLn10);
+
 // Half the error bar of log10 rho from its stored bounds; the upper half
 // alone when the lower bound is not below the value (an error larger than
 // the value).
@@ -21,14 +27,18 @@ double LogRhoSigma(const FieldSet& s, int i) {
   const double up = s.log_rho_upper[i], low = s.log_rho_lower[i];
   const double value = s.log_rho[i];
   double sigma = low < value && up > value ? (up - low) / 2.0 : up - value;
-  return std::isfinite(sigma) && sigma > 0.0 ? sigma : 0.0;
+  return std::isfinite(sigma) && sigma > 0.0
+             ? std::max(sigma, kFloorLogSigma)
+             : 0.0;
 }
 
 // The phase error in radians: the upper bound less the phase.
 double PhaseSigma(const FieldSet& s, int i) {
-  const double sigma =
-      (std::pow(10.0, s.log_phase_upper[i]) - s.phase[i]) * kRadPerDeg;
-  return std::isfinite(sigma) && sigma > 0.0 ? sigma : 0.0;
+  const double phase = s.phase[i];
+  const double sigma = (std::pow(10.0, s.log_phase_upper[i]) - phase);
+  return std::isfinite(sigma) && sigma > 0.0
+             ? std::max(sigma, kFloorRelativeBar / 2.0 * phase) * kRadPerDeg
+             : 0.0;
 }
 
 double ImpedanceSigma(float relative_error) {

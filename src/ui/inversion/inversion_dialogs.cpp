@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "core/physics/forward_1d.h"
 #include "ui/app/form_fields.h"
 #include "ui/graph/curve_graph.h"
 
@@ -358,6 +359,24 @@ void AttachDialog::accept() {
 
 // ------------------------------------------------------- InversionRatioWindow
 
+namespace {
+
+// A value as "2·10⁴" (or plainly between 0.01 and 10000).
+QString MisfitLabel(double v) {
+  if (v >= 0.01 && v < 10000.0) return QString::number(v, 'g', 4);
+  const int k = static_cast<int>(std::floor(std::log10(v) + 1e-9));
+  const double m = v / std::pow(10.0, k);
+  static const QString kSuper[10] = {"⁰", "¹", "²", "³", "⁴",
+                                     "⁵", "⁶", "⁷", "⁸", "⁹"};
+  QString power = k < 0 ? "⁻" : "";
+  for (QChar d : QString::number(std::abs(k))) power += kSuper[d.digitValue()];
+  const QString ten = "10" + power;
+  return std::fabs(m - 1.0) < 1e-9 ? ten
+                                   : QString::number(m, 'g', 3) + "·" + ten;
+}
+
+}  // namespace
+
 void SetMisfitTicks(QCPAxis* axis) {
   QCPRange r = axis->range();
   if (!(r.lower > 0.0) || !(r.upper > r.lower * 1.0001)) {
@@ -365,24 +384,45 @@ void SetMisfitTicks(QCPAxis* axis) {
     r = QCPRange(centre / 1.2, centre * 1.2);
     axis->setRange(r);
   }
-  if (r.upper / r.lower >= 100.0) {
-    // Several decades: a label at every power of ten.
-    axis->setTicker(QSharedPointer<QCPAxisTickerLog>(new QCPAxisTickerLog));
-    axis->setNumberFormat("eb");
-    axis->setNumberPrecision(0);
-    return;
+  // Ticks at 1, 2 and 5 times the powers of ten inside the range; within
+  // a narrow range more steps of the mantissa, so that at least three
+  // distinct values are labelled (labels of sub-decade ticks rounded to one
+  // digit would repeat).
+  const double kSteps[3][10] = {{1, 10},
+                                {1, 2, 5, 10},
+                                {1, 1.5, 2, 2.5, 3, 4, 5, 6, 8, 10}};
+  const int kCount[3] = {2, 4, 10};
+  QVector<double> ticks;
+  for (int level = 0; level < 3; ++level) {
+    ticks.clear();
+    const int first = static_cast<int>(std::floor(std::log10(r.lower)));
+    const int last = static_cast<int>(std::ceil(std::log10(r.upper)));
+    for (int k = first; k <= last; ++k) {
+      for (int i = 0; i + 1 < kCount[level]; ++i) {
+        const double v = kSteps[level][i] * std::pow(10.0, k);
+        if (v >= r.lower && v <= r.upper) ticks.push_back(v);
+      }
+    }
+    if (ticks.size() >= 3 && ticks.size() <= 12) break;
+    if (ticks.size() > 12 && level > 0) {
+      // Many decades: the powers of ten alone.
+      ticks.clear();
+      for (int k = first; k <= last; ++k) {
+        const double v = std::pow(10.0, k);
+        if (v >= r.lower && v <= r.upper) ticks.push_back(v);
+      }
+      break;
+    }
   }
-  // Within two decades powers of ten are too few, and the sub-decade ticks
-  // of the log ticker would round to equal labels: plain steps with as many
-  // digits as the step needs.
-  auto ticker = QSharedPointer<QCPAxisTicker>(new QCPAxisTicker);
-  ticker->setTickCount(5);
+  auto ticker = QSharedPointer<QCPAxisTickerText>(new QCPAxisTickerText);
+  if (ticks.size() < 2) {
+    // Narrower than the finest mantissa steps: the range's ends and middle.
+    for (double v :
+         {r.lower * 1.01, std::sqrt(r.lower * r.upper), r.upper / 1.01})
+      ticker->addTick(v, QString::number(v, 'g', 6));
+  }
+  for (double v : ticks) ticker->addTick(v, MisfitLabel(v));
   axis->setTicker(ticker);
-  const double step = (r.upper - r.lower) / 5.0;
-  const int digits = static_cast<int>(std::ceil(std::log10(r.upper))) -
-                     static_cast<int>(std::floor(std::log10(step))) + 1;
-  axis->setNumberFormat("gb");
-  axis->setNumberPrecision(std::clamp(digits, 2, 8));
 }
 
 InversionRatioWindow::InversionRatioWindow(QWidget* parent)
@@ -499,14 +539,23 @@ FittingResultWindow::FittingResultWindow(QWidget* parent)
   setObjectName("fitting_result");
   setWindowTitle("Fitting result");
   plot_ = new QCustomPlot(this);
+  // Resistivity over phase on the left, the model as tall as both on the
+  // right; the legend has a row of its own below, so it never covers data.
   QCPLayoutGrid* layout = plot_->plotLayout();
   rho_rect_ = plot_->axisRect();
+  layout->take(rho_rect_);
+  layout->simplify();
+  auto* curves = new QCPLayoutGrid;
+  layout->addElement(0, 0, curves);
   phase_rect_ = new QCPAxisRect(plot_);
   model_rect_ = new QCPAxisRect(plot_);
-  layout->addElement(1, 0, phase_rect_);
+  curves->addElement(0, 0, rho_rect_);
+  curves->addElement(1, 0, phase_rect_);
   layout->addElement(0, 1, model_rect_);
-  // The model panel spans both rows' height by its own scale; the legend has
-  // a row of its own below the panels, so it never covers data.
+  // The two period axes keep the same margins, so their periods line up.
+  auto* margins = new QCPMarginGroup(plot_);
+  rho_rect_->setMarginGroup(QCP::msLeft | QCP::msRight, margins);
+  phase_rect_->setMarginGroup(QCP::msLeft | QCP::msRight, margins);
   LogAxis(rho_rect_->axis(QCPAxis::atBottom), "Period, s");
   LogAxis(rho_rect_->axis(QCPAxis::atLeft), "Apparent resistivity, Ohm-m");
   LogAxis(phase_rect_->axis(QCPAxis::atBottom), "Period, s");
@@ -515,14 +564,14 @@ FittingResultWindow::FittingResultWindow(QWidget* parent)
   LogAxis(model_rect_->axis(QCPAxis::atLeft), "Depth, km");
   model_rect_->axis(QCPAxis::atLeft)->setRangeReversed(true);
   auto* legend_row = new QCPLayoutGrid;
-  layout->addElement(2, 0, legend_row);
+  layout->addElement(1, 0, legend_row);
   plot_->legend->setVisible(true);
   rho_rect_->insetLayout()->take(plot_->legend);
   legend_row->addElement(0, 0, plot_->legend);
   plot_->legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
   plot_->legend->setWrap(4);
-  layout->setRowStretchFactor(2, 0.001);
-  layout->setColumnStretchFactor(1, 0.6);
+  layout->setRowStretchFactor(1, 0.001);
+  layout->setColumnStretchFactor(1, 0.55);
   text_ = new QLabel(this);
   text_->setFont(QFont("Monospace", 9));
   text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -572,11 +621,34 @@ void FittingResultWindow::ShowResult(const InversionResult& r,
     phases->removeFromLegend();
     Bars(phases, colour)->setData(phase_err);
   }
+  // The fitted curve: the response the fit uses (isotropic, without
+  // dispersion) over the data's periods and a little beyond.
+  double t_low = 1e30, t_high = 0.0;
+  if (m.fitted_set >= 0) {
+    const FieldSet& s = stores.sets[m.fitted_set];
+    for (int i = 0; i < s.count && i < MaxFreq; ++i) {
+      if (!(s.freq[i] > 0)) continue;
+      t_low = std::min(t_low, 0.5 / s.freq[i]);
+      t_high = std::max(t_high, 2.0 / s.freq[i]);
+    }
+  }
+  if (!(t_low < t_high)) {
+    t_low = m.period_min;
+    t_high = m.period_max;
+  }
+  constexpr int kCurvePoints = 120;
+  std::array<double, kCurvePoints> periods{};
+  std::array<Response1D, kCurvePoints> response{};
+  for (int i = 0; i < kCurvePoints; ++i)
+    periods[i] = t_low * std::pow(t_high / t_low, i / (kCurvePoints - 1.0));
+  const ModelLayers layers = WorkingLayers(m);
+  NoDispersionKernel(layers.rho.data(), layers.h.data(), layers.n)
+      .Evaluate(periods.data(), kCurvePoints, response.data());
   QVector<double> mt, mrho, mphase;
-  for (int i = 0; i < m.curve.count; ++i) {
-    mt.push_back(std::pow(10.0, m.curve.log_period[i]));
-    mrho.push_back(std::pow(10.0, m.curve.log_rho[i]));
-    mphase.push_back(m.curve.phase[i]);
+  for (int i = 0; i < kCurvePoints; ++i) {
+    mt.push_back(periods[i]);
+    mrho.push_back(response[i].rho_a);
+    mphase.push_back(response[i].phase);
   }
   const QPen pen = ModelPen(current, stores.workspace);
   auto* curve = new QCPGraph(period_r, rho_rect_->axis(QCPAxis::atLeft));
