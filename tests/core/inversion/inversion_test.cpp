@@ -5,6 +5,8 @@
 #include <cmath>
 #include <random>
 
+#include "core/fielddata/field_file_reader.h"
+#include "core/fielddata/sounding_list.h"
 #include "core/physics/forward_1d.h"
 #include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
@@ -152,6 +154,29 @@ TEST_F(InversionTest, OneIterationKeepsTheBetterOfStartAndStep) {
   // The period range of the model is restored and its curve computed.
   EXPECT_EQ(model().period_min, 0.001f);
   EXPECT_EQ(model().curve.count, 142);
+}
+
+// From a uniform start the thicknesses have no sensitivity; the classic
+// method must still move the resistivities (each step component is limited
+// on its own). ET001 XY from 30 Ohm-m everywhere stalled at its start
+// misfit for all 30 iterations when the whole step was scaled.
+TEST_F(InversionTest, ClassicMethodLeavesAUniformStart) {
+  ui_.Allow("CHECK MT-FILE");
+  ASSERT_TRUE(
+      ReadFieldFile(test::RealDataPath("ET001.edi"), ws(), ui_));
+  SoundingList list(ws(), stores_->sets, stores_->models, ui_);
+  ASSERT_TRUE(list.SetTick(CurveMode::XY, true) && list.Ok());
+  model().layer_count = 4;
+  for (int j = 0; j < MaxLayers; ++j) {
+    model().resistivity[j] = 30.0;
+    model().thickness[j] = 0.3 * std::pow(10.0, j);
+  }
+  ws().fit_method = FitMethod::kClassic;
+  InversionResult r = Run();
+  ASSERT_TRUE(r.ran);
+  EXPECT_EQ(static_cast<int>(r.history.size()), 31);
+  EXPECT_LT(r.misfit, 0.01 * r.history.front().misfit);
+  EXPECT_LT(r.Rms(), 1.0);
 }
 
 TEST_F(InversionTest, RefusesUnattachedOrEmptySetsAndLeavesTheModel) {
