@@ -70,7 +70,9 @@ struct Outcome {
 };
 
 // One fit with stores of its own, so that fits can run side by side.
-Outcome FitOne(const InvertOptions& o, const LayerModel& start, const Job& job) {
+Outcome FitOne(const InvertOptions& o,
+               const LayerModel& start,
+               const Job& job) {
   Outcome out;
   auto stores = std::make_unique<Stores>();
   Workspace& ws = stores->workspace;
@@ -198,8 +200,12 @@ Outcome FitOne(const InvertOptions& o, const LayerModel& start, const Job& job) 
                       sizeof line,
                       "normalized rms: none (the data have no error bars)\n"));
   }
-  add(std::snprintf(
-      line, sizeof line, "%5s %14s %14s\n", "layer", "rho_ohm_m", "thickness_km"));
+  add(std::snprintf(line,
+                    sizeof line,
+                    "%5s %14s %14s\n",
+                    "layer",
+                    "rho_ohm_m",
+                    "thickness_km"));
   for (int k = 0; k < m.layer_count; ++k) {
     if (k + 1 < m.layer_count) {
       add(std::snprintf(line,
@@ -246,8 +252,8 @@ int RunInvert(const InvertOptions& o) {
   std::vector<Outcome> outcomes(jobs.size());
   std::atomic<std::size_t> next{0}, done{0};
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  const std::size_t threads = std::min<std::size_t>(
-      jobs.size(), o.threads > 0 ? o.threads : cores);
+  const std::size_t threads =
+      std::min<std::size_t>(jobs.size(), o.threads > 0 ? o.threads : cores);
   const bool many = jobs.size() > 1;
   const bool live = many && isatty(fileno(stderr));
   std::mutex progress_lock;

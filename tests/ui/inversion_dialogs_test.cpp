@@ -112,12 +112,7 @@ class InversionDialogsTest : public QObject {
   // Invers in a new session, with its default limits: the fit moves the
   // resistivities, and the windows show the winning run.
   void AFitShowsItsResult() {
-    QVERIFY(ReadFieldFile(
-        test::ExampleFile("15125A_imp.plt"), stores_->workspace, ui_->ui));
-    SoundingList list(
-        stores_->workspace, stores_->sets, stores_->models, ui_->ui);
-    list.SetTick(CurveMode::XY, true);
-    QVERIFY(list.Ok());
+    QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
     const LayerModel start = stores_->models[0];
     stores_->workspace.show_fit_result = 1;
     stores_->workspace.inversion_target = 5;
@@ -146,12 +141,7 @@ class InversionDialogsTest : public QObject {
   }
 
   void AFitOfAnIpModelSaysWhatItLeavesOut() {
-    QVERIFY(ReadFieldFile(
-        test::ExampleFile("15125A_imp.plt"), stores_->workspace, ui_->ui));
-    SoundingList list(
-        stores_->workspace, stores_->sets, stores_->models, ui_->ui);
-    list.SetTick(CurveMode::XY, true);
-    QVERIFY(list.Ok());
+    QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
     LayerModel& m = stores_->models[0];
     m.ip_on[1] = 1;
     m.ip_p1[1][0] = 0.3f;

@@ -156,16 +156,10 @@ class ModelFormTest : public QObject {
     ui_->script.Allow("AUTO INVERSION");
     QVERIFY(
         !form_->invert_button()->isEnabled());  // nothing attached holds data
-    QVERIFY(ReadFieldFile(
-        test::ExampleFile("15125A_imp.plt"), stores_->workspace, ui_->ui));
-    SoundingList list(
-        stores_->workspace, stores_->sets, stores_->models, ui_->ui);
-    list.SetTick(CurveMode::XY, true);
-    QVERIFY(list.Ok());
+    QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
     QCoreApplication::sendPostedEvents();  // the form hears of the new set
     QVERIFY(form_->invert_button()->isEnabled());
-    stores_->models[0].resistivity_min.fill(0.1f);
-    stores_->models[0].resistivity_max.fill(10000.0f);
+    // The limits of a new session.
     stores_->workspace.iteration_amount = 3;
     const auto before = stores_->models[0].resistivity;
     QTest::mouseClick(form_->invert_button(), Qt::LeftButton);

@@ -27,9 +27,8 @@ double LogRhoSigma(const FieldSet& s, int i) {
   const double up = s.log_rho_upper[i], low = s.log_rho_lower[i];
   const double value = s.log_rho[i];
   double sigma = low < value && up > value ? (up - low) / 2.0 : up - value;
-  return std::isfinite(sigma) && sigma > 0.0
-             ? std::max(sigma, kFloorLogSigma)
-             : 0.0;
+  return std::isfinite(sigma) && sigma > 0.0 ? std::max(sigma, kFloorLogSigma)
+                                             : 0.0;
 }
 
 // The phase error in radians: the upper bound less the phase.
@@ -109,51 +108,39 @@ double FitMisfit(const Workspace& ws,
           std::log10(std::fabs(fit.re_z[i]) / std::fabs(re_f) + kTiny);
       const double dim =
           std::log10(std::fabs(fit.im_z[i]) / std::fabs(im_f) + kTiny);
-      const double sre = ImpedanceSigma(s.err_re[i]);
-      const double sim = ImpedanceSigma(s.err_im[i]);
+      auto re_term = [&](double share) {
+        add(i,
+            kSensReZ,
+            Log10Abs(fit.re_z[i]),
+            Log10Abs(re_f),
+            dre,
+            wre,
+            share,
+            ImpedanceSigma(s.err_re[i]),
+            false);
+      };
+      auto im_term = [&](double share) {
+        add(i,
+            kSensImZ,
+            Log10Abs(fit.im_z[i]),
+            Log10Abs(im_f),
+            dim,
+            wim,
+            share,
+            ImpedanceSigma(s.err_im[i]),
+            false);
+      };
       if (target == 1) {
         sum += w_re * (wre * dre) * (wre * dre) +
                (1.0 - w_re) * (wim * dim) * (wim * dim);
-        add(i,
-            kSensReZ,
-            Log10Abs(fit.re_z[i]),
-            Log10Abs(re_f),
-            dre,
-            wre,
-            w_re,
-            sre,
-            false);
-        add(i,
-            kSensImZ,
-            Log10Abs(fit.im_z[i]),
-            Log10Abs(im_f),
-            dim,
-            wim,
-            1.0 - w_re,
-            sim,
-            false);
+        re_term(w_re);
+        im_term(1.0 - w_re);
       } else if (target == 2) {
         sum += (wre * dre) * (wre * dre);
-        add(i,
-            kSensReZ,
-            Log10Abs(fit.re_z[i]),
-            Log10Abs(re_f),
-            dre,
-            wre,
-            1.0,
-            sre,
-            false);
+        re_term(1.0);
       } else {
         sum += (wim * dim) * (wim * dim);
-        add(i,
-            kSensImZ,
-            Log10Abs(fit.im_z[i]),
-            Log10Abs(im_f),
-            dim,
-            wim,
-            1.0,
-            sim,
-            false);
+        im_term(1.0);
       }
     }
   } else if (target == 4 || target == 5) {

@@ -1,9 +1,9 @@
 #include "core/inversion/robust_fit.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <random>
 #include <utility>
 
@@ -208,8 +208,7 @@ LmOutcome RunLm(Problem& problem,
         for (int u = 0; u < m; ++u) {
           if (!use[u]) continue;
           const bool at_low = out.p[u] <= problem.lower(u) && delta[u] < 0.0;
-          const bool at_high =
-              out.p[u] >= problem.upper(u) && delta[u] > 0.0;
+          const bool at_high = out.p[u] >= problem.upper(u) && delta[u] > 0.0;
           if (at_low || at_high) {
             use[u] = false;
             changed = true;
@@ -224,8 +223,8 @@ LmOutcome RunLm(Problem& problem,
       }
       bool moves = false;
       for (int u = 0; u < m; ++u) {
-        p_trial[u] = std::clamp(
-            out.p[u] + delta[u], problem.lower(u), problem.upper(u));
+        p_trial[u] =
+            std::clamp(out.p[u] + delta[u], problem.lower(u), problem.upper(u));
         delta[u] = p_trial[u] - out.p[u];
         moves = moves || delta[u] != 0.0;
       }
@@ -306,8 +305,8 @@ bool BostickStart(const FieldSet& set,
     while (points[k].depth_km < depth) ++k;
     const BostickPoint& a = points[k - 1];
     const BostickPoint& b = points[k];
-    const double f = std::log(depth / a.depth_km) /
-                     std::log(b.depth_km / a.depth_km);
+    const double f =
+        std::log(depth / a.depth_km) / std::log(b.depth_km / a.depth_km);
     return a.log_rho + f * (b.log_rho - a.log_rho);
   };
   const InversionParameters& ip = model.params;
@@ -348,13 +347,12 @@ bool BostickStart(const FieldSet& set,
   return true;
 }
 
-RobustRun FitRobust(
-    const Workspace& ws,
-    FieldSet& set,
-    int used,
-    const LayerModel& model,
-    Ui& ui,
-    const std::function<void(int, int, double)>& progress) {
+RobustRun FitRobust(const Workspace& ws,
+                    FieldSet& set,
+                    int used,
+                    const LayerModel& model,
+                    Ui& ui,
+                    const std::function<void(int, int, double)>& progress) {
   Problem problem(ws, set, used, model);
   const int m = problem.parameters();
   const int amount = std::clamp<int>(ws.iteration_amount, 1, 30);
@@ -413,9 +411,8 @@ RobustRun FitRobust(
     for (int k = 0; k < m; ++k) {
       const double spread =
           problem.thickness(k) ? kThicknessSpread : kRhoSpread;
-      p[k] = std::clamp(best.p[k] + spread * gauss(rng),
-                        problem.lower(k),
-                        problem.upper(k));
+      p[k] = std::clamp(
+          best.p[k] + spread * gauss(rng), problem.lower(k), problem.upper(k));
     }
     run("perturbed copy " + std::to_string(c), p);
   }

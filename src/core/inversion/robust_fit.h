@@ -16,7 +16,7 @@
 namespace mtvuk {
 
 struct RobustRun {
-  std::vector<double> p;     // best parameters found
+  std::vector<double> p;  // best parameters found
   double misfit = 0.0;
   std::vector<double> history;  // misfit of each iteration, [0] the start
   std::string start;            // name of the winning start
@@ -27,13 +27,14 @@ struct RobustRun {
 
 // Fits the model's parameter vector (built, with its limits) to the first
 // `used` periods of `set`. The model itself is not changed.
-RobustRun FitRobust(const Workspace& workspace,
-                    FieldSet& set,
-                    int used,
-                    const LayerModel& model,
-                    Ui& ui,
-                    const std::function<void(int start, int iteration,
-                                             double misfit)>& progress);
+RobustRun FitRobust(
+    const Workspace& workspace,
+    FieldSet& set,
+    int used,
+    const LayerModel& model,
+    Ui& ui,
+    const std::function<void(int start, int iteration, double misfit)>&
+        progress);
 
 // The start read from the data: each free resistivity is the Bostick
 // resistivity of the usable points whose Bostick depth lies within the

@@ -103,8 +103,8 @@ void NoDispersionSensitivity::Evaluate(const double* periods,
         dy[SensThicknessColumn(l)] = by_depth;
         // ratio_l = sqrt(rho_{l+1} / rho_l), depth_l = 2 pi h_l /
         // sqrt(rho_l).
-        dy[SensRhoColumn(l)] = Sub(dy[SensRhoColumn(l)],
-                                   Scale(Add(by_ratio, by_depth), 0.5));
+        dy[SensRhoColumn(l)] =
+            Sub(dy[SensRhoColumn(l)], Scale(Add(by_ratio, by_depth), 0.5));
         dy[SensRhoColumn(l + 1)] = Scale(by_ratio, 0.5);
         g = Scale(g_a, ratio_[l]);
       }

@@ -36,9 +36,7 @@ class NoDispersionSensitivity {
  public:
   NoDispersionSensitivity(const double* rho, const double* h, int n);
   int layers() const { return n_; }
-  void Evaluate(const double* periods,
-                int count,
-                PeriodSensitivity* out) const;
+  void Evaluate(const double* periods, int count, PeriodSensitivity* out) const;
 
  private:
   int n_;

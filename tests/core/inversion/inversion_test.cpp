@@ -11,12 +11,11 @@
 #include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
 #include "util/test_util.h"
+#include "synthetic_sounding.h"
 
 namespace mtvuk {
 namespace {
 
-// Slot 0 filled with the response of a layered earth at n periods from
-// 1e-3 to 1e3 s, with relative errors `err` and optional noise.
 void SyntheticSet(FieldSet& s,
                   const std::vector<double>& rho,
                   const std::vector<double>& h,
@@ -24,36 +23,7 @@ void SyntheticSet(FieldSet& s,
                   double err,
                   double noise,
                   unsigned seed = 1) {
-  std::mt19937 rng(seed);
-  std::normal_distribution<double> gauss(0.0, 1.0);
-  ResetFieldSet(s);
-  s.in_use = 1;
-  s.count = n;
-  s.label = "XY SYNTH";
-  std::vector<double> r = rho, t = h;
-  r.resize(MaxLayers, rho.back());
-  t.resize(MaxLayers, 1.0);
-  for (int i = 0; i < n; ++i) {
-    const double period = 1e-3 * std::pow(10.0, 6.0 * i / (n - 1));
-    Response1D z = ResponseNoDispersion(
-        r.data(), t.data(), static_cast<int>(rho.size()), period);
-    const double f = 1.0 + noise * gauss(rng);
-    const double g = 1.0 + noise * gauss(rng);
-    s.freq[i] = static_cast<float>(1.0 / period);
-    s.re_z[i] = static_cast<float>(z.z.re * f);
-    s.im_z[i] = static_cast<float>(z.z.im * g);
-    s.err_re[i] = s.err_im[i] = static_cast<float>(err);
-    const double rho_a = z.rho_a * f * g;
-    const double phase = z.phase + noise * 28.6 * gauss(rng);
-    s.log_rho[i] = static_cast<float>(std::log10(rho_a));
-    s.log_rho_upper[i] = static_cast<float>(std::log10(rho_a * (1 + 2 * err)));
-    s.log_rho_lower[i] = static_cast<float>(std::log10(rho_a * (1 - 2 * err)));
-    s.phase[i] = static_cast<float>(phase);
-    s.phase_error[i] = static_cast<float>(err * 57.3);
-    s.log_phase_upper[i] = static_cast<float>(std::log10(phase + err * 57.3));
-    s.log_phase_lower[i] = static_cast<float>(std::log10(phase - err * 57.3));
-    s.phase_sign[i] = s.re_z_sign[i] = s.im_z_sign[i] = 1;
-  }
+  test::SyntheticSounding(s, rho, h, n, err, noise, seed);
 }
 
 void StartModel(LayerModel& m,

@@ -9,55 +9,13 @@
 #include "core/physics/forward_1d.h"
 #include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
+#include "synthetic_sounding.h"
 #include "util/test_util.h"
 
 namespace mtvuk {
 namespace {
 
 constexpr double kRad = 0.017453292519943295;
-
-// A set whose rho_a and phase come from the exact impedance (with
-// `noise` relative Gaussian noise on Re Z and Im Z) and error bars of
-// relative size `err` on the impedance.
-void Synthetic(FieldSet& s,
-               const std::vector<double>& rho,
-               const std::vector<double>& h,
-               int n,
-               double err,
-               double noise,
-               unsigned seed) {
-  std::mt19937 rng(seed);
-  std::normal_distribution<double> gauss(0.0, 1.0);
-  ResetFieldSet(s);
-  s.in_use = 1;
-  s.count = n;
-  s.label = "XY SYNTH";
-  std::vector<double> r = rho, t = h;
-  r.resize(MaxLayers, rho.back());
-  t.resize(MaxLayers, 1.0);
-  for (int i = 0; i < n; ++i) {
-    const double period = 1e-3 * std::pow(10.0, 6.0 * i / (n - 1));
-    Response1D z = ResponseNoDispersion(
-        r.data(), t.data(), static_cast<int>(rho.size()), period);
-    const double re = z.z.re * (1.0 + noise * gauss(rng));
-    const double im = z.z.im * (1.0 + noise * gauss(rng));
-    const double omega_mu = kTwoPi / period * kMu0;
-    const double rho_a = (re * re + im * im) / (kSiToField * kSiToField) /
-                         omega_mu;
-    const double phase = std::atan2(im, re) / kRad;
-    s.freq[i] = static_cast<float>(1.0 / period);
-    s.re_z[i] = static_cast<float>(re);
-    s.im_z[i] = static_cast<float>(im);
-    s.err_re[i] = s.err_im[i] = static_cast<float>(err);
-    s.log_rho[i] = static_cast<float>(std::log10(rho_a));
-    s.log_rho_upper[i] = static_cast<float>(std::log10(rho_a * (1 + 2 * err)));
-    s.log_rho_lower[i] = static_cast<float>(std::log10(rho_a * (1 - 2 * err)));
-    s.phase[i] = static_cast<float>(phase);
-    s.log_phase_upper[i] = static_cast<float>(std::log10(phase + err / kRad));
-    s.log_phase_lower[i] = static_cast<float>(std::log10(phase - err / kRad));
-    s.phase_sign[i] = s.re_z_sign[i] = s.im_z_sign[i] = 1;
-  }
-}
 
 void Uniform(LayerModel& m, int layers, double rho, double first_h) {
   m.layer_count = static_cast<std::int16_t>(layers);
@@ -124,8 +82,9 @@ TEST_F(RobustFitTest, MisfitOfEachTargetByHand) {
       1,
       2,
       1,
-      0.5 + 0.5 * std::sqrt(5.0 / (std::pow(45 * kRad, 2) +
-                                   std::pow(30 * kRad, 2))) *
+      0.5 + 0.5 *
+                std::sqrt(5.0 /
+                          (std::pow(45 * kRad, 2) + std::pow(30 * kRad, 2))) *
                 std::pow(5 * kRad, 2)};
   for (int target = 1; target <= 5; ++target) {
     ws().inversion_target = static_cast<std::int16_t>(target);
@@ -155,7 +114,8 @@ TEST_F(RobustFitTest, MisfitOfEachTargetByHand) {
 // impedance, resistivity and resistivity-and-phase targets (whose weights
 // and phase scale follow the model).
 TEST_F(RobustFitTest, GradientOfTheMisfitMatchesDifferences) {
-  Synthetic(set(), {100, 10, 1000, 30}, {1.0, 2.0, 5.0}, 30, 0.05, 0.05, 3);
+  test::SyntheticSounding(
+      set(), {100, 10, 1000, 30}, {1.0, 2.0, 5.0}, 30, 0.05, 0.05, 3);
   LayerModel& m = model();
   Uniform(m, 4, 50, 0.5);
   m.resistivity[1] = 200;
@@ -184,8 +144,7 @@ TEST_F(RobustFitTest, GradientOfTheMisfitMatchesDifferences) {
     }
     FitTerms terms;
     const double s = FitMisfit(ws(), set(), 30, fit, &terms);
-    if (res != nullptr)
-      ResidualsAndJacobian(terms, sens.data(), columns, *res);
+    if (res != nullptr) ResidualsAndJacobian(terms, sens.data(), columns, *res);
     return s;
   };
   std::vector<double> p(m.params.p.begin(), m.params.p.begin() + 6);
@@ -226,7 +185,7 @@ TEST_F(RobustFitTest, UniformStartRecoversNoiseFreeEarths) {
   for (const Case& c : cases) {
     for (int target : {1, 4, 5}) {
       const int n = static_cast<int>(c.rho.size());
-      Synthetic(set(), c.rho, c.h, 40, 0.05, 0.0, 1);
+      test::SyntheticSounding(set(), c.rho, c.h, 40, 0.05, 0.0, 1);
       Uniform(model(), n, 100.0, c.h[0]);
       ws().inversion_target = static_cast<std::int16_t>(target);
       ws().iteration_amount = 30;
@@ -251,7 +210,7 @@ TEST_F(RobustFitTest, NoisyFiveLayerEarthsReachTheTrueMisfit) {
   const std::vector<double> h = {0.4, 1.5, 2.0, 10.0};
   int reached = 0;
   for (unsigned seed = 1; seed <= 10; ++seed) {
-    Synthetic(set(), rho, h, 40, 0.03, 0.03, seed);
+    test::SyntheticSounding(set(), rho, h, 40, 0.03, 0.03, seed);
     // The true model's misfit, without iterations.
     Uniform(model(), 5, 100.0, 0.4);
     for (int j = 0; j < 5; ++j) model().resistivity[j] = rho[j];
@@ -279,7 +238,7 @@ TEST_F(RobustFitTest, NoisyFiveLayerEarthsReachTheTrueMisfit) {
 }
 
 TEST_F(RobustFitTest, BostickStartReadsTheDataAtTheLayers) {
-  Synthetic(set(), {100, 10, 1000}, {1.0, 4.0}, 40, 0.05, 0.0, 1);
+  test::SyntheticSounding(set(), {100, 10, 1000}, {1.0, 4.0}, 40, 0.05, 0.0, 1);
   LayerModel& m = model();
   Uniform(m, 3, 1.0, 1.0);
   m.thickness[1] = 4.0;
@@ -289,7 +248,7 @@ TEST_F(RobustFitTest, BostickStartReadsTheDataAtTheLayers) {
   ASSERT_TRUE(BostickStart(set(), 40, m, p));
   ASSERT_EQ(p.size(), 4u);  // rho 1, rho 3, h 1, h 2
   EXPECT_NEAR(std::exp(p[0]) / 100.0, 1.0, 0.3);
-  EXPECT_GT(std::exp(p[1]), 150.0);  // the resistive basement
+  EXPECT_GT(std::exp(p[1]), 150.0);       // the resistive basement
   EXPECT_DOUBLE_EQ(p[2], m.params.p[2]);  // thicknesses stay
   // Too few usable points.
   for (int i = 1; i < 40; ++i) set().point_deleted[i] = 1;
@@ -298,7 +257,7 @@ TEST_F(RobustFitTest, BostickStartReadsTheDataAtTheLayers) {
 
 // A fit that cannot be made says why and changes nothing.
 TEST_F(RobustFitTest, FailedFitsAreRefusedWithTheirCause) {
-  Synthetic(set(), {100, 10, 1000}, {1.0, 2.0}, 20, 0.05, 0.0, 1);
+  test::SyntheticSounding(set(), {100, 10, 1000}, {1.0, 2.0}, 20, 0.05, 0.0, 1);
   Uniform(model(), 3, 100.0, 1.0);
   for (int i = 0; i < 20; ++i) set().point_deleted[i] = 1;
   const LayerModel before = model();
@@ -321,7 +280,8 @@ TEST_F(RobustFitTest, FailedFitsAreRefusedWithTheirCause) {
 }
 
 TEST_F(RobustFitTest, EscKeepsTheBestModelSoFar) {
-  Synthetic(set(), {100, 10, 1000}, {1.0, 2.0}, 30, 0.05, 0.02, 2);
+  test::SyntheticSounding(
+      set(), {100, 10, 1000}, {1.0, 2.0}, 30, 0.05, 0.02, 2);
   Uniform(model(), 3, 300.0, 0.5);
   ui_.PressEscapeAfter(3);
   ui_.Allow("AUTO INVERSION");

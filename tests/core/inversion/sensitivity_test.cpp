@@ -53,8 +53,8 @@ void ExpectCentralDifferences(std::vector<double> rho,
         const double numeric = (up[q] - down[q]) / (2.0 * step);
         const double exact = out[i].d[q][col];
         EXPECT_NEAR(exact, numeric, 1e-6 * std::fabs(exact) + 1e-9)
-            << "period " << periods[i] << " column " << col << " quantity "
-            << q << " layers " << n;
+            << "period " << periods[i] << " column " << col << " quantity " << q
+            << " layers " << n;
       }
     }
   }
