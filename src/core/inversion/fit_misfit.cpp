@@ -72,8 +72,6 @@ double FitMisfit(const Workspace& ws,
   FitTerms local;
   FitTerms& t = terms ? *terms : local;
   t.count = 0;
-  t.sr = t.sp = 0.0;
-  t.scaled_phase = false;
   auto add = [&t](int i,
                   SensitivityQuantity q,
                   double model,
@@ -81,8 +79,7 @@ double FitMisfit(const Workspace& ws,
                   double residual,
                   double weight,
                   double share,
-                  double sigma,
-                  bool follows) {
+                  double sigma) {
     const int k = t.count++;
     t.model[k] = model;
     t.field[k] = field;
@@ -92,7 +89,6 @@ double FitMisfit(const Workspace& ws,
     t.sigma[k] = sigma;
     t.period[k] = static_cast<std::int16_t>(i);
     t.quantity[k] = static_cast<std::int8_t>(q);
-    t.weight_follows_model[k] = follows ? 1 : 0;
   };
   double sum = 0.0;
   if (target >= 1 && target <= 3) {
@@ -116,8 +112,7 @@ double FitMisfit(const Workspace& ws,
             dre,
             wre,
             share,
-            ImpedanceSigma(s.err_re[i]),
-            false);
+            ImpedanceSigma(s.err_re[i]));
       };
       auto im_term = [&](double share) {
         add(i,
@@ -127,8 +122,7 @@ double FitMisfit(const Workspace& ws,
             dim,
             wim,
             share,
-            ImpedanceSigma(s.err_im[i]),
-            false);
+            ImpedanceSigma(s.err_im[i]));
       };
       if (target == 1) {
         sum += w_re * (wre * dre) * (wre * dre) +
@@ -145,20 +139,16 @@ double FitMisfit(const Workspace& ws,
     }
   } else if (target == 4 || target == 5) {
     // The relative error of the resistivity is taken against the model's
-    // value; below 0.01 it is 0.01 and no longer follows the model.
+    // value, at least 0.01.
     auto rel_rho = [&](int i) {
       double rel = std::fabs(std::pow(10.0, s.log_rho_upper[i]) -
                              std::pow(10.0, s.log_rho_lower[i])) /
                    (std::fabs(fit.rho_a[i]) + kTiny);
       return rel < 0.01 ? 0.01 : rel;
     };
-    auto follows = [&](double rel, double w) {
-      return !ignore && w != 0.0 && rel > 0.01;
-    };
     if (target == 4) {
       for (int i = 0; i < used; ++i) {
-        const double rel = rel_rho(i);
-        double w = ignore ? 1.0 : 1.0 / rel;
+        double w = ignore ? 1.0 : 1.0 / rel_rho(i);
         if (!PointUsable(s, i)) w = 0.0;
         const double model = std::log10(std::fabs(fit.rho_a[i]) + kTiny);
         const double d = model - s.log_rho[i];
@@ -170,19 +160,17 @@ double FitMisfit(const Workspace& ws,
             d,
             w,
             1.0,
-            LogRhoSigma(s, i),
-            follows(rel, w));
+            LogRhoSigma(s, i));
       }
     } else {
-      std::array<double, MaxFreq> wr{}, wp{}, rel{};
+      std::array<double, MaxFreq> wr{}, wp{};
       double sr = 0.0, sp = 0.0;
       for (int i = 0; i < used; ++i) {
         double relp = std::fabs(std::pow(10.0, s.log_phase_upper[i]) -
                                 std::pow(10.0, s.log_phase_lower[i])) /
                       s.phase[i];
         if (!(relp >= 0.01)) relp = std::isnan(relp) ? relp : 0.01;
-        rel[i] = rel_rho(i);
-        wr[i] = ignore ? 1.0 : 1.0 / rel[i];
+        wr[i] = ignore ? 1.0 : 1.0 / rel_rho(i);
         wp[i] = ignore ? 1.0 : 1.0 / relp;
         if (!PointUsable(s, i) || !s.phase_sign[i]) wr[i] = wp[i] = 0.0;
         sr += (wr[i] * s.log_rho[i]) * (wr[i] * s.log_rho[i]);
@@ -190,9 +178,6 @@ double FitMisfit(const Workspace& ws,
               (wp[i] * s.phase[i] * kRadPerDeg);
       }
       const double scale = std::sqrt(sr / sp);
-      t.sr = sr;
-      t.sp = sp;
-      t.scaled_phase = true;
       for (int i = 0; i < used; ++i) {
         const double model_rho = std::log10(std::fabs(fit.rho_a[i]) + kTiny);
         const double dr = model_rho - s.log_rho[i];
@@ -206,8 +191,7 @@ double FitMisfit(const Workspace& ws,
             dr,
             wr[i],
             w_rho,
-            LogRhoSigma(s, i),
-            follows(rel[i], wr[i]));
+            LogRhoSigma(s, i));
         // The phase term carries the scale of the misfit into the normal
         // equations too, so the two see the same balance.
         add(i,
@@ -217,8 +201,7 @@ double FitMisfit(const Workspace& ws,
             dp,
             wp[i],
             (1.0 - w_rho) * scale,
-            PhaseSigma(s, i),
-            false);
+            PhaseSigma(s, i));
       }
     }
   }
@@ -266,42 +249,18 @@ void ResidualsAndJacobian(const FitTerms& t,
   out.rows = 0;
   out.e.resize(t.count);
   out.j.resize(static_cast<std::size_t>(t.count) * m);
-  // Target 5: the phase terms' share moves with SR, whose weights follow
-  // the model: d sqrt(share) / sqrt(share) = dSR / (4 SR).
-  std::array<double, 2 * MaxLayers> dsr_over{};
-  const bool phase_scale_moves = t.scaled_phase && t.sr > 0.0;
-  if (phase_scale_moves) {
-    for (int k = 0; k < t.count; ++k) {
-      if (!t.weight_follows_model[k]) continue;
-      const double w = t.weight[k], f = t.field[k];
-      const auto& d = sens[t.period[k]].d[kSensRho];
-      for (int q = 0; q < m; ++q) {
-        double dlog = 0.0;
-        for (int c = 0; c < pc.columns[q]; ++c) dlog += d[pc.column[q][c]];
-        dsr_over[q] += 2.0 * w * w * f * f * kLn10 * dlog;
-      }
-    }
-    for (int q = 0; q < m; ++q) dsr_over[q] /= 4.0 * t.sr;
-  }
   for (int k = 0; k < t.count; ++k) {
     const double w = t.weight[k];
     if (w == 0.0) continue;
     const double root = std::sqrt(t.share[k]);
-    const double e = root * w * t.residual[k];
     const int row = out.rows++;
-    out.e[row] = e;
+    out.e[row] = root * w * t.residual[k];
     const auto& d = sens[t.period[k]].d[t.quantity[k]];
-    // d e = root (w dd + d dw), with dw = w ln10 d log10 rho where the
-    // weight follows the model's resistivity.
-    const double follow =
-        t.weight_follows_model[k] ? kLn10 * t.residual[k] : 0.0;
     double* jrow = &out.j[static_cast<std::size_t>(row) * m];
-    const bool scaled = phase_scale_moves && t.quantity[k] == kSensPhase;
     for (int q = 0; q < m; ++q) {
       double dd = 0.0;
       for (int c = 0; c < pc.columns[q]; ++c) dd += d[pc.column[q][c]];
-      jrow[q] = root * w * dd * (1.0 + follow);
-      if (scaled) jrow[q] += e * dsr_over[q];
+      jrow[q] = root * w * dd;
     }
   }
 }

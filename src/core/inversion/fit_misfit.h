@@ -31,13 +31,6 @@ struct FitTerms {
   std::array<double, kMaxFitTerms> sigma{};
   std::array<std::int16_t, kMaxFitTerms> period{};   // index of the point
   std::array<std::int8_t, kMaxFitTerms> quantity{};  // SensitivityQuantity
-  // Targets 4 and 5 weigh a resistivity by the model's own value
-  // (1 / rel with rel = |upper - lower| / rho_model); 1 where that holds.
-  std::array<std::int8_t, kMaxFitTerms> weight_follows_model{};
-  // Target 5: the sums whose ratio scales the phase terms, and whether the
-  // phase terms (share (1 - W2) sqrt(SR / SP)) are present.
-  double sr = 0.0, sp = 0.0;
-  bool scaled_phase = false;
   int Weighted() const;  // terms whose weight is not 0
 };
 
@@ -64,7 +57,9 @@ inline constexpr double kNoiseLevelNrms = 1.5;
 
 // The residuals e_t = sqrt(share) weight residual of the used terms (so
 // that S = sum e_t^2) and their derivatives with respect to the free
-// parameters. `columns[k]` lists the sensitivity columns that parameter k
+// parameters, with the weights and shares held at their values for the
+// current model (targets 4 and 5 weigh by the model's own resistivity; the
+// step treats those weights as given, as the classic normal equations do). `columns[k]` lists the sensitivity columns that parameter k
 // moves (a one-layer model ties the half-space to its layer).
 struct ParameterColumns {
   int count = 0;
