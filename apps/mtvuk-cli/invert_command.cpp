@@ -23,11 +23,6 @@
 namespace mtvuk::cli {
 namespace {
 
-const char* ModeName(CurveMode mode) {
-  static const char* const kNames[] = {"xy", "yx", "mean", "eff"};
-  return kNames[static_cast<int>(mode)];
-}
-
 // The messages of one fit, kept until its turn to be printed (fits run in
 // parallel; their messages appear in input order). Questions take their
 // default answer.
