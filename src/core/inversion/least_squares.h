@@ -50,6 +50,8 @@ class ModelFitProblem : public LeastSquaresProblem {
               LayerArray<double>& rho,
               LayerArray<double>& h) const;
   const LayerModel& model() const { return model_; }
+  // The data terms of the last evaluation.
+  const FitTerms& terms() const { return terms_; }
 
  private:
   MisfitSettings settings_;
