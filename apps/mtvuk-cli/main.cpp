@@ -129,6 +129,21 @@ int main(int argc, char** argv) {
                      "Name of the block of a single fit (default: the "
                      "model's)");
 
+  invert->add_flag("--equivalence",
+                   invert_options.equivalence,
+                   "Add the equivalence ranges of each fitted layer: models "
+                   "whose misfit S stays within S_min + max(A, R S_min)");
+  invert
+      ->add_option("--equivalence-abs",
+                   invert_options.equivalence_options.absolute,
+                   "A of the equivalence threshold (default 1)")
+      ->check(CLI::NonNegativeNumber);
+  invert
+      ->add_option("--equivalence-rel",
+                   invert_options.equivalence_options.relative,
+                   "R of the equivalence threshold (default 0.1)")
+      ->check(CLI::NonNegativeNumber);
+
   mtvuk::cli::OccamOptions occam_options;
   CLI::App* occam = app.add_subcommand(
       "occam",
