@@ -14,8 +14,10 @@ namespace {
 
 constexpr char kCaption[] = "EQUIVALENCE";
 // Iterations of one constrained fit; a fit stops as soon as its misfit is
-// within the threshold.
+// within the threshold, or when a step lowers it by less than 0.1 % (a
+// hundredth of the rise the threshold allows).
 constexpr int kRefitIterations = 20;
+constexpr double kRefitDecrease = 1e-3;
 // Ranges are closed to this width in natural-log units (about 1 %).
 constexpr double kTolerance = 0.01;
 constexpr double kMinStep = 0.02;
@@ -211,6 +213,7 @@ class RangeSearch {
     LmOptions options;
     options.amount = kRefitIterations;
     options.stop_below = threshold_;
+    options.relative_decrease = kRefitDecrease;
     const LmOutcome out = RunLevenbergMarquardt(cp, q, options, ui_);
     ++result_.refits;
     if (out.cancelled_at > 0) cancelled_ = true;
@@ -227,39 +230,52 @@ class RangeSearch {
     result_.models.push_back(ModelOf(base_, p, s));
   }
 
+  // Near the best fit the misfit rises as the square of the distance, so
+  // g = sqrt(S - S_min) - sqrt(threshold - S_min) is nearly linear in the
+  // constraint's value: steps and the final regula falsi work on g.
+  double G(double s) const {
+    return std::sqrt(std::max(s - misfit_min_, 0.0)) -
+           std::sqrt(threshold_ - misfit_min_);
+  }
+
   Side Walk(ConstrainedProblem& cp,
             double c0,
             const LmVector& q0,
             double dir,
             double limit,
             double first) {
-    double c_in = c0, s_in = misfit_min_;
+    const double reach = std::sqrt(threshold_ - misfit_min_);
+    double c_in = c0, g_in = -reach;
     LmVector q_in = q0;
-    double step = first;
-    double c_out = NAN, s_out = INFINITY;
+    double distance = first;
+    double c_out = NAN, g_out = INFINITY;
     for (int n = 0; n < kMaxExpansions && !cancelled_; ++n) {
-      double c = c_in + dir * std::min(step, kMaxStep);
+      double c = c0 + dir * distance;
       const bool at_limit = dir * (c - limit) >= 0.0;
       if (at_limit) c = limit;
       if (dir * (c - c_in) <= 0.0) return {c_in, true};
       LmVector q = q_in;
       const double s = Refit(cp, c, q);
-      if (s <= threshold_) {
-        c_in = c;
-        s_in = s;
-        q_in = q;
-        if (at_limit) return {c_in, true};
-        step *= 2.0;
-      } else {
+      if (s > threshold_) {
         c_out = c;
-        s_out = s;
+        g_out = G(s);
         break;
       }
+      c_in = c;
+      g_in = G(s);
+      q_in = q;
+      if (at_limit) return {c_in, true};
+      // Past the predicted crossing (a little beyond, so that it is
+      // bracketed), but at most a decade further per step.
+      const double rise = g_in + reach;
+      const double predicted =
+          rise > 0.0 ? 1.05 * distance * reach / rise : 4.0 * distance;
+      distance = std::clamp(
+          predicted, 1.1 * distance, std::min(4.0 * distance, distance + kMaxStep));
     }
     if (std::isnan(c_out)) return {c_in, false};
-    // Regula falsi (Illinois) on S - threshold between the last value
-    // inside and the first outside.
-    double g_in = s_in - threshold_, g_out = s_out - threshold_;
+    // Regula falsi (Illinois) on g between the last value inside and the
+    // first outside.
     int side = 0;
     for (int n = 0; n < kMaxBracketSteps && !cancelled_ &&
                     std::fabs(c_out - c_in) > kTolerance;
@@ -267,21 +283,21 @@ class RangeSearch {
       double c = std::isfinite(g_out)
                      ? c_in - g_in * (c_out - c_in) / (g_out - g_in)
                      : 0.5 * (c_in + c_out);
-      // Keep the trial well inside the bracket.
+      // Keep the trial inside the bracket.
       const double lo = std::min(c_in, c_out), hi = std::max(c_in, c_out);
-      const double margin = 0.05 * (hi - lo);
+      const double margin = 0.02 * (hi - lo);
       if (!(c > lo + margin && c < hi - margin)) c = 0.5 * (c_in + c_out);
       LmVector q = q_in;
       const double s = Refit(cp, c, q);
       if (s <= threshold_) {
         c_in = c;
         q_in = q;
-        g_in = s - threshold_;
+        g_in = G(s);
         if (side == -1) g_out *= 0.5;
         side = -1;
       } else {
         c_out = c;
-        g_out = s - threshold_;
+        g_out = G(s);
         if (side == 1) g_in *= 0.5;
         side = 1;
       }

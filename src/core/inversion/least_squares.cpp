@@ -12,7 +12,6 @@ namespace {
 constexpr int kMaxP = kMaxParameters;
 constexpr double kInitialDamping = 1e-2;
 constexpr double kMaxDamping = 1e14;
-constexpr double kRelativeDecrease = 1e-6;
 
 using Matrix = std::array<double, kMaxP * kMaxP>;
 using Vector = LmVector;
@@ -229,7 +228,7 @@ LmOutcome RunLevenbergMarquardt(LeastSquaresProblem& problem,
     s = s_new;
     out.history.push_back(s);
     if (step) step(t, s);
-    if (decrease < kRelativeDecrease) break;
+    if (decrease < options.relative_decrease) break;
   }
   return out;
 }

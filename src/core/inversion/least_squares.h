@@ -72,6 +72,8 @@ struct LmOptions {
   // A run stops as soon as S is at or below this (a caller that only asks
   // whether the misfit can get there).
   double stop_below = -std::numeric_limits<double>::infinity();
+  // A run stops when a step lowers S by less than this fraction.
+  double relative_decrease = 1e-6;
 };
 
 struct LmOutcome {
