@@ -128,7 +128,27 @@ bool PictureInversionWindows(CMainFrame& frame,
     ok = SavePicture(*frame.view()->fit_window(),
                      dir.filePath("fitting-result.png")) &&
          ok;
+    // The equivalence ranges of the same fit.
+    FittingResultWindow& fit = *frame.view()->fit_window();
+    ok = fit.ComputeEquivalenceRanges() &&
+         SavePicture(fit, dir.filePath("fitting-result-equivalence.png")) &&
+         ok;
   }
+  return ok;
+}
+
+bool PictureSmoothInversion(CMainFrame& frame,
+                            Stores& stores,
+                            QtUi& ui,
+                            const QDir& dir) {
+  (void)stores;
+  (void)ui;
+  frame.OpenSmoothInversion();
+  SmoothInversionWindow* window = frame.smooth_window();
+  const bool ran = window->Run();
+  const bool ok =
+      SavePicture(*window, dir.filePath("smooth-inversion.png")) && ran;
+  window->close();
   return ok;
 }
 

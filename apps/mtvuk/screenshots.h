@@ -43,6 +43,14 @@ bool PictureIntWindows(CMainFrame& frame,
                        QtUi& ui,
                        const QDir& dir);
 
+// The smooth inversion of set 1 with the window's defaults:
+// smooth-inversion.png. The fit of PictureInversionWindows also gets
+// fitting-result-equivalence.png there.
+bool PictureSmoothInversion(CMainFrame& frame,
+                            Stores& stores,
+                            QtUi& ui,
+                            const QDir& dir);
+
 // Renders a widget to a PNG file.
 bool SavePicture(QWidget& widget, const QString& path);
 

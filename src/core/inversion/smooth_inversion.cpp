@@ -29,6 +29,7 @@ constexpr double kGoldenTolerance = 0.02;  // log10 mu
 // this fraction below it.
 constexpr double kRootTolerance = 2e-3;
 constexpr int kMaxHalvings = 8;
+constexpr int kEscapeEvery = 5;
 // A fall of the rms or of the roughness by less than this fraction is no
 // fall.
 constexpr double kLeastFall = 0.01;
@@ -439,7 +440,14 @@ SmoothResult RunSmoothInversion(
   bool cancelled = false;
   bool converged = false;
   std::string reason;
-  auto escape = [&] { return cancelled || (cancelled = ui.EscapePending()); };
+  // Esc is polled at every fifth forward computation: a poll lets the
+  // workstation's event loop run, which costs more than a computation.
+  int computations = 0;
+  auto escape = [&] {
+    if (!cancelled && computations++ % kEscapeEvery == 0)
+      cancelled = ui.EscapePending();
+    return cancelled;
+  };
   MatrixXd wj, a;
   VectorXd we, b;
   int it = 1;
@@ -663,6 +671,8 @@ void InstallProfile(const SmoothProfile& profile, LayerModel& m) {
     }
   }
   m.layer_count = static_cast<std::int16_t>(n);
+  m.dispersion_on = 0;
+  m.anisotropy_on = 0;
 }
 
 ProfilePoints DepthProfilePoints(const SmoothProfile& p) {

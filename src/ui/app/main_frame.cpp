@@ -129,6 +129,13 @@ void CMainFrame::BuildMenu() {
           &QAction::triggered,
           this,
           [this] { VariationLimitsDialog(stores_, ui_, this).exec(); });
+  connect(AddCommand(inversion,
+                     "Smooth inversion (Occam)...",
+                     kCmdSmoothInversion,
+                     true),
+          &QAction::triggered,
+          this,
+          &CMainFrame::OpenSmoothInversion);
   connect(AddCommand(setting, "&Font", kCmdFont, true),
           &QAction::triggered,
           view_,
@@ -180,6 +187,14 @@ bool CMainFrame::OpenFieldFile(const QString& path) {
 void CMainFrame::UpdateCommandStates() {
   CommandAction(kCmdSaveInversion)
       ->setEnabled(CanSaveResults(stores_.workspace, stores_.models));
+}
+
+void CMainFrame::OpenSmoothInversion() {
+  if (smooth_ == nullptr)
+    smooth_ = new SmoothInversionWindow(stores_, ui_, this);
+  smooth_->RefreshSets();
+  smooth_->show();
+  smooth_->raise();
 }
 
 void CMainFrame::InputModelData() {

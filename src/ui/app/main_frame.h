@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QMainWindow>
+#include <QPointer>
 #include <map>
 
 #include "core/fielddata/edi_import.h"
@@ -10,6 +11,7 @@
 #include "core/store/workspace.h"
 #include "ui/app/qt_ui.h"
 #include "ui/app/vuk_view.h"
+#include "ui/inversion/smooth_inversion_window.h"
 
 namespace mtvuk {
 
@@ -35,6 +37,7 @@ enum Command : int {
   kCmdPageSetup = 57605,
   kCmdAbout = 57664,
   kCmdExit = 57665,
+  kCmdSmoothInversion = 32861,
 };
 
 class CMainFrame : public QMainWindow {
@@ -66,6 +69,9 @@ class CMainFrame : public QMainWindow {
   bool SaveResults(const SaveModelChoice& choice, const QString& chosen_path);
   // Enables the commands whose condition depends on the stores.
   void UpdateCommandStates();
+  // "Smooth inversion (Occam)...": opens (or raises) the window.
+  void OpenSmoothInversion();
+  SmoothInversionWindow* smooth_window() const { return smooth_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -84,6 +90,7 @@ class CMainFrame : public QMainWindow {
   CVUKView* view_ = nullptr;
   std::map<int, QAction*> commands_;
   double import_error_ = kDefaultImportError;  // of |Z|, files without errors
+  QPointer<SmoothInversionWindow> smooth_;
 };
 
 }  // namespace mtvuk

@@ -186,7 +186,7 @@ TEST(SmoothInversion, StopsAndSaysWhy) {
   EXPECT_EQ(r.iterations, 1);
   EXPECT_EQ(r.reason, "the iteration limit (1) was reached");
   // Esc: the message of the fits and the profile reached so far.
-  ui.PressEscapeAfter(40);
+  ui.PressEscapeAfter(10);
   ui.Allow("SMOOTH INVERSION");
   r = RunSmoothInversion(s, 0, SmoothOptions{}, ui);
   EXPECT_TRUE(r.cancelled);
