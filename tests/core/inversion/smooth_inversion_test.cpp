@@ -8,6 +8,7 @@
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/sounding_list.h"
 #include "core/inversion/bostick.h"
+#include "core/inversion/smooth_setting.h"
 #include "core/inversion/fit_misfit.h"
 #include "core/physics/forward_1d.h"
 #include "core/platform/scripted_ui.h"
@@ -339,6 +340,62 @@ TEST(SmoothInversion, ProfileStoreMergeAndDepthPoints) {
     above += h;
   }
   EXPECT_NEAR(pts.depth[0], -10.0, 1e-9);
+}
+
+// The window's logic: the sets on offer, its fields, the target taken from
+// "Main setting", the profile kept with the set and its installation.
+TEST(SmoothSetting, FieldsRunAndInstall) {
+  auto stores = test::NewStores();
+  EXPECT_EQ(SmoothSetting::Load(stores->sets).set, -1);
+  test::SyntheticSounding(
+      stores->sets[2], {100, 10, 1000}, {1.0, 5.0}, 30, 0.03, 0.03, 2);
+  stores->sets[2].in_use = 3;
+  SmoothSetting s = SmoothSetting::Load(stores->sets);
+  EXPECT_EQ(s.set, 2);
+  EXPECT_EQ(s.model, 2);
+  EXPECT_EQ(SmoothSetting::SetsInUse(stores->sets), std::vector<int>{2});
+  EXPECT_FALSE(s.Validate());
+  s.target_rms = 0.05;
+  ASSERT_TRUE(s.Validate());
+  EXPECT_EQ(s.Validate()->first, 0);
+  EXPECT_EQ(s.Validate()->second,
+            "Please enter a number between 0.1 and 100.");
+  s.target_rms = 1.0;
+  s.layers = 1;
+  EXPECT_EQ(s.Validate()->second,
+            "Please enter an integer between 2 and 100.");
+  s.layers = 20;
+  Workspace& ws = stores->workspace;
+  ws.inversion_target = 4;
+  ws.ignore_error_bars = 1;
+  SmoothOptions o = s.Options(ws);
+  EXPECT_EQ(o.target, 4);
+  EXPECT_TRUE(o.ignore_error_bars);
+  EXPECT_EQ(o.layers, 20);
+  ws.inversion_target = 1;
+  ws.ignore_error_bars = 0;
+  EXPECT_EQ(s.Options(ws).target, 5);
+
+  ScriptedUi ui;
+  ui.Allow("INSTALL MODEL");
+  s.model = 4;
+  EXPECT_FALSE(InstallSmoothProfile(s, *stores, ui));
+  ASSERT_EQ(ui.prompts().size(), 1u);
+  EXPECT_EQ(ui.prompts()[0].text,
+            "Field set No 3 has no smooth profile of its data\nRun the "
+            "smooth inversion first");
+  const SmoothResult r = RunSmoothSetting(s, *stores, ui);
+  ASSERT_TRUE(r.ran);
+  EXPECT_EQ(stores->profiles[2].layers, 20);
+  EXPECT_EQ(stores->profiles[0].layers, 0);
+  ASSERT_FALSE(ui.posts().empty());
+  EXPECT_EQ(ui.posts().back().message, Um::UM_REDRAW);
+  stores->models[4].shown = 0;
+  EXPECT_TRUE(InstallSmoothProfile(s, *stores, ui));
+  EXPECT_EQ(stores->models[4].shown, 1);
+  EXPECT_EQ(ws.current_model, 4);
+  EXPECT_EQ(stores->models[4].layer_count, 16);
+  EXPECT_EQ(ui.posts().back().message, Um::UM_MODELSYNC);
 }
 
 }  // namespace
