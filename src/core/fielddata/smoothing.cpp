@@ -259,6 +259,18 @@ void PhaseFromResistivity(FieldSet& set,
   gsl_integration_workspace_free(work);
 }
 
+bool SmoothMarkedSet(Workspace& workspace,
+                     FieldSet& set,
+                     const SmoothingOptions& options,
+                     Ui& ui) {
+  set.smoothed = 1;
+  workspace.any_set_smoothed = 1;
+  set.smooth_work.fill(0.0f);
+  set.smoothed_log_rho.fill(-12.0f);
+  set.smoothed_log_rho_copy.fill(-12.0f);
+  return SmoothFieldSet(set, options, ui);
+}
+
 void RunSmoothingRequest(Workspace& workspace,
                          FieldSets& sets,
                          Ui& ui,
@@ -268,12 +280,7 @@ void RunSmoothingRequest(Workspace& workspace,
     set.effective_count = EffectiveCount(set);
     if (set.in_use == 0 || set.smoothing_mark < 1) continue;
     if (repaint) repaint();
-    set.smoothed = 1;
-    workspace.any_set_smoothed = 1;
-    set.smooth_work.fill(0.0f);
-    set.smoothed_log_rho.fill(-12.0f);
-    set.smoothed_log_rho_copy.fill(-12.0f);
-    SmoothFieldSet(set, options, ui);
+    SmoothMarkedSet(workspace, set, options, ui);
     if (repaint) repaint();
   }
   ui.Post(Window::kView, Um::UM_LINEREFRESH, 0, 0);

@@ -52,6 +52,13 @@ void PhaseFromResistivity(FieldSet& set,
                           const SmoothingOptions& options,
                           Ui& ui);
 
+// Smooths one marked set as the smoothing request does: marks it smoothed,
+// resets its working arrays (-12 beyond the fitted points) and fits it.
+bool SmoothMarkedSet(Workspace& workspace,
+                     FieldSet& set,
+                     const SmoothingOptions& options,
+                     Ui& ui);
+
 // The smoothing request: effective counts of all six sets, then every set
 // that is in use and marked is smoothed. `repaint` is called before and
 // after each smoothed set (the view shows the progress).
