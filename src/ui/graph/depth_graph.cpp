@@ -238,9 +238,17 @@ void DepthGraph::AddDesign() {
 
 void DepthGraph::ResetView() {
   double x_lo = HUGE_VAL, x_hi = -HUGE_VAL, d_lo = HUGE_VAL, d_hi = -HUGE_VAL;
+  // The field data decide the ranges when they are drawn: model curves run
+  // over their whole period grid, far below the measured depths.
+  bool have_sets = false;
+  for (QCPCurve* c : set_curves_) have_sets = have_sets || (c && !c->data()->isEmpty());
   for (int i = 0; i < plottableCount(); ++i) {
     auto* c = qobject_cast<QCPCurve*>(plottable(i));
     if (c == nullptr) continue;
+    if (have_sets && std::find(set_curves_.begin(), set_curves_.end(), c) ==
+                    set_curves_.end()) {
+      continue;
+    }
     for (auto it = c->data()->constBegin(); it != c->data()->constEnd(); ++it) {
       if (it->key > 0.0 && std::isfinite(it->key)) {
         x_lo = std::min(x_lo, it->key);
