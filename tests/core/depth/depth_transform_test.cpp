@@ -118,6 +118,31 @@ TEST(DepthTransform, ModelSlopesAndProfiles) {
   }
   EXPECT_EQ(m.depth_profile.log_s[5], kMissingLog);
 
+  // A cubic: each middle point takes the parabola of its own triple, the
+  // end points that of the first and last triple.
+  LayerModel cubic = m;
+  for (int i = 0; i < 6; ++i) {
+    const double x = cubic.curve.log_period[i];
+    cubic.curve.log_rho[i] = static_cast<float>(0.3 * x * x * x);
+  }
+  ModelSlopes(cubic);
+  auto parabola_slope = [&](int first, int at) {
+    double x[3], y[3];
+    for (int j = 0; j < 3; ++j) {
+      x[j] = cubic.curve.log_period[first + j];
+      y[j] = cubic.curve.log_rho[first + j];
+    }
+    const double d01 = (y[1] - y[0]) / (x[1] - x[0]);
+    const double d12 = (y[2] - y[1]) / (x[2] - x[1]);
+    const double s2 = (d12 - d01) / (x[2] - x[0]);
+    return BoundedSlope(d01 + s2 * (2.0 * cubic.curve.log_period[at] - x[0] - x[1]));
+  };
+  const int first_triple[6] = {0, 0, 1, 2, 3, 3};
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_NEAR(cubic.depth_profile.slope[i], parabola_slope(first_triple[i], i), 1e-6)
+        << i;
+  }
+
   // Fewer than three points: the slopes stay.
   LayerModel two;
   two.curve.count = 2;

@@ -132,6 +132,77 @@ TEST(Smoothing, StraightLineIsReproducedWithTheBoundedSlope) {
   EXPECT_EQ(set.effective_count, 30);
 }
 
+// The weighted least-squares cubic spline through a dense solve in the
+// truncated-power basis 1, x, x^2, x^3, (x - t_j)^3_+: rows times w, so
+// squared residuals weigh w^2.
+std::vector<double> DenseSpline(const std::vector<double>& x,
+                                const std::vector<double>& y,
+                                const std::vector<double>& w,
+                                const std::vector<double>& interior) {
+  const int m = static_cast<int>(x.size());
+  const int p = 4 + static_cast<int>(interior.size());
+  auto basis = [&](double v, int j) {
+    if (j < 4) return std::pow(v, j);
+    const double d = v - interior[j - 4];
+    return d > 0.0 ? d * d * d : 0.0;
+  };
+  std::vector<std::vector<double>> a(p, std::vector<double>(p + 1, 0.0));
+  for (int i = 0; i < m; ++i) {
+    for (int r = 0; r < p; ++r) {
+      for (int c = 0; c < p; ++c)
+        a[r][c] += w[i] * w[i] * basis(x[i], r) * basis(x[i], c);
+      a[r][p] += w[i] * w[i] * basis(x[i], r) * y[i];
+    }
+  }
+  for (int c = 0; c < p; ++c) {  // Gauss-Jordan with partial pivoting
+    int best = c;
+    for (int r = c + 1; r < p; ++r)
+      if (std::fabs(a[r][c]) > std::fabs(a[best][c])) best = r;
+    std::swap(a[c], a[best]);
+    for (int r = 0; r < p; ++r) {
+      if (r == c) continue;
+      const double f = a[r][c] / a[c][c];
+      for (int k = c; k <= p; ++k) a[r][k] -= f * a[c][k];
+    }
+  }
+  std::vector<double> fit(m, 0.0);
+  for (int i = 0; i < m; ++i)
+    for (int j = 0; j < p; ++j) fit[i] += a[j][p] / a[j][j] * basis(x[i], j);
+  return fit;
+}
+
+TEST(Smoothing, KnotsAndWeightsOfTheFit) {
+  // 30 points, tension 50 %: K = ceil(0.5 * 22 + 8) = 19 knot entries, the
+  // interior knots entries 5..15 of 19 equally spaced ones.
+  FieldSet set;
+  FillSet(set, 30, [](double t) { return 1.2 + 0.4 * std::sin(3.0 * t); });
+  for (int i = 0; i < 30; ++i) {
+    const double rho = std::pow(10.0, static_cast<double>(set.log_rho[i]));
+    const double err = (0.02 + 0.03 * (i % 5)) * rho;
+    set.log_rho_upper[i] = static_cast<float>(std::log10(rho + err));
+    set.log_rho_lower[i] = static_cast<float>(std::log10(rho - err));
+  }
+  ScriptedUi ui;
+  ASSERT_TRUE(SmoothFieldSet(set, SmoothingOptions{50.0, false}, ui));
+  std::vector<double> x, y, w, e;
+  for (int i = 0; i < 30; ++i) {
+    x.push_back(std::log10(1.0 / set.freq[i]));
+    y.push_back(set.log_rho[i]);
+    const double up = std::pow(10.0, static_cast<double>(set.log_rho_upper[i]));
+    const double lo = std::pow(10.0, static_cast<double>(set.log_rho_lower[i]));
+    const double rho = std::pow(10.0, static_cast<double>(set.log_rho[i]));
+    e.push_back(std::fabs(up - lo) * 0.5 / rho + 0.01);
+  }
+  const double e_min = *std::min_element(e.begin(), e.end());
+  for (double ei : e) w.push_back(1.0 / ((ei / e_min) * (ei / e_min)));
+  std::vector<double> interior;
+  for (int j = 5; j <= 15; ++j) interior.push_back(x[0] + (j - 1) * (x[29] - x[0]) / 18.0);
+  const std::vector<double> expected = DenseSpline(x, y, w, interior);
+  for (int i = 0; i < 30; ++i) {
+    EXPECT_NEAR(set.smoothed_log_rho[i], expected[i], 2e-5) << i;
+  }
+}
+
 TEST(Smoothing, FewPointsTrailingPointsAndIgnoredErrors) {
   // Fewer than 8 points: a single cubic, which a cubic curve fills exactly.
   FieldSet few;
