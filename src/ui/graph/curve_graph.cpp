@@ -53,6 +53,8 @@ QColor SetColour(int k) {
   return kColours[k];
 }
 
+QCPScatterStyle::ScatterShape SetMarker(int k) { return kShapes[k]; }
+
 QPen ModelPen(int k, const Workspace& workspace) {
   QPen pen(workspace.colour_flag ? SetColour(k) : QColor(Qt::black));
   pen.setWidthF(std::max(1, workspace.pen_width));

@@ -24,6 +24,8 @@ struct GraphOptions {
 
 // Colours of field set k and model k (they belong together).
 QColor SetColour(int k);
+// Marker of field set k (sets differ by shape as well as colour).
+QCPScatterStyle::ScatterShape SetMarker(int k);
 // The model pens: coloured, or all black when the colour flag is off.
 QPen ModelPen(int k, const Workspace& workspace);
 

@@ -13,14 +13,6 @@ namespace {
 constexpr double kMissingAbove = -13.0;
 constexpr double kLogDepthTop = 1.0;  // m, top of a logarithmic depth axis
 
-const QCPScatterStyle::ScatterShape kShapes[MaxSets] = {
-    QCPScatterStyle::ssCircle,
-    QCPScatterStyle::ssSquare,
-    QCPScatterStyle::ssTriangle,
-    QCPScatterStyle::ssDiamond,
-    QCPScatterStyle::ssTriangleInverted,
-    QCPScatterStyle::ssCrossCircle};
-
 bool Present(double log_value) {
   return std::isfinite(log_value) && log_value > kMissingAbove;
 }
@@ -151,7 +143,7 @@ void DepthGraph::AddFieldSet(int k) {
   const QColor colour = SetColour(k);
   c->setPen(QPen(colour, 1.0, Qt::DashLine));
   c->setScatterStyle(QCPScatterStyle(
-      kShapes[k], QPen(colour, 1.5), QBrush(colour.lighter(170)), 6));
+      SetMarker(k), QPen(colour, 1.5), QBrush(colour.lighter(170)), 6));
   set_curves_[k] = c;
 }
 
