@@ -52,11 +52,13 @@ void TransformFieldSet(FieldSet& set) {
                                    1.0 / static_cast<double>(set.freq[i]));
     res[i] = p.res;
     h[i] = p.depth;
-    const bool usable = std::isfinite(p.res) && std::isfinite(p.depth);
+    const bool usable =
+        std::isfinite(p.res) && p.res > 0.0 && std::isfinite(p.depth);
     if (set.point_deleted[i] == 0 && usable) set.log_res[i] = LogAbs(p.res);
     if (!usable) {
-      // A frequency that is no number has no depth: the point goes below
-      // its predecessor and adds no conductance.
+      // A frequency that is no number (or a resistivity that underflows)
+      // gives no depth: the point goes below its predecessor and adds no
+      // conductance.
       res[i] = HUGE_VAL;
       h[i] = (i > 0 ? h[i - 1] : 0.0) - kFallBack;
     }
@@ -118,7 +120,7 @@ void TransformModel(LayerModel& model) {
     h[i] = b.depth;
     p.log_res[i] = LogAbs(b.res);
     p.log_s[i] = kMissingLog;
-    if (!std::isfinite(b.res) || !std::isfinite(b.depth)) {
+    if (!std::isfinite(b.res) || !(b.res > 0.0) || !std::isfinite(b.depth)) {
       res[i] = HUGE_VAL;
       h[i] = (i > 0 ? h[i - 1] : 0.0) - kFallBack;
       p.log_res[i] = kMissingLog;

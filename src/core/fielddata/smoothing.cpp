@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <vector>
 
 #include "core/fielddata/spline_fit.h"
@@ -110,8 +111,8 @@ double TensionPercent(const SmoothingSettings& settings) {
 }
 
 int KnotCount(double tension_percent, int n) {
-  int k = static_cast<int>(std::ceil(tension_percent * (n - 8) * 0.01 + 8.0));
-  if (k > n) k = n;
+  const double v = std::ceil(tension_percent * (n - 8) * 0.01 + 8.0);
+  int k = v <= n ? static_cast<int>(std::max(v, 0.0)) : n;
   if (k < 8) k = 8;
   return k;
 }
@@ -156,6 +157,7 @@ bool SmoothFieldSet(FieldSet& set, const SmoothingOptions& options, Ui& ui) {
     ui.Show(fit.test, kSplineFitCaption, Icon::kStop);
     return false;
   }
+  std::array<double, MaxFreq> value{}, slope{};
   for (int i = 0; i < n; ++i) {
     std::array<double, 4> s;
     const int ierror = E02bcf(k, knots.data(), c.data(), x[i], 1, s);
@@ -165,9 +167,22 @@ bool SmoothFieldSet(FieldSet& set, const SmoothingOptions& options, Ui& ui) {
       ui.Show(text, kSplineEvalCaption, Icon::kStop);
       return false;
     }
-    set.smoothed_log_rho[i] = static_cast<float>(s[0]);
-    set.smoothed_log_rho_copy[i] = static_cast<float>(s[0]);
-    set.smoothed_slope[i] = static_cast<float>(BoundedSlope(s[1]));
+    value[i] = s[0];
+    slope[i] = BoundedSlope(s[1]);
+    if (!(std::fabs(value[i]) <= std::numeric_limits<float>::max()) ||
+        !std::isfinite(slope[i])) {
+      // Values so large that the fit overflowed.
+      char text[64];
+      std::snprintf(text, sizeof text, "The spline is not a number at X[%d]",
+                    i + 1);
+      ui.Show(text, kSplineEvalCaption, Icon::kStop);
+      return false;
+    }
+  }
+  for (int i = 0; i < n; ++i) {
+    set.smoothed_log_rho[i] = static_cast<float>(value[i]);
+    set.smoothed_log_rho_copy[i] = static_cast<float>(value[i]);
+    set.smoothed_slope[i] = static_cast<float>(slope[i]);
   }
   set.effective_count = n;
   return true;

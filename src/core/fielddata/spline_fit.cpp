@@ -55,13 +55,17 @@ SplineFitStatus E02baf(int m,
     if (!(W(i) > 0.0)) return Fail(2, "if(W[I]<=0");
   }
 
-  // The ordered, distinct abscissae.
+  // The ordered, distinct abscissae; an infinite one counts as out of
+  // order, since no knot can lie beyond it.
   std::vector<double> distinct(static_cast<std::size_t>(m) + 1);
   auto WORK1 = [&distinct](int i) -> double& { return distinct[i - 1]; };
   WORK1(1) = X(1);
+  if (!std::isfinite(X(1))) return Fail(3, "X[I]<WORK1[J-1]");
   int j = 2;
   for (int i = 2; i <= m; ++i) {
-    if (!(X(i) >= WORK1(j - 1))) return Fail(3, "X[I]<WORK1[J-1]");
+    if (!(X(i) >= WORK1(j - 1)) || !std::isfinite(X(i))) {
+      return Fail(3, "X[I]<WORK1[J-1]");
+    }
     if (X(i) == WORK1(j - 1)) continue;
     WORK1(j) = X(i);
     ++j;

@@ -49,6 +49,22 @@ void SmoothAndTransform(const char* what,
   }
 }
 
+TEST(SmoothingRobustness, TransformOfAnUnderflowingCurve) {
+  FieldSet set;
+  set.in_use = 1;
+  set.count = 4;
+  for (int i = 0; i < 4; ++i) {
+    set.freq[i] = static_cast<float>(std::pow(10.0, -i));
+    set.smoothed_log_rho[i] = i == 0 ? -3.28e14f : 2.0f;
+  }
+  TransformFieldSet(set);
+  ExpectNoNan(set, "underflow");
+  EXPECT_EQ(set.log_res[0], -14.0f);
+  EXPECT_LT(set.depth[0], 0.0f);
+  EXPECT_LT(set.depth[1], set.depth[0]);
+  EXPECT_GT(set.log_s[2], -5.0f);
+}
+
 TEST(SmoothingRobustness, HostileSetsStoreNoNan) {
   SmoothAndTransform("one point", [](FieldSet& s) { s.count = 1; });
   SmoothAndTransform("no point", [](FieldSet& s) { s.count = 0; });
@@ -70,6 +86,14 @@ TEST(SmoothingRobustness, HostileSetsStoreNoNan) {
   SmoothAndTransform("infinite values", [](FieldSet& s) {
     s.log_rho[0] = INFINITY;
     s.freq[19] = INFINITY;
+  });
+  SmoothAndTransform("an infinite period among four", [](FieldSet& s) {
+    s.count = 5;
+    const float f[5] = {3.83e15f, 3.82e15f, 3.82e15f, 3e-43f, 0.0f};
+    for (int i = 0; i < 5; ++i) s.freq[i] = f[i];
+  });
+  SmoothAndTransform("a resistivity that underflows", [](FieldSet& s) {
+    s.log_rho[1] = -3.28e14f;
   });
   SmoothAndTransform("huge resistivity", [](FieldSet& s) {
     for (int i = 0; i < 20; ++i) s.log_rho[i] = i % 2 ? 30.0f : -30.0f;

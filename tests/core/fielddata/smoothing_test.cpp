@@ -106,6 +106,8 @@ TEST(SplineFit, ArgumentChecksNameTheTestThatFailed) {
   EXPECT_EQ(Refusal({0, 1, 2, 3}, {}, {1, 1, 0, 1}), "if(W[I]<=0");
   EXPECT_EQ(Refusal({0, 1, 2, 3}, {}, {1, NAN, 1, 1}), "if(W[I]<=0");
   EXPECT_EQ(Refusal({0, 2, 1, 3}, {}), "X[I]<WORK1[J-1]");
+  EXPECT_EQ(Refusal({0, 1, 2, INFINITY}, {}), "X[I]<WORK1[J-1]");
+  EXPECT_EQ(Refusal({-INFINITY, 1, 2, 3}, {}), "X[I]<WORK1[J-1]");
   EXPECT_EQ(Refusal({0, 1, 1, 2, 2, 3}, {1.5}), "R<NCAP3");
   EXPECT_EQ(Refusal({0, 0.6, 0.7, 0.8, 0.85, 0.9, 1.0}, {0.25, 0.5, 0.75}),
             "if(WORK1[J]>=K[J+4] || K[I]>=WORK1[L])");
