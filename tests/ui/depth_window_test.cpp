@@ -127,6 +127,28 @@ class DepthWindowTest : public QObject {
     set1->trigger();
     QCOMPARE(stores->sets[0].depth_switch, 1);
 
+    // "&0" draws the further profile of a set when there is one.
+    view->SetExtraProfileSource([](int k, ExtraProfile& p) {
+      if (k != 1) return false;
+      p.depth = {-100.0, -1000.0, -5000.0};
+      p.log_res = {1.0, 2.0, 1.5};
+      p.log_s = {0.5, 1.0, 1.5};
+      return true;
+    });
+    QAction* extra = nullptr;
+    for (QAction* a : w->actions()) {
+      if (a->text() == "&0") extra = a;
+    }
+    QVERIFY(extra != nullptr);
+    QVERIFY(g->ExtraCurve(1) == nullptr);
+    extra->trigger();
+    QVERIFY(g->ExtraCurve(0) == nullptr);
+    QVERIFY(g->ExtraCurve(1) != nullptr);
+    QCOMPARE(g->ExtraCurve(1)->dataCount(), 3);
+    QVERIFY(view->depth_graph()->ExtraCurve(1) != nullptr);
+    extra->trigger();
+    QVERIFY(g->ExtraCurve(1) == nullptr);
+
     // Design: three points, one removed with the right button, one moved.
     g->SetRanges({0.0, -5000.0, 0.0, 4.0});
     w->Button("&Design")->click();

@@ -228,6 +228,7 @@ void CVUKView::OpenDepthWindow() {
   if (depth_window_ == nullptr) {
     depth_window_ = new CDepthWindow(stores_, ui_, this);
     depth_window_->setWindowFlag(Qt::Tool);
+    depth_window_->graph()->SetExtraProfileSource(extra_profiles_);
     connect(depth_window_, &CDepthWindow::ProfilesChanged, this, [this] {
       if (depth_window_ == nullptr) return;
       depth_graph_->SetState(depth_window_->graph()->state());
@@ -242,6 +243,14 @@ void CVUKView::OpenDepthWindow() {
   depth_window_->raise();
   QSignalBlocker block(depth_);
   depth_->setChecked(true);
+}
+
+void CVUKView::SetExtraProfileSource(ExtraProfileSource source) {
+  extra_profiles_ = std::move(source);
+  depth_graph_->SetExtraProfileSource(extra_profiles_);
+  if (depth_window_ != nullptr) {
+    depth_window_->graph()->SetExtraProfileSource(extra_profiles_);
+  }
 }
 
 void CVUKView::CloseDepthWindow() {

@@ -51,6 +51,9 @@ class CVUKView : public QWidget {
   void OpenDepthWindow();
   void CloseDepthWindow();
   CDepthWindow* depth_window() const { return depth_window_; }
+  // Where the depth graphs find a further profile of a field set (the
+  // smooth inversion), drawn while their "&0" switch is on.
+  void SetExtraProfileSource(ExtraProfileSource source);
   DepthGraph* depth_graph() const { return depth_graph_; }
 
  protected:
@@ -77,6 +80,7 @@ class CVUKView : public QWidget {
   QStackedWidget* pages_ = nullptr;
   DepthGraph* depth_graph_ = nullptr;
   QPointer<CDepthWindow> depth_window_;
+  ExtraProfileSource extra_profiles_;
 };
 
 }  // namespace mtvuk
