@@ -21,8 +21,8 @@ void FillSet(FieldSet& s, int k) {
   s.smoothing_mark = 1;
   for (int i = 0; i < 60; ++i) {
     const double log_t = -4.0 + 7.0 * i / 59.0;
-    const double log_rho = 1.5 + 0.6 * std::tanh(log_t - 0.5 * k) +
-                           0.04 * std::sin(5.0 * i + k);
+    const double log_rho =
+        1.5 + 0.6 * std::tanh(log_t - 0.5 * k) + 0.04 * std::sin(5.0 * i + k);
     s.freq[i] = static_cast<float>(std::pow(10.0, -log_t));
     s.log_rho[i] = static_cast<float>(log_rho);
     const double rho = std::pow(10.0, log_rho);

@@ -44,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   set.count = Take<std::uint8_t>(data, size) % 110;
   stores->workspace.smoothing.tension_position = Take<std::int16_t>(data, size);
   stores->workspace.smoothing.tension_width = Take<std::int16_t>(data, size);
-  stores->workspace.smoothing.ignore_errors = Take<std::uint8_t>(data, size) & 1;
+  stores->workspace.smoothing.ignore_errors =
+      Take<std::uint8_t>(data, size) & 1;
   for (int i = 0; size > 0 && i < mtvuk::MaxFreq; ++i) {
     set.freq[i] = Take<float>(data, size);
     set.log_rho[i] = Take<float>(data, size);

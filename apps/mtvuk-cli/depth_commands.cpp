@@ -73,10 +73,8 @@ int RunSmooth(const SmoothOptions& o) {
     std::printf("%s\n", j.dump(2).c_str());
     return kExitOk;
   }
-  std::printf("# %s  (%d points, %d knots)\n",
-              set.label.c_str(),
-              set.count,
-              s.knots);
+  std::printf(
+      "# %s  (%d points, %d knots)\n", set.label.c_str(), set.count, s.knots);
   std::printf("%3s %12s %9s %9s %8s%s\n",
               "#",
               "period_s",
@@ -119,9 +117,14 @@ int RunDepthOfFile(const SmoothOptions& o) {
     std::printf("%s\n", j.dump(2).c_str());
     return kExitOk;
   }
-  std::printf("# %s  Res(h), S(h)  (%d points)\n", set.label.c_str(), set.count);
-  std::printf("%3s %12s %12s %9s %9s\n", "#", "period_s", "depth_m",
-              "log_res", "log_s");
+  std::printf(
+      "# %s  Res(h), S(h)  (%d points)\n", set.label.c_str(), set.count);
+  std::printf("%3s %12s %12s %9s %9s\n",
+              "#",
+              "period_s",
+              "depth_m",
+              "log_res",
+              "log_s");
   for (int k = 0; k < set.count; ++k) {
     std::printf("%3d %12.5e %12.2f %9.5f %9.5f\n",
                 k + 1,
@@ -146,8 +149,9 @@ int RunDepthOfModel(const std::string& layers,
   const double tmin = model.period_min, tmax = model.period_max;
   if (ok && (!(tmin > 0.0) || !(tmax > tmin) ||
              PeriodGridCount(tmin, tmax) > MaxCurvePeriods)) {
-    error = "the period range of the model must satisfy 0 < tmin < tmax "
-            "and span at most 12.4 decades";
+    error =
+        "the period range of the model must satisfy 0 < tmin < tmax "
+        "and span at most 12.4 decades";
   }
   if (!ok || !error.empty()) {
     std::fprintf(stderr, "mtvuk-cli depth: %s\n", error.c_str());
@@ -178,10 +182,15 @@ int RunDepthOfModel(const std::string& layers,
     std::printf("%s\n", j.dump(2).c_str());
     return kExitOk;
   }
-  std::printf("# %s  Res(h), S(h)  (%d periods)\n", m.name.c_str(),
-              m.curve.count);
-  std::printf("%3s %12s %8s %12s %9s %9s\n", "#", "period_s", "slope",
-              "depth_m", "log_res", "log_s");
+  std::printf(
+      "# %s  Res(h), S(h)  (%d periods)\n", m.name.c_str(), m.curve.count);
+  std::printf("%3s %12s %8s %12s %9s %9s\n",
+              "#",
+              "period_s",
+              "slope",
+              "depth_m",
+              "log_res",
+              "log_s");
   for (int i = 0; i < m.curve.count; ++i) {
     std::printf("%3d %12.5e %8.5f %12.2f %9.5f %9.5f\n",
                 i + 1,

@@ -22,8 +22,10 @@ class DepthWindowTest : public QObject {
   static void LoadExample(Stores& stores, QtUi& ui) {
     QVERIFY(ReadFieldFile(
         test::ExampleFile("15125A_spe.edi"), stores.workspace, ui));
-    LoadFieldSet(0, CurveMode::XY, stores.workspace, stores.sets, stores.models);
-    LoadFieldSet(1, CurveMode::YX, stores.workspace, stores.sets, stores.models);
+    LoadFieldSet(
+        0, CurveMode::XY, stores.workspace, stores.sets, stores.models);
+    LoadFieldSet(
+        1, CurveMode::YX, stores.workspace, stores.sets, stores.models);
   }
 
  private slots:
@@ -44,7 +46,8 @@ class DepthWindowTest : public QObject {
 
     ui.script.Expect("Nothing selected...", Answer::kOk);
     w->ok_button()->click();
-    QCOMPARE(ui.script.prompts().back().text, std::string("Mark any set to smooth"));
+    QCOMPARE(ui.script.prompts().back().text,
+             std::string("Mark any set to smooth"));
 
     SmoothingPanel* panel = w->panel();
     QTest::mouseClick(panel, Qt::LeftButton, {}, panel->SlotRect(1).center());
@@ -52,8 +55,8 @@ class DepthWindowTest : public QObject {
     QCOMPARE(stores->sets[1].smoothing_mark, std::int16_t{1});
     QCOMPARE(stores->sets[4].smoothing_mark, std::int16_t{-1});  // empty slot
     const QRect bar = panel->BarRect();
-    QTest::mouseClick(panel, Qt::LeftButton, {},
-                      QPoint(bar.left() + 63, bar.center().y()));
+    QTest::mouseClick(
+        panel, Qt::LeftButton, {}, QPoint(bar.left() + 63, bar.center().y()));
     QCOMPARE(w->logic().tension_position, 63);
     w->res_phs_box()->setChecked(true);
     w->ok_button()->click();
@@ -92,7 +95,8 @@ class DepthWindowTest : public QObject {
     res_h->click();
     CDepthWindow* w = view->depth_window();
     QVERIFY(w != nullptr);
-    QCOMPARE(w->windowTitle(), QString("  Resistivity/Conductance  vs. depth "));
+    QCOMPARE(w->windowTitle(),
+             QString("  Resistivity/Conductance  vs. depth "));
     QVERIFY(stores->workspace.depth_window_open);
     QCOMPARE(stores->sets[0].log_res[0], stores->sets[0].log_res[0]);
     QVERIFY(stores->sets[0].depth[5] < 0.0f);
@@ -153,11 +157,12 @@ class DepthWindowTest : public QObject {
     g->SetRanges({0.0, -5000.0, 0.0, 4.0});
     w->Button("&Design")->click();
     QVERIFY(w->logic().design);
-    for (auto [depth, log_res] :
-         {std::pair{-500.0, 2.0}, {-2000.0, 1.0}, {-1000.0, 0.5},
-          {-3000.0, 3.0}}) {
-      QTest::mouseClick(g, Qt::LeftButton, {},
-                        g->ValueToPixel(depth, log_res).toPoint());
+    for (auto [depth, log_res] : {std::pair{-500.0, 2.0},
+                                  {-2000.0, 1.0},
+                                  {-1000.0, 0.5},
+                                  {-3000.0, 3.0}}) {
+      QTest::mouseClick(
+          g, Qt::LeftButton, {}, g->ValueToPixel(depth, log_res).toPoint());
     }
     QCOMPARE(w->logic().points.count(), 3);  // -1000 is not below -2000
     QTest::mouseClick(g, Qt::RightButton, {}, QPoint(10, 10));
@@ -168,7 +173,9 @@ class DepthWindowTest : public QObject {
     QMouseEvent move(QEvent::MouseMove,
                      QPointF(g->ValueToPixel(-100.0, 1.5)),
                      QPointF(g->mapToGlobal(g->ValueToPixel(-100.0, 1.5))),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+                     Qt::NoButton,
+                     Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(g, &move);
     QTest::mouseRelease(g, Qt::LeftButton, {}, grab);
     const DesignedPoint& moved = w->logic().points.point(1);
@@ -181,23 +188,24 @@ class DepthWindowTest : public QObject {
     ui.script.Expect("END DESIGN", Answer::kNo);
     w->Button("&Design")->click();
     QVERIFY(!w->logic().design);
-    QCOMPARE(ui.script.prompts().back().text, std::string("Set designed model?"));
+    QCOMPARE(ui.script.prompts().back().text,
+             std::string("Set designed model?"));
     QCOMPARE(stores->models[0].resistivity, before);
     QVERIFY(std::fabs(stores->workspace.designed_model.thickness[0] - 0.5) <
             0.01);
 
     // "&Set Model" in design mode opens the dialog at once.
     w->Button("&Design")->click();
-    QTest::mouseClick(g, Qt::LeftButton, {},
-                      g->ValueToPixel(-1000.0, 2.0).toPoint());
-    QTest::mouseClick(g, Qt::LeftButton, {},
-                      g->ValueToPixel(-3000.0, 1.0).toPoint());
+    QTest::mouseClick(
+        g, Qt::LeftButton, {}, g->ValueToPixel(-1000.0, 2.0).toPoint());
+    QTest::mouseClick(
+        g, Qt::LeftButton, {}, g->ValueToPixel(-3000.0, 1.0).toPoint());
     // The dialog is finished whatever it shows; the checks come after.
     QString title, h0, h1;
     bool refused_row_9 = false;
     QTimer::singleShot(0, [&] {
-      auto* dialog = qobject_cast<CDesignedModelDlg*>(
-          QApplication::activeModalWidget());
+      auto* dialog =
+          qobject_cast<CDesignedModelDlg*>(QApplication::activeModalWidget());
       if (dialog == nullptr) return;
       title = dialog->windowTitle();
       h0 = dialog->Thickness(0)->text();
@@ -208,7 +216,9 @@ class DepthWindowTest : public QObject {
       dialog->accept();
       refused_row_9 = dialog->isVisible();
       dialog->Resistivity(8)->setText("50");
-      QTest::mouseClick(dialog->squares(), Qt::LeftButton, {},
+      QTest::mouseClick(dialog->squares(),
+                        Qt::LeftButton,
+                        {},
                         dialog->squares()->SquareRect(3).center());
       dialog->accept();
       if (dialog->isVisible()) dialog->reject();

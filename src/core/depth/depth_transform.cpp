@@ -88,8 +88,8 @@ void ModelSlopes(LayerModel& model) {
   if (n < 3) return;
   auto& slope = model.depth_profile.slope;
   for (int i = 0; i <= n - 3; ++i) {
-    const double x[3] = {c.log_period[i], c.log_period[i + 1],
-                         c.log_period[i + 2]};
+    const double x[3] = {
+        c.log_period[i], c.log_period[i + 1], c.log_period[i + 2]};
     const double y[3] = {c.log_rho[i], c.log_rho[i + 1], c.log_rho[i + 2]};
     auto store = [&](int point) {
       const double m = BoundedSlope(ParabolaSlope(x, y, c.log_period[point]));
@@ -113,9 +113,10 @@ void TransformModel(LayerModel& model) {
   auto& p = model.depth_profile;
   std::array<double, MaxCurvePeriods> res{}, h{};
   for (int i = 0; i < n; ++i) {
-    const BostickPoint b = Bostick(c.log_rho[i],
-                                   p.slope[i],
-                                   std::pow(10.0, static_cast<double>(c.log_period[i])));
+    const BostickPoint b =
+        Bostick(c.log_rho[i],
+                p.slope[i],
+                std::pow(10.0, static_cast<double>(c.log_period[i])));
     res[i] = b.res;
     h[i] = b.depth;
     p.log_res[i] = LogAbs(b.res);

@@ -16,9 +16,9 @@ inline constexpr double kMinLayerConductance = 1e-5;  // S
 
 // One designed layer, from the surface downwards: its bottom at `depth`.
 struct DesignedPoint {
-  double depth = 0.0;      // m, negative downwards
-  double log_res = 0.0;    // log10 Ohm-m of the layer
-  double thickness = 0.0;  // m
+  double depth = 0.0;        // m, negative downwards
+  double log_res = 0.0;      // log10 Ohm-m of the layer
+  double thickness = 0.0;    // m
   double conductance = 0.0;  // S, cumulative down to the point
   double log_s = 0.0;
 };
@@ -71,9 +71,7 @@ class DesignedModelDialogLogic {
 
   // The cells show the workspace's designed model, rounded; the target is
   // the current model.
-  DesignedModelDialogLogic(Workspace& workspace,
-                           LayerModels& models,
-                           Ui& ui);
+  DesignedModelDialogLogic(Workspace& workspace, LayerModels& models, Ui& ui);
 
   std::array<double, kRows> resistivity{};
   std::array<double, kThicknessRows> thickness{};

@@ -35,8 +35,10 @@ void Weights(const FieldSet& set, int n, bool ignore, double* w) {
   std::vector<double> e(static_cast<std::size_t>(n));
   double e_min = 1e10;
   for (int i = 0; i < n; ++i) {
-    const double upper = std::pow(10.0, static_cast<double>(set.log_rho_upper[i]));
-    const double lower = std::pow(10.0, static_cast<double>(set.log_rho_lower[i]));
+    const double upper =
+        std::pow(10.0, static_cast<double>(set.log_rho_upper[i]));
+    const double lower =
+        std::pow(10.0, static_cast<double>(set.log_rho_lower[i]));
     const double rho = std::pow(10.0, static_cast<double>(set.log_rho[i]));
     e[i] = std::fabs(upper - lower) * 0.5 / (rho + kTiny) + 0.01;
     if (e[i] < e_min) e_min = e[i];
@@ -173,8 +175,8 @@ bool SmoothFieldSet(FieldSet& set, const SmoothingOptions& options, Ui& ui) {
         !std::isfinite(slope[i])) {
       // Values so large that the fit overflowed.
       char text[64];
-      std::snprintf(text, sizeof text, "The spline is not a number at X[%d]",
-                    i + 1);
+      std::snprintf(
+          text, sizeof text, "The spline is not a number at X[%d]", i + 1);
       ui.Show(text, kSplineEvalCaption, Icon::kStop);
       return false;
     }
@@ -231,8 +233,8 @@ void PhaseFromResistivity(FieldSet& set,
   f.u_hi = u[n - 1];
   int ierror = E02bcf(k, f.knots, f.c, f.u_lo, 1, f.at_lo);
   if (ierror == 0) ierror = E02bcf(k, f.knots, f.c, f.u_hi, 1, f.at_hi);
-  if (ierror != 0 || !std::isfinite(f.at_lo[0] + f.at_lo[1] + f.at_hi[0] +
-                                    f.at_hi[1])) {
+  if (ierror != 0 ||
+      !std::isfinite(f.at_lo[0] + f.at_lo[1] + f.at_hi[0] + f.at_hi[1])) {
     char text[32];
     std::snprintf(text, sizeof text, "ERR=%d", ierror);
     ui.Show(text, "E02BCF in FUN", Icon::kStop);

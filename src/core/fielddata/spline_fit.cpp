@@ -141,11 +141,10 @@ SplineFitStatus E02baf(int m,
     const double n3a = e4 / kdb * n2a;
     const double n3b = d2 / kdb * n2a + e5 / kec * n2b;
     const double n3c = d3 / kec * n2b;
-    std::array<double, 4> row = {
-        wi * (e4 / kda * n3a),
-        wi * (d1 / kda * n3a + e5 / keb * n3b),
-        wi * (d2 / keb * n3b + e6 / kfc * n3c),
-        wi * (d3 / kfc * n3c)};
+    std::array<double, 4> row = {wi * (e4 / kda * n3a),
+                                 wi * (d1 / kda * n3a + e5 / keb * n3b),
+                                 wi * (d2 / keb * n3b + e6 / kfc * n3c),
+                                 wi * (d3 / kfc * n3c)};
     double acol = wi * Y(i);
 
     // Rotate the row into the triangular system by Givens rotations.

@@ -11,9 +11,9 @@ namespace mtvuk {
 
 // What the "Smoothing" window stores on OK.
 struct SmoothingSettings {
-  std::int32_t ignore_errors = 0;   // "&Ignore err": weights all 1
-  std::int32_t res_to_phase = 0;    // "Res->Phs": also the phase from rho
-  std::int32_t free_fit = 1;        // "&Free" / "&Limited" (pair hidden)
+  std::int32_t ignore_errors = 0;      // "&Ignore err": weights all 1
+  std::int32_t res_to_phase = 0;       // "Res->Phs": also the phase from rho
+  std::int32_t free_fit = 1;           // "&Free" / "&Limited" (pair hidden)
   std::int16_t tension_position = 32;  // pixels from the left of the bar
   std::int16_t tension_width = 126;    // pixels, width of the bar
 };

@@ -99,18 +99,15 @@ void CDesignedModelDlg::accept() {
 // ---------------------------------------------------------------- CDepthWindow
 
 CDepthWindow::CDepthWindow(Stores& stores, QtUi& ui, QWidget* parent)
-    : QDialog(parent),
-      stores_(stores),
-      ui_(ui),
-      logic_(stores.workspace, ui) {
+    : QDialog(parent), stores_(stores), ui_(ui), logic_(stores.workspace, ui) {
   setObjectName("depth_window");
   setWindowTitle(kDepthWindowTitle);
   setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
   ui_.Register(Window::kDepthWindow, this);
   stores_.workspace.depth_window_open = true;
 
-  graph_ = new DepthGraph(
-      stores_.workspace, stores_.sets, stores_.models, this);
+  graph_ =
+      new DepthGraph(stores_.workspace, stores_.sets, stores_.models, this);
   graph_->installEventFilter(this);
 
   auto* column = new QVBoxLayout;
@@ -202,7 +199,8 @@ CDepthWindow::CDepthWindow(Stores& stores, QtUi& ui, QWidget* parent)
   save_res->setEnabled(false);  // TRF files are not written yet
   QMenu* model = menu_->addMenu("&Model");
   set_model_action_ = model->addAction("&Set Model");
-  connect(set_model_action_, &QAction::triggered, this, &CDepthWindow::SetModel);
+  connect(
+      set_model_action_, &QAction::triggered, this, &CDepthWindow::SetModel);
 
   auto* layout = new QHBoxLayout(this);
   layout->setMenuBar(menu_);
@@ -246,10 +244,9 @@ void CDepthWindow::ShowState() {
     button->setChecked(on);
   }
   graph_->SetDesign(logic_.design ? &logic_.points : nullptr);
-  graph_->setInteractions(logic_.design
-                              ? QCP::Interactions()
-                              : QCP::Interactions(QCP::iRangeDrag |
-                                                  QCP::iRangeZoom));
+  graph_->setInteractions(
+      logic_.design ? QCP::Interactions()
+                    : QCP::Interactions(QCP::iRangeDrag | QCP::iRangeZoom));
   graph_->setCursor(logic_.design ? Qt::CrossCursor : Qt::ArrowCursor);
 }
 

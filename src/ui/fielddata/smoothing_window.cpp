@@ -33,8 +33,8 @@ SmoothingPanel::SmoothingPanel(const FieldSets& sets,
 }
 
 QRect SmoothingPanel::SlotRect(int k) const {
-  return {kMargin + k * (kSlotWidth + kSlotGap), kMargin, kSlotWidth,
-          kSlotHeight};
+  return {
+      kMargin + k * (kSlotWidth + kSlotGap), kMargin, kSlotWidth, kSlotHeight};
 }
 
 QRect SmoothingPanel::BarRect() const {
@@ -69,12 +69,13 @@ void SmoothingPanel::paintEvent(QPaintEvent*) {
   }
   const QRect bar = BarRect();
   p.setPen(Qt::black);
-  p.drawText(QRect(0, bar.top() - 20, width(), 16), Qt::AlignCenter,
-             "Tension");
+  p.drawText(QRect(0, bar.top() - 20, width(), 16), Qt::AlignCenter, "Tension");
   p.drawText(QRect(bar.left() - 40, bar.top() - 2, 34, bar.height() + 4),
-             Qt::AlignRight | Qt::AlignVCenter, "min");
+             Qt::AlignRight | Qt::AlignVCenter,
+             "min");
   p.drawText(QRect(bar.right() + 6, bar.top() - 2, 34, bar.height() + 4),
-             Qt::AlignLeft | Qt::AlignVCenter, "max");
+             Qt::AlignLeft | Qt::AlignVCenter,
+             "max");
   p.setBrush(QColor(235, 235, 235));
   p.drawRect(bar);
   const int x = bar.left() + logic_.tension_position * bar.width() /
@@ -86,11 +87,14 @@ void SmoothingPanel::paintEvent(QPaintEvent*) {
   p.drawPolygon(marker, 3);
   p.drawLine(x, bar.top(), x, bar.bottom());
   p.setFont(small);
-  p.drawText(QRect(0, bar.bottom() + 10, width(), 14), Qt::AlignCenter,
-             QString("%1 % of the knots").arg(
-                 logic_.tension_position * 100.0 /
-                     std::max(1, logic_.tension_width),
-                 0, 'f', 0));
+  p.drawText(QRect(0, bar.bottom() + 10, width(), 14),
+             Qt::AlignCenter,
+             QString("%1 % of the knots")
+                 .arg(logic_.tension_position * 100.0 /
+                          std::max(1, logic_.tension_width),
+                      0,
+                      'f',
+                      0));
 }
 
 void SmoothingPanel::mousePressEvent(QMouseEvent* event) {

@@ -46,20 +46,21 @@ DepthGraph::DepthGraph(Workspace& workspace,
   setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   setMinimumSize(360, 320);
   plotLayout()->insertRow(0);
-  title_ = new QCPTextElement(this, "", QFont(font().family(), 11, QFont::Bold));
+  title_ =
+      new QCPTextElement(this, "", QFont(font().family(), 11, QFont::Bold));
   plotLayout()->addElement(0, 0, title_);
   legend->setFont(QFont(font().family(), 8));
   legend->setBrush(QBrush(QColor(255, 255, 255, 220)));
-  axisRect()->insetLayout()->setInsetAlignment(
-      0, Qt::AlignBottom | Qt::AlignLeft);
+  axisRect()->insetLayout()->setInsetAlignment(0,
+                                               Qt::AlignBottom | Qt::AlignLeft);
   Rebuild(true);
 }
 
 QString DepthGraph::Title() const { return title_->text(); }
 
 void DepthGraph::SetState(const DepthWindowSettings& state) {
-  const bool axes_change = state.quantity != state_.quantity ||
-                           state.log_depth != state_.log_depth;
+  const bool axes_change =
+      state.quantity != state_.quantity || state.log_depth != state_.log_depth;
   state_ = state;
   Rebuild(axes_change);
 }
@@ -186,8 +187,8 @@ void DepthGraph::AddExtra(int k) {
     depth.push_back(d);
     value.push_back(std::pow(10.0, values[i]));
   }
-  QCPCurve* c = AddProfile(
-      depth, value, QString("set %1: smooth inversion").arg(k + 1));
+  QCPCurve* c =
+      AddProfile(depth, value, QString("set %1: smooth inversion").arg(k + 1));
   c->setPen(QPen(SetColour(k), 2.0, Qt::DashDotLine));
   extra_curves_[k] = c;
 }
@@ -233,12 +234,13 @@ void DepthGraph::ResetView() {
   // The field data decide the ranges when they are drawn: model curves run
   // over their whole period grid, far below the measured depths.
   bool have_sets = false;
-  for (QCPCurve* c : set_curves_) have_sets = have_sets || (c && !c->data()->isEmpty());
+  for (QCPCurve* c : set_curves_)
+    have_sets = have_sets || (c && !c->data()->isEmpty());
   for (int i = 0; i < plottableCount(); ++i) {
     auto* c = qobject_cast<QCPCurve*>(plottable(i));
     if (c == nullptr) continue;
     if (have_sets && std::find(set_curves_.begin(), set_curves_.end(), c) ==
-                    set_curves_.end()) {
+                         set_curves_.end()) {
       continue;
     }
     for (auto it = c->data()->constBegin(); it != c->data()->constEnd(); ++it) {
@@ -279,9 +281,10 @@ std::array<double, 4> DepthGraph::Ranges() const {
 }
 
 void DepthGraph::SetRanges(const std::array<double, 4>& r) {
-  const bool given = std::all_of(r.begin(), r.end(), [](double v) {
-    return std::isfinite(v);
-  }) && (r[0] != r[1]) && (r[2] < r[3]);
+  const bool given =
+      std::all_of(
+          r.begin(), r.end(), [](double v) { return std::isfinite(v); }) &&
+      (r[0] != r[1]) && (r[2] < r[3]);
   if (!given || (state_.log_depth && !(-r[0] > 0.0 && -r[1] > 0.0))) {
     ResetView();
     return;

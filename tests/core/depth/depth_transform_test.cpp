@@ -33,7 +33,9 @@ TEST(Bostick, ResistivityAndDepthOfOnePoint) {
   EXPECT_NEAR(Bostick(2.0, 0.99, 1.0).res, 100.0 * 1.99 / 0.01, 1e-6);
   EXPECT_NEAR(Bostick(2.0, 1.5, 1.0).res, 100.0 * 2.5 / 0.01, 1e-6);
   EXPECT_NEAR(Bostick(2.0, -0.995, 1.0).res, 100.0 * 0.01 / 1.995, 1e-9);
-  EXPECT_NEAR(Bostick(0.0, 0.0, 400.0).depth, -1000.0 * std::sqrt(400.0 / (4.0 * M_PI)), 1e-9);
+  EXPECT_NEAR(Bostick(0.0, 0.0, 400.0).depth,
+              -1000.0 * std::sqrt(400.0 / (4.0 * M_PI)),
+              1e-9);
 }
 
 TEST(DepthTransform, FieldSetProfileAndConductance) {
@@ -110,7 +112,8 @@ TEST(DepthTransform, ModelSlopesAndProfiles) {
   }
   // S starts with the slab above the first point, then each slab takes the
   // resistivity at its top; the last point has no slab below it.
-  double s = -m.depth_profile.depth[0] / std::pow(10.0, m.depth_profile.log_res[0]);
+  double s =
+      -m.depth_profile.depth[0] / std::pow(10.0, m.depth_profile.log_res[0]);
   for (int i = 0; i < 5; ++i) {
     s += (m.depth_profile.depth[i] - m.depth_profile.depth[i + 1]) /
          std::pow(10.0, m.depth_profile.log_res[i]);
@@ -135,11 +138,13 @@ TEST(DepthTransform, ModelSlopesAndProfiles) {
     const double d01 = (y[1] - y[0]) / (x[1] - x[0]);
     const double d12 = (y[2] - y[1]) / (x[2] - x[1]);
     const double s2 = (d12 - d01) / (x[2] - x[0]);
-    return BoundedSlope(d01 + s2 * (2.0 * cubic.curve.log_period[at] - x[0] - x[1]));
+    return BoundedSlope(d01 +
+                        s2 * (2.0 * cubic.curve.log_period[at] - x[0] - x[1]));
   };
   const int first_triple[6] = {0, 0, 1, 2, 3, 3};
   for (int i = 0; i < 6; ++i) {
-    EXPECT_NEAR(cubic.depth_profile.slope[i], parabola_slope(first_triple[i], i), 1e-6)
+    EXPECT_NEAR(
+        cubic.depth_profile.slope[i], parabola_slope(first_triple[i], i), 1e-6)
         << i;
   }
 
@@ -173,7 +178,8 @@ TEST(DepthTransform, HalfSpaceModelFromTheForwardResponse) {
     EXPECT_NEAR(p.slope[i], 0.0, 1e-6);
     EXPECT_NEAR(p.log_res[i], 2.0, 1e-5);
   }
-  EXPECT_NEAR(p.depth[40], -1000.0 * std::sqrt(100.0 * 1.0 / (4.0 * M_PI)), 0.05);
+  EXPECT_NEAR(
+      p.depth[40], -1000.0 * std::sqrt(100.0 * 1.0 / (4.0 * M_PI)), 0.05);
   EXPECT_EQ(stores->models[1].depth_profile.log_res[0], 7.0f);  // not shown
 }
 

@@ -61,7 +61,7 @@ TEST(DesignedModel, ExampleGivesAThreeLayerModel) {
   DepthWindowLogic window(stores->workspace, ui);
   EXPECT_FALSE(window.PressDesign());
   EXPECT_TRUE(window.design);
-  EXPECT_FALSE(window.SetModel());  // no point yet
+  EXPECT_FALSE(window.SetModel());     // no point yet
   EXPECT_FALSE(window.PressDesign());  // twice without a point: no question
   EXPECT_FALSE(window.design);
   EXPECT_TRUE(ui.prompts().empty());
@@ -126,15 +126,16 @@ TEST(DesignedModel, RoundingFormsAndRanges) {
   dialog.resistivity.fill(10.0);
   dialog.thickness.fill(1.0);
   EXPECT_FALSE(dialog.Validate());
-  dialog.resistivity[7] = 1e-9;  // row 8 accepts it
-  dialog.thickness[6] = 0.0001;  // row 7 too
+  dialog.resistivity[7] = 1e-9;   // row 8 accepts it
+  dialog.thickness[6] = 0.0001;   // row 7 too
   dialog.thickness[10] = 0.0001;  // row 11 too
   EXPECT_FALSE(dialog.Validate());
   dialog.resistivity[8] = 1e-6;  // row 9 does not
   auto refused = dialog.Validate();
   ASSERT_TRUE(refused);
   EXPECT_EQ(refused->first, 8);
-  EXPECT_EQ(refused->second, "Please enter a number between 1e-05 and 1000000.");
+  EXPECT_EQ(refused->second,
+            "Please enter a number between 1e-05 and 1000000.");
   dialog.resistivity[8] = 10.0;
   dialog.thickness[7] = 0.0005;  // row 8 needs 0.001
   refused = dialog.Validate();

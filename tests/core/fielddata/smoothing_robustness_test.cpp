@@ -92,9 +92,8 @@ TEST(SmoothingRobustness, HostileSetsStoreNoNan) {
     const float f[5] = {3.83e15f, 3.82e15f, 3.82e15f, 3e-43f, 0.0f};
     for (int i = 0; i < 5; ++i) s.freq[i] = f[i];
   });
-  SmoothAndTransform("a resistivity that underflows", [](FieldSet& s) {
-    s.log_rho[1] = -3.28e14f;
-  });
+  SmoothAndTransform("a resistivity that underflows",
+                     [](FieldSet& s) { s.log_rho[1] = -3.28e14f; });
   SmoothAndTransform("huge resistivity", [](FieldSet& s) {
     for (int i = 0; i < 20; ++i) s.log_rho[i] = i % 2 ? 30.0f : -30.0f;
   });

@@ -30,8 +30,10 @@ void FillSet(FieldSet& set, int n, F f, double rel_error = 0.05) {
     const double log_rho = f(log_t);
     set.log_rho[i] = static_cast<float>(log_rho);
     const double rho = std::pow(10.0, log_rho);
-    set.log_rho_upper[i] = static_cast<float>(std::log10(rho * (1 + rel_error)));
-    set.log_rho_lower[i] = static_cast<float>(std::log10(rho * (1 - rel_error)));
+    set.log_rho_upper[i] =
+        static_cast<float>(std::log10(rho * (1 + rel_error)));
+    set.log_rho_lower[i] =
+        static_cast<float>(std::log10(rho * (1 - rel_error)));
   }
   set.effective_count = EffectiveCount(set);
 }
@@ -111,9 +113,9 @@ TEST(SplineFit, ArgumentChecksNameTheTestThatFailed) {
   EXPECT_EQ(Refusal({0, 1, 1, 2, 2, 3}, {1.5}), "R<NCAP3");
   EXPECT_EQ(Refusal({0, 0.6, 0.7, 0.8, 0.85, 0.9, 1.0}, {0.25, 0.5, 0.75}),
             "if(WORK1[J]>=K[J+4] || K[I]>=WORK1[L])");
-  EXPECT_EQ(Refusal({0, 0.1, 0.2, 0.3, 5.5, 5.6, 5.7, 5.8, 6.0},
-                    {1, 2, 3, 4, 5}),
-            "if(I>R || WORK1[I]>=K0)");
+  EXPECT_EQ(
+      Refusal({0, 0.1, 0.2, 0.3, 5.5, 5.6, 5.7, 5.8, 6.0}, {1, 2, 3, 4, 5}),
+      "if(I>R || WORK1[I]>=K0)");
   EXPECT_EQ(Refusal({0, 0.1, 0.2, 0.3, 3.0, 5.6, 5.7, 5.8, 5.9, 6.0},
                     {1, 2, 3, 4, 5}),
             "");
@@ -198,7 +200,8 @@ TEST(Smoothing, KnotsAndWeightsOfTheFit) {
   const double e_min = *std::min_element(e.begin(), e.end());
   for (double ei : e) w.push_back(1.0 / ((ei / e_min) * (ei / e_min)));
   std::vector<double> interior;
-  for (int j = 5; j <= 15; ++j) interior.push_back(x[0] + (j - 1) * (x[29] - x[0]) / 18.0);
+  for (int j = 5; j <= 15; ++j)
+    interior.push_back(x[0] + (j - 1) * (x[29] - x[0]) / 18.0);
   const std::vector<double> expected = DenseSpline(x, y, w, interior);
   for (int i = 0; i < 30; ++i) {
     EXPECT_NEAR(set.smoothed_log_rho[i], expected[i], 2e-5) << i;
@@ -249,8 +252,8 @@ TEST(Smoothing, FewPointsTrailingPointsAndIgnoredErrors) {
   ASSERT_TRUE(SmoothFieldSet(b, weigh, ui));
   double change = 0.0;
   for (int i = 0; i < 40; ++i) {
-    change = std::max<double>(change,
-                              std::fabs(b.smoothed_log_rho[i] - a.smoothed_log_rho[i]));
+    change = std::max<double>(
+        change, std::fabs(b.smoothed_log_rho[i] - a.smoothed_log_rho[i]));
   }
   EXPECT_GT(change, 1e-3);
 }
@@ -363,7 +366,8 @@ TEST(Smoothing, RealSoundingFollowsItsData) {
   ScriptedUi ui;
   ASSERT_TRUE(ReadFieldFile(
       test::RealDataPath("15125A_imp.edi"), stores->workspace, ui));
-  LoadFieldSet(0, CurveMode::YX, stores->workspace, stores->sets, stores->models);
+  LoadFieldSet(
+      0, CurveMode::YX, stores->workspace, stores->sets, stores->models);
   FieldSet& set = stores->sets[0];
   set.smoothing_mark = 1;
   RunSmoothingRequest(stores->workspace, stores->sets, ui);
