@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "core/fielddata/field_curve.h"
+#include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/smoothing.h"
 #include "core/physics/model_curve.h"
 #include "core/platform/scripted_ui.h"
@@ -181,6 +183,41 @@ TEST(DepthTransform, HalfSpaceModelFromTheForwardResponse) {
   EXPECT_NEAR(
       p.depth[40], -1000.0 * std::sqrt(100.0 * 1.0 / (4.0 * M_PI)), 0.05);
   EXPECT_EQ(stores->models[1].depth_profile.log_res[0], 7.0f);  // not shown
+}
+
+TEST(DepthTransform, RealSoundingsGiveFiniteProfilesGoingDown) {
+  for (const char* name :
+       {"ET001.edi", "IEB0537A_Phoenix.edi", "EGC022_CGG.edi"}) {
+    auto stores = test::NewStores();
+    ScriptedUi ui;
+    ASSERT_TRUE(ReadFieldFile(test::RealDataPath(name), stores->workspace, ui))
+        << name;
+    for (int k : {0, 1}) {
+      LoadFieldSet(k,
+                   static_cast<CurveMode>(k),
+                   stores->workspace,
+                   stores->sets,
+                   stores->models);
+      stores->sets[k].smoothing_mark = 1;
+    }
+    RunSmoothingRequest(stores->workspace, stores->sets, ui);
+    TransformAll(stores->sets, stores->models);
+    EXPECT_TRUE(ui.prompts().empty()) << name;
+    for (int k : {0, 1}) {
+      const FieldSet& set = stores->sets[k];
+      for (int i = 0; i < set.count; ++i) {
+        ASSERT_TRUE(std::isfinite(set.depth[i])) << name << i;
+        if (i > 0) {
+          EXPECT_LT(set.depth[i], set.depth[i - 1]) << name << i;
+        }
+        EXPECT_GT(set.log_res[i], -6.0f) << name << i;
+        EXPECT_LT(set.log_res[i], 10.0f) << name << i;
+        if (i > 0) {
+          EXPECT_GE(set.log_s[i], set.log_s[i - 1]) << name << i;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
