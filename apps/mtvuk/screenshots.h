@@ -43,6 +43,15 @@ bool PictureIntWindows(CMainFrame& frame,
                        QtUi& ui,
                        const QDir& dir);
 
+// Pictures of smoothing and the depth window: smoothing.png,
+// main-smoothed.png, depth-window.png (Res(h) of the loaded sets and their
+// models), depth-window-s.png (S(h), log depth), main-depth.png,
+// depth-design.png and designed-model.png (three designed layers).
+bool PictureDepthWindows(CMainFrame& frame,
+                         Stores& stores,
+                         QtUi& ui,
+                         const QDir& dir);
+
 // Renders a widget to a PNG file.
 bool SavePicture(QWidget& widget, const QString& path);
 

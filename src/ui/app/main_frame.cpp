@@ -1,5 +1,6 @@
 #include "ui/app/main_frame.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -106,7 +107,11 @@ void CMainFrame::BuildMenu() {
           &QWidget::close);
 
   QMenu* edit = menuBar()->addMenu("&Edit");
-  AddCommand(edit, "&Smooth field data", kCmdSmooth, false);
+  connect(AddCommand(edit, "&Smooth field data", kCmdSmooth, false),
+          &QAction::triggered,
+          this,
+          &CMainFrame::OpenSmoothing);
+  connect(edit, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
   AddCommand(edit, "&Edit field data", kCmdEditFieldData, false);
 
   QMenu* setting = menuBar()->addMenu("&Setting");
@@ -180,6 +185,20 @@ bool CMainFrame::OpenFieldFile(const QString& path) {
 void CMainFrame::UpdateCommandStates() {
   CommandAction(kCmdSaveInversion)
       ->setEnabled(CanSaveResults(stores_.workspace, stores_.models));
+  bool any_set = false;
+  for (const FieldSet& set : stores_.sets) any_set = any_set || set.in_use > 0;
+  CommandAction(kCmdSmooth)->setEnabled(any_set);
+}
+
+void CMainFrame::OpenSmoothing() {
+  UpdateCommandStates();
+  if (!CommandAction(kCmdSmooth)->isEnabled()) return;
+  if (smoothing_ == nullptr) {
+    smoothing_ = new CSmoothingWindow(stores_, ui_, this);
+    smoothing_->setWindowFlag(Qt::Tool);
+  }
+  smoothing_->show();
+  smoothing_->raise();
 }
 
 void CMainFrame::InputModelData() {
@@ -305,6 +324,22 @@ void CMainFrame::customEvent(QEvent* event) {
   switch (static_cast<UmEvent*>(event)->message()) {
     case Um::UM_SETSCHANGED:
       view_->Refresh(true);
+      if (smoothing_ != nullptr) smoothing_->Refresh();
+      break;
+    case Um::UM_SMOOTH:
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      RunSmoothingRequest(stores_.workspace,
+                          stores_.sets,
+                          ui_,
+                          [this] { view_->Refresh(false); });
+      QApplication::restoreOverrideCursor();
+      if (smoothing_ != nullptr) smoothing_->Refresh();
+      break;
+    case Um::UM_SMOOTHCLOSED:
+      if (smoothing_ != nullptr) smoothing_->deleteLater();
+      smoothing_ = nullptr;
+      stores_.workspace.smoothing_window_open = false;
+      view_->Refresh(false);
       break;
     default:
       break;

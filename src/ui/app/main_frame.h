@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QMainWindow>
+#include <QPointer>
 #include <map>
 
 #include "core/fielddata/edi_import.h"
@@ -10,6 +11,7 @@
 #include "core/store/workspace.h"
 #include "ui/app/qt_ui.h"
 #include "ui/app/vuk_view.h"
+#include "ui/fielddata/smoothing_window.h"
 
 namespace mtvuk {
 
@@ -66,6 +68,9 @@ class CMainFrame : public QMainWindow {
   bool SaveResults(const SaveModelChoice& choice, const QString& chosen_path);
   // Enables the commands whose condition depends on the stores.
   void UpdateCommandStates();
+  // "&Smooth field data": opens the "Smoothing" window.
+  void OpenSmoothing();
+  CSmoothingWindow* smoothing_window() const { return smoothing_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -84,6 +89,7 @@ class CMainFrame : public QMainWindow {
   CVUKView* view_ = nullptr;
   std::map<int, QAction*> commands_;
   double import_error_ = kDefaultImportError;  // of |Z|, files without errors
+  QPointer<CSmoothingWindow> smoothing_;
 };
 
 }  // namespace mtvuk

@@ -53,6 +53,8 @@ QColor SetColour(int k) {
   return kColours[k];
 }
 
+QCPScatterStyle::ScatterShape SetMarker(int k) { return kShapes[k]; }
+
 QPen ModelPen(int k, const Workspace& workspace) {
   QPen pen(workspace.colour_flag ? SetColour(k) : QColor(Qt::black));
   pen.setWidthF(std::max(1, workspace.pen_width));
@@ -140,8 +142,10 @@ void CurveGraph::Rebuild(bool rescale) {
   set_graphs_.fill(nullptr);
   set_bars_.fill(nullptr);
   model_graphs_.fill(nullptr);
+  smoothed_graphs_.fill(nullptr);
   SetUpAxes();
   for (int k = 0; k < MaxSets; ++k) AddFieldSet(k);
+  for (int k = 0; k < MaxSets; ++k) AddSmoothed(k);
   if (options_.models) {
     for (int k = 0; k < MaxModels; ++k) AddModel(k);
   }
@@ -213,6 +217,40 @@ void CurveGraph::AddFieldSet(int k) {
     bars->setWhiskerWidth(5);
     set_bars_[k] = bars;
   }
+}
+
+void CurveGraph::AddSmoothed(int k) {
+  const FieldSet& s = sets_[k];
+  const Quantity q = options_.quantity;
+  if (s.in_use <= 0 || !set_visible_[k] || !s.smoothed ||
+      (q != Quantity::kResistivity && q != Quantity::kPhase)) {
+    return;
+  }
+  QVector<double> x, y;
+  const int count = std::clamp(s.count, 0, MaxFreq);
+  for (int i = 0; i < count; ++i) {
+    double v = 0.0;
+    if (q == Quantity::kResistivity) {
+      // -12 and -14 mark points without a smoothed value.
+      if (!(s.smoothed_log_rho[i] > -11.5f)) continue;
+      v = std::pow(10.0, s.smoothed_log_rho[i]);
+    } else {
+      if (!(s.phase_from_rho[i] >= 0.0f)) continue;  // -100: not computed
+      v = s.phase_from_rho[i];
+    }
+    if (!std::isfinite(v) || !(s.freq[i] > 0.0f)) continue;
+    x.push_back(1.0 / s.freq[i]);
+    y.push_back(v);
+  }
+  if (x.isEmpty()) return;
+  QCPGraph* g = addGraph();
+  g->setName(QString("set %1: %2").arg(k + 1).arg(
+      q == Quantity::kResistivity ? "smoothed" : "phase from Res"));
+  g->setData(x, y);
+  g->setLineStyle(QCPGraph::lsLine);
+  g->setPen(QPen(SetColour(k).darker(120), 2.0,
+                 q == Quantity::kResistivity ? Qt::SolidLine : Qt::DashDotLine));
+  smoothed_graphs_[k] = g;
 }
 
 void CurveGraph::AddModel(int k) {
