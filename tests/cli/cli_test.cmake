@@ -42,7 +42,7 @@ run(0 curve ${EXAMPLES}/15125A_imp.plt --mode YX)
 expect_match("${out}" "# YX 15125A   \\(yx, 60 points\\)")
 
 run(1 read ${REAL}/pb23c.edi)
-expect_match("${err}" "^Invalid MT-file: Can't find RHOXY_ERR\n$")
+expect_match("${err}" "^Invalid MT-file: Can't find RHOXY_ERR\n\nThe SEG EDI importer reads this file: add --import.\n$")
 run(1 read /nonexistent/file.edi)
 expect_match("${err}" "CAN'T OPEN FILE: The file could not be located")
 

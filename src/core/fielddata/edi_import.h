@@ -18,7 +18,7 @@ struct EdiImportReport {
   bool spectra = false;      // read from >SPECTRA blocks
   std::string error_source;  // "RHO/PHS .ERR", "Z .VAR", "spectra", "default"
   int frequencies_in_file = 0;
-  int missing_points = 0;  // points with the EMPTY value
+  int missing_points = 0;  // points left out: EMPTY values, no frequency
 };
 
 // Reads `path` into workspace.sounding. `default_error` is the relative

@@ -121,6 +121,7 @@ bool TextFile::ReadLine(std::string& line) {
     cause_ = FileCause::kInvalidFile;
     return false;
   }
+  const bool first_line = Position() == 0;
   bool got_any = false;
   for (;;) {
     if (buffer_pos_ >= buffer_len_ && !Refill()) {
@@ -144,6 +145,9 @@ bool TextFile::ReadLine(std::string& line) {
     }
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
+  // Editors on some systems start UTF-8 files with a byte-order mark; the
+  // first keyword must still begin the first line.
+  if (first_line && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
   return got_any;
 }
 

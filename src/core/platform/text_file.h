@@ -53,7 +53,8 @@ class TextFile {
   bool is_open() const { return file_ != nullptr; }
   const std::string& path() const { return path_; }
 
-  // Reads the next line without its end. False at the end of the file.
+  // Reads the next line without its end (and the first line without a UTF-8
+  // byte-order mark). False at the end of the file.
   bool ReadLine(std::string& line);
   // Writes text; every "\n" is written as CR LF.
   bool Write(std::string_view text);
