@@ -30,6 +30,18 @@ int RunInvert(const InvertOptions& o) {
     std::fprintf(stderr, "mtvuk-cli invert: %s\n", error.c_str());
     return kExitUsage;
   }
+  std::string int_path;
+  if (!o.int_file.empty() && !CommandLineIntPath(o.int_file, int_path, error)) {
+    std::fprintf(stderr, "mtvuk-cli invert: %s\n", error.c_str());
+    return kExitUsage;
+  }
+  if (o.name.find('/') != std::string::npos) {
+    std::fprintf(stderr,
+                 "mtvuk-cli invert: --name '%s' holds a \"/\", which "
+                 "separates the columns of INT files\n",
+                 o.name.c_str());
+    return kExitUsage;
+  }
   ConsoleUi ui;
   if (!ReadSounding(o.file, ws, ui, o.import)) return kExitFailure;
   SoundingList list(ws, stores->sets, stores->models, ui);
@@ -55,9 +67,10 @@ int RunInvert(const InvertOptions& o) {
   LayerModel& m = stores->models[0];
   if (!o.int_file.empty() && !r.cancelled) {
     if (!o.name.empty()) m.name = o.name;
-    if (!AppendToIntFile(IntFilePath(o.int_file),
-                         FormatModelBlock(m, ws.inversion_target),
-                         ui)) {
+    const std::string problem = IntBlockProblem(m);
+    if (!problem.empty()) ui.Show(problem, kIntBlockCaption, Icon::kStop);
+    if (!problem.empty() ||
+        !AppendToIntFile(int_path, FormatModelBlock(m, ws.inversion_target), ui)) {
       return kExitFailure;
     }
   }

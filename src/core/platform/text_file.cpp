@@ -1,6 +1,7 @@
 #include "core/platform/text_file.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -57,6 +58,8 @@ FileCause TextFile::CauseFromErrno(int error) {
     case ETXTBSY:
       return FileCause::kSharingViolation;
     case ENOSPC:
+    case EFBIG:  // the file-size limit: no more room, as for the user a full
+                 // disk is
 #ifdef EDQUOT
     case EDQUOT:
 #endif
@@ -156,25 +159,44 @@ bool TextFile::Write(std::string_view text) {
     cause_ = FileCause::kInvalidFile;
     return false;
   }
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t nl = text.find('\n', start);
-    std::size_t end = nl == std::string_view::npos ? text.size() : nl;
-    errno = 0;
-    if (std::fwrite(text.data() + start, 1, end - start, file_) !=
-            end - start ||
-        (nl != std::string_view::npos &&
-         std::fwrite("\r\n", 1, 2, file_) != 2)) {
-      Fail(errno);
-      return false;
-    }
-    start = end + (nl == std::string_view::npos ? 0 : 1);
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
   }
+  // Straight to the descriptor, past the stream's buffer: a failed write
+  // then leaves nothing buffered that closing the file would add later.
   if (std::fflush(file_) != 0) {
     Fail(errno);
     return false;
   }
+  const int fd = fileno(file_);
+  std::size_t done = 0;
+  while (done < out.size()) {
+    errno = 0;
+    const ssize_t n = ::write(fd, out.data() + done, out.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      Fail(n == 0 ? ENOSPC : errno);
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
   return true;
+}
+
+bool TextFile::Truncate(std::int64_t length) {
+  if (file_ == nullptr) {
+    cause_ = FileCause::kInvalidFile;
+    return false;
+  }
+  std::fflush(file_);
+  if (::ftruncate(fileno(file_), static_cast<off_t>(length)) != 0) {
+    Fail(errno);
+    return false;
+  }
+  return SeekToEnd();
 }
 
 bool TextFile::Seek(std::int64_t position) {
