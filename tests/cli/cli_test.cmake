@@ -64,6 +64,18 @@ expect_match("${err}" "layer 1: bad thickness '0'")
 run(2 forward --layers 10,5 --tmin 1e-9 --tmax 1e9)
 run(2 forward --model ${EXAMPLES}/README.md)
 expect_match("${err}" "is not valid JSON")
+# model files: unknown keys and values the model editor would refuse
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/typo.json [=[{"layers": [{"rho": 100, "thikness_km": 1}, {"rho": 10}]}]=])
+run(2 forward --model ${CMAKE_CURRENT_BINARY_DIR}/typo.json)
+expect_match("${err}" "layer 1: unknown key \"thikness_km\"")
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/charge.json [=[{"law": 2, "layers": [{"rho": 100, "thickness_km": 1, "ip": {"on": true, "p1": 1, "tau": 1, "c": 0.5}}, {"rho": 10}]}]=])
+run(2 forward --model ${CMAKE_CURRENT_BINARY_DIR}/charge.json)
+expect_match("${err}" "layer 1: ip.p1: Please enter a number between 0 and 0.99.")
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/ip.json [=[{"law": 2, "layers": [{"rho": 100, "thickness_km": 1, "ip": {"on": true, "p1": 0.5, "tau": 1, "c": 0.5}}, {"rho": 10}]}]=])
+run(0 forward --model ${CMAKE_CURRENT_BINARY_DIR}/ip.json)
+expect_match("${out}" "path disp")
+run(2 forward --layers 1e7:1,10)
+expect_match("${err}" "layer 1: rho: Please enter a number between 1e-10 and 999999.")
 
 # invert: a start model fitted to the XY curve of the example
 run(0 invert ${EXAMPLES}/15125A_imp.plt --mode xy --layers 20:0.1,20:0.5,100:2,300:10,100 --iterations 5 --json)
