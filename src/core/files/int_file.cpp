@@ -7,6 +7,7 @@
 
 #include "core/files/file_error_text.h"
 #include "core/platform/c_number.h"
+#include "core/store/store_defaults.h"
 
 namespace mtvuk {
 namespace {
@@ -346,6 +347,7 @@ void InstallIntSet(const IntSet& set, LayerModel& m) {
     m.resistivity[j] = set.resistivity[j];
     m.thickness[j] = set.thickness[j];
   }
+  SetMediumSwitches(m);  // the boxes of the new layer count decide
 }
 
 std::array<std::string, MaxLayers> DetailLines(const IntSet& set) {

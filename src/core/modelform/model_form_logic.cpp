@@ -186,6 +186,7 @@ std::optional<CellError> ModelFormLogic::FormToModel(int index) {
     m.aniso_rho2[j] = c.rho2;
     m.aniso_strike[j] = c.angle;
   }
+  SetMediumSwitches(m);
   return std::nullopt;
 }
 
@@ -340,6 +341,7 @@ std::optional<CellError> ModelFormLogic::CopyModel(int from, int to) {
     b.aniso_rho2 = a.aniso_rho2;
     b.aniso_strike = a.aniso_strike;
     b.law = a.law;
+    SetMediumSwitches(b);
   }
   workspace_.current_model = static_cast<std::int16_t>(to);
   ModelToForm();
