@@ -11,6 +11,10 @@
 
 namespace mtvuk {
 
+// Filter of the import dialog: text, then patterns.
+inline constexpr char kEdiImportFilter[] =
+    "EDI files (*.edi)|*.edi|All Files (*.*)|*.*||";
+
 inline constexpr double kDefaultImportError =
     0.05;  // of |Z|, without error blocks
 

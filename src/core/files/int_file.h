@@ -38,6 +38,10 @@ struct SectionStation {
   std::int32_t file_position = 0;
 };
 
+// Filter of the INT file dialogs: text, then patterns.
+inline constexpr char kIntFileFilter[] =
+    "INT files (*.int) (results of inversion)|*.int||";
+
 // The label of the inversion target in a result line (" TARGET: RE+IM" ...),
 // empty for any other value.
 const char* TargetLabel(int target);

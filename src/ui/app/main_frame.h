@@ -2,8 +2,10 @@
 #pragma once
 
 #include <QAction>
+#include <QFileDialog>
 #include <QMainWindow>
 #include <map>
+#include <memory>
 
 #include "core/fielddata/edi_import.h"
 #include "core/files/int_file.h"
@@ -37,6 +39,14 @@ enum Command : int {
   kCmdExit = 57665,
 };
 
+// The file dialogs of the menu commands.
+enum class FileDialogKind {
+  kFieldData,
+  kImportEdi,
+  kInputModelData,
+  kSaveResults,
+};
+
 class CMainFrame : public QMainWindow {
   Q_OBJECT
 
@@ -47,6 +57,8 @@ class CMainFrame : public QMainWindow {
   CVUKView* view() const { return view_; }
   QAction* CommandAction(int id) const;
 
+  // The file dialog a command shows, with its title, filters and folder.
+  std::unique_ptr<QFileDialog> FileDialog(FileDialogKind kind);
   // "Input MT-Field data": the open dialog, then OpenFieldFile.
   void InputFieldData();
   // Reads a field file and shows the sounding-list dialog; false when the
