@@ -113,7 +113,7 @@ class ModelFormTest : public QObject {
   void LawAndCheckBoxes() {
     form_->law_list()->setCurrentIndex(2);
     emit form_->law_list()->activated(2);
-    QCOMPARE(form_->eh_header()->text(), QString("h"));
+    QCOMPARE(form_->eh_header()->text(), QString("\u03B7"));
     QCOMPARE(form_->Cell(0, Column::kEh)->text(), QString("0.1"));
     QVERIFY(!form_->Cell(1, Column::kEh)->isEnabled());
     form_->Box(1, Column::kIp)->click();
@@ -187,6 +187,41 @@ class ModelFormTest : public QObject {
     QTest::mouseClick(form_->run_button(), Qt::LeftButton);
     QCOMPARE(m.anisotropy_on, 0);
     QCOMPARE(m.dispersion_on, 0);
+  }
+
+  // Texts written for the Greek symbol face show its letters.
+  void GreekLettersAsTheSymbolFaceShowedThem() {
+    QStringList headers;
+    for (QLabel* label : form_->findChildren<QLabel*>())
+      headers << label->text();
+    for (const char* greek : {"\u03C1\u2081", "\u03C1\u2082", "\u03C6"})
+      QVERIFY2(headers.contains(QString(greek)), greek);
+    QVERIFY(!headers.contains("j"));
+    QCOMPARE(form_->eh_header()->text(), QString("\u03B5"));  // DD: epsilon
+    form_->law_list()->setCurrentIndex(3);
+    emit form_->law_list()->activated(3);
+    QCOMPARE(form_->eh_header()->text(), QString("\u03B7"));  // RD: eta
+
+    IpModelsDialog help;
+    help.resize(help.sizeHint());
+    help.grab();
+    const QStringList& drawn = help.drawn_texts();
+    QVERIFY(drawn.contains("\u03C3(i\u03C9)=\u03C3(0)"));
+    QVERIFY(drawn.contains("1>\u03B7>0"));
+    // Davidson: rho0 [1 - eta ((1+iwT)^c - 1) / (1+iwT)^c], the exponent c
+    // the law raises (1 + i omega T) to.
+    const int davidson =
+        drawn.indexOf("\u03C1(i\u03C9)=1/\u03C3(i\u03C9)=\u03C1(0)*[1",
+                      drawn.indexOf("Davidson Resistivity Dispersion - "
+                                    "<Davidson RD >"));
+    QVERIFY(davidson > 0);
+    QCOMPARE(drawn.mid(davidson + 2, 6),
+             QStringList({"\u03B7",
+                          "(1+i\u03C9T)",
+                          "^c",
+                          " -1",
+                          "(1+i\u03C9T)",
+                          "^c"}));
   }
 
   void ClosingTellsTheView() {
