@@ -24,6 +24,9 @@ struct GraphOptions {
 
 // Colours of field set k and model k (they belong together).
 QColor SetColour(int k);
+// The legend text of model k: "model k: NAME", with " (start)" for a model
+// attached to a set but not fitted yet and " (fitted)" once a fit has run.
+QString ModelLegend(const LayerModel& model, int k);
 // The model pens: coloured, or all black when the colour flag is off.
 QPen ModelPen(int k, const Workspace& workspace);
 
