@@ -173,7 +173,10 @@ class FieldFileReader {
     double averaged = 1.0;
     bool have_line = file_.ReadLine(line);
     while (have_line) {
-      if (StartsWith(line, ">END")) break;
+      if (StartsWith(line, ">END")) {
+        end_found_ = true;
+        break;
+      }
       if (!StartsWith(line, ">SPE")) {
         have_line = file_.ReadLine(line);
         continue;
@@ -308,6 +311,15 @@ class FieldFileReader {
                kTooManyCaption,
                Icon::kExclamation);
     }
+    if (kind == FieldFileKind::kEdi && sb_.nfreq > 0 && !end_found_) {
+      // A file cut after a whole block reads without a gap; only the
+      // missing end line tells.
+      ui_.Show(Format("The file ends without '>END' after %i '>SPECTRA' "
+                      "blocks:\nit may have been cut short.",
+                      blocks_),
+               kCheckCaption,
+               Icon::kExclamation);
+    }
     if (kind == FieldFileKind::kPlt && overflow_count_ > 0) {
       ui_.Show(
           Format("Block '%s' holds %i values;\nonly the first %i are read.",
@@ -355,6 +367,7 @@ class FieldFileReader {
   Ui& ui_;
   bool header_present_ = false;
   bool station_found_ = false;
+  bool end_found_ = false;
   int blocks_ = 0;
   int overflow_count_ = 0;
   const char* overflow_block_ = "";

@@ -403,6 +403,16 @@ TEST(FieldFileReader, EdiHeaderValuesCarryOverAndShortBlocksAreRefused) {
             "'>SPECTRA' block 3 (FREQ=7 Hz) holds 7 of the 49 values of its "
             "matrix" +
                 std::string(ImportHintText(ImportHint::kMenu)));
+  // Cut after a whole block: read, and the missing ">END" is noticed.
+  Read no_end;
+  no_end.ui.Allow("CHECK MT-FILE");
+  ReadText(no_end, text + tail.substr(0, tail.find(">END")), ".edi");
+  ASSERT_TRUE(no_end.ok);
+  EXPECT_EQ(no_end.sb().nfreq, 3);
+  ASSERT_EQ(no_end.ui.prompts().size(), 1u);
+  EXPECT_EQ(no_end.ui.prompts()[0].text,
+            "The file ends without '>END' after 3 '>SPECTRA' blocks:\nit may "
+            "have been cut short.");
   // So does a first block without a frequency.
   Read first;
   ReadText(first,
