@@ -31,7 +31,10 @@ struct Options {
       "screenshots", "Render every window to DIR and exit.", "DIR"};
 };
 
+// Names the application and sets up the parser of its command line.
 void Configure(QCommandLineParser& parser, const Options& o) {
+  QCoreApplication::setApplicationName("MT-VUK");
+  QCoreApplication::setApplicationVersion(MTVUK_VERSION);
   parser.setApplicationDescription(
       "MT-VUK: one-dimensional interpretation of magnetotelluric soundings.\n"
       "With --screenshot or --screenshots nothing waits for a person: "
@@ -60,8 +63,6 @@ void AnswerHelpAndVersion(int argc, char** argv) {
           argc, argv, {"-h", "--help", "--help-all", "-?", "-v", "--version"}))
     return;
   QCoreApplication app(argc, argv);
-  QCoreApplication::setApplicationName("MT-VUK");
-  QCoreApplication::setApplicationVersion(MTVUK_VERSION);
   QCommandLineParser parser;
   const Options options;
   Configure(parser, options);
@@ -97,9 +98,6 @@ int main(int argc, char** argv) {
   // The stores exist before any window and outlive them all.
   auto stores = std::make_unique<mtvuk::Stores>();
   QApplication app(argc, argv);
-  QApplication::setApplicationName("MT-VUK");
-  QApplication::setApplicationVersion(MTVUK_VERSION);
-
   QCommandLineParser parser;
   const Options o;
   Configure(parser, o);

@@ -3,37 +3,13 @@
 namespace mtvuk {
 
 QString SymbolFace(const QString& text) {
-  QString out;
-  out.reserve(text.size());
-  for (QChar c : text) {
-    switch (c.unicode()) {
-      case 's':
-        out += QChar(0x03C3);
-        break;
-      case 'w':
-        out += QChar(0x03C9);
-        break;
-      case 'e':
-        out += QChar(0x03B5);
-        break;
-      case 'r':
-        out += QChar(0x03C1);
-        break;
-      case 'p':
-        out += QChar(0x03C0);
-        break;
-      case 'h':
-        out += QChar(0x03B7);
-        break;
-      case 'd':
-        out += QChar(0x03B4);
-        break;
-      case 'j':
-        out += QChar(0x03C6);
-        break;
-      default:
-        out += c;
-    }
+  // The letters of the face and the Greek letters they stand for.
+  static const QString kLatin = "swerphdj";
+  static const QString kGreek = QString::fromUtf8("σωερπηδφ");
+  QString out = text;
+  for (QChar& c : out) {
+    const qsizetype i = kLatin.indexOf(c);
+    if (i >= 0) c = kGreek[i];
   }
   return out;
 }
