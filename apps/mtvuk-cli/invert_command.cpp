@@ -70,7 +70,8 @@ int RunInvert(const InvertOptions& o) {
     const std::string problem = IntBlockProblem(m);
     if (!problem.empty()) ui.Show(problem, kIntBlockCaption, Icon::kStop);
     if (!problem.empty() ||
-        !AppendToIntFile(int_path, FormatModelBlock(m, ws.inversion_target), ui)) {
+        !AppendToIntFile(
+            int_path, FormatModelBlock(m, ws.inversion_target), ui)) {
       return kExitFailure;
     }
   }

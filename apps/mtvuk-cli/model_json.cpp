@@ -43,8 +43,7 @@ bool InEditorRange(double value,
                    std::string& error) {
   const CellRange r = EditorCellRange(row, column, law);
   if (value >= r.min && value <= r.max) return true;
-  error = where +
-          NumberRangeMessage(r.min, r.max, EditorCellIsFloat(column));
+  error = where + NumberRangeMessage(r.min, r.max, EditorCellIsFloat(column));
   return false;
 }
 
@@ -121,13 +120,11 @@ bool ReadLayer(const nlohmann::json& layer,
     error = where + "resistivity and thickness must be positive";
     return false;
   }
-  if (!InEditorRange(rho, j, Column::kResistivity, m.law, where + "rho: ", error) ||
-      (!last && !InEditorRange(h,
-                               j,
-                               Column::kThickness,
-                               m.law,
-                               where + "thickness_km: ",
-                               error))) {
+  if (!InEditorRange(
+          rho, j, Column::kResistivity, m.law, where + "rho: ", error) ||
+      (!last &&
+       !InEditorRange(
+           h, j, Column::kThickness, m.law, where + "thickness_km: ", error))) {
     return false;
   }
   m.resistivity[j] = rho;
@@ -173,7 +170,8 @@ bool ReadLayer(const nlohmann::json& layer,
       return false;
     }
     if (!InEditorRange(p1, j, Column::kEh, m.law, where + "ip.p1: ", error) ||
-        !InEditorRange(tau, j, Column::kTau, m.law, where + "ip.tau: ", error) ||
+        !InEditorRange(
+            tau, j, Column::kTau, m.law, where + "ip.tau: ", error) ||
         !InEditorRange(c, j, Column::kC, m.law, where + "ip.c: ", error)) {
       return false;
     }
@@ -349,11 +347,8 @@ bool ModelFromJson(const nlohmann::json& j,
   }
   const nlohmann::json& layers = j["layers"];
   for (std::size_t i = 0; i < layers.size(); ++i) {
-    if (!ReadLayer(layers[i],
-                   static_cast<int>(i),
-                   i + 1 == layers.size(),
-                   m,
-                   error)) {
+    if (!ReadLayer(
+            layers[i], static_cast<int>(i), i + 1 == layers.size(), m, error)) {
       return false;
     }
   }

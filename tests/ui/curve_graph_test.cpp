@@ -135,7 +135,8 @@ class CurveGraphTest : public QObject {
   // A model named after its set says whether it is the start or the fit.
   void ModelLegendSaysStartOrFit() {
     CurveGraph graph(stores_->workspace, stores_->sets, stores_->models);
-    QCOMPARE(graph.ModelGraph(0)->name(), QString("model 1: XY 15125A (start)"));
+    QCOMPARE(graph.ModelGraph(0)->name(),
+             QString("model 1: XY 15125A (start)"));
     QCOMPARE(graph.ModelGraph(4)->name(), QString("model 5: MODEL 5"));
     stores_->models[0].fitted_set = 0;
     graph.Rebuild(false);

@@ -3,9 +3,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QListView>
 #include <QMenuBar>
 #include <QRadioButton>
-#include <QListView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -74,9 +74,8 @@ class MainFrameTest : public QObject {
 
     auto field = frame.FileDialog(FileDialogKind::kFieldData);
     QCOMPARE(field->nameFilters(),
-             QStringList({"MT-files (*.EDI)",
-                          "MT-files (*.PLT)",
-                          "All Files (*.*)"}));
+             QStringList(
+                 {"MT-files (*.EDI)", "MT-files (*.PLT)", "All Files (*.*)"}));
     QCOMPARE(Listed(*field), edi);
     field->selectNameFilter(field->nameFilters()[1]);
     QCOMPARE(Listed(*field), plt);

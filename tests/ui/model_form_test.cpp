@@ -151,8 +151,8 @@ class ModelFormTest : public QObject {
           m.resistivity.data(), m.thickness.data(), m.layer_count, t);
       QVERIFY(std::fabs(m.curve.log_rho[i] - std::log10(d.rho_a)) < 1e-5);
       QVERIFY(std::fabs(m.curve.phase[i] - d.phase) < 1e-3);
-      largest_effect = std::max(
-          largest_effect, std::fabs(std::log10(d.rho_a / plain.rho_a)));
+      largest_effect = std::max(largest_effect,
+                                std::fabs(std::log10(d.rho_a / plain.rho_a)));
     }
     QVERIFY(largest_effect > 0.05);  // the IP layer shows in the curve
 
@@ -215,13 +215,10 @@ class ModelFormTest : public QObject {
                       drawn.indexOf("Davidson Resistivity Dispersion - "
                                     "<Davidson RD >"));
     QVERIFY(davidson > 0);
-    QCOMPARE(drawn.mid(davidson + 2, 6),
-             QStringList({"\u03B7",
-                          "(1+i\u03C9T)",
-                          "^c",
-                          " -1",
-                          "(1+i\u03C9T)",
-                          "^c"}));
+    QCOMPARE(
+        drawn.mid(davidson + 2, 6),
+        QStringList(
+            {"\u03B7", "(1+i\u03C9T)", "^c", " -1", "(1+i\u03C9T)", "^c"}));
   }
 
   void ClosingTellsTheView() {

@@ -545,11 +545,12 @@ class EdiImporter {
       list += (i ? ", " : "") + dropped[i];
     }
     if (kept == 0) {
-      ui_.Show("No frequency of the file holds usable values (all are "
-               "missing, EMPTY, or not numbers):\n" +
-                   list,
-               kCaption,
-               Icon::kStop);
+      ui_.Show(
+          "No frequency of the file holds usable values (all are "
+          "missing, EMPTY, or not numbers):\n" +
+              list,
+          kCaption,
+          Icon::kStop);
       return false;
     }
     char head[160];

@@ -230,8 +230,7 @@ void LoadFieldSet(int slot,
   set.edit_marker = -1;
   set.mode = mode;
   set.coordinate_text = {sb.lat, sb.lon, sb.elev};
-  const StationPosition position =
-      PositionFromTexts(sb.lat, sb.lon, sb.elev);
+  const StationPosition position = PositionFromTexts(sb.lat, sb.lon, sb.elev);
   set.coordinates = {ToF32(position.northing),
                      ToF32(position.easting),
                      ToF32(position.elevation)};

@@ -199,18 +199,20 @@ class FieldFileReader {
       }
       if (blocks_ < MaxFreq) {
         if (!(freq > 0.0) || !std::isfinite(freq)) {
-          return Fail(Format("'>SPECTRA' block %i: the value after FREQ= "
-                             "('%s', up to the next blank) is not a positive "
-                             "frequency",
-                             blocks_ + 1,
-                             freq_text.c_str()));
+          return Fail(
+              Format("'>SPECTRA' block %i: the value after FREQ= "
+                     "('%s', up to the next blank) is not a positive "
+                     "frequency",
+                     blocks_ + 1,
+                     freq_text.c_str()));
         }
         if (values < 49) {
-          return Fail(Format("'>SPECTRA' block %i (FREQ=%g Hz) holds %i of "
-                             "the 49 values of its matrix",
-                             blocks_ + 1,
-                             freq,
-                             values));
+          return Fail(
+              Format("'>SPECTRA' block %i (FREQ=%g Hz) holds %i of "
+                     "the 49 values of its matrix",
+                     blocks_ + 1,
+                     freq,
+                     values));
         }
         StoreSpectra(blocks_, a, freq, averaged);
       }
@@ -337,21 +339,23 @@ class FieldFileReader {
     for (int k = 0; k < sb_.nfreq; ++k) {
       const float f = sb_.freq[k];
       if (kind == FieldFileKind::kPlt && !(f > 0.0f && std::isfinite(f))) {
-        return Fail(Format("Frequency %i of block '>FREQ' is not a positive "
-                           "number (%g Hz)",
-                           k + 1,
-                           static_cast<double>(f)));
+        return Fail(
+            Format("Frequency %i of block '>FREQ' is not a positive "
+                   "number (%g Hz)",
+                   k + 1,
+                   static_cast<double>(f)));
       }
       for (int i = 1; i < kSoundingArrays; ++i) {
         const float v = sb_.Array(i)[k];
         if (std::isfinite(v)) continue;
         if (kind == FieldFileKind::kEdi) {
-          return Fail(Format("'>SPECTRA' block %i (FREQ=%g Hz): its spectra "
-                             "give no finite impedance or error (%s is %g)",
-                             k + 1,
-                             static_cast<double>(f),
-                             kSoundingKeywords[i] + 1,
-                             static_cast<double>(v)));
+          return Fail(
+              Format("'>SPECTRA' block %i (FREQ=%g Hz): its spectra "
+                     "give no finite impedance or error (%s is %g)",
+                     k + 1,
+                     static_cast<double>(f),
+                     kSoundingKeywords[i] + 1,
+                     static_cast<double>(v)));
         }
         return Fail(Format("Value %i of block '%s' is not a finite number (%g)",
                            k + 1,
@@ -558,11 +562,10 @@ bool ReadFieldFile(const std::string& path,
     if (workspace.sounding.nfreq == 0) {
       // The read succeeds as the rules give it, but the user must know why
       // the listing is empty and where else the file may be read.
-      std::string text =
-          reader.station_found()
-              ? "No frequency blocks were read (NFREQ = 0)"
-              : "No frequency blocks were read (NFREQ = 0):\n"
-                "the file has no station line 'DATAID=\"'";
+      std::string text = reader.station_found()
+                             ? "No frequency blocks were read (NFREQ = 0)"
+                             : "No frequency blocks were read (NFREQ = 0):\n"
+                               "the file has no station line 'DATAID=\"'";
       if (ImporterReads(path)) text += ImportHintText(hint);
       ui.Show(text, kCheckCaption, Icon::kExclamation);
     }

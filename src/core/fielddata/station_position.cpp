@@ -77,9 +77,8 @@ bool ParseDegrees(std::string_view text, double& degrees) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t colon = text.find(':', start);
-    const std::string_view part =
-        text.substr(start, colon == std::string_view::npos ? colon
-                                                           : colon - start);
+    const std::string_view part = text.substr(
+        start, colon == std::string_view::npos ? colon : colon - start);
     if (count == 3 || !ParsePlainNumber(part, parts[count])) return false;
     ++count;
     if (colon == std::string_view::npos) break;
@@ -97,8 +96,8 @@ bool ParseDegrees(std::string_view text, double& degrees) {
 }
 
 int UtmZone(double longitude) {
-  const double wrapped = longitude - 360.0 * std::floor((longitude + 180.0) /
-                                                        360.0);
+  const double wrapped =
+      longitude - 360.0 * std::floor((longitude + 180.0) / 360.0);
   const int zone = static_cast<int>(std::floor((wrapped + 180.0) / 6.0)) + 1;
   return zone < 1 ? 1 : zone > 60 ? 60 : zone;
 }

@@ -204,10 +204,11 @@ bool AppendToIntFile(const std::string& path, const std::string& text, Ui& ui) {
 std::string IntBlockProblem(const LayerModel& m) {
   const std::string name = m.name.substr(0, 12);
   if (m.name.find('/') != std::string::npos) {
-    return Format("The name '%s' holds a \"/\", which separates the columns "
-                  "of INT files:\nno reader could find them. Choose another "
-                  "name.",
-                  m.name.c_str());
+    return Format(
+        "The name '%s' holds a \"/\", which separates the columns "
+        "of INT files:\nno reader could find them. Choose another "
+        "name.",
+        m.name.c_str());
   }
   const int n = std::clamp<int>(m.layer_count, 1, MaxLayers);
   const std::string line = Format("%12.1f/%12.1f/%6.1f/%2d/",
@@ -219,34 +220,37 @@ std::string IntBlockProblem(const LayerModel& m) {
                       std::isfinite(m.coordinates[1]) &&
                       std::isfinite(m.coordinates[2]);
   if (!finite || line.size() != 12 + 1 + 12 + 1 + 6 + 1 + 2 + 1) {
-    return Format("The coordinates of '%s' (%.1f, %.1f, %.1f m) do not fit "
-                  "the columns of INT files\n(12 characters for LAT and "
-                  "LONG, 6 for ELEV): the block could not be read back.",
-                  name.c_str(),
-                  m.coordinates[0],
-                  m.coordinates[1],
-                  m.coordinates[2]);
+    return Format(
+        "The coordinates of '%s' (%.1f, %.1f, %.1f m) do not fit "
+        "the columns of INT files\n(12 characters for LAT and "
+        "LONG, 6 for ELEV): the block could not be read back.",
+        name.c_str(),
+        m.coordinates[0],
+        m.coordinates[1],
+        m.coordinates[2]);
   }
   for (int j = 0; j < n; ++j) {
     const std::string rho = Format("%9.2f", m.resistivity[j]);
     const std::string h = Format("%9.2f", m.thickness[j]);
     if (rho.size() > 9 || !(AtoF(rho) > 1e-6)) {
-      return Format("Layer %i of '%s' has a resistivity of %g Ohm-m, which "
-                    "INT files write as '%s':\nthe block could not be read "
-                    "back.",
-                    j + 1,
-                    name.c_str(),
-                    m.resistivity[j],
-                    rho.c_str());
+      return Format(
+          "Layer %i of '%s' has a resistivity of %g Ohm-m, which "
+          "INT files write as '%s':\nthe block could not be read "
+          "back.",
+          j + 1,
+          name.c_str(),
+          m.resistivity[j],
+          rho.c_str());
     }
     if (h.size() > 9 || !(AtoF(h) > 0.001)) {
-      return Format("Layer %i of '%s' is %g km thick, which INT files write "
-                    "as '%s' km:\nthe block could not be read back. Make "
-                    "the layer at least 0.01 km thick, or remove it.",
-                    j + 1,
-                    name.c_str(),
-                    m.thickness[j],
-                    h.c_str());
+      return Format(
+          "Layer %i of '%s' is %g km thick, which INT files write "
+          "as '%s' km:\nthe block could not be read back. Make "
+          "the layer at least 0.01 km thick, or remove it.",
+          j + 1,
+          name.c_str(),
+          m.thickness[j],
+          h.c_str());
     }
   }
   return {};

@@ -1,8 +1,13 @@
 #include "core/platform/text_file.h"
 
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -24,6 +29,24 @@ std::int64_t Ftell(std::FILE* f) {
   return _ftelli64(f);
 #else
   return static_cast<std::int64_t>(ftello(f));
+#endif
+}
+
+// Writes up to n bytes to the descriptor; the count written, or -1.
+std::int64_t WriteFd(int fd, const char* data, std::size_t n) {
+#ifdef _WIN32
+  return _write(
+      fd, data, static_cast<unsigned>(std::min<std::size_t>(n, 1u << 30)));
+#else
+  return ::write(fd, data, n);
+#endif
+}
+
+int TruncateFd(int fd, std::int64_t length) {
+#ifdef _WIN32
+  return _chsize_s(fd, length);
+#else
+  return ::ftruncate(fd, static_cast<off_t>(length));
 #endif
 }
 
@@ -175,7 +198,7 @@ bool TextFile::Write(std::string_view text) {
   std::size_t done = 0;
   while (done < out.size()) {
     errno = 0;
-    const ssize_t n = ::write(fd, out.data() + done, out.size() - done);
+    const std::int64_t n = WriteFd(fd, out.data() + done, out.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       Fail(n == 0 ? ENOSPC : errno);
@@ -192,7 +215,7 @@ bool TextFile::Truncate(std::int64_t length) {
     return false;
   }
   std::fflush(file_);
-  if (::ftruncate(fileno(file_), static_cast<off_t>(length)) != 0) {
+  if (TruncateFd(fileno(file_), length) != 0) {
     Fail(errno);
     return false;
   }

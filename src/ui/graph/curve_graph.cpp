@@ -55,10 +55,9 @@ QColor SetColour(int k) {
 }
 
 QString ModelLegend(const LayerModel& model, int k) {
-  QString text =
-      QString("model %1: %2")
-          .arg(k + 1)
-          .arg(QString::fromStdString(model.name).trimmed());
+  QString text = QString("model %1: %2")
+                     .arg(k + 1)
+                     .arg(QString::fromStdString(model.name).trimmed());
   // Loading a set names its model after the set; until a fit has run the
   // model is the start model, not a result.
   if (model.fitted_set >= 0) {

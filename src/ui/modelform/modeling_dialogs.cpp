@@ -266,7 +266,8 @@ class FormulaWriter {
                           const QString& den_exp = {},
                           const QString& num_tail = {}) {
     const QFontMetrics fm(normal_), sm(small_);
-    const QString n = SymbolFace(num), d = SymbolFace(den), tail = SymbolFace(num_tail);
+    const QString n = SymbolFace(num), d = SymbolFace(den),
+                  tail = SymbolFace(num_tail);
     const int wn = fm.horizontalAdvance(n) +
                    (num_exp.isEmpty() ? 0 : sm.horizontalAdvance(num_exp)) +
                    fm.horizontalAdvance(tail);

@@ -300,20 +300,20 @@ TEST(FieldFileReader, ShortBlocksBadFrequenciesAndNonNumbersAreRefused) {
     t.replace(at, 12, text);
     return t;
   };
-  EXPECT_EQ(refusal(with(0, 1, "   0.000e+00")),
-            "Frequency 2 of block '>FREQ' is not a positive number (0 Hz)" +
-                hint);
-  EXPECT_EQ(refusal(with(0, 2, "  -1.000e+02")),
-            "Frequency 3 of block '>FREQ' is not a positive number (-100 Hz)" +
-                hint);
-  EXPECT_EQ(refusal(with(0, 0, "   inf000000")),
-            "Frequency 1 of block '>FREQ' is not a positive number (inf Hz)" +
-                hint);
+  EXPECT_EQ(
+      refusal(with(0, 1, "   0.000e+00")),
+      "Frequency 2 of block '>FREQ' is not a positive number (0 Hz)" + hint);
+  EXPECT_EQ(
+      refusal(with(0, 2, "  -1.000e+02")),
+      "Frequency 3 of block '>FREQ' is not a positive number (-100 Hz)" + hint);
+  EXPECT_EQ(
+      refusal(with(0, 0, "   inf000000")),
+      "Frequency 1 of block '>FREQ' is not a positive number (inf Hz)" + hint);
   EXPECT_EQ(refusal(with(4, 1, "   nan000000")),
             "Value 2 of block '>ZXYI' is not a finite number (nan)" + hint);
-  EXPECT_EQ(refusal(with(10, 2, "  -1.000e+39")),
-            "Value 3 of block '>RHOYX.ERR' is not a finite number (-inf)" +
-                hint);
+  EXPECT_EQ(
+      refusal(with(10, 2, "  -1.000e+39")),
+      "Value 3 of block '>RHOYX.ERR' is not a finite number (-inf)" + hint);
   // A byte-order mark before ">HEAD" is no refusal.
   Read bom;
   ReadText(bom, "\xEF\xBB\xBF" + PltText(3));

@@ -1,7 +1,6 @@
 #include "core/files/int_file.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 
 #include <csignal>
@@ -224,7 +223,8 @@ TEST(IntFile, FailedAppendCutsTheFileBack) {
   ASSERT_TRUE(AppendToIntFile(file.path(), before, ui));
   const std::string old_content = test::ReadWholeFile(file.path());
   std::string blocks;
-  for (int i = 0; i < 20; ++i) blocks += FormatModelBlock(ThreeLayers("NEW"), 1);
+  for (int i = 0; i < 20; ++i)
+    blocks += FormatModelBlock(ThreeLayers("NEW"), 1);
 
   struct rlimit saved;
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -291,7 +291,8 @@ TEST(IntFile, BlocksTheReadersCouldNotReadAreRefused) {
   EXPECT_FALSE(choice.Apply(models, ui));
   EXPECT_EQ(models[0].name, "FIT 1");
   ASSERT_EQ(ui.prompts().size(), 1u);
-  EXPECT_EQ(ui.prompts()[0].text.substr(0, 30), "Model 1: Layer 2 of 'EDITED' i");
+  EXPECT_EQ(ui.prompts()[0].text.substr(0, 30),
+            "Model 1: Layer 2 of 'EDITED' i");
   models[0].thickness[1] = 0.5;
   choice.names[0] = "X/Y";
   EXPECT_FALSE(choice.Apply(models, ui));
