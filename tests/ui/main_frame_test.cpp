@@ -105,18 +105,6 @@ class MainFrameTest : public QObject {
              QStringList({"Enhanced Windows MetaFiles (*.EMF)"}));
     QCOMPARE(QtNameFilters("Pictures|*.png;*.emf||"),
              QStringList({"Pictures (*.png *.emf)"}));
-    auto emf = MakeFileDialog(&frame,
-                              "metafile",
-                              dir.path(),
-                              "Enhanced Windows MetaFiles (*.EMF)|*.EMF||",
-                              QFileDialog::AcceptSave);
-    QCOMPARE(Listed(*emf), QStringList({"h.EMF"}));
-    auto trf = MakeFileDialog(&frame,
-                              "trf",
-                              dir.path(),
-                              "Transformation files (*.trf)|*.trf||",
-                              QFileDialog::AcceptOpen);
-    QCOMPARE(Listed(*trf), QStringList({"g.trf"}));
   }
 
   void StartUpWritesTheDefaults() {
