@@ -193,7 +193,10 @@ class FieldFileReader {
           have_line = true;
           break;
         }
-        int n = std::min(ReadNumbersOnLine(line, row, 7), 7);
+        const int odd_before = odd_.count;
+        int n = std::min(ReadNumbersOnLine(line, row, 7, &odd_), 7);
+        if (odd_before == 0 && odd_.count > 0)
+          odd_where_ = Format("'>SPECTRA' block %i", blocks_ + 1);
         for (int c = 0; c < n; ++c) a[r][c] = row[c];
         values += n;
       }
@@ -247,7 +250,10 @@ class FieldFileReader {
       PointArray& target = sb_.Array(b);
       while (found && file_.ReadLine(line) && !StartsWith(line, ">")) {
         int room = std::max(0, MaxFreq - count);
-        int n = ReadNumbersOnLine(line, values, room);
+        const int odd_before = odd_.count;
+        int n = ReadNumbersOnLine(line, values, room, &odd_);
+        if (odd_before == 0 && odd_.count > 0)
+          odd_where_ = Format("block '%s'", keyword);
         std::copy_n(values,
                     std::min(n, room),
                     target.begin() + std::min(count, MaxFreq));
@@ -322,6 +328,18 @@ class FieldFileReader {
                kCheckCaption,
                Icon::kExclamation);
     }
+    if (odd_.count > 0) {
+      // The rules read such fields as far as they are a number; a garbled
+      // digit or a run of blanks must not pass unseen.
+      ui_.Show(Format("%i number fields hold no single number; each is read "
+                      "as far as it is one,\ne.g. '%.40s' in %s as %g.",
+                      odd_.count,
+                      odd_.first.c_str(),
+                      odd_where_.c_str(),
+                      AtoF(odd_.first)),
+               kCheckCaption,
+               Icon::kExclamation);
+    }
     if (kind == FieldFileKind::kPlt && overflow_count_ > 0) {
       ui_.Show(
           Format("Block '%s' holds %i values;\nonly the first %i are read.",
@@ -375,6 +393,8 @@ class FieldFileReader {
   int blocks_ = 0;
   int overflow_count_ = 0;
   const char* overflow_block_ = "";
+  OddFields odd_;
+  std::string odd_where_;
   Refusal refusal_;
 
  public:

@@ -314,6 +314,16 @@ TEST(FieldFileReader, ShortBlocksBadFrequenciesAndNonNumbersAreRefused) {
   EXPECT_EQ(
       refusal(with(10, 2, "  -1.000e+39")),
       "Value 3 of block '>RHOYX.ERR' is not a finite number (-inf)" + hint);
+  // A garbled digit is read as far as the field is a number, and said.
+  Read garbled;
+  garbled.ui.Allow("CHECK MT-FILE");
+  ReadText(garbled, with(3, 1, "   3.02es+02"));
+  ASSERT_TRUE(garbled.ok);
+  EXPECT_FLOAT_EQ(garbled.sb().zxyr[1], 3.02f);
+  ASSERT_EQ(garbled.ui.prompts().size(), 1u);
+  EXPECT_EQ(garbled.ui.prompts()[0].text,
+            "1 number fields hold no single number; each is read as far as it "
+            "is one,\ne.g. '3.02es+02' in block '>ZXYR' as 3.02.");
   // A byte-order mark before ">HEAD" is no refusal.
   Read bom;
   ReadText(bom, "\xEF\xBB\xBF" + PltText(3));
