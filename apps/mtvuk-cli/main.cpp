@@ -106,7 +106,8 @@ int main(int argc, char** argv) {
       "--import", invert_options.import, "Read with the SEG EDI importer");
   invert->add_option("--int",
                      invert_options.int_file,
-                     "Append the fitted model's block to this INT file");
+                     "Append the fitted model's block to this INT file "
+                     "(a name ending in .int, or without extension)");
   invert->add_option("--name",
                      invert_options.name,
                      "Name of the block (default: the model's)");
