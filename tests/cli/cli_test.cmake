@@ -42,7 +42,7 @@ run(0 curve ${EXAMPLES}/15125A_imp.plt --mode YX)
 expect_match("${out}" "# YX 15125A   \\(yx, 60 points\\)")
 
 run(1 read ${REAL}/pb23c.edi)
-expect_match("${err}" "^Invalid MT-file: Can't find RHOXY_ERR\n$")
+expect_match("${err}" "^Invalid MT-file: Can't find RHOXY_ERR\n\nThe SEG EDI importer reads this file: add --import.\n$")
 run(1 read /nonexistent/file.edi)
 expect_match("${err}" "CAN'T OPEN FILE: The file could not be located")
 
@@ -64,6 +64,18 @@ expect_match("${err}" "layer 1: bad thickness '0'")
 run(2 forward --layers 10,5 --tmin 1e-9 --tmax 1e9)
 run(2 forward --model ${EXAMPLES}/README.md)
 expect_match("${err}" "is not valid JSON")
+# model files: unknown keys and values the model editor would refuse
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/typo.json [=[{"layers": [{"rho": 100, "thikness_km": 1}, {"rho": 10}]}]=])
+run(2 forward --model ${CMAKE_CURRENT_BINARY_DIR}/typo.json)
+expect_match("${err}" "layer 1: unknown key \"thikness_km\"")
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/charge.json [=[{"law": 2, "layers": [{"rho": 100, "thickness_km": 1, "ip": {"on": true, "p1": 1, "tau": 1, "c": 0.5}}, {"rho": 10}]}]=])
+run(2 forward --model ${CMAKE_CURRENT_BINARY_DIR}/charge.json)
+expect_match("${err}" "layer 1: ip.p1: Please enter a number between 0 and 0.99.")
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/ip.json [=[{"law": 2, "layers": [{"rho": 100, "thickness_km": 1, "ip": {"on": true, "p1": 0.5, "tau": 1, "c": 0.5}}, {"rho": 10}]}]=])
+run(0 forward --model ${CMAKE_CURRENT_BINARY_DIR}/ip.json)
+expect_match("${out}" "path disp")
+run(2 forward --layers 1e7:1,10)
+expect_match("${err}" "layer 1: rho: Please enter a number between 1e-10 and 999999.")
 
 # invert: a start model fitted to the XY curve of the example
 run(0 invert ${EXAMPLES}/15125A_imp.plt --mode xy --layers 20:0.1,20:0.5,100:2,300:10,100 --iterations 5 --method classic --json)
@@ -109,7 +121,14 @@ run(1 invert ${REAL}/pb23c.edi --mode xy --layers 10:1,100)
 # INT files: invert appends blocks; int list and int stations read them back
 set(INT_FILE ${CMAKE_CURRENT_BINARY_DIR}/cli_test_out.int)
 file(REMOVE ${INT_FILE})
-run(0 invert ${EXAMPLES}/15125A_imp.plt --mode xy --layers 20:0.1,100 --iterations 2 --int ${CMAKE_CURRENT_BINARY_DIR}/cli_test_out.txt --name FIRST)
+run(2 invert ${EXAMPLES}/15125A_imp.plt --mode xy --layers 20:0.1,100 --iterations 2 --int ${CMAKE_CURRENT_BINARY_DIR}/cli_test_out.txt --name FIRST)
+expect_match("${err}" "cli_test_out.txt' is not an INT file name: give a name ending in .int")
+run(2 invert ${EXAMPLES}/15125A_imp.plt --mode xy --layers 20:0.1,100 --int ${INT_FILE} --name A/B)
+expect_match("${err}" "--name 'A/B' holds a \"/\"")
+if(EXISTS ${CMAKE_CURRENT_BINARY_DIR}/cli_test_out.int OR EXISTS ${CMAKE_CURRENT_BINARY_DIR}/cli_test_out.txt)
+  message(FATAL_ERROR "a refused --int wrote a file")
+endif()
+run(0 invert ${EXAMPLES}/15125A_imp.plt --mode xy --layers 20:0.1,100 --iterations 2 --int ${INT_FILE} --name FIRST)
 run(0 invert ${EXAMPLES}/15125A_imp.plt --mode yx --layers 20:0.1,100 --iterations 2 --int ${INT_FILE})
 run(0 int list ${INT_FILE} --json)
 expect_match("${out}" "\"name\": \"FIRST\"")
@@ -121,6 +140,21 @@ expect_match("${out}" "\\*   2 YX 15125A  ")
 run(0 int stations ${INT_FILE} --json)
 expect_match("${out}" "\"kind\": \"INT\"")
 expect_match("${out}" "\"duplicate\": true")
+run(1 int list ${CMAKE_CURRENT_BINARY_DIR}/no_such_file.int)
+expect_match("${err}" "^CAN'T OPEN FILE: The file could not be located\n$")
+# A fitted layer too thin for the layout is refused before anything is written.
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/thin.json [=[
+{"layers": [{"rho": 20, "thickness_km": 0.5},
+            {"rho": 5, "thickness_km": 0.004, "fix_thickness": true,
+             "thickness_min": 0.001, "thickness_max": 1},
+            {"rho": 100}]}
+]=])
+file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/thin.int)
+run(1 invert ${EXAMPLES}/15125A_imp.plt --mode xy --model ${CMAKE_CURRENT_BINARY_DIR}/thin.json --iterations 1 --int ${CMAKE_CURRENT_BINARY_DIR}/thin.int)
+expect_match("${err}" "CAN'T SAVE MODEL: Layer 2 of 'XY 15125A *' is 0.004 km thick")
+if(EXISTS ${CMAKE_CURRENT_BINARY_DIR}/thin.int)
+  message(FATAL_ERROR "a refused block was written")
+endif()
 run(1 int list ${EXAMPLES}/README.md)
 expect_match("${err}" "INVALID INT-FILE: Can't find INT-structure")
 

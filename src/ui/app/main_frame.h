@@ -2,9 +2,11 @@
 #pragma once
 
 #include <QAction>
+#include <QFileDialog>
 #include <QMainWindow>
 #include <QPointer>
 #include <map>
+#include <memory>
 
 #include "core/fielddata/edi_import.h"
 #include "core/files/int_file.h"
@@ -39,6 +41,14 @@ enum Command : int {
   kCmdExit = 57665,
 };
 
+// The file dialogs of the menu commands.
+enum class FileDialogKind {
+  kFieldData,
+  kImportEdi,
+  kInputModelData,
+  kSaveResults,
+};
+
 class CMainFrame : public QMainWindow {
   Q_OBJECT
 
@@ -49,6 +59,8 @@ class CMainFrame : public QMainWindow {
   CVUKView* view() const { return view_; }
   QAction* CommandAction(int id) const;
 
+  // The file dialog a command shows, with its title, filters and folder.
+  std::unique_ptr<QFileDialog> FileDialog(FileDialogKind kind);
   // "Input MT-Field data": the open dialog, then OpenFieldFile.
   void InputFieldData();
   // Reads a field file and shows the sounding-list dialog; false when the
