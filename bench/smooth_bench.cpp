@@ -23,10 +23,10 @@ void BM_Occam(benchmark::State& state) {
                           0.03,
                           0.03,
                           5);
-  SmoothOptions o;
+  SmoothInversionOptions o;
   o.layers = static_cast<int>(state.range(0));
   ScriptedUi ui;
-  SmoothResult r;
+  SmoothInversionResult r;
   for (auto _ : state) {
     r = RunSmoothInversion(s, 0, o, ui);
     // (Not the double itself: this version's DoNotOptimize can clobber

@@ -3,6 +3,7 @@
 #include <map>
 #include <string>
 
+#include "depth_commands.h"
 #include "field_commands.h"
 #include "forward_command.h"
 #include "int_commands.h"
@@ -123,7 +124,8 @@ int main(int argc, char** argv) {
   invert->add_option("--int",
                      invert_options.int_file,
                      "Append the fitted models' blocks to this INT file, in "
-                     "the order of the files and modes");
+                     "the order of the files and modes (a name ending in "
+                     ".int, or without extension)");
   invert->add_option("--name",
                      invert_options.name,
                      "Name of the block of a single fit (default: the "
@@ -190,8 +192,67 @@ int main(int argc, char** argv) {
   int_stations->add_option("FILE", int_file, "INT file")->required();
   int_stations->add_flag("--json", json, "Print the stations as JSON");
 
+  mtvuk::cli::SmoothOptions smooth_options;
+  CLI::App* smooth = app.add_subcommand(
+      "smooth", "Smooth one polarisation of a field file by a cubic spline");
+  smooth->add_option("FILE", smooth_options.file, "Field data file")
+      ->required();
+  smooth->add_option("--mode", smooth_options.mode, "Polarisation: xy, yx, mean or eff")
+      ->required()
+      ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
+  smooth
+      ->add_option("--tension",
+                   smooth_options.tension,
+                   "Tension marker in % of the bar (default 32 of 126)")
+      ->check(CLI::Range(0.0, 100.0));
+  smooth->add_flag(
+      "--ignore-errors", smooth_options.ignore_errors, "Weight every point 1");
+  smooth->add_flag("--res-phs",
+                   smooth_options.res_phs,
+                   "Also derive the phase from the resistivity curve");
+  smooth->add_flag("--json", smooth_options.json, "Print the curve as JSON");
+  smooth->add_flag(
+      "--import", smooth_options.import, "Read with the SEG EDI importer");
+
+  mtvuk::cli::SmoothOptions depth_options;
+  std::string depth_layers, depth_model;
+  CLI::App* depth = app.add_subcommand(
+      "depth",
+      "Resistivity and conductance against depth of a smoothed field curve "
+      "or of a model");
+  depth->add_option("FILE", depth_options.file, "Field data file");
+  auto* depth_mode =
+      depth
+          ->add_option(
+              "--mode", depth_options.mode, "Polarisation: xy, yx, mean or eff")
+          ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
+  depth
+      ->add_option("--tension",
+                   depth_options.tension,
+                   "Tension marker in % of the bar (default 32 of 126)")
+      ->check(CLI::Range(0.0, 100.0));
+  depth->add_flag(
+      "--ignore-errors", depth_options.ignore_errors, "Weight every point 1");
+  auto* depth_layers_option = depth->add_option(
+      "--layers", depth_layers, "A model instead: rho1:h1,...,rhoN");
+  auto* depth_model_option = depth->add_option(
+      "--model", depth_model, "A model file instead (JSON)");
+  depth_layers_option->excludes(depth_model_option);
+  depth->add_flag("--json", depth_options.json, "Print the profile as JSON");
+  depth->add_flag(
+      "--import", depth_options.import, "Read with the SEG EDI importer");
+
   try {
     app.parse(argc, argv);
+    if (depth->parsed()) {
+      const bool model = depth_layers_option->count() + depth_model_option->count() > 0;
+      if (model == !depth_options.file.empty()) {
+        throw CLI::RequiredError("FILE --mode, or --layers or --model");
+      }
+      if (!model && depth_mode->count() == 0) {
+        throw CLI::RequiredError("--mode");
+      }
+    }
     if (invert->parsed() && inv_layers->count() + inv_model->count() != 1) {
       throw CLI::RequiredError("--layers or --model");
     }
@@ -208,6 +269,14 @@ int main(int argc, char** argv) {
   if (curve->parsed()) return mtvuk::cli::RunCurve(file, mode, json, import);
   if (invert->parsed()) return mtvuk::cli::RunInvert(invert_options);
   if (occam->parsed()) return mtvuk::cli::RunOccam(occam_options);
+  if (smooth->parsed()) return mtvuk::cli::RunSmooth(smooth_options);
+  if (depth->parsed()) {
+    if (!depth_options.file.empty()) {
+      return mtvuk::cli::RunDepthOfFile(depth_options);
+    }
+    return mtvuk::cli::RunDepthOfModel(
+        depth_layers, depth_model, depth_options.json);
+  }
   if (int_list->parsed()) return mtvuk::cli::RunIntList(int_file, json);
   if (int_stations->parsed()) return mtvuk::cli::RunIntStations(int_file, json);
   if (forward->parsed()) {

@@ -22,7 +22,7 @@ nlohmann::ordered_json Number(double v) {
 }  // namespace
 
 int RunOccam(const OccamOptions& o) {
-  const std::string error = SmoothOptionsError(o.smooth);
+  const std::string error = SmoothInversionOptionsError(o.smooth);
   if (!error.empty()) {
     std::fprintf(stderr, "mtvuk-cli occam: %s\n", error.c_str());
     return kExitUsage;
@@ -38,7 +38,7 @@ int RunOccam(const OccamOptions& o) {
   const FieldSet& set = stores->sets[k];
 
   const auto clock = std::chrono::steady_clock::now();
-  const SmoothResult r = RunSmoothInversion(set, k, o.smooth, ui);
+  const SmoothInversionResult r = RunSmoothInversion(set, k, o.smooth, ui);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - clock)
           .count();

@@ -12,7 +12,7 @@ namespace mtvuk::cli {
 struct OccamOptions {
   std::string file;
   CurveMode mode = CurveMode::XY;
-  SmoothOptions smooth;
+  SmoothInversionOptions smooth;
   bool json = false;
   bool import = false;  // the SEG EDI importer reads the file
 };

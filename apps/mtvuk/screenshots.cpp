@@ -5,7 +5,10 @@
 #include <QPixmap>
 #include <cstdio>
 
+#include "core/fielddata/edi_import.h"
 #include "core/fielddata/field_file_reader.h"
+#include "ui/depth/depth_window.h"
+#include "ui/fielddata/smoothing_window.h"
 #include "ui/fielddata/sounding_list_dialog.h"
 #include "ui/files/int_dialogs.h"
 #include "ui/inversion/inversion_dialogs.h"
@@ -29,8 +32,12 @@ bool LoadModes(CMainFrame& frame,
                QtUi& ui,
                const QString& file,
                const QStringList& modes,
-               const QString& dialog_picture) {
-  if (!ReadFieldFile(file.toStdString(), stores.workspace, ui)) return false;
+               const QString& dialog_picture,
+               bool import) {
+  const bool read =
+      import ? ImportEdiFile(file.toStdString(), stores.workspace, ui)
+             : ReadFieldFile(file.toStdString(), stores.workspace, ui);
+  if (!read) return false;
   SoundingListDialog dialog(
       stores.workspace, stores.sets, stores.models, ui, &frame);
   const QStringList names = {"xy", "yx", "mean", "eff"};
@@ -174,6 +181,69 @@ bool PictureIntWindows(CMainFrame& frame,
   CFileContentDlg content(ui, path.toStdString(), stations, &frame);
   ok = SavePicture(content, dir.filePath("file-content.png")) && ok;
   QFile::remove(path);
+  return ok;
+}
+
+}  // namespace mtvuk
+
+namespace mtvuk {
+
+bool PictureDepthWindows(CMainFrame& frame,
+                         Stores& stores,
+                         QtUi& ui,
+                         const QDir& dir) {
+  (void)ui;
+  frame.OpenSmoothing();
+  CSmoothingWindow* smoothing = frame.smoothing_window();
+  if (smoothing == nullptr) return false;
+  for (int k = 0; k < MaxSets; ++k) {
+    if (stores.sets[k].in_use > 0) smoothing->logic().ToggleSlot(k);
+  }
+  smoothing->res_phs_box()->setChecked(true);
+  bool ok = SavePicture(*smoothing, dir.filePath("smoothing.png"));
+  smoothing->Apply();
+  QApplication::sendPostedEvents();
+  smoothing->close();
+  QApplication::sendPostedEvents();
+  ok = SavePicture(frame, dir.filePath("main-smoothed.png")) && ok;
+  frame.view()->Control(1019)->click();
+  ok = SavePicture(frame, dir.filePath("main-smoothed-phase.png")) && ok;
+  frame.view()->Control(1018)->click();
+
+  CVUKView* view = frame.view();
+  view->OpenDepthWindow();
+  CDepthWindow* depth = view->depth_window();
+  depth->resize(640, 600);
+  depth->Recompute();
+  // The upper ten kilometres, as a user zooms to them.
+  depth->graph()->SetRanges({0.0, -10000.0, 0.0, 4.0});
+  ok = SavePicture(*depth, dir.filePath("depth-window.png")) && ok;
+  ok = SavePicture(frame, dir.filePath("main-depth.png")) && ok;
+  depth->Button("&S (h)")->click();
+  depth->Button("&Log h")->click();
+  ok = SavePicture(*depth, dir.filePath("depth-window-s.png")) && ok;
+  depth->Button("&Res(h)")->click();
+  depth->Button("&Log h")->click();
+  depth->graph()->SetRanges({0.0, -6000.0, 0.0, 4.0});
+
+  // Three layers drawn with the mouse: 100 Ohm-m down to 500 m, 10 Ohm-m
+  // down to 2000 m, 1000 Ohm-m below.
+  depth->Button("&Design")->click();
+  const double points[3][2] = {{-500.0, 2.0}, {-2000.0, 1.0}, {-4000.0, 3.0}};
+  for (const auto& p : points) {
+    depth->PressAt(depth->graph()->ValueToPixel(p[0], p[1]), Qt::LeftButton);
+    depth->Release();
+  }
+  ok = SavePicture(*depth, dir.filePath("depth-design.png")) && ok;
+  if (depth->logic().SetModel()) {
+    CDesignedModelDlg dialog(stores, ui, depth);
+    ok = SavePicture(dialog, dir.filePath("designed-model.png")) && ok;
+  } else {
+    std::fprintf(stderr, "mtvuk: the designed model has no points\n");
+    ok = false;
+  }
+  view->CloseDepthWindow();
+  QApplication::sendPostedEvents();
   return ok;
 }
 

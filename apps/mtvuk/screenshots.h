@@ -9,16 +9,19 @@
 
 namespace mtvuk {
 
-// Reads FILE and loads the given modes ("xy", "yx", "mean", "eff") into the
-// first free slots, as the sounding-list dialog would with those ticks.
-// When `dialog_picture` is not empty, the dialog is pictured there with its
-// ticks before it loads. Only the models of the loaded slots stay shown.
+// Reads FILE (with the SEG EDI importer when `import`) and loads the given
+// modes ("xy", "yx", "mean", "eff") into the first free slots, as the
+// sounding-list dialog would with those ticks. When `dialog_picture` is not
+// empty, the dialog is pictured there with its ticks before it loads. Only
+// the models of the loaded slots stay shown. False when the file was refused
+// or a mode is unknown.
 bool LoadModes(CMainFrame& frame,
                Stores& stores,
                QtUi& ui,
                const QString& file,
                const QStringList& modes,
-               const QString& dialog_picture = {});
+               const QString& dialog_picture = {},
+               bool import = false);
 
 // Pictures of the model editor (model 1 with IP in two layers) and of the
 // modelling dialogs: model-form.png, impedance.png, modeling-settings.png,
@@ -50,6 +53,15 @@ bool PictureSmoothInversion(CMainFrame& frame,
                             Stores& stores,
                             QtUi& ui,
                             const QDir& dir);
+
+// Pictures of smoothing and the depth window: smoothing.png,
+// main-smoothed.png, depth-window.png (Res(h) of the loaded sets and their
+// models), depth-window-s.png (S(h), log depth), main-depth.png,
+// depth-design.png and designed-model.png (three designed layers).
+bool PictureDepthWindows(CMainFrame& frame,
+                         Stores& stores,
+                         QtUi& ui,
+                         const QDir& dir);
 
 // Renders a widget to a PNG file.
 bool SavePicture(QWidget& widget, const QString& path);

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "ui/app/main_frame.h"
+#include "ui/depth/depth_window.h"
 #include "ui_test_util.h"
 
 namespace mtvuk {
@@ -81,6 +82,36 @@ class SmoothInversionWindowTest : public QObject {
     QCOMPARE(stores_->workspace.current_model, std::int16_t(1));
     // The installed model's curve was computed for the view.
     QVERIFY(m.curve.computed);
+  }
+
+  // The depth window draws the profile kept with the set while its "&0"
+  // switch is on; a run while it is open redraws it.
+  void TheDepthWindowShowsTheProfile() {
+    QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
+    frame_->view()->OpenDepthWindow();
+    CDepthWindow* depth = frame_->view()->depth_window();
+    QAction* extra = nullptr;
+    for (QAction* a : depth->actions()) {
+      if (a->text() == "&0") extra = a;
+    }
+    QVERIFY(extra != nullptr);
+    extra->trigger();
+    QVERIFY(depth->graph()->ExtraCurve(0) == nullptr);
+    SmoothInversionWindow* w = Open();
+    w->layers_field()->setText("30");
+    QVERIFY(w->Run());
+    QCoreApplication::sendPostedEvents();
+    QCPCurve* curve = depth->graph()->ExtraCurve(0);
+    QVERIFY(curve != nullptr);
+    // A staircase: the top and the bottom of 30 layers and the half-space.
+    QCOMPARE(curve->dataCount(), 62);
+    QVERIFY(frame_->view()->depth_graph()->ExtraCurve(0) != nullptr);
+    ExtraProfile p;
+    QVERIFY(SmoothExtraProfile(*stores_, 0, p));
+    QVERIFY(!SmoothExtraProfile(*stores_, 1, p));
+    QCOMPARE(p.depth.size(), std::size_t(62));
+    QVERIFY(p.depth.back() < p.depth.front());
+    QVERIFY(p.log_s.back() > p.log_s[1]);
   }
 
   void RefusesFieldsOutOfRange() {

@@ -1,11 +1,13 @@
 #include "core/files/int_file.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
 #include "core/files/file_error_text.h"
 #include "core/platform/c_number.h"
+#include "core/store/store_defaults.h"
 
 namespace mtvuk {
 namespace {
@@ -48,15 +50,20 @@ bool Resembles(const std::string& line, const char* key, int need) {
 
 struct ResultLine {
   std::string name_field;
-  float lat, lon, z;
-  int layers;
+  float lat = 0.0f, lon = 0.0f, z = 0.0f;
+  int layers = 0;
 };
 
 // Columns of a result line relative to its first "/"; false when there is
-// none among the first 40 characters.
+// none among the first 40 characters (the name is then the text after the
+// marker and the layer count 0, for the message).
 bool ParseResultLine(const std::string& line, ResultLine& out) {
+  out = ResultLine{};
   const std::size_t slash = line.substr(0, 40).find('/');
-  if (slash == std::string::npos) return false;
+  if (slash == std::string::npos) {
+    out.name_field = Columns(line, 9, 31);
+    return false;
+  }
   const std::size_t p = std::min<std::size_t>(slash, 38);
   out.name_field = p > 9 ? line.substr(9, p - 9) : std::string();
   out.lat = ToF32(AtoF(Columns(line, p + 1, 12)));
@@ -132,6 +139,31 @@ std::string FormatSectionBlock(const SectionStation& s, float altitude_offset) {
   return out;
 }
 
+bool CommandLineIntPath(const std::string& given,
+                        std::string& path,
+                        std::string& error) {
+  const std::size_t slash = given.find_last_of("/\\");
+  const std::size_t dot = given.rfind('.');
+  const bool has_extension =
+      dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  if (!has_extension) {
+    path = given + ".int";
+    return true;
+  }
+  std::string extension = given.substr(dot);
+  std::transform(extension.begin(),
+                 extension.end(),
+                 extension.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
+  if (extension != ".int") {
+    error = "'" + given +
+            "' is not an INT file name: give a name ending in .int (or none)";
+    return false;
+  }
+  path = given;
+  return true;
+}
+
 std::string IntFilePath(const std::string& chosen) {
   const std::size_t slash = chosen.find_last_of("/\\");
   const std::size_t dot = chosen.rfind('.');
@@ -152,11 +184,76 @@ bool AppendToIntFile(const std::string& path, const std::string& text, Ui& ui) {
     ui.Show(FileErrorText(file.cause()), "CAN'T OPEN INT-FILE", Icon::kStop);
     return false;
   }
-  if (!file.SeekToEnd() || !file.Write(text)) {
-    ui.Show(FileErrorText(file.cause()), "CAN'T OPEN INT-FILE", Icon::kStop);
+  // The blocks go in one write; when it fails part-way (a full disk, a
+  // file-size limit) the file is cut back to its old length, so no torn
+  // block is left for the readers.
+  const std::int64_t old_length = file.Length();
+  if (old_length < 0 || !file.SeekToEnd() || !file.Write(text)) {
+    const FileCause cause = file.cause();
+    const bool restored = old_length >= 0 && file.Truncate(old_length);
+    ui.Show(std::string(FileErrorText(static_cast<int>(cause))) +
+                (restored ? "\nNothing was added to " : "\nThe end of ") +
+                path + (restored ? "." : " may hold a torn block."),
+            kIntWriteCaption,
+            Icon::kStop);
     return false;
   }
   return true;
+}
+
+std::string IntBlockProblem(const LayerModel& m) {
+  const std::string name = m.name.substr(0, 12);
+  if (m.name.find('/') != std::string::npos) {
+    return Format(
+        "The name '%s' holds a \"/\", which separates the columns "
+        "of INT files:\nno reader could find them. Choose another "
+        "name.",
+        m.name.c_str());
+  }
+  const int n = std::clamp<int>(m.layer_count, 1, MaxLayers);
+  const std::string line = Format("%12.1f/%12.1f/%6.1f/%2d/",
+                                  m.coordinates[0],
+                                  m.coordinates[1],
+                                  m.coordinates[2],
+                                  n);
+  const bool finite = std::isfinite(m.coordinates[0]) &&
+                      std::isfinite(m.coordinates[1]) &&
+                      std::isfinite(m.coordinates[2]);
+  if (!finite || line.size() != 12 + 1 + 12 + 1 + 6 + 1 + 2 + 1) {
+    return Format(
+        "The coordinates of '%s' (%.1f, %.1f, %.1f m) do not fit "
+        "the columns of INT files\n(12 characters for LAT and "
+        "LONG, 6 for ELEV): the block could not be read back.",
+        name.c_str(),
+        m.coordinates[0],
+        m.coordinates[1],
+        m.coordinates[2]);
+  }
+  for (int j = 0; j < n; ++j) {
+    const std::string rho = Format("%9.2f", m.resistivity[j]);
+    const std::string h = Format("%9.2f", m.thickness[j]);
+    if (rho.size() > 9 || !(AtoF(rho) > 1e-6)) {
+      return Format(
+          "Layer %i of '%s' has a resistivity of %g Ohm-m, which "
+          "INT files write as '%s':\nthe block could not be read "
+          "back.",
+          j + 1,
+          name.c_str(),
+          m.resistivity[j],
+          rho.c_str());
+    }
+    if (h.size() > 9 || !(AtoF(h) > 0.001)) {
+      return Format(
+          "Layer %i of '%s' is %g km thick, which INT files write "
+          "as '%s' km:\nthe block could not be read back. Make "
+          "the layer at least 0.01 km thick, or remove it.",
+          j + 1,
+          name.c_str(),
+          m.thickness[j],
+          h.c_str());
+    }
+  }
+  return {};
 }
 
 int ReadResultBlocks(TextFile& file,
@@ -254,6 +351,7 @@ void InstallIntSet(const IntSet& set, LayerModel& m) {
     m.resistivity[j] = set.resistivity[j];
     m.thickness[j] = set.thickness[j];
   }
+  SetMediumSwitches(m);  // the boxes of the new layer count decide
 }
 
 std::array<std::string, MaxLayers> DetailLines(const IntSet& set) {
@@ -426,6 +524,21 @@ bool SaveModelChoice::Apply(LayerModels& models, Ui& ui) const {
   if (!any) {
     ui.Show("Mark any set to save", "Nothing selected...", Icon::kExclamation);
     return false;
+  }
+  // Every marked model as it would be written; one that the readers could
+  // not read back stops the save before anything is stored or written.
+  for (int i = 0; i < MaxModels; ++i) {
+    if (!marked[i]) continue;
+    LayerModel edited = models[i];
+    edited.name = names[i];
+    edited.coordinates = {AtoF(lat[i]), AtoF(lon[i]), AtoF(elev[i])};
+    const std::string problem = IntBlockProblem(edited);
+    if (!problem.empty()) {
+      ui.Show(Format("Model %i: %s", i + 1, problem.c_str()),
+              kIntBlockCaption,
+              Icon::kExclamation);
+      return false;
+    }
   }
   for (int i = 0; i < MaxModels; ++i) {
     if (!marked[i]) continue;

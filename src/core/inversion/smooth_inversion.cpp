@@ -50,7 +50,7 @@ class SmoothProblem {
   SmoothProblem(const FieldSet& set,
                 int used,
                 const std::vector<double>& thickness_km,
-                const SmoothOptions& options)
+                const SmoothInversionOptions& options)
       : set_(set),
         parameters_(static_cast<int>(thickness_km.size()) + 1),
         h_(thickness_km),
@@ -186,7 +186,7 @@ double RoughnessOf(const VectorXd& m) {
 
 }  // namespace
 
-std::string SmoothOptionsError(const SmoothOptions& o) {
+std::string SmoothInversionOptionsError(const SmoothInversionOptions& o) {
   char text[160];
   if (o.layers < kMinSmoothLayers || o.layers > kMaxSmoothLayers) {
     std::snprintf(text,
@@ -363,19 +363,19 @@ MuChoice SearchMu(const std::function<double(double)>& misfit,
   return out;
 }
 
-SmoothResult RunSmoothInversion(
+SmoothInversionResult RunSmoothInversion(
     const FieldSet& set,
     int set_index,
-    const SmoothOptions& o,
+    const SmoothInversionOptions& o,
     Ui& ui,
     const std::function<void(const SmoothIteration&)>& progress) {
-  SmoothResult r;
+  SmoothInversionResult r;
   char text[400];
   auto refuse = [&](const std::string& why) {
     ui.Show(why, kCaption, Icon::kStop);
     return r;
   };
-  const std::string options_error = SmoothOptionsError(o);
+  const std::string options_error = SmoothInversionOptionsError(o);
   if (!options_error.empty()) return refuse(options_error);
   if (set.in_use <= 0) {
     std::snprintf(text,
@@ -573,8 +573,8 @@ SmoothResult RunSmoothInversion(
   return r;
 }
 
-void StoreProfile(const SmoothResult& r,
-                  const SmoothOptions& o,
+void StoreProfile(const SmoothInversionResult& r,
+                  const SmoothInversionOptions& o,
                   const FieldSet& set,
                   SmoothProfile& p) {
   const int layers =

@@ -26,7 +26,7 @@ inline constexpr double kSmoothLogRhoMax = 7.0;
 inline constexpr double kMinTargetRms = 0.1;
 inline constexpr double kMaxTargetRms = 100.0;
 
-struct SmoothOptions {
+struct SmoothInversionOptions {
   int layers = kDefaultSmoothLayers;  // above the half-space, 2..100
   double target_rms = 1.0;            // normalized rms aimed at
   int target = 5;                     // 4 Ro, 5 Res+Phs
@@ -35,7 +35,7 @@ struct SmoothOptions {
 };
 
 // Why the options cannot be used, or "".
-std::string SmoothOptionsError(const SmoothOptions& options);
+std::string SmoothInversionOptionsError(const SmoothInversionOptions& options);
 
 // The thicknesses (km) of `layers` layers whose bottoms are log-spaced from
 // a third of the shallowest Bostick depth of the first `used` points of the
@@ -82,7 +82,7 @@ struct SmoothIteration {
   std::vector<MuTrial> trials;  // in the order tried
 };
 
-struct SmoothResult {
+struct SmoothInversionResult {
   bool ran = false;  // false: refused (the message has been shown)
   bool cancelled = false;
   bool converged = false;  // the target is met and the roughness is least
@@ -105,16 +105,16 @@ struct SmoothResult {
 // with a message (caption "INVALID SMOOTH INVERSION"); Esc, polled between
 // forward computations, ends the run with the profile reached so far.
 // `progress` is told of the start and of every iteration.
-SmoothResult RunSmoothInversion(
+SmoothInversionResult RunSmoothInversion(
     const FieldSet& set,
     int set_index,
-    const SmoothOptions& options,
+    const SmoothInversionOptions& options,
     Ui& ui,
     const std::function<void(const SmoothIteration&)>& progress = {});
 
 // The profile of a result, kept as the profile of the set it was fitted to.
-void StoreProfile(const SmoothResult& result,
-                  const SmoothOptions& options,
+void StoreProfile(const SmoothInversionResult& result,
+                  const SmoothInversionOptions& options,
                   const FieldSet& set,
                   SmoothProfile& profile);
 

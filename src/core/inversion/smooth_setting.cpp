@@ -7,21 +7,21 @@
 
 namespace mtvuk {
 
-std::vector<int> SmoothSetting::SetsInUse(const FieldSets& sets) {
+std::vector<int> SmoothInversionSetting::SetsInUse(const FieldSets& sets) {
   std::vector<int> out;
   for (int k = 0; k < MaxSets; ++k)
     if (sets[k].in_use > 0) out.push_back(k);
   return out;
 }
 
-SmoothSetting SmoothSetting::Load(const FieldSets& sets) {
-  SmoothSetting s;
+SmoothInversionSetting SmoothInversionSetting::Load(const FieldSets& sets) {
+  SmoothInversionSetting s;
   const std::vector<int> in_use = SetsInUse(sets);
   if (!in_use.empty()) s.set = s.model = in_use.front();
   return s;
 }
 
-FieldError SmoothSetting::Validate() const {
+FieldError SmoothInversionSetting::Validate() const {
   if (!(target_rms >= kMinTargetRms && target_rms <= kMaxTargetRms)) {
     return std::make_pair(
         0, NumberRangeMessage(kMinTargetRms, kMaxTargetRms, false));
@@ -38,8 +38,8 @@ FieldError SmoothSetting::Validate() const {
   return std::nullopt;
 }
 
-SmoothOptions SmoothSetting::Options(const Workspace& ws) const {
-  SmoothOptions o;
+SmoothInversionOptions SmoothInversionSetting::Options(const Workspace& ws) const {
+  SmoothInversionOptions o;
   o.layers = layers;
   o.target_rms = target_rms;
   o.target = ws.inversion_target == 4 ? 4 : 5;
@@ -47,15 +47,15 @@ SmoothOptions SmoothSetting::Options(const Workspace& ws) const {
   return o;
 }
 
-SmoothResult RunSmoothSetting(
-    const SmoothSetting& setting,
+SmoothInversionResult RunSmoothInversionSetting(
+    const SmoothInversionSetting& setting,
     Stores& stores,
     Ui& ui,
     const std::function<void(const SmoothIteration&)>& progress) {
   if (setting.set < 0 || setting.set >= MaxSets) return {};
   const FieldSet& set = stores.sets[setting.set];
-  const SmoothOptions options = setting.Options(stores.workspace);
-  SmoothResult r =
+  const SmoothInversionOptions options = setting.Options(stores.workspace);
+  SmoothInversionResult r =
       RunSmoothInversion(set, setting.set, options, ui, progress);
   if (r.ran) {
     StoreProfile(r, options, set, stores.profiles[setting.set]);
@@ -66,7 +66,7 @@ SmoothResult RunSmoothSetting(
   return r;
 }
 
-bool InstallSmoothProfile(const SmoothSetting& setting,
+bool InstallSmoothProfile(const SmoothInversionSetting& setting,
                           Stores& stores,
                           Ui& ui) {
   const int k = setting.set;

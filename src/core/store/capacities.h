@@ -20,4 +20,10 @@ inline constexpr int kCurveModes = 4;
 using PointArray = std::array<float, MaxFreq>;
 using PointFlags = std::array<std::int32_t, MaxFreq>;
 
+constexpr PointArray FilledPoints(float v) {
+  PointArray a{};
+  a.fill(v);
+  return a;
+}
+
 }  // namespace mtvuk

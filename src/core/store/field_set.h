@@ -58,6 +58,13 @@ struct FieldSet {
   std::int32_t effective_count = 0;
   float last_misfit = 0.0f;
   CurveMode mode = CurveMode::XY;
+
+  // Depth transformation: the set's switch in the depth window and its
+  // Res(h), S(h) profile (-14 marks a missing value).
+  std::int32_t depth_switch = 1;
+  PointArray depth{};  // m, negative downwards
+  PointArray log_res = FilledPoints(-14.0f);
+  PointArray log_s = FilledPoints(-14.0f);
 };
 
 }  // namespace mtvuk

@@ -17,6 +17,11 @@ using DispersionArray =
 using DispersionFlags =
     std::array<std::array<std::int32_t, DispersionParams>, MaxLayers>;
 using CurveArray = std::array<float, MaxCurvePeriods>;
+constexpr CurveArray FilledCurve(float v) {
+  CurveArray a{};
+  a.fill(v);
+  return a;
+}
 
 // Response of a model over its period grid, per polarisation and as the
 // "main" quantities copied from the selected polarisation.
@@ -123,6 +128,14 @@ struct LayerModel {
   std::array<double, 3> coordinates{};  // x, y, z of the station
   std::int16_t fitted_set = -1;
   InversionParameters params;
+
+  // Res(h), S(h) of the model curve (-14 marks a missing value).
+  struct DepthProfile {
+    CurveArray slope{};  // bounded d log rho / d log T
+    CurveArray depth{};  // m, negative downwards
+    CurveArray log_res = FilledCurve(-14.0f);
+    CurveArray log_s = FilledCurve(-14.0f);
+  } depth_profile;
 };
 
 }  // namespace mtvuk

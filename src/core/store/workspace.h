@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/store/capacities.h"
+#include "core/store/depth_settings.h"
 #include "core/store/field_set.h"
 #include "core/store/layer_model.h"
 #include "core/store/smooth_profile.h"
@@ -68,6 +69,12 @@ struct Workspace {
   double last_misfit = 0.0;
   std::int32_t inversion_done = 0;  // a run completed with an attached set
   FitMethod fit_method = FitMethod::kRobust;
+
+  // Smoothing and the depth window.
+  SmoothingSettings smoothing;
+  bool smoothing_window_open = false;
+  DepthWindowSettings depth;
+  DesignedModel designed_model;
 };
 
 // The three stores of a session. They are created once and shared by

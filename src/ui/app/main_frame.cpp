@@ -1,5 +1,6 @@
 #include "ui/app/main_frame.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 #include "core/fielddata/edi_import.h"
 #include "core/fielddata/field_file_reader.h"
 #include "core/files/file_error_text.h"
+#include "ui/app/file_dialogs.h"
 #include "ui/app/message_service.h"
 #include "ui/fielddata/sounding_list_dialog.h"
 #include "ui/files/int_dialogs.h"
@@ -19,12 +21,9 @@
 namespace mtvuk {
 namespace {
 
-// "Text (*.X)|*.X|...||" as a Qt file-dialog filter list.
-QString QtFilter(const char* filter) {
-  const QStringList parts = QString(filter).split('|', Qt::SkipEmptyParts);
-  QStringList out;
-  for (int i = 0; i + 1 < parts.size(); i += 2) out << parts[i];
-  return out.join(";;");
+QString FolderOf(const std::string& path) {
+  return path.empty() ? QString()
+                      : QFileInfo(QString::fromStdString(path)).absolutePath();
 }
 
 }  // namespace
@@ -35,6 +34,11 @@ CMainFrame::CMainFrame(Stores& stores, QtUi& ui, QWidget* parent)
   setWindowTitle("MT-VUK");
   view_ = new CVUKView(stores_, ui_, this);
   setCentralWidget(view_);
+  // The depth graphs draw the smooth profile of each set beside its
+  // transformation.
+  view_->SetExtraProfileSource([this](int k, ExtraProfile& profile) {
+    return SmoothExtraProfile(stores_, k, profile);
+  });
   BuildMenu();
   statusBar()->showMessage("Ready");
   ui_.Register(Window::kMainFrame, this);
@@ -106,7 +110,11 @@ void CMainFrame::BuildMenu() {
           &QWidget::close);
 
   QMenu* edit = menuBar()->addMenu("&Edit");
-  AddCommand(edit, "&Smooth field data", kCmdSmooth, false);
+  connect(AddCommand(edit, "&Smooth field data", kCmdSmooth, false),
+          &QAction::triggered,
+          this,
+          &CMainFrame::OpenSmoothing);
+  connect(edit, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
   AddCommand(edit, "&Edit field data", kCmdEditFieldData, false);
 
   QMenu* setting = menuBar()->addMenu("&Setting");
@@ -158,19 +166,39 @@ void CMainFrame::BuildMenu() {
           [this] { ShowAbout(this); });
 }
 
-void CMainFrame::InputFieldData() {
+std::unique_ptr<QFileDialog> CMainFrame::FileDialog(FileDialogKind kind) {
   const FileStrings& files = stores_.workspace.files;
-  const QString folder =
-      files.field_path.empty()
-          ? QString()
-          : QFileInfo(QString::fromStdString(files.field_path)).absolutePath();
-  const QString path = QFileDialog::getOpenFileName(
-      this,
-      kFieldFileDialogTitle,
-      folder,
-      QtFilter(FieldFileFilter(files.field_extension)),
-      nullptr,
-      QFileDialog::DontUseNativeDialog);
+  switch (kind) {
+    case FileDialogKind::kFieldData:
+      return MakeFileDialog(this,
+                            kFieldFileDialogTitle,
+                            FolderOf(files.field_path),
+                            FieldFileFilter(files.field_extension),
+                            QFileDialog::AcceptOpen);
+    case FileDialogKind::kImportEdi:
+      return MakeFileDialog(this,
+                            "Import EDI file (SEG standard)",
+                            FolderOf(files.field_path),
+                            kEdiImportFilter,
+                            QFileDialog::AcceptOpen);
+    case FileDialogKind::kInputModelData:
+      return MakeFileDialog(this,
+                            "Input Model data Res(h)",
+                            FolderOf(files.int_opened),
+                            kIntFileFilter,
+                            QFileDialog::AcceptOpen);
+    case FileDialogKind::kSaveResults:
+      return MakeFileDialog(this,
+                            "Save Inversion's results",
+                            QString::fromStdString(files.int_saved),
+                            kIntFileFilter,
+                            QFileDialog::AcceptSave);
+  }
+  return nullptr;
+}
+
+void CMainFrame::InputFieldData() {
+  const QString path = RunFileDialog(*FileDialog(FileDialogKind::kFieldData));
   if (path.isEmpty()) return;
   OpenFieldFile(path);
 }
@@ -187,6 +215,20 @@ bool CMainFrame::OpenFieldFile(const QString& path) {
 void CMainFrame::UpdateCommandStates() {
   CommandAction(kCmdSaveInversion)
       ->setEnabled(CanSaveResults(stores_.workspace, stores_.models));
+  bool any_set = false;
+  for (const FieldSet& set : stores_.sets) any_set = any_set || set.in_use > 0;
+  CommandAction(kCmdSmooth)->setEnabled(any_set);
+}
+
+void CMainFrame::OpenSmoothing() {
+  UpdateCommandStates();
+  if (!CommandAction(kCmdSmooth)->isEnabled()) return;
+  if (smoothing_ == nullptr) {
+    smoothing_ = new CSmoothingWindow(stores_, ui_, this);
+    smoothing_->setWindowFlag(Qt::Tool);
+  }
+  smoothing_->show();
+  smoothing_->raise();
 }
 
 void CMainFrame::OpenSmoothInversion() {
@@ -199,12 +241,7 @@ void CMainFrame::OpenSmoothInversion() {
 
 void CMainFrame::InputModelData() {
   const QString path =
-      QFileDialog::getOpenFileName(this,
-                                   "Input Model data Res(h)",
-                                   "*.INT",
-                                   "INT files (*.int) (results of inversion)",
-                                   nullptr,
-                                   QFileDialog::DontUseNativeDialog);
+      RunFileDialog(*FileDialog(FileDialogKind::kInputModelData));
   if (path.isEmpty()) return;
   LoadModelFile(path);
 }
@@ -231,13 +268,8 @@ void CMainFrame::SaveInversionResults() {
   if (!CommandAction(kCmdSaveInversion)->isEnabled()) return;
   SaveModelDataDialog dialog(stores_, ui_, this);
   if (dialog.exec() != QDialog::Accepted) return;
-  const QString chosen = QFileDialog::getSaveFileName(
-      this,
-      "Save Inversion's results",
-      QString::fromStdString(stores_.workspace.files.int_saved),
-      "INT files (*.int) (results of inversion)",
-      nullptr,
-      QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog);
+  const QString chosen =
+      RunFileDialog(*FileDialog(FileDialogKind::kSaveResults));
   if (chosen.isEmpty()) return;
   SaveResults(dialog.choice(), chosen);
 }
@@ -255,18 +287,7 @@ bool CMainFrame::SaveResults(const SaveModelChoice& choice,
 }
 
 void CMainFrame::ImportEdi() {
-  const FileStrings& files = stores_.workspace.files;
-  const QString folder =
-      files.field_path.empty()
-          ? QString()
-          : QFileInfo(QString::fromStdString(files.field_path)).absolutePath();
-  const QString path =
-      QFileDialog::getOpenFileName(this,
-                                   "Import EDI file (SEG standard)",
-                                   folder,
-                                   "EDI files (*.edi *.EDI);;All Files (*.*)",
-                                   nullptr,
-                                   QFileDialog::DontUseNativeDialog);
+  const QString path = RunFileDialog(*FileDialog(FileDialogKind::kImportEdi));
   if (!path.isEmpty()) ImportFile(path);
 }
 
@@ -320,6 +341,22 @@ void CMainFrame::customEvent(QEvent* event) {
   switch (static_cast<UmEvent*>(event)->message()) {
     case Um::UM_SETSCHANGED:
       view_->Refresh(true);
+      if (smoothing_ != nullptr) smoothing_->Refresh();
+      break;
+    case Um::UM_SMOOTH:
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      RunSmoothingRequest(stores_.workspace,
+                          stores_.sets,
+                          ui_,
+                          [this] { view_->Refresh(false); });
+      QApplication::restoreOverrideCursor();
+      if (smoothing_ != nullptr) smoothing_->Refresh();
+      break;
+    case Um::UM_SMOOTHCLOSED:
+      if (smoothing_ != nullptr) smoothing_->deleteLater();
+      smoothing_ = nullptr;
+      stores_.workspace.smoothing_window_open = false;
+      view_->Refresh(false);
       break;
     default:
       break;

@@ -2,15 +2,18 @@
 #pragma once
 
 #include <QAction>
+#include <QFileDialog>
 #include <QMainWindow>
 #include <QPointer>
 #include <map>
+#include <memory>
 
 #include "core/fielddata/edi_import.h"
 #include "core/files/int_file.h"
 #include "core/store/workspace.h"
 #include "ui/app/qt_ui.h"
 #include "ui/app/vuk_view.h"
+#include "ui/fielddata/smoothing_window.h"
 #include "ui/inversion/smooth_inversion_window.h"
 
 namespace mtvuk {
@@ -40,6 +43,14 @@ enum Command : int {
   kCmdSmoothInversion = 32861,
 };
 
+// The file dialogs of the menu commands.
+enum class FileDialogKind {
+  kFieldData,
+  kImportEdi,
+  kInputModelData,
+  kSaveResults,
+};
+
 class CMainFrame : public QMainWindow {
   Q_OBJECT
 
@@ -50,6 +61,8 @@ class CMainFrame : public QMainWindow {
   CVUKView* view() const { return view_; }
   QAction* CommandAction(int id) const;
 
+  // The file dialog a command shows, with its title, filters and folder.
+  std::unique_ptr<QFileDialog> FileDialog(FileDialogKind kind);
   // "Input MT-Field data": the open dialog, then OpenFieldFile.
   void InputFieldData();
   // Reads a field file and shows the sounding-list dialog; false when the
@@ -72,6 +85,9 @@ class CMainFrame : public QMainWindow {
   // "Smooth inversion (Occam)...": opens (or raises) the window.
   void OpenSmoothInversion();
   SmoothInversionWindow* smooth_window() const { return smooth_; }
+  // "&Smooth field data": opens the "Smoothing" window.
+  void OpenSmoothing();
+  CSmoothingWindow* smoothing_window() const { return smoothing_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -91,6 +107,7 @@ class CMainFrame : public QMainWindow {
   std::map<int, QAction*> commands_;
   double import_error_ = kDefaultImportError;  // of |Z|, files without errors
   QPointer<SmoothInversionWindow> smooth_;
+  QPointer<CSmoothingWindow> smoothing_;
 };
 
 }  // namespace mtvuk

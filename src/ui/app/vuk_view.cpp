@@ -50,8 +50,16 @@ CVUKView::CVUKView(Stores& stores, QtUi& ui, QWidget* parent)
   });
   column->addSpacing(8);
   depth_ = AddCheck("Res(h)", 1254, false);
-  depth_->setEnabled(false);  // the depth transformation comes with its window
-  depth_->setToolTip("Resistivity against depth (not available yet)");
+  depth_->setToolTip(
+      "Resistivity and conductance against depth (the depth window)");
+  disconnect(depth_, &QCheckBox::toggled, nullptr, nullptr);
+  connect(depth_, &QCheckBox::toggled, this, [this](bool on) {
+    if (on) {
+      OpenDepthWindow();
+    } else {
+      CloseDepthWindow();
+    }
+  });
   column->addWidget(depth_);
   QCheckBox* energy = AddCheck("t*E(t)", 1014, false);
   energy->hide();
@@ -97,7 +105,12 @@ CVUKView::CVUKView(Stores& stores, QtUi& ui, QWidget* parent)
 
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
-  layout->addWidget(graph_, 1);
+  depth_graph_ = new DepthGraph(
+      stores_.workspace, stores_.sets, stores_.models, this);
+  pages_ = new QStackedWidget(this);
+  pages_->addWidget(graph_);
+  pages_->addWidget(depth_graph_);
+  layout->addWidget(pages_, 1);
   layout->addLayout(column);
   ui_.Register(Window::kView, this);
   ReadSwitches();
@@ -212,6 +225,39 @@ void CVUKView::CloseModelForm() {
   if (model_form_ != nullptr) model_form_->close();
 }
 
+void CVUKView::OpenDepthWindow() {
+  if (depth_window_ == nullptr) {
+    depth_window_ = new CDepthWindow(stores_, ui_, this);
+    depth_window_->setWindowFlag(Qt::Tool);
+    depth_window_->graph()->SetExtraProfileSource(extra_profiles_);
+    connect(depth_window_, &CDepthWindow::ProfilesChanged, this, [this] {
+      if (depth_window_ == nullptr) return;
+      depth_graph_->SetState(depth_window_->graph()->state());
+      depth_graph_->Rebuild(false);
+      depth_graph_->SetRanges(depth_window_->graph()->Ranges());
+    });
+    depth_graph_->SetState(depth_window_->graph()->state());
+    depth_graph_->Rebuild(true);
+  }
+  pages_->setCurrentWidget(depth_graph_);
+  depth_window_->show();
+  depth_window_->raise();
+  QSignalBlocker block(depth_);
+  depth_->setChecked(true);
+}
+
+void CVUKView::SetExtraProfileSource(ExtraProfileSource source) {
+  extra_profiles_ = std::move(source);
+  depth_graph_->SetExtraProfileSource(extra_profiles_);
+  if (depth_window_ != nullptr) {
+    depth_window_->graph()->SetExtraProfileSource(extra_profiles_);
+  }
+}
+
+void CVUKView::CloseDepthWindow() {
+  if (depth_window_ != nullptr) depth_window_->close();
+}
+
 void CVUKView::ChooseFont() {
   bool ok = false;
   QFont chosen =
@@ -253,7 +299,19 @@ void CVUKView::customEvent(QEvent* event) {
     case Um::UM_MODELSCHANGED:
       ComputeAllModels();
       Refresh(false);
+      if (stores_.workspace.depth_window_open)
+        ui_.Post(Window::kDepthWindow, Um::UM_SETSCHANGED, 0, 0);
       break;
+    case Um::UM_DEPTHCLOSED: {
+      if (depth_window_ != nullptr) depth_window_->deleteLater();
+      depth_window_ = nullptr;
+      stores_.workspace.depth_window_open = false;
+      QSignalBlocker block(depth_);
+      depth_->setChecked(false);
+      pages_->setCurrentWidget(graph_);
+      Refresh(false);
+      break;
+    }
     case Um::UM_REDRAW:
     case Um::UM_LINEREFRESH:
       Refresh(false);

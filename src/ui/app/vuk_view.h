@@ -5,12 +5,15 @@
 #include <QCheckBox>
 #include <QPointer>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QWidget>
 #include <array>
 
 #include "core/store/workspace.h"
 #include "ui/app/qt_ui.h"
+#include "ui/depth/depth_window.h"
 #include "ui/graph/curve_graph.h"
+#include "ui/graph/depth_graph.h"
 #include "ui/inversion/inversion_dialogs.h"
 #include "ui/modelform/model_form.h"
 
@@ -43,6 +46,15 @@ class CVUKView : public QWidget {
   CModelForm* model_form() const { return model_form_; }
   InversionRatioWindow* ratio_window() const { return ratio_; }
   FittingResultWindow* fit_window() const { return fit_; }
+  // The depth window, opened and closed by the "Res(h)" switch; while it is
+  // open the view shows the same profiles in place of the curve graph.
+  void OpenDepthWindow();
+  void CloseDepthWindow();
+  CDepthWindow* depth_window() const { return depth_window_; }
+  // Where the depth graphs find a further profile of a field set (the
+  // smooth inversion), drawn while their "&0" switch is on.
+  void SetExtraProfileSource(ExtraProfileSource source);
+  DepthGraph* depth_graph() const { return depth_graph_; }
 
  protected:
   void customEvent(QEvent* event) override;
@@ -65,6 +77,10 @@ class CVUKView : public QWidget {
   QPointer<CModelForm> model_form_;
   QPointer<InversionRatioWindow> ratio_;
   QPointer<FittingResultWindow> fit_;
+  QStackedWidget* pages_ = nullptr;
+  DepthGraph* depth_graph_ = nullptr;
+  QPointer<CDepthWindow> depth_window_;
+  ExtraProfileSource extra_profiles_;
 };
 
 }  // namespace mtvuk

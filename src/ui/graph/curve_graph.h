@@ -24,6 +24,11 @@ struct GraphOptions {
 
 // Colours of field set k and model k (they belong together).
 QColor SetColour(int k);
+// Marker of field set k (sets differ by shape as well as colour).
+QCPScatterStyle::ScatterShape SetMarker(int k);
+// The legend text of model k: "model k: NAME", with " (start)" for a model
+// attached to a set but not fitted yet and " (fitted)" once a fit has run.
+QString ModelLegend(const LayerModel& model, int k);
 // The model pens: coloured, or all black when the colour flag is off.
 QPen ModelPen(int k, const Workspace& workspace);
 
@@ -51,6 +56,9 @@ class CurveGraph : public QCustomPlot {
   QCPGraph* SetGraph(int k) const { return set_graphs_[k]; }
   QCPErrorBars* SetErrorBars(int k) const { return set_bars_[k]; }
   QCPGraph* ModelGraph(int k) const { return model_graphs_[k]; }
+  // The smoothed curve of set k (Res(T)) or its phase from the resistivity
+  // (Phs(T)), or nullptr.
+  QCPGraph* SmoothedGraph(int k) const { return smoothed_graphs_[k]; }
   QString Title() const;
 
  protected:
@@ -60,6 +68,7 @@ class CurveGraph : public QCustomPlot {
   void SetUpAxes();
   void AddFieldSet(int k);
   void AddModel(int k);
+  void AddSmoothed(int k);
 
   Workspace& workspace_;
   const FieldSets& sets_;
@@ -69,6 +78,7 @@ class CurveGraph : public QCustomPlot {
   std::array<QCPGraph*, MaxSets> set_graphs_{};
   std::array<QCPErrorBars*, MaxSets> set_bars_{};
   std::array<QCPGraph*, MaxModels> model_graphs_{};
+  std::array<QCPGraph*, MaxSets> smoothed_graphs_{};
   QCPTextElement* title_ = nullptr;
   QCPRange data_x_{1e-3, 1e4};
   QCPRange data_y_{1, 1000};

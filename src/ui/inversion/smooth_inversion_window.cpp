@@ -41,13 +41,25 @@ void Pad(QCPAxis* axis, double factor) {
 
 }  // namespace
 
+bool SmoothExtraProfile(const Stores& stores, int k, ExtraProfile& profile) {
+  const SmoothProfile* p =
+      k >= 0 && k < MaxSets ? CurrentProfile(stores.profiles, stores.sets[k], k)
+                            : nullptr;
+  if (p == nullptr) return false;
+  ProfilePoints points = DepthProfilePoints(*p);
+  profile.depth = std::move(points.depth);
+  profile.log_res = std::move(points.log_res);
+  profile.log_s = std::move(points.log_s);
+  return true;
+}
+
 SmoothInversionWindow::SmoothInversionWindow(Stores& stores,
                                              QtUi& ui,
                                              QWidget* parent)
     : QWidget(parent, Qt::Tool), stores_(stores), ui_(ui) {
   setObjectName("smooth_inversion");
   setWindowTitle("Smooth inversion (Occam)");
-  setting_ = SmoothSetting::Load(stores_.sets);
+  setting_ = SmoothInversionSetting::Load(stores_.sets);
 
   auto* controls = new QHBoxLayout;
   set_box_ = new QComboBox(this);
@@ -155,7 +167,7 @@ SmoothInversionWindow::SmoothInversionWindow(Stores& stores,
 }
 
 void SmoothInversionWindow::RefreshSets() {
-  const std::vector<int> in_use = SmoothSetting::SetsInUse(stores_.sets);
+  const std::vector<int> in_use = SmoothInversionSetting::SetsInUse(stores_.sets);
   if (std::find(in_use.begin(), in_use.end(), setting_.set) == in_use.end())
     setting_.set = in_use.empty() ? -1 : in_use.front();
   set_box_->clear();
@@ -180,7 +192,7 @@ bool SmoothInversionWindow::Run() {
   double rms = 0.0, layers = 0.0;
   if (!ReadField(target_, rms, ui_) || !ReadField(layers_, layers, ui_))
     return false;
-  SmoothSetting s = setting_;
+  SmoothInversionSetting s = setting_;
   s.target_rms = rms;
   // Not a whole number of layers: refused as a number out of range.
   s.layers = layers >= 0.0 && layers <= 1000.0 && layers == std::floor(layers)
@@ -196,10 +208,10 @@ bool SmoothInversionWindow::Run() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   QElapsedTimer clock;
   clock.start();
-  SmoothResult r;
+  SmoothInversionResult r;
   {
     BusyScope busy(ui_);
-    r = RunSmoothSetting(
+    r = RunSmoothInversionSetting(
         setting_, stores_, ui_, [this](const SmoothIteration& it) {
           ShowProgress(it);
         });

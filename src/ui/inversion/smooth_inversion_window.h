@@ -13,11 +13,18 @@
 
 #include "core/inversion/smooth_setting.h"
 #include "ui/app/qt_ui.h"
+#include "ui/graph/depth_graph.h"
 
 class QCustomPlot;
 class QCPAxisRect;
 
 namespace mtvuk {
+
+// The smooth profile of field set k as the depth graphs draw a further
+// profile (their "&0" switch): a staircase of log10 resistivity and of the
+// conductance from the surface against depth (m, negative). False when the
+// set has no profile of its current data.
+bool SmoothExtraProfile(const Stores& stores, int k, ExtraProfile& profile);
 
 class SmoothInversionWindow : public QWidget {
   Q_OBJECT
@@ -40,7 +47,7 @@ class SmoothInversionWindow : public QWidget {
   QPushButton* escape_button() const { return escape_; }
   QPushButton* install_button() const { return install_; }
   QString summary() const { return text_->text(); }
-  const SmoothResult& result() const { return result_; }
+  const SmoothInversionResult& result() const { return result_; }
   QCustomPlot* plot() const { return plot_; }
 
  private:
@@ -49,8 +56,8 @@ class SmoothInversionWindow : public QWidget {
 
   Stores& stores_;
   QtUi& ui_;
-  SmoothSetting setting_;
-  SmoothResult result_;
+  SmoothInversionSetting setting_;
+  SmoothInversionResult result_;
   double seconds_ = 0.0;
   QComboBox* set_box_ = nullptr;
   QLineEdit* target_ = nullptr;

@@ -19,7 +19,7 @@ namespace mtvuk {
 namespace {
 
 // log10 rho of the profile at a depth (km).
-double ProfileAt(const SmoothResult& r, double depth_km) {
+double ProfileAt(const SmoothInversionResult& r, double depth_km) {
   double top = 0.0;
   std::size_t j = 0;
   while (j < r.thickness_km.size() && depth_km >= top + r.thickness_km[j]) {
@@ -129,9 +129,9 @@ TEST(SmoothInversion, ReachesTheTargetOnLayeredEarths) {
     FieldSet s;
     test::SyntheticSounding(s, c.rho, c.h, 40, 0.03, 0.03, 11);
     ScriptedUi ui;
-    SmoothOptions o;
+    SmoothInversionOptions o;
     int reached = -1;
-    const SmoothResult r =
+    const SmoothInversionResult r =
         RunSmoothInversion(s, 0, o, ui, [&](const SmoothIteration& it) {
           if (reached < 0 && it.rms <= o.target_rms) reached = it.iteration;
         });
@@ -172,16 +172,16 @@ TEST(SmoothInversion, StopsAndSaysWhy) {
   FieldSet s;
   test::SyntheticSounding(s, {100, 10, 1000}, {1.0, 5.0}, 30, 0.03, 0.03, 5);
   // Two layers cannot fit the data to rms 1: the misfit stops falling.
-  SmoothOptions coarse;
+  SmoothInversionOptions coarse;
   coarse.layers = 2;
   ScriptedUi ui;
-  SmoothResult r = RunSmoothInversion(s, 0, coarse, ui);
+  SmoothInversionResult r = RunSmoothInversion(s, 0, coarse, ui);
   ASSERT_TRUE(r.ran);
   EXPECT_FALSE(r.converged);
   EXPECT_GT(r.rms, 1.0);
   EXPECT_NE(r.reason.find("cannot be reached"), std::string::npos) << r.reason;
   // One iteration only.
-  SmoothOptions one;
+  SmoothInversionOptions one;
   one.max_iterations = 1;
   r = RunSmoothInversion(s, 0, one, ui);
   EXPECT_EQ(r.iterations, 1);
@@ -189,7 +189,7 @@ TEST(SmoothInversion, StopsAndSaysWhy) {
   // Esc: the message of the fits and the profile reached so far.
   ui.PressEscapeAfter(10);
   ui.Allow("SMOOTH INVERSION");
-  r = RunSmoothInversion(s, 0, SmoothOptions{}, ui);
+  r = RunSmoothInversion(s, 0, SmoothInversionOptions{}, ui);
   EXPECT_TRUE(r.cancelled);
   EXPECT_FALSE(r.converged);
   ASSERT_EQ(ui.prompts().size(), 1u);
@@ -210,8 +210,8 @@ TEST(SmoothInversion, BundledExampleHalvesItsSteps) {
   SoundingList list(stores->workspace, stores->sets, stores->models, ui);
   ASSERT_TRUE(list.SetTick(CurveMode::XY, true) && list.Ok());
   const FieldSet before = stores->sets[0];
-  const SmoothResult r =
-      RunSmoothInversion(stores->sets[0], 0, SmoothOptions{}, ui);
+  const SmoothInversionResult r =
+      RunSmoothInversion(stores->sets[0], 0, SmoothInversionOptions{}, ui);
   ASSERT_TRUE(r.ran);
   EXPECT_FALSE(r.converged);
   EXPECT_LT(r.rms, 70.0);
@@ -232,7 +232,7 @@ TEST(SmoothInversion, RefusesWhatItCannotFit) {
   FieldSet s;
   test::SyntheticSounding(s, {100, 10}, {1.0}, 20, 0.03, 0.0, 1);
   const FieldSet before = s;
-  SmoothOptions o;
+  SmoothInversionOptions o;
   o.layers = 101;
   EXPECT_FALSE(RunSmoothInversion(s, 0, o, ui).ran);
   o.layers = 50;
@@ -260,7 +260,7 @@ TEST(SmoothInversion, RefusesWhatItCannotFit) {
             0u);
   for (const auto& p : ui.prompts())
     EXPECT_EQ(p.caption, "INVALID SMOOTH INVERSION");
-  EXPECT_EQ(SmoothOptionsError(SmoothOptions{}), "");
+  EXPECT_EQ(SmoothInversionOptionsError(SmoothInversionOptions{}), "");
 }
 
 // The stored profile, its merge into 16 layers and its depth points.
@@ -270,9 +270,9 @@ TEST(SmoothInversion, ProfileStoreMergeAndDepthPoints) {
       s, {30, 300, 10, 100}, {0.5, 2.0, 10.0}, 40, 0.03, 0.03, 3);
   s.in_use = 2;
   ScriptedUi ui;
-  SmoothOptions o;
+  SmoothInversionOptions o;
   o.layers = 60;
-  const SmoothResult r = RunSmoothInversion(s, 1, o, ui);
+  const SmoothInversionResult r = RunSmoothInversion(s, 1, o, ui);
   ASSERT_TRUE(r.ran);
   SmoothProfiles profiles;
   StoreProfile(r, o, s, profiles[1]);
@@ -344,16 +344,16 @@ TEST(SmoothInversion, ProfileStoreMergeAndDepthPoints) {
 
 // The window's logic: the sets on offer, its fields, the target taken from
 // "Main setting", the profile kept with the set and its installation.
-TEST(SmoothSetting, FieldsRunAndInstall) {
+TEST(SmoothInversionSetting, FieldsRunAndInstall) {
   auto stores = test::NewStores();
-  EXPECT_EQ(SmoothSetting::Load(stores->sets).set, -1);
+  EXPECT_EQ(SmoothInversionSetting::Load(stores->sets).set, -1);
   test::SyntheticSounding(
       stores->sets[2], {100, 10, 1000}, {1.0, 5.0}, 30, 0.03, 0.03, 2);
   stores->sets[2].in_use = 3;
-  SmoothSetting s = SmoothSetting::Load(stores->sets);
+  SmoothInversionSetting s = SmoothInversionSetting::Load(stores->sets);
   EXPECT_EQ(s.set, 2);
   EXPECT_EQ(s.model, 2);
-  EXPECT_EQ(SmoothSetting::SetsInUse(stores->sets), std::vector<int>{2});
+  EXPECT_EQ(SmoothInversionSetting::SetsInUse(stores->sets), std::vector<int>{2});
   EXPECT_FALSE(s.Validate());
   s.target_rms = 0.05;
   ASSERT_TRUE(s.Validate());
@@ -368,7 +368,7 @@ TEST(SmoothSetting, FieldsRunAndInstall) {
   Workspace& ws = stores->workspace;
   ws.inversion_target = 4;
   ws.ignore_error_bars = 1;
-  SmoothOptions o = s.Options(ws);
+  SmoothInversionOptions o = s.Options(ws);
   EXPECT_EQ(o.target, 4);
   EXPECT_TRUE(o.ignore_error_bars);
   EXPECT_EQ(o.layers, 20);
@@ -384,7 +384,7 @@ TEST(SmoothSetting, FieldsRunAndInstall) {
   EXPECT_EQ(ui.prompts()[0].text,
             "Field set No 3 has no smooth profile of its data\nRun the "
             "smooth inversion first");
-  const SmoothResult r = RunSmoothSetting(s, *stores, ui);
+  const SmoothInversionResult r = RunSmoothInversionSetting(s, *stores, ui);
   ASSERT_TRUE(r.ran);
   EXPECT_EQ(stores->profiles[2].layers, 20);
   EXPECT_EQ(stores->profiles[0].layers, 0);

@@ -1,0 +1,206 @@
+#include "depth_commands.h"
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "core/depth/depth_transform.h"
+#include "core/fielddata/smoothing.h"
+#include "core/fielddata/sounding_list.h"
+#include "core/physics/model_curve.h"
+#include "core/platform/console_ui.h"
+#include "core/store/store_defaults.h"
+#include "field_commands.h"
+#include "json_output.h"
+#include "model_json.h"
+
+namespace mtvuk::cli {
+namespace {
+
+struct SmoothedSet {
+  std::unique_ptr<Stores> stores;
+  FieldSet* set = nullptr;
+  int knots = 0;
+};
+
+// Reads the file, loads the mode into slot 1 and smooths it as the
+// "Smoothing" window does with these settings.
+int Smooth(const SmoothOptions& o, SmoothedSet& out) {
+  out.stores = std::make_unique<Stores>();
+  Stores& stores = *out.stores;
+  ApplyStartDefaults(stores.workspace, stores.sets, stores.models);
+  ConsoleUi ui;
+  if (!ReadSounding(o.file, stores.workspace, ui, o.import)) {
+    return kExitFailure;
+  }
+  SoundingList list(stores.workspace, stores.sets, stores.models, ui);
+  if (!list.SetTick(o.mode, true) || !list.Ok()) return kExitFailure;
+  FieldSet& set = stores.sets[list.chosen_slot(o.mode)];
+  SmoothingOptions options = SmoothingOptions::From(stores.workspace);
+  if (o.tension) options.tension_percent = *o.tension;
+  options.ignore_errors = o.ignore_errors;
+  if (o.res_phs) PhaseFromResistivity(set, options, ui);
+  set.effective_count = EffectiveCount(set);
+  out.set = &set;
+  out.knots = KnotCount(options.tension_percent, set.effective_count);
+  if (!SmoothMarkedSet(stores.workspace, set, options, ui)) {
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunSmooth(const SmoothOptions& o) {
+  SmoothedSet s;
+  if (const int code = Smooth(o, s); code != kExitOk) return code;
+  const FieldSet& set = *s.set;
+  const PointArray& period = s.stores->workspace.period_axis;
+  if (o.json) {
+    nlohmann::ordered_json j;
+    j["knots"] = s.knots;
+    j["points"] = nlohmann::json::array();
+    for (int k = 0; k < set.count; ++k) {
+      nlohmann::ordered_json p;
+      p["period"] = JsonFloat(period[k]);
+      p["log_rho"] = JsonFloat(set.log_rho[k]);
+      p["smoothed"] = JsonFloat(set.smoothed_log_rho[k]);
+      p["slope"] = JsonFloat(set.smoothed_slope[k]);
+      if (o.res_phs) p["phase_from_res"] = JsonFloat(set.phase_from_rho[k]);
+      j["points"].push_back(p);
+    }
+    std::printf("%s\n", j.dump(2).c_str());
+    return kExitOk;
+  }
+  std::printf(
+      "# %s  (%d points, %d knots)\n", set.label.c_str(), set.count, s.knots);
+  std::printf("%3s %12s %9s %9s %8s%s\n",
+              "#",
+              "period_s",
+              "log_rho",
+              "smoothed",
+              "slope",
+              o.res_phs ? " phase_from_res" : "");
+  for (int k = 0; k < set.count; ++k) {
+    std::printf("%3d %12.5e %9.5f %9.5f %8.5f",
+                k + 1,
+                static_cast<double>(period[k]),
+                static_cast<double>(set.log_rho[k]),
+                static_cast<double>(set.smoothed_log_rho[k]),
+                static_cast<double>(set.smoothed_slope[k]));
+    if (o.res_phs) {
+      std::printf(" %14.4f", static_cast<double>(set.phase_from_rho[k]));
+    }
+    std::printf("\n");
+  }
+  return kExitOk;
+}
+
+int RunDepthOfFile(const SmoothOptions& o) {
+  SmoothedSet s;
+  if (const int code = Smooth(o, s); code != kExitOk) return code;
+  FieldSet& set = *s.set;
+  TransformFieldSet(set);
+  const PointArray& period = s.stores->workspace.period_axis;
+  if (o.json) {
+    nlohmann::ordered_json j;
+    j["points"] = nlohmann::json::array();
+    for (int k = 0; k < set.count; ++k) {
+      nlohmann::ordered_json p;
+      p["period"] = JsonFloat(period[k]);
+      p["depth_m"] = JsonFloat(set.depth[k]);
+      p["log_res"] = JsonFloat(set.log_res[k]);
+      p["log_s"] = JsonFloat(set.log_s[k]);
+      j["points"].push_back(p);
+    }
+    std::printf("%s\n", j.dump(2).c_str());
+    return kExitOk;
+  }
+  std::printf(
+      "# %s  Res(h), S(h)  (%d points)\n", set.label.c_str(), set.count);
+  std::printf("%3s %12s %12s %9s %9s\n",
+              "#",
+              "period_s",
+              "depth_m",
+              "log_res",
+              "log_s");
+  for (int k = 0; k < set.count; ++k) {
+    std::printf("%3d %12.5e %12.2f %9.5f %9.5f\n",
+                k + 1,
+                static_cast<double>(period[k]),
+                static_cast<double>(set.depth[k]),
+                static_cast<double>(set.log_res[k]),
+                static_cast<double>(set.log_s[k]));
+  }
+  return kExitOk;
+}
+
+int RunDepthOfModel(const std::string& layers,
+                    const std::string& model_file,
+                    bool json) {
+  auto stores = std::make_unique<Stores>();
+  ApplyStartDefaults(stores->workspace, stores->sets, stores->models);
+  LayerModel model;
+  std::string error;
+  const bool ok = model_file.empty()
+                      ? ModelFromLayerSpec(layers, model, error)
+                      : ModelFromJsonFile(model_file, model, error);
+  const double tmin = model.period_min, tmax = model.period_max;
+  if (ok && (!(tmin > 0.0) || !(tmax > tmin) ||
+             PeriodGridCount(tmin, tmax) > MaxCurvePeriods)) {
+    error =
+        "the period range of the model must satisfy 0 < tmin < tmax "
+        "and span at most 12.4 decades";
+  }
+  if (!ok || !error.empty()) {
+    std::fprintf(stderr, "mtvuk-cli depth: %s\n", error.c_str());
+    return kExitUsage;
+  }
+  stores->models[0] = model;
+  stores->models[0].shown = 1;
+  stores->workspace.current_model = 0;
+  ConsoleUi ui;
+  ModelCurveDriver(DriverMode::kPlain, stores->workspace, stores->models, ui);
+  LayerModel& m = stores->models[0];
+  ModelSlopes(m);
+  TransformModel(m);
+  const auto& p = m.depth_profile;
+  if (json) {
+    nlohmann::ordered_json j;
+    j["points"] = nlohmann::json::array();
+    for (int i = 0; i < m.curve.count; ++i) {
+      nlohmann::ordered_json e;
+      e["period"] = JsonFloat(static_cast<float>(
+          std::pow(10.0, static_cast<double>(m.curve.log_period[i]))));
+      e["depth_m"] = JsonFloat(p.depth[i]);
+      e["log_res"] = JsonFloat(p.log_res[i]);
+      e["log_s"] = JsonFloat(p.log_s[i]);
+      e["slope"] = JsonFloat(p.slope[i]);
+      j["points"].push_back(e);
+    }
+    std::printf("%s\n", j.dump(2).c_str());
+    return kExitOk;
+  }
+  std::printf(
+      "# %s  Res(h), S(h)  (%d periods)\n", m.name.c_str(), m.curve.count);
+  std::printf("%3s %12s %8s %12s %9s %9s\n",
+              "#",
+              "period_s",
+              "slope",
+              "depth_m",
+              "log_res",
+              "log_s");
+  for (int i = 0; i < m.curve.count; ++i) {
+    std::printf("%3d %12.5e %8.5f %12.2f %9.5f %9.5f\n",
+                i + 1,
+                std::pow(10.0, static_cast<double>(m.curve.log_period[i])),
+                static_cast<double>(p.slope[i]),
+                static_cast<double>(p.depth[i]),
+                static_cast<double>(p.log_res[i]),
+                static_cast<double>(p.log_s[i]));
+  }
+  return kExitOk;
+}
+
+}  // namespace mtvuk::cli

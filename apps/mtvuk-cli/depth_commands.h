@@ -1,0 +1,30 @@
+// Commands of mtvuk-cli for smoothing and depth profiles: smooth, depth.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/store/capacities.h"
+
+namespace mtvuk::cli {
+
+struct SmoothOptions {
+  std::string file;
+  CurveMode mode = CurveMode::XY;
+  std::optional<double> tension;  // percent of the bar
+  bool ignore_errors = false;
+  bool res_phs = false;
+  bool json = false;
+  bool import = false;
+};
+
+// smooth FILE: the smoothed curve, its slopes and the phase from rho.
+int RunSmooth(const SmoothOptions& options);
+// depth FILE: smooths, then the set's Res(h) and S(h).
+int RunDepthOfFile(const SmoothOptions& options);
+// depth --layers SPEC | --model FILE: the profile of a model curve.
+int RunDepthOfModel(const std::string& layers,
+                    const std::string& model_file,
+                    bool json);
+
+}  // namespace mtvuk::cli

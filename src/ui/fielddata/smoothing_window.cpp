@@ -1,0 +1,209 @@
+#include "ui/fielddata/smoothing_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "core/fielddata/field_curve.h"
+#include "ui/graph/curve_graph.h"
+
+namespace mtvuk {
+namespace {
+
+constexpr int kSlotWidth = 40;
+constexpr int kSlotHeight = 26;
+constexpr int kSlotGap = 8;
+constexpr int kBarWidth = 126;  // pixels: the tension is stored in them
+constexpr int kBarHeight = 12;
+constexpr int kMargin = 10;
+
+}  // namespace
+
+SmoothingPanel::SmoothingPanel(const FieldSets& sets,
+                               SmoothingWindowLogic& logic,
+                               QWidget* parent)
+    : QWidget(parent), sets_(sets), logic_(logic) {
+  setMinimumSize(sizeHint());
+}
+
+QRect SmoothingPanel::SlotRect(int k) const {
+  return {
+      kMargin + k * (kSlotWidth + kSlotGap), kMargin, kSlotWidth, kSlotHeight};
+}
+
+QRect SmoothingPanel::BarRect() const {
+  const int top = kMargin + kSlotHeight + 62;
+  return {(width() - kBarWidth) / 2, top, kBarWidth, kBarHeight};
+}
+
+void SmoothingPanel::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  QFont small = font();
+  small.setPointSize(std::max(6, small.pointSize() - 1));
+  for (int k = 0; k < MaxSets; ++k) {
+    const FieldSet& set = sets_[k];
+    const QRect r = SlotRect(k);
+    const bool in_use = set.in_use > 0;
+    const QColor colour = in_use ? SetColour(k) : QColor(170, 170, 170);
+    p.setPen(QPen(colour, 2, in_use ? Qt::SolidLine : Qt::DotLine));
+    p.setBrush(in_use && set.smoothing_mark == 1 ? QBrush(colour)
+                                                 : QBrush(Qt::white));
+    p.drawRect(r);
+    p.setPen(in_use && set.smoothing_mark == 1 ? Qt::white : colour);
+    p.drawText(r, Qt::AlignCenter, QString::number(k + 1));
+    p.setFont(small);
+    p.setPen(in_use ? Qt::black : QColor(150, 150, 150));
+    const QString mode =
+        in_use ? QString(ModePrefix(set.mode)).trimmed() : QString("-");
+    p.drawText(QRect(r.left() - 4, r.bottom() + 3, r.width() + 8, 14),
+               Qt::AlignHCenter | Qt::AlignTop,
+               mode + (set.smoothed && in_use ? "*" : ""));
+    p.setFont(font());
+  }
+  const QRect bar = BarRect();
+  p.setPen(Qt::black);
+  p.drawText(QRect(0, bar.top() - 20, width(), 16), Qt::AlignCenter, "Tension");
+  p.drawText(QRect(bar.left() - 40, bar.top() - 2, 34, bar.height() + 4),
+             Qt::AlignRight | Qt::AlignVCenter,
+             "min");
+  p.drawText(QRect(bar.right() + 6, bar.top() - 2, 34, bar.height() + 4),
+             Qt::AlignLeft | Qt::AlignVCenter,
+             "max");
+  p.setBrush(QColor(235, 235, 235));
+  p.drawRect(bar);
+  const int x = bar.left() + logic_.tension_position * bar.width() /
+                                 std::max(1, logic_.tension_width);
+  p.setBrush(QColor(40, 40, 40));
+  const QPoint marker[3] = {QPoint(x, bar.bottom() + 1),
+                            QPoint(x - 5, bar.bottom() + 9),
+                            QPoint(x + 5, bar.bottom() + 9)};
+  p.drawPolygon(marker, 3);
+  p.drawLine(x, bar.top(), x, bar.bottom());
+  p.setFont(small);
+  p.drawText(QRect(0, bar.bottom() + 10, width(), 14),
+             Qt::AlignCenter,
+             QString("%1 % of the knots")
+                 .arg(logic_.tension_position * 100.0 /
+                          std::max(1, logic_.tension_width),
+                      0,
+                      'f',
+                      0));
+}
+
+void SmoothingPanel::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  const QPoint at = event->position().toPoint();
+  for (int k = 0; k < MaxSets; ++k) {
+    if (SlotRect(k).contains(at)) {
+      emit SlotClicked(k);
+      return;
+    }
+  }
+  const QRect bar = BarRect();
+  if (bar.adjusted(0, -3, 0, 3).contains(at)) {
+    emit BarClicked(at.x() - bar.left(), bar.width());
+  }
+}
+
+CSmoothingWindow::CSmoothingWindow(Stores& stores, QtUi& ui, QWidget* parent)
+    : QDialog(parent),
+      stores_(stores),
+      ui_(ui),
+      logic_(stores.workspace, stores.sets, ui) {
+  setObjectName("smoothing_window");
+  setWindowTitle("Smoothing");
+  ui_.Register(Window::kSmoothingWindow, this);
+  stores_.workspace.smoothing_window_open = true;
+
+  panel_ = new SmoothingPanel(stores_.sets, logic_, this);
+  panel_->setToolTip(
+      "Click a set to mark it for smoothing; click the bar to set the "
+      "tension (more knots to the right)");
+  connect(panel_, &SmoothingPanel::SlotClicked, this, [this](int k) {
+    if (logic_.ToggleSlot(k)) panel_->update();
+  });
+  connect(panel_, &SmoothingPanel::BarClicked, this, [this](int x, int w) {
+    logic_.SetTension(x, w);
+    panel_->update();
+  });
+
+  ignore_ = new QCheckBox("&Ignore err", this);
+  ignore_->setChecked(logic_.ignore_errors);
+  ignore_->setToolTip("Weigh every point alike");
+  res_phs_ = new QCheckBox("Res->Phs", this);
+  res_phs_->setChecked(logic_.res_to_phase);
+  res_phs_->setToolTip("Also derive the phase from the resistivity curve");
+  auto* res0_label = new QLabel("Res(0)", this);
+  res0_ = new QLineEdit(this);
+  res0_label->hide();
+  res0_->hide();
+  res0_->setEnabled(logic_.res_to_phase);
+  connect(res_phs_, &QCheckBox::toggled, res0_, &QWidget::setEnabled);
+  auto* free = new QRadioButton("&Free", this);
+  auto* limited = new QRadioButton("&Limited", this);
+  free->setChecked(!logic_.limited);
+  limited->setChecked(logic_.limited);
+  free->hide();
+  limited->hide();
+  auto* all = new QAction("&A", this);
+  all->setShortcut(QKeySequence("Alt+A"));
+  connect(all, &QAction::triggered, this, [this] {
+    logic_.MarkAll();
+    panel_->update();
+  });
+  addAction(all);
+
+  ok_ = new QPushButton("OK", this);
+  ok_->setDefault(true);
+  auto* cancel = new QPushButton("Cancel", this);
+  connect(ok_, &QPushButton::clicked, this, &CSmoothingWindow::Apply);
+  connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+
+  auto* checks = new QHBoxLayout;
+  checks->addWidget(ignore_);
+  checks->addWidget(res_phs_);
+  checks->addStretch(1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(ok_);
+  buttons->addWidget(cancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(panel_);
+  layout->addLayout(checks);
+  layout->addLayout(buttons);
+  setFixedSize(sizeHint());
+}
+
+CSmoothingWindow::~CSmoothingWindow() {
+  ui_.Unregister(Window::kSmoothingWindow);
+  stores_.workspace.smoothing_window_open = false;
+}
+
+void CSmoothingWindow::Refresh() { panel_->update(); }
+
+void CSmoothingWindow::Apply() {
+  logic_.ignore_errors = ignore_->isChecked();
+  logic_.res_to_phase = res_phs_->isChecked();
+  if (logic_.res_to_phase) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    logic_.Apply();
+    QApplication::restoreOverrideCursor();
+  } else {
+    logic_.Apply();
+  }
+  panel_->update();
+}
+
+void CSmoothingWindow::closeEvent(QCloseEvent* event) {
+  logic_.Close();
+  event->accept();
+}
+
+}  // namespace mtvuk

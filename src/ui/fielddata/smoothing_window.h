@@ -1,0 +1,72 @@
+// CSmoothingWindow: the modeless "Smoothing" window in which the user marks
+// the field sets to smooth and sets the tension of the spline.
+#pragma once
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "core/fielddata/smoothing.h"
+#include "ui/app/qt_ui.h"
+
+namespace mtvuk {
+
+// The six slot rectangles and the tension bar, painted.
+class SmoothingPanel : public QWidget {
+  Q_OBJECT
+
+ public:
+  SmoothingPanel(const FieldSets& sets,
+                 SmoothingWindowLogic& logic,
+                 QWidget* parent = nullptr);
+  QRect SlotRect(int k) const;
+  QRect BarRect() const;
+  QSize sizeHint() const override { return {300, 150}; }
+
+ signals:
+  void SlotClicked(int k);
+  void BarClicked(int offset, int width);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  const FieldSets& sets_;
+  SmoothingWindowLogic& logic_;
+};
+
+class CSmoothingWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  CSmoothingWindow(Stores& stores, QtUi& ui, QWidget* parent = nullptr);
+  ~CSmoothingWindow() override;
+
+  SmoothingWindowLogic& logic() { return logic_; }
+  SmoothingPanel* panel() const { return panel_; }
+  QCheckBox* ignore_box() const { return ignore_; }
+  QCheckBox* res_phs_box() const { return res_phs_; }
+  QPushButton* ok_button() const { return ok_; }
+  // The stores changed: the slots are painted again.
+  void Refresh();
+
+ public slots:
+  void Apply();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  Stores& stores_;
+  QtUi& ui_;
+  SmoothingWindowLogic logic_;
+  SmoothingPanel* panel_ = nullptr;
+  QCheckBox* ignore_ = nullptr;
+  QCheckBox* res_phs_ = nullptr;
+  QLineEdit* res0_ = nullptr;
+  QPushButton* ok_ = nullptr;
+};
+
+}  // namespace mtvuk

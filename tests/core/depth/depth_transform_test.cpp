@@ -1,0 +1,224 @@
+// Res(h) and S(h) of field sets and of model curves.
+#include "core/depth/depth_transform.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/fielddata/field_curve.h"
+#include "core/fielddata/field_file_reader.h"
+#include "core/fielddata/smoothing.h"
+#include "core/physics/model_curve.h"
+#include "core/platform/scripted_ui.h"
+#include "util/test_util.h"
+
+namespace mtvuk {
+namespace {
+
+// A smoothed set: n points at T = 10^(0.25 i), log rho and slope given.
+FieldSet SmoothedSet(int n, double log_rho, double slope) {
+  FieldSet set;
+  set.in_use = 1;
+  set.count = n;
+  for (int i = 0; i < n; ++i) {
+    set.freq[i] = static_cast<float>(std::pow(10.0, -0.25 * i));
+    set.smoothed_log_rho[i] = static_cast<float>(log_rho);
+    set.smoothed_slope[i] = static_cast<float>(slope);
+  }
+  return set;
+}
+
+TEST(Bostick, ResistivityAndDepthOfOnePoint) {
+  const BostickPoint flat = Bostick(2.0, 0.0, 1.0);
+  EXPECT_NEAR(flat.res, 100.0, 1e-12);
+  EXPECT_NEAR(flat.depth, -2820.948, 1e-3);  // 1000 sqrt(100 / (4 pi))
+  EXPECT_NEAR(Bostick(2.0, 0.99, 1.0).res, 100.0 * 1.99 / 0.01, 1e-6);
+  EXPECT_NEAR(Bostick(2.0, 1.5, 1.0).res, 100.0 * 2.5 / 0.01, 1e-6);
+  EXPECT_NEAR(Bostick(2.0, -0.995, 1.0).res, 100.0 * 0.01 / 1.995, 1e-9);
+  EXPECT_NEAR(Bostick(0.0, 0.0, 400.0).depth,
+              -1000.0 * std::sqrt(400.0 / (4.0 * M_PI)),
+              1e-9);
+}
+
+TEST(DepthTransform, FieldSetProfileAndConductance) {
+  FieldSet set = SmoothedSet(5, 2.0, 0.0);
+  TransformFieldSet(set);
+  const double h0 = -1000.0 * std::sqrt(100.0 / (4.0 * M_PI));
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_NEAR(set.log_res[i], 2.0, 1e-6);
+    EXPECT_NEAR(set.depth[i], h0 * std::pow(10.0, 0.125 * i), 1e-2);
+  }
+  // The first point's log S stays missing; the sum starts at its depth.
+  EXPECT_EQ(set.log_s[0], kMissingLog);
+  EXPECT_NEAR(std::pow(10.0, set.log_s[1]), -set.depth[1] / 100.0, 1e-3);
+  EXPECT_NEAR(std::pow(10.0, set.log_s[4]), -set.depth[4] / 100.0, 1e-3);
+
+  // A shallower point after a deeper one goes 10 m below it.
+  FieldSet back = SmoothedSet(4, 2.0, 0.0);
+  back.smoothed_log_rho[2] = 0.0f;
+  TransformFieldSet(back);
+  EXPECT_FLOAT_EQ(back.depth[2], back.depth[1] - 10.0f);
+  EXPECT_LT(back.depth[3], back.depth[2]);
+  EXPECT_NEAR(back.log_res[2], 0.0, 1e-6);
+
+  // Switched-off points: no log Res and no log S of their own, but their
+  // slab counts; a set with every point off gets depths only.
+  FieldSet off = SmoothedSet(5, 2.0, 0.0);
+  off.point_deleted[0] = 1;
+  off.point_deleted[2] = 1;
+  TransformFieldSet(off);
+  EXPECT_EQ(off.log_res[0], kMissingLog);
+  EXPECT_EQ(off.log_s[1], kMissingLog);  // the first used point
+  EXPECT_EQ(off.log_s[2], kMissingLog);
+  EXPECT_NEAR(std::pow(10.0, off.log_s[3]), -off.depth[3] / 100.0, 1e-3);
+  FieldSet all_off = SmoothedSet(5, 2.0, 0.0);
+  all_off.point_deleted.fill(1);
+  TransformFieldSet(all_off);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(all_off.log_res[i], kMissingLog);
+    EXPECT_EQ(all_off.log_s[i], kMissingLog);
+    EXPECT_LT(all_off.depth[i], -2000.0f);
+  }
+
+  // Sets without a curve or switched off keep their old profile.
+  FieldSet skipped = SmoothedSet(3, 2.0, 0.0);
+  skipped.depth_switch = 0;
+  skipped.log_res[0] = 1.5f;
+  TransformFieldSet(skipped);
+  EXPECT_EQ(skipped.log_res[0], 1.5f);
+  EXPECT_EQ(skipped.depth[0], 0.0f);
+}
+
+TEST(DepthTransform, ModelSlopesAndProfiles) {
+  LayerModel m;
+  m.curve.count = 6;
+  m.curve.computed = 1;
+  for (int i = 0; i < 6; ++i) {
+    m.curve.log_period[i] = static_cast<float>(-1.0 + 0.5 * i);
+    // A parabola: every triple gives its exact slope 0.2 + 0.2 x.
+    const double x = m.curve.log_period[i];
+    m.curve.log_rho[i] = static_cast<float>(1.0 + 0.2 * x + 0.1 * x * x);
+  }
+  ModelSlopes(m);
+  for (int i = 0; i < 6; ++i) {
+    const double x = m.curve.log_period[i];
+    EXPECT_NEAR(m.depth_profile.slope[i], BoundedSlope(0.2 + 0.2 * x), 1e-6);
+  }
+  TransformModel(m);
+  for (int i = 0; i < 6; ++i) {
+    const BostickPoint b = Bostick(m.curve.log_rho[i],
+                                   m.depth_profile.slope[i],
+                                   std::pow(10.0, m.curve.log_period[i]));
+    EXPECT_NEAR(m.depth_profile.log_res[i], std::log10(b.res), 1e-6);
+    EXPECT_NEAR(m.depth_profile.depth[i], b.depth, 1e-2);
+  }
+  // S starts with the slab above the first point, then each slab takes the
+  // resistivity at its top; the last point has no slab below it.
+  double s =
+      -m.depth_profile.depth[0] / std::pow(10.0, m.depth_profile.log_res[0]);
+  for (int i = 0; i < 5; ++i) {
+    s += (m.depth_profile.depth[i] - m.depth_profile.depth[i + 1]) /
+         std::pow(10.0, m.depth_profile.log_res[i]);
+    EXPECT_NEAR(m.depth_profile.log_s[i], std::log10(s), 1e-5);
+  }
+  EXPECT_EQ(m.depth_profile.log_s[5], kMissingLog);
+
+  // A cubic: each middle point takes the parabola of its own triple, the
+  // end points that of the first and last triple.
+  LayerModel cubic = m;
+  for (int i = 0; i < 6; ++i) {
+    const double x = cubic.curve.log_period[i];
+    cubic.curve.log_rho[i] = static_cast<float>(0.3 * x * x * x);
+  }
+  ModelSlopes(cubic);
+  auto parabola_slope = [&](int first, int at) {
+    double x[3], y[3];
+    for (int j = 0; j < 3; ++j) {
+      x[j] = cubic.curve.log_period[first + j];
+      y[j] = cubic.curve.log_rho[first + j];
+    }
+    const double d01 = (y[1] - y[0]) / (x[1] - x[0]);
+    const double d12 = (y[2] - y[1]) / (x[2] - x[1]);
+    const double s2 = (d12 - d01) / (x[2] - x[0]);
+    return BoundedSlope(d01 +
+                        s2 * (2.0 * cubic.curve.log_period[at] - x[0] - x[1]));
+  };
+  const int first_triple[6] = {0, 0, 1, 2, 3, 3};
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_NEAR(
+        cubic.depth_profile.slope[i], parabola_slope(first_triple[i], i), 1e-6)
+        << i;
+  }
+
+  // Fewer than three points: the slopes stay.
+  LayerModel two;
+  two.curve.count = 2;
+  two.depth_profile.slope[0] = 0.3f;
+  two.curve.log_rho[0] = 1.0f;
+  two.curve.log_rho[1] = 3.0f;
+  two.curve.log_period[1] = 1.0f;
+  ModelSlopes(two);
+  EXPECT_EQ(two.depth_profile.slope[0], 0.3f);
+  EXPECT_EQ(two.depth_profile.slope[1], 0.0f);
+}
+
+TEST(DepthTransform, HalfSpaceModelFromTheForwardResponse) {
+  auto stores = test::NewStores();
+  ScriptedUi ui;
+  LayerModel& m = stores->models[0];
+  m.layer_count = 1;
+  m.resistivity.fill(100.0);
+  m.period_min = 0.01f;
+  m.period_max = 1000.0f;
+  ModelCurveDriver(DriverMode::kPlain, stores->workspace, stores->models, ui);
+  stores->models[1].shown = 0;
+  stores->models[1].depth_profile.log_res[0] = 7.0f;
+  TransformAll(stores->sets, stores->models);
+  const auto& p = m.depth_profile;
+  ASSERT_GT(m.curve.count, 80);
+  for (int i = 0; i < m.curve.count; ++i) {
+    EXPECT_NEAR(p.slope[i], 0.0, 1e-6);
+    EXPECT_NEAR(p.log_res[i], 2.0, 1e-5);
+  }
+  EXPECT_NEAR(
+      p.depth[40], -1000.0 * std::sqrt(100.0 * 1.0 / (4.0 * M_PI)), 0.05);
+  EXPECT_EQ(stores->models[1].depth_profile.log_res[0], 7.0f);  // not shown
+}
+
+TEST(DepthTransform, RealSoundingsGiveFiniteProfilesGoingDown) {
+  for (const char* name :
+       {"ET001.edi", "IEB0537A_Phoenix.edi", "EGC022_CGG.edi"}) {
+    auto stores = test::NewStores();
+    ScriptedUi ui;
+    ASSERT_TRUE(ReadFieldFile(test::RealDataPath(name), stores->workspace, ui))
+        << name;
+    for (int k : {0, 1}) {
+      LoadFieldSet(k,
+                   static_cast<CurveMode>(k),
+                   stores->workspace,
+                   stores->sets,
+                   stores->models);
+      stores->sets[k].smoothing_mark = 1;
+    }
+    RunSmoothingRequest(stores->workspace, stores->sets, ui);
+    TransformAll(stores->sets, stores->models);
+    EXPECT_TRUE(ui.prompts().empty()) << name;
+    for (int k : {0, 1}) {
+      const FieldSet& set = stores->sets[k];
+      for (int i = 0; i < set.count; ++i) {
+        ASSERT_TRUE(std::isfinite(set.depth[i])) << name << i;
+        if (i > 0) {
+          EXPECT_LT(set.depth[i], set.depth[i - 1]) << name << i;
+        }
+        EXPECT_GT(set.log_res[i], -6.0f) << name << i;
+        EXPECT_LT(set.log_res[i], 10.0f) << name << i;
+        if (i > 0) {
+          EXPECT_GE(set.log_s[i], set.log_s[i - 1]) << name << i;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mtvuk
