@@ -145,17 +145,27 @@ bool PictureInversionWindows(CMainFrame& frame,
 }
 
 bool PictureSmoothInversion(CMainFrame& frame,
-                            Stores& stores,
-                            QtUi& ui,
+                            Stores& /*stores*/,
+                            QtUi& /*ui*/,
                             const QDir& dir) {
-  (void)stores;
-  (void)ui;
   frame.OpenSmoothInversion();
   SmoothInversionWindow* window = frame.smooth_window();
   const bool ran = window->Run();
-  const bool ok =
-      SavePicture(*window, dir.filePath("smooth-inversion.png")) && ran;
+  bool ok = SavePicture(*window, dir.filePath("smooth-inversion.png")) && ran;
   window->close();
+  // The profile in the depth window ("&0" on), beside the transformation.
+  CVUKView* view = frame.view();
+  view->OpenDepthWindow();
+  CDepthWindow* depth = view->depth_window();
+  depth->resize(640, 600);
+  depth->Recompute();
+  for (QAction* a : depth->actions()) {
+    if (a->text() == "&0") a->trigger();
+  }
+  depth->Button("&Log h")->click();
+  ok = SavePicture(*depth, dir.filePath("depth-window-smooth.png")) && ok;
+  view->CloseDepthWindow();
+  QApplication::sendPostedEvents();
   return ok;
 }
 

@@ -47,8 +47,9 @@ bool PictureIntWindows(CMainFrame& frame,
                        const QDir& dir);
 
 // The smooth inversion of set 1 with the window's defaults:
-// smooth-inversion.png. The fit of PictureInversionWindows also gets
-// fitting-result-equivalence.png there.
+// smooth-inversion.png, and its profile in the depth window,
+// depth-window-smooth.png. (The fit of PictureInversionWindows gets
+// fitting-result-equivalence.png there.)
 bool PictureSmoothInversion(CMainFrame& frame,
                             Stores& stores,
                             QtUi& ui,
