@@ -30,6 +30,45 @@ QCPErrorBars* Bars(QCPGraph* g, const QColor& colour) {
   return bars;
 }
 
+void SetUpCurveRects(QCustomPlot* plot,
+                     QCPAxisRect* rho_rect,
+                     QCPAxisRect* phase_rect) {
+  auto* margins = new QCPMarginGroup(plot);
+  rho_rect->setMarginGroup(QCP::msLeft | QCP::msRight, margins);
+  phase_rect->setMarginGroup(QCP::msLeft | QCP::msRight, margins);
+  LogAxis(rho_rect->axis(QCPAxis::atBottom), "Period, s");
+  LogAxis(rho_rect->axis(QCPAxis::atLeft), "Apparent resistivity, Ohm-m");
+  LogAxis(phase_rect->axis(QCPAxis::atBottom), "Period, s");
+  phase_rect->axis(QCPAxis::atLeft)->setLabel("Phase, degrees");
+}
+
+void SetUpDepthRect(QCPAxisRect* rect) {
+  LogAxis(rect->axis(QCPAxis::atBottom), "Resistivity, Ohm-m");
+  LogAxis(rect->axis(QCPAxis::atLeft), "Depth, km");
+  rect->axis(QCPAxis::atLeft)->setRangeReversed(true);
+}
+
+void LegendBelow(QCustomPlot* plot, QCPAxisRect* holder, int wrap) {
+  QCPLayoutGrid* layout = plot->plotLayout();
+  auto* legend_row = new QCPLayoutGrid;
+  layout->addElement(1, 0, legend_row);
+  plot->legend->setVisible(true);
+  holder->insetLayout()->take(plot->legend);
+  legend_row->addElement(0, 0, plot->legend);
+  plot->legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+  plot->legend->setWrap(wrap);
+  layout->setRowStretchFactor(1, 0.001);
+}
+
+QLabel* FiguresLabel(QWidget* parent) {
+  auto* text = new QLabel(parent);
+  text->setFont(QFont("Monospace", 9));
+  text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  text->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  text->setWordWrap(true);
+  return text;
+}
+
 QCPGraph* AddFieldData(QCPAxisRect* rho_rect,
                        QCPAxisRect* phase_rect,
                        const FieldSet& s,

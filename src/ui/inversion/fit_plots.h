@@ -5,6 +5,8 @@
 
 #include <qcustomplot.h>
 
+#include <QLabel>
+
 #include <vector>
 
 #include "core/store/field_set.h"
@@ -14,6 +16,19 @@ namespace mtvuk {
 void LogAxis(QCPAxis* axis, const QString& label);
 QCPGraph* PointGraph(QCPAxisRect* rect, const QColor& colour);
 QCPErrorBars* Bars(QCPGraph* graph, const QColor& colour);
+
+// Resistivity over phase against period: labels, and margins held alike
+// so that their periods line up.
+void SetUpCurveRects(QCustomPlot* plot,
+                     QCPAxisRect* rho_rect,
+                     QCPAxisRect* phase_rect);
+// Resistivity against depth (km, downwards) on logarithmic axes.
+void SetUpDepthRect(QCPAxisRect* rect);
+// The legend in a row of its own below the panels, so that it never
+// covers data.
+void LegendBelow(QCustomPlot* plot, QCPAxisRect* holder, int wrap);
+// The monospace label beside the plots that holds the figures of a run.
+QLabel* FiguresLabel(QWidget* parent);
 
 // The used points of a set: apparent resistivity (with its error bars) in
 // one rect and phase (with its error bars) in the other, both against
