@@ -10,15 +10,11 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "core/fielddata/field_curve.h"
-#include "ui/graph/curve_graph.h"
+#include "ui/fielddata/set_rectangles.h"
 
 namespace mtvuk {
 namespace {
 
-constexpr int kSlotWidth = 40;
-constexpr int kSlotHeight = 26;
-constexpr int kSlotGap = 8;
 constexpr int kBarWidth = 126;  // pixels: the tension is stored in them
 constexpr int kBarHeight = 12;
 constexpr int kMargin = 10;
@@ -33,39 +29,26 @@ SmoothingPanel::SmoothingPanel(const FieldSets& sets,
 }
 
 QRect SmoothingPanel::SlotRect(int k) const {
-  return {
-      kMargin + k * (kSlotWidth + kSlotGap), kMargin, kSlotWidth, kSlotHeight};
+  return SetRectangle(k, QPoint(kMargin, kMargin));
 }
 
 QRect SmoothingPanel::BarRect() const {
-  const int top = kMargin + kSlotHeight + 62;
+  const int top = kMargin + kSetRectHeight + 62;
   return {(width() - kBarWidth) / 2, top, kBarWidth, kBarHeight};
 }
 
 void SmoothingPanel::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing, false);
-  QFont small = font();
-  small.setPointSize(std::max(6, small.pointSize() - 1));
   for (int k = 0; k < MaxSets; ++k) {
     const FieldSet& set = sets_[k];
-    const QRect r = SlotRect(k);
-    const bool in_use = set.in_use > 0;
-    const QColor colour = in_use ? SetColour(k) : QColor(170, 170, 170);
-    p.setPen(QPen(colour, 2, in_use ? Qt::SolidLine : Qt::DotLine));
-    p.setBrush(in_use && set.smoothing_mark == 1 ? QBrush(colour)
-                                                 : QBrush(Qt::white));
-    p.drawRect(r);
-    p.setPen(in_use && set.smoothing_mark == 1 ? Qt::white : colour);
-    p.drawText(r, Qt::AlignCenter, QString::number(k + 1));
-    p.setFont(small);
-    p.setPen(in_use ? Qt::black : QColor(150, 150, 150));
-    const QString mode =
-        in_use ? QString(ModePrefix(set.mode)).trimmed() : QString("-");
-    p.drawText(QRect(r.left() - 4, r.bottom() + 3, r.width() + 8, 14),
-               Qt::AlignHCenter | Qt::AlignTop,
-               mode + (set.smoothed && in_use ? "*" : ""));
-    p.setFont(font());
+    PaintSetRectangle(
+        p,
+        SlotRect(k),
+        set,
+        k,
+        set.smoothing_mark == 1,
+        SetRectangleMode(set) + (set.smoothed && set.in_use > 0 ? "*" : ""));
   }
   const QRect bar = BarRect();
   p.setPen(Qt::black);
@@ -86,6 +69,8 @@ void SmoothingPanel::paintEvent(QPaintEvent*) {
                             QPoint(x + 5, bar.bottom() + 9)};
   p.drawPolygon(marker, 3);
   p.drawLine(x, bar.top(), x, bar.bottom());
+  QFont small = font();
+  small.setPointSize(std::max(6, small.pointSize() - 1));
   p.setFont(small);
   p.drawText(QRect(0, bar.bottom() + 10, width(), 14),
              Qt::AlignCenter,
