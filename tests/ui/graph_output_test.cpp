@@ -68,6 +68,11 @@ class GraphOutputTest : public QObject {
     frame.view()->OpenDepthWindow();
     QApplication::processEvents();
     QVERIFY(frame.view()->ShownPicture() == frame.view()->depth_graph());
+    // The active depth window gives its own graph to print.
+    CDepthWindow* depth_window = frame.view()->depth_window();
+    depth_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(depth_window));
+    QVERIFY(frame.ActivePicture() == depth_window->graph());
     const QString depth = dir.filePath("depth.svg");
     QVERIFY(
         SaveGraphPicture(*frame.view()->depth_graph(), depth, title, &error));
