@@ -82,8 +82,8 @@ class FieldEditingTest : public QObject {
     frame.CommandAction(kCmdUndoEdit)->trigger();
     QCOMPARE(set.log_rho[12], before);
 
-    // Closing "INFO" and the edit window, through their messages.
-    view->info_window()->close();
+    // Closing "INFO" (Esc) and the edit window, through their messages.
+    QTest::keyClick(view->info_window(), Qt::Key_Escape);
     QApplication::sendPostedEvents();
     QVERIFY(view->info_window() == nullptr);
     QVERIFY(!stores->workspace.info_window_open);

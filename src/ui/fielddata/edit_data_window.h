@@ -69,6 +69,10 @@ class CEditDataWindow : public QDialog {
   // "&INFO": the view opens the "INFO" window.
   void InfoRequested();
 
+ public slots:
+  // Esc closes the window as its close button does (and tells its owner).
+  void reject() override { close(); }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 

@@ -26,6 +26,10 @@ class CInfoWindow : public QDialog {
   QPushButton* switch_button() const { return switch_; }
   QPushButton* invert_button() const { return invert_; }
 
+ public slots:
+  // Esc closes the window as its close button does (and tells its owner).
+  void reject() override { close(); }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
