@@ -3,16 +3,11 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "ui/fielddata/set_rectangles.h"
-
 namespace mtvuk {
 namespace {
-
-constexpr int kMargin = 10;
 
 int SwitchedOff(const FieldSet& set) {
   int n = 0;
@@ -26,38 +21,25 @@ int SwitchedOff(const FieldSet& set) {
 EditSetsPanel::EditSetsPanel(const FieldSets& sets,
                              const FieldEditor& editor,
                              QWidget* parent)
-    : QWidget(parent), sets_(sets), editor_(editor) {
+    : SetRectanglesPanel(sets, parent), editor_(editor) {
   setMinimumSize(sizeHint());
 }
 
-QRect EditSetsPanel::SlotRect(int k) const {
-  return SetRectangle(k, QPoint(kMargin, kMargin));
+QSize EditSetsPanel::sizeHint() const {
+  return {2 * kSetRectMargin + MaxSets * (kSetRectWidth + kSetRectGap),
+          2 * kSetRectMargin + kSetRectHeight + 18};
 }
 
-QSize EditSetsPanel::sizeHint() const {
-  return {2 * kMargin + MaxSets * (kSetRectWidth + kSetRectGap),
-          2 * kMargin + kSetRectHeight + 18};
+QString EditSetsPanel::Below(int k) const {
+  // The mode, and after a minus how many points are switched off.
+  const FieldSet& set = sets_[k];
+  const int off = set.in_use > 0 ? SwitchedOff(set) : 0;
+  return SetRectangleMode(set) + (off > 0 ? QString(" -%1").arg(off) : "");
 }
 
 void EditSetsPanel::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  for (int k = 0; k < MaxSets; ++k) {
-    const FieldSet& set = sets_[k];
-    QString below = SetRectangleMode(set);
-    const int off = set.in_use > 0 ? SwitchedOff(set) : 0;
-    if (off > 0) below += QString(" -%1").arg(off);
-    PaintSetRectangle(p, SlotRect(k), set, k, editor_.marked() == k, below);
-  }
-}
-
-void EditSetsPanel::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) return;
-  for (int k = 0; k < MaxSets; ++k) {
-    if (SlotRect(k).contains(event->position().toPoint())) {
-      emit SlotClicked(k);
-      return;
-    }
-  }
+  PaintRectangles(p);
 }
 
 CEditDataWindow::CEditDataWindow(Stores& stores, QtUi& ui, QWidget* parent)

@@ -11,6 +11,7 @@
 
 #include "core/fielddata/field_editing.h"
 #include "ui/app/qt_ui.h"
+#include "ui/fielddata/set_rectangles.h"
 
 namespace mtvuk {
 
@@ -22,25 +23,21 @@ inline constexpr const char* kEditInstructions[4] = {
     "4. INVERS SIGN -Shift+left button  (not for Res(T))"};
 
 // The six set rectangles; the marked set is filled.
-class EditSetsPanel : public QWidget {
+class EditSetsPanel : public SetRectanglesPanel {
   Q_OBJECT
 
  public:
   EditSetsPanel(const FieldSets& sets,
                 const FieldEditor& editor,
                 QWidget* parent = nullptr);
-  QRect SlotRect(int k) const;
   QSize sizeHint() const override;
 
- signals:
-  void SlotClicked(int k);
-
  protected:
+  bool Marked(int k) const override { return editor_.marked() == k; }
+  QString Below(int k) const override;
   void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
 
  private:
-  const FieldSets& sets_;
   const FieldEditor& editor_;
 };
 

@@ -1,5 +1,6 @@
 #include "ui/fielddata/set_rectangles.h"
 
+#include <QMouseEvent>
 #include <algorithm>
 
 #include "core/fielddata/field_curve.h"
@@ -41,6 +42,31 @@ void PaintSetRectangle(QPainter& p,
              Qt::AlignHCenter | Qt::AlignTop,
              below);
   p.restore();
+}
+
+SetRectanglesPanel::SetRectanglesPanel(const FieldSets& sets, QWidget* parent)
+    : QWidget(parent), sets_(sets) {}
+
+QRect SetRectanglesPanel::SlotRect(int k) const {
+  return SetRectangle(k, QPoint(kSetRectMargin, kSetRectMargin));
+}
+
+void SetRectanglesPanel::PaintRectangles(QPainter& p) {
+  for (int k = 0; k < MaxSets; ++k) {
+    PaintSetRectangle(p, SlotRect(k), sets_[k], k, Marked(k), Below(k));
+  }
+}
+
+void SetRectanglesPanel::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  const QPoint at = event->position().toPoint();
+  for (int k = 0; k < MaxSets; ++k) {
+    if (SlotRect(k).contains(at)) {
+      emit SlotClicked(k);
+      return;
+    }
+  }
+  PressedElsewhere(at);
 }
 
 }  // namespace mtvuk

@@ -10,46 +10,39 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "ui/fielddata/set_rectangles.h"
-
 namespace mtvuk {
 namespace {
 
 constexpr int kBarWidth = 126;  // pixels: the tension is stored in them
 constexpr int kBarHeight = 12;
-constexpr int kMargin = 10;
 
 }  // namespace
 
 SmoothingPanel::SmoothingPanel(const FieldSets& sets,
                                SmoothingWindowLogic& logic,
                                QWidget* parent)
-    : QWidget(parent), sets_(sets), logic_(logic) {
+    : SetRectanglesPanel(sets, parent), logic_(logic) {
   setMinimumSize(sizeHint());
 }
 
-QRect SmoothingPanel::SlotRect(int k) const {
-  return SetRectangle(k, QPoint(kMargin, kMargin));
+bool SmoothingPanel::Marked(int k) const {
+  return sets_[k].smoothing_mark == 1;
+}
+
+QString SmoothingPanel::Below(int k) const {
+  const FieldSet& set = sets_[k];
+  return SetRectangleMode(set) + (set.smoothed && set.in_use > 0 ? "*" : "");
 }
 
 QRect SmoothingPanel::BarRect() const {
-  const int top = kMargin + kSetRectHeight + 62;
+  const int top = kSetRectMargin + kSetRectHeight + 62;
   return {(width() - kBarWidth) / 2, top, kBarWidth, kBarHeight};
 }
 
 void SmoothingPanel::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing, false);
-  for (int k = 0; k < MaxSets; ++k) {
-    const FieldSet& set = sets_[k];
-    PaintSetRectangle(
-        p,
-        SlotRect(k),
-        set,
-        k,
-        set.smoothing_mark == 1,
-        SetRectangleMode(set) + (set.smoothed && set.in_use > 0 ? "*" : ""));
-  }
+  PaintRectangles(p);
   const QRect bar = BarRect();
   p.setPen(Qt::black);
   p.drawText(QRect(0, bar.top() - 20, width(), 16), Qt::AlignCenter, "Tension");
@@ -82,15 +75,7 @@ void SmoothingPanel::paintEvent(QPaintEvent*) {
                       0));
 }
 
-void SmoothingPanel::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) return;
-  const QPoint at = event->position().toPoint();
-  for (int k = 0; k < MaxSets; ++k) {
-    if (SlotRect(k).contains(at)) {
-      emit SlotClicked(k);
-      return;
-    }
-  }
+void SmoothingPanel::PressedElsewhere(QPoint at) {
   const QRect bar = BarRect();
   if (bar.adjusted(0, -3, 0, 3).contains(at)) {
     emit BarClicked(at.x() - bar.left(), bar.width());
