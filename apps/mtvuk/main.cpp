@@ -29,6 +29,16 @@ struct Options {
       "screenshot", "Render the main window to OUT.png and exit.", "OUT.png"};
   QCommandLineOption screenshots{
       "screenshots", "Render every window to DIR and exit.", "DIR"};
+  QCommandLineOption export_graph{
+      "export-graph",
+      "Write the curve graph to OUT (.svg, .pdf or .png) without opening a "
+      "window, and exit.",
+      "OUT"};
+  QCommandLineOption quantity{
+      "quantity",
+      "Quantity of --export-graph: res, phs, rez or imz.",
+      "Q",
+      "res"};
 };
 
 // Names the application and sets up the parser of its command line.
@@ -37,7 +47,8 @@ void Configure(QCommandLineParser& parser, const Options& o) {
   QCoreApplication::setApplicationVersion(MTVUK_VERSION);
   parser.setApplicationDescription(
       "MT-VUK: one-dimensional interpretation of magnetotelluric soundings.\n"
-      "With --screenshot or --screenshots nothing waits for a person: "
+      "With --screenshot, --screenshots or --export-graph nothing waits for "
+      "a person: "
       "messages go to standard error as CAPTION: text, and a refused file "
       "ends the program with status 1.");
   parser.addHelpOption();
@@ -45,6 +56,7 @@ void Configure(QCommandLineParser& parser, const Options& o) {
   parser.addPositionalArgument(
       "FILE", "EDI or PLT file to open, as \"Input MT-Field data\"");
   parser.addOptions({o.load, o.import, o.modes, o.screenshot, o.screenshots});
+  parser.addOptions({o.export_graph, o.quantity});
 }
 
 bool Asks(int argc, char** argv, std::initializer_list<const char*> flags) {
@@ -72,7 +84,8 @@ void AnswerHelpAndVersion(int argc, char** argv) {
 // Pictures are made without a person: without a display they are rendered
 // offscreen rather than failing to connect.
 void ChooseBatchPlatform(int argc, char** argv) {
-  if (!Asks(argc, argv, {"--screenshot", "--screenshots"})) return;
+  if (!Asks(argc, argv, {"--screenshot", "--screenshots", "--export-graph"}))
+    return;
   const bool display = std::getenv("DISPLAY") != nullptr ||
                        std::getenv("WAYLAND_DISPLAY") != nullptr;
   if (!display && std::getenv("QT_QPA_PLATFORM") == nullptr)
@@ -103,11 +116,17 @@ int main(int argc, char** argv) {
   Configure(parser, o);
   parser.process(app);
 
+  const bool export_graph = parser.isSet(o.export_graph);
   const bool pictures =
-      parser.isSet(o.screenshot) || parser.isSet(o.screenshots);
+      parser.isSet(o.screenshot) || parser.isSet(o.screenshots) || export_graph;
+  if (export_graph && !mtvuk::CheckExportOptions(parser.value(o.export_graph),
+                                                 parser.value(o.quantity))) {
+    return 1;
+  }
   mtvuk::QtUi ui(pictures ? mtvuk::MessageBoxFunction(PrintMessage)
                           : mtvuk::MessageBoxFunction{});
   mtvuk::CMainFrame frame(*stores, ui);
+  frame.SetBatchMode(pictures);
 
   const QStringList mode_list =
       parser.value(o.modes).split(',', Qt::SkipEmptyParts);
@@ -127,6 +146,10 @@ int main(int argc, char** argv) {
       return 1;
     }
     bool ok = true;
+    if (export_graph) {
+      ok = mtvuk::ExportCurveGraph(
+          frame, parser.value(o.export_graph), parser.value(o.quantity));
+    }
     if (parser.isSet(o.screenshot))
       ok = mtvuk::SavePicture(frame, parser.value(o.screenshot));
     if (parser.isSet(o.screenshots)) {
@@ -149,6 +172,7 @@ int main(int argc, char** argv) {
       ok = mtvuk::PictureIntWindows(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureSmoothInversion(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureDepthWindows(frame, *stores, ui, dir) && ok;
+      ok = mtvuk::PictureEditWindows(frame, *stores, ui, dir) && ok;
     }
     return ok ? 0 : 1;
   }

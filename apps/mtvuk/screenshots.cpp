@@ -1,16 +1,22 @@
 #include "screenshots.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QFile>
+#include <QFileInfo>
+#include <QPainter>
 #include <QPixmap>
+#include <QPrintPreviewDialog>
 #include <cstdio>
 
 #include "core/fielddata/edi_import.h"
 #include "core/fielddata/field_file_reader.h"
 #include "ui/depth/depth_window.h"
+#include "ui/fielddata/edit_data_window.h"
 #include "ui/fielddata/smoothing_window.h"
 #include "ui/fielddata/sounding_list_dialog.h"
 #include "ui/files/int_dialogs.h"
+#include "ui/graph/graph_output.h"
 #include "ui/inversion/inversion_dialogs.h"
 #include "ui/modelform/model_form.h"
 #include "ui/modelform/modeling_dialogs.h"
@@ -255,6 +261,112 @@ bool PictureDepthWindows(CMainFrame& frame,
   view->CloseDepthWindow();
   QApplication::sendPostedEvents();
   return ok;
+}
+
+}  // namespace mtvuk
+
+namespace mtvuk {
+namespace {
+
+const QStringList kQuantityNames = {"res", "phs", "rez", "imz"};
+// The radio buttons of the four quantities, in that order.
+constexpr int kQuantityIds[4] = {1018, 1019, 1366, 1367};
+
+}  // namespace
+
+bool PictureEditWindows(CMainFrame& frame,
+                        Stores& stores,
+                        QtUi& ui,
+                        const QDir& dir) {
+  (void)stores;
+  (void)ui;
+  frame.OpenEditFieldData();
+  CEditDataWindow* edit = frame.edit_window();
+  if (edit == nullptr) {
+    std::fprintf(stderr, "mtvuk: no field set to edit\n");
+    return false;
+  }
+  edit->MarkSet(0);
+  FieldEditor& editor = edit->editor();
+  // Two scattered points of the dead band near 1 s.
+  const int off[2] = {54, 57};
+  for (int i : off) editor.TogglePoint(i);
+  edit->from_field()->setText("1000");
+  QApplication::sendPostedEvents();
+  CVUKView* view = frame.view();
+  view->Refresh(false);
+  edit->ShowState();
+  // The pointer on the first switched-off point.
+  frame.show();
+  QApplication::processEvents();
+  view->edit_mouse()->Move(view->graph()->PointPixel(0, off[0]));
+  // The main window with the "Edit field data" window beside it.
+  const QPixmap main = frame.grab();
+  const QPixmap tool = edit->grab();
+  QPixmap both(main.width() + tool.width() + 12,
+               std::max(main.height(), tool.height()));
+  both.fill(QColor(225, 225, 225));
+  QPainter painter(&both);
+  painter.drawPixmap(0, 0, main);
+  painter.drawPixmap(main.width() + 12, 0, tool);
+  painter.end();
+  bool ok = both.save(dir.filePath("edit-field-data.png"), "PNG");
+  if (view->info_window() != nullptr) {
+    ok = SavePicture(*view->info_window(), dir.filePath("info.png")) && ok;
+  }
+  QPrintPreviewDialog preview(&frame.Printer(), &frame);
+  GraphPicture* graph = view->graph();
+  QObject::connect(
+      &preview,
+      &QPrintPreviewDialog::paintRequested,
+      &frame,
+      [graph](QPrinter* printer) {
+        PrintGraph(*graph, *printer, TitleLine(*graph, QDate::currentDate()));
+      });
+  preview.resize(900, 680);
+  ok = SavePicture(preview, dir.filePath("print-preview.png")) && ok;
+  preview.close();
+  editor.Undo();
+  editor.Undo();
+  edit->close();
+  QApplication::sendPostedEvents();
+  return ok;
+}
+
+bool CheckExportOptions(const QString& path, const QString& quantity) {
+  const QString type = QFileInfo(path).suffix().toLower();
+  if (type != "svg" && type != "pdf" && type != "png") {
+    std::fprintf(stderr,
+                 "mtvuk: %s: the picture type is not known: use .svg, .pdf "
+                 "or .png\n",
+                 qPrintable(path));
+    return false;
+  }
+  if (!kQuantityNames.contains(quantity.toLower())) {
+    std::fprintf(stderr,
+                 "mtvuk: unknown quantity '%s' (res, phs, rez or imz)\n",
+                 qPrintable(quantity));
+    return false;
+  }
+  return true;
+}
+
+bool ExportCurveGraph(CMainFrame& frame,
+                      const QString& path,
+                      const QString& quantity) {
+  const int q = static_cast<int>(kQuantityNames.indexOf(quantity.toLower()));
+  frame.view()->Control(kQuantityIds[q])->click();
+  // The graph is never shown: it gets the size of a picture for a report.
+  CurveGraph* graph = frame.view()->graph();
+  graph->resize(900, 600);
+  graph->Rebuild(true);
+  QString error;
+  if (!SaveGraphPicture(
+          *graph, path, TitleLine(*graph, QDate::currentDate()), &error)) {
+    std::fprintf(stderr, "mtvuk: %s\n", qPrintable(error));
+    return false;
+  }
+  return true;
 }
 
 }  // namespace mtvuk

@@ -64,6 +64,24 @@ bool PictureDepthWindows(CMainFrame& frame,
                          QtUi& ui,
                          const QDir& dir);
 
+// Pictures of field data editing: edit-field-data.png (the main window with
+// two points of set 1 switched off, and the "Edit field data" window beside
+// it), info.png (the "INFO" window on a point) and print-preview.png.
+bool PictureEditWindows(CMainFrame& frame,
+                        Stores& stores,
+                        QtUi& ui,
+                        const QDir& dir);
+
+// --export-graph OUT --quantity Q: false, with the reason on standard
+// error, when OUT is not of a picture type written (.svg, .pdf, .png) or Q
+// is not res, phs, rez or imz.
+bool CheckExportOptions(const QString& path, const QString& quantity);
+// Writes the curve graph of the quantity to `path` without showing a
+// window.
+bool ExportCurveGraph(CMainFrame& frame,
+                      const QString& path,
+                      const QString& quantity);
+
 // Renders a widget to a PNG file.
 bool SavePicture(QWidget& widget, const QString& path);
 

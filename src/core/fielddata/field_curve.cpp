@@ -151,31 +151,10 @@ void DeriveFieldCurve(FieldSet& set, Workspace& workspace, CurveMode mode) {
         break;
       }
     }
-    const bool off_diagonal = mode == CurveMode::XY || mode == CurveMode::YX;
-
-    // 2. Sign flags and the phase error of the file.
-    if (off_diagonal) {
-      set.re_z_sign[k] = z.re > 0.0 ? 1 : 0;
-      set.im_z_sign[k] = z.im > 0.0 ? 1 : 0;
-    }
-    // 3.
-    set.re_z[k] = ToF32(z.re);
-    set.im_z[k] = ToF32(z.im);
-    // 4. SI units, modulus and phase.
-    const double re_si = z.re * kFieldToSi;
-    const double im_si = z.im * kFieldToSi;
-    const double abs_z = std::sqrt(re_si * re_si + im_si * im_si);
-    double phase = std::atan2(im_si, re_si) * kDegPerRadField;
-    if (phase >= 90.0) phase = -89.0;
     // 5.
     const double period = 1.0 / set.freq[k];
     workspace.period_axis[k] = ToF32(period);
-    // 6.
-    const double rho = ApparentResistivity(abs_z, period);
-    set.log_rho[k] = ToF32(std::log10(rho));
-    set.phase[k] = ToF32(phase);
-    set.log_phase[k] = ToF32(Log10Abs(phase));
-    // 7. Error bounds.
+    // 7. Errors of the file (XY, YX) or propagated (MEAN, EFF).
     double rho_err = 0.0;
     double phs_err = 0.0;
     if (mode == CurveMode::XY) {
@@ -185,31 +164,67 @@ void DeriveFieldCurve(FieldSet& set, Workspace& workspace, CurveMode mode) {
       rho_err = sb.rhoyx_err[k];
       phs_err = sb.phsyx_err[k];
     } else {
+      const double re_si = z.re * kFieldToSi;
+      const double im_si = z.im * kFieldToSi;
+      const double abs_z = std::sqrt(re_si * re_si + im_si * im_si);
+      const double rho = ApparentResistivity(abs_z, period);
       ModeErrors e = PropagatedErrors(set, sb, k, mode, abs_z, rho, period);
       rho_err = e.rho;
       phs_err = e.phase;
     }
-    set.phase_error[k] = ToF32(phs_err);
-    set.log_phase_upper[k] = ToF32(Log10Abs(phase + phs_err));
-    set.log_phase_lower[k] = ToF32(Log10Abs(phase - phs_err));
-    set.log_rho_upper[k] = ToF32(Log10Abs(rho + rho_err));
-    set.log_rho_lower[k] = ToF32(Log10Abs(rho - rho_err));
-    // 8. Relative errors of Re Z and Im Z, never below 1 %.
-    ImpedanceError e = ImpedanceErrors(1.0 / period,
-                                       (phase + phs_err) * kRadPerDegField,
-                                       (phase - phs_err) * kRadPerDegField,
-                                       rho + rho_err,
-                                       rho - rho_err);
-    double err_re = std::fabs(e.re / (std::fabs(re_si) + kTiny));
-    double err_im = std::fabs(e.im / (std::fabs(im_si) + kTiny));
-    set.err_re[k] =
-        ToF32(err_re < kMinRelativeError ? kMinRelativeError : err_re);
-    set.err_im[k] =
-        ToF32(err_im < kMinRelativeError ? kMinRelativeError : err_im);
-    // 9.
-    set.phase_sign[k] = phase >= 0.0 ? 1 : 0;
-    set.phase[k] = ToF32(std::fabs(phase));
+    StoreFieldPoint(set, k, mode, z.re, z.im, rho_err, phs_err);
   }
+}
+
+void StoreFieldPoint(FieldSet& set,
+                     int k,
+                     CurveMode mode,
+                     double re,
+                     double im,
+                     double rho_err,
+                     double phs_err) {
+  const bool off_diagonal = mode == CurveMode::XY || mode == CurveMode::YX;
+  // 2. Sign flags.
+  if (off_diagonal) {
+    set.re_z_sign[k] = re > 0.0 ? 1 : 0;
+    set.im_z_sign[k] = im > 0.0 ? 1 : 0;
+  }
+  // 3.
+  set.re_z[k] = ToF32(re);
+  set.im_z[k] = ToF32(im);
+  // 4. SI units, modulus and phase.
+  const double re_si = re * kFieldToSi;
+  const double im_si = im * kFieldToSi;
+  const double abs_z = std::sqrt(re_si * re_si + im_si * im_si);
+  double phase = std::atan2(im_si, re_si) * kDegPerRadField;
+  if (phase >= 90.0) phase = -89.0;
+  // 6.
+  const double period = 1.0 / set.freq[k];
+  const double rho = ApparentResistivity(abs_z, period);
+  set.log_rho[k] = ToF32(std::log10(rho));
+  set.phase[k] = ToF32(phase);
+  set.log_phase[k] = ToF32(Log10Abs(phase));
+  // 7. Error bounds.
+  set.phase_error[k] = ToF32(phs_err);
+  set.log_phase_upper[k] = ToF32(Log10Abs(phase + phs_err));
+  set.log_phase_lower[k] = ToF32(Log10Abs(phase - phs_err));
+  set.log_rho_upper[k] = ToF32(Log10Abs(rho + rho_err));
+  set.log_rho_lower[k] = ToF32(Log10Abs(rho - rho_err));
+  // 8. Relative errors of Re Z and Im Z, never below 1 %.
+  ImpedanceError e = ImpedanceErrors(1.0 / period,
+                                     (phase + phs_err) * kRadPerDegField,
+                                     (phase - phs_err) * kRadPerDegField,
+                                     rho + rho_err,
+                                     rho - rho_err);
+  double err_re = std::fabs(e.re / (std::fabs(re_si) + kTiny));
+  double err_im = std::fabs(e.im / (std::fabs(im_si) + kTiny));
+  set.err_re[k] =
+      ToF32(err_re < kMinRelativeError ? kMinRelativeError : err_re);
+  set.err_im[k] =
+      ToF32(err_im < kMinRelativeError ? kMinRelativeError : err_im);
+  // 9.
+  set.phase_sign[k] = phase >= 0.0 ? 1 : 0;
+  set.phase[k] = ToF32(std::fabs(phase));
 }
 
 void LoadFieldSet(int slot,
@@ -257,6 +272,49 @@ void LoadFieldSet(int slot,
     set.point_deleted[k] = sb.missing[k];
   }
   DeriveFieldCurve(set, workspace, mode);
+  for (int k = 0; k < MaxFreq; ++k) set.as_read[k] = PointOf(set, k);
+}
+
+FieldPoint PointOf(const FieldSet& s, int k) {
+  FieldPoint p;
+  p.re_z = s.re_z[k];
+  p.im_z = s.im_z[k];
+  p.err_re = s.err_re[k];
+  p.err_im = s.err_im[k];
+  p.phase = s.phase[k];
+  p.phase_error = s.phase_error[k];
+  p.log_phase = s.log_phase[k];
+  p.log_rho = s.log_rho[k];
+  p.log_phase_upper = s.log_phase_upper[k];
+  p.log_phase_lower = s.log_phase_lower[k];
+  p.log_rho_upper = s.log_rho_upper[k];
+  p.log_rho_lower = s.log_rho_lower[k];
+  p.point_use = s.point_use[k];
+  p.point_deleted = s.point_deleted[k];
+  p.phase_sign = s.phase_sign[k];
+  p.re_z_sign = s.re_z_sign[k];
+  p.im_z_sign = s.im_z_sign[k];
+  return p;
+}
+
+void SetPoint(FieldSet& s, int k, const FieldPoint& p) {
+  s.re_z[k] = p.re_z;
+  s.im_z[k] = p.im_z;
+  s.err_re[k] = p.err_re;
+  s.err_im[k] = p.err_im;
+  s.phase[k] = p.phase;
+  s.phase_error[k] = p.phase_error;
+  s.log_phase[k] = p.log_phase;
+  s.log_rho[k] = p.log_rho;
+  s.log_phase_upper[k] = p.log_phase_upper;
+  s.log_phase_lower[k] = p.log_phase_lower;
+  s.log_rho_upper[k] = p.log_rho_upper;
+  s.log_rho_lower[k] = p.log_rho_lower;
+  s.point_use[k] = p.point_use;
+  s.point_deleted[k] = p.point_deleted;
+  s.phase_sign[k] = p.phase_sign;
+  s.re_z_sign[k] = p.re_z_sign;
+  s.im_z_sign[k] = p.im_z_sign;
 }
 
 }  // namespace mtvuk

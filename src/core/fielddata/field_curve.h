@@ -30,6 +30,22 @@ ImpedanceError ImpedanceErrors(double f,
 // YX come from the sounding's error arrays; MEAN and EFF propagate them.
 void DeriveFieldCurve(FieldSet& set, Workspace& workspace, CurveMode mode);
 
+// Derives point k of a set of `mode` from its impedance (file units), the
+// error of its apparent resistivity (Ohm-m) and of its phase (degrees): the
+// impedance, the sign flags (XY, YX), log rho, the phase, the error bounds
+// and the relative errors of Re Z and Im Z, as the derivation stores them.
+void StoreFieldPoint(FieldSet& set,
+                     int k,
+                     CurveMode mode,
+                     double re,
+                     double im,
+                     double rho_err,
+                     double phs_err);
+
+// The values of point k that editing may change, and back.
+FieldPoint PointOf(const FieldSet& set, int k);
+void SetPoint(FieldSet& set, int k, const FieldPoint& point);
+
 // Copies the sounding into slot `slot` as polarisation `mode`, derives its
 // curve, and renames model `slot` and attaches it to the slot.
 void LoadFieldSet(int slot,

@@ -9,6 +9,7 @@
 #include <limits>
 #include <vector>
 
+#include "core/fielddata/field_editing.h"
 #include "core/fielddata/spline_fit.h"
 
 namespace mtvuk {
@@ -29,24 +30,37 @@ constexpr double kAbsTolerance = 1e-10;
 constexpr double kRelTolerance = 1e-6;
 constexpr std::size_t kSubdivisions = 200;
 
-// Relative errors of the first n resistivities, divided by the smallest;
-// the weights of the fit are their inverse squares (or 1).
-void Weights(const FieldSet& set, int n, bool ignore, double* w) {
-  std::vector<double> e(static_cast<std::size_t>(n));
+// Relative errors of the resistivities of the points `used[0..m)`, divided
+// by the smallest; the weights of the fit are their inverse squares (or 1).
+void Weights(
+    const FieldSet& set, const int* used, int m, bool ignore, double* w) {
+  std::vector<double> e(static_cast<std::size_t>(m));
   double e_min = 1e10;
-  for (int i = 0; i < n; ++i) {
+  for (int j = 0; j < m; ++j) {
+    const int i = used[j];
     const double upper =
         std::pow(10.0, static_cast<double>(set.log_rho_upper[i]));
     const double lower =
         std::pow(10.0, static_cast<double>(set.log_rho_lower[i]));
     const double rho = std::pow(10.0, static_cast<double>(set.log_rho[i]));
-    e[i] = std::fabs(upper - lower) * 0.5 / (rho + kTiny) + 0.01;
-    if (e[i] < e_min) e_min = e[i];
+    e[j] = std::fabs(upper - lower) * 0.5 / (rho + kTiny) + 0.01;
+    if (e[j] < e_min) e_min = e[j];
   }
+  for (int j = 0; j < m; ++j) {
+    const double rel = e[j] / e_min;
+    w[j] = ignore ? 1.0 : 1.0 / (rel * rel);
+  }
+}
+
+// The points among the first n that the spline fits: those not switched
+// off. A switched-off point inside the curve has no weight in the fit; it
+// gets the value of the spline all the same.
+int UsedPoints(const FieldSet& set, int n, std::array<int, MaxFreq>& used) {
+  int m = 0;
   for (int i = 0; i < n; ++i) {
-    const double rel = e[i] / e_min;
-    w[i] = ignore ? 1.0 : 1.0 / (rel * rel);
+    if (!PointOff(set, i)) used[m++] = i;
   }
+  return m;
 }
 
 // Entries 1..k of the knot vector, equally spaced from x_1 to x_n; the fit
@@ -133,18 +147,21 @@ int EffectiveCount(const FieldSet& set) {
 
 bool SmoothFieldSet(FieldSet& set, const SmoothingOptions& options, Ui& ui) {
   const int n = std::clamp(set.effective_count, 2, MaxFreq);
-  const int k = KnotCount(options.tension_percent, n);
   for (int i = 0; i < n; ++i) {
     set.smoothed_log_rho[i] = -14.0f;
     set.smoothed_log_rho_copy[i] = -14.0f;
     set.smoothed_slope[i] = 0.0f;
   }
+  std::array<int, MaxFreq> used{};
+  const int m = UsedPoints(set, n, used);
+  const int k = KnotCount(options.tension_percent, m);
   std::array<double, MaxFreq> x{}, y{}, w{};
-  Weights(set, n, options.ignore_errors, w.data());
-  for (int i = 0; i < n; ++i) {
-    x[i] = std::log10(1.0 / static_cast<double>(set.freq[i]));
-    y[i] = set.log_rho[i];
-    if (!std::isfinite(y[i])) {
+  Weights(set, used.data(), m, options.ignore_errors, w.data());
+  for (int j = 0; j < m; ++j) {
+    const int i = used[j];
+    x[j] = std::log10(1.0 / static_cast<double>(set.freq[i]));
+    y[j] = set.log_rho[i];
+    if (!std::isfinite(y[j])) {
       char text[64];
       std::snprintf(text, sizeof text, "Y[%d] is not a number", i + 1);
       ui.Show(text, kSplineFitCaption, Icon::kStop);
@@ -152,17 +169,22 @@ bool SmoothFieldSet(FieldSet& set, const SmoothingOptions& options, Ui& ui) {
     }
   }
   std::array<double, MaxFreq> knots{}, c{};
-  KnotVector(x.data(), n, k, knots.data());
+  if (m > 0) KnotVector(x.data(), m, k, knots.data());
   const SplineFitStatus fit =
-      E02baf(n, k, x.data(), y.data(), w.data(), knots.data(), c.data());
+      E02baf(m, k, x.data(), y.data(), w.data(), knots.data(), c.data());
   if (!fit.ok()) {
     ui.Show(fit.test, kSplineFitCaption, Icon::kStop);
     return false;
   }
+  // Every point from the first to the last fitted one gets the spline's
+  // value and slope; points switched off before or after them keep -14.
   std::array<double, MaxFreq> value{}, slope{};
-  for (int i = 0; i < n; ++i) {
+  std::array<bool, MaxFreq> evaluated{};
+  for (int i = used[0]; i <= used[m - 1]; ++i) {
+    const double xi = std::log10(1.0 / static_cast<double>(set.freq[i]));
+    if (PointOff(set, i) && !(xi >= x[0] && xi <= x[m - 1])) continue;
     std::array<double, 4> s;
-    const int ierror = E02bcf(k, knots.data(), c.data(), x[i], 1, s);
+    const int ierror = E02bcf(k, knots.data(), c.data(), xi, 1, s);
     if (ierror != 0) {
       char text[32];
       std::snprintf(text, sizeof text, "IERROR=%d", ierror);
@@ -171,6 +193,7 @@ bool SmoothFieldSet(FieldSet& set, const SmoothingOptions& options, Ui& ui) {
     }
     value[i] = s[0];
     slope[i] = BoundedSlope(s[1]);
+    evaluated[i] = true;
     if (!(std::fabs(value[i]) <= std::numeric_limits<float>::max()) ||
         !std::isfinite(slope[i])) {
       // Values so large that the fit overflowed.
@@ -182,6 +205,7 @@ bool SmoothFieldSet(FieldSet& set, const SmoothingOptions& options, Ui& ui) {
     }
   }
   for (int i = 0; i < n; ++i) {
+    if (!evaluated[i]) continue;
     set.smoothed_log_rho[i] = static_cast<float>(value[i]);
     set.smoothed_log_rho_copy[i] = static_cast<float>(value[i]);
     set.smoothed_slope[i] = static_cast<float>(slope[i]);
@@ -195,42 +219,49 @@ void PhaseFromResistivity(FieldSet& set,
                           Ui& ui) {
   const int n = EffectiveCount(set);
   for (int i = 0; i <= n && i < MaxFreq; ++i) set.phase_from_rho[i] = -100.0f;
+  std::array<int, MaxFreq> used{};
+  const int m = UsedPoints(set, n, used);
 
-  // Rising omega: the points in reverse order.
+  // Rising omega: the fitted points in reverse order.
   std::array<double, MaxFreq> w_points{}, u{}, v{}, w{};
-  Weights(set, n, options.ignore_errors, w_points.data());
+  Weights(set, used.data(), m, options.ignore_errors, w_points.data());
   double log_ref = 0.0;  // ln of the geometric mean resistivity
-  for (int i = 0; i < n; ++i) {
-    log_ref += std::log(std::pow(10.0, static_cast<double>(set.log_rho[i])));
+  for (int j = 0; j < m; ++j) {
+    log_ref +=
+        std::log(std::pow(10.0, static_cast<double>(set.log_rho[used[j]])));
   }
-  log_ref /= n;
+  if (m > 0) log_ref /= m;
   std::array<double, MaxFreq> omega{};
   for (int i = 0; i < n; ++i) {
     const double period = 1.0 / static_cast<double>(set.freq[i]);
     omega[i] = kTwoPi / period;
-    const int r = n - 1 - i;
+  }
+  for (int j = 0; j < m; ++j) {
+    const int i = used[j];
+    const int r = m - 1 - j;
     u[r] = std::log(omega[i]);
     v[r] = std::log(std::pow(10.0, static_cast<double>(set.log_rho[i])) /
                     std::exp(log_ref));
-    w[r] = w_points[i];
+    w[r] = w_points[j];
   }
-  const int k = KnotCount(options.tension_percent, n);
+  const int k = KnotCount(options.tension_percent, m);
   std::array<double, MaxFreq> knots{}, c{};
-  KnotVector(u.data(), n, k, knots.data());
+  if (m > 0) KnotVector(u.data(), m, k, knots.data());
   const SplineFitStatus fit =
-      E02baf(n, k, u.data(), v.data(), w.data(), knots.data(), c.data());
+      E02baf(m, k, u.data(), v.data(), w.data(), knots.data(), c.data());
   if (!fit.ok()) {
     char text[32];
     std::snprintf(text, sizeof text, "E02BAF 2=%d", fit.ifail);
     ui.Show(text, "E02BAF-2 ERROR", Icon::kExclamation);
   }
+  if (m == 0) return;
 
   PhaseIntegrand f;
   f.ncap7 = k;
   f.knots = knots.data();
   f.c = c.data();
   f.u_lo = u[0];
-  f.u_hi = u[n - 1];
+  f.u_hi = u[m - 1];
   int ierror = E02bcf(k, f.knots, f.c, f.u_lo, 1, f.at_lo);
   if (ierror == 0) ierror = E02bcf(k, f.knots, f.c, f.u_hi, 1, f.at_hi);
   if (ierror != 0 ||
@@ -244,10 +275,14 @@ void PhaseFromResistivity(FieldSet& set,
   gsl_set_error_handler_off();
   gsl_integration_workspace* work =
       gsl_integration_workspace_alloc(kSubdivisions);
-  for (int i = 0; i < n; ++i) {
+  const int first = used[0];
+  for (int i = first; i <= used[m - 1]; ++i) {
     f.omega = omega[i];
+    const double at = std::log(f.omega);
+    // A switched-off point outside the fitted band gets no phase.
+    if (PointOff(set, i) && !(at >= f.u_lo && at <= f.u_hi)) continue;
     std::array<double, 4> s;
-    f.error = E02bcf(k, f.knots, f.c, std::log(f.omega), 1, s);
+    f.error = E02bcf(k, f.knots, f.c, at, 1, s);
     f.s0 = s[0];
     f.ds0 = s[1];
     gsl_function function{&PhaseIntegrand::Value, &f};
@@ -269,7 +304,7 @@ void PhaseFromResistivity(FieldSet& set,
     }
     double phase = (kQuarterPi - integral * f.omega * kOneOverPi) * kDegPerRad;
     if (!std::isfinite(phase)) continue;  // stays "not computed"
-    if (phase < 0.0) phase = i > 0 ? set.phase_from_rho[i - 1] : 0.0;
+    if (phase < 0.0) phase = i > first ? set.phase_from_rho[i - 1] : 0.0;
     if (phase > 90.0) phase = 90.0;
     set.phase_from_rho[i] = static_cast<float>(phase);
   }

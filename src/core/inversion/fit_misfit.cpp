@@ -14,6 +14,12 @@ double Log10Abs(double v) { return std::log10(std::fabs(v) + kTiny); }
 
 bool PointUsable(const FieldSet& s, int i) { return s.point_deleted[i] == 0; }
 
+// (w d)^2 of a term; a term without weight adds nothing, even where its
+// difference is not finite (a switched-off point may hold any value).
+double WeightedSquare(double w, double d) {
+  return w == 0.0 ? 0.0 : (w * d) * (w * d);
+}
+
 // Error bars below 1 % of the value count as 1 %, as in the weights of
 // the misfit (and as the relative impedance errors are stored): half of
 // that bar in log10 units, and in radians of a phase.
@@ -132,15 +138,15 @@ double FitMisfit(const MisfitSettings& settings,
             ImpedanceSigma(s.err_im[i]));
       };
       if (target == 1) {
-        sum += w_re * (wre * dre) * (wre * dre) +
-               (1.0 - w_re) * (wim * dim) * (wim * dim);
+        sum += w_re * WeightedSquare(wre, dre) +
+               (1.0 - w_re) * WeightedSquare(wim, dim);
         re_term(w_re);
         im_term(1.0 - w_re);
       } else if (target == 2) {
-        sum += (wre * dre) * (wre * dre);
+        sum += WeightedSquare(wre, dre);
         re_term(1.0);
       } else {
-        sum += (wim * dim) * (wim * dim);
+        sum += WeightedSquare(wim, dim);
         im_term(1.0);
       }
     }
@@ -159,7 +165,7 @@ double FitMisfit(const MisfitSettings& settings,
         if (!PointUsable(s, i)) w = 0.0;
         const double model = std::log10(std::fabs(fit.rho_a[i]) + kTiny);
         const double d = model - s.log_rho[i];
-        sum += (w * d) * (w * d);
+        sum += WeightedSquare(w, d);
         add(i,
             kSensRho,
             model,
@@ -180,17 +186,17 @@ double FitMisfit(const MisfitSettings& settings,
         wr[i] = ignore ? 1.0 : 1.0 / rel_rho(i);
         wp[i] = ignore ? 1.0 : 1.0 / relp;
         if (!PointUsable(s, i) || !s.phase_sign[i]) wr[i] = wp[i] = 0.0;
-        sr += (wr[i] * s.log_rho[i]) * (wr[i] * s.log_rho[i]);
-        sp += (wp[i] * s.phase[i] * kRadPerDeg) *
-              (wp[i] * s.phase[i] * kRadPerDeg);
+        sr += WeightedSquare(wr[i], s.log_rho[i]);
+        const double wphase = wp[i] * s.phase[i] * kRadPerDeg;
+        sp += wp[i] == 0.0 ? 0.0 : wphase * wphase;
       }
       const double scale = std::sqrt(sr / sp);
       for (int i = 0; i < used; ++i) {
         const double model_rho = std::log10(std::fabs(fit.rho_a[i]) + kTiny);
         const double dr = model_rho - s.log_rho[i];
         const double dp = (fit.phase[i] - s.phase[i]) * kRadPerDeg;
-        sum += w_rho * (wr[i] * dr) * (wr[i] * dr) +
-               (1.0 - w_rho) * scale * (wp[i] * dp) * (wp[i] * dp);
+        sum += w_rho * WeightedSquare(wr[i], dr) +
+               (1.0 - w_rho) * scale * WeightedSquare(wp[i], dp);
         add(i,
             kSensRho,
             model_rho,

@@ -433,6 +433,7 @@ InversionResult RunInversion(Workspace& ws,
   const float saved_min = model.period_min, saved_max = model.period_max;
   double t_short = 1e30, t_long = 0.0;
   for (int i = 0; i < n; ++i) {
+    if (set.point_deleted[i]) continue;  // a switched-off point is not used
     const double t = 1.0 / set.freq[i];
     if (t < t_short) t_short = t;
     if (t > t_long) t_long = t;

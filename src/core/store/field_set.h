@@ -9,6 +9,17 @@
 
 namespace mtvuk {
 
+// The values of one point of a field curve that editing may change; a set
+// keeps them as loaded, so that editing can be undone down to the file.
+struct FieldPoint {
+  float re_z = 0, im_z = 0, err_re = 0, err_im = 0;
+  float phase = 0, phase_error = 0, log_phase = 0, log_rho = 0;
+  float log_phase_upper = 0, log_phase_lower = 0;
+  float log_rho_upper = 0, log_rho_lower = 0;
+  float point_use = 1;
+  std::int32_t point_deleted = 0, phase_sign = 1, re_z_sign = 1, im_z_sign = 1;
+};
+
 struct FieldSet {
   PointArray freq{};  // Hz
   // Tensor copied from the sounding, mV/km per nT; for mode YX the ZYX
@@ -65,6 +76,9 @@ struct FieldSet {
   PointArray depth{};  // m, negative downwards
   PointArray log_res = FilledPoints(-14.0f);
   PointArray log_s = FilledPoints(-14.0f);
+
+  // The points as loaded ("restore the set as read").
+  std::array<FieldPoint, MaxFreq> as_read{};
 };
 
 }  // namespace mtvuk

@@ -76,6 +76,7 @@ void ResetFieldSet(FieldSet& set) {
   set.re_z_sign.fill(1);
   set.im_z_sign.fill(1);
   set.point_deleted.fill(0);
+  set.as_read.fill(FieldPoint{});
   set.coordinates.fill(0.0f);
   set.count = 48;
   set.in_use = -1;

@@ -75,6 +75,12 @@ struct Workspace {
   bool smoothing_window_open = false;
   DepthWindowSettings depth;
   DesignedModel designed_model;
+
+  // Editing of field data: the set marked in the "Edit data" window (-1
+  // none), -100 while that window is closed.
+  std::int16_t edit_marker = -100;
+  bool edit_window_open = false;
+  bool info_window_open = false;
 };
 
 // The three stores of a session. They are created once and shared by

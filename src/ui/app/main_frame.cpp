@@ -6,6 +6,10 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QStatusBar>
 
 #include "core/fielddata/edi_import.h"
@@ -15,6 +19,7 @@
 #include "ui/app/message_service.h"
 #include "ui/fielddata/sounding_list_dialog.h"
 #include "ui/files/int_dialogs.h"
+#include "ui/graph/graph_output.h"
 #include "ui/inversion/inversion_dialogs.h"
 #include "ui/modelform/modeling_dialogs.h"
 
@@ -98,16 +103,36 @@ void CMainFrame::BuildMenu() {
           &CMainFrame::SaveInversionResults);
   connect(file, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
   AddCommand(file, "Save Model data &Z(T)", kCmdSaveModelData, false);
-  AddCommand(file, "S&ave Image in MetaFile", kCmdSaveMetafile, false);
-  file->addSeparator();
-  AddCommand(file, "&Print", kCmdPrint, false);
-  AddCommand(file, "Print Pre&view", kCmdPrintPreview, false);
-  AddCommand(file, "Pa&ge Setup", kCmdPageSetup, false);
-  file->addSeparator();
-  connect(AddCommand(file, "E&xit", kCmdExit, true, QKeySequence::Quit),
+  connect(AddCommand(file, "S&ave Image in MetaFile", kCmdSaveMetafile, true),
           &QAction::triggered,
           this,
-          &QWidget::close);
+          &CMainFrame::SaveImageCommand);
+  file->addSeparator();
+  connect(AddCommand(file, "&Print", kCmdPrint, true, QKeySequence::Print),
+          &QAction::triggered,
+          this,
+          &CMainFrame::Print);
+  connect(AddCommand(file, "Print Pre&view", kCmdPrintPreview, true),
+          &QAction::triggered,
+          this,
+          &CMainFrame::PrintPreview);
+  connect(AddCommand(file, "Pa&ge Setup", kCmdPageSetup, true),
+          &QAction::triggered,
+          this,
+          &CMainFrame::PageSetup);
+  // The graph of the depth window is printed when that window is active.
+  CommandAction(kCmdPrint)->setShortcutContext(Qt::ApplicationShortcut);
+  file->addSeparator();
+  QAction* exit = AddCommand(file, "E&xit", kCmdExit, true, QKeySequence::Quit);
+  connect(exit, &QAction::triggered, this, &QWidget::close);
+  recent_ = new RecentFilesMenu(file, exit, this);
+  connect(recent_,
+          &RecentFilesMenu::OpenRequested,
+          this,
+          [this](const QString& path) {
+            if (!QFileInfo::exists(path)) recent_->Remove(path);
+            OpenFieldFile(path);
+          });
 
   QMenu* edit = menuBar()->addMenu("&Edit");
   connect(AddCommand(edit, "&Smooth field data", kCmdSmooth, false),
@@ -115,7 +140,27 @@ void CMainFrame::BuildMenu() {
           this,
           &CMainFrame::OpenSmoothing);
   connect(edit, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
-  AddCommand(edit, "&Edit field data", kCmdEditFieldData, false);
+  connect(AddCommand(edit, "&Edit field data", kCmdEditFieldData, false),
+          &QAction::triggered,
+          this,
+          &CMainFrame::OpenEditFieldData);
+  edit->addSeparator();
+  connect(
+      AddCommand(
+          edit, "&Undo field edit", kCmdUndoEdit, false, QKeySequence::Undo),
+      &QAction::triggered,
+      this,
+      [this] {
+        if (edit_ != nullptr) edit_->Undo();
+      });
+  connect(AddCommand(edit, "&Restore the set as read", kCmdRestoreSet, false),
+          &QAction::triggered,
+          this,
+          [this] {
+            if (edit_ != nullptr) edit_->RestoreAsRead();
+          });
+  // Ctrl+Z also works while the "Edit data" window is active.
+  CommandAction(kCmdUndoEdit)->setShortcutContext(Qt::ApplicationShortcut);
 
   QMenu* setting = menuBar()->addMenu("&Setting");
   connect(AddCommand(setting, "&Modeling", kCmdModeling, true),
@@ -193,6 +238,23 @@ std::unique_ptr<QFileDialog> CMainFrame::FileDialog(FileDialogKind kind) {
                             QString::fromStdString(files.int_saved),
                             kIntFileFilter,
                             QFileDialog::AcceptSave);
+    case FileDialogKind::kSaveImage: {
+      auto dialog = MakeFileDialog(this,
+                                   "Save Image",
+                                   QString::fromStdString(files.metafile_path),
+                                   kPictureFilter,
+                                   QFileDialog::AcceptSave);
+      dialog->setDefaultSuffix("svg");
+      // A name without extension takes that of the chosen type.
+      connect(dialog.get(),
+              &QFileDialog::filterSelected,
+              dialog.get(),
+              [d = dialog.get()](const QString& filter) {
+                d->setDefaultSuffix(
+                    filter.section("(*.", -1).section(')', 0, 0).toLower());
+              });
+      return dialog;
+    }
   }
   return nullptr;
 }
@@ -205,6 +267,7 @@ void CMainFrame::InputFieldData() {
 
 bool CMainFrame::OpenFieldFile(const QString& path) {
   if (!ReadFieldFile(path.toStdString(), stores_.workspace, ui_)) return false;
+  recent_->Add(QFileInfo(path).absoluteFilePath());
   SoundingListDialog dialog(
       stores_.workspace, stores_.sets, stores_.models, ui_, this);
   dialog.exec();
@@ -218,6 +281,9 @@ void CMainFrame::UpdateCommandStates() {
   bool any_set = false;
   for (const FieldSet& set : stores_.sets) any_set = any_set || set.in_use > 0;
   CommandAction(kCmdSmooth)->setEnabled(any_set);
+  CommandAction(kCmdEditFieldData)->setEnabled(any_set);
+  CommandAction(kCmdUndoEdit)->setEnabled(edit_ != nullptr);
+  CommandAction(kCmdRestoreSet)->setEnabled(edit_ != nullptr);
 }
 
 void CMainFrame::OpenSmoothing() {
@@ -237,6 +303,94 @@ void CMainFrame::OpenSmoothInversion() {
   smooth_->RefreshSets();
   smooth_->show();
   smooth_->raise();
+}
+
+void CMainFrame::OpenEditFieldData() {
+  UpdateCommandStates();
+  if (!CommandAction(kCmdEditFieldData)->isEnabled()) return;
+  if (edit_ == nullptr) {
+    edit_ = new CEditDataWindow(stores_, ui_, this);
+    edit_->setWindowFlag(Qt::Tool);
+    connect(edit_,
+            &CEditDataWindow::InfoRequested,
+            view_,
+            &CVUKView::OpenInfoWindow);
+    connect(view_, &CVUKView::FieldEdited, edit_, &CEditDataWindow::ShowState);
+    view_->SetFieldEditor(&edit_->editor());
+  }
+  edit_->show();
+  edit_->raise();
+  UpdateCommandStates();
+}
+
+GraphPicture* CMainFrame::ActivePicture() const {
+  QWidget* active = QApplication::activeWindow();
+  if (active != nullptr && active != this) {
+    if (GraphPicture* picture = PictureOf(active)) return picture;
+  }
+  return view_->ShownPicture();
+}
+
+QPrinter& CMainFrame::Printer() {
+  if (printer_ == nullptr) {
+    // Pages are drawn in pixels of the screen, as the graph is on screen;
+    // the printer scales them to its own resolution.
+    printer_ = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
+    printer_->setPageOrientation(QPageLayout::Landscape);
+    printer_->setDocName("MT-VUK graph");
+  }
+  return *printer_;
+}
+
+void CMainFrame::Print() {
+  GraphPicture* graph = ActivePicture();
+  QPrinter& printer = Printer();
+  if (!batch_) {
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+  }
+  if (!PrintGraph(*graph, printer, TitleLine(*graph, QDate::currentDate()))) {
+    ui_.Show("The printer could not be started.", "PRINT", Icon::kStop);
+  }
+}
+
+void CMainFrame::PrintPreview() {
+  if (batch_) return;
+  GraphPicture* graph = ActivePicture();
+  QPrintPreviewDialog preview(&Printer(), this);
+  connect(&preview,
+          &QPrintPreviewDialog::paintRequested,
+          this,
+          [graph](QPrinter* printer) {
+            PrintGraph(
+                *graph, *printer, TitleLine(*graph, QDate::currentDate()));
+          });
+  preview.exec();
+}
+
+void CMainFrame::PageSetup() {
+  if (batch_) return;
+  QPageSetupDialog dialog(&Printer(), this);
+  dialog.exec();
+}
+
+void CMainFrame::SaveImageCommand() {
+  GraphPicture* graph = ActivePicture();
+  const QString path = RunFileDialog(*FileDialog(FileDialogKind::kSaveImage));
+  if (path.isEmpty()) return;
+  SaveImage(*graph, path);
+}
+
+bool CMainFrame::SaveImage(GraphPicture& graph, const QString& path) {
+  stores_.workspace.files.metafile_path = path.toStdString();
+  QString error;
+  if (!SaveGraphPicture(
+          graph, path, TitleLine(graph, QDate::currentDate()), &error)) {
+    ui_.Show(error.toStdString(), "SAVE IMAGE", Icon::kStop);
+    return false;
+  }
+  statusBar()->showMessage(QString("Saved to %1").arg(path), 5000);
+  return true;
 }
 
 void CMainFrame::InputModelData() {
@@ -342,6 +496,16 @@ void CMainFrame::customEvent(QEvent* event) {
     case Um::UM_SETSCHANGED:
       view_->Refresh(true);
       if (smoothing_ != nullptr) smoothing_->Refresh();
+      if (edit_ != nullptr) edit_->Refresh();
+      break;
+    case Um::UM_EDITCLOSED:
+      view_->SetFieldEditor(nullptr);
+      if (edit_ != nullptr) edit_->deleteLater();
+      edit_ = nullptr;
+      stores_.workspace.edit_window_open = false;
+      stores_.workspace.edit_marker = -100;
+      UpdateCommandStates();
+      view_->Refresh(false);
       break;
     case Um::UM_SMOOTH:
       QApplication::setOverrideCursor(Qt::WaitCursor);

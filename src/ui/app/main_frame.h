@@ -12,9 +12,14 @@
 #include "core/files/int_file.h"
 #include "core/store/workspace.h"
 #include "ui/app/qt_ui.h"
+#include "ui/app/recent_files_menu.h"
 #include "ui/app/vuk_view.h"
+#include "ui/fielddata/edit_data_window.h"
 #include "ui/fielddata/smoothing_window.h"
 #include "ui/inversion/smooth_inversion_window.h"
+#include "ui/graph/graph_picture.h"
+
+class QPrinter;
 
 namespace mtvuk {
 
@@ -41,6 +46,8 @@ enum Command : int {
   kCmdAbout = 57664,
   kCmdExit = 57665,
   kCmdSmoothInversion = 32861,
+  kCmdUndoEdit = 32831,
+  kCmdRestoreSet = 32832,
 };
 
 // The file dialogs of the menu commands.
@@ -49,6 +56,7 @@ enum class FileDialogKind {
   kImportEdi,
   kInputModelData,
   kSaveResults,
+  kSaveImage,
 };
 
 class CMainFrame : public QMainWindow {
@@ -89,6 +97,29 @@ class CMainFrame : public QMainWindow {
   void OpenSmoothing();
   CSmoothingWindow* smoothing_window() const { return smoothing_; }
 
+  // "&Edit field data": opens the "Edit data" window (and the view's
+  // "INFO" window).
+  void OpenEditFieldData();
+  CEditDataWindow* edit_window() const { return edit_; }
+
+  // Printing and pictures of the graph the user works in: the graph of the
+  // active tool window that shows one (the depth window), else the graph
+  // the main view shows.
+  GraphPicture* ActivePicture() const;
+  // The printer of the session (page setup is kept between prints).
+  QPrinter& Printer();
+  void Print();
+  void PrintPreview();
+  void PageSetup();
+  // "S&ave Image in MetaFile": the save dialog, then SaveImage.
+  void SaveImageCommand();
+  bool SaveImage(GraphPicture& graph, const QString& path);
+  // In batch mode (pictures from the command line) no command waits for a
+  // person: printing uses the printer as set up, without a dialog.
+  void SetBatchMode(bool batch) { batch_ = batch; }
+
+  RecentFilesMenu* recent_files() const { return recent_; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void customEvent(QEvent* event) override;
@@ -108,6 +139,10 @@ class CMainFrame : public QMainWindow {
   double import_error_ = kDefaultImportError;  // of |Z|, files without errors
   QPointer<SmoothInversionWindow> smooth_;
   QPointer<CSmoothingWindow> smoothing_;
+  QPointer<CEditDataWindow> edit_;
+  std::unique_ptr<QPrinter> printer_;
+  RecentFilesMenu* recent_ = nullptr;
+  bool batch_ = false;
 };
 
 }  // namespace mtvuk

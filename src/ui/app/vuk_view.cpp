@@ -114,6 +114,14 @@ CVUKView::CVUKView(Stores& stores, QtUi& ui, QWidget* parent)
   layout->addLayout(column);
   ui_.Register(Window::kView, this);
   ReadSwitches();
+
+  edit_mouse_ = new CurveEditMouse(graph_, this);
+  connect(edit_mouse_, &CurveEditMouse::Changed, this, [this] {
+    graph_->Rebuild(false);
+    emit FieldEdited();
+  });
+  connect(
+      edit_mouse_, &CurveEditMouse::PointHovered, this, &CVUKView::ShowInfo);
 }
 
 CVUKView::~CVUKView() { ui_.Unregister(Window::kView); }
@@ -274,9 +282,79 @@ void CVUKView::ChooseFont() {
   graph_->replot();
 }
 
+void CVUKView::SetFieldEditor(FieldEditor* editor) {
+  edit_mouse_->SetEditor(editor);
+  if (editor != nullptr) {
+    OpenInfoWindow();
+  } else {
+    CloseInfoWindow();
+  }
+  graph_->Rebuild(false);
+}
+
+void CVUKView::OpenInfoWindow() {
+  if (info_window_ == nullptr) {
+    info_window_ = new CInfoWindow(ui_, this);
+    info_window_->setWindowFlag(Qt::Tool);
+    stores_.workspace.info_window_open = true;
+  }
+  info_window_->show();
+  info_window_->raise();
+}
+
+void CVUKView::CloseInfoWindow() {
+  if (info_window_ != nullptr) info_window_->close();
+}
+
+void CVUKView::ShowInfo(int set, int point) {
+  if (info_window_ == nullptr) return;
+  if (set < 0 || point < 0) {
+    info_window_->ShowPoint(-1, -1, {});
+    return;
+  }
+  const GraphOptions& o = graph_->options();
+  info_window_->ShowPoint(
+      set,
+      point,
+      QString::fromStdString(PointInfoText(
+          stores_.sets[set], set, point, o.quantity, o.absolute)));
+}
+
+void CVUKView::InfoCommand(int command, long point) {
+  FieldEditor* editor = edit_mouse_->editor();
+  const int set = InfoSet(point);
+  const int i = InfoPointIndex(point);
+  if (editor == nullptr || set < 0 || set >= MaxSets) return;
+  if (editor->marked() != set) editor->ToggleMark(set);
+  if (command == kInfoSwitchPoint) editor->TogglePoint(i);
+  if (command == kInfoInvertSign)
+    editor->InvertSign(i, graph_->options().quantity);
+  graph_->Rebuild(false);
+  ShowInfo(set, i);
+  emit FieldEdited();
+  if (stores_.workspace.model_form_open)
+    ui_.Post(Window::kModelForm, Um::UM_MODELSYNC, 0, 0);
+}
+
+GraphPicture* CVUKView::ShownPicture() const {
+  if (pages_->currentWidget() == depth_graph_) return depth_graph_;
+  return graph_;
+}
+
 void CVUKView::customEvent(QEvent* event) {
   if (event->type() != UmEvent::Type()) return;
-  switch (static_cast<UmEvent*>(event)->message()) {
+  auto* um = static_cast<UmEvent*>(event);
+  switch (um->message()) {
+    case Um::UM_INFOCOMMAND:
+      InfoCommand(static_cast<int>(um->wparam()),
+                  static_cast<long>(um->lparam()));
+      break;
+    case Um::UM_INFOCLOSED:
+      if (info_window_ != nullptr) info_window_->deleteLater();
+      info_window_ = nullptr;
+      stores_.workspace.info_window_open = false;
+      Refresh(false);
+      break;
     case Um::UM_MODELCHANGED:
       ComputeCurrentModel();
       Refresh(false);

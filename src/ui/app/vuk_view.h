@@ -12,6 +12,8 @@
 #include "core/store/workspace.h"
 #include "ui/app/qt_ui.h"
 #include "ui/depth/depth_window.h"
+#include "ui/fielddata/curve_edit_mouse.h"
+#include "ui/fielddata/info_window.h"
 #include "ui/graph/curve_graph.h"
 #include "ui/graph/depth_graph.h"
 #include "ui/inversion/inversion_dialogs.h"
@@ -56,6 +58,22 @@ class CVUKView : public QWidget {
   void SetExtraProfileSource(ExtraProfileSource source);
   DepthGraph* depth_graph() const { return depth_graph_; }
 
+  // Field data editing: the editor of the open "Edit data" window (nullptr
+  // when it closes) takes the mouse on the curve graph; the "INFO" window
+  // shows the point under the pointer.
+  void SetFieldEditor(FieldEditor* editor);
+  CurveEditMouse* edit_mouse() const { return edit_mouse_; }
+  void OpenInfoWindow();
+  void CloseInfoWindow();
+  CInfoWindow* info_window() const { return info_window_; }
+  // The graph the view shows: the depth graph while the depth window is
+  // open, else the curve graph.
+  GraphPicture* ShownPicture() const;
+
+ signals:
+  // A point of a field set was edited in the graph or the "INFO" window.
+  void FieldEdited();
+
  protected:
   void customEvent(QEvent* event) override;
 
@@ -81,6 +99,10 @@ class CVUKView : public QWidget {
   DepthGraph* depth_graph_ = nullptr;
   QPointer<CDepthWindow> depth_window_;
   ExtraProfileSource extra_profiles_;
+  CurveEditMouse* edit_mouse_ = nullptr;
+  QPointer<CInfoWindow> info_window_;
+  void ShowInfo(int set, int point);
+  void InfoCommand(int command, long point);
 };
 
 }  // namespace mtvuk

@@ -10,63 +10,39 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "core/fielddata/field_curve.h"
-#include "ui/graph/curve_graph.h"
-
 namespace mtvuk {
 namespace {
 
-constexpr int kSlotWidth = 40;
-constexpr int kSlotHeight = 26;
-constexpr int kSlotGap = 8;
 constexpr int kBarWidth = 126;  // pixels: the tension is stored in them
 constexpr int kBarHeight = 12;
-constexpr int kMargin = 10;
 
 }  // namespace
 
 SmoothingPanel::SmoothingPanel(const FieldSets& sets,
                                SmoothingWindowLogic& logic,
                                QWidget* parent)
-    : QWidget(parent), sets_(sets), logic_(logic) {
+    : SetRectanglesPanel(sets, parent), logic_(logic) {
   setMinimumSize(sizeHint());
 }
 
-QRect SmoothingPanel::SlotRect(int k) const {
-  return {
-      kMargin + k * (kSlotWidth + kSlotGap), kMargin, kSlotWidth, kSlotHeight};
+bool SmoothingPanel::Marked(int k) const {
+  return sets_[k].smoothing_mark == 1;
+}
+
+QString SmoothingPanel::Below(int k) const {
+  const FieldSet& set = sets_[k];
+  return SetRectangleMode(set) + (set.smoothed && set.in_use > 0 ? "*" : "");
 }
 
 QRect SmoothingPanel::BarRect() const {
-  const int top = kMargin + kSlotHeight + 62;
+  const int top = kSetRectMargin + kSetRectHeight + 62;
   return {(width() - kBarWidth) / 2, top, kBarWidth, kBarHeight};
 }
 
 void SmoothingPanel::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing, false);
-  QFont small = font();
-  small.setPointSize(std::max(6, small.pointSize() - 1));
-  for (int k = 0; k < MaxSets; ++k) {
-    const FieldSet& set = sets_[k];
-    const QRect r = SlotRect(k);
-    const bool in_use = set.in_use > 0;
-    const QColor colour = in_use ? SetColour(k) : QColor(170, 170, 170);
-    p.setPen(QPen(colour, 2, in_use ? Qt::SolidLine : Qt::DotLine));
-    p.setBrush(in_use && set.smoothing_mark == 1 ? QBrush(colour)
-                                                 : QBrush(Qt::white));
-    p.drawRect(r);
-    p.setPen(in_use && set.smoothing_mark == 1 ? Qt::white : colour);
-    p.drawText(r, Qt::AlignCenter, QString::number(k + 1));
-    p.setFont(small);
-    p.setPen(in_use ? Qt::black : QColor(150, 150, 150));
-    const QString mode =
-        in_use ? QString(ModePrefix(set.mode)).trimmed() : QString("-");
-    p.drawText(QRect(r.left() - 4, r.bottom() + 3, r.width() + 8, 14),
-               Qt::AlignHCenter | Qt::AlignTop,
-               mode + (set.smoothed && in_use ? "*" : ""));
-    p.setFont(font());
-  }
+  PaintRectangles(p);
   const QRect bar = BarRect();
   p.setPen(Qt::black);
   p.drawText(QRect(0, bar.top() - 20, width(), 16), Qt::AlignCenter, "Tension");
@@ -86,6 +62,8 @@ void SmoothingPanel::paintEvent(QPaintEvent*) {
                             QPoint(x + 5, bar.bottom() + 9)};
   p.drawPolygon(marker, 3);
   p.drawLine(x, bar.top(), x, bar.bottom());
+  QFont small = font();
+  small.setPointSize(std::max(6, small.pointSize() - 1));
   p.setFont(small);
   p.drawText(QRect(0, bar.bottom() + 10, width(), 14),
              Qt::AlignCenter,
@@ -97,15 +75,7 @@ void SmoothingPanel::paintEvent(QPaintEvent*) {
                       0));
 }
 
-void SmoothingPanel::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) return;
-  const QPoint at = event->position().toPoint();
-  for (int k = 0; k < MaxSets; ++k) {
-    if (SlotRect(k).contains(at)) {
-      emit SlotClicked(k);
-      return;
-    }
-  }
+void SmoothingPanel::PressedElsewhere(QPoint at) {
   const QRect bar = BarRect();
   if (bar.adjusted(0, -3, 0, 3).contains(at)) {
     emit BarClicked(at.x() - bar.left(), bar.width());

@@ -9,31 +9,31 @@
 
 #include "core/fielddata/smoothing.h"
 #include "ui/app/qt_ui.h"
+#include "ui/fielddata/set_rectangles.h"
 
 namespace mtvuk {
 
 // The six slot rectangles and the tension bar, painted.
-class SmoothingPanel : public QWidget {
+class SmoothingPanel : public SetRectanglesPanel {
   Q_OBJECT
 
  public:
   SmoothingPanel(const FieldSets& sets,
                  SmoothingWindowLogic& logic,
                  QWidget* parent = nullptr);
-  QRect SlotRect(int k) const;
   QRect BarRect() const;
   QSize sizeHint() const override { return {300, 150}; }
 
  signals:
-  void SlotClicked(int k);
   void BarClicked(int offset, int width);
 
  protected:
+  bool Marked(int k) const override;
+  QString Below(int k) const override;
+  void PressedElsewhere(QPoint at) override;
   void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
 
  private:
-  const FieldSets& sets_;
   SmoothingWindowLogic& logic_;
 };
 

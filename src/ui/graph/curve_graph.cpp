@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "core/fielddata/sets_title.h"
+
 namespace mtvuk {
 namespace {
 
@@ -158,6 +160,7 @@ void CurveGraph::Rebuild(bool rescale) {
   set_bars_.fill(nullptr);
   model_graphs_.fill(nullptr);
   smoothed_graphs_.fill(nullptr);
+  off_graphs_.fill(nullptr);
   SetUpAxes();
   for (int k = 0; k < MaxSets; ++k) AddFieldSet(k);
   for (int k = 0; k < MaxSets; ++k) AddSmoothed(k);
@@ -173,46 +176,22 @@ void CurveGraph::Rebuild(bool rescale) {
 void CurveGraph::AddFieldSet(int k) {
   const FieldSet& s = sets_[k];
   if (s.in_use <= 0 || !set_visible_[k]) return;
-  const Quantity q = options_.quantity;
-  const bool log_y = LogScale(options_);
   struct Point {
     double x, y, minus, plus;
   };
   std::vector<Point> points;
+  QVector<double> off_x, off_y;
   const int count = std::clamp(s.count, 0, MaxFreq);
   for (int i = 0; i < count; ++i) {
-    if (s.point_deleted[i] || !(s.freq[i] > 0.0f)) continue;
-    double v = 0.0, lo = 0.0, hi = 0.0;
-    switch (q) {
-      case Quantity::kResistivity: {
-        v = std::pow(10.0, s.log_rho[i]);
-        hi = std::pow(10.0, s.log_rho_upper[i]);
-        lo = 2.0 * v - hi;  // the lower bound is rho minus the same error
-        break;
-      }
-      case Quantity::kPhase: {
-        double sign = options_.absolute || s.phase_sign[i] ? 1.0 : -1.0;
-        v = sign * s.phase[i];
-        lo = v - s.phase_error[i];
-        hi = v + s.phase_error[i];
-        break;
-      }
-      case Quantity::kRealZ:
-      case Quantity::kImagZ: {
-        double z = q == Quantity::kRealZ ? s.re_z[i] : s.im_z[i];
-        double rel = q == Quantity::kRealZ ? s.err_re[i] : s.err_im[i];
-        v = options_.absolute ? std::fabs(z) : z;
-        lo = v - rel * std::fabs(z);
-        hi = v + rel * std::fabs(z);
-        break;
-      }
+    const PointDisplay d =
+        DisplayOf(s, i, options_.quantity, options_.absolute);
+    if (!d.drawable) continue;
+    if (PointOff(s, i)) {
+      off_x.push_back(d.period);
+      off_y.push_back(d.value);
+      continue;
     }
-    if (!std::isfinite(v) || (log_y && !(v > 0.0))) continue;
-    if (log_y && !(lo > 0.0)) lo = v * 0.01;  // an error larger than the value
-    points.push_back({1.0 / s.freq[i],
-                      v,
-                      std::isfinite(lo) ? std::max(0.0, v - lo) : 0.0,
-                      std::isfinite(hi) ? std::max(0.0, hi - v) : 0.0});
+    points.push_back({d.period, d.value, d.minus, d.plus});
   }
   // The graph keeps its points in the order of the period and its error
   // bars go with them by index: files that list frequencies upwards must
@@ -229,13 +208,15 @@ void CurveGraph::AddFieldSet(int k) {
   }
   QCPGraph* g = addGraph();
   const QColor colour = SetColour(k);
+  // The set being edited shows larger markers.
+  const double marker = workspace_.edit_marker == k ? 10 : 7;
   g->setName(
       QString("set %1: %2").arg(k + 1).arg(QString::fromStdString(s.label)));
   g->setData(x, y, true);
   g->setLineStyle(options_.lines ? QCPGraph::lsLine : QCPGraph::lsNone);
   g->setPen(QPen(colour, 1.0, Qt::DashLine));
   g->setScatterStyle(QCPScatterStyle(
-      kShapes[k], QPen(colour, 1.5), QBrush(colour.lighter(170)), 7));
+      kShapes[k], QPen(colour, 1.5), QBrush(colour.lighter(170)), marker));
   set_graphs_[k] = g;
   if (options_.errors) {
     auto* bars = new QCPErrorBars(xAxis, yAxis);
@@ -248,6 +229,71 @@ void CurveGraph::AddFieldSet(int k) {
     bars->setWhiskerWidth(5);
     set_bars_[k] = bars;
   }
+  if (!off_x.isEmpty()) {
+    // Switched-off points stay visible, hollow and grey, so that they can
+    // be switched on again.
+    QCPGraph* off = addGraph();
+    off->removeFromLegend();
+    off->setData(off_x, off_y);
+    off->setLineStyle(QCPGraph::lsNone);
+    off->setScatterStyle(QCPScatterStyle(
+        kShapes[k], QPen(QColor(140, 140, 140), 1.5), Qt::NoBrush, marker));
+    off_graphs_[k] = off;
+  }
+}
+
+int CurveGraph::NearestPoint(int k, QPointF pixel, double radius) const {
+  double distance = radius;
+  return Nearest(k, pixel, distance);
+}
+
+int CurveGraph::Nearest(int k, QPointF pixel, double& distance) const {
+  if (k < 0 || k >= MaxSets) return -1;
+  const FieldSet& s = sets_[k];
+  if (s.in_use <= 0 || !set_visible_[k]) return -1;
+  int best = -1;
+  const int count = std::clamp(s.count, 0, MaxFreq);
+  for (int i = 0; i < count; ++i) {
+    const PointDisplay d =
+        DisplayOf(s, i, options_.quantity, options_.absolute);
+    if (!d.drawable) continue;
+    const double dx = xAxis->coordToPixel(d.period) - pixel.x();
+    const double dy = yAxis->coordToPixel(d.value) - pixel.y();
+    const double here = std::hypot(dx, dy);
+    if (here <= distance) {
+      best = i;
+      distance = here;
+    }
+  }
+  return best;
+}
+
+QPointF CurveGraph::PointPixel(int k, int i) const {
+  const PointDisplay d =
+      DisplayOf(sets_[k], i, options_.quantity, options_.absolute);
+  return {xAxis->coordToPixel(d.period), yAxis->coordToPixel(d.value)};
+}
+
+int CurveGraph::PointUnder(QPointF pixel, double radius, int* set) const {
+  int best = -1;
+  double distance = radius;
+  for (int k = 0; k < MaxSets; ++k) {
+    const int i = Nearest(k, pixel, distance);
+    if (i < 0) continue;
+    best = i;
+    if (set != nullptr) *set = k;
+  }
+  return best;
+}
+
+QString CurveGraph::PictureTitle() const {
+  std::array<bool, MaxSets> shown{};
+  for (int k = 0; k < MaxSets; ++k) shown[k] = set_visible_[k];
+  return QString::fromStdString(SetsTitle(sets_, shown));
+}
+
+void CurveGraph::RenderPicture(QCPPainter& painter, const QSize& size) {
+  RenderPlot(*this, painter, size);
 }
 
 void CurveGraph::AddSmoothed(int k) {

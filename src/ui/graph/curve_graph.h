@@ -6,11 +6,11 @@
 
 #include <array>
 
+#include "core/fielddata/field_editing.h"
 #include "core/store/workspace.h"
+#include "ui/graph/graph_picture.h"
 
 namespace mtvuk {
-
-enum class Quantity { kResistivity, kPhase, kRealZ, kImagZ };
 
 struct GraphOptions {
   Quantity quantity = Quantity::kResistivity;
@@ -32,7 +32,7 @@ QString ModelLegend(const LayerModel& model, int k);
 // The model pens: coloured, or all black when the colour flag is off.
 QPen ModelPen(int k, const Workspace& workspace);
 
-class CurveGraph : public QCustomPlot {
+class CurveGraph : public QCustomPlot, public GraphPicture {
   Q_OBJECT
 
  public:
@@ -59,7 +59,24 @@ class CurveGraph : public QCustomPlot {
   // The smoothed curve of set k (Res(T)) or its phase from the resistivity
   // (Phs(T)), or nullptr.
   QCPGraph* SmoothedGraph(int k) const { return smoothed_graphs_[k]; }
+  // The switched-off points of set k (hollow, grey), or nullptr.
+  QCPGraph* OffGraph(int k) const { return off_graphs_[k]; }
   QString Title() const;
+
+  // The point of set k drawn nearest to `pixel`, within `radius` pixels;
+  // -1 when none is. Switched-off points count too.
+  int NearestPoint(int k, QPointF pixel, double radius) const;
+  // The same over every set drawn, the set in `set`.
+  int PointUnder(QPointF pixel, double radius, int* set) const;
+  // Where point i of set k is drawn, pixels of the graph.
+  QPointF PointPixel(int k, int i) const;
+  // The value of the quantity shown at the height of `pixel`.
+  double ValueAt(QPointF pixel) const { return yAxis->pixelToCoord(pixel.y()); }
+
+  // Printing and pictures: the stations and modes of the sets drawn.
+  QString PictureTitle() const override;
+  QSize PictureSize() const override { return size(); }
+  void RenderPicture(QCPPainter& painter, const QSize& size) override;
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -69,6 +86,9 @@ class CurveGraph : public QCustomPlot {
   void AddFieldSet(int k);
   void AddModel(int k);
   void AddSmoothed(int k);
+  // The point of set k nearest to `pixel` within `distance`, which becomes
+  // its distance; -1 when none is.
+  int Nearest(int k, QPointF pixel, double& distance) const;
 
   Workspace& workspace_;
   const FieldSets& sets_;
@@ -79,6 +99,7 @@ class CurveGraph : public QCustomPlot {
   std::array<QCPErrorBars*, MaxSets> set_bars_{};
   std::array<QCPGraph*, MaxModels> model_graphs_{};
   std::array<QCPGraph*, MaxSets> smoothed_graphs_{};
+  std::array<QCPGraph*, MaxSets> off_graphs_{};
   QCPTextElement* title_ = nullptr;
   QCPRange data_x_{1e-3, 1e4};
   QCPRange data_y_{1, 1000};

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/depth/depth_transform.h"
+#include "core/fielddata/sets_title.h"
 #include "ui/graph/curve_graph.h"
 
 namespace mtvuk {
@@ -57,6 +58,18 @@ DepthGraph::DepthGraph(Workspace& workspace,
 }
 
 QString DepthGraph::Title() const { return title_->text(); }
+
+QString DepthGraph::PictureTitle() const {
+  std::array<bool, MaxSets> drawn{};
+  for (int k = 0; k < MaxSets; ++k) {
+    drawn[k] = sets_[k].smoothed && sets_[k].depth_switch >= 1;
+  }
+  return QString::fromStdString(SetsTitle(sets_, drawn));
+}
+
+void DepthGraph::RenderPicture(QCPPainter& painter, const QSize& size) {
+  RenderPlot(*this, painter, size);
+}
 
 void DepthGraph::SetState(const DepthWindowSettings& state) {
   const bool axes_change =

@@ -10,6 +10,7 @@
 
 #include "core/depth/designed_model.h"
 #include "core/store/workspace.h"
+#include "ui/graph/graph_picture.h"
 
 namespace mtvuk {
 
@@ -25,7 +26,7 @@ struct ExtraProfile {
 // Fills `profile` for field set k and returns true when the set has one.
 using ExtraProfileSource = std::function<bool(int k, ExtraProfile& profile)>;
 
-class DepthGraph : public QCustomPlot {
+class DepthGraph : public QCustomPlot, public GraphPicture {
   Q_OBJECT
 
  public:
@@ -62,6 +63,11 @@ class DepthGraph : public QCustomPlot {
   QCPCurve* ExtraCurve(int k) const { return extra_curves_[k]; }
   QCPCurve* DesignCurve() const { return design_curve_; }
   QString Title() const;
+
+  // Printing and pictures: the stations and modes of the profiles drawn.
+  QString PictureTitle() const override;
+  QSize PictureSize() const override { return size(); }
+  void RenderPicture(QCPPainter& painter, const QSize& size) override;
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
