@@ -5,46 +5,21 @@
 #include <cstdio>
 
 #include "core/files/file_error_text.h"
+#include "core/files/fixed_columns.h"
+#include "core/files/trf_file.h"
 #include "core/platform/c_number.h"
 
 namespace mtvuk {
 namespace {
 
 constexpr char kResultMarker[] = ">INVERS: ";
-constexpr char kTrfMarker[] = ">TRANSFORMATION: ";
 constexpr std::size_t kNameText = 36;
 
-std::string Format(const char* format, auto... args) {
-  char text[512];
-  std::snprintf(text, sizeof text, format, args...);
-  return text;
-}
-
-// 14 blanks with the first 12 characters of the name over their start.
-std::string NameField(const std::string& name) {
-  std::string field(14, ' ');
-  field.replace(0, std::min<std::size_t>(12, name.size()), name.substr(0, 12));
-  return field;
-}
-
-// Characters [at, at + n) of a line, shorter or empty past its end.
-std::string Columns(const std::string& line, std::size_t at, std::size_t n) {
-  return at < line.size() ? line.substr(at, n) : std::string();
-}
-
-bool StartsWith(const std::string& line, const char* key) {
-  return line.compare(0, std::char_traits<char>::length(key), key) == 0;
-}
-
-// At least `need` of the first characters of `key` equal the line's.
-bool Resembles(const std::string& line, const char* key, int need) {
-  const int n = static_cast<int>(std::char_traits<char>::length(key));
-  int same = 0;
-  for (int i = 0; i < n; ++i) {
-    if (i < static_cast<int>(line.size()) && line[i] == key[i]) ++same;
-  }
-  return same >= need;
-}
+using columns::Columns;
+using columns::Format;
+using columns::NameField;
+using columns::Resembles;
+using columns::StartsWith;
 
 struct ResultLine {
   std::string name_field;
@@ -377,20 +352,15 @@ bool ReadStationFile(const std::string& path,
             Icon::kExclamation);
     return false;
   }
-  if (kind == ResultFileKind::kTrf) {
-    ui.Show(
-        "This is a TRF file (depth transformations).\nReading the stations of "
-        "TRF files "
-        "is not available yet.",
-        "TRF-FILE",
-        Icon::kInformation);
-    return false;
-  }
-  if (ReadIntStations(file, nullptr) == 0) {
+  const auto read = [&file, kind](std::vector<SectionStation>* out) {
+    return kind == ResultFileKind::kTrf ? ReadTrfStations(file, out)
+                                        : ReadIntStations(file, out);
+  };
+  if (read(nullptr) == 0) {
     ui.Show("Can't find data", "INVALID INT or TRF -FILE", Icon::kExclamation);
     return false;
   }
-  ReadIntStations(file, &stations);
+  read(&stations);
   for (std::size_t i = 0; i < stations.size(); ++i) {
     stations[i].selected = 0;
     stations[i].number = static_cast<std::int32_t>(i + 1);

@@ -74,6 +74,10 @@ struct Workspace {
   bool smoothing_window_open = false;
   DepthWindowSettings depth;
   DesignedModel designed_model;
+
+  // Result files: the kind of the last file whose stations were read
+  // (0 INT, 1 TRF).
+  std::int32_t station_file_kind = 0;
 };
 
 // The three stores of a session. They are created once and shared by
