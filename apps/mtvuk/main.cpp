@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
       ok = mtvuk::PictureInversionWindows(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureIntWindows(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureDepthWindows(frame, *stores, ui, dir) && ok;
+      ok = mtvuk::PictureResultFileWindows(frame, *stores, ui, dir) && ok;
     }
     return ok ? 0 : 1;
   }

@@ -11,8 +11,10 @@
 #include "core/fielddata/edi_import.h"
 #include "core/fielddata/field_file_reader.h"
 #include "core/files/file_error_text.h"
+#include "core/files/synthetic_export.h"
 #include "ui/app/message_service.h"
 #include "ui/fielddata/sounding_list_dialog.h"
+#include "ui/files/file_dialog.h"
 #include "ui/files/int_dialogs.h"
 #include "ui/inversion/inversion_dialogs.h"
 #include "ui/modelform/modeling_dialogs.h"
@@ -94,7 +96,10 @@ void CMainFrame::BuildMenu() {
           this,
           &CMainFrame::SaveInversionResults);
   connect(file, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
-  AddCommand(file, "Save Model data &Z(T)", kCmdSaveModelData, false);
+  connect(AddCommand(file, "Save Model data &Z(T)", kCmdSaveModelData, true),
+          &QAction::triggered,
+          this,
+          &CMainFrame::SaveModelData);
   AddCommand(file, "S&ave Image in MetaFile", kCmdSaveMetafile, false);
   file->addSeparator();
   AddCommand(file, "&Print", kCmdPrint, false);
@@ -304,6 +309,52 @@ bool CMainFrame::ImportFile(const QString& path) {
   dialog.exec();
   view_->Refresh(true);
   return true;
+}
+
+void CMainFrame::SaveModelData() {
+  ChooseModelsDialog choose(stores_, ui_, this);
+  if (choose.exec() != QDialog::Accepted) return;
+  ExportChosenModels([this](int i) {
+    // The last folder, the model's name as the file title.
+    const QString last =
+        QString::fromStdString(stores_.workspace.files.synthetic_path);
+    QString title = QString::fromStdString(stores_.models[i].name).trimmed();
+    title.replace('/', '_').replace('\\', '_');
+    const QString start =
+        last.isEmpty() ? title + ".PLT"
+                       : QFileInfo(last).dir().filePath(title + ".PLT");
+    return AskSavePath(this,
+                       QString("Save Model data '%1'")
+                           .arg(QString::fromStdString(stores_.models[i].name)),
+                       start,
+                       kSyntheticFileFilter,
+                       "PLT",
+                       true);
+  });
+}
+
+int CMainFrame::ExportChosenModels(const std::function<QString(int)>& choose) {
+  int written = 0;
+  for (int i = 0; i < MaxModels; ++i) {
+    if (!stores_.models[i].export_flag) continue;
+    const QString chosen = choose(i);
+    if (!chosen.isEmpty() && ExportModelFile(i, chosen)) ++written;
+  }
+  return written;
+}
+
+bool CMainFrame::ExportModelFile(int model, const QString& chosen_path) {
+  const std::string path = SyntheticFilePath(chosen_path.toStdString());
+  stores_.workspace.files.synthetic_path = path;
+  SyntheticOptions options;
+  options.period_min = stores_.workspace.export_period_min;
+  options.period_max = stores_.workspace.export_period_max;
+  const bool ok = ExportModel(stores_.models[model], options, path, ui_);
+  if (ok) {
+    statusBar()->showMessage(
+        QString("Saved to %1").arg(QString::fromStdString(path)), 5000);
+  }
+  return ok;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
