@@ -56,7 +56,7 @@ class MainFrameTest : public QObject {
         {32830, "&Import EDI file (SEG standard)...", true},
         {32781, "Input  &Model data Res(h)", true},
         {32782, "&Save Inversion's results", false},
-        {32811, "Save Model data &Z(T)", false},
+        {32811, "Save Model data &Z(T)", true},
         {32810, "S&ave Image in MetaFile", false},
         {32820, "&Print", false},
         {32821, "Print Pre&view", false},
