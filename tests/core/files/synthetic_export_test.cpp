@@ -279,6 +279,9 @@ TEST(SyntheticExport, NoiseIsReproducibleAndItsErrorsReadBack) {
     EXPECT_NEAR(up - 1.0, 0.5 * ((1 + 2 * r) - 1 / (1 + 2 * r)), 2e-3) << k;
     const double d = std::fabs(set.phase[k] - exact.phs_yx[k]);
     if (d > set.phase_error[k]) ++outside;
+    // The file's own RHO and PHS blocks follow the noisy impedance.
+    EXPECT_NEAR(set.phase[k], s.phs_yx[k], 0.04) << k;
+    EXPECT_NEAR(set.log_rho[k], std::log10(s.rho_yx[k]), 1e-3) << k;
   }
   EXPECT_GT(outside, 5);   // noise that never leaves one bar is no noise
   EXPECT_LT(outside, 40);  // about a third of the points of a Gaussian
