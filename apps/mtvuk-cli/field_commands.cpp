@@ -43,7 +43,8 @@ bool ReadSounding(const std::string& path,
     return ImportEdiFile(path, workspace, ui, import_default_error);
   }
   FieldFileKind kind = FieldFileKind::kEdi;
-  const bool ok = ReadFieldFile(path, workspace, ui, &kind);
+  const bool ok =
+      ReadFieldFile(path, workspace, ui, &kind, ImportHint::kCommandLine);
   if (is_edi != nullptr) *is_edi = kind == FieldFileKind::kEdi;
   return ok;
 }

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
+#include "core/files/file_error_text.h"
 #include "core/files/int_file.h"
 #include "core/platform/console_ui.h"
 #include "field_commands.h"
@@ -35,6 +36,14 @@ std::string Trimmed(const std::string& s) {
 
 int RunIntList(const std::string& path, bool json) {
   RecordingUi ui;
+  // The workstation's loading command names no cause for a missing file;
+  // on the command line the cause is the first thing a user needs.
+  if (!TextFile::Exists(path)) {
+    ui.Show(FileErrorText(static_cast<int>(FileCause::kFileNotFound)),
+            "CAN'T OPEN FILE",
+            Icon::kStop);
+    return kExitFailure;
+  }
   std::vector<IntSet> sets;
   std::vector<std::int32_t> positions;
   const bool ok = LoadIntFile(path, ui, sets, positions);

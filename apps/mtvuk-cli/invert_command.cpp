@@ -113,7 +113,16 @@ Outcome FitOne(const InvertOptions& o,
 
   LayerModel& m = stores->models[0];
   if (!o.name.empty()) m.name = o.name;
-  if (out.ok) out.int_block = FormatModelBlock(m, ws.inversion_target);
+  if (out.ok && !o.int_file.empty()) {
+    // A block the INT readers could not read back is not written.
+    const std::string problem = IntBlockProblem(m);
+    if (problem.empty()) {
+      out.int_block = FormatModelBlock(m, ws.inversion_target);
+    } else {
+      ui.Show(problem, kIntBlockCaption, Icon::kStop);
+      out.ok = false;
+    }
+  }
   const bool robust = r.method == FitMethod::kRobust;
   const char* method = robust ? "robust" : "classic";
   const double nrms = r.nrms;
@@ -238,6 +247,18 @@ int RunInvert(const InvertOptions& o) {
     std::fprintf(stderr, "mtvuk-cli invert: %s\n", error.c_str());
     return kExitUsage;
   }
+  std::string int_path;
+  if (!o.int_file.empty() && !CommandLineIntPath(o.int_file, int_path, error)) {
+    std::fprintf(stderr, "mtvuk-cli invert: %s\n", error.c_str());
+    return kExitUsage;
+  }
+  if (o.name.find('/') != std::string::npos) {
+    std::fprintf(stderr,
+                 "mtvuk-cli invert: --name '%s' holds a \"/\", which "
+                 "separates the columns of INT files\n",
+                 o.name.c_str());
+    return kExitUsage;
+  }
   std::vector<Job> jobs;
   for (const std::string& f : o.files)
     for (CurveMode mode : o.modes) jobs.push_back({f, mode});
@@ -296,7 +317,7 @@ int RunInvert(const InvertOptions& o) {
     ConsoleUi ui;
     for (const Outcome& out : outcomes) {
       if (out.int_block.empty()) continue;
-      if (!AppendToIntFile(IntFilePath(o.int_file), out.int_block, ui))
+      if (!AppendToIntFile(int_path, out.int_block, ui))
         return kExitFailure;
     }
   }

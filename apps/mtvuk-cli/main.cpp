@@ -125,7 +125,8 @@ int main(int argc, char** argv) {
   invert->add_option("--int",
                      invert_options.int_file,
                      "Append the fitted models' blocks to this INT file, in "
-                     "the order of the files and modes");
+                     "the order of the files and modes (a name ending in "
+                     ".int, or without extension)");
   invert->add_option("--name",
                      invert_options.name,
                      "Name of the block of a single fit (default: the "

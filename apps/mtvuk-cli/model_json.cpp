@@ -4,8 +4,11 @@
 #include <array>
 #include <cmath>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 
+#include "core/modelform/model_form_logic.h"
+#include "core/modelform/modeling_dialogs.h"
 #include "core/platform/c_number.h"
 #include "core/store/store_defaults.h"
 
@@ -13,6 +16,37 @@ namespace mtvuk::cli {
 namespace {
 
 bool Positive(double v) { return std::isfinite(v) && v > 0.0; }
+
+// A key the format does not know is an error: a misspelt "thikness_km"
+// must not leave its layer at the default thickness.
+bool OnlyKnownKeys(const nlohmann::json& j,
+                   std::initializer_list<const char*> known,
+                   std::string& error,
+                   const std::string& where) {
+  for (const auto& item : j.items()) {
+    bool found = false;
+    for (const char* k : known) found = found || item.key() == k;
+    if (!found) {
+      error = where + "unknown key \"" + item.key() + "\"";
+      return false;
+    }
+  }
+  return true;
+}
+
+// A value the model editor would not accept in that cell is refused with
+// the editor's range message.
+bool InEditorRange(double value,
+                   int row,
+                   Column column,
+                   int law,
+                   const std::string& where,
+                   std::string& error) {
+  const CellRange r = EditorCellRange(row, column, law);
+  if (value >= r.min && value <= r.max) return true;
+  error = where + NumberRangeMessage(r.min, r.max, EditorCellIsFloat(column));
+  return false;
+}
 
 // Layers whose resistivity limits the file gives; the others get the wide
 // limits of FinishModel.
@@ -54,11 +88,27 @@ bool OptionalBool(const nlohmann::json& j,
 
 bool ReadLayer(const nlohmann::json& layer,
                int j,
+               bool last,
                LayerModel& m,
                std::string& error) {
   const std::string where = "layer " + std::to_string(j + 1) + ": ";
   if (!layer.is_object()) {
     error = where + "must be an object";
+    return false;
+  }
+  if (!OnlyKnownKeys(layer,
+                     {"rho",
+                      "thickness_km",
+                      "fix_rho",
+                      "fix_thickness",
+                      "rho_min",
+                      "rho_max",
+                      "thickness_min",
+                      "thickness_max",
+                      "ip",
+                      "aniso"},
+                     error,
+                     where)) {
     return false;
   }
   double rho = m.resistivity[j];
@@ -69,6 +119,13 @@ bool ReadLayer(const nlohmann::json& layer,
   }
   if (!Positive(rho) || !Positive(h)) {
     error = where + "resistivity and thickness must be positive";
+    return false;
+  }
+  if (!InEditorRange(
+          rho, j, Column::kResistivity, m.law, where + "rho: ", error) ||
+      (!last &&
+       !InEditorRange(
+           h, j, Column::kThickness, m.law, where + "thickness_km: ", error))) {
     return false;
   }
   m.resistivity[j] = rho;
@@ -105,11 +162,18 @@ bool ReadLayer(const nlohmann::json& layer,
     const nlohmann::json& ip = layer["ip"];
     double p1 = m.ip_p1[j][0], tau = m.ip_tau[j][0], c = m.ip_c[j][0];
     if (!ip.is_object() ||
+        !OnlyKnownKeys(ip, {"on", "p1", "tau", "c"}, error, where + "ip: ") ||
         !OptionalBool(ip, "on", m.ip_on[j], error, where + "ip: ") ||
         !OptionalNumber(ip, "p1", p1, error, where + "ip: ") ||
         !OptionalNumber(ip, "tau", tau, error, where + "ip: ") ||
         !OptionalNumber(ip, "c", c, error, where + "ip: ")) {
       if (error.empty()) error = where + "\"ip\" must be an object";
+      return false;
+    }
+    if (!InEditorRange(p1, j, Column::kEh, m.law, where + "ip.p1: ", error) ||
+        !InEditorRange(
+            tau, j, Column::kTau, m.law, where + "ip.tau: ", error) ||
+        !InEditorRange(c, j, Column::kC, m.law, where + "ip.c: ", error)) {
       return false;
     }
     m.ip_p1[j][0] = ToF32(p1);
@@ -120,6 +184,10 @@ bool ReadLayer(const nlohmann::json& layer,
     const nlohmann::json& an = layer["aniso"];
     double r1 = rho, r2 = rho, strike = 0.0;
     if (!an.is_object() ||
+        !OnlyKnownKeys(an,
+                       {"on", "rho1", "rho2", "strike_deg"},
+                       error,
+                       where + "aniso: ") ||
         !OptionalBool(an, "on", m.aniso_on[j], error, where + "aniso: ") ||
         !OptionalNumber(an, "rho1", r1, error, where + "aniso: ") ||
         !OptionalNumber(an, "rho2", r2, error, where + "aniso: ") ||
@@ -129,6 +197,18 @@ bool ReadLayer(const nlohmann::json& layer,
     }
     if (!Positive(r1) || !Positive(r2) || !std::isfinite(strike)) {
       error = where + "anisotropic resistivities must be positive";
+      return false;
+    }
+    if (!InEditorRange(
+            r1, j, Column::kRho1, m.law, where + "aniso.rho1: ", error) ||
+        !InEditorRange(
+            r2, j, Column::kRho2, m.law, where + "aniso.rho2: ", error) ||
+        !InEditorRange(strike,
+                       j,
+                       Column::kAngle,
+                       m.law,
+                       where + "aniso.strike_deg: ",
+                       error)) {
       return false;
     }
     m.aniso_rho1[j] = ToF32(r1);
@@ -202,8 +282,24 @@ bool ModelFromLayerSpec(const std::string& spec,
     return false;
   }
   m.layer_count = static_cast<std::int16_t>(n);
-  for (int j = 0; j < n; ++j)
+  for (int j = 0; j < n; ++j) {
+    const std::string where = "layer " + std::to_string(j + 1) + ": ";
+    if (!InEditorRange(m.resistivity[j],
+                       j,
+                       Column::kResistivity,
+                       m.law,
+                       where + "rho: ",
+                       error) ||
+        (j + 1 < n && !InEditorRange(m.thickness[j],
+                                     j,
+                                     Column::kThickness,
+                                     m.law,
+                                     where + "thickness: ",
+                                     error))) {
+      return false;
+    }
     m.aniso_rho1[j] = m.aniso_rho2[j] = static_cast<float>(m.resistivity[j]);
+  }
   FinishModel(m);
   model = m;
   return true;
@@ -215,6 +311,13 @@ bool ModelFromJson(const nlohmann::json& j,
   LayerModel m = DefaultCliModel();
   if (!j.is_object()) {
     error = "the model must be a JSON object";
+    return false;
+  }
+  if (!OnlyKnownKeys(
+          j,
+          {"name", "law", "dispersion", "anisotropy", "tmin", "tmax", "layers"},
+          error,
+          "")) {
     return false;
   }
   if (j.contains("name")) {
@@ -246,9 +349,19 @@ bool ModelFromJson(const nlohmann::json& j,
   }
   const nlohmann::json& layers = j["layers"];
   for (std::size_t i = 0; i < layers.size(); ++i) {
-    if (!ReadLayer(layers[i], static_cast<int>(i), m, error)) return false;
+    if (!ReadLayer(
+            layers[i], static_cast<int>(i), i + 1 == layers.size(), m, error)) {
+      return false;
+    }
   }
   m.layer_count = static_cast<std::int16_t>(layers.size());
+  // Without the switches the layers' boxes decide, as in the editor: a
+  // model with an IP layer is dispersive, one with an anisotropic layer
+  // anisotropic.
+  for (int i = 0; i < m.layer_count; ++i) {
+    if (!j.contains("dispersion") && m.ip_on[i]) m.dispersion_on = 1;
+    if (!j.contains("anisotropy") && m.aniso_on[i]) m.anisotropy_on = 1;
+  }
   FinishModel(m);
   model = m;
   return true;

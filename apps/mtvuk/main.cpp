@@ -4,63 +4,133 @@
 #include <QDir>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
+#include "core/platform/console_ui.h"
 #include "screenshots.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/qt_ui.h"
 
-int main(int argc, char** argv) {
-  // The stores exist before any window and outlive them all.
-  auto stores = std::make_unique<mtvuk::Stores>();
-  QApplication app(argc, argv);
-  QApplication::setApplicationName("MT-VUK");
-  QApplication::setApplicationVersion(MTVUK_VERSION);
+namespace {
 
-  QCommandLineParser parser;
+struct Options {
+  QCommandLineOption load{
+      "load", "Read FILE and load --modes without the dialog.", "FILE"};
+  QCommandLineOption import{
+      "import",
+      "Read FILE with the SEG EDI importer, as \"Import EDI file (SEG "
+      "standard)\" (with --screenshot: load --modes from it).",
+      "FILE"};
+  QCommandLineOption modes{
+      "modes", "Modes to load: xy,yx,mean,eff.", "LIST", "xy,yx"};
+  QCommandLineOption screenshot{
+      "screenshot", "Render the main window to OUT.png and exit.", "OUT.png"};
+  QCommandLineOption screenshots{
+      "screenshots", "Render every window to DIR and exit.", "DIR"};
+};
+
+// Names the application and sets up the parser of its command line.
+void Configure(QCommandLineParser& parser, const Options& o) {
+  QCoreApplication::setApplicationName("MT-VUK");
+  QCoreApplication::setApplicationVersion(MTVUK_VERSION);
   parser.setApplicationDescription(
-      "MT-VUK: one-dimensional interpretation of magnetotelluric soundings");
+      "MT-VUK: one-dimensional interpretation of magnetotelluric soundings.\n"
+      "With --screenshot or --screenshots nothing waits for a person: "
+      "messages go to standard error as CAPTION: text, and a refused file "
+      "ends the program with status 1.");
   parser.addHelpOption();
   parser.addVersionOption();
   parser.addPositionalArgument(
       "FILE", "EDI or PLT file to open, as \"Input MT-Field data\"");
-  QCommandLineOption load(
-      "load", "Read FILE and load --modes without the dialog.", "FILE");
-  QCommandLineOption modes(
-      "modes", "Modes to load: xy,yx,mean,eff.", "LIST", "xy,yx");
-  QCommandLineOption screenshot(
-      "screenshot", "Render the main window to OUT.png and exit.", "OUT.png");
-  QCommandLineOption screenshots(
-      "screenshots", "Render every window to DIR and exit.", "DIR");
-  parser.addOptions({load, modes, screenshot, screenshots});
+  parser.addOptions({o.load, o.import, o.modes, o.screenshot, o.screenshots});
+}
+
+bool Asks(int argc, char** argv, std::initializer_list<const char*> flags) {
+  for (int i = 1; i < argc; ++i) {
+    for (const char* f : flags) {
+      if (std::strcmp(argv[i], f) == 0) return true;
+    }
+  }
+  return false;
+}
+
+// Help and version need no window: they are answered before the
+// application connects to a display, so they work on any terminal.
+void AnswerHelpAndVersion(int argc, char** argv) {
+  if (!Asks(
+          argc, argv, {"-h", "--help", "--help-all", "-?", "-v", "--version"}))
+    return;
+  QCoreApplication app(argc, argv);
+  QCommandLineParser parser;
+  const Options options;
+  Configure(parser, options);
+  parser.process(app);  // prints and exits
+}
+
+// Pictures are made without a person: without a display they are rendered
+// offscreen rather than failing to connect.
+void ChooseBatchPlatform(int argc, char** argv) {
+  if (!Asks(argc, argv, {"--screenshot", "--screenshots"})) return;
+  const bool display = std::getenv("DISPLAY") != nullptr ||
+                       std::getenv("WAYLAND_DISPLAY") != nullptr;
+  if (!display && std::getenv("QT_QPA_PLATFORM") == nullptr)
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
+// In batch mode a message box prints "CAPTION: text" to standard error and
+// takes its default answer, as the command-line tool does.
+mtvuk::Answer PrintMessage(std::string_view text,
+                           std::string_view caption,
+                           mtvuk::Icon icon,
+                           mtvuk::Buttons buttons,
+                           mtvuk::Answer default_button) {
+  static mtvuk::ConsoleUi console;
+  return console.MessageBox(text, caption, icon, buttons, default_button);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  AnswerHelpAndVersion(argc, argv);
+  ChooseBatchPlatform(argc, argv);
+  // The stores exist before any window and outlive them all.
+  auto stores = std::make_unique<mtvuk::Stores>();
+  QApplication app(argc, argv);
+  QCommandLineParser parser;
+  const Options o;
+  Configure(parser, o);
   parser.process(app);
 
-  mtvuk::QtUi ui;
+  const bool pictures =
+      parser.isSet(o.screenshot) || parser.isSet(o.screenshots);
+  mtvuk::QtUi ui(pictures ? mtvuk::MessageBoxFunction(PrintMessage)
+                          : mtvuk::MessageBoxFunction{});
   mtvuk::CMainFrame frame(*stores, ui);
 
   const QStringList mode_list =
-      parser.value(modes).split(',', Qt::SkipEmptyParts);
-  const bool pictures = parser.isSet(screenshot) || parser.isSet(screenshots);
+      parser.value(o.modes).split(',', Qt::SkipEmptyParts);
+  const bool import = parser.isSet(o.import);
+  const QString data_file =
+      import ? parser.value(o.import) : parser.value(o.load);
   if (pictures) {
     QString dialog_picture;
-    if (parser.isSet(screenshots)) {
-      QDir().mkpath(parser.value(screenshots));
+    if (parser.isSet(o.screenshots)) {
+      QDir().mkpath(parser.value(o.screenshots));
       dialog_picture =
-          QDir(parser.value(screenshots)).filePath("sounding-list.png");
+          QDir(parser.value(o.screenshots)).filePath("sounding-list.png");
     }
-    if (parser.isSet(load) && !mtvuk::LoadModes(frame,
-                                                *stores,
-                                                ui,
-                                                parser.value(load),
-                                                mode_list,
-                                                dialog_picture)) {
+    if (!data_file.isEmpty() &&
+        !mtvuk::LoadModes(
+            frame, *stores, ui, data_file, mode_list, dialog_picture, import)) {
       return 1;
     }
     bool ok = true;
-    if (parser.isSet(screenshot))
-      ok = mtvuk::SavePicture(frame, parser.value(screenshot));
-    if (parser.isSet(screenshots)) {
-      const QDir dir(parser.value(screenshots));
+    if (parser.isSet(o.screenshot))
+      ok = mtvuk::SavePicture(frame, parser.value(o.screenshot));
+    if (parser.isSet(o.screenshots)) {
+      const QDir dir(parser.value(o.screenshots));
       ok = mtvuk::SavePicture(frame, dir.filePath("main.png")) && ok;
       // The other three quantities of the curve graph.
       const struct {
@@ -84,8 +154,11 @@ int main(int argc, char** argv) {
   }
 
   frame.show();
-  if (parser.isSet(load)) {
-    mtvuk::LoadModes(frame, *stores, ui, parser.value(load), mode_list);
+  if (parser.isSet(o.load)) {
+    mtvuk::LoadModes(frame, *stores, ui, data_file, mode_list);
+  } else if (import) {
+    QTimer::singleShot(
+        0, &frame, [&frame, data_file] { frame.ImportFile(data_file); });
   } else if (!parser.positionalArguments().isEmpty()) {
     const QString file = parser.positionalArguments().first();
     QTimer::singleShot(

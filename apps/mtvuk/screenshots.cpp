@@ -6,6 +6,7 @@
 #include <QStatusBar>
 #include <cstdio>
 
+#include "core/fielddata/edi_import.h"
 #include "core/fielddata/field_curve.h"
 #include "core/fielddata/field_file_reader.h"
 #include "core/files/synthetic_export.h"
@@ -36,8 +37,12 @@ bool LoadModes(CMainFrame& frame,
                QtUi& ui,
                const QString& file,
                const QStringList& modes,
-               const QString& dialog_picture) {
-  if (!ReadFieldFile(file.toStdString(), stores.workspace, ui)) return false;
+               const QString& dialog_picture,
+               bool import) {
+  const bool read =
+      import ? ImportEdiFile(file.toStdString(), stores.workspace, ui)
+             : ReadFieldFile(file.toStdString(), stores.workspace, ui);
+  if (!read) return false;
   SoundingListDialog dialog(
       stores.workspace, stores.sets, stores.models, ui, &frame);
   const QStringList names = {"xy", "yx", "mean", "eff"};

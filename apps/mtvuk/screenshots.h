@@ -9,16 +9,19 @@
 
 namespace mtvuk {
 
-// Reads FILE and loads the given modes ("xy", "yx", "mean", "eff") into the
-// first free slots, as the sounding-list dialog would with those ticks.
-// When `dialog_picture` is not empty, the dialog is pictured there with its
-// ticks before it loads. Only the models of the loaded slots stay shown.
+// Reads FILE (with the SEG EDI importer when `import`) and loads the given
+// modes ("xy", "yx", "mean", "eff") into the first free slots, as the
+// sounding-list dialog would with those ticks. When `dialog_picture` is not
+// empty, the dialog is pictured there with its ticks before it loads. Only
+// the models of the loaded slots stay shown. False when the file was refused
+// or a mode is unknown.
 bool LoadModes(CMainFrame& frame,
                Stores& stores,
                QtUi& ui,
                const QString& file,
                const QStringList& modes,
-               const QString& dialog_picture = {});
+               const QString& dialog_picture = {},
+               bool import = false);
 
 // Pictures of the model editor (model 1 with IP in two layers) and of the
 // modelling dialogs: model-form.png, impedance.png, modeling-settings.png,

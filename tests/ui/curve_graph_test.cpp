@@ -1,6 +1,7 @@
 #include "ui/graph/curve_graph.h"
 
 #include <QtTest>
+#include <algorithm>
 #include <cmath>
 
 #include "core/fielddata/field_file_reader.h"
@@ -87,6 +88,60 @@ class CurveGraphTest : public QObject {
     const ModelCurve& c = stores_->models[0].curve;
     QCOMPARE(graph.ModelGraph(0)->data()->at(5)->value,
              std::pow(10.0, c.log_im_z[5]));
+  }
+
+  // The frame holds the whole error bars, and each bar stays with its point
+  // when a file lists its frequencies upwards.
+  void ErrorBarsLieInsideTheFrameAndStayWithTheirPoints() {
+    FieldSet& xy = stores_->sets[0];
+    xy.log_rho_upper[5] = xy.log_rho[5] + 1.5f;  // a bar of 1.5 decades
+    for (Quantity q : {Quantity::kResistivity, Quantity::kPhase}) {
+      CurveGraph graph(stores_->workspace, stores_->sets, stores_->models);
+      GraphOptions o = graph.options();
+      o.quantity = q;
+      graph.SetOptions(o);
+      for (int k : {0, 1}) {
+        const auto& points = *graph.SetGraph(k)->data();
+        const auto& bars = *graph.SetErrorBars(k)->data();
+        for (int i = 0; i < points.size(); ++i) {
+          const double v = points.at(i)->value;
+          QVERIFY(graph.yAxis->range().contains(v + bars.at(i).errorPlus));
+          QVERIFY(graph.yAxis->range().contains(v - bars.at(i).errorMinus));
+        }
+      }
+    }
+    // Frequencies upwards: periods downwards, the graph sorts them.
+    const int n = xy.count;
+    auto reverse = [n](auto& a) { std::reverse(a.begin(), a.begin() + n); };
+    reverse(xy.freq);
+    reverse(xy.phase);
+    reverse(xy.phase_error);
+    reverse(xy.phase_sign);
+    CurveGraph graph(stores_->workspace, stores_->sets, stores_->models);
+    GraphOptions o = graph.options();
+    o.quantity = Quantity::kPhase;
+    graph.SetOptions(o);
+    const auto& points = *graph.SetGraph(0)->data();
+    const auto& bars = *graph.SetErrorBars(0)->data();
+    for (int i = 0; i < points.size(); ++i) {
+      const double period = points.at(i)->key;
+      int k = 0;
+      while (std::fabs(1.0 / xy.freq[k] - period) > 1e-9 * period) ++k;
+      QCOMPARE(bars.at(i).errorPlus, double(xy.phase_error[k]));
+      QCOMPARE(points.at(i)->value, double(xy.phase[k]));
+    }
+  }
+
+  // A model named after its set says whether it is the start or the fit.
+  void ModelLegendSaysStartOrFit() {
+    CurveGraph graph(stores_->workspace, stores_->sets, stores_->models);
+    QCOMPARE(graph.ModelGraph(0)->name(),
+             QString("model 1: XY 15125A (start)"));
+    QCOMPARE(graph.ModelGraph(4)->name(), QString("model 5: MODEL 5"));
+    stores_->models[0].fitted_set = 0;
+    graph.Rebuild(false);
+    QCOMPARE(graph.ModelGraph(0)->name(),
+             QString("model 1: XY 15125A (fitted)"));
   }
 
   void ModelPensFollowTheColourFlag() {

@@ -122,7 +122,7 @@ class InversionDialogsTest : public QObject {
     QVERIFY(fit != nullptr);
     const QString summary = fit->summary();
     QVERIFY(summary.contains("method robust"));
-    QVERIFY(summary.contains(QRegularExpression("start [A-Za-z].* \\(of \\d\\)")));
+    QVERIFY(summary.contains(QRegularExpression("winning start: [A-Za-z].* \\(of \\d\\)")));
     QVERIFY(summary.contains(QRegularExpression("nrms [0-9.e+]+ \\((at|above) "
                                                 "the noise level\\)")));
     const LayerModel& m = stores_->models[0];

@@ -3,21 +3,119 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QListView>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include "core/store/store_defaults.h"
+#include "ui/app/file_dialogs.h"
 #include "ui/fielddata/sounding_list_dialog.h"
+#include "ui/files/trf_dialogs.h"
 #include "ui_test_util.h"
 
 namespace mtvuk {
+
+// The files a file dialog lists (and does not grey out), once its folder
+// has been read.
+QStringList Listed(QFileDialog& dialog) {
+  auto* view = dialog.findChild<QListView*>("listView");
+  if (view == nullptr) return {"(no list)"};
+  QStringList names;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    QTest::qWait(20);
+    QAbstractItemModel* model = view->model();
+    const QModelIndex root = view->rootIndex();
+    QStringList now;
+    for (int r = 0; r < model->rowCount(root); ++r) {
+      const QModelIndex i = model->index(r, 0, root);
+      if (model->flags(i) & Qt::ItemIsEnabled) now << i.data().toString();
+    }
+    now.sort();
+    if (!now.isEmpty() && now == names) return now;  // the same twice
+    names = now;
+  }
+  return names;
+}
 
 class MainFrameTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // Each file dialog on a folder holding one file of each kind lists the
+  // files of its filter, in either letter case.
+  void FileDialogsListTheFilesOfTheirFilters() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    for (const char* name : {"a.edi",
+                             "b.EDI",
+                             "c.plt",
+                             "d.PLT",
+                             "e.int",
+                             "f.INT",
+                             "g.trf",
+                             "h.EMF",
+                             "i.txt"}) {
+      QFile file(dir.filePath(name));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    auto stores = std::make_unique<Stores>();
+    test::ScriptedQtUi ui;
+    CMainFrame frame(*stores, ui.ui);
+    FileStrings& files = stores->workspace.files;
+    files.field_path = dir.filePath("a.edi").toStdString();
+    files.field_extension = "edi";
+    files.int_opened = dir.filePath("e.int").toStdString();
+    files.int_saved = dir.filePath("results.int").toStdString();
+    const QStringList edi = {"a.edi", "b.EDI"};
+    const QStringList plt = {"c.plt", "d.PLT"};
+    const QStringList int_files = {"e.int", "f.INT"};
+
+    auto field = frame.FileDialog(FileDialogKind::kFieldData);
+    QCOMPARE(field->nameFilters(),
+             QStringList(
+                 {"MT-files (*.EDI)", "MT-files (*.PLT)", "All Files (*.*)"}));
+    QCOMPARE(Listed(*field), edi);
+    field->selectNameFilter(field->nameFilters()[1]);
+    QCOMPARE(Listed(*field), plt);
+    field->selectNameFilter(field->nameFilters()[2]);
+    QCOMPARE(Listed(*field).size(), 9);
+    files.field_extension = "PLT";
+    QCOMPARE(Listed(*frame.FileDialog(FileDialogKind::kFieldData)), plt);
+    QCOMPARE(Listed(*frame.FileDialog(FileDialogKind::kImportEdi)), edi);
+    auto load = frame.FileDialog(FileDialogKind::kInputModelData);
+    QCOMPARE(load->nameFilters(),
+             QStringList({"INT files (*.int) (results of inversion) (*.int)"}));
+    QCOMPARE(Listed(*load), int_files);
+    auto save = frame.FileDialog(FileDialogKind::kSaveResults);
+    QCOMPARE(save->acceptMode(), QFileDialog::AcceptSave);
+    QCOMPARE(Listed(*save), int_files);
+    files.synthetic_path = dir.filePath("last.PLT").toStdString();
+    auto model_data = frame.ModelDataDialog(0);
+    QCOMPARE(model_data->windowTitle(), QString("Save Model data 'MODEL 1'"));
+    QCOMPARE(model_data->nameFilters(), QStringList({"PLT-files (*.PLT)"}));
+    QCOMPARE(Listed(*model_data), plt);
+    files.trf_saved = dir.filePath("g.trf").toStdString();
+    CSaveTransformationDlg transformation(*stores, ui.ui);
+    QCOMPARE(Listed(*transformation.FileDialog()), QStringList({"g.trf"}));
+
+    // The filters of the commands still to come convert alike.
+    QCOMPARE(QtNameFilters("Transformation files (*.trf)|*.trf||"),
+             QStringList({"Transformation files (*.trf)"}));
+    QCOMPARE(QtNameFilters("INT files (*.int) (results of inversion)|*.int|"
+                           "TRF files (*.trf) (pseoudosection)|*.trf|All Files "
+                           "(*.*)|*.*||"),
+             QStringList({"INT files (*.int) (results of inversion) (*.int)",
+                          "TRF files (*.trf) (pseoudosection) (*.trf)",
+                          "All Files (*.*)"}));
+    QCOMPARE(QtNameFilters("Enhanced Windows MetaFiles (*.EMF)|*.EMF||"),
+             QStringList({"Enhanced Windows MetaFiles (*.EMF)"}));
+    QCOMPARE(QtNameFilters("Pictures|*.png;*.emf||"),
+             QStringList({"Pictures (*.png *.emf)"}));
+  }
+
   void StartUpWritesTheDefaults() {
     auto stores = std::make_unique<Stores>();
     test::ScriptedQtUi ui;

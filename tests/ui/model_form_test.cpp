@@ -4,6 +4,7 @@
 
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/sounding_list.h"
+#include "core/physics/forward_1d.h"
 #include "core/physics/model_curve.h"
 #include "ui/app/main_frame.h"
 #include "ui/modelform/modeling_dialogs.h"
@@ -112,7 +113,7 @@ class ModelFormTest : public QObject {
   void LawAndCheckBoxes() {
     form_->law_list()->setCurrentIndex(2);
     emit form_->law_list()->activated(2);
-    QCOMPARE(form_->eh_header()->text(), QString("h"));
+    QCOMPARE(form_->eh_header()->text(), QString("\u03B7"));
     QCOMPARE(form_->Cell(0, Column::kEh)->text(), QString("0.1"));
     QVERIFY(!form_->Cell(1, Column::kEh)->isEnabled());
     form_->Box(1, Column::kIp)->click();
@@ -124,6 +125,100 @@ class ModelFormTest : public QObject {
     QVERIFY(form_->Box(2, Column::kAniso)->isChecked());
     QVERIFY(!form_->Box(1, Column::kIp)->isChecked());
     QVERIFY(form_->Cell(2, Column::kAngle)->isEnabled());
+  }
+
+  // The boxes of a row decide the path of the response: what RUN stores is
+  // the dispersive or the anisotropic response of the form's layers.
+  void IpAndAnisotropyBoxesReachTheStoredCurve() {
+    const LayerModel& m = stores_->models[0];
+    form_->law_list()->setCurrentIndex(2);
+    emit form_->law_list()->activated(2);
+    form_->Box(1, Column::kIp)->click();
+    form_->Cell(1, Column::kEh)->setText("0.6");
+    form_->Cell(1, Column::kTau)->setText("1");
+    form_->Cell(1, Column::kC)->setText("0.5");
+    QTest::mouseClick(form_->run_button(), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(m.dispersion_on, 1);
+    QCOMPARE(m.anisotropy_on, 0);
+    QVERIFY(m.curve.count > 100);
+    double largest_effect = 0.0;
+    for (int i = 0; i < m.curve.count; ++i) {
+      const double t = GridPeriod(m.period_min, i);
+      const Response1D d = ResponseDispersion(
+          m, m.resistivity.data(), m.thickness.data(), m.layer_count, t);
+      const Response1D plain = ResponseNoDispersion(
+          m.resistivity.data(), m.thickness.data(), m.layer_count, t);
+      QVERIFY(std::fabs(m.curve.log_rho[i] - std::log10(d.rho_a)) < 1e-5);
+      QVERIFY(std::fabs(m.curve.phase[i] - d.phase) < 1e-3);
+      largest_effect = std::max(largest_effect,
+                                std::fabs(std::log10(d.rho_a / plain.rho_a)));
+    }
+    QVERIFY(largest_effect > 0.05);  // the IP layer shows in the curve
+
+    // An ANZ box clears the IP boxes and makes the model anisotropic.
+    form_->Box(2, Column::kAniso)->click();
+    form_->Cell(2, Column::kRho1)->setText("1");
+    form_->Cell(2, Column::kRho2)->setText("1000");
+    form_->Cell(2, Column::kAngle)->setText("30");
+    QTest::mouseClick(form_->run_button(), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(m.dispersion_on, 0);
+    QCOMPARE(m.anisotropy_on, 1);
+    QCOMPARE(m.ip_on[1], 0);
+    for (int i = 0; i < m.curve.count; i += 7) {
+      AnisotropicResponse a;
+      QVERIFY(ResponseAnisotropic(m,
+                                  m.resistivity.data(),
+                                  m.thickness.data(),
+                                  m.layer_count,
+                                  GridPeriod(m.period_min, i),
+                                  ui_->ui,
+                                  a));
+      for (int p = 0; p < kCurveModes; ++p) {
+        QVERIFY(std::fabs(m.curve.mode[p].log_rho[i] -
+                          std::log10(a.table[kRhoXy + p])) < 1e-5);
+      }
+    }
+    QVERIFY(m.curve.mode[0].log_rho[60] != m.curve.mode[1].log_rho[60]);
+
+    // Without boxes the model is plain again.
+    form_->Box(2, Column::kAniso)->click();
+    QTest::mouseClick(form_->run_button(), Qt::LeftButton);
+    QCOMPARE(m.anisotropy_on, 0);
+    QCOMPARE(m.dispersion_on, 0);
+  }
+
+  // Texts written for the Greek symbol face show its letters.
+  void GreekLettersAsTheSymbolFaceShowedThem() {
+    QStringList headers;
+    for (QLabel* label : form_->findChildren<QLabel*>())
+      headers << label->text();
+    for (const char* greek : {"\u03C1\u2081", "\u03C1\u2082", "\u03C6"})
+      QVERIFY2(headers.contains(QString(greek)), greek);
+    QVERIFY(!headers.contains("j"));
+    QCOMPARE(form_->eh_header()->text(), QString("\u03B5"));  // DD: epsilon
+    form_->law_list()->setCurrentIndex(3);
+    emit form_->law_list()->activated(3);
+    QCOMPARE(form_->eh_header()->text(), QString("\u03B7"));  // RD: eta
+
+    IpModelsDialog help;
+    help.resize(help.sizeHint());
+    help.grab();
+    const QStringList& drawn = help.drawn_texts();
+    QVERIFY(drawn.contains("\u03C3(i\u03C9)=\u03C3(0)"));
+    QVERIFY(drawn.contains("1>\u03B7>0"));
+    // Davidson: rho0 [1 - eta ((1+iwT)^c - 1) / (1+iwT)^c], the exponent c
+    // the law raises (1 + i omega T) to.
+    const int davidson =
+        drawn.indexOf("\u03C1(i\u03C9)=1/\u03C3(i\u03C9)=\u03C1(0)*[1",
+                      drawn.indexOf("Davidson Resistivity Dispersion - "
+                                    "<Davidson RD >"));
+    QVERIFY(davidson > 0);
+    QCOMPARE(
+        drawn.mid(davidson + 2, 6),
+        QStringList(
+            {"\u03B7", "(1+i\u03C9T)", "^c", " -1", "(1+i\u03C9T)", "^c"}));
   }
 
   void ClosingTellsTheView() {

@@ -172,6 +172,7 @@ class EdiImporter {
     } else if (!ReadImpedances()) {
       return false;
     }
+    if (!DropMissingPoints()) return false;
     Station();
     BuildSoundingListing(sb_);
     return true;
@@ -271,7 +272,6 @@ class EdiImporter {
       }
       for (int i = 0; i < 8; ++i) (*targets[i])[k] = ToF32(v[i]);
       sb_.missing[k] = missing ? 1 : 0;
-      report_.missing_points += missing ? 1 : 0;
     }
     AssignErrors(n);
     return true;
@@ -312,7 +312,6 @@ class EdiImporter {
         (*im[m])[k] = ToF32(abs_z * std::sin(p / kDegPerRad));
       }
       sb_.missing[k] = missing ? 1 : 0;
-      report_.missing_points += missing ? 1 : 0;
     }
     AssignErrors(n);
     return true;
@@ -350,10 +349,14 @@ class EdiImporter {
     if (rxy && ryx && pxy && pyx) {
       report_.error_source = "RHO/PHS .ERR";
       for (int k = 0; k < n; ++k) {
-        sb_.rhoxy_err[k] = ToF32(at(rxy, k));
-        sb_.rhoyx_err[k] = ToF32(at(ryx, k));
-        sb_.phsxy_err[k] = ToF32(at(pxy, k));
-        sb_.phsyx_err[k] = ToF32(at(pyx, k));
+        const double e[4] = {at(rxy, k), at(ryx, k), at(pxy, k), at(pyx, k)};
+        for (double v : e) {
+          if (IsEmpty(v)) sb_.missing[k] = 1;
+        }
+        sb_.rhoxy_err[k] = ToF32(e[0]);
+        sb_.rhoyx_err[k] = ToF32(e[1]);
+        sb_.phsxy_err[k] = ToF32(e[2]);
+        sb_.phsyx_err[k] = ToF32(e[3]);
       }
       return;
     }
@@ -361,6 +364,8 @@ class EdiImporter {
     report_.error_source = variances ? "Z .VAR" : "default";
     for (int k = 0; k < n; ++k) {
       const double f = sb_.freq[k];
+      if (variances && (IsEmpty(at(vxy, k)) || IsEmpty(at(vyx, k))))
+        sb_.missing[k] = 1;
       double exy = variances
                        ? std::sqrt(std::fabs(at(vxy, k)))
                        : default_error_ * std::hypot(sb_.zxyr[k], sb_.zxyi[k]);
@@ -488,14 +493,73 @@ class EdiImporter {
       }
       const SpectraEstimate z = EstimateImpedance(a, freq, averaged);
       StoreSpectraEstimate(sb_, k, freq, z);
-      const bool missing = !std::isfinite(z.zxy.re) || !(freq > 0.0);
-      sb_.missing[k] = missing ? 1 : 0;
-      report_.missing_points += missing ? 1 : 0;
+      sb_.missing[k] = freq > 0.0 ? 0 : 1;
     }
     if (n == 0) {
       ui_.Show("Can't find spectra ('>SPECTRA')", kCaption, Icon::kStop);
       return false;
     }
+    return true;
+  }
+
+  // Points the file marks as missing (EMPTY), and points without a positive
+  // frequency or with a value that is not a number, are left out: nothing
+  // may stand in for a missing value in a curve, a fit or a file. The user
+  // is told which frequencies went.
+  bool DropMissingPoints() {
+    int kept = 0;
+    std::vector<std::string> dropped;
+    for (int k = 0; k < sb_.nfreq; ++k) {
+      const float f = sb_.freq[k];
+      bool bad = sb_.missing[k] != 0 || !(f > 0.0f) || IsEmpty(f);
+      for (int i = 1; i < kSoundingArrays; ++i) {
+        if (IsEmpty(sb_.Array(i)[k])) bad = true;
+      }
+      if (bad) {
+        char text[64];
+        if (f > 0.0f && !IsEmpty(f)) {
+          std::snprintf(text, sizeof text, "%.4g Hz", static_cast<double>(f));
+        } else {
+          std::snprintf(text, sizeof text, "point %i (no frequency)", k + 1);
+        }
+        dropped.push_back(text);
+        continue;
+      }
+      for (int i = 0; i < kSoundingArrays; ++i)
+        sb_.Array(i)[kept] = sb_.Array(i)[k];
+      ++kept;
+    }
+    for (int i = 0; i < kSoundingArrays; ++i) {
+      std::fill(sb_.Array(i).begin() + kept, sb_.Array(i).end(), 0.0f);
+    }
+    sb_.missing.fill(0);
+    sb_.nfreq = kept;
+    report_.missing_points = static_cast<int>(dropped.size());
+    if (dropped.empty()) return true;
+    std::string list;
+    for (std::size_t i = 0; i < dropped.size(); ++i) {
+      if (i == 12) {
+        list += ", ...";
+        break;
+      }
+      list += (i ? ", " : "") + dropped[i];
+    }
+    if (kept == 0) {
+      ui_.Show(
+          "No frequency of the file holds usable values (all are "
+          "missing, EMPTY, or not numbers):\n" +
+              list,
+          kCaption,
+          Icon::kStop);
+      return false;
+    }
+    char head[160];
+    std::snprintf(head,
+                  sizeof head,
+                  "%i of the file's frequencies are left out: their values "
+                  "are missing (EMPTY) or not numbers:\n",
+                  static_cast<int>(dropped.size()));
+    ui_.Show(head + list, kCaption, Icon::kExclamation);
     return true;
   }
 

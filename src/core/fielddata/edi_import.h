@@ -11,6 +11,10 @@
 
 namespace mtvuk {
 
+// Filter of the import dialog: text, then patterns.
+inline constexpr char kEdiImportFilter[] =
+    "EDI files (*.edi)|*.edi|All Files (*.*)|*.*||";
+
 inline constexpr double kDefaultImportError =
     0.05;  // of |Z|, without error blocks
 
@@ -18,7 +22,7 @@ struct EdiImportReport {
   bool spectra = false;      // read from >SPECTRA blocks
   std::string error_source;  // "RHO/PHS .ERR", "Z .VAR", "spectra", "default"
   int frequencies_in_file = 0;
-  int missing_points = 0;  // points with the EMPTY value
+  int missing_points = 0;  // points left out: EMPTY values, no frequency
 };
 
 // Reads `path` into workspace.sounding. `default_error` is the relative

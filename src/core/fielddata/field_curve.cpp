@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/fielddata/station_position.h"
 #include "core/platform/c_number.h"
 #include "core/store/store_defaults.h"
 
@@ -229,7 +230,10 @@ void LoadFieldSet(int slot,
   set.edit_marker = -1;
   set.mode = mode;
   set.coordinate_text = {sb.lat, sb.lon, sb.elev};
-  set.coordinates = {0.0f, 0.0f, ToF32(AtoF(sb.elev))};
+  const StationPosition position = PositionFromTexts(sb.lat, sb.lon, sb.elev);
+  set.coordinates = {ToF32(position.northing),
+                     ToF32(position.easting),
+                     ToF32(position.elevation)};
 
   LayerModel& model = models[slot];
   model.name = set.label;

@@ -4,7 +4,9 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
+#include "core/fielddata/edi_import.h"
 #include "core/fielddata/number_line.h"
 #include "core/fielddata/spectra.h"
 #include "core/files/file_error_text.h"
@@ -48,6 +50,14 @@ std::string Format(const char* format, auto... args) {
   return buffer;
 }
 
+// Why the reader refused a file; shown by ReadFieldFile, which may add where
+// else the file can be read.
+struct Refusal {
+  std::string text;
+  const char* caption = kInvalidCaption;
+  Icon icon = Icon::kStop;
+};
+
 class FieldFileReader {
  public:
   FieldFileReader(TextFile& file, SoundingBuffer& sb, Ui& ui)
@@ -59,17 +69,25 @@ class FieldFileReader {
     if (!ReadHeader()) return false;
     ReadStationBlock();
     if (kind == FieldFileKind::kEdi) {
-      ReadSpectra();
+      if (!ReadSpectra()) return false;
     } else if (!ReadPltBlocks()) {
       return false;
     }
+    if (!CheckValues(kind)) return false;
     BuildListing();
     ReadCoordinates();
     TellAboutData(kind);
     return true;
   }
 
+  const Refusal& refusal() const { return refusal_; }
+
  private:
+  bool Fail(std::string text, Icon icon = Icon::kStop) {
+    refusal_ = {std::move(text), kInvalidCaption, icon};
+    return false;
+  }
+
   void ClearSounding() { ClearSoundingBuffer(sb_); }
 
   bool RecogniseKind(FieldFileKind& kind) {
@@ -84,21 +102,17 @@ class FieldFileReader {
         return true;
       }
     }
-    ui_.Show(
+    return Fail(
         "Can't find keywords:\n'>SPECTRA' for EDI-file\n'>ZXXR' for PLT-file",
-        kInvalidCaption,
         Icon::kExclamation);
-    return false;
   }
 
   bool ReadHeader() {
     std::string line;
     file_.Rewind();
     if (!file_.ReadLine(line) || !StartsWith(line, ">HEAD")) {
-      ui_.Show("Can't finf MT-data\n error keyword: '>HEAD'",
-               kInvalidCaption,
-               Icon::kExclamation);
-      return false;
+      return Fail("Can't finf MT-data\n error keyword: '>HEAD'",
+                  Icon::kExclamation);
     }
     sb_.header = ">HEAD\n";
     for (int i = 0; i < kHeaderLines && file_.ReadLine(line); ++i) {
@@ -136,7 +150,8 @@ class FieldFileReader {
   // the end of the line, at most 30 characters. False when there is none.
   static bool ValueAfter(std::string_view line,
                          std::string_view marker,
-                         double& value) {
+                         double& value,
+                         std::string* text = nullptr) {
     std::size_t at = line.find(marker);
     if (at == std::string_view::npos) return false;
     std::string_view rest = line.substr(at + marker.size());
@@ -144,24 +159,33 @@ class FieldFileReader {
     if (end == std::string_view::npos) end = rest.size();
     if (end > kValueWindow) return false;
     value = AtoF(rest.substr(0, end));
+    if (text != nullptr) text->assign(rest.substr(0, end));
     return true;
   }
 
-  void ReadSpectra() {
+  // Reads the spectra blocks up to ">END". A block whose matrix is not
+  // complete, or whose frequency is not a positive number, refuses the file:
+  // the missing values would otherwise enter the curves as zeros.
+  bool ReadSpectra() {
     std::string line;
     double freq = 0.0;
+    std::string freq_text = "(none)";
     double averaged = 1.0;
     bool have_line = file_.ReadLine(line);
     while (have_line) {
-      if (StartsWith(line, ">END")) break;
+      if (StartsWith(line, ">END")) {
+        end_found_ = true;
+        break;
+      }
       if (!StartsWith(line, ">SPE")) {
         have_line = file_.ReadLine(line);
         continue;
       }
-      ValueAfter(line, "REQ=", freq);
+      ValueAfter(line, "REQ=", freq, &freq_text);
       ValueAfter(line, "VGT=", averaged);
       SpectraMatrix a = {};
       float row[7];
+      int values = 0;
       have_line = false;
       for (int r = 0; r < 7; ++r) {
         if (!file_.ReadLine(line)) break;
@@ -169,14 +193,37 @@ class FieldFileReader {
           have_line = true;
           break;
         }
-        int n = std::min(ReadNumbersOnLine(line, row, 7), 7);
+        const int odd_before = odd_.count;
+        int n = std::min(ReadNumbersOnLine(line, row, 7, &odd_), 7);
+        if (odd_before == 0 && odd_.count > 0)
+          odd_where_ = Format("'>SPECTRA' block %i", blocks_ + 1);
         for (int c = 0; c < n; ++c) a[r][c] = row[c];
+        values += n;
       }
-      if (blocks_ < MaxFreq) StoreSpectra(blocks_, a, freq, averaged);
+      if (blocks_ < MaxFreq) {
+        if (!(freq > 0.0) || !std::isfinite(freq)) {
+          return Fail(
+              Format("'>SPECTRA' block %i: the value after FREQ= "
+                     "('%s', up to the next blank) is not a positive "
+                     "frequency",
+                     blocks_ + 1,
+                     freq_text.c_str()));
+        }
+        if (values < 49) {
+          return Fail(
+              Format("'>SPECTRA' block %i (FREQ=%g Hz) holds %i of "
+                     "the 49 values of its matrix",
+                     blocks_ + 1,
+                     freq,
+                     values));
+        }
+        StoreSpectra(blocks_, a, freq, averaged);
+      }
       ++blocks_;
       if (!have_line) have_line = file_.ReadLine(line);
     }
     sb_.nfreq = std::min(blocks_, MaxFreq);
+    return true;
   }
 
   void StoreSpectra(int k,
@@ -203,16 +250,22 @@ class FieldFileReader {
       PointArray& target = sb_.Array(b);
       while (found && file_.ReadLine(line) && !StartsWith(line, ">")) {
         int room = std::max(0, MaxFreq - count);
-        int n = ReadNumbersOnLine(line, values, room);
+        const int odd_before = odd_.count;
+        int n = ReadNumbersOnLine(line, values, room, &odd_);
+        if (odd_before == 0 && odd_.count > 0)
+          odd_where_ = Format("block '%s'", keyword);
         std::copy_n(values,
                     std::min(n, room),
                     target.begin() + std::min(count, MaxFreq));
         count += n;
       }
       if (b == 0 && found) sb_.nfreq = std::min(count, MaxFreq);
-      if (!found || (b == 0 && count == 0)) {
-        ui_.Show(kMissingBlock[b], kInvalidCaption, Icon::kStop);
-        return false;
+      if (!found || (b == 0 && count == 0)) return Fail(kMissingBlock[b]);
+      if (count < sb_.nfreq) {
+        return Fail(Format("Block '%s' holds %i values for %i frequencies",
+                           keyword,
+                           count,
+                           sb_.nfreq));
       }
       if (count > MaxFreq && overflow_count_ == 0) {
         overflow_count_ = count;
@@ -266,6 +319,27 @@ class FieldFileReader {
                kTooManyCaption,
                Icon::kExclamation);
     }
+    if (kind == FieldFileKind::kEdi && sb_.nfreq > 0 && !end_found_) {
+      // A file cut after a whole block reads without a gap; only the
+      // missing end line tells.
+      ui_.Show(Format("The file ends without '>END' after %i '>SPECTRA' "
+                      "blocks:\nit may have been cut short.",
+                      blocks_),
+               kCheckCaption,
+               Icon::kExclamation);
+    }
+    if (odd_.count > 0) {
+      // The rules read such fields as far as they are a number; a garbled
+      // digit or a run of blanks must not pass unseen.
+      ui_.Show(Format("%i number fields hold no single number; each is read "
+                      "as far as it is one,\ne.g. '%.40s' in %s as %g.",
+                      odd_.count,
+                      odd_.first.c_str(),
+                      odd_where_.c_str(),
+                      AtoF(odd_.first)),
+               kCheckCaption,
+               Icon::kExclamation);
+    }
     if (kind == FieldFileKind::kPlt && overflow_count_ > 0) {
       ui_.Show(
           Format("Block '%s' holds %i values;\nonly the first %i are read.",
@@ -275,29 +349,39 @@ class FieldFileReader {
           kTooManyCaption,
           Icon::kExclamation);
     }
-    if (sb_.nfreq == 0) {
-      ui_.Show(station_found_ ? "No frequency blocks were read (NFREQ = 0)"
-                              : "No frequency blocks were read (NFREQ = 0):\n"
-                                "the file has no station line 'DATAID=\"'",
-               kCheckCaption,
-               Icon::kExclamation);
-      return;
+  }
+
+  // Every value the curves use must be a number: a frequency a positive
+  // one. The first one that is not refuses the file.
+  bool CheckValues(FieldFileKind kind) {
+    for (int k = 0; k < sb_.nfreq; ++k) {
+      const float f = sb_.freq[k];
+      if (kind == FieldFileKind::kPlt && !(f > 0.0f && std::isfinite(f))) {
+        return Fail(
+            Format("Frequency %i of block '>FREQ' is not a positive "
+                   "number (%g Hz)",
+                   k + 1,
+                   static_cast<double>(f)));
+      }
+      for (int i = 1; i < kSoundingArrays; ++i) {
+        const float v = sb_.Array(i)[k];
+        if (std::isfinite(v)) continue;
+        if (kind == FieldFileKind::kEdi) {
+          return Fail(
+              Format("'>SPECTRA' block %i (FREQ=%g Hz): its spectra "
+                     "give no finite impedance or error (%s is %g)",
+                     k + 1,
+                     static_cast<double>(f),
+                     kSoundingKeywords[i] + 1,
+                     static_cast<double>(v)));
+        }
+        return Fail(Format("Value %i of block '%s' is not a finite number (%g)",
+                           k + 1,
+                           kSoundingKeywords[i],
+                           static_cast<double>(v)));
+      }
     }
-    int bad = 0;
-    for (int i = 0; i < kSoundingArrays; ++i) {
-      const PointArray& a = sb_.Array(i);
-      bad += static_cast<int>(
-          std::count_if(a.begin(), a.begin() + sb_.nfreq, [](float v) {
-            return !std::isfinite(v);
-          }));
-    }
-    if (bad > 0) {
-      ui_.Show(Format("%i values of the sounding are not finite numbers\n"
-                      "(NaN or infinity); they are kept as read.",
-                      bad),
-               kCheckCaption,
-               Icon::kExclamation);
-    }
+    return true;
   }
 
   TextFile& file_;
@@ -305,12 +389,17 @@ class FieldFileReader {
   Ui& ui_;
   bool header_present_ = false;
   bool station_found_ = false;
+  bool end_found_ = false;
   int blocks_ = 0;
   int overflow_count_ = 0;
   const char* overflow_block_ = "";
+  OddFields odd_;
+  std::string odd_where_;
+  Refusal refusal_;
 
  public:
   bool header_present() const { return header_present_; }
+  bool station_found() const { return station_found_; }
 };
 
 std::string FileName(const std::string& path) {
@@ -365,8 +454,12 @@ void BuildSoundingListing(SoundingBuffer& sb) {
       sb.listing[sb.listing_count++] = std::move(text);
   };
   sb.listing[11] = Format("NFREQ = %2i", sb.nfreq);
-  sb.listing[12] = "";
-  sb.listing_count = 13;
+  // The tables list the imaginary parts with their sign reversed while the
+  // file, the curves and every other output keep the file's sign; the note
+  // keeps a reader from taking the listing's sign for the file's.
+  sb.listing[12] = kReversedSignNote;
+  sb.listing[13] = "";
+  sb.listing_count = 14;
   const std::string freq_title = "     F [Hz]   ";
   struct Table {
     std::string title;
@@ -430,10 +523,47 @@ const char* FieldFileFilter(std::string_view last_extension) {
   return "MT-files (*.EDI)|*.EDI|MT-files (*.PLT)|*.PLT|All Files (*.*)|*.*||";
 }
 
+namespace {
+
+// Answers every message with its default, showing nothing: the importer's
+// trial read below must not speak to the user.
+class SilentUi : public Ui {
+ public:
+  void Post(Window, Um, std::intptr_t, std::intptr_t) override {}
+  Answer MessageBox(std::string_view,
+                    std::string_view,
+                    Icon,
+                    Buttons,
+                    Answer default_button) override {
+    return default_button;
+  }
+  void Repaint(Window) override {}
+  bool EscapePending() override { return false; }
+  bool LeftButtonDown() override { return false; }
+  std::int64_t ClockMs() override { return 0; }
+};
+
+// True when the SEG EDI importer reads frequencies from the file.
+bool ImporterReads(const std::string& path) {
+  auto scratch = std::make_unique<Workspace>();
+  SilentUi silent;
+  return ImportEdiFile(path, *scratch, silent) && scratch->sounding.nfreq > 0;
+}
+
+}  // namespace
+
+const char* ImportHintText(ImportHint hint) {
+  return hint == ImportHint::kCommandLine
+             ? "\n\nThe SEG EDI importer reads this file: add --import."
+             : "\n\nThe SEG EDI importer reads this file: use\n"
+               "File > Import EDI file (SEG standard).";
+}
+
 bool ReadFieldFile(const std::string& path,
                    Workspace& workspace,
                    Ui& ui,
-                   FieldFileKind* kind) {
+                   FieldFileKind* kind,
+                   ImportHint hint) {
   workspace.files.field_path = path;
   workspace.files.field_name = FileName(path);
   workspace.files.field_extension = Extension(workspace.files.field_name);
@@ -446,8 +576,26 @@ bool ReadFieldFile(const std::string& path,
   FieldFileKind found = FieldFileKind::kEdi;
   bool ok = reader.Read(found);
   if (reader.header_present()) workspace.header_present = 1;
-  if (ok && kind != nullptr) *kind = found;
-  return ok;
+  file.Close();
+  if (ok) {
+    if (kind != nullptr) *kind = found;
+    if (workspace.sounding.nfreq == 0) {
+      // The read succeeds as the rules give it, but the user must know why
+      // the listing is empty and where else the file may be read.
+      std::string text = reader.station_found()
+                             ? "No frequency blocks were read (NFREQ = 0)"
+                             : "No frequency blocks were read (NFREQ = 0):\n"
+                               "the file has no station line 'DATAID=\"'";
+      if (ImporterReads(path)) text += ImportHintText(hint);
+      ui.Show(text, kCheckCaption, Icon::kExclamation);
+    }
+    return true;
+  }
+  const Refusal& refusal = reader.refusal();
+  std::string text = refusal.text;
+  if (ImporterReads(path)) text += ImportHintText(hint);
+  ui.Show(text, refusal.caption, refusal.icon);
+  return false;
 }
 
 }  // namespace mtvuk

@@ -28,17 +28,30 @@ void StoreSpectraEstimate(SoundingBuffer& sounding,
                           double freq,
                           const SpectraEstimate& estimate);
 
-// Lines 11 on of the listing: "NFREQ = n" and the three tables of the
-// sounding's values.
+// Line 12 of the listing, under "NFREQ = n".
+inline constexpr char kReversedSignNote[] =
+    "Imaginary parts ZXYI, ZYXI, ZXXI, ZYYI are listed with reversed sign";
+
+// Lines 11 on of the listing: "NFREQ = n", the note on the sign of the
+// imaginary parts and the three tables of the sounding's values.
 void BuildSoundingListing(SoundingBuffer& sounding);
+
+// Where a refused file can be read instead: the workstation's menu command
+// or the command line's option of the SEG EDI importer.
+enum class ImportHint { kMenu, kCommandLine };
+// The sentence added to a refusal when the importer reads the file.
+const char* ImportHintText(ImportHint hint);
 
 // Reads the file into workspace.sounding and remembers its path, name and
 // extension. On failure the user has been shown why and false is returned;
-// the sounding may then be partly overwritten, the field sets and models are
-// never touched.
+// when the SEG EDI importer reads the file, the message says so (`hint`).
+// The sounding may then be partly overwritten, the field sets and models are
+// never touched. Frequencies must be positive, values finite and every block
+// as long as the frequency list.
 bool ReadFieldFile(const std::string& path,
                    Workspace& workspace,
                    Ui& ui,
-                   FieldFileKind* kind = nullptr);
+                   FieldFileKind* kind = nullptr,
+                   ImportHint hint = ImportHint::kMenu);
 
 }  // namespace mtvuk

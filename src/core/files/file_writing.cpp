@@ -1,5 +1,7 @@
 #include "core/files/file_writing.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -45,18 +47,13 @@ bool AppendToFile(const std::string& path,
     ShowFailure(file.cause(), "", captions.open, ui);
     return false;
   }
+  // The text goes in one write; when it fails part-way (a full disk, a
+  // file-size limit) the file is cut back to its old length, so no torn
+  // block is left for the readers.
   const std::int64_t old_length = file.Length();
   if (old_length >= 0 && file.SeekToEnd() && file.Write(text)) return true;
   const FileCause cause = file.cause();
-  file.Close();
-  // Whatever part of the text reached the file goes again; special files
-  // (a terminal, /dev/full) have no length to go back to.
-  std::error_code error;
-  bool restored = old_length >= 0;
-  if (restored && fs::is_regular_file(path, error)) {
-    fs::resize_file(path, static_cast<std::uintmax_t>(old_length), error);
-    restored = !error;
-  }
+  const bool restored = old_length >= 0 && file.Truncate(old_length);
   ShowFailure(cause,
               restored ? "Nothing was added to " + path + "."
                        : "The end of " + path + " may hold a torn block.",
@@ -108,6 +105,30 @@ bool ReplaceFileContent(const std::string& path,
               captions.write,
               ui);
   return false;
+}
+
+bool CommandLinePath(const std::string& given,
+                     std::string_view extension,
+                     std::string_view what,
+                     std::string& path,
+                     std::string& error) {
+  const std::string stem = PathWithExtension(given, "");
+  if (stem.size() == given.size()) {  // no extension
+    path = given + std::string(extension);
+    return true;
+  }
+  std::string typed = given.substr(stem.size());
+  std::transform(typed.begin(), typed.end(), typed.begin(), [](unsigned char c) {
+    return static_cast<char>(std::tolower(c));
+  });
+  if (typed != extension) {
+    error = "'" + given + "' is not " + std::string(what) +
+            " file name: give a name ending in " + std::string(extension) +
+            " (or none)";
+    return false;
+  }
+  path = given;
+  return true;
 }
 
 std::string PathWithExtension(const std::string& chosen,

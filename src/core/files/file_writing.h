@@ -39,4 +39,13 @@ bool ReplaceFileContent(const std::string& path,
 std::string PathWithExtension(const std::string& chosen,
                               std::string_view extension);
 
+// A path given on the command line: `extension` (".int", ".trf") is added to
+// a path without one and any letter case of it is taken as given; another
+// extension is refused with `error` ("'x.txt' is not <what> file name ...").
+bool CommandLinePath(const std::string& given,
+                     std::string_view extension,
+                     std::string_view what,
+                     std::string& path,
+                     std::string& error);
+
 }  // namespace mtvuk

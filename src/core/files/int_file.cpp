@@ -5,9 +5,11 @@
 #include <cstdio>
 
 #include "core/files/file_error_text.h"
+#include "core/files/file_writing.h"
 #include "core/files/fixed_columns.h"
 #include "core/files/trf_file.h"
 #include "core/platform/c_number.h"
+#include "core/store/store_defaults.h"
 
 namespace mtvuk {
 namespace {
@@ -23,15 +25,20 @@ using columns::StartsWith;
 
 struct ResultLine {
   std::string name_field;
-  float lat, lon, z;
-  int layers;
+  float lat = 0.0f, lon = 0.0f, z = 0.0f;
+  int layers = 0;
 };
 
 // Columns of a result line relative to its first "/"; false when there is
-// none among the first 40 characters.
+// none among the first 40 characters (the name is then the text after the
+// marker and the layer count 0, for the message).
 bool ParseResultLine(const std::string& line, ResultLine& out) {
+  out = ResultLine{};
   const std::size_t slash = line.substr(0, 40).find('/');
-  if (slash == std::string::npos) return false;
+  if (slash == std::string::npos) {
+    out.name_field = Columns(line, 9, 31);
+    return false;
+  }
   const std::size_t p = std::min<std::size_t>(slash, 38);
   out.name_field = p > 9 ? line.substr(9, p - 9) : std::string();
   out.lat = ToF32(AtoF(Columns(line, p + 1, 12)));
@@ -107,31 +114,77 @@ std::string FormatSectionBlock(const SectionStation& s, float altitude_offset) {
   return out;
 }
 
+bool CommandLineIntPath(const std::string& given,
+                        std::string& path,
+                        std::string& error) {
+  return CommandLinePath(given, ".int", "an INT", path, error);
+}
+
 std::string IntFilePath(const std::string& chosen) {
-  const std::size_t slash = chosen.find_last_of("/\\");
-  const std::size_t dot = chosen.rfind('.');
-  const bool has_extension =
-      dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  return (has_extension ? chosen.substr(0, dot) : chosen) + ".int";
+  return PathWithExtension(chosen, ".int");
 }
 
 bool AppendToIntFile(const std::string& path, const std::string& text, Ui& ui) {
-  TextFile file;
-  if (!TextFile::Exists(path)) {
-    if (!file.Open(path, TextFile::Mode::kCreate)) {
-      ui.Show(
-          FileErrorText(file.cause()), "CAN'T CREATE INT-FILE", Icon::kStop);
-      return false;
+  return AppendToFile(
+      path,
+      text,
+      {"CAN'T CREATE INT-FILE", "CAN'T OPEN INT-FILE", kIntWriteCaption},
+      ui);
+}
+
+std::string IntBlockProblem(const LayerModel& m) {
+  const std::string name = m.name.substr(0, 12);
+  if (m.name.find('/') != std::string::npos) {
+    return Format(
+        "The name '%s' holds a \"/\", which separates the columns "
+        "of INT files:\nno reader could find them. Choose another "
+        "name.",
+        m.name.c_str());
+  }
+  const int n = std::clamp<int>(m.layer_count, 1, MaxLayers);
+  const std::string line = Format("%12.1f/%12.1f/%6.1f/%2d/",
+                                  m.coordinates[0],
+                                  m.coordinates[1],
+                                  m.coordinates[2],
+                                  n);
+  const bool finite = std::isfinite(m.coordinates[0]) &&
+                      std::isfinite(m.coordinates[1]) &&
+                      std::isfinite(m.coordinates[2]);
+  if (!finite || line.size() != 12 + 1 + 12 + 1 + 6 + 1 + 2 + 1) {
+    return Format(
+        "The coordinates of '%s' (%.1f, %.1f, %.1f m) do not fit "
+        "the columns of INT files\n(12 characters for LAT and "
+        "LONG, 6 for ELEV): the block could not be read back.",
+        name.c_str(),
+        m.coordinates[0],
+        m.coordinates[1],
+        m.coordinates[2]);
+  }
+  for (int j = 0; j < n; ++j) {
+    const std::string rho = Format("%9.2f", m.resistivity[j]);
+    const std::string h = Format("%9.2f", m.thickness[j]);
+    if (rho.size() > 9 || !(AtoF(rho) > 1e-6)) {
+      return Format(
+          "Layer %i of '%s' has a resistivity of %g Ohm-m, which "
+          "INT files write as '%s':\nthe block could not be read "
+          "back.",
+          j + 1,
+          name.c_str(),
+          m.resistivity[j],
+          rho.c_str());
     }
-  } else if (!file.Open(path, TextFile::Mode::kReadWrite)) {
-    ui.Show(FileErrorText(file.cause()), "CAN'T OPEN INT-FILE", Icon::kStop);
-    return false;
+    if (h.size() > 9 || !(AtoF(h) > 0.001)) {
+      return Format(
+          "Layer %i of '%s' is %g km thick, which INT files write "
+          "as '%s' km:\nthe block could not be read back. Make "
+          "the layer at least 0.01 km thick, or remove it.",
+          j + 1,
+          name.c_str(),
+          m.thickness[j],
+          h.c_str());
+    }
   }
-  if (!file.SeekToEnd() || !file.Write(text)) {
-    ui.Show(FileErrorText(file.cause()), "CAN'T OPEN INT-FILE", Icon::kStop);
-    return false;
-  }
-  return true;
+  return {};
 }
 
 int ReadResultBlocks(TextFile& file,
@@ -229,6 +282,7 @@ void InstallIntSet(const IntSet& set, LayerModel& m) {
     m.resistivity[j] = set.resistivity[j];
     m.thickness[j] = set.thickness[j];
   }
+  SetMediumSwitches(m);  // the boxes of the new layer count decide
 }
 
 std::array<std::string, MaxLayers> DetailLines(const IntSet& set) {
@@ -396,6 +450,21 @@ bool SaveModelChoice::Apply(LayerModels& models, Ui& ui) const {
   if (!any) {
     ui.Show("Mark any set to save", "Nothing selected...", Icon::kExclamation);
     return false;
+  }
+  // Every marked model as it would be written; one that the readers could
+  // not read back stops the save before anything is stored or written.
+  for (int i = 0; i < MaxModels; ++i) {
+    if (!marked[i]) continue;
+    LayerModel edited = models[i];
+    edited.name = names[i];
+    edited.coordinates = {AtoF(lat[i]), AtoF(lon[i]), AtoF(elev[i])};
+    const std::string problem = IntBlockProblem(edited);
+    if (!problem.empty()) {
+      ui.Show(Format("Model %i: %s", i + 1, problem.c_str()),
+              kIntBlockCaption,
+              Icon::kExclamation);
+      return false;
+    }
   }
   for (int i = 0; i < MaxModels; ++i) {
     if (!marked[i]) continue;

@@ -38,6 +38,10 @@ struct SectionStation {
   std::int32_t file_position = 0;
 };
 
+// Filter of the INT file dialogs: text, then patterns.
+inline constexpr char kIntFileFilter[] =
+    "INT files (*.int) (results of inversion)|*.int||";
+
 // The label of the inversion target in a result line (" TARGET: RE+IM" ...),
 // empty for any other value.
 const char* TargetLabel(int target);
@@ -53,10 +57,28 @@ std::string FormatSectionBlock(const SectionStation& station,
 // ".int", whatever extension was typed.
 std::string IntFilePath(const std::string& chosen);
 
-// Appends text at the end of the file, creating it when it does not exist;
-// an existing file is never truncated. On failure the file-error text is
-// shown with "CAN'T CREATE INT-FILE" or "CAN'T OPEN INT-FILE".
+// The command line takes an --int path as given when it ends in ".int" (in
+// any letter case) and adds ".int" to a path without an extension; any other
+// extension is refused with `error`.
+bool CommandLineIntPath(const std::string& given,
+                        std::string& path,
+                        std::string& error);
+
+inline constexpr char kIntWriteCaption[] = "CAN'T WRITE INT-FILE";
+inline constexpr char kIntBlockCaption[] = "CAN'T SAVE MODEL";
+
+// Appends text at the end of the file in one write, creating the file when
+// it does not exist; an existing file is never truncated. On an open failure
+// the file-error text is shown with "CAN'T CREATE INT-FILE" or "CAN'T OPEN
+// INT-FILE"; when the write fails the file is cut back to its old length and
+// the file-error text is shown with "CAN'T WRITE INT-FILE".
 bool AppendToIntFile(const std::string& path, const std::string& text, Ui& ui);
+
+// Why the block of a model could not be read back by the INT readers, or
+// empty: a name with "/", coordinates wider than their columns, a layer
+// written as 0.00 (thinner than 0.005 km, or below 0.005 Ohm-m) or wider
+// than its nine columns.
+std::string IntBlockProblem(const LayerModel& model);
 
 // Reads the result blocks of an open file from its start. Counting pass
 // (`sets` null): reports every invalid block and returns the valid ones'
@@ -115,8 +137,10 @@ struct SaveModelChoice {
   static SaveModelChoice Load(const LayerModels& models);
   // A click on the box of a model: toggles the mark of an active model.
   void Toggle(int i);
-  // "&Save": false after "Mark any set to save" when nothing is marked;
-  // else the edited names and coordinates go into the marked models.
+  // "&Save": false after "Mark any set to save" when nothing is marked, or
+  // after IntBlockProblem's text (caption "CAN'T SAVE MODEL") when a marked
+  // model's block could not be read back; else the edited names and
+  // coordinates go into the marked models.
   bool Apply(LayerModels& models, Ui& ui) const;
 };
 

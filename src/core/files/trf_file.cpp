@@ -1,7 +1,6 @@
 #include "core/files/trf_file.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
 #include "core/files/file_writing.h"
@@ -139,23 +138,7 @@ std::string TrfFilePath(const std::string& chosen) {
 bool CommandLineTrfPath(const std::string& given,
                         std::string& path,
                         std::string& error) {
-  const std::string with = TrfFilePath(given);
-  if (with.size() == given.size() + 4) {  // no extension was given
-    path = with;
-    return true;
-  }
-  std::string extension = given.substr(with.size() - 4);
-  std::transform(extension.begin(),
-                 extension.end(),
-                 extension.begin(),
-                 [](unsigned char c) { return std::tolower(c); });
-  if (extension != ".trf") {
-    error = "'" + given +
-            "' is not a TRF file name: give a name ending in .trf (or none)";
-    return false;
-  }
-  path = given;
-  return true;
+  return CommandLinePath(given, ".trf", "a TRF", path, error);
 }
 
 bool AppendToTrfFile(const std::string& path,

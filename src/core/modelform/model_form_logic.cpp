@@ -37,7 +37,7 @@ void ModelFormLogic::SetLawBounds() {
   c_max_ = (law == 1 || law == 3) ? 100.0 : 1.99;
 }
 
-CellRange ModelFormLogic::Range(int row, Column column) const {
+CellRange EditorCellRange(int row, Column column, int law) {
   const int r = row + 1;  // rows counted from 1 as the form numbers them
   switch (column) {
     case Column::kResistivity:
@@ -47,11 +47,11 @@ CellRange ModelFormLogic::Range(int row, Column column) const {
       if (r == 15) return {0.0001, 1000000.0};
       return {0.0001, 999999.0};
     case Column::kEh:
-      return {0.0, eh_max_};
+      return {0.0, IsRdLaw(law) ? 0.99 : 1e9};
     case Column::kTau:
       return {0.0, 1e10};
     case Column::kC:
-      return {0.001, c_max_};
+      return {0.001, (law == 1 || law == 3) ? 100.0 : 1.99};
     case Column::kRho1:
       return (r == 5 || r == 6) ? CellRange{1e-4, 1000000.0}
                                 : CellRange{1e-5, 1000000.0};
@@ -64,6 +64,18 @@ CellRange ModelFormLogic::Range(int row, Column column) const {
       return {0.0, 1.0};
   }
   return {0.0, 0.0};
+}
+
+bool EditorCellIsFloat(Column column) {
+  return column != Column::kResistivity && column != Column::kThickness;
+}
+
+CellRange ModelFormLogic::Range(int row, Column column) const {
+  CellRange range = EditorCellRange(row, column, current_law());
+  // The e/h and c bounds follow the law as the form last set them.
+  if (column == Column::kEh) range.max = eh_max_;
+  if (column == Column::kC) range.max = c_max_;
+  return range;
 }
 
 bool ModelFormLogic::Enabled(int row, Column column) const {
@@ -174,6 +186,7 @@ std::optional<CellError> ModelFormLogic::FormToModel(int index) {
     m.aniso_rho2[j] = c.rho2;
     m.aniso_strike[j] = c.angle;
   }
+  SetMediumSwitches(m);
   return std::nullopt;
 }
 
@@ -328,6 +341,7 @@ std::optional<CellError> ModelFormLogic::CopyModel(int from, int to) {
     b.aniso_rho2 = a.aniso_rho2;
     b.aniso_strike = a.aniso_strike;
     b.law = a.law;
+    SetMediumSwitches(b);
   }
   workspace_.current_model = static_cast<std::int16_t>(to);
   ModelToForm();

@@ -55,6 +55,13 @@ struct CellRange {
   double max;
 };
 
+// The range the model editor accepts in `column` of the 0-based `row` for a
+// model of dispersion law `law`, as the form shows the model (the e/h
+// column up to 1e9 under the DD laws); `is_float` tells how the range
+// message writes its bounds.
+CellRange EditorCellRange(int row, Column column, int law);
+bool EditorCellIsFloat(Column column);
+
 class ModelFormLogic {
  public:
   ModelFormLogic(Workspace& workspace, LayerModels& models, Ui& ui);
@@ -119,6 +126,7 @@ class ModelFormLogic {
   std::optional<CellError> Invert();
 
  private:
+  int current_law() const { return models_[workspace_.current_model].law; }
   void SetLawBounds();
   void PostDepthNotice();
 

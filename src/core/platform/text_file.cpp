@@ -1,7 +1,13 @@
 #include "core/platform/text_file.h"
 
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -23,6 +29,24 @@ std::int64_t Ftell(std::FILE* f) {
   return _ftelli64(f);
 #else
   return static_cast<std::int64_t>(ftello(f));
+#endif
+}
+
+// Writes up to n bytes to the descriptor; the count written, or -1.
+std::int64_t WriteFd(int fd, const char* data, std::size_t n) {
+#ifdef _WIN32
+  return _write(
+      fd, data, static_cast<unsigned>(std::min<std::size_t>(n, 1u << 30)));
+#else
+  return ::write(fd, data, n);
+#endif
+}
+
+int TruncateFd(int fd, std::int64_t length) {
+#ifdef _WIN32
+  return _chsize_s(fd, length);
+#else
+  return ::ftruncate(fd, static_cast<off_t>(length));
 #endif
 }
 
@@ -57,6 +81,8 @@ FileCause TextFile::CauseFromErrno(int error) {
     case ETXTBSY:
       return FileCause::kSharingViolation;
     case ENOSPC:
+    case EFBIG:  // the file-size limit: no more room, as for the user a full
+                 // disk is
 #ifdef EDQUOT
     case EDQUOT:
 #endif
@@ -121,6 +147,7 @@ bool TextFile::ReadLine(std::string& line) {
     cause_ = FileCause::kInvalidFile;
     return false;
   }
+  const bool first_line = Position() == 0;
   bool got_any = false;
   for (;;) {
     if (buffer_pos_ >= buffer_len_ && !Refill()) {
@@ -144,6 +171,9 @@ bool TextFile::ReadLine(std::string& line) {
     }
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
+  // Editors on some systems start UTF-8 files with a byte-order mark; the
+  // first keyword must still begin the first line.
+  if (first_line && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
   return got_any;
 }
 
@@ -152,25 +182,44 @@ bool TextFile::Write(std::string_view text) {
     cause_ = FileCause::kInvalidFile;
     return false;
   }
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t nl = text.find('\n', start);
-    std::size_t end = nl == std::string_view::npos ? text.size() : nl;
-    errno = 0;
-    if (std::fwrite(text.data() + start, 1, end - start, file_) !=
-            end - start ||
-        (nl != std::string_view::npos &&
-         std::fwrite("\r\n", 1, 2, file_) != 2)) {
-      Fail(errno);
-      return false;
-    }
-    start = end + (nl == std::string_view::npos ? 0 : 1);
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
   }
+  // Straight to the descriptor, past the stream's buffer: a failed write
+  // then leaves nothing buffered that closing the file would add later.
   if (std::fflush(file_) != 0) {
     Fail(errno);
     return false;
   }
+  const int fd = fileno(file_);
+  std::size_t done = 0;
+  while (done < out.size()) {
+    errno = 0;
+    const std::int64_t n = WriteFd(fd, out.data() + done, out.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      Fail(n == 0 ? ENOSPC : errno);
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
   return true;
+}
+
+bool TextFile::Truncate(std::int64_t length) {
+  if (file_ == nullptr) {
+    cause_ = FileCause::kInvalidFile;
+    return false;
+  }
+  std::fflush(file_);
+  if (TruncateFd(fileno(file_), length) != 0) {
+    Fail(errno);
+    return false;
+  }
+  return SeekToEnd();
 }
 
 bool TextFile::Seek(std::int64_t position) {

@@ -53,10 +53,14 @@ class TextFile {
   bool is_open() const { return file_ != nullptr; }
   const std::string& path() const { return path_; }
 
-  // Reads the next line without its end. False at the end of the file.
+  // Reads the next line without its end (and the first line without a UTF-8
+  // byte-order mark). False at the end of the file.
   bool ReadLine(std::string& line);
-  // Writes text; every "\n" is written as CR LF.
+  // Writes text in one piece at the current position; every "\n" is written
+  // as CR LF.
   bool Write(std::string_view text);
+  // Cuts the file to `length` bytes and moves to its end.
+  bool Truncate(std::int64_t length);
   bool Rewind() { return Seek(0); }
   bool Seek(std::int64_t position);
   bool SeekToEnd();

@@ -1,5 +1,6 @@
 #include "core/store/store_defaults.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -139,6 +140,18 @@ void ApplyStartDefaults(Workspace& workspace,
 
 void SetDefaultAttachment(FieldSet& set, int slot) {
   for (int m = 0; m < MaxModels; ++m) set.attached[m] = m == slot ? 1 : 0;
+}
+
+void SetMediumSwitches(LayerModel& model) {
+  // Row 16 (the deepest) has no boxes; rows below the layer count are no
+  // layers of the model.
+  const int rows = std::min<int>(model.layer_count, MaxLayers - 1);
+  model.dispersion_on = 0;
+  model.anisotropy_on = 0;
+  for (int j = 0; j < rows; ++j) {
+    if (model.ip_on[j]) model.dispersion_on = 1;
+    if (model.aniso_on[j]) model.anisotropy_on = 1;
+  }
 }
 
 int CountModelLayers(const LayerArray<double>& resistivity) {

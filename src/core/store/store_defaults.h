@@ -28,6 +28,11 @@ void SetDefaultAttachment(FieldSet& set, int slot);
 // that differ from the layer above by less than 1 % are not layers.
 int CountModelLayers(const LayerArray<double>& resistivity);
 
+// The medium switches of a model follow its layers' boxes: dispersive when
+// the IP box of one of its layers is on, anisotropic when the ANZ box of
+// one is on (the response then takes the anisotropic path).
+void SetMediumSwitches(LayerModel& model);
+
 // Sets the workspace flags that some set is in use and some set is smoothed.
 void UpdateSetFlags(Workspace& workspace, const FieldSets& sets);
 

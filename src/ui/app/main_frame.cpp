@@ -12,9 +12,9 @@
 #include "core/fielddata/field_file_reader.h"
 #include "core/files/file_error_text.h"
 #include "core/files/synthetic_export.h"
+#include "ui/app/file_dialogs.h"
 #include "ui/app/message_service.h"
 #include "ui/fielddata/sounding_list_dialog.h"
-#include "ui/files/file_dialog.h"
 #include "ui/files/int_dialogs.h"
 #include "ui/inversion/inversion_dialogs.h"
 #include "ui/modelform/modeling_dialogs.h"
@@ -22,12 +22,9 @@
 namespace mtvuk {
 namespace {
 
-// "Text (*.X)|*.X|...||" as a Qt file-dialog filter list.
-QString QtFilter(const char* filter) {
-  const QStringList parts = QString(filter).split('|', Qt::SkipEmptyParts);
-  QStringList out;
-  for (int i = 0; i + 1 < parts.size(); i += 2) out << parts[i];
-  return out.join(";;");
+QString FolderOf(const std::string& path) {
+  return path.empty() ? QString()
+                      : QFileInfo(QString::fromStdString(path)).absolutePath();
 }
 
 }  // namespace
@@ -161,19 +158,39 @@ void CMainFrame::BuildMenu() {
           [this] { ShowAbout(this); });
 }
 
-void CMainFrame::InputFieldData() {
+std::unique_ptr<QFileDialog> CMainFrame::FileDialog(FileDialogKind kind) {
   const FileStrings& files = stores_.workspace.files;
-  const QString folder =
-      files.field_path.empty()
-          ? QString()
-          : QFileInfo(QString::fromStdString(files.field_path)).absolutePath();
-  const QString path = QFileDialog::getOpenFileName(
-      this,
-      kFieldFileDialogTitle,
-      folder,
-      QtFilter(FieldFileFilter(files.field_extension)),
-      nullptr,
-      QFileDialog::DontUseNativeDialog);
+  switch (kind) {
+    case FileDialogKind::kFieldData:
+      return MakeFileDialog(this,
+                            kFieldFileDialogTitle,
+                            FolderOf(files.field_path),
+                            FieldFileFilter(files.field_extension),
+                            QFileDialog::AcceptOpen);
+    case FileDialogKind::kImportEdi:
+      return MakeFileDialog(this,
+                            "Import EDI file (SEG standard)",
+                            FolderOf(files.field_path),
+                            kEdiImportFilter,
+                            QFileDialog::AcceptOpen);
+    case FileDialogKind::kInputModelData:
+      return MakeFileDialog(this,
+                            "Input Model data Res(h)",
+                            FolderOf(files.int_opened),
+                            kIntFileFilter,
+                            QFileDialog::AcceptOpen);
+    case FileDialogKind::kSaveResults:
+      return MakeFileDialog(this,
+                            "Save Inversion's results",
+                            QString::fromStdString(files.int_saved),
+                            kIntFileFilter,
+                            QFileDialog::AcceptSave);
+  }
+  return nullptr;
+}
+
+void CMainFrame::InputFieldData() {
+  const QString path = RunFileDialog(*FileDialog(FileDialogKind::kFieldData));
   if (path.isEmpty()) return;
   OpenFieldFile(path);
 }
@@ -208,12 +225,7 @@ void CMainFrame::OpenSmoothing() {
 
 void CMainFrame::InputModelData() {
   const QString path =
-      QFileDialog::getOpenFileName(this,
-                                   "Input Model data Res(h)",
-                                   "*.INT",
-                                   "INT files (*.int) (results of inversion)",
-                                   nullptr,
-                                   QFileDialog::DontUseNativeDialog);
+      RunFileDialog(*FileDialog(FileDialogKind::kInputModelData));
   if (path.isEmpty()) return;
   LoadModelFile(path);
 }
@@ -240,13 +252,8 @@ void CMainFrame::SaveInversionResults() {
   if (!CommandAction(kCmdSaveInversion)->isEnabled()) return;
   SaveModelDataDialog dialog(stores_, ui_, this);
   if (dialog.exec() != QDialog::Accepted) return;
-  const QString chosen = QFileDialog::getSaveFileName(
-      this,
-      "Save Inversion's results",
-      QString::fromStdString(stores_.workspace.files.int_saved),
-      "INT files (*.int) (results of inversion)",
-      nullptr,
-      QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog);
+  const QString chosen =
+      RunFileDialog(*FileDialog(FileDialogKind::kSaveResults));
   if (chosen.isEmpty()) return;
   SaveResults(dialog.choice(), chosen);
 }
@@ -264,18 +271,7 @@ bool CMainFrame::SaveResults(const SaveModelChoice& choice,
 }
 
 void CMainFrame::ImportEdi() {
-  const FileStrings& files = stores_.workspace.files;
-  const QString folder =
-      files.field_path.empty()
-          ? QString()
-          : QFileInfo(QString::fromStdString(files.field_path)).absolutePath();
-  const QString path =
-      QFileDialog::getOpenFileName(this,
-                                   "Import EDI file (SEG standard)",
-                                   folder,
-                                   "EDI files (*.edi *.EDI);;All Files (*.*)",
-                                   nullptr,
-                                   QFileDialog::DontUseNativeDialog);
+  const QString path = RunFileDialog(*FileDialog(FileDialogKind::kImportEdi));
   if (!path.isEmpty()) ImportFile(path);
 }
 
@@ -311,26 +307,31 @@ bool CMainFrame::ImportFile(const QString& path) {
   return true;
 }
 
+std::unique_ptr<QFileDialog> CMainFrame::ModelDataDialog(int model) {
+  // The folder of the last export, the model's name as the file title.
+  const QString last =
+      QString::fromStdString(stores_.workspace.files.synthetic_path);
+  const QString name = QString::fromStdString(stores_.models[model].name);
+  QString title = name.trimmed();
+  title.replace('/', '_').replace('\\', '_');
+  const QString start = last.isEmpty()
+                            ? title + ".PLT"
+                            : QFileInfo(last).dir().filePath(title + ".PLT");
+  auto dialog = MakeFileDialog(this,
+                               QString("Save Model data '%1'").arg(name),
+                               start,
+                               kSyntheticFileFilter,
+                               QFileDialog::AcceptSave);
+  dialog->setDefaultSuffix("PLT");
+  dialog->setOption(QFileDialog::DontConfirmOverwrite, false);  // replaced
+  return dialog;
+}
+
 void CMainFrame::SaveModelData() {
   ChooseModelsDialog choose(stores_, ui_, this);
   if (choose.exec() != QDialog::Accepted) return;
-  ExportChosenModels([this](int i) {
-    // The last folder, the model's name as the file title.
-    const QString last =
-        QString::fromStdString(stores_.workspace.files.synthetic_path);
-    QString title = QString::fromStdString(stores_.models[i].name).trimmed();
-    title.replace('/', '_').replace('\\', '_');
-    const QString start =
-        last.isEmpty() ? title + ".PLT"
-                       : QFileInfo(last).dir().filePath(title + ".PLT");
-    return AskSavePath(this,
-                       QString("Save Model data '%1'")
-                           .arg(QString::fromStdString(stores_.models[i].name)),
-                       start,
-                       kSyntheticFileFilter,
-                       "PLT",
-                       true);
-  });
+  ExportChosenModels(
+      [this](int i) { return RunFileDialog(*ModelDataDialog(i)); });
 }
 
 int CMainFrame::ExportChosenModels(const std::function<QString(int)>& choose) {

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <QAction>
+#include <QFileDialog>
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "core/fielddata/edi_import.h"
 #include "core/files/int_file.h"
@@ -40,6 +42,14 @@ enum Command : int {
   kCmdExit = 57665,
 };
 
+// The file dialogs of the menu commands.
+enum class FileDialogKind {
+  kFieldData,
+  kImportEdi,
+  kInputModelData,
+  kSaveResults,
+};
+
 class CMainFrame : public QMainWindow {
   Q_OBJECT
 
@@ -50,6 +60,8 @@ class CMainFrame : public QMainWindow {
   CVUKView* view() const { return view_; }
   QAction* CommandAction(int id) const;
 
+  // The file dialog a command shows, with its title, filters and folder.
+  std::unique_ptr<QFileDialog> FileDialog(FileDialogKind kind);
   // "Input MT-Field data": the open dialog, then OpenFieldFile.
   void InputFieldData();
   // Reads a field file and shows the sounding-list dialog; false when the
@@ -70,6 +82,8 @@ class CMainFrame : public QMainWindow {
   // "Save Model data &Z(T)": "CHOOSE MODELS", then a save dialog for each
   // chosen model.
   void SaveModelData();
+  // The save dialog of one model's synthetic sounding.
+  std::unique_ptr<QFileDialog> ModelDataDialog(int model);
   // Writes a file for every model whose export flag is set, in model
   // order; `choose` gives the path of a model (empty: the model is
   // skipped). Returns the number of files written.

@@ -5,7 +5,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "ui/files/file_dialog.h"
+#include "ui/app/file_dialogs.h"
 
 namespace mtvuk {
 namespace {
@@ -83,16 +83,19 @@ CSaveTransformationDlg::CSaveTransformationDlg(Stores& stores,
   layout->addSpacing(8);
   layout->addLayout(sets);
 
-  choose_path_ = [this] {
-    return AskSavePath(
-        this,
-        "Save transformation Res(h)",
-        QString::fromStdString(stores_.workspace.files.trf_saved),
-        kTrfFileFilter,
-        "trf",
-        false);
-  };
+  choose_path_ = [this] { return RunFileDialog(*FileDialog()); };
   ShowCurrentSet();
+}
+
+std::unique_ptr<QFileDialog> CSaveTransformationDlg::FileDialog() {
+  auto dialog =
+      MakeFileDialog(this,
+                     "Save transformation Res(h)",
+                     QString::fromStdString(stores_.workspace.files.trf_saved),
+                     kTrfFileFilter,
+                     QFileDialog::AcceptSave);
+  dialog->setDefaultSuffix("trf");
+  return dialog;
 }
 
 void CSaveTransformationDlg::ShowCurrentSet() {

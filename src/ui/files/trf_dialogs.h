@@ -3,11 +3,13 @@
 #pragma once
 
 #include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "core/files/trf_file.h"
 #include "ui/app/qt_ui.h"
@@ -28,6 +30,8 @@ class CSaveTransformationDlg : public QDialog {
   QPushButton* save_as_button() const { return save_as_; }
   QPushButton* save_all_button() const { return save_all_; }
   QPushButton* update_button() const { return update_; }
+  // The save-file dialog of "&Save as" and "Save &All".
+  std::unique_ptr<QFileDialog> FileDialog();
   // What the save-file dialog would return (tests and batch runs give the
   // path themselves); empty means Cancel.
   void SetPathChooser(std::function<QString()> choose) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace mtvuk {
 namespace {
@@ -54,6 +55,20 @@ QColor SetColour(int k) {
 }
 
 QCPScatterStyle::ScatterShape SetMarker(int k) { return kShapes[k]; }
+
+QString ModelLegend(const LayerModel& model, int k) {
+  QString text = QString("model %1: %2")
+                     .arg(k + 1)
+                     .arg(QString::fromStdString(model.name).trimmed());
+  // Loading a set names its model after the set; until a fit has run the
+  // model is the start model, not a result.
+  if (model.fitted_set >= 0) {
+    text += " (fitted)";
+  } else if (model.attached_set >= 0) {
+    text += " (start)";
+  }
+  return text;
+}
 
 QPen ModelPen(int k, const Workspace& workspace) {
   QPen pen(workspace.colour_flag ? SetColour(k) : QColor(Qt::black));
@@ -160,7 +175,10 @@ void CurveGraph::AddFieldSet(int k) {
   if (s.in_use <= 0 || !set_visible_[k]) return;
   const Quantity q = options_.quantity;
   const bool log_y = LogScale(options_);
-  QVector<double> x, y, minus, plus;
+  struct Point {
+    double x, y, minus, plus;
+  };
+  std::vector<Point> points;
   const int count = std::clamp(s.count, 0, MaxFreq);
   for (int i = 0; i < count; ++i) {
     if (s.point_deleted[i] || !(s.freq[i] > 0.0f)) continue;
@@ -191,16 +209,29 @@ void CurveGraph::AddFieldSet(int k) {
     }
     if (!std::isfinite(v) || (log_y && !(v > 0.0))) continue;
     if (log_y && !(lo > 0.0)) lo = v * 0.01;  // an error larger than the value
-    x.push_back(1.0 / s.freq[i]);
-    y.push_back(v);
-    minus.push_back(std::isfinite(lo) ? std::max(0.0, v - lo) : 0.0);
-    plus.push_back(std::isfinite(hi) ? std::max(0.0, hi - v) : 0.0);
+    points.push_back({1.0 / s.freq[i],
+                      v,
+                      std::isfinite(lo) ? std::max(0.0, v - lo) : 0.0,
+                      std::isfinite(hi) ? std::max(0.0, hi - v) : 0.0});
+  }
+  // The graph keeps its points in the order of the period and its error
+  // bars go with them by index: files that list frequencies upwards must
+  // not get the bars of the reversed points.
+  std::stable_sort(points.begin(),
+                   points.end(),
+                   [](const Point& a, const Point& b) { return a.x < b.x; });
+  QVector<double> x, y, minus, plus;
+  for (const Point& p : points) {
+    x.push_back(p.x);
+    y.push_back(p.y);
+    minus.push_back(p.minus);
+    plus.push_back(p.plus);
   }
   QCPGraph* g = addGraph();
   const QColor colour = SetColour(k);
   g->setName(
       QString("set %1: %2").arg(k + 1).arg(QString::fromStdString(s.label)));
-  g->setData(x, y);
+  g->setData(x, y, true);
   g->setLineStyle(options_.lines ? QCPGraph::lsLine : QCPGraph::lsNone);
   g->setPen(QPen(colour, 1.0, Qt::DashLine));
   g->setScatterStyle(QCPScatterStyle(
@@ -284,8 +315,7 @@ void CurveGraph::AddModel(int k) {
     y.push_back(v);
   }
   QCPGraph* g = addGraph();
-  g->setName(
-      QString("model %1: %2").arg(k + 1).arg(QString::fromStdString(m.name)));
+  g->setName(ModelLegend(m, k));
   g->setData(x, y);
   g->setPen(ModelPen(k, workspace_));
   g->setLineStyle(QCPGraph::lsLine);
@@ -301,6 +331,17 @@ void CurveGraph::ResetView() {
          ++it) {
       Include(rx, empty_x, it->key);
       Include(ry, empty_y, it->value);
+    }
+  }
+  // The whole error bars lie inside the frame, not only their points.
+  for (int k = 0; k < MaxSets; ++k) {
+    if (set_bars_[k] == nullptr || set_graphs_[k] == nullptr) continue;
+    const auto& points = *set_graphs_[k]->data();
+    const auto& bars = *set_bars_[k]->data();
+    for (int i = 0; i < points.size() && i < bars.size(); ++i) {
+      const double v = points.at(i)->value;
+      Include(ry, empty_y, v + bars.at(i).errorPlus);
+      Include(ry, empty_y, v - bars.at(i).errorMinus);
     }
   }
   const bool log_y = LogScale(options_);

@@ -26,6 +26,9 @@ struct GraphOptions {
 QColor SetColour(int k);
 // Marker of field set k (sets differ by shape as well as colour).
 QCPScatterStyle::ScatterShape SetMarker(int k);
+// The legend text of model k: "model k: NAME", with " (start)" for a model
+// attached to a set but not fitted yet and " (fitted)" once a fit has run.
+QString ModelLegend(const LayerModel& model, int k);
 // The model pens: coloured, or all black when the colour flag is off.
 QPen ModelPen(int k, const Workspace& workspace);
 

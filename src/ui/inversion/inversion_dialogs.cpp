@@ -711,7 +711,7 @@ void FittingResultWindow::ShowResult(const InversionResult& r,
           " layer     Ohm-m        km\n")
           .arg(QString::fromStdString(m.name))
           .arg(robust ? "robust" : "classic Marquardt")
-          .arg(robust ? QString("start %1 (of %2)\n")
+          .arg(robust ? QString("winning start: %1 (of %2)\n")
                             .arg(QString::fromStdString(r.start_used))
                             .arg(r.starts)
                       : QString())

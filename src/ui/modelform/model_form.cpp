@@ -11,6 +11,7 @@
 
 #include "core/inversion/inversion.h"
 #include "core/physics/dispersion.h"
+#include "ui/app/symbol_face.h"
 #include "ui/graph/curve_graph.h"
 #include "ui/modelform/modeling_dialogs.h"
 
@@ -233,18 +234,20 @@ CModelForm::CModelForm(Stores& stores, QtUi& ui, QWidget* parent)
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(3);
   grid->setVerticalSpacing(1);
+  // The e/h, r1, r2 and angle headers are written for the Greek symbol
+  // face: epsilon or eta, rho1, rho2 and phi.
   const QStringList headers = {"",
                                "Ohm-m",
                                "",
                                "km",
                                "IP",
-                               "e",
+                               SymbolFace("e"),
                                "T, s",
                                "c",
                                "",
-                               "r\u2081",
-                               "r\u2082",
-                               "j"};
+                               SymbolFace("r") + "\u2081",
+                               SymbolFace("r") + "\u2082",
+                               SymbolFace("j")};
   for (int c = 0; c < headers.size(); ++c) {
     auto* label = new QLabel(headers[c], this);
     label->setAlignment(Qt::AlignCenter);
@@ -396,7 +399,7 @@ void CModelForm::ShowCells() {
     if (QCheckBox* b = Box(row, Column::kIp)) b->setChecked(c.ip != 0);
     if (QCheckBox* b = Box(row, Column::kAniso)) b->setChecked(c.aniso != 0);
   }
-  eh_header_->setText(logic_.EhHeader());
+  eh_header_->setText(SymbolFace(logic_.EhHeader()));
   UpdateEnabling();
 }
 

@@ -11,6 +11,7 @@
 
 #include "core/physics/model_curve.h"
 #include "ui/app/form_fields.h"
+#include "ui/app/symbol_face.h"
 #include "ui/graph/curve_graph.h"
 
 namespace mtvuk {
@@ -226,46 +227,17 @@ namespace {
 
 // Writes formulas piece by piece: plain text, the Greek face (s, w, e, r,
 // p, h, d are sigma, omega, epsilon, rho, pi, eta, delta), small raised
-// exponents and fractions with their bars.
+// exponents and fractions with their bars. Every piece drawn is noted in
+// `drawn` (exponents with a leading "^"), so what the page shows can be
+// checked without reading pixels.
 class FormulaWriter {
  public:
-  FormulaWriter(QPainter& p, int x, int y) : p_(p), x_(x), y_(y), left_(x) {
+  FormulaWriter(QPainter& p, int x, int y, QStringList& drawn)
+      : p_(p), x_(x), y_(y), left_(x), drawn_(drawn) {
     normal_ = p.font();
     normal_.setPointSize(11);
     small_ = normal_;
     small_.setPointSize(8);
-  }
-
-  static QString Greek(const QString& text) {
-    QString out;
-    for (QChar c : text) {
-      switch (c.unicode()) {
-        case 's':
-          out += QChar(0x03C3);
-          break;
-        case 'w':
-          out += QChar(0x03C9);
-          break;
-        case 'e':
-          out += QChar(0x03B5);
-          break;
-        case 'r':
-          out += QChar(0x03C1);
-          break;
-        case 'p':
-          out += QChar(0x03C0);
-          break;
-        case 'h':
-          out += QChar(0x03B7);
-          break;
-        case 'd':
-          out += QChar(0x03B4);
-          break;
-        default:
-          out += c;
-      }
-    }
-    return out;
   }
 
   FormulaWriter& Title(const QString& text) {
@@ -273,25 +245,32 @@ class FormulaWriter {
     f.setBold(true);
     p_.setFont(f);
     p_.setPen(QColor(0, 0, 255));
+    Note(text);
     p_.drawText(left_, y_, text);
     p_.setPen(Qt::black);
     return NewLine(30);
   }
   FormulaWriter& Text(const QString& text) { return Draw(text, normal_, 0); }
   FormulaWriter& Sym(const QString& text) {
-    return Draw(Greek(text), normal_, 0);
+    return Draw(SymbolFace(text), normal_, 0);
   }
-  FormulaWriter& Sup(const QString& text) { return Draw(text, small_, -8); }
+  FormulaWriter& Sup(const QString& text) {
+    Note("^" + text);
+    return Draw(text, small_, -8, false);
+  }
   // A fraction whose parts are Greek-face texts, each with an optional
-  // exponent.
+  // exponent; the numerator may go on after its exponent (`num_tail`).
   FormulaWriter& Fraction(const QString& num,
                           const QString& den,
                           const QString& num_exp = {},
-                          const QString& den_exp = {}) {
+                          const QString& den_exp = {},
+                          const QString& num_tail = {}) {
     const QFontMetrics fm(normal_), sm(small_);
-    const QString n = Greek(num), d = Greek(den);
+    const QString n = SymbolFace(num), d = SymbolFace(den),
+                  tail = SymbolFace(num_tail);
     const int wn = fm.horizontalAdvance(n) +
-                   (num_exp.isEmpty() ? 0 : sm.horizontalAdvance(num_exp));
+                   (num_exp.isEmpty() ? 0 : sm.horizontalAdvance(num_exp)) +
+                   fm.horizontalAdvance(tail);
     const int wd = fm.horizontalAdvance(d) +
                    (den_exp.isEmpty() ? 0 : sm.horizontalAdvance(den_exp));
     const int w = std::max(wn, wd) + 6;
@@ -299,14 +278,24 @@ class FormulaWriter {
     p_.setFont(normal_);
     p_.drawLine(x_, bar, x_ + w, bar);
     const int xn = x_ + (w - wn) / 2, xd = x_ + (w - wd) / 2;
+    Note(n);
     p_.drawText(xn, bar - 5, n);
+    int x = xn + fm.horizontalAdvance(n);
     if (!num_exp.isEmpty()) {
+      Note("^" + num_exp);
       p_.setFont(small_);
-      p_.drawText(xn + fm.horizontalAdvance(n), bar - 13, num_exp);
+      p_.drawText(x, bar - 13, num_exp);
+      x += sm.horizontalAdvance(num_exp);
     }
     p_.setFont(normal_);
+    if (!tail.isEmpty()) {
+      Note(tail);
+      p_.drawText(x, bar - 5, tail);
+    }
+    Note(d);
     p_.drawText(xd, bar + fm.ascent() + 3, d);
     if (!den_exp.isEmpty()) {
+      Note("^" + den_exp);
       p_.setFont(small_);
       p_.drawText(xd + fm.horizontalAdvance(d), bar + fm.ascent() - 5, den_exp);
     }
@@ -321,7 +310,12 @@ class FormulaWriter {
   int y() const { return y_; }
 
  private:
-  FormulaWriter& Draw(const QString& text, const QFont& font, int dy) {
+  void Note(const QString& text) { drawn_ << text; }
+  FormulaWriter& Draw(const QString& text,
+                      const QFont& font,
+                      int dy,
+                      bool note = true) {
+    if (note) Note(text);
     p_.setFont(font);
     p_.drawText(x_, y_ + dy, text);
     x_ += QFontMetrics(font).horizontalAdvance(text);
@@ -330,6 +324,7 @@ class FormulaWriter {
 
   QPainter& p_;
   int x_, y_, left_;
+  QStringList& drawn_;
   QFont normal_, small_;
 };
 
@@ -355,7 +350,8 @@ void IpModelsDialog::paintEvent(QPaintEvent*) {
   p.setRenderHint(QPainter::TextAntialiasing);
   p.setPen(QPen(Qt::black, 1));
   p.drawRect(rect().adjusted(8, 8, -9, -9));
-  FormulaWriter f(p, 28, 40);
+  drawn_texts_.clear();
+  FormulaWriter f(p, 28, 40, drawn_texts_);
   f.Title("Classical Dielectric Dispersion - <Classical DD >");
   f.Sym("e=e(0)")
       .Text("  - relative capacitivity at  'zero-frequency'")
@@ -386,11 +382,12 @@ void IpModelsDialog::paintEvent(QPaintEvent*) {
       .NewLine(38);
   f.Text("2>c>0").NewLine(40);
 
+  // The exponent as the law computes it: rho0 [1 - h (1 - (1+iwT)^-c)].
   f.Title("Davidson Resistivity Dispersion - <Davidson RD >");
   f.Sym("r(iw)=1/s(iw)=r(0)*[1")
       .Text(" - ")
       .Sym("h")
-      .Fraction("(1+iwT) -1", "(1+iwT)", {}, "-h")
+      .Fraction("(1+iwT)", "(1+iwT)", "c", "c", " -1")
       .Sym("]")
       .NewLine(52);
 

@@ -105,9 +105,14 @@ class IpModelsDialog : public QDialog {
  public:
   explicit IpModelsDialog(QWidget* parent = nullptr);
   QSize sizeHint() const override { return {720, 700}; }
+  // The text pieces of the last painting, in order ("^" marks exponents).
+  const QStringList& drawn_texts() const { return drawn_texts_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QStringList drawn_texts_;
 };
 
 }  // namespace mtvuk

@@ -125,9 +125,15 @@ TEST(EdiImport, QuantecLayoutEmptyValuesAndMissingErrors) {
   EXPECT_NEAR(q.sb().freq[0], 9939.1f, 1.0f);
   Imported cgg;
   Import(cgg, test::RealDataPath("tf_edi_cgg.edi"));
-  EXPECT_EQ(cgg.sb().missing[0], 1);  // its first ZXX holds 1.0E+32
-  EXPECT_EQ(cgg.sb().missing[1], 0);
+  // Its first ZXX holds 1.0E+32: that frequency is left out and named.
   EXPECT_EQ(cgg.report.missing_points, 1);
+  ASSERT_EQ(cgg.sb().nfreq, 72);
+  EXPECT_NEAR(cgg.sb().freq[0], 681.2921f, 1e-3f);
+  EXPECT_EQ(cgg.sb().missing[0], 0);
+  ASSERT_EQ(cgg.ui.prompts().size(), 1u);
+  EXPECT_EQ(cgg.ui.prompts()[0].text,
+            "1 of the file's frequencies are left out: their values are "
+            "missing (EMPTY) or not numbers:\n825.4 Hz");
   Imported none;
   Import(none, test::RealDataPath("tf_edi_no_error.edi"));
   EXPECT_EQ(none.report.error_source, "default");

@@ -75,6 +75,9 @@ TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
   auto stores = test::NewStores();
   OnePointSounding(stores->workspace);
   Workspace& ws = stores->workspace;
+  // YX errors differ from the XY ones: each mode must take its own.
+  ws.sounding.rhoyx_err[0] = 8.0f;
+  ws.sounding.phsyx_err[0] = 5.0f;
   for (int slot = 0; slot < 4; ++slot) {
     LoadFieldSet(
         slot, static_cast<CurveMode>(slot), ws, stores->sets, stores->models);
@@ -82,6 +85,14 @@ TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
   const FieldSets& s = stores->sets;
   EXPECT_FLOAT_EQ(s[1].zyxr[0], 10.0f);  // stored negated
   EXPECT_FLOAT_EQ(s[1].re_z[0], 10.0f);
+  // The sign flags follow the negated ZYX (the file's is -10 - 10i).
+  EXPECT_EQ(s[1].re_z_sign[0], 1);
+  EXPECT_EQ(s[1].im_z_sign[0], 1);
+  EXPECT_FLOAT_EQ(s[1].phase_error[0], 5.0f);
+  EXPECT_NEAR(s[1].log_rho_upper[0], std::log10(28.0), 1e-6);
+  EXPECT_NEAR(s[1].log_rho_lower[0], std::log10(12.0), 1e-6);
+  EXPECT_NEAR(s[1].log_phase_upper[0], std::log10(50.0), 1e-6);
+  EXPECT_FLOAT_EQ(s[0].phase_error[0], 2.0f);
   EXPECT_FLOAT_EQ(s[2].zyxr[0], -10.0f);  // MEAN keeps the file's sign
   for (int slot = 1; slot < 4; ++slot) {
     EXPECT_FLOAT_EQ(s[slot].log_rho[0], s[0].log_rho[0]) << slot;
@@ -90,13 +101,15 @@ TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
   // EFF: sqrt(-ZXY ZYX) = sqrt((10+10i)^2) = 10 + 10i.
   EXPECT_NEAR(s[3].re_z[0], 10.0f, 1e-5);
   EXPECT_NEAR(s[3].im_z[0], 10.0f, 1e-5);
-  // Equal, independent XY and YX errors shrink by sqrt(2) in the mean, and in
-  // EFF alike: 4 Ohm-m on 20 Ohm-m is a 9.5 % impedance error.
-  double rel_xy = std::tan(2.0 * M_PI / 180.0);
-  double s_rho = 4.0 / 20.0;
-  double k = s_rho + std::sqrt(s_rho * s_rho + 1.0);
-  rel_xy = std::max(rel_xy, (k - 1.0) / 2.0);
-  double rel = rel_xy / std::sqrt(2.0);
+  // Independent XY and YX errors of impedances of equal size add in squares
+  // and halve, in the mean and in EFF alike: 4 Ohm-m on 20 Ohm-m is an 11 %
+  // impedance error, 8 Ohm-m a 24 % one.
+  auto relative = [](double rho_err, double phs_err_deg) {
+    const double s_rho = rho_err / 20.0;
+    const double k = s_rho + std::sqrt(s_rho * s_rho + 1.0);
+    return std::max(std::tan(phs_err_deg * M_PI / 180.0), (k - 1.0) / 2.0);
+  };
+  const double rel = 0.5 * std::hypot(relative(4.0, 2.0), relative(8.0, 5.0));
   for (int slot : {2, 3}) {
     EXPECT_NEAR(s[slot].phase_error[0], std::atan(rel) * 180.0 / M_PI, 1e-4)
         << slot;
@@ -138,6 +151,36 @@ TEST(FieldCurve, PhaseOfNinetyOrMoreBecomesEightyNine) {
   }
 }
 
+TEST(FieldCurve, LoadingResetsTheSlotFirst) {
+  auto stores = test::NewStores();
+  Workspace& ws = stores->workspace;
+  OnePointSounding(ws);
+  ws.sounding.nfreq = 5;
+  for (int k = 0; k < 5; ++k) {
+    ws.sounding.freq[k] = 2.0f + k;
+    ws.sounding.zxyr[k] = ws.sounding.zxyi[k] = 10.0f;
+    ws.sounding.zyxr[k] = ws.sounding.zyxi[k] = -10.0f;
+  }
+  ws.sounding.missing[3] = 1;
+  LoadFieldSet(0, CurveMode::YX, ws, stores->sets, stores->models);
+  ASSERT_EQ(stores->sets[0].point_deleted[3], 1);
+  // A shorter sounding in the same slot: nothing of the first one stays.
+  OnePointSounding(ws);
+  ws.sounding.missing.fill(0);
+  LoadFieldSet(0, CurveMode::XY, ws, stores->sets, stores->models);
+  const FieldSet& s = stores->sets[0];
+  EXPECT_EQ(s.count, 1);
+  for (int k = 1; k < 5; ++k) {
+    EXPECT_FLOAT_EQ(s.freq[k], 1.0f) << k;
+    EXPECT_FLOAT_EQ(s.zyxr[k], 0.0f) << k;
+    EXPECT_FLOAT_EQ(s.re_z[k], 0.0f) << k;
+    EXPECT_FLOAT_EQ(s.log_rho[k], -20.0f) << k;
+    EXPECT_FLOAT_EQ(s.log_rho_upper[k], -20.0f) << k;
+    EXPECT_FLOAT_EQ(s.phase[k], -100.0f) << k;
+    EXPECT_EQ(s.point_deleted[k], 0) << k;
+  }
+}
+
 TEST(FieldCurve, ErrorsNeverFallBelowOnePercent) {
   auto stores = test::NewStores();
   Workspace& ws = stores->workspace;
@@ -159,6 +202,16 @@ TEST(FieldCurve, ImpedanceErrorsSpanTheCornersOfTheErrorBox) {
   e = ImpedanceErrors(1.0, 0.1, -0.1, 4.0, -1.0);
   EXPECT_NEAR(e.re, 0.0, 1e-18);
   EXPECT_NEAR(e.im, 2.0 * std::sin(0.1) * std::sqrt(c * 4.0), 1e-15);
+  // The search for the largest starts at -1 and the one for the smallest at
+  // 1e12, so corners all below -1 or all above 1e12 measure from there.
+  // At 1 MHz and 4 and 1 Ohm-m the moduli are 5.62 and 2.81; at a phase of
+  // 180 degrees every real corner is below -1.
+  const double pi = 3.141592653589793;
+  e = ImpedanceErrors(1e6, pi, pi, 4.0, 1.0);
+  EXPECT_NEAR(e.re, std::fabs(-1.0 + std::sqrt(c * 1e6 * 4.0)), 1e-12);
+  // 1e24 and 4e24 Ohm-m: corners of 2.8e12 and 5.6e12.
+  e = ImpedanceErrors(1e6, 0.0, 0.0, 4e24, 1e24);
+  EXPECT_NEAR(e.re, std::sqrt(c * 1e6 * 4e24) - 1e12, 1e-3);
 }
 
 }  // namespace

@@ -100,30 +100,59 @@ TEST(FieldFileReader, PltBlocksHeaderStationAndListing) {
   EXPECT_EQ(l[8], "   1.000e+04   9.950e+03   9.900e+03 ");
   EXPECT_EQ(l[10], "*****************************");
   EXPECT_EQ(l[11], "NFREQ =  3");
+  EXPECT_EQ(l[12],
+            "Imaginary parts ZXYI, ZYXI, ZXXI, ZYYI are listed with reversed "
+            "sign");
   EXPECT_EQ(
-      l[13],
+      l[14],
       "     F [Hz]         ZXYR         ZXYI         ZYXR         ZYXI   ");
   // Imaginary parts are listed with their sign reversed.
   EXPECT_EQ(
-      l[14],
+      l[15],
       " 1   1.00e+04      3.01e+02     4.01e+02      5.01e+02     6.01e+02");
   EXPECT_EQ(
-      l[16],
+      l[17],
       " 3   9.90e+03      3.03e+02     4.03e+02      5.03e+02     6.03e+02");
-  EXPECT_EQ(l[17], "");
+  EXPECT_EQ(l[18], "");
   EXPECT_EQ(
-      l[18],
+      l[19],
       "     F [Hz]         ZXXR         ZXXI         ZYYR         ZYYI   ");
   EXPECT_EQ(
-      l[23],
+      l[24],
       "     F [Hz]       RHO_ERR_XY  PHS_ERR_XY    RHO_ERR_YX    PHS_ERR_YX");
   EXPECT_EQ(
-      l[24],
+      l[25],
       " 1   1.00e+04      9.01e+02     1.10e+03     -1.00e+03    -1.20e+03");
-  EXPECT_EQ(r.sb().listing_count, 30);
-  EXPECT_EQ(l[28], "          ");
-  EXPECT_EQ(l[29], "");
+  EXPECT_EQ(r.sb().listing_count, 31);
+  EXPECT_EQ(l[29], "          ");
+  EXPECT_EQ(l[30], "");
   EXPECT_EQ(r.stores->workspace.files.field_extension, "plt");
+}
+
+TEST(FieldFileReader, HeaderKeepsTwentyThreeLinesAndStationLineItsColumns) {
+  // 30 head lines before the first keyword: the header keeps 23 of them.
+  std::string head = ">HEAD\n";
+  for (int i = 1; i <= 30; ++i) head += "  LINE" + std::to_string(i) + "\n";
+  std::string text = PltText(3);
+  text.replace(0, std::string(">HEAD\n").size(), head);
+  Read r;
+  ReadText(r, text);
+  ASSERT_TRUE(r.ok);
+  std::string expected = ">HEAD\n";
+  for (int i = 1; i <= 23; ++i) expected += "  LINE" + std::to_string(i) + "\n";
+  EXPECT_EQ(r.sb().header, expected);
+
+  // The station marker counts when it starts at one of the first 50
+  // positions of its line.
+  for (int blanks : {49, 50}) {
+    std::string moved = PltText(3);
+    moved.replace(moved.find("    DATAID"), 4, std::string(blanks, ' '));
+    Read m;
+    m.ui.Allow("CHECK MT-FILE");
+    ReadText(m, moved);
+    ASSERT_TRUE(m.ok) << blanks;
+    EXPECT_EQ(m.sb().station, blanks == 49 ? "SITE 042 ABC" : "") << blanks;
+  }
 }
 
 TEST(FieldFileReader, EveryMissingPltBlockHasItsOwnMessage) {
@@ -145,12 +174,16 @@ TEST(FieldFileReader, EveryMissingPltBlockHasItsOwnMessage) {
   ReadText(no_zxxr, PltText(4, 1));
   ASSERT_FALSE(no_zxxr.ok);
   EXPECT_EQ(no_zxxr.ui.prompts()[0].text.substr(0, 20), "Can't find keywords:");
+  // Without an error block the SEG EDI importer reads the file (with its
+  // default errors), and the message says so; without an impedance block
+  // it does not.
+  const std::string hint = ImportHintText(ImportHint::kMenu);
   for (int b = 2; b < kSoundingArrays; ++b) {
     Read r;
     ReadText(r, PltText(4, b));
     EXPECT_FALSE(r.ok) << b;
     ASSERT_EQ(r.ui.prompts().size(), 1u) << b;
-    EXPECT_EQ(r.ui.prompts()[0].text, kTexts[b]);
+    EXPECT_EQ(r.ui.prompts()[0].text, kTexts[b] + (b >= 9 ? hint : ""));
     EXPECT_EQ(r.ui.prompts()[0].caption, "Invalid MT-file");
     EXPECT_EQ(r.ui.prompts()[0].icon, Icon::kStop);
   }
@@ -181,7 +214,8 @@ TEST(FieldFileReader, RefusesFilesWithoutKeywordsOrHead) {
   ReadText(no_head, " " + PltText(3));
   ASSERT_FALSE(no_head.ok);
   EXPECT_EQ(no_head.ui.prompts()[0].text,
-            "Can't finf MT-data\n error keyword: '>HEAD'");
+            "Can't finf MT-data\n error keyword: '>HEAD'" +
+                std::string(ImportHintText(ImportHint::kMenu)));
   EXPECT_EQ(no_head.ui.prompts()[0].icon, Icon::kExclamation);
 
   Read missing;
@@ -203,7 +237,7 @@ TEST(FieldFileReader, KeepsTheFirstHundredValuesAndSaysSo) {
   ASSERT_EQ(r.ui.prompts().size(), 1u);
   EXPECT_EQ(r.ui.prompts()[0].text,
             "Block '>FREQ' holds 130 values;\nonly the first 100 are read.");
-  EXPECT_EQ(r.sb().listing_count, 13 + 3 * 101 + 2 + 3);
+  EXPECT_EQ(r.sb().listing_count, 14 + 3 * 101 + 2 + 3);
 }
 
 TEST(FieldFileReader, LastBlockEndsAtTheEndOfTheFileAndLineEndsDoNotMatter) {
@@ -228,28 +262,73 @@ TEST(FieldFileReader, LastBlockEndsAtTheEndOfTheFileAndLineEndsDoNotMatter) {
   EXPECT_EQ(r.sb().station, lf.sb().station);
 }
 
-TEST(FieldFileReader, ShortBlocksLeaveZerosNotThePreviousSounding) {
-  Read r;
-  ReadText(r, PltText(6));
-  ASSERT_TRUE(r.ok);
-  std::string text = PltText(6);
-  std::size_t zxxr = text.find(">ZXXR");
-  std::size_t next =
-      text.find('\n', text.find('\n', zxxr) + 1);  // keep 1st line
-  text.erase(next + 1, text.find(">ZXXI") - next - 1);
-  ReadText(r, text);
-  ASSERT_TRUE(r.ok);
-  EXPECT_FLOAT_EQ(r.sb().zxxr[5], PltValue(1, 5));  // first line has 6 values
+// Nothing may stand in for a value the file does not give: a block shorter
+// than the frequency list, a frequency that is not positive, and a value
+// that is not a number refuse the file, and the message says where.
+TEST(FieldFileReader, ShortBlocksBadFrequenciesAndNonNumbersAreRefused) {
+  auto refusal = [](const std::string& text) {
+    Read r;
+    ReadText(r, text);
+    EXPECT_FALSE(r.ok);
+    if (r.ui.prompts().size() != 1u) return std::string("(no message)");
+    EXPECT_EQ(r.ui.prompts()[0].caption, "Invalid MT-file");
+    EXPECT_EQ(r.ui.prompts()[0].icon, Icon::kStop);
+    return r.ui.prompts()[0].text;
+  };
+  // >ZXXR keeps only its first line of six values for seven frequencies.
   std::string seven = PltText(7);
   std::size_t a = seven.find(">ZXXR");
   std::size_t b = seven.find(">ZXXI");
   std::string block = seven.substr(a, b - a);
   std::size_t second = block.find('\n', block.find('\n') + 1);
   seven.replace(a, b - a, block.substr(0, second + 1));
-  ReadText(r, seven);
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.sb().nfreq, 7);
-  EXPECT_EQ(r.sb().zxxr[6], 0.0f);
+  // The SEG EDI importer leaves such points out, so the message points there.
+  const std::string hint = ImportHintText(ImportHint::kMenu);
+  EXPECT_EQ(refusal(seven),
+            "Block '>ZXXR' holds 6 values for 7 frequencies" + hint);
+
+  // One value replaced by a text of the same width (a run of five blanks
+  // would be read as a number of its own).
+  auto with = [](int b_index, int k, const char* text) {
+    std::string t = PltText(3);
+    char field[32];
+    std::snprintf(field,
+                  sizeof field,
+                  "%12.3e",
+                  static_cast<double>(PltValue(b_index, k)));
+    const std::size_t at = t.find(field, t.find(kSoundingKeywords[b_index]));
+    t.replace(at, 12, text);
+    return t;
+  };
+  EXPECT_EQ(
+      refusal(with(0, 1, "   0.000e+00")),
+      "Frequency 2 of block '>FREQ' is not a positive number (0 Hz)" + hint);
+  EXPECT_EQ(
+      refusal(with(0, 2, "  -1.000e+02")),
+      "Frequency 3 of block '>FREQ' is not a positive number (-100 Hz)" + hint);
+  EXPECT_EQ(
+      refusal(with(0, 0, "   inf000000")),
+      "Frequency 1 of block '>FREQ' is not a positive number (inf Hz)" + hint);
+  EXPECT_EQ(refusal(with(4, 1, "   nan000000")),
+            "Value 2 of block '>ZXYI' is not a finite number (nan)" + hint);
+  EXPECT_EQ(
+      refusal(with(10, 2, "  -1.000e+39")),
+      "Value 3 of block '>RHOYX.ERR' is not a finite number (-inf)" + hint);
+  // A garbled digit is read as far as the field is a number, and said.
+  Read garbled;
+  garbled.ui.Allow("CHECK MT-FILE");
+  ReadText(garbled, with(3, 1, "   3.02es+02"));
+  ASSERT_TRUE(garbled.ok);
+  EXPECT_FLOAT_EQ(garbled.sb().zxyr[1], 3.02f);
+  ASSERT_EQ(garbled.ui.prompts().size(), 1u);
+  EXPECT_EQ(garbled.ui.prompts()[0].text,
+            "1 number fields hold no single number; each is read as far as it "
+            "is one,\ne.g. '3.02es+02' in block '>ZXYR' as 3.02.");
+  // A byte-order mark before ">HEAD" is no refusal.
+  Read bom;
+  ReadText(bom, "\xEF\xBB\xBF" + PltText(3));
+  EXPECT_TRUE(bom.ok);
+  EXPECT_EQ(bom.sb().header.substr(0, 6), ">HEAD\n");
 }
 
 // An EDI spectra block whose matrix has ZXY = ZYX-like structure; the values
@@ -305,7 +384,7 @@ TEST(FieldFileReader, EdiBlocksKeepFileOrder) {
   EXPECT_EQ(r.sb().listing[11], "NFREQ =  5");
 }
 
-TEST(FieldFileReader, EdiHeaderValuesCarryOverAndShortBlocksEndAtKeywords) {
+TEST(FieldFileReader, EdiHeaderValuesCarryOverAndShortBlocksAreRefused) {
   std::string text = kHead;
   text += "    X=1\n    Y=2\n    Z=3\n    W=4\n>=SPECTRASECT\n";
   text += SpectraBlock(100.0, 1.0);
@@ -314,18 +393,45 @@ TEST(FieldFileReader, EdiHeaderValuesCarryOverAndShortBlocksEndAtKeywords) {
   text += no_freq;
   std::string short_block = SpectraBlock(7.0, 1.0);
   short_block.erase(short_block.find('\n', short_block.find('\n') + 1) + 1);
-  text += short_block;  // header line and one matrix line only
-  text += SpectraBlock(3.0, 1.0);
-  text += ">END\n";
-  text += SpectraBlock(99.0, 1.0);  // after >END: not data
+  const std::string tail = SpectraBlock(3.0, 1.0) + ">END\n" +
+                           SpectraBlock(99.0, 1.0);  // after >END: not data
   Read r;
-  ReadText(r, text, ".edi");
+  ReadText(r, text + tail, ".edi");
   ASSERT_TRUE(r.ok);
-  ASSERT_EQ(r.sb().nfreq, 4);
+  ASSERT_EQ(r.sb().nfreq, 3);
   EXPECT_FLOAT_EQ(r.sb().freq[1], 100.0f);  // the previous block's value
-  EXPECT_FLOAT_EQ(r.sb().freq[2], 7.0f);
-  EXPECT_FLOAT_EQ(r.sb().freq[3], 3.0f);
-  EXPECT_NEAR(r.sb().zxyr[3], r.sb().zxyr[0], 1e-6 * std::fabs(r.sb().zxyr[0]));
+  EXPECT_FLOAT_EQ(r.sb().freq[2], 3.0f);
+  EXPECT_NEAR(r.sb().zxyr[2], r.sb().zxyr[0], 1e-6 * std::fabs(r.sb().zxyr[0]));
+
+  // A block of the header line and one matrix line ends at the next keyword;
+  // its missing values refuse the file.
+  Read cut;
+  ReadText(cut, text + short_block + tail, ".edi");
+  ASSERT_FALSE(cut.ok);
+  ASSERT_EQ(cut.ui.prompts().size(), 1u);
+  EXPECT_EQ(cut.ui.prompts()[0].text,
+            "'>SPECTRA' block 3 (FREQ=7 Hz) holds 7 of the 49 values of its "
+            "matrix" +
+                std::string(ImportHintText(ImportHint::kMenu)));
+  // Cut after a whole block: read, and the missing ">END" is noticed.
+  Read no_end;
+  no_end.ui.Allow("CHECK MT-FILE");
+  ReadText(no_end, text + tail.substr(0, tail.find(">END")), ".edi");
+  ASSERT_TRUE(no_end.ok);
+  EXPECT_EQ(no_end.sb().nfreq, 3);
+  ASSERT_EQ(no_end.ui.prompts().size(), 1u);
+  EXPECT_EQ(no_end.ui.prompts()[0].text,
+            "The file ends without '>END' after 3 '>SPECTRA' blocks:\nit may "
+            "have been cut short.");
+  // So does a first block without a frequency.
+  Read first;
+  ReadText(first,
+           text.substr(0, text.find(">SPECTRA")) + no_freq + ">END\n",
+           ".edi");
+  ASSERT_FALSE(first.ok);
+  EXPECT_EQ(first.ui.prompts()[0].text,
+            "'>SPECTRA' block 1: the value after FREQ= ('(none)', up to the "
+            "next blank) is not a positive frequency");
 }
 
 TEST(FieldFileReader, MoreThanHundredSpectraBlocks) {

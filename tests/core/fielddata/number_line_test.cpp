@@ -38,6 +38,17 @@ TEST(NumbersOnLine, ShortNumbersAreJoinedWithTheNext) {
   // Tabs are not blanks.
   EXPECT_EQ(Numbers("1.0e+03\t2.0e+03\t3.0e+03"),
             (std::vector<float>{1000.0f}));
+  // Such fields, and garbled ones, are counted for the user.
+  float out[8];
+  OddFields odd;
+  EXPECT_EQ(ReadNumbersOnLine("   2.773es02   1.0e+00       ", out, 8, &odd),
+            3);
+  EXPECT_EQ(out[0], 2.773f);
+  EXPECT_EQ(odd.count, 2);  // the garbled number and the five blanks
+  EXPECT_EQ(odd.first, "2.773es02");
+  ReadNumbersOnLine("1 2 3 45678", out, 8, &odd);
+  EXPECT_EQ(odd.count, 3);
+  EXPECT_EQ(odd.first, "2.773es02");
 }
 
 TEST(NumbersOnLine, CountsBeyondCapacityAndSurvivesOddText) {

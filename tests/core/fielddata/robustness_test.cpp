@@ -49,25 +49,26 @@ TEST(ReaderRobustness, HostileFiles) {
                       std::string(7, '\n') + ">END\n"));
 }
 
-TEST(ReaderRobustness, NonFiniteAndHugeValuesAreReadAndReported) {
-  std::string text = ">HEAD\n  DATAID=\"NAN\"\n";
-
-  for (const char* k : kSoundingKeywords) {
-    text += std::string(k) + "\n  1.0e+00   nan  1.0e+32  -inf\n";
-  }
-  auto stores = test::NewStores();
-  ScriptedUi ui;
-  ui.Allow("CHECK MT-FILE");
-  test::TempFile file(text, ".plt");
-  ASSERT_TRUE(ReadFieldFile(file.path(), stores->workspace, ui));
-  const SoundingBuffer& sb = stores->workspace.sounding;
-  EXPECT_EQ(sb.nfreq, 4);
-  EXPECT_EQ(sb.zxyr[2], 1e32f);
-  EXPECT_TRUE(std::isnan(sb.zxyr[1]));
-  ASSERT_EQ(ui.prompts().size(), 1u);
-  EXPECT_EQ(ui.prompts()[0].text,
-            "26 values of the sounding are not finite numbers\n"
-            "(NaN or infinity); they are kept as read.");
+TEST(ReaderRobustness, NonFiniteValuesRefuseTheFileAndHugeOnesAreKept) {
+  auto read = [](const std::string& values, ScriptedUi& ui) {
+    std::string text = ">HEAD\n  DATAID=\"NAN\"\n";
+    for (const char* k : kSoundingKeywords) text += std::string(k) + values;
+    auto stores = test::NewStores();
+    test::TempFile file(text, ".plt");
+    const bool ok = ReadFieldFile(file.path(), stores->workspace, ui);
+    return std::make_pair(ok, stores->workspace.sounding.zxyr[2]);
+  };
+  ScriptedUi refused;
+  EXPECT_FALSE(read("\n  1.0e+00   nan  1.0e+32  -inf\n", refused).first);
+  ASSERT_EQ(refused.prompts().size(), 1u);
+  EXPECT_EQ(refused.prompts()[0].text,
+            "Frequency 2 of block '>FREQ' is not a positive number (nan Hz)" +
+                std::string(ImportHintText(ImportHint::kMenu)));
+  ScriptedUi kept;
+  const auto [ok, zxyr] = read("\n  1.0e+00  2.0e+00  1.0e+32\n", kept);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(zxyr, 1e32f);
+  EXPECT_TRUE(kept.prompts().empty());
 }
 
 // Random byte edits, insertions and cuts of real files.

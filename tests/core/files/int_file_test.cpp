@@ -1,7 +1,9 @@
 #include "core/files/int_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <cstdio>
 
 #include "core/platform/scripted_ui.h"
@@ -178,7 +180,10 @@ TEST(IntFile, InvalidBlocksAreReportedWithTheirSetNumber) {
   EXPECT_EQ(ui.prompts()[4].text,
             "SET #3:  MANY                                \n#layers=17\nSET "
             "WILL BE IGNORED");
-  EXPECT_EQ(ui.prompts()[5].caption, "INVALID PARAMETERS");
+  // No "/": the name is the text after the marker, no layers were read.
+  EXPECT_EQ(ui.prompts()[5].text,
+            "SET #3:  NO SLASH AT                         \n#layers=0\nSET "
+            "WILL BE IGNORED");
 }
 
 TEST(IntFile, FileMessages) {
@@ -204,8 +209,112 @@ TEST(IntFile, FileMessages) {
   EXPECT_EQ(test::ReadWholeFile(plain.path()), "keep me");
   if (TextFile::Exists("/dev/full")) {
     EXPECT_FALSE(AppendToIntFile("/dev/full", "text\n", ui));
-    EXPECT_EQ(ui.prompts().back().text, "The disk is full");
+    EXPECT_EQ(ui.prompts().back().caption, "CAN'T WRITE INT-FILE");
+    EXPECT_EQ(ui.prompts().back().text.substr(0, 17), "The disk is full\n");
   }
+}
+
+// A write that stops part-way (here at a file-size limit) leaves the file
+// as it was, and the user is told.
+TEST(IntFile, FailedAppendCutsTheFileBack) {
+  const std::string before = FormatModelBlock(ThreeLayers("OLD"), 1);
+  test::TempFile file("", ".int");
+  ScriptedUi ui;
+  ASSERT_TRUE(AppendToIntFile(file.path(), before, ui));
+  const std::string old_content = test::ReadWholeFile(file.path());
+  std::string blocks;
+  for (int i = 0; i < 20; ++i)
+    blocks += FormatModelBlock(ThreeLayers("NEW"), 1);
+
+  struct rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  void (*saved_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limit = saved;
+  limit.rlim_cur = old_content.size() + 100;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  const bool ok = AppendToIntFile(file.path(), blocks, ui);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, saved_handler);
+
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(test::ReadWholeFile(file.path()), old_content);
+  ASSERT_EQ(ui.prompts().size(), 1u);
+  EXPECT_EQ(ui.prompts()[0].caption, "CAN'T WRITE INT-FILE");
+  EXPECT_EQ(ui.prompts()[0].text,
+            "The disk is full\nNothing was added to " + file.path() + ".");
+}
+
+// A block the readers would drop or misread is refused before anything is
+// written: thin layers, names with "/", values wider than their columns.
+TEST(IntFile, BlocksTheReadersCouldNotReadAreRefused) {
+  EXPECT_EQ(IntBlockProblem(ThreeLayers("FINE")), "");
+  LayerModel thin = ThreeLayers("FIT 1");
+  thin.thickness[1] = 0.004;  // a fitted 4 m layer
+  EXPECT_EQ(IntBlockProblem(thin),
+            "Layer 2 of 'FIT 1' is 0.004 km thick, which INT files write as "
+            "'     0.00' km:\nthe block could not be read back. Make the layer "
+            "at least 0.01 km thick, or remove it.");
+  thin.thickness[1] = 0.006;  // written as 0.01: read back
+  EXPECT_EQ(IntBlockProblem(thin), "");
+  LayerModel slash = ThreeLayers("A/B");
+  EXPECT_NE(IntBlockProblem(slash).find("holds a \"/\""), std::string::npos);
+  slash.name = "ABCDEFGHIJKLMN/";  // cut to 12 in the file, refused alike
+  EXPECT_NE(IntBlockProblem(slash), "");
+  LayerModel deep = ThreeLayers("DEEP");
+  deep.coordinates[2] = -1000.0;
+  EXPECT_NE(IntBlockProblem(deep).find("do not fit the columns"),
+            std::string::npos);
+  LayerModel wide = ThreeLayers("WIDE");
+  wide.resistivity[2] = 1e6;  // "1000000.00": ten characters
+  EXPECT_NE(IntBlockProblem(wide).find("Layer 3"), std::string::npos);
+  wide.resistivity[2] = 0.004;
+  EXPECT_NE(IntBlockProblem(wide).find("'     0.00'"), std::string::npos);
+  // Every block IntBlockProblem lets through is read back whole.
+  for (const LayerModel& m : {ThreeLayers("FINE"), thin}) {
+    test::TempFile file(FormatModelBlock(m, 1), ".int");
+    ScriptedUi ui;
+    std::vector<IntSet> sets;
+    std::vector<std::int32_t> positions;
+    ASSERT_TRUE(LoadIntFile(file.path(), ui, sets, positions));
+    EXPECT_EQ(sets.size(), 1u);
+  }
+
+  // The save dialog refuses before it stores anything.
+  LayerModels models;
+  models[0] = thin;
+  models[0].thickness[1] = 0.004;
+  models[0].fitted_set = 0;
+  SaveModelChoice choice = SaveModelChoice::Load(models);
+  choice.names[0] = "EDITED";
+  ScriptedUi ui;
+  ui.Allow("CAN'T SAVE MODEL");
+  EXPECT_FALSE(choice.Apply(models, ui));
+  EXPECT_EQ(models[0].name, "FIT 1");
+  ASSERT_EQ(ui.prompts().size(), 1u);
+  EXPECT_EQ(ui.prompts()[0].text.substr(0, 30),
+            "Model 1: Layer 2 of 'EDITED' i");
+  models[0].thickness[1] = 0.5;
+  choice.names[0] = "X/Y";
+  EXPECT_FALSE(choice.Apply(models, ui));
+  choice.names[0] = "EDITED";
+  EXPECT_TRUE(choice.Apply(models, ui));
+  EXPECT_EQ(models[0].name, "EDITED");
+}
+
+TEST(IntFile, CommandLinePathsKeepTheirNameOrAreRefused) {
+  std::string path, error;
+  EXPECT_TRUE(CommandLineIntPath("/data/profile.int", path, error));
+  EXPECT_EQ(path, "/data/profile.int");
+  EXPECT_TRUE(CommandLineIntPath("/data/profile.INT", path, error));
+  EXPECT_EQ(path, "/data/profile.INT");
+  EXPECT_TRUE(CommandLineIntPath("/data.v2/profile", path, error));
+  EXPECT_EQ(path, "/data.v2/profile.int");
+  path = "unchanged";
+  EXPECT_FALSE(CommandLineIntPath("notes.txt", path, error));
+  EXPECT_EQ(path, "unchanged");
+  EXPECT_EQ(error,
+            "'notes.txt' is not an INT file name: give a name ending in .int "
+            "(or none)");
 }
 
 TEST(IntFile, StationsOfTheTolerantReader) {

@@ -180,31 +180,5 @@ TEST(Forward1d, OneLayerModelsAndThickLayers) {
   EXPECT_NEAR(r.phase, 45.0, 1e-9);
 }
 
-TEST(Forward1d, ExtremeModelsStayFinite) {
-  LayerArray<double> rho{}, h{};
-  for (int j = 0; j < MaxLayers; ++j) {
-    rho[j] = j % 2 ? 1e-10 : 999999.0;
-    h[j] = j % 3 ? 0.0001 : 999999.0;
-  }
-  LayerModel model;
-  model.law = 3;
-  for (int j = 0; j < MaxLayers; ++j) {
-    model.resistivity[j] = rho[j];
-    model.ip_on[j] = 1;
-    model.ip_p1[j][0] = 0.9f;
-  }
-  for (double t : {1e-6, 1.0, 1e6}) {
-    for (int first : {0, 1}) {
-      Response1D a =
-          ResponseNoDispersion(rho.data() + first, h.data() + first, 15, t);
-      Response1D b = ResponseDispersion(
-          model, rho.data() + first, h.data() + first, 15, t);
-      EXPECT_TRUE(std::isfinite(a.rho_a) && std::isfinite(a.phase)) << t;
-      EXPECT_TRUE(std::isfinite(b.rho_a) && std::isfinite(b.phase)) << t;
-      EXPECT_TRUE(std::isfinite(a.z.re) && std::isfinite(b.z.im)) << t;
-    }
-  }
-}
-
 }  // namespace
 }  // namespace mtvuk
