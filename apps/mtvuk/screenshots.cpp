@@ -274,10 +274,13 @@ bool PictureResultFileWindows(CMainFrame& frame,
   const LayerModel model = m;
   LoadFieldSet(0, CurveMode::XY, stores.workspace, stores.sets, stores.models);
   LoadFieldSet(1, CurveMode::YX, stores.workspace, stores.sets, stores.models);
+  // Models 1 and 2 are the true model, neither a start nor a fit.
   for (int k = 0; k < MaxModels; ++k) {
-    const std::string name = stores.models[k].name;
-    if (k < 2) stores.models[k] = model;
-    stores.models[k].name = name;
+    if (k < 2) {
+      stores.models[k] = model;
+      stores.models[k].name = "TRUE MODEL";
+      stores.models[k].attached_set = stores.models[k].fitted_set = -1;
+    }
     stores.models[k].shown = k < 2 ? 1 : 0;
   }
   stores.workspace.any_set_in_use = 1;
