@@ -12,12 +12,13 @@
 #include "json_output.h"
 
 namespace mtvuk::cli {
-namespace {
 
 const char* ModeName(CurveMode mode) {
   static const char* const kNames[] = {"xy", "yx", "mean", "eff"};
   return kNames[static_cast<int>(mode)];
 }
+
+namespace {
 
 std::unique_ptr<Stores> NewStores() {
   auto stores = std::make_unique<Stores>();

@@ -21,6 +21,9 @@ int RunCurve(const std::string& path,
              bool json,
              bool import = false);
 
+// "xy", "yx", "mean" or "eff".
+const char* ModeName(CurveMode mode);
+
 // Reads a sounding by either reader.
 bool ReadSounding(const std::string& path,
                   Workspace& workspace,

@@ -23,11 +23,6 @@
 namespace mtvuk::cli {
 namespace {
 
-const char* ModeName(CurveMode mode) {
-  static const char* const kNames[] = {"xy", "yx", "mean", "eff"};
-  return kNames[static_cast<int>(mode)];
-}
-
 // The messages of one fit, kept until its turn to be printed (fits run in
 // parallel; their messages appear in input order). Questions take their
 // default answer.
@@ -55,6 +50,54 @@ class BufferedUi : public Ui {
  private:
   std::string messages_;
 };
+
+nlohmann::ordered_json RangeBound(const EquivalenceRange& r, bool upper) {
+  if (!r.defined) return nullptr;
+  return upper ? r.max : r.min;
+}
+
+// The ranges of each layer, and which bounds reach a limit of the fit.
+nlohmann::ordered_json EquivalenceJson(const EquivalenceResult& e) {
+  nlohmann::ordered_json layers = nlohmann::ordered_json::array();
+  for (const LayerEquivalence& l : e.layers) {
+    nlohmann::ordered_json limited = nlohmann::ordered_json::array();
+    const std::pair<const char*, const EquivalenceRange*> kRanges[] = {
+        {"rho", &l.rho},
+        {"h", &l.thickness},
+        {"s", &l.conductance},
+        {"t", &l.transverse}};
+    for (const auto& [name, r] : kRanges) {
+      if (!r->defined) continue;
+      if (r->min_at_limit) limited.push_back(std::string(name) + "_min");
+      if (r->max_at_limit) limited.push_back(std::string(name) + "_max");
+    }
+    layers.push_back({{"layer", l.layer + 1},
+                      {"rho_min", RangeBound(l.rho, false)},
+                      {"rho_max", RangeBound(l.rho, true)},
+                      {"h_min_km", RangeBound(l.thickness, false)},
+                      {"h_max_km", RangeBound(l.thickness, true)},
+                      {"s_min", RangeBound(l.conductance, false)},
+                      {"s_max", RangeBound(l.conductance, true)},
+                      {"t_min", RangeBound(l.transverse, false)},
+                      {"t_max", RangeBound(l.transverse, true)},
+                      {"bounded_by_limit", l.BoundedByLimit()},
+                      {"limited", limited}});
+  }
+  return layers;
+}
+
+std::string RangeText(const EquivalenceRange& r) {
+  if (!r.defined) return "-";
+  char text[64];
+  std::snprintf(text,
+                sizeof text,
+                "%s%.4g - %.4g%s",
+                r.min_at_limit ? "*" : "",
+                r.min,
+                r.max,
+                r.max_at_limit ? "*" : "");
+  return text;
+}
 
 struct Job {
   std::string file;
@@ -154,6 +197,22 @@ Outcome FitOne(const InvertOptions& o,
   }
   j["seconds"] = seconds;
 
+  EquivalenceResult equivalence;
+  if (o.equivalence && out.ok) {
+    const int k = std::max<int>(m.fitted_set, 0);
+    const FieldSet& set = stores->sets[k];
+    equivalence = ComputeEquivalence(MisfitSettingsOf(ws),
+                                     set,
+                                     set.effective_count,
+                                     m,
+                                     o.equivalence_options,
+                                     ui);
+    out.ok = equivalence.ran && !equivalence.cancelled;
+    j["equivalence_misfit_min"] = equivalence.misfit_min;
+    j["equivalence_threshold"] = equivalence.threshold;
+    j["equivalence"] = EquivalenceJson(equivalence);
+  }
+
   static const char* const kTargets[] = {
       "", "RE+IM", "RE", "IM", "Ro", "Res+Phs"};
   char line[512];
@@ -232,6 +291,36 @@ Outcome FitOne(const InvertOptions& o,
                         "half-space"));
     }
   }
+  if (o.equivalence && equivalence.ran && !equivalence.cancelled) {
+    add(std::snprintf(line,
+                      sizeof line,
+                      "equivalence: models with misfit S <= %.6g (S_min %.6g "
+                      "+ max(%g, %g S_min)), %d constrained fits; * a bound "
+                      "at a limit of the fit\n",
+                      equivalence.threshold,
+                      equivalence.misfit_min,
+                      o.equivalence_options.absolute,
+                      o.equivalence_options.relative,
+                      equivalence.refits));
+    add(std::snprintf(line,
+                      sizeof line,
+                      "%5s %24s %24s %24s %24s\n",
+                      "layer",
+                      "rho_ohm_m",
+                      "h_km",
+                      "S_siemens",
+                      "T_ohm_m2"));
+    for (const LayerEquivalence& l : equivalence.layers) {
+      add(std::snprintf(line,
+                        sizeof line,
+                        "%5d %24s %24s %24s %24s\n",
+                        l.layer + 1,
+                        RangeText(l.rho).c_str(),
+                        RangeText(l.thickness).c_str(),
+                        RangeText(l.conductance).c_str(),
+                        RangeText(l.transverse).c_str()));
+    }
+  }
   return finish();
 }
 
@@ -245,6 +334,12 @@ int RunInvert(const InvertOptions& o) {
                       : ModelFromJsonFile(o.model_file, model, error);
   if (!ok) {
     std::fprintf(stderr, "mtvuk-cli invert: %s\n", error.c_str());
+    return kExitUsage;
+  }
+  const std::string threshold_error =
+      EquivalenceOptionsError(o.equivalence_options);
+  if (o.equivalence && !threshold_error.empty()) {
+    std::fprintf(stderr, "mtvuk-cli invert: %s\n", threshold_error.c_str());
     return kExitUsage;
   }
   std::string int_path;

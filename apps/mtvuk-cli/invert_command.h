@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/inversion/equivalence.h"
 #include "core/store/workspace.h"
 
 namespace mtvuk::cli {
@@ -23,6 +24,8 @@ struct InvertOptions {
   std::string int_file;  // append the fitted blocks here
   std::string name;      // block name (one fit only)
   int threads = 0;       // 0: one per processor
+  bool equivalence = false;  // the equivalence ranges of each fit
+  EquivalenceOptions equivalence_options;
 };
 
 int RunInvert(const InvertOptions& options);

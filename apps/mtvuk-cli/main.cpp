@@ -9,6 +9,7 @@
 #include "forward_command.h"
 #include "int_commands.h"
 #include "invert_command.h"
+#include "occam_command.h"
 #include "trf_commands.h"
 
 using mtvuk::CurveMode;
@@ -131,6 +132,55 @@ int main(int argc, char** argv) {
                      invert_options.name,
                      "Name of the block of a single fit (default: the "
                      "model's)");
+
+  invert->add_flag("--equivalence",
+                   invert_options.equivalence,
+                   "Add the equivalence ranges of each fitted layer: models "
+                   "whose misfit S stays within S_min + max(A, R S_min)");
+  invert
+      ->add_option("--equivalence-abs",
+                   invert_options.equivalence_options.absolute,
+                   "A of the equivalence threshold (default 1)")
+      ->check(CLI::NonNegativeNumber);
+  invert
+      ->add_option("--equivalence-rel",
+                   invert_options.equivalence_options.relative,
+                   "R of the equivalence threshold (default 0.1)")
+      ->check(CLI::NonNegativeNumber);
+
+  mtvuk::cli::OccamOptions occam_options;
+  CLI::App* occam = app.add_subcommand(
+      "occam",
+      "Smooth (Occam) inversion: the smoothest resistivity profile of many "
+      "thin layers that fits one polarisation to a target rms");
+  occam->add_option("FILE", occam_options.file, "Field data file")->required();
+  occam
+      ->add_option(
+          "--mode", occam_options.mode, "Polarisation: xy, yx, mean or eff")
+      ->required()
+      ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
+  occam
+      ->add_option("--target",
+                   occam_options.smooth.target,
+                   "4 Ro (apparent resistivity) or 5 Res+Phs (default 5)")
+      ->check(CLI::IsMember({4, 5}));
+  occam
+      ->add_option("--target-rms",
+                   occam_options.smooth.target_rms,
+                   "Normalized rms to reach (default 1)")
+      ->check(CLI::Range(mtvuk::kMinTargetRms, mtvuk::kMaxTargetRms));
+  occam
+      ->add_option("--layers",
+                   occam_options.smooth.layers,
+                   "Layers above the half-space, 2..100 (default 50)")
+      ->check(CLI::Range(mtvuk::kMinSmoothLayers, mtvuk::kMaxSmoothLayers));
+  occam->add_flag("--ignore-errors",
+                  occam_options.smooth.ignore_error_bars,
+                  "Weigh every datum 1 in the fit (the rms still uses the "
+                  "error bars)");
+  occam->add_flag("--json", occam_options.json, "Print the result as JSON");
+  occam->add_flag(
+      "--import", occam_options.import, "Read with the SEG EDI importer");
 
   CLI::App* int_command = app.add_subcommand("int", "Read INT result files");
   int_command->require_subcommand(1);
@@ -282,6 +332,7 @@ int main(int argc, char** argv) {
   if (read->parsed()) return mtvuk::cli::RunRead(file, json, import);
   if (curve->parsed()) return mtvuk::cli::RunCurve(file, mode, json, import);
   if (invert->parsed()) return mtvuk::cli::RunInvert(invert_options);
+  if (occam->parsed()) return mtvuk::cli::RunOccam(occam_options);
   if (smooth->parsed()) return mtvuk::cli::RunSmooth(smooth_options);
   if (depth->parsed()) {
     if (!depth_options.file.empty()) {

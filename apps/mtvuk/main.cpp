@@ -147,6 +147,7 @@ int main(int argc, char** argv) {
       ok = mtvuk::PictureModelWindows(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureInversionWindows(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureIntWindows(frame, *stores, ui, dir) && ok;
+      ok = mtvuk::PictureSmoothInversion(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureDepthWindows(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureResultFileWindows(frame, *stores, ui, dir) && ok;
     }

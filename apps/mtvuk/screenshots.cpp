@@ -140,7 +140,37 @@ bool PictureInversionWindows(CMainFrame& frame,
     ok = SavePicture(*frame.view()->fit_window(),
                      dir.filePath("fitting-result.png")) &&
          ok;
+    // The equivalence ranges of the same fit.
+    FittingResultWindow& fit = *frame.view()->fit_window();
+    ok = fit.ComputeEquivalenceRanges() &&
+         SavePicture(fit, dir.filePath("fitting-result-equivalence.png")) &&
+         ok;
   }
+  return ok;
+}
+
+bool PictureSmoothInversion(CMainFrame& frame,
+                            Stores& /*stores*/,
+                            QtUi& /*ui*/,
+                            const QDir& dir) {
+  frame.OpenSmoothInversion();
+  SmoothInversionWindow* window = frame.smooth_window();
+  const bool ran = window->Run();
+  bool ok = SavePicture(*window, dir.filePath("smooth-inversion.png")) && ran;
+  window->close();
+  // The profile in the depth window ("&0" on), beside the transformation.
+  CVUKView* view = frame.view();
+  view->OpenDepthWindow();
+  CDepthWindow* depth = view->depth_window();
+  depth->resize(640, 600);
+  depth->Recompute();
+  for (QAction* a : depth->actions()) {
+    if (a->text() == "&0") a->trigger();
+  }
+  depth->Button("&Log h")->click();
+  ok = SavePicture(*depth, dir.filePath("depth-window-smooth.png")) && ok;
+  view->CloseDepthWindow();
+  QApplication::sendPostedEvents();
   return ok;
 }
 

@@ -46,6 +46,15 @@ bool PictureIntWindows(CMainFrame& frame,
                        QtUi& ui,
                        const QDir& dir);
 
+// The smooth inversion of set 1 with the window's defaults:
+// smooth-inversion.png, and its profile in the depth window,
+// depth-window-smooth.png. (The fit of PictureInversionWindows gets
+// fitting-result-equivalence.png there.)
+bool PictureSmoothInversion(CMainFrame& frame,
+                            Stores& stores,
+                            QtUi& ui,
+                            const QDir& dir);
+
 // Pictures of smoothing and the depth window: smoothing.png,
 // main-smoothed.png, depth-window.png (Res(h) of the loaded sets and their
 // models), depth-window-s.png (S(h), log depth), main-depth.png,

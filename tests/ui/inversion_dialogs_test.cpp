@@ -1,6 +1,7 @@
 #include "ui/inversion/inversion_dialogs.h"
 
 #include <QtTest>
+#include <qcustomplot.h>
 
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/sounding_list.h"
@@ -152,6 +153,49 @@ class InversionDialogsTest : public QObject {
     QVERIFY(frame_->view()->fit_window()->summary().contains(
         "The start model has IP (dispersive) layers; the fit uses the "
         "isotropic response without dispersion"));
+  }
+
+  // "Equivalence" in the fitting-result window: a row per layer and the
+  // band of the equivalent models; a threshold of nothing is refused.
+  void EquivalenceFillsTheTableAndTheBand() {
+    QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
+    LayerModel& m = stores_->models[0];
+    m.layer_count = 3;
+    const double rho[3] = {15, 40, 2000}, h[2] = {0.03, 0.4};
+    for (int j = 0; j < 3; ++j) m.resistivity[j] = rho[j];
+    for (int j = 0; j < 2; ++j) m.thickness[j] = h[j];
+    for (int j = 3; j < MaxLayers; ++j) m.resistivity[j] = rho[2];
+    stores_->workspace.show_fit_result = 1;
+    stores_->workspace.inversion_target = 5;
+    frame_->view()->Invert();
+    FittingResultWindow* fit = frame_->view()->fit_window();
+    QVERIFY(fit != nullptr);
+    QVERIFY(fit->equivalence_button()->isEnabled());
+    QCOMPARE(fit->equivalence_button()->text(), QString("Equivalence"));
+    QVERIFY(!fit->equivalence_table()->isVisibleTo(fit));
+    QVERIFY(fit->band() == nullptr);
+
+    fit->threshold_field(0)->setText("0");
+    fit->threshold_field(1)->setText("0");
+    QVERIFY(!fit->ComputeEquivalenceRanges());
+    QVERIFY(ui_->script.prompts().back().text.rfind(
+                "The rise of the misfit", 0) == 0);
+    fit->threshold_field(0)->setText("1");
+    fit->threshold_field(1)->setText("0.1");
+    QTest::mouseClick(fit->equivalence_button(), Qt::LeftButton);
+    QTableWidget* table = fit->equivalence_table();
+    QVERIFY(table->isVisibleTo(fit));
+    QCOMPARE(table->rowCount(), 3);
+    QCOMPARE(table->item(2, 0)->text(), QString("3 (half-space)"));
+    // Ranges as "min - max" around the fitted values.
+    const QStringList rho1 =
+        table->item(0, 1)->text().remove('*').split(QChar(0x2013));
+    QCOMPARE(rho1.size(), 2);
+    QVERIFY(rho1[0].trimmed().toDouble() <= m.resistivity[0] * 1.001);
+    QVERIFY(rho1[1].trimmed().toDouble() >= m.resistivity[0] * 0.999);
+    QCOMPARE(table->item(2, 2)->text(), QString(QChar(0x2013)));
+    QVERIFY(fit->band() != nullptr);
+    QCOMPARE(fit->band()->dataCount(), 480);
   }
 
   // Misfits within one decade: every label of the axis differs.

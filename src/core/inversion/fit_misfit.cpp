@@ -59,15 +59,22 @@ int EffectivePeriods(const FieldSet& set) {
   return std::clamp(n, 2, MaxFreq);
 }
 
-double FitMisfit(const Workspace& ws,
+MisfitSettings MisfitSettingsOf(const Workspace& ws) {
+  return {ws.inversion_target,
+          ws.ignore_error_bars != 0,
+          ws.re_weight,
+          ws.rho_weight};
+}
+
+double FitMisfit(const MisfitSettings& settings,
                  FieldSet& s,
                  int used,
                  const FitResponse& fit,
                  FitTerms* terms) {
-  const int target = ws.inversion_target;
-  const bool ignore = ws.ignore_error_bars != 0;
-  const double w_re = ws.re_weight;
-  const double w_rho = ws.rho_weight;
+  const int target = settings.target;
+  const bool ignore = settings.ignore_error_bars;
+  const double w_re = settings.re_weight;
+  const double w_rho = settings.rho_weight;
   used = std::min(used, fit.count);
   FitTerms local;
   FitTerms& t = terms ? *terms : local;

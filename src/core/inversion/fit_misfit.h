@@ -34,13 +34,29 @@ struct FitTerms {
   int Weighted() const;  // terms whose weight is not 0
 };
 
+// The settings of the workspace that the misfit reads.
+struct MisfitSettings {
+  int target = 1;  // 1 RE+IM, 2 RE, 3 IM, 4 Ro, 5 Res+Phs
+  bool ignore_error_bars = false;
+  double re_weight = 0.5;
+  double rho_weight = 0.5;
+};
+MisfitSettings MisfitSettingsOf(const Workspace& workspace);
+
 // The misfit S of the inversion target at the first `used` periods of the
 // set; stores S as the set's last misfit and the terms in `terms`.
-double FitMisfit(const Workspace& workspace,
+double FitMisfit(const MisfitSettings& settings,
                  FieldSet& set,
                  int used,
                  const FitResponse& fit,
                  FitTerms* terms);
+inline double FitMisfit(const Workspace& workspace,
+                        FieldSet& set,
+                        int used,
+                        const FitResponse& fit,
+                        FitTerms* terms) {
+  return FitMisfit(MisfitSettingsOf(workspace), set, used, fit, terms);
+}
 
 // Effective number of periods: the count less the trailing removed points,
 // between 2 and 100.

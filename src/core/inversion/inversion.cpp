@@ -338,8 +338,9 @@ void RunRobust(const Workspace& ws,
   }
 }
 
-// Why a fit cannot start from the model as it stands, or "".
-std::string Unfittable(const FitTerms& terms, double misfit, int set) {
+}  // namespace
+
+std::string UnfittableCause(const FitTerms& terms, double misfit, int set) {
   char text[256];
   if (terms.Weighted() == 0) {
     std::snprintf(text,
@@ -361,8 +362,6 @@ std::string Unfittable(const FitTerms& terms, double misfit, int set) {
   }
   return "";
 }
-
-}  // namespace
 
 double InversionResult::Rms() const {
   return data_used > 0 ? std::sqrt(misfit / data_used) : 0.0;
@@ -455,7 +454,7 @@ InversionResult RunInversion(Workspace& ws,
   Fitter fitter(ws, models, set, ui, n);
   FitTerms terms;
   const double start_misfit = fitter.Evaluate(terms);
-  const std::string cause = Unfittable(terms, start_misfit, k);
+  const std::string cause = UnfittableCause(terms, start_misfit, k);
   if (!cause.empty()) {
     model = before;
     set.effective_count = count_before;

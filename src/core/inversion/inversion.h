@@ -59,6 +59,10 @@ struct InversionResult {
 // which uses the isotropic response without dispersion, leaves out.
 std::string IsotropicFitNote(const LayerModel& model);
 
+// Why a fit cannot start from the terms and misfit of its start, or "": no
+// weighted data term, or a misfit that is not finite (set counted from 0).
+std::string UnfittableCause(const FitTerms& terms, double misfit, int set);
+
 // True when a field set holding data is attached to model `index`.
 bool CanInvert(const FieldSets& sets, int index);
 

@@ -20,10 +20,11 @@ double DLog10AbsFactor(double v) {
 
 }  // namespace
 
-NoDispersionSensitivity::NoDispersionSensitivity(const double* rho,
-                                                 const double* h,
-                                                 int n)
-    : n_(n < 2 ? 2 : n), rho_top_(rho[0]) {
+template <int kCapacity>
+BasicSensitivity<kCapacity>::BasicSensitivity(const double* rho,
+                                              const double* h,
+                                              int n)
+    : n_(std::clamp(n, 2, kCapacity)), rho_top_(rho[0]) {
   for (int l = 0; l + 1 < n_; ++l) {
     ratio_[l] = std::sqrt(rho[l + 1] / rho[l]);
     depth_[l] = kTwoPi * h[l] / std::sqrt(rho[l]);
@@ -32,12 +33,13 @@ NoDispersionSensitivity::NoDispersionSensitivity(const double* rho,
 
 // Periods are taken kLanes at a time, so that the dependent divisions of
 // their forward sweeps overlap (as in the forward kernel).
-void NoDispersionSensitivity::Evaluate(const double* periods,
-                                       int count,
-                                       PeriodSensitivity* out) const {
+template <int kCapacity>
+void BasicSensitivity<kCapacity>::Evaluate(const double* periods,
+                                           int count,
+                                           Period* out) const {
   constexpr int kLanes = 4;
   // Per layer and lane: A, c, 1 / (A + c) and dc / d ln x.
-  std::array<std::array<Complex, kLanes>, MaxLayers> a, c, inv_sum, dc;
+  std::array<std::array<Complex, kLanes>, kCapacity> a, c, inv_sum, dc;
   for (int first = 0; first < count; first += kLanes) {
     const int lanes = std::min(kLanes, count - first);
     double y_re[kLanes], y_im[kLanes], skin[kLanes];
@@ -75,7 +77,7 @@ void NoDispersionSensitivity::Evaluate(const double* periods,
     }
     for (int w = 0; w < lanes; ++w) {
       const double period = periods[first + w];
-      PeriodSensitivity& s = out[first + w];
+      Period& s = out[first + w];
       Response1D& r = s.response;
       const double omega = kTwoPi / period;
       const double y2 = y_re[w] * y_re[w] + y_im[w] * y_im[w];
@@ -88,8 +90,8 @@ void NoDispersionSensitivity::Evaluate(const double* periods,
 
       // Reverse sweep: g = dY0 / dY_l from the top down. The derivatives
       // of Y0 collect in dy (complex, per column).
-      std::array<Complex, 2 * MaxLayers> dy;
-      dy[SensRhoColumn(0)] = {0.0, 0.0};
+      std::array<Complex, 2 * kCapacity> dy;
+      dy[Period::RhoColumn(0)] = {0.0, 0.0};
       Complex g{1.0, 0.0};
       for (int l = 0; l + 1 < n_; ++l) {
         const Complex inv2 = Mul(inv_sum[l][w], inv_sum[l][w]);
@@ -100,12 +102,12 @@ void NoDispersionSensitivity::Evaluate(const double* periods,
         // A = ratio Y_below: d/d ln ratio = g_a A.
         const Complex by_ratio = Mul(g_a, al);
         const Complex by_depth = Mul(g_c, dc[l][w]);
-        dy[SensThicknessColumn(l)] = by_depth;
+        dy[Period::ThicknessColumn(l)] = by_depth;
         // ratio_l = sqrt(rho_{l+1} / rho_l), depth_l = 2 pi h_l /
         // sqrt(rho_l).
-        dy[SensRhoColumn(l)] =
-            Sub(dy[SensRhoColumn(l)], Scale(Add(by_ratio, by_depth), 0.5));
-        dy[SensRhoColumn(l + 1)] = Scale(by_ratio, 0.5);
+        dy[Period::RhoColumn(l)] = Sub(dy[Period::RhoColumn(l)],
+                                       Scale(Add(by_ratio, by_depth), 0.5));
+        dy[Period::RhoColumn(l + 1)] = Scale(by_ratio, 0.5);
         g = Scale(g_a, ratio_[l]);
       }
 
@@ -127,15 +129,20 @@ void NoDispersionSensitivity::Evaluate(const double* periods,
         s.d[kSensImZ][col] = dz.im * im_factor;
       };
       for (int j = 0; j < n_; ++j) {
-        fill(SensRhoColumn(j), Mul(dy[SensRhoColumn(j)], inv_y), j == 0);
+        fill(Period::RhoColumn(j),
+             Mul(dy[Period::RhoColumn(j)], inv_y),
+             j == 0);
       }
       for (int j = 0; j + 1 < n_; ++j) {
-        fill(SensThicknessColumn(j),
-             Mul(dy[SensThicknessColumn(j)], inv_y),
+        fill(Period::ThicknessColumn(j),
+             Mul(dy[Period::ThicknessColumn(j)], inv_y),
              0.0);
       }
     }
   }
 }
+
+template class BasicSensitivity<MaxLayers>;
+template class BasicSensitivity<kMaxProfileLayers>;
 
 }  // namespace mtvuk

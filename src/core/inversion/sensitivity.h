@@ -20,9 +20,14 @@ inline constexpr int SensThicknessColumn(int layer) {
   return MaxLayers + layer;
 }
 
-struct PeriodSensitivity {
-  Response1D response;  // identical to NoDispersionKernel's
-  std::array<std::array<double, 2 * MaxLayers>, kSensQuantities> d;
+// Derivatives of one period for a model of up to kCapacity layers: column
+// j is d/d ln rho_j, column kCapacity + j is d/d ln h_j.
+template <int kCapacity>
+struct BasicPeriodSensitivity {
+  static constexpr int RhoColumn(int layer) { return layer; }
+  static constexpr int ThicknessColumn(int layer) { return kCapacity + layer; }
+  Response1D response;  // identical to the forward kernel's
+  std::array<std::array<double, 2 * kCapacity>, kSensQuantities> d;
 };
 
 // A reverse sweep through the layer recursion (adjoint of Y_l = (1 + A c) /
@@ -32,17 +37,28 @@ struct PeriodSensitivity {
 // thickness and everything below). A one-layer model is evaluated, as by the
 // kernel, as layer 0 over a half-space of resistivity rho[1]; its columns
 // then are rho 0, rho 1 and h 0.
-class NoDispersionSensitivity {
+template <int kCapacity>
+class BasicSensitivity {
  public:
-  NoDispersionSensitivity(const double* rho, const double* h, int n);
+  using Period = BasicPeriodSensitivity<kCapacity>;
+  BasicSensitivity(const double* rho, const double* h, int n);
   int layers() const { return n_; }
-  void Evaluate(const double* periods, int count, PeriodSensitivity* out) const;
+  void Evaluate(const double* periods, int count, Period* out) const;
 
  private:
   int n_;
   double rho_top_;
-  std::array<double, MaxLayers> ratio_{};  // sqrt(rho[l+1] / rho[l])
-  std::array<double, MaxLayers> depth_{};  // 2 pi h[l] / sqrt(rho[l])
+  std::array<double, kCapacity> ratio_{};  // sqrt(rho[l+1] / rho[l])
+  std::array<double, kCapacity> depth_{};  // 2 pi h[l] / sqrt(rho[l])
 };
+extern template class BasicSensitivity<MaxLayers>;
+extern template class BasicSensitivity<kMaxProfileLayers>;
+
+// The sensitivities of the models of the editor (16 layers) and of smooth
+// profiles (up to 100 layers over a half-space).
+using PeriodSensitivity = BasicPeriodSensitivity<MaxLayers>;
+using NoDispersionSensitivity = BasicSensitivity<MaxLayers>;
+using ProfilePeriodSensitivity = BasicPeriodSensitivity<kMaxProfileLayers>;
+using ProfileSensitivity = BasicSensitivity<kMaxProfileLayers>;
 
 }  // namespace mtvuk

@@ -64,17 +64,20 @@ Complex CothOneMinusI(double x) {
   return {n * d * (td2 + tn2) * inv, 4.0 * e * t.num * t.den * inv};
 }
 
-NoDispersionKernel::NoDispersionKernel(const double* rho,
-                                       const double* h,
-                                       int n)
-    : n_(n < 2 ? 2 : n), rho_top_(rho[0]) {
+template <int kCapacity>
+BasicNoDispersionKernel<kCapacity>::BasicNoDispersionKernel(const double* rho,
+                                                            const double* h,
+                                                            int n)
+    : n_(std::clamp(n, 2, kCapacity)), rho_top_(rho[0]) {
   for (int l = 0; l + 1 < n_; ++l) {
     ratio_[l] = std::sqrt(rho[l + 1] / rho[l]);
     depth_[l] = kTwoPi * h[l] / std::sqrt(rho[l]);
   }
 }
 
-Response1D NoDispersionKernel::operator()(double period) const {
+template <int kCapacity>
+Response1D BasicNoDispersionKernel<kCapacity>::operator()(
+    double period) const {
   Response1D r;
   Evaluate(&period, 1, &r);
   return r;
@@ -82,9 +85,10 @@ Response1D NoDispersionKernel::operator()(double period) const {
 
 // The recursion of one period is a chain of dependent divisions; running
 // kLanes periods side by side lets their chains overlap.
-void NoDispersionKernel::Evaluate(const double* periods,
-                                  int count,
-                                  Response1D* out) const {
+template <int kCapacity>
+void BasicNoDispersionKernel<kCapacity>::Evaluate(const double* periods,
+                                                  int count,
+                                                  Response1D* out) const {
   constexpr int kLanes = 4;
   for (int first = 0; first < count; first += kLanes) {
     const int lanes = std::min(kLanes, count - first);
@@ -125,6 +129,9 @@ void NoDispersionKernel::Evaluate(const double* periods,
     }
   }
 }
+
+template class BasicNoDispersionKernel<MaxLayers>;
+template class BasicNoDispersionKernel<kMaxProfileLayers>;
 
 Response1D ResponseNoDispersion(const double* rho,
                                 const double* h,

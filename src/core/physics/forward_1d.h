@@ -33,11 +33,17 @@ Response1D ResponseNoDispersion(const double* rho,
 // x = 10000, and with coth x = 1 from x = 300 on.
 Complex CothOneMinusI(double x);
 
+// Layers a kernel can hold beyond the 16 of a model: a smooth profile has
+// up to 100 layers over its half-space.
+inline constexpr int kMaxProfileLayers = 101;
+
 // The same response for many periods of one model: the layer terms that do
-// not depend on the period are computed once.
-class NoDispersionKernel {
+// not depend on the period are computed once. `kCapacity` is the largest
+// number of layers (with the half-space) the kernel holds.
+template <int kCapacity>
+class BasicNoDispersionKernel {
  public:
-  NoDispersionKernel(const double* rho, const double* h, int n);
+  BasicNoDispersionKernel(const double* rho, const double* h, int n);
   Response1D operator()(double period) const;
   // Responses of `count` periods at once (faster than one by one).
   void Evaluate(const double* periods, int count, Response1D* out) const;
@@ -45,9 +51,13 @@ class NoDispersionKernel {
  private:
   int n_;
   double rho_top_;
-  std::array<double, MaxLayers> ratio_{};  // sqrt(rho[l+1] / rho[l])
-  std::array<double, MaxLayers> depth_{};  // 2 pi h[l] / sqrt(rho[l])
+  std::array<double, kCapacity> ratio_{};  // sqrt(rho[l+1] / rho[l])
+  std::array<double, kCapacity> depth_{};  // 2 pi h[l] / sqrt(rho[l])
 };
+extern template class BasicNoDispersionKernel<MaxLayers>;
+extern template class BasicNoDispersionKernel<kMaxProfileLayers>;
+using NoDispersionKernel = BasicNoDispersionKernel<MaxLayers>;
+using ProfileKernel = BasicNoDispersionKernel<kMaxProfileLayers>;
 
 // The same with the complex resistivities of the model's dispersion laws.
 // The impedance has a negative imaginary part for a half-space (the phase

@@ -10,6 +10,7 @@
 #include "core/store/depth_settings.h"
 #include "core/store/field_set.h"
 #include "core/store/layer_model.h"
+#include "core/store/smooth_profile.h"
 #include "core/store/sounding_buffer.h"
 
 namespace mtvuk {
@@ -86,6 +87,8 @@ struct Stores {
   Workspace workspace;
   std::array<FieldSet, MaxSets> sets;
   std::array<LayerModel, MaxModels> models;
+  // The smooth profile fitted to each field set (slot k to set k).
+  SmoothProfiles profiles;
 };
 
 using FieldSets = std::array<FieldSet, MaxSets>;

@@ -35,6 +35,11 @@ CMainFrame::CMainFrame(Stores& stores, QtUi& ui, QWidget* parent)
   setWindowTitle("MT-VUK");
   view_ = new CVUKView(stores_, ui_, this);
   setCentralWidget(view_);
+  // The depth graphs draw the smooth profile of each set beside its
+  // transformation.
+  view_->SetExtraProfileSource([this](int k, ExtraProfile& profile) {
+    return SmoothExtraProfile(stores_, k, profile);
+  });
   BuildMenu();
   statusBar()->showMessage("Ready");
   ui_.Register(Window::kMainFrame, this);
@@ -136,6 +141,13 @@ void CMainFrame::BuildMenu() {
           &QAction::triggered,
           this,
           [this] { VariationLimitsDialog(stores_, ui_, this).exec(); });
+  connect(AddCommand(inversion,
+                     "Smooth inversion (Occam)...",
+                     kCmdSmoothInversion,
+                     true),
+          &QAction::triggered,
+          this,
+          &CMainFrame::OpenSmoothInversion);
   connect(AddCommand(setting, "&Font", kCmdFont, true),
           &QAction::triggered,
           view_,
@@ -221,6 +233,14 @@ void CMainFrame::OpenSmoothing() {
   }
   smoothing_->show();
   smoothing_->raise();
+}
+
+void CMainFrame::OpenSmoothInversion() {
+  if (smooth_ == nullptr)
+    smooth_ = new SmoothInversionWindow(stores_, ui_, this);
+  smooth_->RefreshSets();
+  smooth_->show();
+  smooth_->raise();
 }
 
 void CMainFrame::InputModelData() {

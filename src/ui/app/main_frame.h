@@ -15,6 +15,7 @@
 #include "ui/app/qt_ui.h"
 #include "ui/app/vuk_view.h"
 #include "ui/fielddata/smoothing_window.h"
+#include "ui/inversion/smooth_inversion_window.h"
 
 namespace mtvuk {
 
@@ -40,6 +41,7 @@ enum Command : int {
   kCmdPageSetup = 57605,
   kCmdAbout = 57664,
   kCmdExit = 57665,
+  kCmdSmoothInversion = 32861,
 };
 
 // The file dialogs of the menu commands.
@@ -93,6 +95,9 @@ class CMainFrame : public QMainWindow {
   bool ExportModelFile(int model, const QString& chosen_path);
   // Enables the commands whose condition depends on the stores.
   void UpdateCommandStates();
+  // "Smooth inversion (Occam)...": opens (or raises) the window.
+  void OpenSmoothInversion();
+  SmoothInversionWindow* smooth_window() const { return smooth_; }
   // "&Smooth field data": opens the "Smoothing" window.
   void OpenSmoothing();
   CSmoothingWindow* smoothing_window() const { return smoothing_; }
@@ -114,6 +119,7 @@ class CMainFrame : public QMainWindow {
   CVUKView* view_ = nullptr;
   std::map<int, QAction*> commands_;
   double import_error_ = kDefaultImportError;  // of |Z|, files without errors
+  QPointer<SmoothInversionWindow> smooth_;
   QPointer<CSmoothingWindow> smoothing_;
 };
 

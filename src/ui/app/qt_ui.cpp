@@ -32,6 +32,13 @@ bool InputGate::eventFilter(QObject* watched, QEvent* event) {
     return ui_.busy();
   }
   if (!ui_.busy()) return false;
+  // A button marked as the window's Esc stops the computation as the key
+  // does.
+  if (type == QEvent::MouseButtonPress && watched->isWidgetType() &&
+      watched->property("escape_button").toBool()) {
+    ui_.NoteEscape();
+    return true;
+  }
   if (type == UmEvent::Type()) {
     ui_.Defer(watched, *static_cast<UmEvent*>(event));
     return true;

@@ -177,7 +177,7 @@ void CVUKView::Invert() {
   UpdateCurveFlags(stores_.workspace, stores_.models);
   if (result.ran && ratio_ != nullptr) ratio_->ShowRun(result);
   if (result.ran && ws.show_fit_result) {
-    if (fit_ == nullptr) fit_ = new FittingResultWindow(this);
+    if (fit_ == nullptr) fit_ = new FittingResultWindow(this, &ui_);
     fit_->ShowResult(result, stores_, clock.elapsed() / 1000.0);
     fit_->show();
   }

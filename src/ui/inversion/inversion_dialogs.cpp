@@ -2,17 +2,21 @@
 
 #include <qcustomplot.h>
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QVBoxLayout>
 #include <cmath>
 
 #include "core/physics/forward_1d.h"
 #include "ui/app/form_fields.h"
 #include "ui/graph/curve_graph.h"
+#include "ui/inversion/fit_plots.h"
 
 namespace mtvuk {
 namespace {
@@ -505,37 +509,8 @@ QStringList InversionRatioWindow::TickLabels() {
 
 // -------------------------------------------------------- FittingResultWindow
 
-namespace {
-
-void LogAxis(QCPAxis* axis, const QString& label) {
-  axis->setScaleType(QCPAxis::stLogarithmic);
-  axis->setTicker(QSharedPointer<QCPAxisTickerLog>(new QCPAxisTickerLog));
-  axis->setNumberFormat("eb");
-  axis->setNumberPrecision(0);
-  axis->setLabel(label);
-}
-
-QCPGraph* PointGraph(QCPAxisRect* rect, const QColor& colour) {
-  auto* g = new QCPGraph(rect->axis(QCPAxis::atBottom),
-                         rect->axis(QCPAxis::atLeft));
-  g->setLineStyle(QCPGraph::lsNone);
-  g->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, colour, 5));
-  g->setPen(QPen(colour));
-  return g;
-}
-
-QCPErrorBars* Bars(QCPGraph* g, const QColor& colour) {
-  auto* bars = new QCPErrorBars(g->keyAxis(), g->valueAxis());
-  bars->setDataPlottable(g);
-  bars->setPen(QPen(colour));
-  bars->removeFromLegend();
-  return bars;
-}
-
-}  // namespace
-
-FittingResultWindow::FittingResultWindow(QWidget* parent)
-    : QWidget(parent, Qt::Tool) {
+FittingResultWindow::FittingResultWindow(QWidget* parent, QtUi* ui)
+    : QWidget(parent, Qt::Tool), ui_(ui) {
   setObjectName("fitting_result");
   setWindowTitle("Fitting result");
   plot_ = new QCustomPlot(this);
@@ -552,37 +527,65 @@ FittingResultWindow::FittingResultWindow(QWidget* parent)
   curves->addElement(0, 0, rho_rect_);
   curves->addElement(1, 0, phase_rect_);
   layout->addElement(0, 1, model_rect_);
-  // The two period axes keep the same margins, so their periods line up.
-  auto* margins = new QCPMarginGroup(plot_);
-  rho_rect_->setMarginGroup(QCP::msLeft | QCP::msRight, margins);
-  phase_rect_->setMarginGroup(QCP::msLeft | QCP::msRight, margins);
-  LogAxis(rho_rect_->axis(QCPAxis::atBottom), "Period, s");
-  LogAxis(rho_rect_->axis(QCPAxis::atLeft), "Apparent resistivity, Ohm-m");
-  LogAxis(phase_rect_->axis(QCPAxis::atBottom), "Period, s");
-  phase_rect_->axis(QCPAxis::atLeft)->setLabel("Phase, degrees");
-  LogAxis(model_rect_->axis(QCPAxis::atBottom), "Resistivity, Ohm-m");
-  LogAxis(model_rect_->axis(QCPAxis::atLeft), "Depth, km");
-  model_rect_->axis(QCPAxis::atLeft)->setRangeReversed(true);
-  auto* legend_row = new QCPLayoutGrid;
-  layout->addElement(1, 0, legend_row);
-  plot_->legend->setVisible(true);
-  rho_rect_->insetLayout()->take(plot_->legend);
-  legend_row->addElement(0, 0, plot_->legend);
-  plot_->legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
-  plot_->legend->setWrap(4);
-  layout->setRowStretchFactor(1, 0.001);
+  SetUpCurveRects(plot_, rho_rect_, phase_rect_);
+  SetUpDepthRect(model_rect_);
+  LegendBelow(plot_, rho_rect_, 4);
   layout->setColumnStretchFactor(1, 0.55);
-  text_ = new QLabel(this);
-  text_->setFont(QFont("Monospace", 9));
-  text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  text_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-  text_->setWordWrap(true);
+  text_ = FiguresLabel(this);
   text_->setMinimumWidth(300);
   text_->setMaximumWidth(340);
-  auto* box = new QHBoxLayout(this);
-  box->addWidget(plot_, 1);
-  box->addWidget(text_);
+  auto* column = new QVBoxLayout;
+  column->addWidget(text_, 1);
+  column->addWidget(BuildEquivalenceBox());
+  auto* top = new QHBoxLayout;
+  top->addWidget(plot_, 1);
+  top->addLayout(column);
+  auto* box = new QVBoxLayout(this);
+  box->addLayout(top, 1);
+  table_ = new QTableWidget(0, 5, this);
+  table_->setHorizontalHeaderLabels({"Layer",
+                                     "Resistivity, Ohm-m",
+                                     "Thickness, km",
+                                     "Conductance h/rho, S",
+                                     QString::fromUtf8(
+                                         "Transverse resistance h\u00b7rho, "
+                                         "Ohm\u00b7m\u00b2")});
+  table_->verticalHeader()->hide();
+  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  table_->horizontalHeader()->setSectionResizeMode(
+      0, QHeaderView::ResizeToContents);
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->hide();
+  box->addWidget(table_);
   resize(1100, 620);
+}
+
+QWidget* FittingResultWindow::BuildEquivalenceBox() {
+  auto* group = new QGroupBox("Equivalence ranges of the fit", this);
+  auto* layout = new QGridLayout(group);
+  absolute_ = new QLineEdit("1", group);
+  relative_ = new QLineEdit("0.1", group);
+  for (QLineEdit* e : {absolute_, relative_}) e->setMaximumWidth(60);
+  layout->addWidget(new QLabel("Equivalent while S <= S_min + max(", group),
+                    0,
+                    0,
+                    1,
+                    4);
+  layout->addWidget(absolute_, 1, 0);
+  layout->addWidget(new QLabel(",", group), 1, 1);
+  layout->addWidget(relative_, 1, 2);
+  layout->addWidget(new QLabel("S_min)", group), 1, 3);
+  equivalence_ = new QPushButton("Equivalence", group);
+  equivalence_->setEnabled(false);
+  connect(equivalence_, &QPushButton::clicked, this, [this] {
+    ComputeEquivalenceRanges();
+  });
+  layout->addWidget(equivalence_, 2, 0, 1, 4);
+  equivalence_text_ = new QLabel(group);
+  equivalence_text_->setWordWrap(true);
+  layout->addWidget(equivalence_text_, 3, 0, 1, 4);
+  group->setMaximumWidth(340);
+  return group;
 }
 
 void FittingResultWindow::ShowResult(const InversionResult& r,
@@ -595,44 +598,16 @@ void FittingResultWindow::ShowResult(const InversionResult& r,
   QCPAxis* period_r = rho_rect_->axis(QCPAxis::atBottom);
   QCPAxis* period_p = phase_rect_->axis(QCPAxis::atBottom);
   if (m.fitted_set >= 0) {
-    const FieldSet& s = stores.sets[m.fitted_set];
-    const QColor colour = SetColour(m.fitted_set);
-    QVector<double> t, rho, rho_minus, rho_plus, phase, phase_err;
-    for (int i = 0; i < s.count && i < MaxFreq; ++i) {
-      if (s.point_deleted[i] || !(s.freq[i] > 0)) continue;
-      const double value = std::pow(10.0, s.log_rho[i]);
-      const double up = std::pow(10.0, s.log_rho_upper[i]);
-      const double low = std::pow(10.0, s.log_rho_lower[i]);
-      t.push_back(1.0 / s.freq[i]);
-      rho.push_back(value);
-      rho_plus.push_back(std::max(0.0, up - value));
-      // A log axis cannot show a bound at or below zero.
-      rho_minus.push_back(low < value ? value - low : 0.99 * value);
-      phase.push_back(s.phase[i]);
-      phase_err.push_back(
-          std::max(0.0, std::pow(10.0, s.log_phase_upper[i]) - s.phase[i]));
-    }
-    QCPGraph* points = PointGraph(rho_rect_, colour);
-    points->setName(QString("data %1").arg(QString::fromStdString(s.label)));
-    points->setData(t, rho);
-    Bars(points, colour)->setData(rho_minus, rho_plus);
-    QCPGraph* phases = PointGraph(phase_rect_, colour);
-    phases->setData(t, phase);
-    phases->removeFromLegend();
-    Bars(phases, colour)->setData(phase_err);
+    AddFieldData(rho_rect_,
+                 phase_rect_,
+                 stores.sets[m.fitted_set],
+                 SetColour(m.fitted_set));
   }
   // The fitted curve: the response the fit uses (isotropic, without
   // dispersion) over the data's periods and a little beyond.
   double t_low = 1e30, t_high = 0.0;
-  if (m.fitted_set >= 0) {
-    const FieldSet& s = stores.sets[m.fitted_set];
-    for (int i = 0; i < s.count && i < MaxFreq; ++i) {
-      if (!(s.freq[i] > 0)) continue;
-      t_low = std::min(t_low, 0.5 / s.freq[i]);
-      t_high = std::max(t_high, 2.0 / s.freq[i]);
-    }
-  }
-  if (!(t_low < t_high)) {
+  if (m.fitted_set < 0 ||
+      !DataPeriodRange(stores.sets[m.fitted_set], t_low, t_high)) {
     t_low = m.period_min;
     t_high = m.period_max;
   }
@@ -661,26 +636,35 @@ void FittingResultWindow::ShowResult(const InversionResult& r,
   phase_curve->setPen(pen);
   phase_curve->removeFromLegend();
 
-  // The model as resistivity against depth, a staircase.
-  QVector<double> depth, res;
+  // The model as resistivity against depth, a staircase. A logarithmic
+  // depth axis: the surface is drawn at a tenth of the first interface's
+  // depth, the half-space down to twice the last one.
   const int n = std::clamp<int>(m.layer_count, 1, MaxLayers);
-  // A logarithmic depth axis: the surface is drawn at a tenth of the first
-  // interface's depth, the half-space down to twice the last one.
-  const double surface = n > 1 ? 0.1 * m.thickness[0] : 0.1;
-  double z = 0.0;
-  for (int j = 0; j < n; ++j) {
-    const double top = std::max(z, surface);
-    const double bottom =
-        j + 1 < n ? z + m.thickness[j] : std::max(2.0 * z, 10.0 * surface);
-    res << m.resistivity[j] << m.resistivity[j];
-    depth << top << bottom;
-    z = bottom;
-  }
-  auto* stairs = new QCPCurve(model_rect_->axis(QCPAxis::atBottom),
-                              model_rect_->axis(QCPAxis::atLeft));
-  stairs->setData(res, depth);
+  surface_ = n > 1 ? 0.1 * m.thickness[0] : 0.1;
+  QCPCurve* stairs = AddStaircase(
+      model_rect_,
+      std::vector<double>(m.resistivity.begin(), m.resistivity.begin() + n),
+      std::vector<double>(m.thickness.begin(), m.thickness.begin() + n - 1),
+      surface_);
   stairs->setPen(pen);
   stairs->removeFromLegend();
+  band_ = nullptr;
+
+  // The fit, kept for its equivalence ranges.
+  model_ = m;
+  has_fit_ = r.ran && m.fitted_set >= 0;
+  if (has_fit_) {
+    set_ = stores.sets[m.fitted_set];
+    used_ = set_.effective_count;
+    settings_ = MisfitSettingsOf(stores.workspace);
+  }
+  band_colour_ = pen.color();
+  equivalence_->setEnabled(has_fit_ && ui_ != nullptr);
+  equivalence_text_->clear();
+  if (table_->isVisible()) {
+    table_->hide();
+    resize(width(), 620);
+  }
 
   for (QCPAxisRect* rect : {rho_rect_, phase_rect_, model_rect_}) {
     for (QCPAxis* a : rect->axes()) a->rescale(true);
@@ -738,5 +722,113 @@ void FittingResultWindow::ShowResult(const InversionResult& r,
 }
 
 QString FittingResultWindow::summary() const { return text_->text(); }
+
+namespace {
+
+QString RangeCell(const EquivalenceRange& r) {
+  if (!r.defined) return QString::fromUtf8("\u2013");
+  if (r.fixed) return QString("%1 (fixed)").arg(r.min, 0, 'g', 4);
+  return QString("%1%2 \u2013 %3%4")
+      .arg(r.min_at_limit ? "*" : "")
+      .arg(r.min, 0, 'g', 4)
+      .arg(r.max, 0, 'g', 4)
+      .arg(r.max_at_limit ? "*" : "");
+}
+
+}  // namespace
+
+bool FittingResultWindow::ComputeEquivalenceRanges() {
+  if (!has_fit_ || ui_ == nullptr) return false;
+  EquivalenceOptions options;
+  if (!ReadField(absolute_, options.absolute, *ui_) ||
+      !ReadField(relative_, options.relative, *ui_)) {
+    return false;
+  }
+  const std::string error = EquivalenceOptionsError(options);
+  if (!error.empty()) {
+    RefuseField(absolute_, error, *ui_);
+    return false;
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  EquivalenceResult e;
+  {
+    BusyScope busy(*ui_);
+    e = ComputeEquivalence(settings_, set_, used_, model_, options, *ui_);
+  }
+  QApplication::restoreOverrideCursor();
+  if (!e.ran || e.cancelled) return false;
+
+  table_->setRowCount(static_cast<int>(e.layers.size()));
+  for (const LayerEquivalence& l : e.layers) {
+    const bool last = l.layer + 1 == static_cast<int>(e.layers.size());
+    const QString cells[5] = {
+        last ? QString("%1 (half-space)").arg(l.layer + 1)
+             : QString::number(l.layer + 1),
+        RangeCell(l.rho),
+        RangeCell(l.thickness),
+        RangeCell(l.conductance),
+        RangeCell(l.transverse)};
+    for (int c = 0; c < 5; ++c) {
+      auto* item = new QTableWidgetItem(cells[c]);
+      item->setTextAlignment(Qt::AlignCenter);
+      table_->setItem(l.layer, c, item);
+    }
+  }
+  equivalence_text_->setText(
+      QString("S <= %1 (S_min %2), %3 constrained fits.\n* a bound at a "
+              "limit of the fit, not closed by the data")
+          .arg(e.threshold, 0, 'g', 5)
+          .arg(e.misfit_min, 0, 'g', 5)
+          .arg(e.refits));
+
+  // The band of the equivalent models around the staircase.
+  const QCPRange depths = model_rect_->axis(QCPAxis::atLeft)->range();
+  constexpr int kDepths = 240;
+  std::vector<double> depth(kDepths), low, high;
+  const double top = std::max(depths.lower, 1e-6);
+  for (int i = 0; i < kDepths; ++i)
+    depth[i] = top * std::pow(depths.upper / top, i / (kDepths - 1.0));
+  EquivalenceBand(e, depth, low, high);
+  QVector<double> t, x, y;
+  for (int i = 0; i < kDepths; ++i) {
+    t << i;
+    x << low[i];
+    y << depth[i];
+  }
+  for (int i = kDepths - 1; i >= 0; --i) {
+    t << 2 * kDepths - 1 - i;
+    x << high[i];
+    y << depth[i];
+  }
+  if (band_ != nullptr) plot_->removePlottable(band_);
+  band_ = new QCPCurve(model_rect_->axis(QCPAxis::atBottom),
+                       model_rect_->axis(QCPAxis::atLeft));
+  band_->setData(t, x, y);
+  QColor fill = band_colour_;
+  fill.setAlpha(60);
+  band_->setBrush(fill);
+  band_->setPen(Qt::NoPen);
+  band_->setName("equivalent models");
+  // Under the staircase and the curves.
+  if (plot_->layer("band") == nullptr)
+    plot_->addLayer("band", plot_->layer("grid"), QCustomPlot::limAbove);
+  band_->setLayer("band");
+  QCPAxis* rho_axis = model_rect_->axis(QCPAxis::atBottom);
+  const double lowest = *std::min_element(low.begin(), low.end());
+  const double highest = *std::max_element(high.begin(), high.end());
+  rho_axis->setRange(std::min(rho_axis->range().lower, lowest / 1.5),
+                     std::max(rho_axis->range().upper, highest * 1.5));
+  plot_->replot();
+  if (!table_->isVisible()) {
+    table_->show();
+    const int rows = table_->rowCount();
+    const int height = table_->horizontalHeader()->height() +
+                       rows * table_->verticalHeader()->defaultSectionSize() +
+                       6;
+    table_->setFixedHeight(std::min(height, 360));
+    resize(width(), 620 + table_->height());
+  }
+  return true;
+}
 
 }  // namespace mtvuk

@@ -1,0 +1,128 @@
+#include "occam_command.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "core/fielddata/sounding_list.h"
+#include "core/platform/console_ui.h"
+#include "core/store/store_defaults.h"
+#include "field_commands.h"
+
+namespace mtvuk::cli {
+namespace {
+
+nlohmann::ordered_json Number(double v) {
+  return std::isfinite(v) ? nlohmann::ordered_json(v)
+                          : nlohmann::ordered_json(nullptr);
+}
+
+}  // namespace
+
+int RunOccam(const OccamOptions& o) {
+  const std::string error = SmoothInversionOptionsError(o.smooth);
+  if (!error.empty()) {
+    std::fprintf(stderr, "mtvuk-cli occam: %s\n", error.c_str());
+    return kExitUsage;
+  }
+  auto stores = std::make_unique<Stores>();
+  Workspace& ws = stores->workspace;
+  ApplyStartDefaults(ws, stores->sets, stores->models);
+  ConsoleUi ui;
+  if (!ReadSounding(o.file, ws, ui, o.import)) return kExitFailure;
+  SoundingList list(ws, stores->sets, stores->models, ui);
+  if (!list.SetTick(o.mode, true) || !list.Ok()) return kExitFailure;
+  const int k = list.chosen_slot(o.mode);
+  const FieldSet& set = stores->sets[k];
+
+  const auto clock = std::chrono::steady_clock::now();
+  const SmoothInversionResult r = RunSmoothInversion(set, k, o.smooth, ui);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - clock)
+          .count();
+  if (!r.ran) return kExitFailure;
+
+  const int layers = static_cast<int>(r.thickness_km.size());
+  std::vector<double> top(layers + 1, 0.0);
+  for (int j = 0; j < layers; ++j) top[j + 1] = top[j] + r.thickness_km[j];
+
+  if (o.json) {
+    nlohmann::ordered_json j;
+    j["file"] = o.file;
+    j["mode"] = ModeName(o.mode);
+    j["label"] = set.label;
+    j["target"] = o.smooth.target;
+    j["target_rms"] = o.smooth.target_rms;
+    j["layers"] = layers;
+    j["profile"] = nlohmann::ordered_json::array();
+    for (int i = 0; i <= layers; ++i) {
+      j["profile"].push_back(
+          {{"top_km", top[i]}, {"rho", std::pow(10.0, r.log_rho[i])}});
+    }
+    j["rms"] = Number(r.rms);
+    j["rms_terms"] = r.rms_terms;
+    j["roughness"] = r.roughness;
+    j["mu"] = r.mu;
+    j["iterations"] = r.iterations;
+    j["converged"] = r.converged;
+    j["reason"] = r.reason;
+    j["seconds"] = seconds;
+    j["periods"] = r.periods;
+    j["rho_a"] = r.rho_a;
+    j["phase"] = r.phase;
+    j["history"] = nlohmann::ordered_json::array();
+    for (const SmoothIteration& it : r.history) {
+      j["history"].push_back({{"iteration", it.iteration},
+                              {"mu", it.mu},
+                              {"rms", Number(it.rms)},
+                              {"roughness", it.roughness},
+                              {"halvings", it.halvings},
+                              {"mu_tried", it.trials.size()}});
+    }
+    std::printf("%s\n", j.dump(2).c_str());
+    return kExitOk;
+  }
+
+  std::printf(
+      "# %s: smooth inversion, %d layers over a half-space, target %d (%s), "
+      "target rms %g%s\n",
+      set.label.c_str(),
+      layers,
+      o.smooth.target,
+      o.smooth.target == 4 ? "Ro" : "Res+Phs",
+      o.smooth.target_rms,
+      o.smooth.ignore_error_bars ? ", error bars ignored in the weights" : "");
+  for (const SmoothIteration& it : r.history) {
+    std::printf("iteration %2d  mu %10.4g  rms %8.4g  roughness %8.4g%s\n",
+                it.iteration,
+                it.mu,
+                it.rms,
+                it.roughness,
+                it.halvings > 0 ? "  (step halved)" : "");
+  }
+  std::printf("%s: %s\n",
+              r.converged ? "converged" : "not converged",
+              r.reason.c_str());
+  std::printf(
+      "normalized rms %.4g over %d terms, roughness %.4g, mu %.4g, %d "
+      "iterations in %.3f s\n",
+      r.rms,
+      r.rms_terms,
+      r.roughness,
+      r.mu,
+      r.iterations,
+      seconds);
+  std::printf("%5s %12s %12s\n", "layer", "top_km", "rho_ohm_m");
+  for (int i = 0; i <= layers; ++i) {
+    std::printf("%5d %12.5g %12.5g%s\n",
+                i + 1,
+                top[i],
+                std::pow(10.0, r.log_rho[i]),
+                i == layers ? "  half-space" : "");
+  }
+  return kExitOk;
+}
+
+}  // namespace mtvuk::cli
