@@ -1,16 +1,21 @@
-// Fuzz target of the field-data reader: any bytes as a file must end in a
-// complete read or a message, with the stores intact.
+// Fuzz target of the field-data reader, the SEG EDI importer and the
+// station readers of INT and TRF files: any bytes as a file must end in a
+// complete read or a message, with the stores intact and no value that is
+// not a number in a TRF station.
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/fielddata/edi_import.h"
 #include "core/fielddata/field_curve.h"
 #include "core/fielddata/field_file_reader.h"
+#include "core/files/trf_file.h"
 #include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
 
@@ -57,6 +62,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                           stores->workspace,
                           stores->sets,
                           stores->models);
+    }
+  }
+  // The file-content dialog's reading: INT or TRF stations.
+  mtvuk::ScriptedUi station_ui;
+  std::vector<mtvuk::SectionStation> stations;
+  mtvuk::ResultFileKind kind = mtvuk::ResultFileKind::kNone;
+  if (!mtvuk::ReadStationFile(FuzzPath(), station_ui, stations, kind) &&
+      station_ui.prompts().empty()) {
+    std::abort();
+  }
+  if (kind == mtvuk::ResultFileKind::kTrf) {
+    for (const mtvuk::SectionStation& st : stations) {
+      if (st.depth_count < 0 || st.depth_count > mtvuk::kTrfMaxValues)
+        std::abort();
+      if (!std::isfinite(st.x) || !std::isfinite(st.y) || !std::isfinite(st.z))
+        std::abort();
+      for (int i = 0; i < st.depth_count; ++i) {
+        if (!std::isfinite(st.depth[i]) ||
+            !std::isfinite(st.depth_resistivity[i]))
+          std::abort();
+      }
+      // Writing a station again as a section block must work too.
+      (void)mtvuk::FormatTrfSectionBlock(st, 0.0f);
     }
   }
   return 0;

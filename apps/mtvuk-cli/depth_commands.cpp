@@ -8,6 +8,7 @@
 #include "core/depth/depth_transform.h"
 #include "core/fielddata/smoothing.h"
 #include "core/fielddata/sounding_list.h"
+#include "core/files/trf_file.h"
 #include "core/physics/model_curve.h"
 #include "core/platform/console_ui.h"
 #include "core/store/store_defaults.h"
@@ -97,11 +98,48 @@ int RunSmooth(const SmoothOptions& o) {
   return kExitOk;
 }
 
+namespace {
+
+// Appends the set's block to the TRF file; a set without a value, a
+// position that does not fit the header line, or a failed write end it.
+int AppendTrf(FieldSet& set, const std::string& path, const std::string& name) {
+  if (!name.empty()) set.label = name;
+  std::string problem = TrfBlockProblem(set);
+  if (problem.empty() && !HasTransformation(set)) {
+    problem = "no point of the transformation of '" + set.label +
+              "' has a resistivity";
+  }
+  if (!problem.empty()) {
+    std::fprintf(stderr, "mtvuk-cli depth: %s; nothing was appended to %s\n",
+                 problem.c_str(), path.c_str());
+    return kExitFailure;
+  }
+  ConsoleUi ui;
+  if (!AppendToTrfFile(path, FormatTrfBlock(set), ui)) return kExitFailure;
+  std::fprintf(stderr,
+               "depth: appended the block of '%s' (%d depths) to %s\n",
+               set.label.c_str(),
+               TransformationCount(set),
+               path.c_str());
+  return kExitOk;
+}
+
+}  // namespace
+
 int RunDepthOfFile(const SmoothOptions& o) {
+  std::string trf_path;
+  if (!o.trf.empty()) {
+    std::string error;
+    if (!CommandLineTrfPath(o.trf, trf_path, error)) {
+      std::fprintf(stderr, "mtvuk-cli depth: %s\n", error.c_str());
+      return kExitUsage;
+    }
+  }
   SmoothedSet s;
   if (const int code = Smooth(o, s); code != kExitOk) return code;
   FieldSet& set = *s.set;
   TransformFieldSet(set);
+  const int appended = trf_path.empty() ? kExitOk : AppendTrf(set, trf_path, o.name);
   const PointArray& period = s.stores->workspace.period_axis;
   if (o.json) {
     nlohmann::ordered_json j;
@@ -115,7 +153,7 @@ int RunDepthOfFile(const SmoothOptions& o) {
       j["points"].push_back(p);
     }
     std::printf("%s\n", j.dump(2).c_str());
-    return kExitOk;
+    return appended;
   }
   std::printf(
       "# %s  Res(h), S(h)  (%d points)\n", set.label.c_str(), set.count);
@@ -133,7 +171,7 @@ int RunDepthOfFile(const SmoothOptions& o) {
                 static_cast<double>(set.log_res[k]),
                 static_cast<double>(set.log_s[k]));
   }
-  return kExitOk;
+  return appended;
 }
 
 int RunDepthOfModel(const std::string& layers,

@@ -16,11 +16,15 @@ struct SmoothOptions {
   bool res_phs = false;
   bool json = false;
   bool import = false;
+  // depth FILE only: append the set's TRF block to this file, named so.
+  std::string trf;
+  std::string name;
 };
 
 // smooth FILE: the smoothed curve, its slopes and the phase from rho.
 int RunSmooth(const SmoothOptions& options);
-// depth FILE: smooths, then the set's Res(h) and S(h).
+// depth FILE: smooths, then the set's Res(h) and S(h); with `trf` also
+// appends the set's block to that TRF file.
 int RunDepthOfFile(const SmoothOptions& options);
 // depth --layers SPEC | --model FILE: the profile of a model curve.
 int RunDepthOfModel(const std::string& layers,

@@ -4,11 +4,13 @@
 #include <string>
 
 #include "depth_commands.h"
+#include "export_command.h"
 #include "field_commands.h"
 #include "forward_command.h"
 #include "int_commands.h"
 #include "invert_command.h"
 #include "occam_command.h"
+#include "trf_commands.h"
 
 using mtvuk::CurveMode;
 
@@ -241,6 +243,60 @@ int main(int argc, char** argv) {
   depth->add_flag("--json", depth_options.json, "Print the profile as JSON");
   depth->add_flag(
       "--import", depth_options.import, "Read with the SEG EDI importer");
+  auto* depth_trf = depth->add_option(
+      "--trf",
+      depth_options.trf,
+      "With FILE: append the set's transformation block to this TRF file "
+      "(.trf is added to a name without an extension)");
+  depth
+      ->add_option("--name",
+                   depth_options.name,
+                   "Name of the TRF block (default: the set's label)")
+      ->needs(depth_trf);
+
+  mtvuk::cli::ExportOptions export_options;
+  CLI::App* export_command = app.add_subcommand(
+      "export",
+      "Write a model's response at 72 frequencies as a synthetic sounding "
+      "file (PLT, or SEG EDI)");
+  auto* export_layers = export_command->add_option(
+      "--layers", export_options.layers, "Layers as rho1:h1,...,rhoN");
+  auto* export_model = export_command->add_option(
+      "--model", export_options.model_file, "Model file (JSON)");
+  export_layers->excludes(export_model);
+  export_command
+      ->add_option("--out", export_options.out, "The file to write (replaced)")
+      ->required();
+  export_command->add_option(
+      "--tmin", export_options.tmin, "Shortest period, 1e-6..1 s (default 0.001)");
+  export_command->add_option(
+      "--tmax", export_options.tmax, "Longest period, 1..1e6 s (default 10000)");
+  export_command->add_option(
+      "--noise",
+      export_options.noise,
+      "Complex Gaussian noise in % of |Z| (with --seed); errors to match");
+  export_command->add_option(
+      "--seed", export_options.seed, "Seed of the noise (with --noise)");
+  export_command
+      ->add_option("--format", export_options.format, "plt (default) or seg")
+      ->transform(CLI::IsMember({"plt", "seg"}, CLI::ignore_case));
+  export_command->add_option(
+      "--name", export_options.name, "Station name (default: the model's)");
+  export_command->add_option(
+      "--lat", export_options.lat, "Station latitude, degrees (north +)");
+  export_command->add_option(
+      "--long", export_options.lon, "Station longitude, degrees (east +)");
+  export_command->add_option(
+      "--elev", export_options.elev, "Station elevation, m");
+
+  CLI::App* trf_command =
+      app.add_subcommand("trf", "Read TRF transformation files");
+  trf_command->require_subcommand(1);
+  std::string trf_file;
+  CLI::App* trf_list = trf_command->add_subcommand(
+      "list", "List the stations as a section takes them");
+  trf_list->add_option("FILE", trf_file, "TRF file")->required();
+  trf_list->add_flag("--json", json, "Print the stations as JSON");
 
   try {
     app.parse(argc, argv);
@@ -252,6 +308,14 @@ int main(int argc, char** argv) {
       if (!model && depth_mode->count() == 0) {
         throw CLI::RequiredError("--mode");
       }
+    }
+    if (depth->parsed() && depth_trf->count() > 0 &&
+        depth_options.file.empty()) {
+      throw CLI::ValidationError("--trf", "takes the profile of a FILE");
+    }
+    if (export_command->parsed() &&
+        export_layers->count() + export_model->count() != 1) {
+      throw CLI::RequiredError("--layers or --model");
     }
     if (invert->parsed() && inv_layers->count() + inv_model->count() != 1) {
       throw CLI::RequiredError("--layers or --model");
@@ -278,6 +342,8 @@ int main(int argc, char** argv) {
         depth_layers, depth_model, depth_options.json);
   }
   if (int_list->parsed()) return mtvuk::cli::RunIntList(int_file, json);
+  if (export_command->parsed()) return mtvuk::cli::RunExport(export_options);
+  if (trf_list->parsed()) return mtvuk::cli::RunTrfList(trf_file, json);
   if (int_stations->parsed()) return mtvuk::cli::RunIntStations(int_file, json);
   if (forward->parsed()) {
     if (tmin_option->count()) forward_options.tmin = tmin;

@@ -173,6 +173,7 @@ int main(int argc, char** argv) {
       ok = mtvuk::PictureSmoothInversion(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureDepthWindows(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureEditWindows(frame, *stores, ui, dir) && ok;
+      ok = mtvuk::PictureResultFileWindows(frame, *stores, ui, dir) && ok;
     }
     return ok ? 0 : 1;
   }

@@ -7,16 +7,21 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPrintPreviewDialog>
+#include <QStatusBar>
 #include <cstdio>
 
 #include "core/fielddata/edi_import.h"
+#include "core/fielddata/field_curve.h"
 #include "core/fielddata/field_file_reader.h"
+#include "core/files/synthetic_export.h"
+#include "core/store/store_defaults.h"
 #include "ui/depth/depth_window.h"
 #include "ui/fielddata/edit_data_window.h"
 #include "ui/fielddata/smoothing_window.h"
 #include "ui/fielddata/sounding_list_dialog.h"
 #include "ui/files/int_dialogs.h"
 #include "ui/graph/graph_output.h"
+#include "ui/files/trf_dialogs.h"
 #include "ui/inversion/inversion_dialogs.h"
 #include "ui/modelform/model_form.h"
 #include "ui/modelform/modeling_dialogs.h"
@@ -194,7 +199,8 @@ bool PictureIntWindows(CMainFrame& frame,
   load.list()->setCurrentRow(0);
   ok = SavePicture(load, dir.filePath("model-load.png")) && ok;
   std::vector<SectionStation> stations;
-  CFileContentDlg content(ui, path.toStdString(), stations, &frame);
+  CFileContentDlg content(
+      stores.workspace, ui, path.toStdString(), stations, &frame);
   ok = SavePicture(content, dir.filePath("file-content.png")) && ok;
   QFile::remove(path);
   return ok;
@@ -367,6 +373,61 @@ bool ExportCurveGraph(CMainFrame& frame,
     return false;
   }
   return true;
+}
+
+
+bool PictureResultFileWindows(CMainFrame& frame,
+                              Stores& stores,
+                              QtUi& ui,
+                              const QDir& dir) {
+  // The transformations of the sets smoothed by PictureDepthWindows.
+  CSaveTransformationDlg save(stores, ui, &frame);
+  bool ok = SavePicture(save, dir.filePath("save-transformation.png"));
+  save.close();
+
+  // A three-layer model exported with 5 % noise (as `mtvuk-cli export
+  // --noise 5 --seed 1` writes it), read back into sets 1 and 2 beside the
+  // model's curve.
+  LayerModel& m = stores.models[0];
+  const double rho[3] = {100.0, 10.0, 1000.0};
+  const double h[2] = {1.0, 5.0};
+  m.layer_count = 3;
+  for (int j = 0; j < MaxLayers; ++j) {
+    m.resistivity[j] = rho[std::min(j, 2)];
+    m.thickness[j] = j < 2 ? h[j] : 100.0;
+    m.ip_on[j] = m.aniso_on[j] = 0;
+  }
+  m.dispersion_on = m.anisotropy_on = 0;
+  m.name = "SYNTH 3L";
+  SyntheticOptions options;
+  options.noise_percent = 5.0;
+  options.seed = 1;
+  options.period_max = 1000.0;  // the curves end below the legend
+  const QString path = QDir::temp().filePath("mtvuk-screenshot.PLT");
+  if (!ExportModel(m, options, path.toStdString(), ui) ||
+      !ReadFieldFile(path.toStdString(), stores.workspace, ui)) {
+    return false;
+  }
+  QFile::remove(path);
+  for (FieldSet& set : stores.sets) ResetFieldSet(set);
+  const LayerModel model = m;
+  LoadFieldSet(0, CurveMode::XY, stores.workspace, stores.sets, stores.models);
+  LoadFieldSet(1, CurveMode::YX, stores.workspace, stores.sets, stores.models);
+  // Models 1 and 2 are the true model, neither a start nor a fit.
+  for (int k = 0; k < MaxModels; ++k) {
+    if (k < 2) {
+      stores.models[k] = model;
+      stores.models[k].name = "TRUE MODEL";
+      stores.models[k].attached_set = stores.models[k].fitted_set = -1;
+    }
+    stores.models[k].shown = k < 2 ? 1 : 0;
+  }
+  stores.workspace.any_set_in_use = 1;
+  frame.view()->ComputeAllModels();
+  frame.view()->Refresh(true);
+  frame.statusBar()->clearMessage();
+  ok = SavePicture(frame, dir.filePath("export-models.png")) && ok;
+  return ok;
 }
 
 }  // namespace mtvuk

@@ -81,6 +81,14 @@ bool CheckExportOptions(const QString& path, const QString& quantity);
 bool ExportCurveGraph(CMainFrame& frame,
                       const QString& path,
                       const QString& quantity);
+// Pictures of the result files, after PictureDepthWindows:
+// save-transformation.png (the smoothed sets' transformations) and
+// export-models.png (a model's synthetic sounding with noise, read back
+// into sets 1 and 2 beside the model's curve).
+bool PictureResultFileWindows(CMainFrame& frame,
+                              Stores& stores,
+                              QtUi& ui,
+                              const QDir& dir);
 
 // Renders a widget to a PNG file.
 bool SavePicture(QWidget& widget, const QString& path);

@@ -116,7 +116,10 @@ class IntDialogsTest : public QObject {
     SaveModelChoice choice = SaveModelChoice::Load(stores_->models);
     QVERIFY(frame_->SaveResults(choice, path_));
     std::vector<SectionStation> stations;
-    CFileContentDlg dialog(ui_->ui, path_.toStdString(), stations);
+    stores_->workspace.station_file_kind = 1;
+    CFileContentDlg dialog(
+        stores_->workspace, ui_->ui, path_.toStdString(), stations);
+    QCOMPARE(stores_->workspace.station_file_kind, 0);  // an INT file
     QCOMPARE(dialog.list()->count(), 2);
     QCOMPARE(
         dialog.list()->item(0)->text(),

@@ -13,6 +13,7 @@
 #include "core/store/store_defaults.h"
 #include "ui/app/file_dialogs.h"
 #include "ui/fielddata/sounding_list_dialog.h"
+#include "ui/files/trf_dialogs.h"
 #include "ui_test_util.h"
 
 namespace mtvuk {
@@ -91,6 +92,14 @@ class MainFrameTest : public QObject {
     auto save = frame.FileDialog(FileDialogKind::kSaveResults);
     QCOMPARE(save->acceptMode(), QFileDialog::AcceptSave);
     QCOMPARE(Listed(*save), int_files);
+    files.synthetic_path = dir.filePath("last.PLT").toStdString();
+    auto model_data = frame.ModelDataDialog(0);
+    QCOMPARE(model_data->windowTitle(), QString("Save Model data 'MODEL 1'"));
+    QCOMPARE(model_data->nameFilters(), QStringList({"PLT-files (*.PLT)"}));
+    QCOMPARE(Listed(*model_data), plt);
+    files.trf_saved = dir.filePath("g.trf").toStdString();
+    CSaveTransformationDlg transformation(*stores, ui.ui);
+    QCOMPARE(Listed(*transformation.FileDialog()), QStringList({"g.trf"}));
 
     // The filters of the commands still to come convert alike.
     QCOMPARE(QtNameFilters("Transformation files (*.trf)|*.trf||"),
@@ -145,7 +154,7 @@ class MainFrameTest : public QObject {
         {32830, "&Import EDI file (SEG standard)...", true},
         {32781, "Input  &Model data Res(h)", true},
         {32782, "&Save Inversion's results", false},
-        {32811, "Save Model data &Z(T)", false},
+        {32811, "Save Model data &Z(T)", true},
         {32810, "S&ave Image in MetaFile", true},
         {32820, "&Print", true},
         {32821, "Print Pre&view", true},

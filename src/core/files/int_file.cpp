@@ -1,11 +1,13 @@
 #include "core/files/int_file.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 
 #include "core/files/file_error_text.h"
+#include "core/files/file_writing.h"
+#include "core/files/fixed_columns.h"
+#include "core/files/trf_file.h"
 #include "core/platform/c_number.h"
 #include "core/store/store_defaults.h"
 
@@ -13,40 +15,13 @@ namespace mtvuk {
 namespace {
 
 constexpr char kResultMarker[] = ">INVERS: ";
-constexpr char kTrfMarker[] = ">TRANSFORMATION: ";
 constexpr std::size_t kNameText = 36;
 
-std::string Format(const char* format, auto... args) {
-  char text[512];
-  std::snprintf(text, sizeof text, format, args...);
-  return text;
-}
-
-// 14 blanks with the first 12 characters of the name over their start.
-std::string NameField(const std::string& name) {
-  std::string field(14, ' ');
-  field.replace(0, std::min<std::size_t>(12, name.size()), name.substr(0, 12));
-  return field;
-}
-
-// Characters [at, at + n) of a line, shorter or empty past its end.
-std::string Columns(const std::string& line, std::size_t at, std::size_t n) {
-  return at < line.size() ? line.substr(at, n) : std::string();
-}
-
-bool StartsWith(const std::string& line, const char* key) {
-  return line.compare(0, std::char_traits<char>::length(key), key) == 0;
-}
-
-// At least `need` of the first characters of `key` equal the line's.
-bool Resembles(const std::string& line, const char* key, int need) {
-  const int n = static_cast<int>(std::char_traits<char>::length(key));
-  int same = 0;
-  for (int i = 0; i < n; ++i) {
-    if (i < static_cast<int>(line.size()) && line[i] == key[i]) ++same;
-  }
-  return same >= need;
-}
+using columns::Columns;
+using columns::Format;
+using columns::NameField;
+using columns::Resembles;
+using columns::StartsWith;
 
 struct ResultLine {
   std::string name_field;
@@ -142,63 +117,19 @@ std::string FormatSectionBlock(const SectionStation& s, float altitude_offset) {
 bool CommandLineIntPath(const std::string& given,
                         std::string& path,
                         std::string& error) {
-  const std::size_t slash = given.find_last_of("/\\");
-  const std::size_t dot = given.rfind('.');
-  const bool has_extension =
-      dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  if (!has_extension) {
-    path = given + ".int";
-    return true;
-  }
-  std::string extension = given.substr(dot);
-  std::transform(extension.begin(),
-                 extension.end(),
-                 extension.begin(),
-                 [](unsigned char c) { return std::tolower(c); });
-  if (extension != ".int") {
-    error = "'" + given +
-            "' is not an INT file name: give a name ending in .int (or none)";
-    return false;
-  }
-  path = given;
-  return true;
+  return CommandLinePath(given, ".int", "an INT", path, error);
 }
 
 std::string IntFilePath(const std::string& chosen) {
-  const std::size_t slash = chosen.find_last_of("/\\");
-  const std::size_t dot = chosen.rfind('.');
-  const bool has_extension =
-      dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  return (has_extension ? chosen.substr(0, dot) : chosen) + ".int";
+  return PathWithExtension(chosen, ".int");
 }
 
 bool AppendToIntFile(const std::string& path, const std::string& text, Ui& ui) {
-  TextFile file;
-  if (!TextFile::Exists(path)) {
-    if (!file.Open(path, TextFile::Mode::kCreate)) {
-      ui.Show(
-          FileErrorText(file.cause()), "CAN'T CREATE INT-FILE", Icon::kStop);
-      return false;
-    }
-  } else if (!file.Open(path, TextFile::Mode::kReadWrite)) {
-    ui.Show(FileErrorText(file.cause()), "CAN'T OPEN INT-FILE", Icon::kStop);
-    return false;
-  }
-  // The blocks go in one write; when it fails part-way (a full disk, a
-  // file-size limit) the file is cut back to its old length, so no torn
-  // block is left for the readers.
-  const std::int64_t old_length = file.Length();
-  if (old_length < 0 || !file.SeekToEnd() || !file.Write(text)) {
-    const FileCause cause = file.cause();
-    const bool restored = old_length >= 0 && file.Truncate(old_length);
-    ui.Show(std::string(FileErrorText(static_cast<int>(cause))) +
-                (restored ? "\nNothing was added to " : "\nThe end of ") +
-                path + (restored ? "." : " may hold a torn block."),
-            kIntWriteCaption,
-            Icon::kStop);
-    return false;
-  }
-  return true;
+  return AppendToFile(
+      path,
+      text,
+      {"CAN'T CREATE INT-FILE", "CAN'T OPEN INT-FILE", kIntWriteCaption},
+      ui);
 }
 
 std::string IntBlockProblem(const LayerModel& m) {
@@ -475,20 +406,15 @@ bool ReadStationFile(const std::string& path,
             Icon::kExclamation);
     return false;
   }
-  if (kind == ResultFileKind::kTrf) {
-    ui.Show(
-        "This is a TRF file (depth transformations).\nReading the stations of "
-        "TRF files "
-        "is not available yet.",
-        "TRF-FILE",
-        Icon::kInformation);
-    return false;
-  }
-  if (ReadIntStations(file, nullptr) == 0) {
+  const auto read = [&file, kind](std::vector<SectionStation>* out) {
+    return kind == ResultFileKind::kTrf ? ReadTrfStations(file, out)
+                                        : ReadIntStations(file, out);
+  };
+  if (read(nullptr) == 0) {
     ui.Show("Can't find data", "INVALID INT or TRF -FILE", Icon::kExclamation);
     return false;
   }
-  ReadIntStations(file, &stations);
+  read(&stations);
   for (std::size_t i = 0; i < stations.size(); ++i) {
     stations[i].selected = 0;
     stations[i].number = static_cast<std::int32_t>(i + 1);

@@ -110,8 +110,8 @@ enum class ResultFileKind { kNone, kInt, kTrf };
 ResultFileKind DetectResultFile(TextFile& file);
 // The tolerant INT station reader; returns the number of stations.
 int ReadIntStations(TextFile& file, std::vector<SectionStation>* stations);
-// Reads the stations of an INT file (TRF files are recognised and refused
-// for now), marks the duplicates and numbers them. False after a message.
+// Reads the stations of an INT or TRF file with the reader of its kind
+// (`kind` tells which) and numbers them. False after a message.
 bool ReadStationFile(const std::string& path,
                      Ui& ui,
                      std::vector<SectionStation>& stations,

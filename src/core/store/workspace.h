@@ -81,6 +81,9 @@ struct Workspace {
   std::int16_t edit_marker = -100;
   bool edit_window_open = false;
   bool info_window_open = false;
+  // Result files: the kind of the last file whose stations were read
+  // (0 INT, 1 TRF).
+  std::int32_t station_file_kind = 0;
 };
 
 // The three stores of a session. They are created once and shared by

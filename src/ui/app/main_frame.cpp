@@ -15,6 +15,7 @@
 #include "core/fielddata/edi_import.h"
 #include "core/fielddata/field_file_reader.h"
 #include "core/files/file_error_text.h"
+#include "core/files/synthetic_export.h"
 #include "ui/app/file_dialogs.h"
 #include "ui/app/message_service.h"
 #include "ui/fielddata/sounding_list_dialog.h"
@@ -102,7 +103,10 @@ void CMainFrame::BuildMenu() {
           this,
           &CMainFrame::SaveInversionResults);
   connect(file, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
-  AddCommand(file, "Save Model data &Z(T)", kCmdSaveModelData, false);
+  connect(AddCommand(file, "Save Model data &Z(T)", kCmdSaveModelData, true),
+          &QAction::triggered,
+          this,
+          &CMainFrame::SaveModelData);
   connect(AddCommand(file, "S&ave Image in MetaFile", kCmdSaveMetafile, true),
           &QAction::triggered,
           this,
@@ -475,6 +479,57 @@ bool CMainFrame::ImportFile(const QString& path) {
   dialog.exec();
   view_->Refresh(true);
   return true;
+}
+
+std::unique_ptr<QFileDialog> CMainFrame::ModelDataDialog(int model) {
+  // The folder of the last export, the model's name as the file title.
+  const QString last =
+      QString::fromStdString(stores_.workspace.files.synthetic_path);
+  const QString name = QString::fromStdString(stores_.models[model].name);
+  QString title = name.trimmed();
+  title.replace('/', '_').replace('\\', '_');
+  const QString start = last.isEmpty()
+                            ? title + ".PLT"
+                            : QFileInfo(last).dir().filePath(title + ".PLT");
+  auto dialog = MakeFileDialog(this,
+                               QString("Save Model data '%1'").arg(name),
+                               start,
+                               kSyntheticFileFilter,
+                               QFileDialog::AcceptSave);
+  dialog->setDefaultSuffix("PLT");
+  dialog->setOption(QFileDialog::DontConfirmOverwrite, false);  // replaced
+  return dialog;
+}
+
+void CMainFrame::SaveModelData() {
+  ChooseModelsDialog choose(stores_, ui_, this);
+  if (choose.exec() != QDialog::Accepted) return;
+  ExportChosenModels(
+      [this](int i) { return RunFileDialog(*ModelDataDialog(i)); });
+}
+
+int CMainFrame::ExportChosenModels(const std::function<QString(int)>& choose) {
+  int written = 0;
+  for (int i = 0; i < MaxModels; ++i) {
+    if (!stores_.models[i].export_flag) continue;
+    const QString chosen = choose(i);
+    if (!chosen.isEmpty() && ExportModelFile(i, chosen)) ++written;
+  }
+  return written;
+}
+
+bool CMainFrame::ExportModelFile(int model, const QString& chosen_path) {
+  const std::string path = SyntheticFilePath(chosen_path.toStdString());
+  stores_.workspace.files.synthetic_path = path;
+  SyntheticOptions options;
+  options.period_min = stores_.workspace.export_period_min;
+  options.period_max = stores_.workspace.export_period_max;
+  const bool ok = ExportModel(stores_.models[model], options, path, ui_);
+  if (ok) {
+    statusBar()->showMessage(
+        QString("Saved to %1").arg(QString::fromStdString(path)), 5000);
+  }
+  return ok;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

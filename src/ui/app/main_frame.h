@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -88,6 +89,18 @@ class CMainFrame : public QMainWindow {
   // Appends the blocks of the models marked in `choice` to the INT file
   // made from `chosen_path`.
   bool SaveResults(const SaveModelChoice& choice, const QString& chosen_path);
+  // "Save Model data &Z(T)": "CHOOSE MODELS", then a save dialog for each
+  // chosen model.
+  void SaveModelData();
+  // The save dialog of one model's synthetic sounding.
+  std::unique_ptr<QFileDialog> ModelDataDialog(int model);
+  // Writes a file for every model whose export flag is set, in model
+  // order; `choose` gives the path of a model (empty: the model is
+  // skipped). Returns the number of files written.
+  int ExportChosenModels(const std::function<QString(int)>& choose);
+  // The synthetic sounding of one model into the chosen folder and title
+  // with ".PLT".
+  bool ExportModelFile(int model, const QString& chosen_path);
   // Enables the commands whose condition depends on the stores.
   void UpdateCommandStates();
   // "Smooth inversion (Occam)...": opens (or raises) the window.

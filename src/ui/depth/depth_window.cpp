@@ -11,7 +11,9 @@
 #include <cmath>
 
 #include "core/depth/depth_transform.h"
+#include "core/files/trf_file.h"
 #include "ui/app/form_fields.h"
+#include "ui/files/trf_dialogs.h"
 #include "ui/modelform/modeling_dialogs.h"
 
 namespace mtvuk {
@@ -140,6 +142,7 @@ CDepthWindow::CDepthWindow(Stores& stores, QtUi& ui, QWidget* parent)
     label->hide();
   }
   connect(set_model, &QPushButton::clicked, this, &CDepthWindow::SetModel);
+  connect(save, &QPushButton::clicked, this, &CDepthWindow::SaveTransformation);
   column->addStretch(1);
 
   const int size = std::clamp<int>(logic_.state.font_size, 0, 2);
@@ -195,8 +198,17 @@ CDepthWindow::CDepthWindow(Stores& stores, QtUi& ui, QWidget* parent)
 
   menu_ = new QMenuBar(this);
   QMenu* file = menu_->addMenu("&File");
-  QAction* save_res = file->addAction("Save &Res(h)");
-  save_res->setEnabled(false);  // TRF files are not written yet
+  save_res_action_ = file->addAction("Save &Res(h)");
+  connect(save_res_action_,
+          &QAction::triggered,
+          this,
+          &CDepthWindow::SaveTransformation);
+  // Enabled while some field set holds a transformation to save.
+  connect(file, &QMenu::aboutToShow, this, [this] {
+    bool any = false;
+    for (const FieldSet& set : stores_.sets) any = any || HasTransformation(set);
+    save_res_action_->setEnabled(any);
+  });
   QMenu* model = menu_->addMenu("&Model");
   set_model_action_ = model->addAction("&Set Model");
   connect(
@@ -275,6 +287,12 @@ void CDepthWindow::PressDesign() {
 
 void CDepthWindow::SetModel() {
   if (logic_.SetModel()) OpenDesignedModelDialog();
+}
+
+void CDepthWindow::SaveTransformation() {
+  CSaveTransformationDlg dialog(stores_, ui_, this);
+  dialog.exec();
+  Redraw(false);  // a saved name is the set's new label
 }
 
 void CDepthWindow::OpenDesignedModelDialog() {

@@ -57,6 +57,9 @@ class CDepthWindow : public QDialog {
   // The switch with the given text ("&Grid", "&Res(h)", "&Design", ...).
   QAbstractButton* Button(const QString& text) const;
   QAction* SetModelAction() const { return set_model_action_; }
+  QAction* SaveResAction() const { return save_res_action_; }
+  // "Sa&ve" and "Save &Res(h)": the dialog "Save transformation Res(h)".
+  void SaveTransformation();
   // Reruns the transformation of the six sets and six models and redraws.
   void Recompute();
   // Design mode through the mouse, in graph pixels.
@@ -89,6 +92,7 @@ class CDepthWindow : public QDialog {
   DepthGraph* graph_ = nullptr;
   QMenuBar* menu_ = nullptr;
   QAction* set_model_action_ = nullptr;
+  QAction* save_res_action_ = nullptr;
   QPushButton* grid_ = nullptr;
   QPushButton* models_ = nullptr;
   QPushButton* transf_ = nullptr;

@@ -159,7 +159,8 @@ void CModelLoadDlg::CloseDialog() {
 
 // ----------------------------------------------------------- CFileContentDlg
 
-CFileContentDlg::CFileContentDlg(QtUi& ui,
+CFileContentDlg::CFileContentDlg(Workspace& workspace,
+                                 QtUi& ui,
                                  const std::string& path,
                                  std::vector<SectionStation>& stations,
                                  QWidget* parent)
@@ -181,6 +182,7 @@ CFileContentDlg::CFileContentDlg(QtUi& ui,
   layout->addWidget(list_, 1);
   ResultFileKind kind = ResultFileKind::kNone;
   if (ReadStationFile(path, ui, stations_, kind)) {
+    workspace.station_file_kind = kind == ResultFileKind::kTrf ? 1 : 0;
     const std::vector<bool> dup = DuplicateStations(stations_);
     for (std::size_t i = 0; i < stations_.size(); ++i) {
       list_->addItem(QString::fromStdString(StationLine(stations_[i], dup[i])));

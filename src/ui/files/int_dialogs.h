@@ -73,12 +73,14 @@ class CModelLoadDlg : public QDialog {
   QPushButton* install_ = nullptr;
 };
 
-// "Content int-File": the stations of an INT file for a section.
+// "Content int-File": the stations of an INT or TRF file for a section;
+// the workspace learns which kind of file it was.
 class CFileContentDlg : public QDialog {
   Q_OBJECT
 
  public:
-  CFileContentDlg(QtUi& ui,
+  CFileContentDlg(Workspace& workspace,
+                  QtUi& ui,
                   const std::string& path,
                   std::vector<SectionStation>& stations,
                   QWidget* parent = nullptr);

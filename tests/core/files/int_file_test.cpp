@@ -349,9 +349,10 @@ TEST(IntFile, StationsOfTheTolerantReader) {
             "*   1 STATION-A            100.7         200.2     10.0");
 
   test::TempFile trf(">TRANSFORMATION: P1\n", ".trf");
-  ui.Allow("TRF-FILE");
+  ui.Allow("INVALID INT or TRF -FILE");
   EXPECT_FALSE(ReadStationFile(trf.path(), ui, stations, kind));
   EXPECT_EQ(kind, ResultFileKind::kTrf);
+  EXPECT_EQ(ui.prompts().back().text, "Can't find data");
   test::TempFile other("plain text\n", ".int");
   ui.Allow("INVALID INT or TRF-FILE");
   EXPECT_FALSE(ReadStationFile(other.path(), ui, stations, kind));

@@ -1,0 +1,403 @@
+#include "core/files/synthetic_export.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <sstream>
+
+#include "core/fielddata/edi_import.h"
+#include "core/fielddata/field_curve.h"
+#include "core/fielddata/field_file_reader.h"
+#include "core/physics/model_curve.h"
+#include "core/platform/scripted_ui.h"
+#include "util/test_util.h"
+
+namespace mtvuk {
+namespace {
+
+LayerModel HalfSpace(double rho) {
+  LayerModel m;
+  m.name = "HALF SPACE";
+  m.layer_count = 2;
+  m.resistivity.fill(rho);
+  return m;
+}
+
+LayerModel Dispersive() {
+  LayerModel m;
+  m.name = "IP MODEL";
+  m.layer_count = 3;
+  const double rho[3] = {50.0, 5.0, 200.0};
+  for (int j = 0; j < 3; ++j) m.resistivity[j] = rho[j];
+  m.thickness[0] = 0.3;
+  m.thickness[1] = 1.0;
+  m.dispersion_on = 1;
+  m.law = 2;
+  m.ip_on[1] = 1;
+  m.ip_p1[1][0] = 0.4f;
+  m.ip_tau[1][0] = 0.5f;
+  m.ip_c[1][0] = 0.6f;
+  return m;
+}
+
+LayerModel Anisotropic() {
+  LayerModel m;
+  m.name = "ANISO CRUST";
+  m.layer_count = 3;
+  const double rho[3] = {200.0, 30.0, 20.0};
+  for (int j = 0; j < 3; ++j) m.resistivity[j] = rho[j];
+  m.thickness[0] = 0.5;
+  m.thickness[1] = 2.0;
+  m.anisotropy_on = 1;
+  m.aniso_on[1] = 1;
+  m.aniso_rho1[1] = 10.0f;
+  m.aniso_rho2[1] = 300.0f;
+  m.aniso_strike[1] = 30.0f;
+  return m;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::stringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The block after a keyword line: its values in file order.
+std::vector<double> Block(const std::string& text, const std::string& key) {
+  const std::vector<std::string> lines = Lines(text);
+  std::vector<double> values;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].rfind(key + " ", 0) != 0) continue;
+    for (std::size_t j = i + 1; j < lines.size() && lines[j][0] != '>'; ++j) {
+      std::stringstream numbers(lines[j]);
+      for (double v; numbers >> v;) values.push_back(v);
+    }
+    break;
+  }
+  return values;
+}
+
+std::string Exported(const LayerModel& m, const SyntheticOptions& o = {}) {
+  ScriptedUi ui;
+  SyntheticSounding s;
+  EXPECT_TRUE(ComputeSynthetic(m, o, ui, s));
+  return o.format == SyntheticFormat::kSeg ? FormatSegEdi(s, o.place)
+                                           : FormatPltSounding(s, o.place);
+}
+
+TEST(SyntheticExport, TheFixedLayoutLineByLine) {
+  const std::string text = Exported(HalfSpace(100.0));
+  const std::vector<std::string> lines = Lines(text);
+  const std::vector<std::string> head = {">HEAD",
+                                         "    DATAID=\"HALF SPACE\"",
+                                         "    ACQBY=\"MT-SONDRAKE\"",
+                                         "    FILEBY=\"MT-1D MEDIUM\"",
+                                         "    ACQDATE=",
+                                         "    FILEDATE=",
+                                         "    COUNTRY=NETHERLAND",
+                                         "    STATE=MODELING",
+                                         "    LAT=00:00:00",
+                                         "    LONG=00:00:00",
+                                         "    ELEV=0",
+                                         "    UNIT=M",
+                                         "",
+                                         "",
+                                         ">!****FREQUENCIES****!",
+                                         ">FREQ=72 //72"};
+  ASSERT_GT(lines.size(), head.size());
+  for (std::size_t i = 0; i < head.size(); ++i) EXPECT_EQ(lines[i], head[i]);
+  // 17 blocks of a keyword line and 12 lines, three title lines, the empty
+  // line and >END.
+  EXPECT_EQ(lines.size(), 14u + 17u * 13u + 3u + 2u);
+  EXPECT_EQ(text.substr(text.size() - 6), "\n>END\n");
+  EXPECT_EQ(lines[16], "   1.000e+03   7.969e+02   6.351e+02   5.061e+02   "
+                       "4.033e+02   3.214e+02 ");
+  EXPECT_EQ(lines[27].substr(60), "   1.000e-04 ");
+  const std::string keys[] = {">!****IMPEDANCES****!",
+                              ">ZXXR ROT=ZROT //72",
+                              ">!**** APPARENT RESISTIVITIES AND PHASES****!",
+                              ">RHOXY ROT=RHOROT //72",
+                              ">PHSYX.ERR ROT=RHOROT //72"};
+  for (const std::string& key : keys)
+    EXPECT_NE(text.find("\n" + key + "\n"), std::string::npos) << key;
+
+  // A half-space: rho_a = 100 Ohm-m and 45 degrees at every frequency, the
+  // impedance |Z| (cos 45, sin 45) in mV/km per nT.
+  const std::vector<double> f = Block(text, ">FREQ=72");
+  const std::vector<double> xyr = Block(text, ">ZXYR"), xyi = Block(text, ">ZXYI");
+  const std::vector<double> yxr = Block(text, ">ZYXR"), yxi = Block(text, ">ZYXI");
+  ASSERT_EQ(f.size(), 72u);
+  ASSERT_EQ(xyr.size(), 72u);
+  for (int k = 0; k < 72; ++k) {
+    const double exact_f = 1000.0 * std::pow(10.0, -7.0 * k / 71.0);
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "%12.3e", exact_f);
+    char written[16];
+    std::snprintf(written, sizeof written, "%12.3e", f[k]);
+    EXPECT_STREQ(written, expected);
+    const double z = std::sqrt(100.0 * 2.0 * M_PI * exact_f * 4e-7 * M_PI) /
+                     (4e-4 * M_PI) * std::sqrt(0.5);
+    std::snprintf(expected, sizeof expected, "%12.3e", z);
+    std::snprintf(written, sizeof written, "%12.3e", xyr[k]);
+    EXPECT_STREQ(written, expected) << k;
+    EXPECT_EQ(yxr[k], -xyr[k]);
+    EXPECT_EQ(yxi[k], -xyi[k]);
+  }
+  for (const char* key : {">ZXXR", ">ZXXI", ">ZYYR", ">ZYYI", ">RHOXY.ERR",
+                          ">PHSYX.ERR"}) {
+    for (double v : Block(text, key)) EXPECT_EQ(v, 0.0) << key;
+  }
+  for (double v : Block(text, ">RHOYX")) EXPECT_NEAR(v, 100.0, 0.05);
+  for (double v : Block(text, ">PHSXY")) EXPECT_NEAR(v, 45.0, 0.005);
+
+  // Twelve lines of 73 characters per block, whatever the medium.
+  EXPECT_EQ(FormatBlockLines(f.data(), 72),
+            text.substr(text.find(">FREQ=72 //72\n") + 14, 12 * 74));
+  EXPECT_EQ(FormatBlockLines(f.data(), 11).size(), 74u);  // count / 6 lines
+}
+
+TEST(SyntheticExport, MediumLines) {
+  LayerModel both = Anisotropic();
+  both.dispersion_on = 1;
+  EXPECT_EQ(MediumNames(both),
+            (std::vector<std::string>{"MT-ANISOTROPIC MEDIUM",
+                                      "MT-POLARIZATION MEDIUM"}));
+  const std::string text = Exported(both);
+  EXPECT_NE(text.find("    ACQBY=\"MT-SONDRAKE\"\n"
+                      "    FILEBY=\"MT-ANISOTROPIC MEDIUM\"\n"
+                      "    FILEBY=\"MT-POLARIZATION MEDIUM\"\n"
+                      "    ACQDATE=\n"),
+            std::string::npos);
+  EXPECT_EQ(MediumNames(Dispersive()),
+            std::vector<std::string>{"MT-POLARIZATION MEDIUM"});
+  EXPECT_EQ(MediumNames(HalfSpace(1.0)),
+            std::vector<std::string>{"MT-1D MEDIUM"});
+  const ExportArray f = ExportFrequencies(0.01, 100.0);
+  EXPECT_DOUBLE_EQ(f[0], 100.0);
+  EXPECT_NEAR(f[71], 0.01, 1e-15);
+  EXPECT_NEAR(f[1] / f[0], std::pow(10.0, -4.0 / 71.0), 1e-14);
+}
+
+// A written file read back as field data gives the model's XY and YX
+// curves at all 72 periods, within what four significant digits hold.
+TEST(SyntheticExport, FilesReadBackAsTheModelsCurves) {
+  ScriptedUi ui;
+  for (const LayerModel& m : {HalfSpace(30.0), Dispersive(), Anisotropic()}) {
+    const std::string name = m.name;
+    SyntheticOptions options;
+    options.period_min = 0.0001;
+    options.period_max = 1000.0;
+    test::TempFile file("", ".PLT");
+    ASSERT_TRUE(ExportModel(m, options, file.path(), ui));
+    auto stores = test::NewStores();
+    ASSERT_TRUE(ReadFieldFile(file.path(), stores->workspace, ui)) << name;
+    ASSERT_EQ(stores->workspace.sounding.nfreq, 72);
+    EXPECT_EQ(stores->workspace.sounding.station.substr(0, name.size()),
+              name);
+
+    const ExportArray f = ExportFrequencies(0.0001, 1000.0);
+    std::array<double, 72> periods{};
+    for (int k = 0; k < 72; ++k) periods[k] = 1.0 / f[k];
+    std::array<PeriodResponse, 72> model{};
+    ASSERT_TRUE(ComputeResponses(m,
+                                 WorkingLayers(m),
+                                 ChoosePath(m, false),
+                                 periods.data(),
+                                 72,
+                                 ui,
+                                 model.data()));
+    for (CurveMode mode :
+         {CurveMode::XY, CurveMode::YX, CurveMode::MEAN, CurveMode::EFF}) {
+      LoadFieldSet(0, mode, stores->workspace, stores->sets, stores->models);
+      const FieldSet& set = stores->sets[0];
+      const int p = static_cast<int>(mode);
+      if (!model[0].has_tensor && p >= 2) continue;  // 1-D: all alike
+      for (int k = 0; k < 72; ++k) {
+        const PolarisationResponse& r = model[k].mode[p];
+        EXPECT_NEAR(set.log_rho[k], std::log10(r.rho_a), 1e-3)
+            << name << " mode " << p << " k " << k;
+        EXPECT_NEAR(set.phase[k], std::fabs(r.phase), 0.04)
+            << name << " mode " << p << " k " << k;
+      }
+    }
+  }
+  EXPECT_TRUE(ui.prompts().empty());
+}
+
+TEST(SyntheticExport, NoiseIsReproducibleAndItsErrorsReadBack) {
+  SyntheticOptions noisy;
+  noisy.noise_percent = 5.0;
+  noisy.seed = 7;
+  const LayerModel m = Dispersive();
+  const std::string a = Exported(m, noisy);
+  EXPECT_EQ(Exported(m, noisy), a);
+  noisy.seed = 8;
+  EXPECT_NE(Exported(m, noisy), a);
+  noisy.seed = 7;
+
+  ScriptedUi ui;
+  SyntheticSounding exact, s;
+  ASSERT_TRUE(ComputeSynthetic(m, {}, ui, exact));
+  ASSERT_TRUE(ComputeSynthetic(m, noisy, ui, s));
+  double sum = 0.0;
+  for (int b : {kZxyR, kZxyI, kZyxR, kZyxI}) {
+    for (int k = 0; k < 72; ++k) {
+      const double z = std::hypot(exact.z[b & ~1][k], exact.z[b | 1][k]);
+      sum += std::pow((s.z[b][k] - exact.z[b][k]) / z, 2);
+    }
+  }
+  EXPECT_NEAR(std::sqrt(sum / (4 * 72)), 0.05, 0.01);
+  // The 1-D diagonal gets noise of the size of its row's |Z| too.
+  EXPECT_NE(s.z[kZxxR][5], 0.0);
+  EXPECT_NEAR(s.z_var[1][5], std::pow(0.05 * std::hypot(exact.z[kZxyR][5],
+                                                         exact.z[kZxyI][5]),
+                                      2),
+              1e-12);
+
+  // Read back, the error bars give the noise's relative size again, and
+  // the noisy curve lies within a few error bars of the exact one.
+  test::TempFile file("", ".PLT");
+  ASSERT_TRUE(ExportModel(m, noisy, file.path(), ui));
+  auto stores = test::NewStores();
+  ASSERT_TRUE(ReadFieldFile(file.path(), stores->workspace, ui));
+  LoadFieldSet(0, CurveMode::YX, stores->workspace, stores->sets,
+               stores->models);
+  const FieldSet& set = stores->sets[0];
+  int outside = 0;
+  for (int k = 0; k < 72; ++k) {
+    const double noisy_z = std::hypot(s.z[kZyxR][k], s.z[kZyxI][k]);
+    const double r = 0.05 * std::hypot(exact.z[kZyxR][k], exact.z[kZyxI][k]) /
+                     noisy_z;
+    EXPECT_NEAR(set.phase_error[k], std::atan(r) * 180.0 / M_PI, 0.01) << k;
+    const double up = std::pow(10.0, set.log_rho_upper[k] - set.log_rho[k]);
+    EXPECT_NEAR(up - 1.0, 0.5 * ((1 + 2 * r) - 1 / (1 + 2 * r)), 2e-3) << k;
+    const double d = std::fabs(set.phase[k] - exact.phs_yx[k]);
+    if (d > set.phase_error[k]) ++outside;
+    // The file's own RHO and PHS blocks follow the noisy impedance.
+    EXPECT_NEAR(set.phase[k], s.phs_yx[k], 0.04) << k;
+    EXPECT_NEAR(set.log_rho[k], std::log10(s.rho_yx[k]), 1e-3) << k;
+  }
+  EXPECT_GT(outside, 5);   // noise that never leaves one bar is no noise
+  EXPECT_LT(outside, 40);  // about a third of the points of a Gaussian
+}
+
+TEST(SyntheticExport, SegFilesReadBackThroughTheImporter) {
+  ScriptedUi ui;
+  for (const LayerModel& m : {HalfSpace(30.0), Dispersive(), Anisotropic()}) {
+    SyntheticOptions o;
+    o.format = SyntheticFormat::kSeg;
+    o.place.lat = -22.370833;
+    o.place.lon = 139.188889;
+    o.place.elev = 152.0;
+    const std::string text = Exported(m, o);
+    for (const char* key : {">=DEFINEMEAS\n", ">HMEAS ID=1001.001 CHTYPE=HX",
+                            ">EMEAS ID=1004.001 CHTYPE=EY", ">=MTSECT\n",
+                            ">FREQ NFREQ=72 ORDER=DEC // 72\n",
+                            ">ZYY.VAR ROT=ZROT // 72\n", "    LAT=-22:22:15.00\n",
+                            "    LONG=139:11:20.00\n", "    ELEV=152.0\n"}) {
+      EXPECT_NE(text.find(key), std::string::npos) << key;
+    }
+    EXPECT_EQ(text.substr(text.size() - 5), ">END\n");
+    test::TempFile file(text, ".edi");
+    auto stores = test::NewStores();
+    EdiImportReport report;
+    ASSERT_TRUE(ImportEdiFile(file.path(), stores->workspace, ui, 0.05,
+                              &report));
+    EXPECT_EQ(report.error_source, "Z .VAR");
+    ASSERT_EQ(stores->workspace.sounding.nfreq, 72);
+    EXPECT_EQ(stores->workspace.sounding.lat, "-22:22:15.00");
+    SyntheticSounding s;
+    ASSERT_TRUE(ComputeSynthetic(m, {}, ui, s));
+    for (CurveMode mode : {CurveMode::XY, CurveMode::YX}) {
+      LoadFieldSet(0, mode, stores->workspace, stores->sets, stores->models);
+      const FieldSet& set = stores->sets[0];
+      const ExportArray& rho = mode == CurveMode::XY ? s.rho_xy : s.rho_yx;
+      const ExportArray& phs = mode == CurveMode::XY ? s.phs_xy : s.phs_yx;
+      for (int k = 0; k < 72; ++k) {
+        EXPECT_NEAR(set.log_rho[k], std::log10(rho[k]), 2e-5) << m.name << k;
+        EXPECT_NEAR(set.phase[k], phs[k], 2e-3) << m.name << k;
+        EXPECT_EQ(set.phase_sign[k], 1);  // +45 degrees of a half-space
+      }
+    }
+  }
+  EXPECT_TRUE(ui.prompts().empty());
+}
+
+TEST(SyntheticExport, StationPositionsInTheHead) {
+  EXPECT_EQ(DegreesText(-22.370833, 0), "-22:22:15");
+  EXPECT_EQ(DegreesText(139.188889, 2), "139:11:20.00");
+  EXPECT_EQ(DegreesText(7.9999999, 0), "08:00:00");
+  EXPECT_EQ(DegreesText(-0.0001, 0), "00:00:00");
+  EXPECT_EQ(DegreesText(0.5, 1), "00:30:00.0");
+  SyntheticOptions o;
+  o.place.lat = 52.5;
+  o.place.lon = -1.25;
+  test::TempFile file(Exported(HalfSpace(10.0), o), ".PLT");
+  auto stores = test::NewStores();
+  ScriptedUi ui;
+  ASSERT_TRUE(ReadFieldFile(file.path(), stores->workspace, ui));
+  EXPECT_EQ(stores->workspace.sounding.lat, "52:30:00");
+  EXPECT_EQ(stores->workspace.sounding.lon, "-01:15:00");
+  EXPECT_EQ(stores->workspace.sounding.elev, "0");
+
+  // A profile of two soundings 0.1 degrees of longitude apart at 52.5 N:
+  // their field sets stand 6.78 km apart in UTM metres, mostly in easting
+  // (the grid turns by 1.4 degrees there).
+  std::array<std::array<float, 3>, 2> at{};
+  for (int i = 0; i < 2; ++i) {
+    o.place.lon = -1.25 + 0.1 * i;
+    o.place.elev = 250.0;
+    test::TempFile station(Exported(HalfSpace(10.0), o), ".PLT");
+    ASSERT_TRUE(ReadFieldFile(station.path(), stores->workspace, ui));
+    LoadFieldSet(
+        i, CurveMode::XY, stores->workspace, stores->sets, stores->models);
+    at[i] = stores->sets[i].coordinates;
+  }
+  EXPECT_NEAR(at[0][0], 5817000.0f, 3000.0f);
+  EXPECT_NEAR(std::hypot(at[1][0] - at[0][0], at[1][1] - at[0][1]),
+              0.1 * 111320.0 * std::cos(52.5 * M_PI / 180.0),
+              30.0);
+  EXPECT_NEAR(at[1][0], at[0][0], 300.0f);
+  EXPECT_EQ(at[0][2], 250.0f);
+}
+
+TEST(SyntheticExport, AFailedExportLeavesNothingBehind) {
+  ScriptedUi ui;
+  const LayerModel m = HalfSpace(10.0);
+  test::TempFile plain("keep me", ".txt");
+  EXPECT_FALSE(ExportModel(m, {}, plain.path() + "/x.PLT", ui));
+  EXPECT_EQ(ui.prompts().back().caption, "CAN'T CREATE FILE");
+  EXPECT_EQ(SyntheticFilePath("/d/model one.txt"), "/d/model one.PLT");
+
+  // A file-size limit stops the write: the old file stays, no part is left.
+  test::TempFile old("an older sounding\r\n", ".PLT");
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit r{4000, 4000};
+    setrlimit(RLIMIT_FSIZE, &r);
+    ScriptedUi child_ui;
+    child_ui.Allow("CAN'T WRITE FILE");
+    const bool ok = ExportModel(m, {}, old.path(), child_ui);
+    _exit(!ok && child_ui.prompts().size() == 1 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(test::ReadWholeFile(old.path()), "an older sounding\r\n");
+  EXPECT_FALSE(std::filesystem::exists(old.path() + ".part0"));
+  // Without a limit the same export replaces it.
+  ASSERT_TRUE(ExportModel(m, {}, old.path(), ui));
+  EXPECT_EQ(test::ReadWholeFile(old.path()).substr(0, 7), ">HEAD\r\n");
+}
+
+}  // namespace
+}  // namespace mtvuk

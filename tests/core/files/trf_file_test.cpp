@@ -1,0 +1,333 @@
+#include "core/files/trf_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <csignal>
+
+#include "core/depth/depth_transform.h"
+#include "core/fielddata/field_curve.h"
+#include "core/fielddata/field_file_reader.h"
+#include "core/fielddata/smoothing.h"
+#include "core/platform/scripted_ui.h"
+#include "util/test_util.h"
+
+namespace mtvuk {
+namespace {
+
+// A transformed set of three points; the third has no resistivity.
+FieldSet ThreePoints() {
+  FieldSet s;
+  s.in_use = 1;
+  s.smoothed = 1;
+  s.count = 3;
+  s.label = "XY 15125A";
+  s.header = ">HEAD\n  DATAID=\"S1\"\n";
+  s.coordinates = {1234.5f, -20.0f, 310.0f};
+  s.coordinate_text = {"12:30:00", "045:10:00", "310"};
+  const float depth[3] = {-100.0f, -2500.0f, -12345.0f};
+  const float log_res[3] = {2.0f, 1.0f, kMissingLog};
+  for (int i = 0; i < 3; ++i) {
+    s.depth[i] = depth[i];
+    s.log_res[i] = log_res[i];
+  }
+  return s;
+}
+
+std::string CrLf(std::string text) {
+  for (std::size_t at = text.find('\n'); at != std::string::npos;
+       at = text.find('\n', at + 2)) {
+    text.replace(at, 1, "\r\n");
+  }
+  return text;
+}
+
+TEST(TrfFile, BlockOfAFieldSetColumnByColumn) {
+  const FieldSet s = ThreePoints();
+  EXPECT_TRUE(HasTransformation(s));
+  EXPECT_EQ(TransformationCount(s), 2);
+  const std::string stars(50, '*');
+  EXPECT_EQ(FormatTrfBlock(s),
+            ">HEAD\n  DATAID=\"S1\"\n"
+            ">TRANSFORMATION: XY 15125A      /      1234.5/       -20.0/ "
+            "310.0/  2/\n"
+            "Depth  (km)       0.100     2.500\n"
+            "Res (Ohm-m)     100.000    10.000\n" +
+                stars + "\n\n");
+
+  // 100 points: lines of 13 + 1000 characters; a name cut to 12; values
+  // of a million and more keep their ten characters.
+  FieldSet full = ThreePoints();
+  full.header.clear();
+  full.count = 100;
+  full.label = "ABCDEFGHIJKLMNOP";
+  for (int i = 0; i < 100; ++i) {
+    full.depth[i] = -100.0f * static_cast<float>(i + 1);
+    full.log_res[i] = 1.5f;
+  }
+  full.log_res[7] = 6.5f;
+  const std::string block = FormatTrfBlock(full);
+  const std::size_t depth_line = block.find('\n') + 1;
+  const std::size_t res_line = block.find('\n', depth_line) + 1;
+  EXPECT_EQ(block.substr(0, 32), ">TRANSFORMATION: ABCDEFGHIJKL   ");
+  EXPECT_EQ(block.substr(66, 5), "100/\n");
+  EXPECT_EQ(res_line - depth_line - 1, 1013u);
+  EXPECT_EQ(block.find('\n', res_line) - res_line, 1013u);
+  EXPECT_EQ(block.substr(depth_line + 13 + 990, 10), "    10.000");
+  EXPECT_EQ(block.substr(res_line + 13 + 70, 10), " 3.162e+06");
+  EXPECT_EQ(block.substr(res_line + 13 + 80, 10), "    31.623");
+
+  // Nothing to save: not transformed, switched off, all points missing.
+  FieldSet off = ThreePoints();
+  off.depth_switch = 0;
+  EXPECT_FALSE(HasTransformation(off));
+  off = ThreePoints();
+  off.smoothed = 0;
+  EXPECT_FALSE(HasTransformation(off));
+  off = ThreePoints();
+  off.log_res.fill(kMissingLog);
+  EXPECT_FALSE(HasTransformation(off));
+
+  FieldSet deep = ThreePoints();
+  EXPECT_EQ(TrfBlockProblem(deep), "");
+  deep.coordinates[2] = -1000.0f;  // "%6.1f" needs seven characters
+  EXPECT_NE(TrfBlockProblem(deep).find("(1234.5, -20.0, -1000.0 m)"),
+            std::string::npos);
+}
+
+TEST(TrfFile, SectionBlockAddsTheOffsetAndTakesKilometres) {
+  SectionStation s;
+  s.name = "P7";
+  s.head_text = ">HEAD\n";
+  s.x = 2500.0f;
+  s.y = 99.0f;
+  s.z = 100.0f;
+  s.depth_count = 2;
+  s.depth[0] = 150.0f;
+  s.depth[1] = 2000.0f;
+  s.depth_resistivity[0] = 12.5f;
+  s.depth_resistivity[1] = 3000.0f;
+  EXPECT_EQ(FormatTrfSectionBlock(s, -30.0f),
+            ">HEAD\n"
+            ">TRANSFORMATION: P7             /      2500.0/         0.0/  "
+            "70.0/  2/\n"
+            "Depth  (km)       0.150     2.000\n"
+            "Res (Ohm-m)      12.500  3000.000\n" +
+                std::string(50, '*') + "\n\n");
+}
+
+TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
+  const std::string stars(50, '*');
+  std::string text = ">HEAD\r\n    DATAID=\"A1\"\r\n";
+  text +=
+      ">TRANSFORMATION:   LEADING      /       100.0/       200.0/  10.0/  "
+      "3/\r\n"
+      "Depth  (km)       0.100     0.250     1.000\r\n"
+      "Res (Ohm-m)      50.000    20.000   300.000\r\n" +
+      stars + "\r\n\r\n";
+  // One wrong character in the header; no head block: the one before
+  // carries over.
+  text +=
+      ">TRANSFORMATIOX: B2             /      5000.0/         0.0/ -12.5/  "
+      "1/\n"
+      "Depth  (km)       0.000\n"
+      "Res (Ohm-m)       0.000\n" +
+      stars + "\n\n";
+  // Cut short: the next block's header follows the depth line.
+  text +=
+      ">TRANSFORMATION: CUT            /         0.0/         0.0/   0.0/  "
+      "2/\n"
+      "Depth  (km)       0.100     0.200\n";
+  // 120 values announced: the first 100 are kept.
+  std::string depths = "Depth  (km)  ", res = "Res (Ohm-m)  ";
+  for (int i = 0; i < 120; ++i) {
+    char v[16];
+    std::snprintf(v, sizeof v, "%10.3f", 0.1 * (i + 1));
+    depths += v;
+    std::snprintf(v, sizeof v, "%10.3f", 10.0 + i);
+    res += v;
+  }
+  text +=
+      ">TRANSFORMATION: MANY           /         1.0/         2.0/   3.0/"
+      "120/\n" +
+      depths + "\n" + res + "\n" + stars + "\n\n";
+  // A line that ends early ends the values; a value that is no number
+  // makes the block damaged.
+  text +=
+      ">TRANSFORMATION: SHORT          /         0.0/         0.0/   0.0/  "
+      "3/\n"
+      "Depth  (km)       0.500     0.900\n"
+      "Res (Ohm-m)      10.000    20.000    30.000\n";
+  text +=
+      ">TRANSFORMATION: NAN            /         0.0/         0.0/   0.0/  "
+      "1/\n"
+      "Depth  (km)         nan\n"
+      "Res (Ohm-m)      10.000\n";
+  test::TempFile file(text, ".trf");
+  TextFile f;
+  ASSERT_TRUE(f.Open(file.path(), TextFile::Mode::kRead));
+  EXPECT_EQ(ReadTrfStations(f, nullptr), 4);
+  std::vector<SectionStation> st;
+  ASSERT_EQ(ReadTrfStations(f, &st), 4);
+
+  EXPECT_EQ(st[0].name, "LEADING     ");
+  EXPECT_EQ(st[0].head_text, ">HEAD\n    DATAID=\"A1\"\n");
+  EXPECT_EQ(text.substr(st[0].file_position, 17), ">TRANSFORMATION: ");
+  EXPECT_FLOAT_EQ(st[0].x, 100.0f);
+  EXPECT_FLOAT_EQ(st[0].y, 200.0f);
+  EXPECT_FLOAT_EQ(st[0].z, 10.0f);
+  EXPECT_EQ(st[0].depth_count, 3);
+  EXPECT_EQ(st[0].layer_count, 1);
+  EXPECT_FLOAT_EQ(st[0].depth[1], 0.25f);
+  EXPECT_FLOAT_EQ(st[0].depth_resistivity[2], 300.0f);
+  EXPECT_FLOAT_EQ(st[0].depth[3], 1e8f);
+  EXPECT_FLOAT_EQ(st[0].depth_resistivity[99], -16.0f);
+  EXPECT_FLOAT_EQ(st[0].resistivity[15], 100.0f);
+  EXPECT_FLOAT_EQ(st[0].thickness[0], 100.0f);
+
+  EXPECT_EQ(st[1].name, "B2          ");
+  EXPECT_EQ(st[1].head_text, st[0].head_text);
+  EXPECT_FLOAT_EQ(st[1].z, -12.5f);
+  EXPECT_EQ(st[1].depth_count, 1);
+  EXPECT_EQ(st[2].name, "MANY        ");
+  EXPECT_EQ(st[2].depth_count, 100);
+  EXPECT_FLOAT_EQ(st[2].depth[99], 10.0f);
+  EXPECT_FLOAT_EQ(st[2].depth_resistivity[99], 109.0f);
+  EXPECT_EQ(st[3].name, "SHORT       ");
+  EXPECT_EQ(st[3].depth_count, 2);
+}
+
+TEST(TrfFile, StationFilesOfBothKinds) {
+  ScriptedUi ui;
+  std::vector<SectionStation> stations;
+  ResultFileKind kind = ResultFileKind::kNone;
+  const std::string block = FormatTrfBlock(ThreePoints());
+  test::TempFile two(block + block, ".trf");
+  ASSERT_TRUE(ReadStationFile(two.path(), ui, stations, kind));
+  EXPECT_EQ(kind, ResultFileKind::kTrf);
+  ASSERT_EQ(stations.size(), 2u);
+  EXPECT_EQ(stations[1].number, 2);
+  EXPECT_EQ(stations[1].name, "XY 15125A   ");
+  EXPECT_EQ(StationLine(stations[0], true),
+            "*   1 XY 15125A           1234.5         -20.0    310.0");
+
+  test::TempFile cut(">TRANSFORMATION: ONLY A HEADER   /\n", ".trf");
+  ui.Allow("INVALID INT or TRF -FILE");
+  EXPECT_FALSE(ReadStationFile(cut.path(), ui, stations, kind));
+  EXPECT_EQ(ui.prompts().back().text, "Can't find data");
+  EXPECT_TRUE(stations.empty());
+}
+
+// A set of the real sounding 15125A smoothed and transformed as the depth
+// window does, saved twice through the dialog's logic and read back.
+TEST(TrfFile, SavedTransformationsReadBackAsStations) {
+  auto stores = test::NewStores();
+  ScriptedUi ui;
+  ASSERT_TRUE(ReadFieldFile(
+      test::RealDataPath("15125A_spe.edi"), stores->workspace, ui));
+  LoadFieldSet(
+      0, CurveMode::XY, stores->workspace, stores->sets, stores->models);
+  FieldSet& set = stores->sets[0];
+  set.effective_count = EffectiveCount(set);
+  ASSERT_TRUE(SmoothMarkedSet(stores->workspace,
+                              set,
+                              SmoothingOptions::From(stores->workspace),
+                              ui));
+  TransformFieldSet(set);
+
+  TrfSaveLogic logic(stores->workspace, stores->sets, ui);
+  ASSERT_EQ(logic.current(), 0);
+  EXPECT_EQ(logic.saveable()[1], 0);
+  EXPECT_EQ(logic.LatText(), set.coordinate_text[0]);
+  logic.Click(1);  // nothing to save there
+  EXPECT_EQ(logic.current(), 0);
+  logic.name = "  SITE 15125A LONG NAME";
+  logic.Update();
+  EXPECT_EQ(set.label, "  SITE 15125A LONG NAME");
+
+  test::TempFile file("kept line\r\n", ".trf");
+  const std::string chosen = file.path().substr(0, file.path().size() - 4);
+  ASSERT_TRUE(logic.Save(chosen + ".txt", false));
+  ASSERT_TRUE(logic.Save(file.path(), true));
+  EXPECT_EQ(stores->workspace.files.trf_saved, file.path());
+  const std::string block = CrLf(FormatTrfBlock(set));
+  EXPECT_EQ(test::ReadWholeFile(file.path()), "kept line\r\n" + block + block);
+
+  std::vector<SectionStation> stations;
+  ResultFileKind kind = ResultFileKind::kNone;
+  ASSERT_TRUE(ReadStationFile(file.path(), ui, stations, kind));
+  ASSERT_EQ(stations.size(), 2u);
+  const SectionStation& s = stations[0];
+  EXPECT_EQ(s.name, "SITE 15125  ");
+  ASSERT_EQ(s.depth_count, TransformationCount(set));
+  ASSERT_GT(s.depth_count, 50);
+  for (int i = 0, k = 0; i < set.count; ++i) {
+    if (set.log_res[i] <= -13.0f) continue;
+    EXPECT_NEAR(s.depth[k], std::fabs(set.depth[i]) * 0.001, 0.0005) << i;
+    const double res = std::pow(10.0, static_cast<double>(set.log_res[i]));
+    // Three decimals, four digits from a million Ohm-m on ("%10.3e"), and
+    // the station keeps 32-bit values.
+    EXPECT_NEAR(s.depth_resistivity[k], res, res < 1e6 ? 0.0005 + res * 1e-7 : res * 5e-4)
+        << i;
+    if (k > 0) {
+      EXPECT_GE(s.depth[k], s.depth[k - 1]);
+    }
+    ++k;
+  }
+  EXPECT_TRUE(ui.prompts().empty());
+}
+
+TEST(TrfFile, AFailedWriteLeavesTheFileAsItWas) {
+  ScriptedUi ui;
+  const std::string block = FormatTrfBlock(ThreePoints());
+  test::TempFile plain("keep me", ".txt");
+  EXPECT_FALSE(AppendToTrfFile(plain.path() + "/x.trf", block, ui));
+  EXPECT_EQ(ui.prompts().back().caption, "CAN'T OPEN FILE");
+  EXPECT_EQ(ui.prompts().back().text, "All or part of the path is invalid");
+  if (TextFile::Exists("/dev/full")) {
+    EXPECT_FALSE(AppendToTrfFile("/dev/full", block, ui));
+    EXPECT_EQ(ui.prompts().back().caption, "CAN'T WRITE FILE");
+    EXPECT_EQ(ui.prompts().back().text.substr(0, 16), "The disk is full");
+  }
+
+  // A file-size limit a few bytes beyond the file's end stops the write
+  // part-way; the file is cut back to what it held.
+  test::TempFile file(CrLf(block), ".trf");
+  const std::string before = test::ReadWholeFile(file.path());
+  std::string large;
+  for (int i = 0; i < 200; ++i) large += block;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlim_t limit = before.size() + 100;
+    const rlimit r{limit, limit};
+    setrlimit(RLIMIT_FSIZE, &r);
+    ScriptedUi child_ui;
+    child_ui.Allow("CAN'T WRITE FILE");
+    const bool ok = AppendToTrfFile(file.path(), large, child_ui);
+    const bool told = !child_ui.prompts().empty() &&
+                      child_ui.prompts().back().text.find(
+                          "Nothing was added to") != std::string::npos;
+    _exit(!ok && told ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(test::ReadWholeFile(file.path()), before);
+
+  std::string path, error;
+  EXPECT_TRUE(CommandLineTrfPath("/d/profile", path, error));
+  EXPECT_EQ(path, "/d/profile.trf");
+  EXPECT_TRUE(CommandLineTrfPath("/d.v2/P.TRF", path, error));
+  EXPECT_EQ(path, "/d.v2/P.TRF");
+  EXPECT_FALSE(CommandLineTrfPath("/d/notes.txt", path, error));
+  EXPECT_EQ(TrfFilePath("/d/profile.txt"), "/d/profile.trf");
+}
+
+}  // namespace
+}  // namespace mtvuk
