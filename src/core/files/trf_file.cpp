@@ -27,14 +27,9 @@ constexpr int kHeadLines = 25;
 constexpr float kLowestLog = -13.0f;
 constexpr float kStationDepthToKm = 0.001f;
 
-// "%10.3f", or "%10.3e" for a value that needs more than ten characters
-// (1,000,000 and more), so that the columns of the following values hold
-// and every reader still finds the number in its ten characters.
-std::string Value(double v) {
-  std::string text = Format("%10.3f", v);
-  if (text.size() > kValueWidth) text = Format("%10.3e", v);
-  return text;
-}
+// "%10.3f" as the layout has it: a value of 1,000,000 or more takes more
+// than ten characters and shifts the values after it on its line.
+std::string Value(double v) { return Format("%10.3f", v); }
 
 std::string EndLine() { return std::string(50, '*') + "\n\n"; }
 
