@@ -36,6 +36,9 @@ struct SectionStation {
   std::int16_t layer_count = 0;
   std::int32_t selected = 0;
   std::int32_t file_position = 0;
+  // Metres along the profile of a section; -1 while the station is not on
+  // one.
+  double profile_position = -1.0;
 };
 
 // Filter of the INT file dialogs: text, then patterns.

@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "core/section/colour_ramps.h"
 #include "core/store/capacities.h"
 #include "core/store/depth_settings.h"
 #include "core/store/field_set.h"
 #include "core/store/layer_model.h"
+#include "core/store/section_store.h"
 #include "core/store/smooth_profile.h"
 #include "core/store/sounding_buffer.h"
 
@@ -84,6 +86,11 @@ struct Workspace {
   // Result files: the kind of the last file whose stations were read
   // (0 INT, 1 TRF).
   std::int32_t station_file_kind = 0;
+  // Profile sections: the stack of five slots and the colours of each.
+  SectionStack sections;
+  std::array<SectionColourBlock, kSectionSlots> section_colours{};
+  // The two colour ramps of the section pictures, made once at start.
+  ColourRamps colour_ramps;
 };
 
 // The three stores of a session. They are created once and shared by
