@@ -71,7 +71,7 @@ int RunSmooth(const SmoothOptions& o) {
       if (o.res_phs) p["phase_from_res"] = JsonFloat(set.phase_from_rho[k]);
       j["points"].push_back(p);
     }
-    std::printf("%s\n", j.dump(2).c_str());
+    std::printf("%s\n", JsonText(j).c_str());
     return kExitOk;
   }
   std::printf(
@@ -110,6 +110,7 @@ int AppendTrf(FieldSet& set, const std::string& path, const std::string& name) {
               "' has a resistivity";
   }
   if (!problem.empty()) {
+    if (problem.back() == '.') problem.pop_back();
     std::fprintf(stderr, "mtvuk-cli depth: %s; nothing was appended to %s\n",
                  problem.c_str(), path.c_str());
     return kExitFailure;
@@ -152,7 +153,7 @@ int RunDepthOfFile(const SmoothOptions& o) {
       p["log_s"] = JsonFloat(set.log_s[k]);
       j["points"].push_back(p);
     }
-    std::printf("%s\n", j.dump(2).c_str());
+    std::printf("%s\n", JsonText(j).c_str());
     return appended;
   }
   std::printf(
@@ -217,7 +218,7 @@ int RunDepthOfModel(const std::string& layers,
       e["slope"] = JsonFloat(p.slope[i]);
       j["points"].push_back(e);
     }
-    std::printf("%s\n", j.dump(2).c_str());
+    std::printf("%s\n", JsonText(j).c_str());
     return kExitOk;
   }
   std::printf(

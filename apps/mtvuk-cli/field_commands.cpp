@@ -90,7 +90,7 @@ int RunRead(const std::string& path, bool json, bool import) {
   j["listing"] = nlohmann::json::array();
   for (int i = 0; i < sb.listing_count; ++i)
     j["listing"].push_back(sb.listing[i]);
-  std::printf("%s\n", j.dump(2).c_str());
+  std::printf("%s\n", JsonText(j).c_str());
   return kExitOk;
 }
 
@@ -127,7 +127,7 @@ int RunCurve(const std::string& path, CurveMode mode, bool json, bool import) {
       p["log_rho_lower"] = JsonFloat(set.log_rho_lower[k]);
       j["points"].push_back(p);
     }
-    std::printf("%s\n", j.dump(2).c_str());
+    std::printf("%s\n", JsonText(j).c_str());
     return kExitOk;
   }
   std::printf(

@@ -8,6 +8,7 @@
 #include "core/physics/model_curve.h"
 #include "core/platform/console_ui.h"
 #include "field_commands.h"
+#include "json_output.h"
 #include "model_json.h"
 
 namespace mtvuk::cli {
@@ -103,7 +104,7 @@ int RunForward(const ForwardOptions& options) {
                                {"zyy", Pair(r.zyy)}});
       }
     }
-    std::printf("%s\n", j.dump(2).c_str());
+    std::printf("%s\n", JsonText(j).c_str());
   } else {
     std::printf("# %s: %d layers, path %s, %d periods\n",
                 model.name.c_str(),

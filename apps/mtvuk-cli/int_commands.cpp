@@ -68,7 +68,7 @@ int RunIntList(const std::string& path, bool json) {
       if (t.find("SET WILL BE IGNORED") != std::string::npos)
         j["invalid"].push_back(t);
     }
-    std::printf("%s\n", j.dump(2).c_str());
+    std::printf("%s\n", JsonText(j).c_str());
   } else {
     for (std::size_t i = 0; i < sets.size(); ++i) {
       const IntSet& s = sets[i];
@@ -115,7 +115,7 @@ int RunIntStations(const std::string& path, bool json) {
       }
       j["stations"].push_back(o);
     }
-    std::printf("%s\n", j.dump(2).c_str());
+    std::printf("%s\n", JsonText(j).c_str());
   } else {
     std::printf("File: %s\n%s\n", path.c_str(), kStationListHeader);
     for (std::size_t i = 0; i < stations.size(); ++i) {

@@ -18,6 +18,7 @@
 #include "core/platform/console_ui.h"
 #include "core/store/store_defaults.h"
 #include "field_commands.h"
+#include "json_output.h"
 #include "model_json.h"
 
 namespace mtvuk::cli {
@@ -406,7 +407,7 @@ int RunInvert(const InvertOptions& o) {
     }
   }
   if (o.json && (many || outcomes[0].ok))
-    std::printf("%s\n", (many ? array : array[0]).dump(2).c_str());
+    std::printf("%s\n", JsonText(many ? array : array[0]).c_str());
   // Blocks are appended in input order, one write per fit.
   if (!o.int_file.empty()) {
     ConsoleUi ui;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "core/store/capacities.h"
 
@@ -11,5 +12,12 @@ namespace mtvuk::cli {
 // NaN and infinities become null.
 nlohmann::json JsonFloat(float value);
 nlohmann::json JsonArray(const PointArray& values, int count);
+// The document as indented text. Names read from files may hold bytes that
+// are not UTF-8 (Latin-1 files, a name cut inside a character): they become
+// U+FFFD instead of ending the program.
+template <typename Json>
+std::string JsonText(const Json& document) {
+  return document.dump(2, ' ', false, Json::error_handler_t::replace);
+}
 
 }  // namespace mtvuk::cli

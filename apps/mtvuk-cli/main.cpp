@@ -3,6 +3,7 @@
 #include <map>
 #include <string>
 
+#include "core/platform/text_file.h"
 #include "depth_commands.h"
 #include "export_command.h"
 #include "field_commands.h"
@@ -15,6 +16,7 @@
 using mtvuk::CurveMode;
 
 int main(int argc, char** argv) {
+  mtvuk::TextFile::LetWritesFailAtSizeLimit();
   CLI::App app{
       "MT-VUK command-line tool: MT field data, curves and layered models"};
   app.set_version_flag("--version", std::string("mtvuk-cli ") + MTVUK_VERSION);

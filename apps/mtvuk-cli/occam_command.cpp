@@ -10,6 +10,7 @@
 #include "core/platform/console_ui.h"
 #include "core/store/store_defaults.h"
 #include "field_commands.h"
+#include "json_output.h"
 
 namespace mtvuk::cli {
 namespace {
@@ -81,7 +82,7 @@ int RunOccam(const OccamOptions& o) {
                               {"halvings", it.halvings},
                               {"mu_tried", it.trials.size()}});
     }
-    std::printf("%s\n", j.dump(2).c_str());
+    std::printf("%s\n", JsonText(j).c_str());
     return kExitOk;
   }
 

@@ -41,7 +41,7 @@ int RunTrfList(const std::string& path, bool json) {
       }
       j["stations"].push_back(o);
     }
-    std::printf("%s\n", j.dump(2).c_str());
+    std::printf("%s\n", JsonText(j).c_str());
     return kExitOk;
   }
   const std::vector<bool> dup = DuplicateStations(stations);

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/platform/console_ui.h"
+#include "core/platform/text_file.h"
 #include "screenshots.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/qt_ui.h"
@@ -106,6 +107,7 @@ mtvuk::Answer PrintMessage(std::string_view text,
 }  // namespace
 
 int main(int argc, char** argv) {
+  mtvuk::TextFile::LetWritesFailAtSizeLimit();
   AnswerHelpAndVersion(argc, argv);
   ChooseBatchPlatform(argc, argv);
   // The stores exist before any window and outlive them all.

@@ -277,3 +277,28 @@ run(2 export --out ${PLT_FILE})
 run(2 export --layers 100)
 run(1 export --layers 100 --out ${EXAMPLES}/README.md/x.PLT)
 expect_match("${err}" "CAN'T CREATE FILE: All or part of the path is invalid")
+
+# Names that are not UTF-8 (a Latin-1 file, a name cut inside a character)
+# are listed as JSON with U+FFFD instead of ending the program.
+string(ASCII 233 e_acute)
+string(ASCII 239 191 189 replacement)
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/latin1.int ">INVERS: STATI${e_acute}N-L     /         0.0/         0.0/   0.0/ 1/\n   100.00    100.00\n")
+run(0 int list ${CMAKE_CURRENT_BINARY_DIR}/latin1.int --json)
+expect_match("${out}" "STATI${replacement}N-L")
+
+# A file-size limit makes the write fail with its message and leaves the
+# file as it was, instead of ending the program in the middle of a block.
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/limit.int "")
+foreach(i RANGE 40)
+  file(APPEND ${CMAKE_CURRENT_BINARY_DIR}/limit.int "aaaaaaaaaaaaaaaaaaaaaaa\n")
+endforeach()
+file(SIZE ${CMAKE_CURRENT_BINARY_DIR}/limit.int size_before)
+execute_process(COMMAND sh -c "ulimit -f 1; exec \"$0\" \"$@\"" ${CLI}
+  invert ${EXAMPLES}/15125A_imp.plt --mode xy --layers 100:1,10 --iterations 1
+  --int ${CMAKE_CURRENT_BINARY_DIR}/limit.int
+  RESULT_VARIABLE status ERROR_VARIABLE err OUTPUT_QUIET)
+file(SIZE ${CMAKE_CURRENT_BINARY_DIR}/limit.int size_after)
+if(NOT status EQUAL 1 OR NOT size_after EQUAL size_before)
+  message(FATAL_ERROR "size limit: status ${status}, ${size_before} -> ${size_after} bytes\n${err}")
+endif()
+expect_match("${err}" "The disk is full")

@@ -23,6 +23,19 @@ inline std::string NameField(const std::string& name) {
   return field;
 }
 
+// The problem of a name that would break its header line: a line break (or
+// another control character) in the name field splits the block, and no
+// reader finds it again. Empty when the name is fine.
+inline std::string NameFieldProblem(const std::string& name) {
+  const bool control = std::any_of(name.begin(), name.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+  });
+  if (!control) return {};
+  return "The name holds a line break or another control character, which "
+         "would split the block:\nno reader could find it again. Choose "
+         "another name.";
+}
+
 // Characters [at, at + n) of a line, shorter or empty past its end.
 inline std::string Columns(const std::string& line,
                            std::size_t at,

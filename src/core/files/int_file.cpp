@@ -141,6 +141,10 @@ std::string IntBlockProblem(const LayerModel& m) {
         "name.",
         m.name.c_str());
   }
+  if (std::string problem = columns::NameFieldProblem(m.name);
+      !problem.empty()) {
+    return problem;
+  }
   const int n = std::clamp<int>(m.layer_count, 1, MaxLayers);
   const std::string line = Format("%12.1f/%12.1f/%6.1f/%2d/",
                                   m.coordinates[0],
@@ -203,6 +207,11 @@ int ReadResultBlocks(TextFile& file,
     bool ok = ParseResultLine(line, head);
     IntSet set;
     if (ok && (head.layers < 1 || head.layers > MaxLayers)) ok = false;
+    // "inf" and "nan" read as numbers, but no model or map can use them.
+    if (ok && !(std::isfinite(head.lat) && std::isfinite(head.lon) &&
+                std::isfinite(head.z))) {
+      ok = false;
+    }
     for (int j = 0; ok && j < head.layers; ++j) {
       if (!file.ReadLine(line)) {
         ok = false;
@@ -210,8 +219,11 @@ int ReadResultBlocks(TextFile& file,
       }
       set.resistivity[j] = ToF32(AtoF(Columns(line, 0, 9)));
       set.thickness[j] = ToF32(AtoF(Columns(line, 10, 9)));
-      if (!(set.resistivity[j] > 1e-6f) || !(set.thickness[j] > 0.001f))
+      if (!(set.resistivity[j] > 1e-6f) || !(set.thickness[j] > 0.001f) ||
+          !std::isfinite(set.resistivity[j]) ||
+          !std::isfinite(set.thickness[j])) {
         ok = false;
+      }
     }
     if (!ok) {
       if (sets == nullptr) {
@@ -344,10 +356,16 @@ int ReadIntStations(TextFile& file, std::vector<SectionStation>* stations) {
     s.z = r.z;
     s.name = r.name_field.substr(0, 12);
     s.head_text = head;
+    bool finite =
+        std::isfinite(s.x) && std::isfinite(s.y) && std::isfinite(s.z);
     for (int j = 0; j < n && file.ReadLine(line); ++j) {
       s.resistivity[j] = ToF32(AtoF(Columns(line, 0, 9)));
       s.thickness[j] = ToF32(AtoF(Columns(line, 10, 9)));
+      finite = finite && std::isfinite(s.resistivity[j]) &&
+               std::isfinite(s.thickness[j]);
     }
+    // A block with "inf" or "nan" in it cannot be placed or drawn.
+    if (!finite) continue;
     if (n > 0) {
       const float last_h = s.thickness[n - 1];
       for (int j = n; j < MaxLayers; ++j) {

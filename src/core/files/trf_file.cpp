@@ -109,6 +109,10 @@ std::string FormatTrfSectionBlock(const SectionStation& s,
 }
 
 std::string TrfBlockProblem(const FieldSet& set) {
+  if (std::string problem = columns::NameFieldProblem(set.label);
+      !problem.empty()) {
+    return problem;
+  }
   const double x = set.coordinates[0], y = set.coordinates[1],
                z = set.coordinates[2];
   const bool fits = std::isfinite(x) && std::isfinite(y) && std::isfinite(z) &&

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 namespace mtvuk {
@@ -53,6 +54,12 @@ int TruncateFd(int fd, std::int64_t length) {
 }  // namespace
 
 TextFile::~TextFile() { Close(); }
+
+void TextFile::LetWritesFailAtSizeLimit() {
+#ifdef SIGXFSZ
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
 
 FileCause TextFile::CauseFromErrno(int error) {
   switch (error) {
@@ -106,7 +113,9 @@ bool TextFile::Open(const std::string& path, Mode mode) {
   errno = 0;
   file_ = std::fopen(path.c_str(), how);
   if (file_ == nullptr) {
-    Fail(errno);
+    // Creating a file fails with ENOENT only when a folder of its path is
+    // missing.
+    Fail(errno == ENOENT && mode == Mode::kCreate ? ENOTDIR : errno);
     return false;
   }
   struct stat st;

@@ -43,6 +43,11 @@ class TextFile {
   // Longer lines are cut to this many bytes; the rest of the line is skipped.
   static constexpr std::size_t kMaxLineBytes = 4u << 20;
 
+  // A file-size limit (ulimit -f) would end the program in the middle of a
+  // write; with this called once at start the write fails instead, reports
+  // "The disk is full", and the writers cut the file back.
+  static void LetWritesFailAtSizeLimit();
+
   TextFile() = default;
   ~TextFile();
   TextFile(const TextFile&) = delete;

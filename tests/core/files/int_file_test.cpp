@@ -163,6 +163,13 @@ TEST(IntFile, InvalidBlocksAreReportedWithTheirSetNumber) {
   seventeen.replace(seventeen.find("/16/"), 4, "/17/");
   text += seventeen;
   text += ">INVERS: NO SLASH AT ALL IN THE FIRST FORTY CHARACTERS OF IT\n";
+  // "inf" and "nan" read as numbers but make no model.
+  text +=
+      ">INVERS: INF            /         0.0/         0.0/   0.0/ 2/\n"
+      "    10.00      1.00\n      inf    100.00\n";
+  text +=
+      ">INVERS: NAN            /         nan/         0.0/   0.0/ 1/\n"
+      "    10.00    100.00\n";
   test::TempFile file(text, ".int");
   ScriptedUi ui;
   ui.Allow("INVALID PARAMETERS");
@@ -170,7 +177,7 @@ TEST(IntFile, InvalidBlocksAreReportedWithTheirSetNumber) {
   std::vector<std::int32_t> positions;
   ASSERT_TRUE(LoadIntFile(file.path(), ui, sets, positions));
   EXPECT_EQ(sets.size(), 2u);
-  ASSERT_EQ(ui.prompts().size(), 6u);
+  ASSERT_EQ(ui.prompts().size(), 8u);
   EXPECT_EQ(ui.prompts()[0].text,
             "SET #2:  ZERO                                \n#layers=0\nSET "
             "WILL BE IGNORED");
@@ -184,6 +191,8 @@ TEST(IntFile, InvalidBlocksAreReportedWithTheirSetNumber) {
   EXPECT_EQ(ui.prompts()[5].text,
             "SET #3:  NO SLASH AT                         \n#layers=0\nSET "
             "WILL BE IGNORED");
+  EXPECT_EQ(ui.prompts()[6].text.substr(0, 13), "SET #3:  INF ");
+  EXPECT_EQ(ui.prompts()[7].text.substr(0, 13), "SET #3:  NAN ");
 }
 
 TEST(IntFile, FileMessages) {
@@ -256,6 +265,9 @@ TEST(IntFile, BlocksTheReadersCouldNotReadAreRefused) {
             "at least 0.01 km thick, or remove it.");
   thin.thickness[1] = 0.006;  // written as 0.01: read back
   EXPECT_EQ(IntBlockProblem(thin), "");
+  EXPECT_NE(IntBlockProblem(ThreeLayers("A\nB")).find("line break"),
+            std::string::npos);
+  EXPECT_NE(IntBlockProblem(ThreeLayers("A\rB")), "");
   LayerModel slash = ThreeLayers("A/B");
   EXPECT_NE(IntBlockProblem(slash).find("holds a \"/\""), std::string::npos);
   slash.name = "ABCDEFGHIJKLMN/";  // cut to 12 in the file, refused alike
@@ -329,6 +341,12 @@ TEST(IntFile, StationsOfTheTolerantReader) {
   text +=
       ">INVERS: STATION-C      /       300.0/       200.0/  30.0/ 2/\n"
       "    10.00      1.50\n   100.00    100.00\n";
+  // Neither placed nor drawn: left out.
+  text +=
+      ">INVERS: STATION-INF    /       400.0/         inf/  30.0/ 1/\n"
+      "   100.00    100.00\n"
+      ">INVERS: STATION-NAN    /       500.0/       200.0/  30.0/ 1/\n"
+      "      nan    100.00\n";
   test::TempFile file(text, ".int");
   ScriptedUi ui;
   std::vector<SectionStation> stations;

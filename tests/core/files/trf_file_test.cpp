@@ -96,6 +96,9 @@ TEST(TrfFile, BlockOfAFieldSetColumnByColumn) {
   deep.coordinates[2] = -1000.0f;  // "%6.1f" needs seven characters
   EXPECT_NE(TrfBlockProblem(deep).find("(1234.5, -20.0, -1000.0 m)"),
             std::string::npos);
+  FieldSet broken = ThreePoints();
+  broken.label = "P1\nP2";  // would split the header line
+  EXPECT_NE(TrfBlockProblem(broken).find("line break"), std::string::npos);
 }
 
 TEST(TrfFile, SectionBlockAddsTheOffsetAndTakesKilometres) {

@@ -63,6 +63,9 @@ TEST(TextFile, FailuresCarryTheirCause) {
   test::TempFile plain("x", ".txt");
   EXPECT_FALSE(f.Open(plain.path() + "/below", TextFile::Mode::kCreate));
   EXPECT_EQ(f.cause(), FileCause::kBadPath);
+  // A missing folder: the path is wrong, not the file.
+  EXPECT_FALSE(f.Open("/nonexistent-dir-mtvuk/x.int", TextFile::Mode::kCreate));
+  EXPECT_EQ(f.cause(), FileCause::kBadPath);
   std::string line;
   EXPECT_FALSE(f.ReadLine(line));
   EXPECT_EQ(f.cause(), FileCause::kInvalidFile);
