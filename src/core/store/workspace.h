@@ -10,6 +10,7 @@
 #include "core/store/depth_settings.h"
 #include "core/store/field_set.h"
 #include "core/store/layer_model.h"
+#include "core/store/physics_setting.h"
 #include "core/store/smooth_profile.h"
 #include "core/store/sounding_buffer.h"
 
@@ -57,6 +58,9 @@ struct Workspace {
   std::int16_t polarisation = 0;  // CurveMode the model curves show
   double export_period_min = 0.001;
   double export_period_max = 10000.0;
+  // The physics of every computation (Setting > Modeling); see
+  // docs/physics.md.
+  Physics physics = Physics::kPublished;
 
   // Inversion settings and results.
   std::int16_t inversion_target = 1;   // 1 RE+IM, 2 RE, 3 IM, 4 Ro, 5 Res+Phs
