@@ -273,21 +273,20 @@ TEST(PhysicsSetting, ZeroThicknessLayerIsNoLayerWhenCorrected) {
     EXPECT_NEAR(none.phase, 45.0, 1e-9);
   }
   // The dispersive and anisotropic paths took it so under both settings.
-  LayerModel m;
-  m.layer_count = 4;
-  m.dispersion_on = 1;
-  m.law = 2;
-  m.ip_on[2] = 1;
-  m.ip_p1[2][0] = 0.4f;
-  m.ip_tau[2][0] = 0.3f;
-  m.ip_c[2][0] = 0.5f;
-  LayerModel k = m;
-  k.layer_count = 3;
-  k.ip_on[2] = 0;
-  k.ip_on[1] = 1;
-  k.ip_p1[1][0] = 0.4f;
-  k.ip_tau[1][0] = 0.3f;
-  k.ip_c[1][0] = 0.5f;
+  // The chargeable layer 100 Ohm-m, with and without the zero layer above.
+  auto chargeable = [](int layers, int ip_layer) {
+    LayerModel c;
+    c.layer_count = static_cast<std::int16_t>(layers);
+    c.dispersion_on = 1;
+    c.law = 2;
+    c.ip_on[ip_layer] = 1;
+    c.ip_p1[ip_layer][0] = 0.4f;
+    c.ip_tau[ip_layer][0] = 0.3f;
+    c.ip_c[ip_layer][0] = 0.5f;
+    return c;
+  };
+  LayerModel m = chargeable(4, 2);
+  LayerModel k = chargeable(3, 1);
   for (int j = 0; j < 4; ++j) {
     m.resistivity[j] = rho[j];
     m.thickness[j] = h[j];
