@@ -343,7 +343,9 @@ TEST(PhysicsSetting, SensitivitiesFollowTheCorrectedForward) {
       EXPECT_EQ(out[i].d[q][SensThicknessColumn(3)], 0.0);
     }
     for (int col : {SensRhoColumn(0),
+                    SensRhoColumn(1),
                     SensRhoColumn(2),
+                    SensRhoColumn(3),
                     SensRhoColumn(4),
                     SensThicknessColumn(0),
                     SensThicknessColumn(2)}) {
