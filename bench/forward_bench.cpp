@@ -49,27 +49,36 @@ void Report(benchmark::State& state) {
                              benchmark::Counter::kInvert);
 }
 
-void BM_ForwardNoDispersion(benchmark::State& state) {
+template <Physics kPhysics>
+void NoDispersion(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   const int periods = static_cast<int>(state.range(1));
   LayerModel m = BenchModel(n, false, false);
   std::array<Response1D, 250> out;
   for (auto _ : state) {
-    NoDispersionKernel kernel(m.resistivity.data(), m.thickness.data(), n);
+    NoDispersionKernel kernel(
+        m.resistivity.data(), m.thickness.data(), n, kPhysics);
     kernel.Evaluate(&Period(0, periods), periods, out.data());
     benchmark::DoNotOptimize(out.data());
   }
   Report(state);
 }
+void BM_ForwardNoDispersion(benchmark::State& state) {
+  NoDispersion<Physics::kPublished>(state);
+}
+void BM_ForwardNoDispersionCorrected(benchmark::State& state) {
+  NoDispersion<Physics::kCorrected>(state);
+}
 
-template <bool kDispersive>
+template <bool kDispersive, Physics kPhysics = Physics::kPublished>
 void Dispersion(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   const int periods = static_cast<int>(state.range(1));
   LayerModel m = BenchModel(n, kDispersive, false);
   std::array<Response1D, 250> out;
   for (auto _ : state) {
-    DispersionKernel kernel(m, m.resistivity.data(), m.thickness.data(), n);
+    DispersionKernel kernel(
+        m, m.resistivity.data(), m.thickness.data(), n, kPhysics);
     kernel.Evaluate(&Period(0, periods), periods, out.data());
     benchmark::DoNotOptimize(out.data());
   }
@@ -78,6 +87,9 @@ void Dispersion(benchmark::State& state) {
 void BM_ForwardDispersion(benchmark::State& state) { Dispersion<true>(state); }
 void BM_ForwardDispersionNoDispersiveLayer(benchmark::State& state) {
   Dispersion<false>(state);
+}
+void BM_ForwardDispersionCorrected(benchmark::State& state) {
+  Dispersion<true, Physics::kCorrected>(state);
 }
 
 void BM_ForwardAnisotropic(benchmark::State& state) {
@@ -104,7 +116,12 @@ BENCHMARK(BM_ForwardNoDispersion)
     ->Args({16, 250})
     ->Args({16, 100})
     ->Args({5, 40});
+BENCHMARK(BM_ForwardNoDispersionCorrected)
+    ->Args({16, 250})
+    ->Args({16, 100})
+    ->Args({5, 40});
 BENCHMARK(BM_ForwardDispersion)->Args({16, 250})->Args({5, 40});
+BENCHMARK(BM_ForwardDispersionCorrected)->Args({16, 250})->Args({5, 40});
 BENCHMARK(BM_ForwardDispersionNoDispersiveLayer)
     ->Args({16, 250})
     ->Args({5, 40});

@@ -31,6 +31,7 @@ int Smooth(const SmoothOptions& o, SmoothedSet& out) {
   out.stores = std::make_unique<Stores>();
   Stores& stores = *out.stores;
   ApplyStartDefaults(stores.workspace, stores.sets, stores.models);
+  stores.workspace.physics = o.physics;
   ConsoleUi ui;
   if (!ReadSounding(o.file, stores.workspace, ui, o.import)) {
     return kExitFailure;
@@ -60,6 +61,7 @@ int RunSmooth(const SmoothOptions& o) {
   const PointArray& period = s.stores->workspace.period_axis;
   if (o.json) {
     nlohmann::ordered_json j;
+    j["physics"] = PhysicsName(o.physics);
     j["knots"] = s.knots;
     j["points"] = nlohmann::json::array();
     for (int k = 0; k < set.count; ++k) {
@@ -139,11 +141,12 @@ int RunDepthOfFile(const SmoothOptions& o) {
   SmoothedSet s;
   if (const int code = Smooth(o, s); code != kExitOk) return code;
   FieldSet& set = *s.set;
-  TransformFieldSet(set);
+  TransformFieldSet(set, o.physics);
   const int appended = trf_path.empty() ? kExitOk : AppendTrf(set, trf_path, o.name);
   const PointArray& period = s.stores->workspace.period_axis;
   if (o.json) {
     nlohmann::ordered_json j;
+    j["physics"] = PhysicsName(o.physics);
     j["points"] = nlohmann::json::array();
     for (int k = 0; k < set.count; ++k) {
       nlohmann::ordered_json p;
@@ -177,9 +180,11 @@ int RunDepthOfFile(const SmoothOptions& o) {
 
 int RunDepthOfModel(const std::string& layers,
                     const std::string& model_file,
-                    bool json) {
+                    bool json,
+                    Physics physics) {
   auto stores = std::make_unique<Stores>();
   ApplyStartDefaults(stores->workspace, stores->sets, stores->models);
+  stores->workspace.physics = physics;
   LayerModel model;
   std::string error;
   const bool ok = model_file.empty()
@@ -203,10 +208,11 @@ int RunDepthOfModel(const std::string& layers,
   ModelCurveDriver(DriverMode::kPlain, stores->workspace, stores->models, ui);
   LayerModel& m = stores->models[0];
   ModelSlopes(m);
-  TransformModel(m);
+  TransformModel(m, physics);
   const auto& p = m.depth_profile;
   if (json) {
     nlohmann::ordered_json j;
+    j["physics"] = PhysicsName(physics);
     j["points"] = nlohmann::json::array();
     for (int i = 0; i < m.curve.count; ++i) {
       nlohmann::ordered_json e;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/store/capacities.h"
+#include "core/store/physics_setting.h"
 
 namespace mtvuk::cli {
 
@@ -19,6 +20,7 @@ struct SmoothOptions {
   // depth FILE only: append the set's TRF block to this file, named so.
   std::string trf;
   std::string name;
+  Physics physics = Physics::kPublished;  // --physics
 };
 
 // smooth FILE: the smoothed curve, its slopes and the phase from rho.
@@ -29,6 +31,7 @@ int RunDepthOfFile(const SmoothOptions& options);
 // depth --layers SPEC | --model FILE: the profile of a model curve.
 int RunDepthOfModel(const std::string& layers,
                     const std::string& model_file,
-                    bool json);
+                    bool json,
+                    Physics physics = Physics::kPublished);
 
 }  // namespace mtvuk::cli

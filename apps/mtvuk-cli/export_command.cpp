@@ -59,6 +59,7 @@ int RunExport(const ExportOptions& o) {
   options.seed = o.seed.value_or(0);
   options.place = {o.lat, o.lon, o.elev};
   options.name = o.name;
+  options.physics = o.physics;
   ConsoleUi ui;
   if (!ExportModel(model, options, o.out, ui)) return kExitFailure;
   const ExportArray f =
@@ -66,14 +67,15 @@ int RunExport(const ExportOptions& o) {
   std::string media;
   for (const std::string& m : MediumNames(model))
     media += (media.empty() ? "" : ", ") + m;
-  std::printf("%s: '%s' (%s), %d frequencies from %g to %g Hz%s\n",
+  std::printf("%s: '%s' (%s), %d frequencies from %g to %g Hz%s%s\n",
               o.out.c_str(),
               (o.name.empty() ? model.name : o.name).c_str(),
               media.c_str(),
               kExportFrequencies,
               f.front(),
               f.back(),
-              o.noise ? ", with noise" : "");
+              o.noise ? ", with noise" : "",
+              o.physics == Physics::kCorrected ? ", corrected physics" : "");
   return kExitOk;
 }
 

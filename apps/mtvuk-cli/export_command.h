@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "core/store/physics_setting.h"
+
 namespace mtvuk::cli {
 
 struct ExportOptions {
@@ -17,6 +19,7 @@ struct ExportOptions {
   std::string format = "plt";  // plt or seg
   std::string name;            // empty: the model's name
   std::optional<double> lat, lon, elev;
+  Physics physics = Physics::kPublished;  // --physics
 };
 
 int RunExport(const ExportOptions& options);

@@ -94,10 +94,15 @@ int RunRead(const std::string& path, bool json, bool import) {
   return kExitOk;
 }
 
-int RunCurve(const std::string& path, CurveMode mode, bool json, bool import) {
+int RunCurve(const std::string& path,
+             CurveMode mode,
+             bool json,
+             bool import,
+             Physics physics) {
   auto stores = NewStores();
   ConsoleUi ui;
   Workspace& ws = stores->workspace;
+  ws.physics = physics;
   if (!ReadSounding(path, ws, ui, import)) return kExitFailure;
   SoundingList list(ws, stores->sets, stores->models, ui);
   if (!list.SetTick(mode, true) || !list.Ok()) return kExitFailure;
@@ -107,6 +112,7 @@ int RunCurve(const std::string& path, CurveMode mode, bool json, bool import) {
     j["station"] = set.station;
     j["mode"] = ModeName(mode);
     j["label"] = set.label;
+    j["physics"] = PhysicsName(physics);
     j["count"] = set.count;
     j["points"] = nlohmann::json::array();
     for (int k = 0; k < set.count; ++k) {

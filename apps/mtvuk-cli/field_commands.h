@@ -19,7 +19,8 @@ int RunRead(const std::string& path, bool json, bool import = false);
 int RunCurve(const std::string& path,
              CurveMode mode,
              bool json,
-             bool import = false);
+             bool import = false,
+             Physics physics = Physics::kPublished);
 
 // "xy", "yx", "mean" or "eff".
 const char* ModeName(CurveMode mode);

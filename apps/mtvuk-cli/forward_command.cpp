@@ -68,7 +68,7 @@ int RunForward(const ForwardOptions& options) {
   std::vector<PeriodResponse> responses(n);
   ConsoleUi ui;
   bool complete = ComputeResponses(model,
-                                   WorkingLayers(model),
+                                   WorkingLayers(model, options.physics),
                                    path,
                                    periods.data(),
                                    n,
@@ -80,6 +80,7 @@ int RunForward(const ForwardOptions& options) {
     nlohmann::ordered_json j;
     j["name"] = model.name;
     j["path"] = PathName(path);
+    j["physics"] = PhysicsName(options.physics);
     j["periods"] = periods;
     for (int p = 0; p < kCurveModes; ++p) {
       nlohmann::ordered_json mode;

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "core/store/physics_setting.h"
+
 namespace mtvuk::cli {
 
 struct ForwardOptions {
@@ -12,6 +14,7 @@ struct ForwardOptions {
   std::optional<double> tmin;
   std::optional<double> tmax;
   bool json = false;
+  Physics physics = Physics::kPublished;  // --physics
 };
 
 int RunForward(const ForwardOptions& options);

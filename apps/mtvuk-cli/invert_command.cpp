@@ -121,6 +121,7 @@ Outcome FitOne(const InvertOptions& o,
   auto stores = std::make_unique<Stores>();
   Workspace& ws = stores->workspace;
   ApplyStartDefaults(ws, stores->sets, stores->models);
+  ws.physics = o.physics;
   BufferedUi ui;
   auto finish = [&] {
     out.messages = ui.messages();
@@ -174,6 +175,7 @@ Outcome FitOne(const InvertOptions& o,
   j["file"] = job.file;
   j["mode"] = ModeName(job.mode);
   j["method"] = method;
+  j["physics"] = PhysicsName(ws.physics);
   j["target"] = ws.inversion_target;
   j["iterations_run"] = r.iterations_run;
   j["history"] = nlohmann::ordered_json::array();

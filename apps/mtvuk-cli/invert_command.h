@@ -26,6 +26,7 @@ struct InvertOptions {
   int threads = 0;       // 0: one per processor
   bool equivalence = false;  // the equivalence ranges of each fit
   EquivalenceOptions equivalence_options;
+  Physics physics = Physics::kPublished;  // --physics
 };
 
 int RunInvert(const InvertOptions& options);

@@ -300,6 +300,21 @@ int main(int argc, char** argv) {
   trf_list->add_option("FILE", trf_file, "TRF file")->required();
   trf_list->add_flag("--json", json, "Print the stations as JSON");
 
+  // The physics of the commands that compute (docs/physics.md).
+  mtvuk::Physics physics = mtvuk::Physics::kPublished;
+  const std::map<std::string, mtvuk::Physics> physics_names = {
+      {"published", mtvuk::Physics::kPublished},
+      {"corrected", mtvuk::Physics::kCorrected}};
+  for (CLI::App* command :
+       {curve, forward, invert, occam, smooth, depth, export_command}) {
+    command
+        ->add_option("--physics",
+                     physics,
+                     "published (default) or corrected: the textbook form "
+                     "of six formulas (docs/physics.md)")
+        ->transform(CLI::CheckedTransformer(physics_names, CLI::ignore_case));
+  }
+
   try {
     app.parse(argc, argv);
     if (depth->parsed()) {
@@ -331,8 +346,15 @@ int main(int argc, char** argv) {
     return code == 0 ? mtvuk::cli::kExitOk : mtvuk::cli::kExitUsage;
   }
   mtvuk::cli::SetImportDefaultError(default_error / 100.0);
+  forward_options.physics = physics;
+  invert_options.physics = physics;
+  occam_options.smooth.physics = physics;
+  smooth_options.physics = physics;
+  depth_options.physics = physics;
+  export_options.physics = physics;
   if (read->parsed()) return mtvuk::cli::RunRead(file, json, import);
-  if (curve->parsed()) return mtvuk::cli::RunCurve(file, mode, json, import);
+  if (curve->parsed())
+    return mtvuk::cli::RunCurve(file, mode, json, import, physics);
   if (invert->parsed()) return mtvuk::cli::RunInvert(invert_options);
   if (occam->parsed()) return mtvuk::cli::RunOccam(occam_options);
   if (smooth->parsed()) return mtvuk::cli::RunSmooth(smooth_options);
@@ -341,7 +363,7 @@ int main(int argc, char** argv) {
       return mtvuk::cli::RunDepthOfFile(depth_options);
     }
     return mtvuk::cli::RunDepthOfModel(
-        depth_layers, depth_model, depth_options.json);
+        depth_layers, depth_model, depth_options.json, physics);
   }
   if (int_list->parsed()) return mtvuk::cli::RunIntList(int_file, json);
   if (export_command->parsed()) return mtvuk::cli::RunExport(export_options);

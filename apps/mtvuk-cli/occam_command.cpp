@@ -31,6 +31,7 @@ int RunOccam(const OccamOptions& o) {
   auto stores = std::make_unique<Stores>();
   Workspace& ws = stores->workspace;
   ApplyStartDefaults(ws, stores->sets, stores->models);
+  ws.physics = o.smooth.physics;
   ConsoleUi ui;
   if (!ReadSounding(o.file, ws, ui, o.import)) return kExitFailure;
   SoundingList list(ws, stores->sets, stores->models, ui);
@@ -54,6 +55,7 @@ int RunOccam(const OccamOptions& o) {
     j["file"] = o.file;
     j["mode"] = ModeName(o.mode);
     j["label"] = set.label;
+    j["physics"] = PhysicsName(o.smooth.physics);
     j["target"] = o.smooth.target;
     j["target_rms"] = o.smooth.target_rms;
     j["layers"] = layers;

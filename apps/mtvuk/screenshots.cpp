@@ -99,6 +99,21 @@ bool PictureModelWindows(CMainFrame& frame,
   ok = SavePicture(impedance, dir.filePath("impedance.png")) && ok;
   ModelingSettingsDialog settings(stores, ui, &frame);
   ok = SavePicture(settings, dir.filePath("modeling-settings.png")) && ok;
+  // The same dialog and the status bar with corrected physics; published
+  // again for the pictures that follow.
+  stores.workspace.physics = Physics::kCorrected;
+  frame.ShowPhysics();
+  ui.Post(Window::kView, Um::UM_MODELSCHANGED, 0, 0);
+  QApplication::sendPostedEvents();
+  ModelingSettingsDialog corrected(stores, ui, &frame);
+  ok = SavePicture(corrected,
+                   dir.filePath("modeling-settings-corrected.png")) &&
+       ok;
+  ok = SavePicture(frame, dir.filePath("main-physics-corrected.png")) && ok;
+  stores.workspace.physics = Physics::kPublished;
+  frame.ShowPhysics();
+  ui.Post(Window::kView, Um::UM_MODELSCHANGED, 0, 0);
+  QApplication::sendPostedEvents();
   ChooseModelsDialog choose(stores, ui, &frame);
   ok = SavePicture(choose, dir.filePath("choose-models.png")) && ok;
   IpModelsDialog help(&frame);

@@ -141,6 +141,21 @@ class MainFrameTest : public QObject {
     QVERIFY(ui.script.prompts().empty());
   }
 
+  // "Physics: corrected" stands in the status bar while it is on.
+  void StatusBarShowsCorrectedPhysics() {
+    auto stores = std::make_unique<Stores>();
+    test::ScriptedQtUi ui;
+    CMainFrame frame(*stores, ui.ui);
+    QCOMPARE(frame.physics_label()->text(), QString("Physics: corrected"));
+    QVERIFY(!frame.physics_label()->isVisibleTo(&frame));
+    stores->workspace.physics = Physics::kCorrected;
+    frame.ShowPhysics();
+    QVERIFY(frame.physics_label()->isVisibleTo(&frame));
+    stores->workspace.physics = Physics::kPublished;
+    frame.ShowPhysics();
+    QVERIFY(!frame.physics_label()->isVisibleTo(&frame));
+  }
+
   void MenuCommandsCarryTheirTextsAndStates() {
     auto stores = std::make_unique<Stores>();
     test::ScriptedQtUi ui;

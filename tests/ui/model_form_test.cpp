@@ -328,6 +328,22 @@ class ModelFormTest : public QObject {
     QCOMPARE(stores_->models[0].export_flag, 0);
     QCOMPARE(stores_->models[1].export_flag, 1);
   }
+
+  void PhysicsChoiceOfTheModelingSettings() {
+    ModelingSettingsDialog settings(*stores_, ui_->ui);
+    settings.show();
+    QCOMPARE(settings.physics()->count(), 2);
+    QCOMPARE(settings.physics()->itemText(0), QString("as published"));
+    QCOMPARE(settings.physics()->itemText(1), QString("corrected"));
+    QCOMPARE(settings.physics()->currentIndex(), 0);
+    settings.physics()->setCurrentIndex(1);
+    settings.accept();
+    QCOMPARE(settings.result(), int(QDialog::Accepted));
+    QVERIFY(stores_->workspace.physics == Physics::kCorrected);
+    ModelingSettingsDialog again(*stores_, ui_->ui);
+    QCOMPARE(again.physics()->currentText(), QString("corrected"));
+    stores_->workspace.physics = Physics::kPublished;
+  }
 };
 
 }  // namespace mtvuk

@@ -26,7 +26,10 @@ double ParabolaSlope(const double* x, const double* y, double at) {
 
 }  // namespace
 
-BostickPoint Bostick(double log_rho, double slope, double period) {
+BostickPoint Bostick(double log_rho,
+                     double slope,
+                     double period,
+                     Physics physics) {
   double a = 1.0 + slope;
   if (a <= kClamp) a = kClamp;
   double b = 1.0 - slope;
@@ -34,11 +37,13 @@ BostickPoint Bostick(double log_rho, double slope, double period) {
   const double rho = std::pow(10.0, log_rho);
   BostickPoint p;
   p.res = rho * a / b;
-  p.depth = -kDepthScale * std::sqrt(rho * period * kOneOverFourPi);
+  p.depth = physics == Physics::kCorrected
+                ? -std::sqrt(rho * period * kOneOverTwoPiMu0)
+                : -kDepthScale * std::sqrt(rho * period * kOneOverFourPi);
   return p;
 }
 
-void TransformFieldSet(FieldSet& set) {
+void TransformFieldSet(FieldSet& set, Physics physics) {
   if (set.in_use <= 0 || set.depth_switch < 1) return;
   const int n = std::clamp(set.count, 0, MaxFreq);
   std::array<double, MaxFreq> res{}, h{};
@@ -49,7 +54,8 @@ void TransformFieldSet(FieldSet& set) {
   for (int i = 0; i < n; ++i) {
     const BostickPoint p = Bostick(set.smoothed_log_rho[i],
                                    set.smoothed_slope[i],
-                                   1.0 / static_cast<double>(set.freq[i]));
+                                   1.0 / static_cast<double>(set.freq[i]),
+                                   physics);
     res[i] = p.res;
     h[i] = p.depth;
     const bool usable =
@@ -107,7 +113,7 @@ void ModelSlopes(LayerModel& model) {
   }
 }
 
-void TransformModel(LayerModel& model) {
+void TransformModel(LayerModel& model, Physics physics) {
   const ModelCurve& c = model.curve;
   const int n = std::clamp<int>(c.count, 0, MaxCurvePeriods);
   auto& p = model.depth_profile;
@@ -116,7 +122,8 @@ void TransformModel(LayerModel& model) {
     const BostickPoint b =
         Bostick(c.log_rho[i],
                 p.slope[i],
-                std::pow(10.0, static_cast<double>(c.log_period[i])));
+                std::pow(10.0, static_cast<double>(c.log_period[i])),
+                physics);
     res[i] = b.res;
     h[i] = b.depth;
     p.log_res[i] = LogAbs(b.res);
@@ -139,12 +146,12 @@ void TransformModel(LayerModel& model) {
   }
 }
 
-void TransformAll(FieldSets& sets, LayerModels& models) {
-  for (FieldSet& set : sets) TransformFieldSet(set);
+void TransformAll(FieldSets& sets, LayerModels& models, Physics physics) {
+  for (FieldSet& set : sets) TransformFieldSet(set, physics);
   for (LayerModel& model : models) {
     if (!model.shown || !model.curve.computed) continue;
     ModelSlopes(model);
-    TransformModel(model);
+    TransformModel(model, physics);
   }
 }
 

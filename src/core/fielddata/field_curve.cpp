@@ -17,6 +17,9 @@ constexpr double kTwoPiField = 6.2831852;
 constexpr double kMu0Field = 1.25663704e-6;
 constexpr double kTiny = 1e-14;
 constexpr double kMinRelativeError = 0.01;
+// The lowest lower bound of a resistivity or phase, as a share of it (the
+// graph draws error bars down to 1 % of the value, too).
+constexpr double kLowestBound = 0.01;
 
 struct ComplexValue {
   double re;
@@ -95,7 +98,8 @@ ImpedanceError ImpedanceErrors(double f,
                                double phase_upper,
                                double phase_lower,
                                double rho_upper,
-                               double rho_lower) {
+                               double rho_lower,
+                               Physics physics) {
   double c = f * 7.895683251499808e-6;
   double m_upper = std::sqrt(c * rho_upper);
   double m_lower = std::sqrt(c * rho_lower);
@@ -107,9 +111,10 @@ ImpedanceError ImpedanceErrors(double f,
                         std::sin(phase_upper) * m_lower,
                         std::sin(phase_lower) * m_upper,
                         std::sin(phase_lower) * m_lower};
-  auto spread = [](const double(&v)[4]) {
-    double largest = -1.0;
-    double smallest = 1e12;
+  const bool corrected = physics == Physics::kCorrected;
+  auto spread = [corrected](const double(&v)[4]) {
+    double largest = corrected ? -HUGE_VAL : -1.0;
+    double smallest = corrected ? HUGE_VAL : 1e12;
     for (double x : v) {
       if (x > largest) largest = x;
       if (x < smallest) smallest = x;
@@ -172,7 +177,8 @@ void DeriveFieldCurve(FieldSet& set, Workspace& workspace, CurveMode mode) {
       rho_err = e.rho;
       phs_err = e.phase;
     }
-    StoreFieldPoint(set, k, mode, z.re, z.im, rho_err, phs_err);
+    StoreFieldPoint(
+        set, k, mode, z.re, z.im, rho_err, phs_err, workspace.physics);
   }
 }
 
@@ -182,7 +188,9 @@ void StoreFieldPoint(FieldSet& set,
                      double re,
                      double im,
                      double rho_err,
-                     double phs_err) {
+                     double phs_err,
+                     Physics physics) {
+  const bool corrected = physics == Physics::kCorrected;
   const bool off_diagonal = mode == CurveMode::XY || mode == CurveMode::YX;
   // 2. Sign flags.
   if (off_diagonal) {
@@ -193,29 +201,56 @@ void StoreFieldPoint(FieldSet& set,
   set.re_z[k] = ToF32(re);
   set.im_z[k] = ToF32(im);
   // 4. SI units, modulus and phase.
-  const double re_si = re * kFieldToSi;
-  const double im_si = im * kFieldToSi;
+  // Corrected, + 0.0 turns a signed zero into zero: -0.0 is no datum that
+  // would move the phase from 180 to -180 degrees.
+  double re_si = re * kFieldToSi;
+  double im_si = im * kFieldToSi;
+  if (corrected) {
+    re_si += 0.0;
+    im_si += 0.0;
+  }
   const double abs_z = std::sqrt(re_si * re_si + im_si * im_si);
   double phase = std::atan2(im_si, re_si) * kDegPerRadField;
-  if (phase >= 90.0) phase = -89.0;
+  if (corrected) {
+    // One rule for the second and third quadrants alike.
+    if (phase >= 90.0) phase = 89.0;
+    if (phase <= -90.0) phase = -89.0;
+  } else if (phase >= 90.0) {
+    phase = -89.0;
+  }
   // 6.
   const double period = 1.0 / set.freq[k];
   const double rho = ApparentResistivity(abs_z, period);
+  // The lower bound of rho: corrected, below the value and above 0 however
+  // large the error.
+  const double rho_lower =
+      corrected ? std::max(rho - rho_err, kLowestBound * rho)
+                : rho - rho_err;
   set.log_rho[k] = ToF32(std::log10(rho));
   set.phase[k] = ToF32(phase);
   set.log_phase[k] = ToF32(Log10Abs(phase));
   // 7. Error bounds.
   set.phase_error[k] = ToF32(phs_err);
-  set.log_phase_upper[k] = ToF32(Log10Abs(phase + phs_err));
-  set.log_phase_lower[k] = ToF32(Log10Abs(phase - phs_err));
+  if (corrected) {
+    // Bounds of the stored magnitude, the lower one below it.
+    const double magnitude = std::fabs(phase);
+    const double e = std::fabs(phs_err);
+    set.log_phase_upper[k] = ToF32(Log10Abs(magnitude + e));
+    set.log_phase_lower[k] = ToF32(
+        Log10Abs(std::max(magnitude - e, kLowestBound * magnitude)));
+  } else {
+    set.log_phase_upper[k] = ToF32(Log10Abs(phase + phs_err));
+    set.log_phase_lower[k] = ToF32(Log10Abs(phase - phs_err));
+  }
   set.log_rho_upper[k] = ToF32(Log10Abs(rho + rho_err));
-  set.log_rho_lower[k] = ToF32(Log10Abs(rho - rho_err));
+  set.log_rho_lower[k] = ToF32(Log10Abs(rho_lower));
   // 8. Relative errors of Re Z and Im Z, never below 1 %.
   ImpedanceError e = ImpedanceErrors(1.0 / period,
                                      (phase + phs_err) * kRadPerDegField,
                                      (phase - phs_err) * kRadPerDegField,
                                      rho + rho_err,
-                                     rho - rho_err);
+                                     rho_lower,
+                                     physics);
   double err_re = std::fabs(e.re / (std::fabs(re_si) + kTiny));
   double err_im = std::fabs(e.im / (std::fabs(im_si) + kTiny));
   set.err_re[k] =

@@ -207,7 +207,7 @@ bool ComputeSynthetic(const LayerModel& model,
   std::array<PeriodResponse, kExportFrequencies> r{};
   std::array<AnisoResponseTable, kExportFrequencies> t{};
   bool complete = ComputeResponses(model,
-                                   WorkingLayers(model),
+                                   WorkingLayers(model, options.physics),
                                    path,
                                    periods.data(),
                                    kExportFrequencies,

@@ -11,6 +11,7 @@
 
 #include "core/platform/ui.h"
 #include "core/store/layer_model.h"
+#include "core/store/physics_setting.h"
 
 namespace mtvuk {
 
@@ -39,6 +40,8 @@ struct SyntheticOptions {
   std::uint64_t seed = 0;
   StationPlace place;
   std::string name;  // empty: the model's name
+  // The physics of the response written (the layout is the same).
+  Physics physics = Physics::kPublished;
 };
 
 using ExportArray = std::array<double, kExportFrequencies>;

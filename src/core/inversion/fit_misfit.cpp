@@ -69,7 +69,8 @@ MisfitSettings MisfitSettingsOf(const Workspace& ws) {
   return {ws.inversion_target,
           ws.ignore_error_bars != 0,
           ws.re_weight,
-          ws.rho_weight};
+          ws.rho_weight,
+          ws.physics};
 }
 
 double FitMisfit(const MisfitSettings& settings,

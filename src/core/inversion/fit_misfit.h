@@ -40,6 +40,8 @@ struct MisfitSettings {
   bool ignore_error_bars = false;
   double re_weight = 0.5;
   double rho_weight = 0.5;
+  // The physics of the responses the misfit is computed from.
+  Physics physics = Physics::kPublished;
 };
 MisfitSettings MisfitSettingsOf(const Workspace& workspace);
 

@@ -95,7 +95,7 @@ double ModelFitProblem::Evaluate(const double* p, FitResiduals& residuals) {
   LayerArray<double> rho, h;
   Layers(p, rho, h);
   const int n = std::clamp<int>(model_.layer_count, 1, MaxLayers);
-  NoDispersionSensitivity(rho.data(), h.data(), n)
+  NoDispersionSensitivity(rho.data(), h.data(), n, settings_.physics)
       .Evaluate(periods_.data(), used_, sens_.data());
   for (int i = 0; i < used_; ++i) {
     const Response1D& r = sens_[i].response;

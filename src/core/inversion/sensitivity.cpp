@@ -23,11 +23,39 @@ double DLog10AbsFactor(double v) {
 template <int kCapacity>
 BasicSensitivity<kCapacity>::BasicSensitivity(const double* rho,
                                               const double* h,
-                                              int n)
-    : n_(std::clamp(n, 2, kCapacity)), rho_top_(rho[0]) {
+                                              int n,
+                                              Physics physics)
+    : given_(std::clamp(n, 2, kCapacity)) {
+  // The layers the kernel keeps, with the same numbers.
+  n_ = KeptLayers(h, given_, physics, source_.data());
+  dropped_ = n_ != given_ || source_[0] == source_[1];
+  rho_top_ = rho[source_[0]];
   for (int l = 0; l + 1 < n_; ++l) {
-    ratio_[l] = std::sqrt(rho[l + 1] / rho[l]);
-    depth_[l] = kTwoPi * h[l] / std::sqrt(rho[l]);
+    const double r = rho[source_[l]];
+    ratio_[l] = std::sqrt(rho[source_[l + 1]] / r);
+    const double thickness =
+        source_[l] == source_[l + 1] ? 1.0 : h[source_[l]];
+    depth_[l] = kTwoPi * thickness / std::sqrt(r);
+  }
+}
+
+template <int kCapacity>
+void BasicSensitivity<kCapacity>::SpreadColumns(Period& s) const {
+  for (auto& row : s.d) {
+    const auto kept = row;
+    for (int j = 0; j < given_; ++j) {
+      row[Period::RhoColumn(j)] = 0.0;
+      row[Period::ThicknessColumn(j)] = 0.0;
+    }
+    for (int j = 0; j < n_; ++j)
+      row[Period::RhoColumn(source_[j])] += kept[Period::RhoColumn(j)];
+    // The upper copy of a half-space kept alone has no thickness of its
+    // own.
+    for (int j = 0; j + 1 < n_; ++j) {
+      if (source_[j] != source_[j + 1])
+        row[Period::ThicknessColumn(source_[j])] +=
+            kept[Period::ThicknessColumn(j)];
+    }
   }
 }
 
@@ -138,6 +166,7 @@ void BasicSensitivity<kCapacity>::Evaluate(const double* periods,
              Mul(dy[Period::ThicknessColumn(j)], inv_y),
              0.0);
       }
+      if (dropped_) SpreadColumns(s);
     }
   }
 }

@@ -36,17 +36,28 @@ struct BasicPeriodSensitivity {
 // clamps (a layer whose x = h / skin depth is 300 or more hides its own
 // thickness and everything below). A one-layer model is evaluated, as by the
 // kernel, as layer 0 over a half-space of resistivity rho[1]; its columns
-// then are rho 0, rho 1 and h 0.
+// then are rho 0, rho 1 and h 0. With corrected physics a layer of zero
+// thickness is no layer, as in the kernel: both of its columns are 0.
 template <int kCapacity>
 class BasicSensitivity {
  public:
   using Period = BasicPeriodSensitivity<kCapacity>;
-  BasicSensitivity(const double* rho, const double* h, int n);
-  int layers() const { return n_; }
+  BasicSensitivity(const double* rho,
+                   const double* h,
+                   int n,
+                   Physics physics = Physics::kPublished);
+  int layers() const { return given_; }
   void Evaluate(const double* periods, int count, Period* out) const;
 
  private:
-  int n_;
+  // Moves the columns of the kept layers to the columns of the layers
+  // given.
+  void SpreadColumns(Period& s) const;
+
+  int n_;      // layers of the recursion (kept)
+  int given_;  // layers given (at least 2)
+  bool dropped_ = false;
+  std::array<int, kCapacity> source_{};  // given layer of each kept one
   double rho_top_;
   std::array<double, kCapacity> ratio_{};  // sqrt(rho[l+1] / rho[l])
   std::array<double, kCapacity> depth_{};  // 2 pi h[l] / sqrt(rho[l])

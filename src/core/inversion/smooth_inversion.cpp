@@ -58,6 +58,7 @@ class SmoothProblem {
         ignore_(options.ignore_error_bars) {
     settings_.target = options.target;
     settings_.ignore_error_bars = options.ignore_error_bars;
+    settings_.physics = options.physics;
     h_.push_back(1.0);  // the half-space's; never used
     fit_.count = std::clamp(set.count, 0, MaxFreq);
     used_ = std::clamp(used, 0, fit_.count);
@@ -77,7 +78,7 @@ class SmoothProblem {
   // The normalized rms of the profile with log10 resistivities m.
   double Rms(const VectorXd& m) {
     SetLayers(m);
-    ProfileKernel(rho_.data(), h_.data(), parameters_)
+    ProfileKernel(rho_.data(), h_.data(), parameters_, settings_.physics)
         .Evaluate(periods_.data(), used_, response_.data());
     for (int i = 0; i < used_; ++i) Store(i, response_[i]);
     return Terms();
@@ -87,7 +88,7 @@ class SmoothProblem {
   // W J of the terms that have a standard error (d / d log10 rho).
   double Linearise(const VectorXd& m, MatrixXd& wj, VectorXd& we) {
     SetLayers(m);
-    ProfileSensitivity(rho_.data(), h_.data(), parameters_)
+    ProfileSensitivity(rho_.data(), h_.data(), parameters_, settings_.physics)
         .Evaluate(periods_.data(), used_, sens_.data());
     for (int i = 0; i < used_; ++i) Store(i, sens_[i].response);
     const double rms = Terms();

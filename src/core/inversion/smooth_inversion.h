@@ -13,6 +13,7 @@
 #include "core/platform/ui.h"
 #include "core/store/field_set.h"
 #include "core/store/layer_model.h"
+#include "core/store/physics_setting.h"
 #include "core/store/smooth_profile.h"
 
 namespace mtvuk {
@@ -32,6 +33,9 @@ struct SmoothInversionOptions {
   int target = 5;                     // 4 Ro, 5 Res+Phs
   bool ignore_error_bars = false;     // the rows of the system weigh 1
   int max_iterations = kMaxSmoothIterations;
+  // The physics of the profile's response (its layers all have a
+  // thickness, so the two give the same profile).
+  Physics physics = Physics::kPublished;
 };
 
 // Why the options cannot be used, or "".

@@ -44,6 +44,7 @@ SmoothInversionOptions SmoothInversionSetting::Options(const Workspace& ws) cons
   o.target_rms = target_rms;
   o.target = ws.inversion_target == 4 ? 4 : 5;
   o.ignore_error_bars = ws.ignore_error_bars != 0;
+  o.physics = ws.physics;
   return o;
 }
 

@@ -31,6 +31,7 @@ ModelingSettings ModelingSettings::Load(const Workspace& workspace,
   s.period_min = models[0].period_min;
   s.period_max = models[0].period_max;
   s.pen_width = workspace.pen_width;
+  s.physics = workspace.physics;
   return s;
 }
 
@@ -88,7 +89,9 @@ bool ModelingSettings::Apply(Workspace& workspace,
     models[i].period_max = static_cast<float>(tmax);
   }
   UpdateShownFlag(workspace, models);
-  if (!workspace.model_form_open)
+  const bool physics_changed = physics != workspace.physics;
+  workspace.physics = physics;
+  if (!workspace.model_form_open || physics_changed)
     ui.Post(Window::kView, Um::UM_MODELSCHANGED, 0, 0);
   return pen_changed;
 }

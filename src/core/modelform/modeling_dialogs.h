@@ -20,6 +20,8 @@ struct ModelingSettings {
   double period_min = 0.001;
   double period_max = 10000.0;
   int pen_width = 2;
+  // "Physics: as published / corrected" (docs/physics.md).
+  Physics physics = Physics::kPublished;
 
   // Accepted ranges of the fields; out of range stops the OK.
   static constexpr double kRhoStepMin = 1.0, kRhoStepMax = 2.0;
@@ -35,7 +37,8 @@ struct ModelingSettings {
   std::optional<std::pair<int, std::string>> Validate() const;
   // Stores the settings with the silent corrections. Returns whether the pen
   // width changed. Posts the settings-changed notice unless the model editor
-  // is open.
+  // is open; a change of the physics posts it also then, since every model
+  // curve changes with it.
   bool Apply(Workspace& workspace, LayerModels& models, Ui& ui) const;
 };
 

@@ -31,7 +31,14 @@ const char* const kDispersionLawNames[kDispersionLaws] = {
     "Cola-Cola Resistivity Dispersion",
     "Davidson Resistivity Dispersion"};
 
-Complex DispersionMultiplier(double omega, const LayerModel& model, int layer) {
+namespace {
+
+// M for the time factor exp(+i omega t), with the displacement term of laws
+// 0 and 1 as `physics` writes it.
+Complex LawMultiplier(double omega,
+                      const LayerModel& model,
+                      int layer,
+                      Physics physics) {
   const Complex one{1.0, 0.0};
   if (model.ip_on[layer] == 0) return one;
   const double p1 = model.ip_p1[layer][0];
@@ -39,19 +46,22 @@ Complex DispersionMultiplier(double omega, const LayerModel& model, int layer) {
   const double c = model.ip_c[layer][0];
   if (!(p1 > 0.0001)) return one;  // also for NaN
   const double w = omega * tau;
+  // As published the displacement term carries omega T, which leaves K
+  // with the unit of seconds; sigma0 + i omega e eps0 is the textbook term.
+  const double k_frequency = physics == Physics::kCorrected ? omega : w;
   switch (model.law) {
     case 0: {  // Classical DD
       const double rho0 = model.resistivity[layer];
       Complex u = PowerOfIw(w, c);
       Complex d = Add(one, Scale(u, 1.0 / p1));
       Complex n = Add(one, u);
-      double k = w * (p1 * kEps0 * rho0);
+      double k = k_frequency * (p1 * kEps0 * rho0);
       return Add(one, Mul({0.0, k}, Div(d, n)));
     }
     case 1: {  // Special DD
       const double rho0 = model.resistivity[layer];
       Complex n = PowerOfOnePlusIw(w, c);
-      double k = w * (p1 * kEps0 * rho0);
+      double k = k_frequency * (p1 * kEps0 * rho0);
       return Add(one, Div({0.0, k}, n));
     }
     case 2: {  // Cola-Cola RD
@@ -67,6 +77,20 @@ Complex DispersionMultiplier(double omega, const LayerModel& model, int layer) {
     default:
       return one;
   }
+}
+
+}  // namespace
+
+Complex DispersionMultiplier(double omega,
+                             const LayerModel& model,
+                             int layer,
+                             Physics physics) {
+  const Complex m = LawMultiplier(omega, model, layer, physics);
+  // The laws hold for exp(+i omega t); the dispersive response is written
+  // for exp(-i omega t), in which every law is the complex conjugate (all
+  // its parameters are real). As published the two are mixed, and a
+  // chargeable layer raises the phase instead of lowering it.
+  return physics == Physics::kCorrected ? Conj(m) : m;
 }
 
 }  // namespace mtvuk

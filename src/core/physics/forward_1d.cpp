@@ -64,14 +64,32 @@ Complex CothOneMinusI(double x) {
   return {n * d * (td2 + tn2) * inv, 4.0 * e * t.num * t.den * inv};
 }
 
+int KeptLayers(const double* h, int n, Physics physics, int* source) {
+  int kept = 0;
+  for (int l = 0; l < n; ++l) {
+    if (physics == Physics::kCorrected && l + 1 < n && h[l] == 0.0) continue;
+    source[kept++] = l;
+  }
+  if (kept == 1) source[kept++] = n - 1;
+  return kept;
+}
+
 template <int kCapacity>
 BasicNoDispersionKernel<kCapacity>::BasicNoDispersionKernel(const double* rho,
                                                             const double* h,
-                                                            int n)
-    : n_(std::clamp(n, 2, kCapacity)), rho_top_(rho[0]) {
+                                                            int n,
+                                                            Physics physics)
+    : n_(std::clamp(n, 2, kCapacity)) {
+  std::array<int, kCapacity> source;
+  n_ = KeptLayers(h, n_, physics, source.data());
+  rho_top_ = rho[source[0]];
   for (int l = 0; l + 1 < n_; ++l) {
-    ratio_[l] = std::sqrt(rho[l + 1] / rho[l]);
-    depth_[l] = kTwoPi * h[l] / std::sqrt(rho[l]);
+    const double r = rho[source[l]];
+    ratio_[l] = std::sqrt(rho[source[l + 1]] / r);
+    // A half-space kept alone: its upper copy needs a thickness, any one
+    // (the ratio is 1, so Y stays 1).
+    const double thickness = source[l] == source[l + 1] ? 1.0 : h[source[l]];
+    depth_[l] = kTwoPi * thickness / std::sqrt(r);
   }
 }
 
@@ -136,19 +154,21 @@ template class BasicNoDispersionKernel<kMaxProfileLayers>;
 Response1D ResponseNoDispersion(const double* rho,
                                 const double* h,
                                 int n,
-                                double period) {
-  return NoDispersionKernel(rho, h, n)(period);
+                                double period,
+                                Physics physics) {
+  return NoDispersionKernel(rho, h, n, physics)(period);
 }
 
 Response1D ResponseDispersion(const LayerModel& model,
                               const double* rho,
                               const double* h,
                               int n,
-                              double period) {
+                              double period,
+                              Physics physics) {
   const double omega = kTwoPi / period;
   const Complex minus_i_omega_mu0{0.0, -omega * kMu0};
   auto wavenumber = [&](int j) {
-    Complex m = DispersionMultiplier(omega, model, j);
+    Complex m = DispersionMultiplier(omega, model, j, physics);
     Complex rho_c = Scale(Conj(m), rho[j] / Abs2(m));
     return Sqrt(Div(minus_i_omega_mu0, rho_c));
   };
@@ -180,17 +200,19 @@ Response1D ResponseDispersion(const LayerModel& model,
 DispersionKernel::DispersionKernel(const LayerModel& model,
                                    const double* rho,
                                    const double* h,
-                                   int n)
+                                   int n,
+                                   Physics physics)
     : model_(model),
       rho_(rho),
       h_(h),
       n_(n),
+      physics_(physics),
       plain_(HasNoDispersiveLayer(model, n)),
-      kernel_(rho, h, n) {
+      kernel_(rho, h, n, physics) {
   if (n <= 1) {
     // The dispersive path takes a single layer as a half-space of its own.
     const double half_space[2] = {rho[0], rho[0]};
-    kernel_ = NoDispersionKernel(half_space, h, 2);
+    kernel_ = NoDispersionKernel(half_space, h, 2, physics);
   }
 }
 
@@ -199,7 +221,7 @@ void DispersionKernel::Evaluate(const double* periods,
                                 Response1D* out) const {
   if (!plain_) {
     for (int i = 0; i < count; ++i) {
-      out[i] = ResponseDispersion(model_, rho_, h_, n_, periods[i]);
+      out[i] = ResponseDispersion(model_, rho_, h_, n_, periods[i], physics_);
     }
     return;
   }

@@ -5,6 +5,7 @@
 
 #include "core/physics/complex.h"
 #include "core/store/layer_model.h"
+#include "core/store/physics_setting.h"
 
 namespace mtvuk {
 
@@ -23,11 +24,20 @@ struct Response1D {
 // Layers 0..n-1 with resistivities in Ohm-m and thicknesses in km (the last
 // layer is the half-space). A one-layer model is evaluated as layer 0 over a
 // half-space of resistivity rho[1], so the arrays hold at least two entries.
-// The impedance has a positive imaginary part for a half-space.
+// The impedance has a positive imaginary part for a half-space. As
+// published a layer of zero thickness gives NaN; corrected it is no layer.
 Response1D ResponseNoDispersion(const double* rho,
                                 const double* h,
                                 int n,
-                                double period);
+                                double period,
+                                Physics physics = Physics::kPublished);
+
+// The layers a response sees, of the `n` (at least 2) given: corrected, a
+// layer of zero thickness above the half-space is left out. `source[j]` is
+// the given layer that kept layer j is. A half-space left alone is kept as
+// two layers, both the half-space (the kernels' form of a half-space).
+// Returns the number kept, at least 2.
+int KeptLayers(const double* h, int n, Physics physics, int* source);
 
 // coth((1 - i) x) for x >= 0 as the layer recursion computes it: 1 beyond
 // x = 10000, and with coth x = 1 from x = 300 on.
@@ -43,7 +53,10 @@ inline constexpr int kMaxProfileLayers = 101;
 template <int kCapacity>
 class BasicNoDispersionKernel {
  public:
-  BasicNoDispersionKernel(const double* rho, const double* h, int n);
+  BasicNoDispersionKernel(const double* rho,
+                          const double* h,
+                          int n,
+                          Physics physics = Physics::kPublished);
   Response1D operator()(double period) const;
   // Responses of `count` periods at once (faster than one by one).
   void Evaluate(const double* periods, int count, Response1D* out) const;
@@ -62,11 +75,14 @@ using ProfileKernel = BasicNoDispersionKernel<kMaxProfileLayers>;
 // The same with the complex resistivities of the model's dispersion laws.
 // The impedance has a negative imaginary part for a half-space (the phase
 // is the same as on the path without dispersion).
+// The dispersion laws follow `physics` (DispersionMultiplier); a layer of
+// zero thickness is no layer on this path under both.
 Response1D ResponseDispersion(const LayerModel& model,
                               const double* rho,
                               const double* h,
                               int n,
-                              double period);
+                              double period,
+                              Physics physics = Physics::kPublished);
 
 // True when no layer of the first n of the model disperses, whatever the
 // frequency: then the dispersive response equals the plain one.
@@ -81,7 +97,8 @@ class DispersionKernel {
   DispersionKernel(const LayerModel& model,
                    const double* rho,
                    const double* h,
-                   int n);
+                   int n,
+                   Physics physics = Physics::kPublished);
   void Evaluate(const double* periods, int count, Response1D* out) const;
 
  private:
@@ -89,6 +106,7 @@ class DispersionKernel {
   const double* rho_;
   const double* h_;
   int n_;
+  Physics physics_;
   bool plain_;
   NoDispersionKernel kernel_;
 };

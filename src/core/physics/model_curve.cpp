@@ -73,11 +73,12 @@ void CopySelectedPolarisation(ModelCurve& curve, int p) {
 
 }  // namespace
 
-ModelLayers WorkingLayers(const LayerModel& model) {
+ModelLayers WorkingLayers(const LayerModel& model, Physics physics) {
   ModelLayers layers;
   layers.rho = model.resistivity;
   layers.h = model.thickness;
   layers.n = std::clamp<int>(model.layer_count, 1, MaxLayers);
+  layers.physics = physics;
   return layers;
 }
 
@@ -100,10 +101,15 @@ bool ComputeResponses(const LayerModel& model,
     for (int first = 0; first < count; first += MaxCurvePeriods) {
       const int chunk = std::min(MaxCurvePeriods, count - first);
       if (path == ForwardPath::kNoDispersion) {
-        NoDispersionKernel(layers.rho.data(), layers.h.data(), layers.n)
+        NoDispersionKernel(
+            layers.rho.data(), layers.h.data(), layers.n, layers.physics)
             .Evaluate(periods + first, chunk, one.data());
       } else {
-        DispersionKernel(model, layers.rho.data(), layers.h.data(), layers.n)
+        DispersionKernel(model,
+                         layers.rho.data(),
+                         layers.h.data(),
+                         layers.n,
+                         layers.physics)
             .Evaluate(periods + first, chunk, one.data());
       }
       for (int i = 0; i < chunk; ++i) SetAll(out[first + i], one[i]);
@@ -163,7 +169,7 @@ double ModelCurveDriver(DriverMode mode,
       std::clamp<int>(workspace.current_model, 0, MaxModels - 1);
   LayerModel& model = models[current];
   const bool fitting = mode == DriverMode::kFitting;
-  const ModelLayers layers = WorkingLayers(model);
+  const ModelLayers layers = WorkingLayers(model, workspace.physics);
   const ForwardPath path = ChoosePath(model, fitting);
   const double tmin = model.period_min;
   const int n = store_grid ? PeriodGridCount(tmin, model.period_max) : 0;
@@ -203,7 +209,8 @@ double ModelCurveDriver(DriverMode mode,
   std::array<double, MaxFreq> field_periods{};
   std::array<Response1D, MaxFreq> at_field{};
   for (int i = 0; i < fit->count; ++i) field_periods[i] = 1.0 / set->freq[i];
-  NoDispersionKernel(layers.rho.data(), layers.h.data(), layers.n)
+  NoDispersionKernel(
+      layers.rho.data(), layers.h.data(), layers.n, layers.physics)
       .Evaluate(field_periods.data(), fit->count, at_field.data());
   for (int i = 0; i < fit->count; ++i) {
     fit->re_z[i] = at_field[i].z.re;

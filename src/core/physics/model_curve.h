@@ -28,13 +28,16 @@ struct PeriodResponse {
   Complex zxx, zxy, zyx, zyy;
 };
 
-// The driver's working copy of a model's layers.
+// The driver's working copy of a model's layers, with the physics its
+// responses follow.
 struct ModelLayers {
   LayerArray<double> rho{};
   LayerArray<double> h{};
   int n = 1;
+  Physics physics = Physics::kPublished;
 };
-ModelLayers WorkingLayers(const LayerModel& model);
+ModelLayers WorkingLayers(const LayerModel& model,
+                          Physics physics = Physics::kPublished);
 
 // Plain runs follow the model's medium switches (anisotropy, then
 // dispersion); fitting ignores anisotropy.
@@ -76,6 +79,7 @@ struct FitResponse {
 // periods; it may fill the weights of the response.
 using MisfitFunction = std::function<double(const FieldSet&, FitResponse&)>;
 
+// The responses follow the workspace's physics.
 // Plain mode: computes and stores the curve of the current model, then copies
 // the selected polarisation of every computed model into its main curve, and
 // returns 0. Fitting mode: stores the grid curve by the 1-D paths, computes

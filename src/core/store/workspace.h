@@ -11,7 +11,11 @@
 #include "core/store/depth_settings.h"
 #include "core/store/field_set.h"
 #include "core/store/layer_model.h"
+<<<<<<< HEAD
 #include "core/store/section_store.h"
+=======
+#include "core/store/physics_setting.h"
+>>>>>>> i18
 #include "core/store/smooth_profile.h"
 #include "core/store/sounding_buffer.h"
 
@@ -59,6 +63,9 @@ struct Workspace {
   std::int16_t polarisation = 0;  // CurveMode the model curves show
   double export_period_min = 0.001;
   double export_period_max = 10000.0;
+  // The physics of every computation (Setting > Modeling); see
+  // docs/physics.md.
+  Physics physics = Physics::kPublished;
 
   // Inversion settings and results.
   std::int16_t inversion_target = 1;   // 1 RE+IM, 2 RE, 3 IM, 4 Ro, 5 Res+Phs

@@ -47,11 +47,19 @@ CMainFrame::CMainFrame(Stores& stores, QtUi& ui, QWidget* parent)
   });
   BuildMenu();
   statusBar()->showMessage("Ready");
+  physics_label_ = new QLabel("Physics: corrected", this);
+  physics_label_->setObjectName("physics_status");
+  statusBar()->addPermanentWidget(physics_label_);
+  ShowPhysics();
   ui_.Register(Window::kMainFrame, this);
   resize(1100, 720);
 }
 
 CMainFrame::~CMainFrame() { ui_.Unregister(Window::kMainFrame); }
+
+void CMainFrame::ShowPhysics() {
+  physics_label_->setVisible(stores_.workspace.physics == Physics::kCorrected);
+}
 
 QAction* CMainFrame::AddCommand(QMenu* menu,
                                 const QString& text,
@@ -170,7 +178,10 @@ void CMainFrame::BuildMenu() {
   connect(AddCommand(setting, "&Modeling", kCmdModeling, true),
           &QAction::triggered,
           this,
-          [this] { ModelingSettingsDialog(stores_, ui_, this).exec(); });
+          [this] {
+            ModelingSettingsDialog(stores_, ui_, this).exec();
+            ShowPhysics();
+          });
   QMenu* inversion = setting->addMenu("&Inversion");
   connect(AddCommand(inversion, "&Main setting", kCmdMainSetting, true),
           &QAction::triggered,
@@ -524,6 +535,7 @@ bool CMainFrame::ExportModelFile(int model, const QString& chosen_path) {
   SyntheticOptions options;
   options.period_min = stores_.workspace.export_period_min;
   options.period_max = stores_.workspace.export_period_max;
+  options.physics = stores_.workspace.physics;
   const bool ok = ExportModel(stores_.models[model], options, path, ui_);
   if (ok) {
     statusBar()->showMessage(

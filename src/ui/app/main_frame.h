@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QAction>
+#include <QLabel>
 #include <QFileDialog>
 #include <QMainWindow>
 #include <QPointer>
@@ -133,6 +134,11 @@ class CMainFrame : public QMainWindow {
 
   RecentFilesMenu* recent_files() const { return recent_; }
 
+  // The status bar says "Physics: corrected" while the workspace's physics
+  // is corrected, and nothing about it otherwise.
+  void ShowPhysics();
+  QLabel* physics_label() const { return physics_label_; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void customEvent(QEvent* event) override;
@@ -148,6 +154,7 @@ class CMainFrame : public QMainWindow {
   Stores& stores_;
   QtUi& ui_;
   CVUKView* view_ = nullptr;
+  QLabel* physics_label_ = nullptr;
   std::map<int, QAction*> commands_;
   double import_error_ = kDefaultImportError;  // of |Z|, files without errors
   QPointer<SmoothInversionWindow> smooth_;

@@ -189,7 +189,7 @@ CDepthWindow::CDepthWindow(Stores& stores, QtUi& ui, QWidget* parent)
       } else {
         FieldSet& set = stores_.sets[k - 1];
         set.depth_switch = set.depth_switch >= 1 ? 0 : 1;
-        TransformFieldSet(set);
+        TransformFieldSet(set, stores_.workspace.physics);
       }
       Redraw(false);
     });
@@ -221,7 +221,7 @@ CDepthWindow::CDepthWindow(Stores& stores, QtUi& ui, QWidget* parent)
   layout->addWidget(buttons);
   resize(620, 560);
 
-  TransformAll(stores_.sets, stores_.models);
+  TransformAll(stores_.sets, stores_.models, stores_.workspace.physics);
   ShowState();
   graph_->SetState(logic_.state);
   graph_->SetRanges(logic_.state.ranges);
@@ -274,7 +274,7 @@ void CDepthWindow::Redraw(bool rescale) {
 }
 
 void CDepthWindow::Recompute() {
-  TransformAll(stores_.sets, stores_.models);
+  TransformAll(stores_.sets, stores_.models, stores_.workspace.physics);
   Redraw(!logic_.design);
 }
 

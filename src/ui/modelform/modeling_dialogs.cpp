@@ -125,6 +125,15 @@ ModelingSettingsDialog::ModelingSettingsDialog(Stores& stores,
     label->setBuddy(fields_[i]);
     form->addRow(label, fields_[i]);
   }
+  physics_ = new QComboBox(this);
+  physics_->setObjectName("physics");
+  physics_->addItems({"as published", "corrected"});
+  physics_->setCurrentIndex(settings_.physics == Physics::kCorrected ? 1 : 0);
+  physics_->setToolTip(
+      "Corrected: the textbook form of six formulas (docs/physics.md)");
+  auto* physics_label = new QLabel("&Physics:", this);
+  physics_label->setBuddy(physics_);
+  form->addRow(physics_label, physics_);
   auto* buttons = new QDialogButtonBox(
       QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons,
@@ -154,6 +163,8 @@ void ModelingSettingsDialog::accept() {
   }
   for (int i = 0; i < MaxModels; ++i)
     settings_.names[i] = names_[i]->text().toStdString();
+  settings_.physics = physics_->currentIndex() == 1 ? Physics::kCorrected
+                                                    : Physics::kPublished;
   if (auto error = settings_.Validate()) {
     RefuseField(fields_[error->first], error->second, ui_);
     return;

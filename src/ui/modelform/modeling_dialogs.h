@@ -2,6 +2,7 @@
 // PARAMETERS FOR MODELING", "CHOOSE MODELS" and the "IP MODELS" help page.
 #pragma once
 
+#include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -63,6 +64,8 @@ class ModelingSettingsDialog : public QDialog {
   QLineEdit* Field(int i) const { return fields_[i]; }
   QLineEdit* Name(int i) const { return names_[i]; }
   ModelSquares* squares() const { return squares_; }
+  // "as published" (0) or "corrected" (1).
+  QComboBox* physics() const { return physics_; }
 
  public slots:
   void accept() override;
@@ -71,6 +74,7 @@ class ModelingSettingsDialog : public QDialog {
   Stores& stores_;
   QtUi& ui_;
   ModelingSettings settings_;
+  QComboBox* physics_ = nullptr;
   std::array<QLineEdit*, MaxModels> names_{};
   std::array<QLineEdit*, 5> fields_{};
   ModelSquares* squares_ = nullptr;

@@ -1,0 +1,431 @@
+// The six differences of corrected physics, each on both settings: the
+// published number as the program has always computed it, the corrected one
+// against its textbook value (computed here independently).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <memory>
+#include <vector>
+
+#include "core/depth/depth_transform.h"
+#include "core/fielddata/field_curve.h"
+#include "core/files/synthetic_export.h"
+#include "core/inversion/inversion.h"
+#include "core/inversion/sensitivity.h"
+#include "core/physics/anisotropic.h"
+#include "core/physics/dispersion.h"
+#include "core/physics/forward_1d.h"
+#include "core/physics/model_curve.h"
+#include "core/platform/scripted_ui.h"
+#include "core/store/store_defaults.h"
+#include "core/inversion/synthetic_sounding.h"
+#include "core/modelform/modeling_dialogs.h"
+
+namespace mtvuk {
+namespace {
+
+using cd = std::complex<double>;
+constexpr Physics kPub = Physics::kPublished;
+constexpr Physics kCor = Physics::kCorrected;
+constexpr double kMu0Si = 4e-7 * 3.14159265358979323846;
+constexpr double kDeg = 57.29577951308232;
+
+// The phase the program reports, -arg Z, of a half-space of complex
+// resistivity rho in the time convention exp(-i omega t): Z = sqrt(-i omega
+// mu0 rho).
+double TextbookHalfSpacePhase(cd rho, double omega) {
+  return -std::arg(std::sqrt(cd(0.0, -omega * kMu0Si) * rho)) * kDeg;
+}
+
+LayerModel IpHalfSpace(int law, float p1, float tau, float c, double rho) {
+  LayerModel m;
+  m.layer_count = 1;
+  m.dispersion_on = 1;
+  m.law = law;
+  m.ip_on[0] = 1;
+  m.ip_p1[0][0] = p1;
+  m.ip_tau[0][0] = tau;
+  m.ip_c[0][0] = c;
+  m.resistivity.fill(rho);
+  return m;
+}
+
+TEST(PhysicsSetting, ChargeableHalfSpaceLowersThePhaseWhenCorrected) {
+  // Cole-Cole, m = 0.5, c = 1, omega T = 1.
+  const double omega = 1.0, period = kTwoPi / omega;
+  const LayerModel m = IpHalfSpace(2, 0.5f, 1.0f, 1.0f, 100.0);
+  const Response1D pub = ResponseDispersion(
+      m, m.resistivity.data(), m.thickness.data(), 1, period, kPub);
+  const Response1D cor = ResponseDispersion(
+      m, m.resistivity.data(), m.thickness.data(), 1, period, kCor);
+  EXPECT_NEAR(pub.phase, 54.2175, 1e-4);
+  EXPECT_NEAR(cor.phase, 35.7825, 1e-4);
+  // rho(omega) = rho0 [1 - m (1 - 1 / (1 + (-i omega T)^c))].
+  const cd rho = 100.0 * (1.0 - 0.5 * (1.0 - 1.0 / (1.0 + cd(0.0, -1.0))));
+  EXPECT_NEAR(cor.phase, TextbookHalfSpacePhase(rho, omega), 1e-9);
+  EXPECT_NEAR(cor.rho_a, 100.0 * std::sqrt(0.625), 1e-9);
+  EXPECT_NEAR(pub.rho_a, cor.rho_a, 1e-9);  // only the sign of time differs
+
+  // The setting reaches the model curve (through the workspace) and the
+  // synthetic export (through its options); both start at omega T = 1.
+  for (Physics physics : {kPub, kCor}) {
+    auto stores = std::make_unique<Stores>();
+    ApplyStartDefaults(stores->workspace, stores->sets, stores->models);
+    stores->workspace.physics = physics;
+    stores->models[0] = m;
+    stores->models[0].period_min = static_cast<float>(period);
+    stores->models[0].period_max = 1000.0f;
+    ScriptedUi ui;
+    ModelCurveDriver(
+        DriverMode::kPlain, stores->workspace, stores->models, ui);
+    const double expected = physics == kCor ? 35.7825 : 54.2175;
+    EXPECT_NEAR(stores->models[0].curve.phase[0], expected, 2e-3);
+    SyntheticOptions options;
+    options.period_min = kTwoPi / 1.0;
+    options.physics = physics;
+    SyntheticSounding s;
+    ASSERT_TRUE(ComputeSynthetic(m, options, ui, s));
+    EXPECT_NEAR(s.phs_xy[0], expected, 2e-3);
+  }
+}
+
+TEST(PhysicsSetting, DisplacementTermHasNoTimeConstantWhenCorrected) {
+  // Special DD with c = 0: M = 1 + i K exactly; e = 1000, rho0 = 1e4,
+  // omega = 100, T = 10.
+  const double omega = 100.0, e = 1000.0, rho0 = 1e4, eps0 = 8.841941282883075e-12;
+  LayerModel special = IpHalfSpace(1, 1000.0f, 10.0f, 0.0f, rho0);
+  const Complex pub = DispersionMultiplier(omega, special, 0, kPub);
+  const Complex cor = DispersionMultiplier(omega, special, 0, kCor);
+  EXPECT_NEAR(pub.re, 1.0, 1e-15);
+  EXPECT_NEAR(pub.im, omega * 10.0 * e * eps0 * rho0, 1e-12);
+  // sigma(omega) / sigma0 = 1 - i omega e eps0 / sigma0 for exp(-i omega t).
+  EXPECT_NEAR(cor.re, 1.0, 1e-15);
+  EXPECT_NEAR(cor.im, -omega * e * eps0 * rho0, 1e-12);
+  // The half-space of a conductor with displacement currents.
+  const double period = kTwoPi / omega;
+  const Response1D r = ResponseDispersion(special,
+                                          special.resistivity.data(),
+                                          special.thickness.data(),
+                                          1,
+                                          period,
+                                          kCor);
+  const cd sigma = 1.0 / rho0 - cd(0.0, omega * e * eps0);
+  EXPECT_NEAR(r.phase, TextbookHalfSpacePhase(1.0 / sigma, omega), 1e-9);
+  // Classical DD with c = 0: T no longer enters at all.
+  LayerModel a = IpHalfSpace(0, 1000.0f, 10.0f, 0.0f, rho0);
+  LayerModel b = IpHalfSpace(0, 1000.0f, 0.1f, 0.0f, rho0);
+  EXPECT_EQ(DispersionMultiplier(omega, a, 0, kCor).im,
+            DispersionMultiplier(omega, b, 0, kCor).im);
+  EXPECT_NEAR(DispersionMultiplier(omega, a, 0, kPub).im,
+              100.0 * DispersionMultiplier(omega, b, 0, kPub).im,
+              1e-9);
+}
+
+FieldSet OnePoint() {
+  FieldSet s;
+  ResetFieldSet(s);
+  s.in_use = 1;
+  s.count = 1;
+  s.freq[0] = 1.0f;
+  return s;
+}
+
+TEST(PhysicsSetting, MirroredImpedancesGetEqualErrorsWhenCorrected) {
+  // Im Z of 1000 - 1000i mV/km/nT is -1.26 Ohm: every candidate is below
+  // the published start of the search for the largest, -1.0.
+  auto err_im = [](double im, Physics physics) {
+    FieldSet s = OnePoint();
+    StoreFieldPoint(s, 0, CurveMode::XY, 1000.0, im, 50.0, 3.0, physics);
+    return s.err_im[0];
+  };
+  EXPECT_EQ(err_im(1000.0, kPub), err_im(1000.0, kCor));
+  EXPECT_FLOAT_EQ(err_im(-1000.0, kCor), err_im(1000.0, kCor));
+  EXPECT_GT(std::fabs(err_im(-1000.0, kPub) - err_im(1000.0, kCor)), 0.01);
+
+  // An error larger than the value: the lower bound stays below it (at
+  // 1 % of it), and the relative errors are numbers.
+  for (Physics physics : {kPub, kCor}) {
+    FieldSet s = OnePoint();
+    StoreFieldPoint(s, 0, CurveMode::XY, 30.0, 20.0, 1e4, 40.0, physics);
+    const double rho = std::pow(10.0, s.log_rho[0]);
+    ASSERT_GT(1e4, 2.0 * rho);
+    if (physics == kCor) {
+      EXPECT_NEAR(s.log_rho_lower[0], std::log10(0.01 * rho), 1e-5);
+      EXPECT_NEAR(s.log_phase_lower[0], std::log10(0.01 * s.phase[0]), 1e-5);
+      EXPECT_TRUE(std::isfinite(s.err_re[0]) && s.err_re[0] >= 0.01f);
+      EXPECT_TRUE(std::isfinite(s.err_im[0]) && s.err_im[0] >= 0.01f);
+    } else {
+      EXPECT_NEAR(s.log_rho_lower[0], std::log10(1e4 - rho), 1e-5);
+      EXPECT_GT(s.log_rho_lower[0], s.log_rho[0]);
+    }
+  }
+}
+
+TEST(PhysicsSetting, BostickDepthIsTheTextbookOneWhenCorrected) {
+  const double textbook = std::sqrt(100.0 * 1.0 / (kTwoPi * kMu0Si));
+  EXPECT_NEAR(textbook, 3558.8127, 1e-4);
+  EXPECT_NEAR(Bostick(2.0, 0.0, 1.0, kPub).depth, -2820.9479, 1e-4);
+  EXPECT_NEAR(Bostick(2.0, 0.0, 1.0, kCor).depth, -textbook, 1e-6);
+  EXPECT_EQ(Bostick(2.0, 0.3, 1.0, kPub).res, Bostick(2.0, 0.3, 1.0, kCor).res);
+
+  // Field sets and model curves alike, through TransformAll.
+  auto stores = std::make_unique<Stores>();
+  ApplyStartDefaults(stores->workspace, stores->sets, stores->models);
+  FieldSet& set = stores->sets[0];
+  set.in_use = 1;
+  set.count = 2;
+  set.depth_switch = 1;
+  for (int i = 0; i < 2; ++i) {
+    set.freq[i] = i == 0 ? 1.0f : 0.25f;
+    set.smoothed_log_rho[i] = 2.0f;
+    set.smoothed_slope[i] = 0.0f;
+  }
+  ScriptedUi ui;
+  stores->models[0].shown = 1;
+  ModelCurveDriver(DriverMode::kPlain, stores->workspace, stores->models, ui);
+  for (Physics physics : {kPub, kCor}) {
+    TransformAll(stores->sets, stores->models, physics);
+    const double scale = physics == kCor ? 1.0 / (kTwoPi * kMu0Si)
+                                         : 1e6 / (2.0 * kTwoPi);
+    EXPECT_NEAR(set.depth[0], -std::sqrt(100.0 * scale), 0.01);
+    EXPECT_NEAR(set.depth[1], -std::sqrt(400.0 * scale), 0.01);
+    const ModelCurve& c = stores->models[0].curve;
+    const double t = std::pow(10.0, c.log_period[10]);
+    EXPECT_NEAR(stores->models[0].depth_profile.depth[10],
+                -std::sqrt(std::pow(10.0, c.log_rho[10]) * t * scale),
+                1e-3 * std::fabs(stores->models[0].depth_profile.depth[10]));
+  }
+}
+
+struct StoredPhase {
+  float phase;
+  int sign;
+};
+
+StoredPhase Phase(CurveMode mode, double re, double im, Physics physics) {
+  FieldSet s = OnePoint();
+  StoreFieldPoint(s, 0, mode, re, im, 1.0, 1.0, physics);
+  return {s.phase[0], s.phase_sign[0]};
+}
+
+TEST(PhysicsSetting, PhasesBeyondNinetyFollowOneRuleWhenCorrected) {
+  // Second quadrant (153 degrees) and third (-153 degrees).
+  StoredPhase p = Phase(CurveMode::XY, -1000.0, 500.0, kPub);
+  EXPECT_EQ(p.phase, 89.0f);
+  EXPECT_EQ(p.sign, 0);
+  p = Phase(CurveMode::XY, -1000.0, -500.0, kPub);
+  EXPECT_NEAR(p.phase, 153.435, 1e-3);
+  EXPECT_EQ(p.sign, 0);
+  p = Phase(CurveMode::XY, -1000.0, 500.0, kCor);
+  EXPECT_EQ(p.phase, 89.0f);
+  EXPECT_EQ(p.sign, 1);
+  p = Phase(CurveMode::XY, -1000.0, -500.0, kCor);
+  EXPECT_EQ(p.phase, 89.0f);
+  EXPECT_EQ(p.sign, 0);
+  // A ZYXI of 0 negated for YX: -0.0 decided 180 against 89 as published.
+  EXPECT_EQ(Phase(CurveMode::YX, -1000.0, -0.0, kPub).phase, 180.0f);
+  EXPECT_EQ(Phase(CurveMode::YX, -1000.0, 0.0, kPub).phase, 89.0f);
+  const StoredPhase minus = Phase(CurveMode::YX, -1000.0, -0.0, kCor);
+  const StoredPhase plus = Phase(CurveMode::YX, -1000.0, 0.0, kCor);
+  EXPECT_EQ(minus.phase, plus.phase);
+  EXPECT_EQ(minus.sign, plus.sign);
+  EXPECT_EQ(plus.phase, 89.0f);
+  // The derivation of a loaded set follows the workspace's physics.
+  for (Physics physics : {kPub, kCor}) {
+    auto stores = std::make_unique<Stores>();
+    ApplyStartDefaults(stores->workspace, stores->sets, stores->models);
+    stores->workspace.physics = physics;
+    FieldSet s = OnePoint();
+    s.zyxr[0] = 1000.0f;
+    s.zyxi[0] = 0.0f;
+    DeriveFieldCurve(s, stores->workspace, CurveMode::YX);
+    EXPECT_EQ(s.phase[0], physics == kCor ? 89.0f : 180.0f);
+    EXPECT_EQ(s.phase_sign[0], physics == kCor ? 1 : 0);
+  }
+  // Inside the quadrant nothing changes.
+  EXPECT_EQ(Phase(CurveMode::XY, 700.0, 300.0, kPub).phase,
+            Phase(CurveMode::XY, 700.0, 300.0, kCor).phase);
+}
+
+TEST(PhysicsSetting, ZeroThicknessLayerIsNoLayerWhenCorrected) {
+  const double rho[4] = {10.0, 500.0, 100.0, 30.0};
+  const double h[4] = {0.5, 0.0, 2.0, 1.0};
+  const double kept_rho[3] = {10.0, 100.0, 30.0};
+  const double kept_h[3] = {0.5, 2.0, 1.0};
+  const double top_rho[3] = {500.0, 100.0, 30.0};
+  const double top_h[3] = {0.0, 2.0, 1.0};
+  const double none_h[3] = {0.0, 0.0, 1.0};
+  for (double period : {1e-3, 0.2, 30.0, 5000.0}) {
+    EXPECT_TRUE(std::isnan(ResponseNoDispersion(rho, h, 4, period).rho_a));
+    const Response1D with = ResponseNoDispersion(rho, h, 4, period, kCor);
+    const Response1D without =
+        ResponseNoDispersion(kept_rho, kept_h, 3, period, kCor);
+    EXPECT_NEAR(with.rho_a, without.rho_a, 1e-12 * without.rho_a);
+    EXPECT_NEAR(with.phase, without.phase, 1e-10);
+    // A zero layer on top; only the half-space left.
+    const Response1D top = ResponseNoDispersion(top_rho, top_h, 3, period, kCor);
+    const Response1D below =
+        ResponseNoDispersion(kept_rho + 1, kept_h + 1, 2, period, kCor);
+    EXPECT_NEAR(top.rho_a, below.rho_a, 1e-12 * below.rho_a);
+    const Response1D none = ResponseNoDispersion(rho, none_h, 3, period, kCor);
+    EXPECT_NEAR(none.rho_a, 100.0, 1e-9);  // the half-space rho[2]
+    EXPECT_NEAR(none.phase, 45.0, 1e-9);
+  }
+  // The dispersive and anisotropic paths took it so under both settings.
+  // The chargeable layer 100 Ohm-m, with and without the zero layer above.
+  auto chargeable = [](int layers, int ip_layer) {
+    LayerModel c;
+    c.layer_count = static_cast<std::int16_t>(layers);
+    c.dispersion_on = 1;
+    c.law = 2;
+    c.ip_on[ip_layer] = 1;
+    c.ip_p1[ip_layer][0] = 0.4f;
+    c.ip_tau[ip_layer][0] = 0.3f;
+    c.ip_c[ip_layer][0] = 0.5f;
+    return c;
+  };
+  LayerModel m = chargeable(4, 2);
+  LayerModel k = chargeable(3, 1);
+  for (int j = 0; j < 4; ++j) {
+    m.resistivity[j] = rho[j];
+    m.thickness[j] = h[j];
+  }
+  for (int j = 0; j < 3; ++j) {
+    k.resistivity[j] = kept_rho[j];
+    k.thickness[j] = kept_h[j];
+  }
+  ScriptedUi ui;
+  for (Physics physics : {kPub, kCor}) {
+    const Response1D a = ResponseDispersion(
+        m, m.resistivity.data(), m.thickness.data(), 4, 0.5, physics);
+    const Response1D b = ResponseDispersion(
+        k, k.resistivity.data(), k.thickness.data(), 3, 0.5, physics);
+    EXPECT_NEAR(a.rho_a, b.rho_a, 1e-10 * b.rho_a);
+    EXPECT_NEAR(a.phase, b.phase, 1e-9);
+  }
+  AnisotropicResponse a, b;
+  ASSERT_TRUE(ResponseAnisotropic(
+      m, m.resistivity.data(), m.thickness.data(), 4, 0.5, ui, a));
+  ASSERT_TRUE(ResponseAnisotropic(
+      k, k.resistivity.data(), k.thickness.data(), 3, 0.5, ui, b));
+  EXPECT_NEAR(a.table[kRhoXy], b.table[kRhoXy], 1e-10 * b.table[kRhoXy]);
+}
+
+TEST(PhysicsSetting, SensitivitiesFollowTheCorrectedForward) {
+  // The columns of the kept layers are those of the model without the zero
+  // layer; the zero layer's are 0; all match central differences.
+  std::vector<double> rho = {10.0, 500.0, 100.0, 3.0, 30.0};
+  std::vector<double> h = {0.5, 0.0, 2.0, 0.0, 1.0};
+  rho.resize(MaxLayers, 30.0);
+  h.resize(MaxLayers, 1.0);
+  const std::vector<double> periods = {1e-3, 0.05, 2.0, 300.0};
+  std::vector<PeriodSensitivity> out(periods.size());
+  NoDispersionSensitivity(rho.data(), h.data(), 5, kCor)
+      .Evaluate(periods.data(), 4, out.data());
+  auto quantities = [&](double period) {
+    const Response1D r =
+        ResponseNoDispersion(rho.data(), h.data(), 5, period, kCor);
+    return std::array<double, 4>{std::log10(std::fabs(r.z.re) + 1e-14),
+                                 std::log10(std::fabs(r.z.im) + 1e-14),
+                                 std::log10(r.rho_a + 1e-14),
+                                 r.phase / kDeg};
+  };
+  const double step = 1e-5;
+  for (std::size_t i = 0; i < periods.size(); ++i) {
+    const Response1D plain =
+        ResponseNoDispersion(rho.data(), h.data(), 5, periods[i], kCor);
+    EXPECT_EQ(out[i].response.rho_a, plain.rho_a);
+    for (int q = 0; q < kSensQuantities; ++q) {
+      EXPECT_EQ(out[i].d[q][SensRhoColumn(1)], 0.0);
+      EXPECT_EQ(out[i].d[q][SensRhoColumn(3)], 0.0);
+      EXPECT_EQ(out[i].d[q][SensThicknessColumn(1)], 0.0);
+      EXPECT_EQ(out[i].d[q][SensThicknessColumn(3)], 0.0);
+    }
+    for (int col : {SensRhoColumn(0),
+                    SensRhoColumn(1),
+                    SensRhoColumn(2),
+                    SensRhoColumn(3),
+                    SensRhoColumn(4),
+                    SensThicknessColumn(0),
+                    SensThicknessColumn(2)}) {
+      const bool thickness = col >= MaxLayers;
+      std::vector<double>& v = thickness ? h : rho;
+      double& x = v[thickness ? col - MaxLayers : col];
+      const double keep = x;
+      x = keep * std::exp(step);
+      const auto up = quantities(periods[i]);
+      x = keep * std::exp(-step);
+      const auto down = quantities(periods[i]);
+      x = keep;
+      for (int q = 0; q < kSensQuantities; ++q) {
+        const double numeric = (up[q] - down[q]) / (2.0 * step);
+        EXPECT_NEAR(out[i].d[q][col], numeric, 1e-6 * std::fabs(numeric) + 1e-9)
+            << "period " << periods[i] << " column " << col << " q " << q;
+      }
+    }
+  }
+}
+
+TEST(PhysicsSetting, FitsWithAZeroThicknessLayerRunWhenCorrected) {
+  for (FitMethod method : {FitMethod::kRobust, FitMethod::kClassic}) {
+    for (Physics physics : {kPub, kCor}) {
+      auto stores = std::make_unique<Stores>();
+      Workspace& ws = stores->workspace;
+      ApplyStartDefaults(ws, stores->sets, stores->models);
+      ws.physics = physics;
+      ws.fit_method = method;
+      ws.iteration_amount = 5;
+      test::SyntheticSounding(
+          stores->sets[0], {30.0, 3.0, 100.0}, {1.0, 2.0}, 30, 0.05, 0.0, 3);
+      LayerModel& m = stores->models[0];
+      m.layer_count = 4;
+      const double rho[4] = {20.0, 50.0, 5.0, 50.0};
+      const double h[4] = {0.0, 0.5, 3.0, 1.0};
+      for (int j = 0; j < MaxLayers; ++j) {
+        m.resistivity[j] = rho[std::min(j, 3)];
+        m.thickness[j] = h[std::min(j, 3)];
+      }
+      m.fix_thickness[0] = 1;
+      m.attached_set = 0;
+      ws.current_model = 0;
+      ScriptedUi ui;
+      ui.Allow("INVALID AUTO INVERSION");
+      const InversionResult r =
+          RunInversion(ws, stores->sets, stores->models, ui);
+      if (physics == kCor) {
+        ASSERT_TRUE(r.ran) << static_cast<int>(method);
+        // The fit moves: its Jacobian is that of the corrected forward.
+        EXPECT_LT(r.misfit, 0.1 * r.history.front().misfit)
+            << static_cast<int>(method);
+        EXPECT_EQ(m.thickness[0], 0.0);
+      } else {
+        EXPECT_FALSE(r.ran && std::isfinite(r.misfit));
+      }
+    }
+  }
+}
+
+TEST(PhysicsSetting, ModelingSettingsStoreItAndRecomputeTheCurves) {
+  auto stores = std::make_unique<Stores>();
+  ApplyStartDefaults(stores->workspace, stores->sets, stores->models);
+  EXPECT_EQ(stores->workspace.physics, kPub);
+  ScriptedUi ui;
+  stores->workspace.model_form_open = true;
+  ModelingSettings s = ModelingSettings::Load(stores->workspace, stores->models);
+  EXPECT_EQ(s.physics, kPub);
+  s.Apply(stores->workspace, stores->models, ui);
+  EXPECT_TRUE(ui.posts().empty());  // nothing changed the curves
+  s.physics = kCor;
+  s.Apply(stores->workspace, stores->models, ui);
+  EXPECT_EQ(stores->workspace.physics, kCor);
+  ASSERT_EQ(ui.posts().size(), 1u);  // also while the model editor is open
+  EXPECT_EQ(ui.posts()[0].message, Um::UM_MODELSCHANGED);
+  EXPECT_EQ(ModelingSettings::Load(stores->workspace, stores->models).physics,
+            kCor);
+  EXPECT_STREQ(PhysicsName(kCor), "corrected");
+  EXPECT_STREQ(PhysicsName(kPub), "published");
+}
+
+}  // namespace
+}  // namespace mtvuk
