@@ -11,11 +11,8 @@
 #include "core/store/depth_settings.h"
 #include "core/store/field_set.h"
 #include "core/store/layer_model.h"
-<<<<<<< HEAD
-#include "core/store/section_store.h"
-=======
 #include "core/store/physics_setting.h"
->>>>>>> i18
+#include "core/store/section_store.h"
 #include "core/store/smooth_profile.h"
 #include "core/store/sounding_buffer.h"
 
