@@ -83,9 +83,13 @@ MapDialog::MapDialog(Workspace& workspace,
   auto* help_layout = new QVBoxLayout(help);
   help_layout->addWidget(new QLabel(kMapHelpText, help));
   side->addWidget(help);
+  design_state_ = new QLabel(this);
+  design_state_->setWordWrap(true);
+  side->addWidget(design_state_);
   side->addStretch(1);
   layout->addLayout(side);
   resize(920, 620);
+  ShowDesignState();
 
   connect(scales_, &QComboBox::currentIndexChanged, canvas_, [this] {
     canvas_->update();
@@ -94,8 +98,7 @@ MapDialog::MapDialog(Workspace& workspace,
   connect(layers_, &QCheckBox::toggled, canvas_, [this] { canvas_->update(); });
   connect(design_box_, &QCheckBox::toggled, this, [this](bool on) {
     design_.SetDesigning(on);
-    canvas_->setCursor(on ? Qt::CrossCursor : Qt::ArrowCursor);
-    canvas_->update();
+    SyncDesignBox();
   });
   connect(auto_, &QPushButton::clicked, this, &MapDialog::AutoProfileCommand);
   connect(set_, &QPushButton::clicked, this, &MapDialog::SetProfileCommand);
@@ -103,10 +106,22 @@ MapDialog::MapDialog(Workspace& workspace,
 
 void MapDialog::StationsChanged() { canvas_->update(); }
 
+void MapDialog::ShowDesignState() {
+  const std::size_t n = design_.points().size();
+  if (design_.designing()) {
+    design_state_->setText(QString("Designing: %1 point(s)").arg(n));
+  } else if (design_.Usable()) {
+    design_state_->setText(QString("Profile of %1 points").arg(n));
+  } else {
+    design_state_->setText("No profile");
+  }
+}
+
 void MapDialog::SyncDesignBox() {
   const QSignalBlocker block(design_box_);
   design_box_->setChecked(design_.designing());
   canvas_->setCursor(design_.designing() ? Qt::CrossCursor : Qt::ArrowCursor);
+  ShowDesignState();
   canvas_->update();
 }
 
@@ -171,14 +186,8 @@ void MapCanvas::paintEvent(QPaintEvent*) {
   painter.drawText(QRectF(tip.x() - 10, tip.y() + 28, 20, 16),
                    Qt::AlignCenter,
                    "N");
-  if (dialog_.design_.designing()) {
-    painter.setPen(kProfileColour);
-    painter.drawText(8,
-                     16,
-                     "Design: left click adds a point, right click undoes, "
-                     "double click finishes");
-  }
   painter.setPen(QColor(60, 60, 60));
+  painter.setBrush(Qt::NoBrush);
   painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
@@ -220,17 +229,17 @@ void MapCanvas::DrawGrid(QPainter& painter,
     if (static_cast<long long>(std::llround(n / spacing)) % every != 0)
       continue;
     const double y = frame.ToPixel({low.east, n}).y;
+    if (y < 34.0 || y > height() - 40.0) continue;  // the axis titles' room
     painter.drawText(QPointF(4, y - 3), KmText(n, spacing));
   }
+  // The axis titles stand clear of the coordinates: easting above the
+  // bottom row, northing along the top edge.
   painter.drawText(QRectF(0, height() - 34, width(), 14),
                    Qt::AlignHCenter,
                    "Easting, km (UTM)");
-  painter.save();
-  painter.translate(18, height() / 2.0);
-  painter.rotate(-90);
-  painter.drawText(QRectF(-100, 0, 200, 14), Qt::AlignHCenter,
+  painter.drawText(QRectF(4, 2, width() / 2.0, 14),
+                   Qt::AlignLeft,
                    "Northing, km (UTM)");
-  painter.restore();
 }
 
 void MapCanvas::DrawScaleBar(QPainter& painter,
@@ -279,11 +288,12 @@ void MapCanvas::DrawStations(QPainter& painter, const MapFrame& frame) {
     painter.setBrush(selected ? QBrush(kSelectedColour) : Qt::NoBrush);
     painter.drawPolygon(Triangle(c, kMarker));
     if (!boxes[i]) continue;
-    painter.setPen(selected ? Qt::black : kOtherColour);
+    // A light ground keeps a name readable where the profile runs under it.
     const LabelBox& b = *boxes[i];
-    painter.drawText(QRectF(b.left, b.top, b.width, b.height),
-                     Qt::AlignLeft | Qt::AlignVCenter,
-                     texts[i]);
+    const QRectF box(b.left, b.top, b.width, b.height);
+    painter.fillRect(box, QColor(255, 255, 255, 210));
+    painter.setPen(selected ? Qt::black : kOtherColour);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, texts[i]);
   }
 }
 
@@ -327,7 +337,8 @@ void MapCanvas::mousePressEvent(QMouseEvent* event) {
   ProfileDesign& design = dialog_.design_;
   const QPointF pos = event->position();
   if (event->button() == Qt::LeftButton) {
-    if (design.AddPoint(Frame().ToMap({pos.x(), pos.y()}))) update();
+    if (design.AddPoint(Frame().ToMap({pos.x(), pos.y()})))
+      dialog_.SyncDesignBox();
   } else if (event->button() == Qt::RightButton) {
     if (design.Undo()) dialog_.SyncDesignBox();
   }

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <vector>
@@ -56,6 +57,7 @@ class MapDialog : public QDialog {
   friend class MapCanvas;
   // The "&Design" box follows the profile's state after a mouse action.
   void SyncDesignBox();
+  void ShowDesignState();
 
   Workspace& workspace_;
   QtUi& ui_;
@@ -69,6 +71,7 @@ class MapDialog : public QDialog {
   QCheckBox* layers_ = nullptr;
   QPushButton* auto_ = nullptr;
   QPushButton* set_ = nullptr;
+  QLabel* design_state_ = nullptr;
 };
 
 // The drawing of the map; the mouse places the profile's points.
