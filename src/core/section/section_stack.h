@@ -13,6 +13,11 @@
 
 namespace mtvuk {
 
+// Filter of the open dialog of "Se&ction" > "&New": text, then patterns.
+inline constexpr char kSectionFileFilter[] =
+    "INT files (*.int) (results of inversion)|*.int|TRF files (*.trf) "
+    "(pseoudosection)|*.trf|All Files (*.*)|*.*||";
+
 // The first slot whose number is below 0, or -1 when all five are taken.
 int FirstFreeSlot(const SectionStack& stack);
 
