@@ -186,6 +186,7 @@ int main(int argc, char** argv) {
       ok = mtvuk::PictureEditWindows(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureResultFileWindows(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureSectionWindows(*stores, ui, dir) && ok;
+      ok = mtvuk::PictureSectionStack(frame, *stores, ui, dir) && ok;
     }
     return ok ? 0 : 1;
   }
