@@ -115,6 +115,31 @@ class SectionStackTest : public QObject {
     QCOMPARE(lo, 5.0);
     QCOMPARE(hi, 2000.0);
 
+    // The window's close query: No hides it, the menu shows it again, Yes
+    // deletes it and frees the slot.
+    ui_->script.Expect("SECTION #1", Answer::kNo);
+    window->close();
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(ui_->script.prompts().back().text,
+             std::string("Delete this SECTION ?"));
+    QVERIFY(!window->isVisible());
+    QCOMPARE(stack().entries[0].state, 1);
+    frame_->UpdateSectionMenu();
+    frame_->CommandAction(kCmdSection1)->trigger();
+    QVERIFY(window->isVisible());
+    ui_->script.Expect("SECTION #1", Answer::kCancel);
+    window->close();
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(window->isVisible());
+    ui_->script.Expect("SECTION #1", Answer::kYes);
+    window->close();
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(view().section_window(0) == nullptr);
+    QCOMPARE(stack().entries[0].number, -1);
+    QVERIFY(ui_->script.AllExpectedShown());
+    MakeSection();  // the next section takes the free slot, number 2
+    QCOMPARE(stack().entries[0].number, 2);
+
     // A file without result blocks leaves the open dialogs alone.
     const QString junk = path_ + ".txt";
     QFile file(junk);
