@@ -170,8 +170,8 @@ class MainFrameTest : public QObject {
         {32794, "&Resistivity and Thickness limits", true},
         {32812, "&Font", true},
         {32814, "&New", true},
-        {32815, "&1", true},
-        {32819, "&5", true},
+        {32815, "&1", false},  // hidden until a section exists
+        {32819, "&5", false},
         {57664, "&About MT-VUK...", true},
     };
     for (const auto& c : kCommands) {
