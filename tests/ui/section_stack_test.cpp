@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "core/files/int_file.h"
+#include "ui/app/file_dialogs.h"
 #include "ui/app/main_frame.h"
 #include "ui/files/int_dialogs.h"
 #include "ui/section/delete_section_dialog.h"
@@ -85,6 +86,10 @@ class SectionStackTest : public QObject {
   }
 
   void NewListsTheStationsAndSetPrMakesASection() {
+    QCOMPARE(QtNameFilters(kSectionFileFilter),
+             QStringList({"INT files (*.int) (results of inversion) (*.int)",
+                          "TRF files (*.trf) (pseoudosection) (*.trf)",
+                          "All Files (*.*)"}));
     QVERIFY(view().OpenSectionFile(path_.toStdString()));
     QCOMPARE(stores_->workspace.files.int_opened, path_.toStdString());
     CFileContentDlg* content = view().content_dialog();
