@@ -68,7 +68,8 @@ std::vector<SectionStation> SectionStationsFromFile(
     const std::vector<SectionStation>& stations, SectionSource source) {
   std::vector<SectionStation> out;
   for (const SectionStation& s : stations) {
-    if (!(s.profile_position >= 0.0)) continue;
+    if (!(s.profile_position >= 0.0) || !std::isfinite(s.profile_position))
+      continue;
     SectionStation m = s;
     if (source == SectionSource::kInt) {
       for (float& h : m.thickness) h *= kKmToM;
