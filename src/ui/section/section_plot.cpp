@@ -189,8 +189,11 @@ void SectionPlot::Rebuild() {
 void SectionPlot::Recolour() {
   scale_->setGradient(Gradient());
   if (image_ != nullptr) image_->setGradient(Gradient());
-  for (std::size_t i = 0; i < blocks_.size(); ++i)
-    blocks_[i]->setBrush(ColourOf(block_rho_[i]));
+  for (std::size_t i = 0; i < blocks_.size(); ++i) {
+    const QColor colour = ColourOf(block_rho_[i]);
+    blocks_[i]->setPen(QPen(colour, 0.0));
+    blocks_[i]->setBrush(colour);
+  }
   replot(QCustomPlot::rpQueuedReplot);
 }
 
@@ -206,7 +209,9 @@ void SectionPlot::DrawLogging() {
     auto* r = new QCPItemRect(this);
     r->topLeft->setCoords(x0, top);
     r->bottomRight->setCoords(x1, bottom);
-    r->setPen(Qt::NoPen);
+    // An edge in the block's own colour closes the antialiased seam
+    // between blocks one above the other.
+    r->setPen(QPen(ColourOf(rho), 0.0));
     r->setBrush(ColourOf(rho));
     blocks_.push_back(r);
     block_rho_.push_back(rho);
