@@ -244,6 +244,18 @@ class SectionWindowTest : public QObject {
       QVERIFY(std::fabs(back[0].depth[i] - stations_[0].depth[i]) < 0.0011);
   }
 
+  void ASectionWithoutStationsIsEmptyNotBroken() {
+    for (SectionStation& s : stations_) s.profile_position = -1.0;
+    auto w = Window(nullptr);
+    QVERIFY(w->plot()->model().columns().empty());
+    QCOMPARE(w->ValueRange(), std::make_pair(1.0, 1000.0));
+    w->tomography_action()->trigger();
+    QVERIFY(w->plot()->image() == nullptr);
+    QString error;
+    QVERIFY(w->plot()->Export(QDir(dir_).filePath("e.png"), QSize(300, 200),
+                              &error));
+  }
+
   void ExportsPicturesOfTheRequestedSize() {
     auto w = Window(nullptr);
     const QString png = QDir(dir_).filePath("s.png");

@@ -26,7 +26,8 @@ SectionColumn IntColumn(const SectionStation& s) {
     const double h = s.thickness[j] * 0.001;  // metres in a section
     if (!last && !(std::isfinite(h) && h > 0.0)) continue;
     const double bottom = last ? kInf : top + h;
-    if (UsableRho(rho)) c.layers.push_back({top, bottom, rho});
+    if (UsableRho(rho))
+      c.layers.push_back({top, bottom, rho, std::log10(rho)});
     top = bottom;
   }
   // A layer left out (a bad value) leaves its place to the layer above.
@@ -55,6 +56,7 @@ SectionColumn TrfColumn(const SectionStation& s) {
   for (const auto& [depth, rho] : points) {
     c.curve_depth_km.push_back(depth);
     c.curve_rho.push_back(rho);
+    c.curve_log_rho.push_back(std::log10(rho));
   }
   c.deepest_km = points.empty() ? 0.0 : points.back().first;
   return c;
@@ -66,7 +68,8 @@ std::vector<SectionStation> SectionStationsFromFile(
     const std::vector<SectionStation>& stations, SectionSource source) {
   std::vector<SectionStation> out;
   for (const SectionStation& s : stations) {
-    if (!(s.profile_position >= 0.0)) continue;
+    if (!(s.profile_position >= 0.0) || !std::isfinite(s.profile_position))
+      continue;
     SectionStation m = s;
     if (source == SectionSource::kInt) {
       for (float& h : m.thickness) h *= kKmToM;
@@ -161,16 +164,16 @@ double SectionModel::LogRhoAt(const SectionColumn& column, double depth_km) {
         [](double d, const SectionLayer& l) { return d < l.bottom_km; });
     const SectionLayer& l =
         it == column.layers.end() ? column.layers.back() : *it;
-    return std::log10(l.rho);
+    return l.log_rho;
   }
   const auto& d = column.curve_depth_km;
-  const auto& r = column.curve_rho;
+  const auto& r = column.curve_log_rho;
   if (d.empty() || depth_km > column.deepest_km) return kNaN;
-  if (depth_km <= d.front()) return std::log10(r.front());
+  if (depth_km <= d.front()) return r.front();
   const std::size_t i = static_cast<std::size_t>(
       std::upper_bound(d.begin(), d.end(), depth_km) - d.begin());
-  if (i >= d.size()) return std::log10(r.back());
-  const double a = std::log10(r[i - 1]), b = std::log10(r[i]);
+  if (i >= d.size()) return r.back();
+  const double a = r[i - 1], b = r[i];
   const double span = d[i] - d[i - 1];
   if (!(span > 0.0)) return b;
   const double w = (depth_km - d[i - 1]) / span;
@@ -226,7 +229,8 @@ TomographyGrid BuildTomographyGrid(const SectionModel& model,
   g.log_depth = log_depth;
   g.log_rho.assign(static_cast<std::size_t>(nx) * ny, kNaN);
   // Lower edges of the rows, for the ground test.
-  std::vector<double> lower(ny);
+  std::vector<double> lower(ny), centre(ny);
+  for (int iy = 0; iy < ny; ++iy) centre[iy] = g.CellDepth(iy);
   const double la = log_depth ? std::log10(top_km) : top_km;
   const double lb = log_depth ? std::log10(bottom_km) : bottom_km;
   for (int iy = 0; iy < ny; ++iy) {
@@ -254,7 +258,7 @@ TomographyGrid BuildTomographyGrid(const SectionModel& model,
                                             w * (b.deepest_km - a.deepest_km);
     for (int iy = 0; iy < ny; ++iy) {
       if (lower[iy] <= surface) continue;  // air
-      const double u = std::max(g.CellDepth(iy) - surface, 0.0);
+      const double u = std::max(centre[iy] - surface, 0.0);
       if (u > deepest) continue;  // below what the curves tell
       const double va = SectionModel::LogRhoAt(a, std::min(u, a.deepest_km));
       const double vb = SectionModel::LogRhoAt(b, std::min(u, b.deepest_km));

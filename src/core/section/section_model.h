@@ -37,6 +37,7 @@ struct SectionLayer {
   double top_km = 0.0;
   double bottom_km = 0.0;  // infinite for the half-space
   double rho = 0.0;        // Ohm-m
+  double log_rho = 0.0;    // its log10, read by every image cell
 };
 
 // One station of the section as drawn.
@@ -51,6 +52,7 @@ struct SectionColumn {
   // TRF stations: depths below the surface (km, ascending) and Ohm-m.
   std::vector<double> curve_depth_km;
   std::vector<double> curve_rho;
+  std::vector<double> curve_log_rho;
   // The deepest depth below the surface the station tells about, km
   // (infinite for a layered model).
   double deepest_km = 0.0;

@@ -67,6 +67,7 @@ bool ParseProfile(const std::string& text,
 bool ParseSectionArguments(const std::vector<std::string>& args,
                            SectionPictureOptions& o,
                            std::string& error) {
+  o = SectionPictureOptions{};
   bool logging = false;
   bool out_given = false;
   for (std::size_t i = 0; i < args.size(); ++i) {

@@ -32,8 +32,9 @@ inline constexpr double kMaxSectionDepthKm = 10000.0;
 
 // Reads "FILE [--profile auto|X0,Y0,X1,Y1] [--logging|--tomography]
 // [--palette 0..3] [--depth-max KM] [--log-depth] --out OUT [--size WxH]"
-// (in any order). False with the reason in `error` for an unknown option,
-// a missing or bad value, or a picture type other than .png, .pdf, .svg.
+// (in any order) into `options`, which start from their defaults. False
+// with the reason in `error` for an unknown option, a missing or bad value,
+// or a picture type other than .png, .pdf, .svg.
 bool ParseSectionArguments(const std::vector<std::string>& args,
                            SectionPictureOptions& options,
                            std::string& error);

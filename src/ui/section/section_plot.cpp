@@ -19,6 +19,9 @@ constexpr double kLogDepthDecades = 3.0;
 // A logging column takes this share of the gap to its nearer neighbour on
 // each side, so that neighbours never touch.
 constexpr double kColumnShare = 0.35;
+// Resistivity ranges of at least this many decades are labelled at the
+// decades.
+constexpr double kDecadeLabelSpan = 1.5;
 // Height of the sky above the highest station, share of the depth axis.
 constexpr double kSkyShare = 0.035;
 // Pixels between two station names along the top.
@@ -38,7 +41,6 @@ SectionPlot::SectionPlot(QWidget* parent) : QCustomPlot(parent) {
   scale_->setType(QCPAxis::atRight);
   scale_->setDataScaleType(QCPAxis::stLogarithmic);
   scale_->setBarWidth(16);
-  scale_->axis()->setTicker(QSharedPointer<QCPAxisTickerLog>::create());
   scale_->axis()->setNumberFormat("gb");
   scale_->axis()->setLabel("Resistivity (Ohm-m)");
   plotLayout()->addElement(1, 1, scale_);
@@ -175,6 +177,15 @@ void SectionPlot::Rebuild() {
   const auto [lo, hi] = model_.ValueRange();
   scale_->setDataRange(QCPRange(lo, hi));
   scale_->setGradient(Gradient());
+  // Decades label a wide range; a narrow one would show one label or none,
+  // so it gets evenly spaced values.
+  if (std::log10(hi / lo) < kDecadeLabelSpan) {
+    auto ticker = QSharedPointer<QCPAxisTicker>::create();
+    ticker->setTickCount(5);
+    scale_->axis()->setTicker(ticker);
+  } else {
+    scale_->axis()->setTicker(QSharedPointer<QCPAxisTickerLog>::create());
+  }
 
   if (style_.tomography) {
     DrawTomography();
@@ -189,8 +200,11 @@ void SectionPlot::Rebuild() {
 void SectionPlot::Recolour() {
   scale_->setGradient(Gradient());
   if (image_ != nullptr) image_->setGradient(Gradient());
-  for (std::size_t i = 0; i < blocks_.size(); ++i)
-    blocks_[i]->setBrush(ColourOf(block_rho_[i]));
+  for (std::size_t i = 0; i < blocks_.size(); ++i) {
+    const QColor colour = ColourOf(block_rho_[i]);
+    blocks_[i]->setPen(QPen(colour, 0.0));
+    blocks_[i]->setBrush(colour);
+  }
   replot(QCustomPlot::rpQueuedReplot);
 }
 
@@ -206,7 +220,9 @@ void SectionPlot::DrawLogging() {
     auto* r = new QCPItemRect(this);
     r->topLeft->setCoords(x0, top);
     r->bottomRight->setCoords(x1, bottom);
-    r->setPen(Qt::NoPen);
+    // An edge in the block's own colour closes the antialiased seam
+    // between blocks one above the other.
+    r->setPen(QPen(ColourOf(rho), 0.0));
     r->setBrush(ColourOf(rho));
     blocks_.push_back(r);
     block_rho_.push_back(rho);

@@ -112,8 +112,8 @@ TEST(SectionModelTest, CurvesAreLogLinearAndEndAtTheirDeepestDepth) {
   ASSERT_EQ(c.curve_depth_km.size(), 3u);  // sorted by depth
   EXPECT_DOUBLE_EQ(c.deepest_km, 2.0);
   EXPECT_NEAR(SectionModel::LogRhoAt(c, 0.1), 1.0, 1e-6);    // first value
-  EXPECT_NEAR(SectionModel::LogRhoAt(c, 0.75), 1.5, 1e-6);   // halfway
-  EXPECT_NEAR(SectionModel::LogRhoAt(c, 1.5), 2.5, 1e-6);
+  EXPECT_NEAR(SectionModel::LogRhoAt(c, 0.625), 1.25, 1e-6);  // a quarter
+  EXPECT_NEAR(SectionModel::LogRhoAt(c, 1.75), 2.75, 1e-6);
   EXPECT_TRUE(std::isnan(SectionModel::LogRhoAt(c, 2.1)));   // below
   EXPECT_NEAR(m.AutoDepthKm(), 2.0, 1e-6);
 }
