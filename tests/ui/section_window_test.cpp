@@ -3,6 +3,7 @@
 #include "ui/section/section_window.h"
 
 #include <QImageReader>
+#include <QSvgRenderer>
 #include <QtTest>
 #include <cmath>
 
@@ -264,6 +265,9 @@ class SectionWindowTest : public QObject {
     QCOMPARE(QImageReader(png).size(), QSize(1000, 560));
     QVERIFY(w->plot()->Export(QDir(dir_).filePath("s.svg"), QSize(800, 500),
                               &error));
+    QSvgRenderer svg(QDir(dir_).filePath("s.svg"));
+    QVERIFY(svg.isValid());
+    QCOMPARE(svg.viewBox(), QRect(0, 0, 800, 500));
     QVERIFY(!w->plot()->Export(QDir(dir_).filePath("s.bmp"), QSize(8, 5),
                                &error));
     QVERIFY(error.contains("not known"));

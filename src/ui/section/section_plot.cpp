@@ -24,6 +24,8 @@ constexpr double kColumnShare = 0.35;
 constexpr double kDecadeLabelSpan = 1.5;
 // Height of the sky above the highest station, share of the depth axis.
 constexpr double kSkyShare = 0.035;
+// Pixels per inch of PDF and SVG pictures.
+constexpr int kVectorDpi = 96;
 // Pixels between two station names along the top.
 constexpr double kLabelGap = 6.0;
 
@@ -404,6 +406,8 @@ bool SectionPlot::Export(const QString& path, QSize size, QString* error) {
     svg.setFileName(path);
     svg.setSize(size);
     svg.setViewBox(QRect(QPoint(0, 0), size));
+    // At the 96 dpi of browsers the drawing is `size` pixels wide.
+    svg.setResolution(kVectorDpi);
     svg.setTitle(title_);
     svg.setDescription("Profile section drawn by MT-VUK");
     if (!painter.begin(&svg)) return fail(refused);
@@ -412,11 +416,11 @@ bool SectionPlot::Export(const QString& path, QSize size, QString* error) {
     return painter.end() || fail(refused);
   }
   QPdfWriter pdf(path);
-  pdf.setResolution(96);
+  pdf.setResolution(kVectorDpi);
   pdf.setCreator("MT-VUK");
   pdf.setTitle(title_);
   pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-  pdf.setPageSize(QPageSize(QSizeF(size) * 72.0 / 96.0, QPageSize::Point,
+  pdf.setPageSize(QPageSize(QSizeF(size) * 72.0 / kVectorDpi, QPageSize::Point,
                             QString(), QPageSize::ExactMatch));
   if (!painter.begin(&pdf)) return fail(refused);
   painter.setMode(QCPPainter::pmVectorized);
