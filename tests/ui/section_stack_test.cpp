@@ -120,6 +120,30 @@ class SectionStackTest : public QObject {
     QCOMPARE(lo, 5.0);
     QCOMPARE(hi, 2000.0);
 
+    // "&Scale..." of the window opens the Scale dialog on its slot and
+    // values; Apply stores the palette the dialog shows.
+    bool scaled = false;
+    std::function<void()> apply = [&] {
+      CScaleDlg* dialog = nullptr;
+      for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* d = qobject_cast<CScaleDlg*>(w);
+        if (d != nullptr && d->isVisible()) dialog = d;
+      }
+      if (dialog == nullptr) {
+        QTimer::singleShot(10, this, apply);
+        return;
+      }
+      scaled = dialog->scale().min() == 5.0 && dialog->scale().max() == 2000.0;
+      dialog->palette_list()->setCurrentIndex(2);
+      dialog->Apply();
+      dialog->accept();
+    };
+    QTimer::singleShot(0, this, apply);
+    window->scale_action()->trigger();
+    QVERIFY(scaled);
+    QCOMPARE(int(stores_->workspace.section_colours[0].palette()), 2);
+    QCoreApplication::sendPostedEvents();
+
     // The window's close query: No hides it, the menu shows it again, Yes
     // deletes it and frees the slot.
     ui_->script.Expect("SECTION #1", Answer::kNo);
