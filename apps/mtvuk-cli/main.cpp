@@ -11,6 +11,7 @@
 #include "int_commands.h"
 #include "invert_command.h"
 #include "occam_command.h"
+#include "section_command.h"
 #include "trf_commands.h"
 
 using mtvuk::CurveMode;
@@ -314,6 +315,13 @@ int main(int argc, char** argv) {
                      "of six formulas (docs/physics.md)")
         ->transform(CLI::CheckedTransformer(physics_names, CLI::ignore_case));
   }
+  CLI::App* section = app.add_subcommand(
+      "section",
+      "Draw the section of an INT or TRF file as a picture: FILE "
+      "[--profile auto|X0,Y0,X1,Y1] [--logging|--tomography] [--palette "
+      "0..3] [--depth-max KM] [--log-depth] --out OUT.png|pdf|svg "
+      "[--size WxH]");
+  section->prefix_command();
 
   try {
     app.parse(argc, argv);
@@ -368,6 +376,8 @@ int main(int argc, char** argv) {
   if (int_list->parsed()) return mtvuk::cli::RunIntList(int_file, json);
   if (export_command->parsed()) return mtvuk::cli::RunExport(export_options);
   if (trf_list->parsed()) return mtvuk::cli::RunTrfList(trf_file, json);
+  if (section->parsed())
+    return mtvuk::cli::RunSection(section->remaining(), argv[0]);
   if (int_stations->parsed()) return mtvuk::cli::RunIntStations(int_file, json);
   if (forward->parsed()) {
     if (tmin_option->count()) forward_options.tmin = tmin;

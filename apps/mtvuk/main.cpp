@@ -11,6 +11,7 @@
 #include "core/platform/console_ui.h"
 #include "core/platform/text_file.h"
 #include "screenshots.h"
+#include "section_pictures.h"
 #include "ui/app/main_frame.h"
 #include "ui/app/qt_ui.h"
 
@@ -40,6 +41,13 @@ struct Options {
       "Quantity of --export-graph: res, phs, rez or imz.",
       "Q",
       "res"};
+  QCommandLineOption export_section{
+      "export-section",
+      "Draw the section of an INT or TRF file offscreen and exit: FILE "
+      "[--profile auto|X0,Y0,X1,Y1] [--logging|--tomography] [--palette "
+      "0..3] [--depth-max KM] [--log-depth] --out OUT.png|pdf|svg [--size "
+      "WxH].",
+      "FILE"};
 };
 
 // Names the application and sets up the parser of its command line.
@@ -58,6 +66,7 @@ void Configure(QCommandLineParser& parser, const Options& o) {
       "FILE", "EDI or PLT file to open, as \"Input MT-Field data\"");
   parser.addOptions({o.load, o.import, o.modes, o.screenshot, o.screenshots});
   parser.addOptions({o.export_graph, o.quantity});
+  parser.addOption(o.export_section);
 }
 
 bool Asks(int argc, char** argv, std::initializer_list<const char*> flags) {
@@ -109,6 +118,8 @@ mtvuk::Answer PrintMessage(std::string_view text,
 int main(int argc, char** argv) {
   mtvuk::TextFile::LetWritesFailAtSizeLimit();
   AnswerHelpAndVersion(argc, argv);
+  if (mtvuk::AsksForSectionExport(argc, argv))
+    return mtvuk::ExportSectionMain(argc, argv);
   ChooseBatchPlatform(argc, argv);
   // The stores exist before any window and outlive them all.
   auto stores = std::make_unique<mtvuk::Stores>();
@@ -176,6 +187,8 @@ int main(int argc, char** argv) {
       ok = mtvuk::PictureDepthWindows(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureEditWindows(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureResultFileWindows(frame, *stores, ui, dir) && ok;
+      ok = mtvuk::PictureSectionWindows(*stores, ui, dir) && ok;
+      ok = mtvuk::PictureSectionStack(frame, *stores, ui, dir) && ok;
     }
     return ok ? 0 : 1;
   }

@@ -93,4 +93,12 @@ bool PictureResultFileWindows(CMainFrame& frame,
 // Renders a widget to a PNG file.
 bool SavePicture(QWidget& widget, const QString& path);
 
+// Pictures of the section stack on the example profile: map.png (its
+// stations with the automatic profile), scale.png (the Scale dialog of the
+// section made from that profile) and delete-section.png (a full stack).
+bool PictureSectionStack(CMainFrame& frame,
+                         Stores& stores,
+                         QtUi& ui,
+                         const QDir& dir);
+
 }  // namespace mtvuk

@@ -4,7 +4,9 @@
 # (5 Ohm-m) that thickens from 0.3 km at the ends to 2.5 km in the middle,
 # under a 200 Ohm-m cover of 0.2 km and above a 2000 Ohm-m basement. A
 # 30 Ohm-m lower crust lies at 15 km. 3 % complex noise, seeded, so that the
-# files are the same on every run.
+# files are the same on every run. Then fits a four-layer model to the XY
+# curve of each sounding and writes the 16 results to profile.int, the file
+# the section pictures are drawn from.
 #
 # Usage: examples/profile/make-profile.sh [path/to/mtvuk-cli]
 set -euo pipefail
@@ -22,3 +24,8 @@ for i in $(seq 1 16); do
     --out "$here/$name.PLT"
 done
 echo "wrote 16 soundings to $here"
+# The fit appends to an INT file: start it afresh.
+rm -f "$here/profile.int"
+(cd "$here" && "$cli" invert P*.PLT --mode xy --layers 100:0.5,100:3,100:10,100 \
+  --int profile.int > /dev/null)
+echo "wrote their fitted models to $here/profile.int"

@@ -184,8 +184,8 @@ class MainFrameTest : public QObject {
         {32806, "&Attach Field sets to Models", true},
         {32794, "&Resistivity and Thickness limits", true},
         {32812, "&Font", true},
-        {32814, "&New", false},
-        {32815, "&1", false},
+        {32814, "&New", true},
+        {32815, "&1", false},  // hidden until a section exists
         {32819, "&5", false},
         {57664, "&About MT-VUK...", true},
     };

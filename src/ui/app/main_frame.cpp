@@ -210,10 +210,23 @@ void CMainFrame::BuildMenu() {
           &CVUKView::ChooseFont);
 
   QMenu* section = menuBar()->addMenu("Se&ction");
-  AddCommand(section, "&New", kCmdSectionNew, false);
-  for (int i = 0; i < 5; ++i) {
-    AddCommand(section, QString("&%1").arg(i + 1), kCmdSection1 + i, false);
+  connect(AddCommand(section, "&New", kCmdSectionNew, true),
+          &QAction::triggered,
+          view_,
+          &CVUKView::NewSection);
+  section->addSeparator();
+  for (int i = 0; i < kSectionSlots; ++i) {
+    QAction* item =
+        AddCommand(section, QString("&%1").arg(i + 1), kCmdSection1 + i, true);
+    item->setCheckable(true);
+    item->setVisible(false);
+    connect(item, &QAction::triggered, this, [this, i] {
+      view_->RestoreSection(i);
+      UpdateSectionMenu();
+    });
   }
+  // The sections are listed afresh each time the menu opens.
+  connect(section, &QMenu::aboutToShow, this, &CMainFrame::UpdateSectionMenu);
 
   QMenu* help = menuBar()->addMenu("&?");
   connect(AddCommand(help,
@@ -288,6 +301,18 @@ bool CMainFrame::OpenFieldFile(const QString& path) {
   dialog.exec();
   view_->Refresh(true);
   return true;
+}
+
+void CMainFrame::UpdateSectionMenu() {
+  const std::vector<SectionMenuItem> items = view_->SectionMenu();
+  for (int i = 0; i < kSectionSlots; ++i) {
+    QAction* action = CommandAction(kCmdSection1 + i);
+    const bool used = i < static_cast<int>(items.size());
+    action->setVisible(used);
+    action->setText(used ? QString::fromStdString(items[i].text)
+                         : QString("&%1").arg(i + 1));
+    action->setChecked(used && items[i].checked);
+  }
 }
 
 void CMainFrame::UpdateCommandStates() {

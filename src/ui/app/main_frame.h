@@ -70,6 +70,9 @@ class CMainFrame : public QMainWindow {
 
   CVUKView* view() const { return view_; }
   QAction* CommandAction(int id) const;
+  // "Se&ction": one item "Section %d" per section, in slot order, checked
+  // while its window is shown.
+  void UpdateSectionMenu();
 
   // The file dialog a command shows, with its title, filters and folder.
   std::unique_ptr<QFileDialog> FileDialog(FileDialogKind kind);

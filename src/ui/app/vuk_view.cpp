@@ -124,7 +124,11 @@ CVUKView::CVUKView(Stores& stores, QtUi& ui, QWidget* parent)
       edit_mouse_, &CurveEditMouse::PointHovered, this, &CVUKView::ShowInfo);
 }
 
-CVUKView::~CVUKView() { ui_.Unregister(Window::kView); }
+CVUKView::~CVUKView() {
+  ui_.Unregister(Window::kView);
+  // Before the station array they show goes.
+  CloseSectionFile();
+}
 
 QCheckBox* CVUKView::AddCheck(const char* text, int id, bool on) {
   auto* box = new QCheckBox(text, this);
@@ -403,6 +407,12 @@ void CVUKView::customEvent(QEvent* event) {
       Refresh(false);
       break;
     }
+    case Um::UM_MAPCOMMAND:
+    case Um::UM_SCALECHANGED:
+    case Um::UM_SECTIONSTATE:
+    case Um::UM_SECTIONFORWARD:
+      SectionMessage(*um);
+      break;
     default:
       break;
   }

@@ -8,7 +8,11 @@
 #include <QStackedWidget>
 #include <QWidget>
 #include <array>
+#include <string>
+#include <vector>
 
+#include "core/files/int_file.h"
+#include "core/section/section_stack.h"
 #include "core/store/workspace.h"
 #include "ui/app/qt_ui.h"
 #include "ui/depth/depth_window.h"
@@ -20,6 +24,10 @@
 #include "ui/modelform/model_form.h"
 
 namespace mtvuk {
+
+class CFileContentDlg;
+class MapDialog;
+class SectionWindow;
 
 class CVUKView : public QWidget {
   Q_OBJECT
@@ -70,6 +78,22 @@ class CVUKView : public QWidget {
   // open, else the curve graph.
   GraphPicture* ShownPicture() const;
 
+  // Profile sections. "Se&ction" > "&New": the open dialog, then
+  // OpenSectionFile.
+  void NewSection();
+  // Counts the INT, then the TRF blocks of the file and shows its stations
+  // in the file-content dialog, with a new map (shown by its "&Map" box);
+  // false after a message, with the open dialogs left as they were.
+  bool OpenSectionFile(const std::string& path);
+  // The items of the "Se&ction" menu below "&New", rebuilt from the stack.
+  std::vector<SectionMenuItem> SectionMenu();
+  // Menu items "&1".."&5": shows the section of menu item `item` again.
+  void RestoreSection(int item);
+  SectionWindow* section_window(int slot) const { return sections_[slot]; }
+  CFileContentDlg* content_dialog() const;
+  MapDialog* map_dialog() const;
+  std::vector<SectionStation>& section_stations() { return section_stations_; }
+
  signals:
   // A point of a field set was edited in the graph or the "INFO" window.
   void FieldEdited();
@@ -103,6 +127,21 @@ class CVUKView : public QWidget {
   QPointer<CInfoWindow> info_window_;
   void ShowInfo(int set, int point);
   void InfoCommand(int command, long point);
+
+  // The program's messages of the sections.
+  void SectionMessage(const UmEvent& event);
+  // The map confirmed a profile: a new section in a free slot.
+  void CreateSection();
+  // Closes the map and the file-content dialog.
+  void CloseSectionFile();
+  void DiscardSection(int slot);
+  void OpenScaleDialog(int slot, double rho_min, double rho_max);
+  // The windows of the five slots; null while a slot is free.
+  std::array<SectionWindow*, kSectionSlots> sections_{};
+  // The stations of the file the file-content dialog and the map show.
+  std::vector<SectionStation> section_stations_;
+  QPointer<CFileContentDlg> content_;
+  QPointer<MapDialog> map_;
 };
 
 }  // namespace mtvuk

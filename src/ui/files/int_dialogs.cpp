@@ -198,15 +198,14 @@ CFileContentDlg::CFileContentDlg(Workspace& workspace,
   connect(all, &QPushButton::clicked, list_, &QListWidget::selectAll);
   auto* none = new QPushButton("&Unselect", this);
   connect(none, &QPushButton::clicked, list_, &QListWidget::clearSelection);
-  auto* map = new QCheckBox("&Map", this);
-  auto* delete_z = new QCheckBox("&Delete Z", this);
-  map->setEnabled(false);  // they belong to the map of the section workflow
-  delete_z->setEnabled(false);
+  map_ = new QCheckBox("&Map", this);
+  delete_z_ = new QCheckBox("&Delete Z", this);
+  delete_z_->setToolTip("Draw the section without the stations' elevations");
   buttons->addWidget(all);
   buttons->addWidget(none);
   buttons->addStretch(1);
-  buttons->addWidget(map);
-  buttons->addWidget(delete_z);
+  buttons->addWidget(map_);
+  buttons->addWidget(delete_z_);
   layout->addLayout(buttons);
 }
 

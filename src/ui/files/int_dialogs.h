@@ -85,10 +85,16 @@ class CFileContentDlg : public QDialog {
                   std::vector<SectionStation>& stations,
                   QWidget* parent = nullptr);
   QListWidget* list() const { return list_; }
+  // "&Map" shows and hides the map of the file's stations; "&Delete Z"
+  // makes the next sections without the stations' elevations.
+  QCheckBox* map_box() const { return map_; }
+  QCheckBox* delete_z_box() const { return delete_z_; }
 
  private:
   std::vector<SectionStation>& stations_;
   QListWidget* list_ = nullptr;
+  QCheckBox* map_ = nullptr;
+  QCheckBox* delete_z_ = nullptr;
 };
 
 }  // namespace mtvuk

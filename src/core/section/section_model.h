@@ -1,0 +1,162 @@
+// The drawing model of a profile section: the stations of an INT or TRF
+// file placed along the profile, their resistivity against depth, the
+// interpolated image between them and the colour of a resistivity.
+//
+// Units. Stations as the readers return them hold layer thicknesses (INT)
+// and curve depths (TRF) in km; the stations of a section hold them in
+// metres, which is what the section writers expect ("&Save Section" writes
+// them back in km). Inside this model all depths and positions are km.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/files/int_file.h"
+#include "core/section/colour_ramps.h"
+#include "core/store/section_store.h"
+
+namespace mtvuk {
+
+enum class SectionSource { kInt, kTrf };
+
+// The stations of a section: those with a profile position, sorted by it,
+// with thicknesses (INT) or curve depths (TRF) converted from km to metres.
+std::vector<SectionStation> SectionStationsFromFile(
+    const std::vector<SectionStation>& stations, SectionSource source);
+
+// The stations as "&Save Section" writes them: the first coordinate is the
+// distance along the profile in metres, so that the saved file is a profile
+// of its own (the writers put 0.0 in the second coordinate).
+std::vector<SectionStation> StationsForSaving(
+    const std::vector<SectionStation>& section_stations);
+
+// One layer of a station, depths in km below the station's surface.
+struct SectionLayer {
+  double top_km = 0.0;
+  double bottom_km = 0.0;  // infinite for the half-space
+  double rho = 0.0;        // Ohm-m
+  double log_rho = 0.0;    // its log10, read by every image cell
+};
+
+// One station of the section as drawn.
+struct SectionColumn {
+  std::string name;
+  double position_km = 0.0;  // along the profile
+  double elevation_m = 0.0;
+  // Depth of the station's surface below the section's datum (the surface
+  // of the highest station), km; 0 when elevation is not drawn.
+  double surface_km = 0.0;
+  std::vector<SectionLayer> layers;  // INT stations
+  // TRF stations: depths below the surface (km, ascending) and Ohm-m.
+  std::vector<double> curve_depth_km;
+  std::vector<double> curve_rho;
+  std::vector<double> curve_log_rho;
+  // The deepest depth below the surface the station tells about, km
+  // (infinite for a layered model).
+  double deepest_km = 0.0;
+};
+
+class SectionModel {
+ public:
+  // `stations` in section units (metres). Stations without a usable value
+  // (no positive, finite resistivity) are left out. With `use_elevation`
+  // the stations hang from their own surface below the datum; without it
+  // every surface lies at depth 0.
+  SectionModel(const std::vector<SectionStation>& stations,
+               SectionSource source,
+               bool use_elevation);
+
+  SectionSource source() const { return source_; }
+  const std::vector<SectionColumn>& columns() const { return columns_; }
+
+  // The smallest and largest resistivity drawn, Ohm-m. A single value v
+  // gives v / sqrt(10) .. v * sqrt(10); a section without values 1 .. 1000.
+  std::pair<double, double> ValueRange() const { return range_; }
+
+  // Depth of the bottom of the section, km: 1.5 times the median of the
+  // stations' deepest layer tops below the datum (INT; one badly resolved
+  // station does not stretch the section), the deepest curve depth (TRF);
+  // at least 0.1 and at most kMaxAutoDepthKm, 1 for a section of
+  // half-spaces.
+  double AutoDepthKm() const;
+  static constexpr double kMaxAutoDepthKm = 200.0;
+
+  // log10 of the resistivity of a column at `depth_km` below its own
+  // surface; NaN below the deepest depth of a TRF curve. Layers are
+  // constant within themselves; a curve is linear in log10 rho between its
+  // depths and keeps its first value up to the surface.
+  static double LogRhoAt(const SectionColumn& column, double depth_km);
+
+  // The surface (km below the datum) at a position, linear between the
+  // stations and level beyond the ends.
+  double SurfaceAt(double position_km) const;
+
+ private:
+  SectionSource source_;
+  std::vector<SectionColumn> columns_;
+  std::pair<double, double> range_{1.0, 1000.0};
+};
+
+// The interpolated image of a section: nx x ny cells between the first and
+// the last station and between `top_km` and `bottom_km` below the datum,
+// the rows evenly spaced in depth or in log depth.
+struct TomographyGrid {
+  int nx = 0, ny = 0;
+  double left_km = 0.0, right_km = 0.0;  // outer edges of the cells
+  double top_km = 0.0, bottom_km = 0.0;
+  bool log_depth = false;
+  // log10 rho of cell (ix, iy) at ix * ny + iy; NaN above the surface and
+  // below the deepest depth of TRF curves.
+  std::vector<double> log_rho;
+
+  double CellX(int ix) const;      // centre, km along the profile
+  double CellDepth(int iy) const;  // centre, km below the datum
+  double At(int ix, int iy) const {
+    return log_rho[static_cast<std::size_t>(ix) * ny + iy];
+  }
+};
+
+// Between two neighbouring stations the value is linear in position, each
+// station read at the same depth below the interpolated surface, so an
+// image value always lies between its two stations' values. A cell counts
+// as ground when its lower edge is below the surface (the picture covers the
+// overshoot with the air above the surface line), so that no gap opens
+// between the surface line and the image. With a single station the image
+// is that station's column. log_depth needs top_km > 0.
+TomographyGrid BuildTomographyGrid(const SectionModel& model,
+                                   int nx,
+                                   int ny,
+                                   double top_km,
+                                   double bottom_km,
+                                   bool log_depth);
+
+// The colour of a resistivity in a section's colour block: the `count`
+// ramp indices of the list divide [log10 rho_min, log10 rho_max] into equal
+// bands from the low end upward; the band's index is read in the palette's
+// ramp. Values outside the range take the end bands; an empty list reads
+// the whole ramp walk 0..216.
+Rgb SectionColour(const SectionColourBlock& block,
+                  const ColourRamps& ramps,
+                  double rho,
+                  double rho_min,
+                  double rho_max);
+
+// The band of the colour list a value falls in (0 .. count - 1), as
+// SectionColour uses it.
+int ColourBand(double rho, double rho_min, double rho_max, int count);
+
+// Sets a slot's colour list to the full ramp walk 0, 1, ..., 216 (count
+// 217), keeping its palette.
+void ResetColourList(SectionColourBlock& block);
+
+// Which station labels are written along the top of a section: going from
+// left to right, a label is kept when it starts at least `gap` pixels after
+// the end of the last kept one. `centres` are pixel positions in ascending
+// order and `widths` the labels' widths in pixels.
+std::vector<bool> ThinLabels(const std::vector<double>& centres,
+                             const std::vector<double>& widths,
+                             double gap);
+
+}  // namespace mtvuk

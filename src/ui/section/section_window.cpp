@@ -1,0 +1,268 @@
+#include "ui/section/section_window.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDate>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "core/files/file_writing.h"
+#include "core/files/trf_file.h"
+#include "ui/app/file_dialogs.h"
+#include "ui/graph/graph_output.h"
+
+namespace mtvuk {
+namespace {
+
+constexpr char kIntSectionFilter[] = "INT files (*.int)|*.int||";
+
+}  // namespace
+
+SectionWindow::SectionWindow(Workspace& workspace,
+                             QtUi& ui,
+                             QObject* view,
+                             std::vector<SectionStation> stations,
+                             int slot,
+                             QWidget* parent)
+    : QMainWindow(parent),
+      workspace_(workspace),
+      ui_(ui),
+      view_(view),
+      slot_(std::clamp(slot, 0, kSectionSlots - 1)),
+      source_(workspace.station_file_kind == 1 ? SectionSource::kTrf
+                                                : SectionSource::kInt),
+      stations_(SectionStationsFromFile(stations, source_)),
+      plot_(new SectionPlot(this)) {
+  ResetColourList(workspace_.section_colours[slot_]);
+  const int number = workspace_.sections.entries[slot_].number;
+  setWindowTitle(number > 0 ? QString("Section %1").arg(number)
+                            : QString("Section"));
+  setCentralWidget(plot_);
+  BuildMenus();
+  resize(1100, 640);
+  Rebuild();
+}
+
+std::pair<double, double> SectionWindow::ValueRange() const {
+  return plot_->model().ValueRange();
+}
+
+void SectionWindow::BuildMenus() {
+  QMenu* file = menuBar()->addMenu("&File");
+  QAction* save = file->addAction("&Save Section");
+  save->setShortcut(QKeySequence::Save);
+  save->setEnabled(!stations_.empty());
+  connect(save, &QAction::triggered, this, [this] { ChooseSaveSection(); });
+  QAction* picture = file->addAction("Save &Picture...");
+  picture->setShortcut(QKeySequence("Ctrl+Shift+S"));
+  connect(picture, &QAction::triggered, this, [this] { ChoosePicture(); });
+  file->addSeparator();
+  QAction* close_action = file->addAction("&Close");
+  close_action->setShortcut(QKeySequence::Close);
+  connect(close_action, &QAction::triggered, this, &QWidget::close);
+
+  QMenu* view = menuBar()->addMenu("&View");
+  auto* group = new QActionGroup(this);
+  logging_ = view->addAction("as &Logging");
+  tomography_ = view->addAction("as &Tomography");
+  for (QAction* a : {logging_, tomography_}) {
+    a->setCheckable(true);
+    group->addAction(a);
+  }
+  logging_->setShortcut(QKeySequence("Ctrl+1"));
+  tomography_->setShortcut(QKeySequence("Ctrl+2"));
+  logging_->setChecked(true);
+  view->addSeparator();
+  log_depth_ = view->addAction("&Log depth");
+  log_depth_->setCheckable(true);
+  log_depth_->setShortcut(QKeySequence("Ctrl+L"));
+  elevation_action_ = view->addAction("&Elevation");
+  elevation_action_->setCheckable(true);
+  elevation_action_->setChecked(true);
+  elevation_action_->setShortcut(QKeySequence("Ctrl+E"));
+  view->addSeparator();
+  scale_action_ = view->addAction("&Scale...");
+  scale_action_->setShortcut(QKeySequence("Ctrl+K"));
+
+  auto restyle = [this] {
+    SectionStyle style = plot_->style();
+    style.tomography = tomography_->isChecked();
+    style.log_depth = log_depth_->isChecked();
+    SetStyle(style);
+  };
+  connect(logging_, &QAction::triggered, this, restyle);
+  connect(tomography_, &QAction::triggered, this, restyle);
+  connect(log_depth_, &QAction::triggered, this, restyle);
+  connect(elevation_action_, &QAction::triggered, this,
+          [this](bool on) { SetElevation(on); });
+  connect(scale_action_, &QAction::triggered, this, [this] {
+    const auto [lo, hi] = ValueRange();
+    emit ScaleRequested(slot_, lo, hi);
+  });
+}
+
+void SectionWindow::SetStyle(const SectionStyle& style) {
+  const bool relief_changes = style.log_depth != plot_->style().log_depth;
+  plot_->SetStyle(style);
+  tomography_->setChecked(style.tomography);
+  logging_->setChecked(!style.tomography);
+  log_depth_->setChecked(style.log_depth);
+  if (relief_changes) {
+    Rebuild();
+  } else {
+    plot_->Rebuild();
+  }
+}
+
+void SectionWindow::SetElevation(bool on) {
+  elevation_ = on;
+  elevation_action_->setChecked(on);
+  Rebuild();
+}
+
+void SectionWindow::SetPictureTitle(const QString& title) {
+  picture_title_ = title;
+  Rebuild();
+}
+
+QString SectionWindow::DefaultTitle(const SectionModel& model) const {
+  const auto& cols = model.columns();
+  const double length =
+      cols.size() > 1 ? cols.back().position_km - cols.front().position_km
+                      : 0.0;
+  return QString("%1: %2 %3 stations along %4 km")
+      .arg(windowTitle())
+      .arg(cols.size())
+      .arg(source_ == SectionSource::kTrf ? "TRF" : "INT")
+      .arg(length, 0, 'f', 1);
+}
+
+void SectionWindow::Rebuild() {
+  // A logarithmic depth axis cannot show relief down from zero: there every
+  // station hangs from depth 0.
+  const bool relief = elevation_ && !plot_->style().log_depth;
+  SectionModel model(stations_, source_, relief);
+  const QString title =
+      picture_title_.isEmpty() ? DefaultTitle(model) : picture_title_;
+  plot_->SetModel(std::move(model), title);
+  plot_->SetColours(workspace_.section_colours[slot_], workspace_.colour_ramps);
+  plot_->Rebuild();
+}
+
+void SectionWindow::Recolour() {
+  plot_->SetColours(workspace_.section_colours[slot_], workspace_.colour_ramps);
+  plot_->Recolour();
+}
+
+bool SectionWindow::SaveSection(const QString& chosen) {
+  const bool trf = source_ == SectionSource::kTrf;
+  const std::string path =
+      PathWithExtension(chosen.toStdString(), trf ? ".trf" : ".int");
+  std::string text;
+  for (const SectionStation& s : StationsForSaving(stations_)) {
+    text += trf ? FormatTrfSectionBlock(s, kAltitudeOffset)
+                : FormatSectionBlock(s, kAltitudeOffset);
+  }
+  const std::string caption = "CAN'T CREATE " + path;
+  const std::string write_caption = "CAN'T WRITE " + path;
+  if (!ReplaceFileContent(path,
+                          text,
+                          {caption.c_str(), caption.c_str(),
+                           write_caption.c_str()},
+                          ui_)) {
+    return false;
+  }
+  statusBar()->showMessage(
+      QString("Saved %1 stations to %2")
+          .arg(stations_.size())
+          .arg(QString::fromStdString(path)),
+      5000);
+  return true;
+}
+
+bool SectionWindow::SavePicture(const QString& path) {
+  QString error;
+  if (!SaveGraphPicture(
+          *plot_, path, TitleLine(*plot_, QDate::currentDate()), &error)) {
+    ui_.MessageBox(error.toStdString(),
+                   "SAVE PICTURE",
+                   Icon::kStop,
+                   Buttons::kOk,
+                   Answer::kOk);
+    return false;
+  }
+  statusBar()->showMessage(QString("Saved to %1").arg(path), 5000);
+  return true;
+}
+
+void SectionWindow::ChooseSaveSection() {
+  const bool trf = source_ == SectionSource::kTrf;
+  auto dialog = MakeFileDialog(this,
+                               "Save Section",
+                               QString(),
+                               trf ? kTrfSectionFilter : kIntSectionFilter,
+                               QFileDialog::AcceptSave);
+  const QString chosen = RunFileDialog(*dialog);
+  if (!chosen.isEmpty()) SaveSection(chosen);
+}
+
+void SectionWindow::ChoosePicture() {
+  auto dialog = MakeFileDialog(this,
+                               "Save Picture",
+                               QString(),
+                               kPictureFilter,
+                               QFileDialog::AcceptSave);
+  const QString chosen = RunFileDialog(*dialog);
+  if (!chosen.isEmpty()) SavePicture(chosen);
+}
+
+void SectionWindow::customEvent(QEvent* event) {
+  if (event->type() != UmEvent::Type()) return;
+  switch (static_cast<UmEvent*>(event)->message()) {
+    case Um::UM_SECTIONSCALE:
+      Recolour();
+      break;
+    case Um::UM_SECTIONREDRAW:
+      Rebuild();
+      break;
+    default:  // UM_SECTIONNOTE and others: nothing to do
+      break;
+  }
+}
+
+void SectionWindow::closeEvent(QCloseEvent* event) {
+  char caption[32];
+  std::snprintf(caption,
+                sizeof caption,
+                "SECTION #%d",
+                static_cast<int>(workspace_.sections.entries[slot_].number));
+  // No (hide) is the default: it can be undone from the menu.
+  const Answer answer = ui_.MessageBox("Delete this SECTION ?",
+                                       caption,
+                                       Icon::kQuestion,
+                                       Buttons::kYesNoCancel,
+                                       Answer::kNo);
+  if (view_ == nullptr) {
+    // Nobody owns the window: it closes itself unless cancelled.
+    if (answer == Answer::kCancel) {
+      event->ignore();
+    } else {
+      event->accept();
+    }
+    return;
+  }
+  // The view destroys or hides the window when the message arrives.
+  event->ignore();
+  if (answer == Answer::kYes || answer == Answer::kNo) {
+    QCoreApplication::postEvent(
+        view_,
+        new UmEvent(Um::UM_SECTIONSTATE, answer == Answer::kYes ? 0 : 100,
+                    slot_));
+  }
+}
+
+}  // namespace mtvuk

@@ -1,0 +1,95 @@
+# mtvuk-cli section end to end: pictures of the requested size and type from
+# the example profile, drawn by the workstation found beside the tool, and
+# clean refusals that write nothing.
+function(run expected_status)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY
+                          --unset=WAYLAND_DISPLAY XDG_RUNTIME_DIR=${RUNTIME}
+                          ${CLI} ${ARGN}
+    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err
+    TIMEOUT 120)
+  if(NOT status STREQUAL "${expected_status}")
+    message(FATAL_ERROR "mtvuk-cli ${ARGN}: status ${status}, expected ${expected_status}\n${out}\n${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+function(expect_match text pattern)
+  if(NOT text MATCHES "${pattern}")
+    message(FATAL_ERROR "expected '${pattern}' in:\n${text}")
+  endif()
+endfunction()
+
+# Width and height of a PNG from its header.
+function(png_size path width_var height_var)
+  file(READ ${path} magic LIMIT 8 HEX)
+  if(NOT magic STREQUAL "89504e470d0a1a0a")
+    message(FATAL_ERROR "${path} is not a PNG file (${magic})")
+  endif()
+  file(READ ${path} w OFFSET 16 LIMIT 4 HEX)
+  file(READ ${path} h OFFSET 20 LIMIT 4 HEX)
+  math(EXPR w "0x${w}")
+  math(EXPR h "0x${h}")
+  set(${width_var} ${w} PARENT_SCOPE)
+  set(${height_var} ${h} PARENT_SCOPE)
+endfunction()
+
+set(INT ${EXAMPLES}/profile/profile.int)
+set(DIR ${OUT}/section_cli)
+file(REMOVE_RECURSE ${DIR})
+file(MAKE_DIRECTORY ${DIR})
+
+run(0 section ${INT} --tomography --out ${DIR}/t.png --size 1200x700)
+png_size(${DIR}/t.png w h)
+if(NOT w EQUAL 1200 OR NOT h EQUAL 700)
+  message(FATAL_ERROR "t.png is ${w} x ${h}, expected 1200 x 700")
+endif()
+run(0 section ${INT} --out ${DIR}/l.png)
+png_size(${DIR}/l.png w h)
+if(NOT w EQUAL 1600 OR NOT h EQUAL 900)
+  message(FATAL_ERROR "l.png is ${w} x ${h}, expected the default 1600 x 900")
+endif()
+run(0 section ${INT} --logging --log-depth --palette 3 --depth-max 30
+    --profile 500000,7511830,530000,7511800 --out ${DIR}/l.svg --size 900x500)
+file(READ ${DIR}/l.svg svg LIMIT 2000)
+expect_match("${svg}" "<svg[^>]* width=\"[0-9.]+(mm|px)?\" height=\"[0-9.]+(mm|px)?\"")
+run(0 section ${EXAMPLES}/15125A.trf --tomography --out ${DIR}/c.PDF)
+file(READ ${DIR}/c.PDF pdf LIMIT 5)
+expect_match("${pdf}" "^%PDF-")
+
+# Refusals: the reason, status 1, no picture.
+set(BAD ${DIR}/bad.png)
+run(1 section ${INT} --palette 4 --out ${BAD})
+expect_match("${err}" "--palette '4': give 0, 1, 2 or 3")
+run(1 section ${INT} --size 1200 --out ${BAD})
+expect_match("${err}" "--size '1200': give WIDTHxHEIGHT")
+run(1 section ${INT} --size 0x500 --out ${BAD})
+run(1 section ${INT} --profile 1,2,1,2 --out ${BAD})
+expect_match("${err}" "the two ends are the same point")
+run(1 section ${INT} --profile 1,2,3 --out ${BAD})
+expect_match("${err}" "give auto or X0,Y0,X1,Y1")
+run(1 section ${INT} --depth-max -3 --out ${BAD})
+run(1 section ${INT} --depth-max nan --out ${BAD})
+run(1 section ${INT} --logging --tomography --out ${BAD})
+run(1 section ${INT} --out ${DIR}/bad.bmp)
+expect_match("${err}" "must be .png, .pdf or .svg")
+run(1 section ${INT})
+expect_match("${err}" "--out OUT.png")
+run(1 section ${EXAMPLES}/README.md --out ${BAD})
+expect_match("${err}" "INVALID INT or TRF-FILE: Can't find INT or TRF-structures")
+run(1 section ${DIR}/missing.int --out ${BAD})
+expect_match("${err}" "CAN'T OPEN FILE")
+run(1 section ${INT} --out ${DIR}/no/such/dir/bad.png)
+expect_match("${err}" "Cannot write")
+if(EXISTS ${BAD} OR EXISTS ${DIR}/bad.bmp)
+  message(FATAL_ERROR "a refused section still wrote a picture")
+endif()
+
+# Without the workstation the tool says where it looked.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env MTVUK_GUI=${DIR}/no-mtvuk
+                        ${CLI} section ${INT} --out ${BAD}
+  RESULT_VARIABLE status ERROR_VARIABLE err)
+if(NOT status EQUAL 1)
+  message(FATAL_ERROR "a missing workstation gave status ${status}")
+endif()
+expect_match("${err}" "workstation binary mtvuk, which was not found \\(set MTVUK_GUI")

@@ -1,0 +1,160 @@
+#include "core/section/profile_map.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/platform/scripted_ui.h"
+
+namespace mtvuk {
+namespace {
+
+SectionStation Station(const char* name, float northing, float easting) {
+  SectionStation s;
+  s.name = name;
+  s.x = northing;
+  s.y = easting;
+  s.selected = 1;
+  s.layer_count = 4;
+  return s;
+}
+
+TEST(ProfileMapTest, FrameKeepsOneScaleWithNorthUp) {
+  // 4 km east-west, 1 km north-south, in a 500 x 300 window with 50 px of
+  // border: the width decides, 10 m per pixel on both axes.
+  const std::vector<MapPoint> points = {{500000, 7000000}, {504000, 7001000}};
+  const MapFrame frame(points, 500, 300, 50);
+  EXPECT_DOUBLE_EQ(frame.metres_per_pixel(), 10.0);
+  const PixelPoint west = frame.ToPixel(points[0]);
+  const PixelPoint east = frame.ToPixel(points[1]);
+  EXPECT_DOUBLE_EQ(west.x, 50.0);
+  EXPECT_DOUBLE_EQ(east.x, 450.0);
+  EXPECT_DOUBLE_EQ(west.y, 200.0);  // south is lower on the screen
+  EXPECT_DOUBLE_EQ(east.y, 100.0);
+  const MapPoint back = frame.ToMap({123.0, 45.0});
+  EXPECT_DOUBLE_EQ(frame.ToPixel(back).x, 123.0);
+  EXPECT_DOUBLE_EQ(frame.ToPixel(back).y, 45.0);
+  // One station, or none, still gives a usable frame.
+  EXPECT_GT(MapFrame({{1, 2}}, 400, 400, 20).metres_per_pixel(), 0.0);
+  EXPECT_GT(MapFrame({}, 0, 0, 20).metres_per_pixel(), 0.0);
+}
+
+TEST(ProfileMapTest, ScaleChoicesAndGrid) {
+  EXPECT_DOUBLE_EQ(MapScaleSpacing(1, 30000), 100.0);
+  EXPECT_DOUBLE_EQ(MapScaleSpacing(3, 30000), 1000.0);
+  EXPECT_DOUBLE_EQ(MapScaleSpacing(7, 30000), 100000.0);
+  EXPECT_DOUBLE_EQ(MapScaleSpacing(kMapScaleNone, 30000), 0.0);
+  // "Math": a round length near a fifth of the map.
+  EXPECT_DOUBLE_EQ(MapScaleSpacing(kMapScaleMath, 30000), 5000.0);
+  EXPECT_DOUBLE_EQ(MapScaleSpacing(kMapScaleMath, 9000), 1000.0);
+  EXPECT_DOUBLE_EQ(MapScaleSpacing(kMapScaleMath, 0), 0.0);
+
+  EXPECT_EQ(GridLines(1200, 5100, 1000, 10, 8),
+            (std::vector<double>{2000, 3000, 4000, 5000}));
+  EXPECT_EQ(GridLines(-1500, 1500, 1000, 10, 8),
+            (std::vector<double>{-1000, 0, 1000}));
+  // Lines closer than the gap are not drawn at all.
+  EXPECT_TRUE(GridLines(0, 30000, 100, 60, 8).empty());
+  EXPECT_TRUE(GridLines(0, 30000, 0, 60, 8).empty());
+}
+
+TEST(ProfileMapTest, DesignAddsUndoesAndFinishes) {
+  ProfileDesign design;
+  EXPECT_FALSE(design.AddPoint({0, 0}));  // Design is off
+  design.SetDesigning(true);
+  EXPECT_TRUE(design.AddPoint({0, 0}));
+  EXPECT_FALSE(design.Finish());  // a single point is no profile
+  EXPECT_TRUE(design.designing());
+  design.AddPoint({1000, 0});
+  design.AddPoint({1000, 500});
+  EXPECT_TRUE(design.Undo());
+  EXPECT_EQ(design.points().size(), 2u);
+  design.AddPoint({2000, 0});
+  design.AddPoint({2000, 0});  // the double click on the last point
+  EXPECT_TRUE(design.Finish());
+  EXPECT_TRUE(design.Usable());
+  EXPECT_EQ(design.points().size(), 3u);
+  EXPECT_FALSE(design.AddPoint({3000, 0}));  // finished
+  EXPECT_TRUE(design.Undo());                // opens it again
+  EXPECT_FALSE(design.Usable());
+  EXPECT_TRUE(design.designing());
+  EXPECT_TRUE(design.AddPoint({2500, 0}));
+  EXPECT_EQ(design.points().size(), 3u);
+  design.SetDesigning(false);  // off keeps the points
+  EXPECT_EQ(design.points().size(), 3u);
+  // Design on again starts a new profile.
+  design.SetDesigning(true);
+  EXPECT_TRUE(design.points().empty());
+  EXPECT_FALSE(design.Undo());
+
+  // Auto: the straight line through the stations, west to east.
+  EXPECT_FALSE(design.Auto({{5, 5}, {5, 5}}));
+  EXPECT_TRUE(design.points().empty());
+  EXPECT_TRUE(design.Auto({{3000, 10}, {1000, 10}, {2000, 10}}));
+  ASSERT_EQ(design.points().size(), 2u);
+  EXPECT_NEAR(design.points()[0].east, 1000, 1e-9);
+  EXPECT_NEAR(design.points()[1].east, 3000, 1e-9);
+  EXPECT_TRUE(design.Usable());
+}
+
+TEST(ProfileMapTest, SetProfilePositionsRefusesWhatCannotMakeASection) {
+  ScriptedUi ui;
+  ui.Allow("SET PROFILE");
+  std::vector<SectionStation> stations = {Station("A", 7e6, 500000),
+                                          Station("B", 7e6, 502000),
+                                          Station("C", 7e6 + 300, 503000)};
+  stations[1].selected = 0;
+  ProfileDesign design;
+  EXPECT_FALSE(SetProfilePositions(stations, design, ui));
+  design.Auto(SelectedMapPoints(stations));
+  stations[2].selected = 0;
+  EXPECT_FALSE(SetProfilePositions(stations, design, ui));
+  ASSERT_EQ(ui.prompts().size(), 2u);
+  EXPECT_EQ(ui.prompts()[1].text,
+            "Select at least two stations in the list of the file");
+  for (const SectionStation& s : stations)
+    EXPECT_EQ(s.profile_position, -1.0);
+
+  stations[2].selected = 1;
+  EXPECT_TRUE(SetProfilePositions(stations, design, ui));
+  EXPECT_NEAR(stations[0].profile_position, 0.0, 1e-6);
+  EXPECT_EQ(stations[1].profile_position, -1.0);
+  EXPECT_NEAR(stations[2].profile_position, std::hypot(3000.0, 300.0), 1e-6);
+
+  // Stations across a profile all project onto one point of it.
+  ProfileDesign across;
+  across.SetDesigning(true);
+  across.AddPoint({501000, 6.9e6});
+  across.AddPoint({501000, 7.1e6});
+  across.Finish();
+  std::vector<SectionStation> pair = {Station("A", 7e6, 500000),
+                                      Station("B", 7e6, 502000)};
+  EXPECT_FALSE(SetProfilePositions(pair, across, ui));
+  EXPECT_EQ(pair[0].profile_position, -1.0);
+}
+
+TEST(ProfileMapTest, LabelsNeverOverlap) {
+  // Labels 40 x 12 px beside markers 6 px wide: each takes the first free
+  // place (right, left, above, below) that covers no marker and no label
+  // placed before; a station squeezed between two others gets none.
+  const std::vector<PixelPoint> anchors = {
+      {100, 100}, {110, 100}, {105, 100}, {300, 300}};
+  const auto boxes = PlaceLabels(
+      anchors, std::vector<std::pair<double, double>>(4, {40, 12}), 6);
+  ASSERT_TRUE(boxes[0] && boxes[1] && boxes[3]);
+  EXPECT_DOUBLE_EQ(boxes[0]->left, 55.0);   // left: markers to the right
+  EXPECT_DOUBLE_EQ(boxes[0]->top, 94.0);
+  EXPECT_DOUBLE_EQ(boxes[1]->left, 115.0);  // right
+  EXPECT_FALSE(boxes[2]);
+  EXPECT_DOUBLE_EQ(boxes[3]->left, 305.0);
+  EXPECT_FALSE(boxes[0]->Overlaps(*boxes[1]));
+
+  SectionStation s = Station("P07         ", 0, 0);
+  EXPECT_EQ(StationMapLabel(s, false, false), "P07");
+  EXPECT_EQ(StationMapLabel(s, true, false), "P07 [4]");
+  s.depth_count = 37;
+  EXPECT_EQ(StationMapLabel(s, true, true), "P07 [37]");
+}
+
+}  // namespace
+}  // namespace mtvuk

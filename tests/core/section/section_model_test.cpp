@@ -1,0 +1,237 @@
+#include "core/section/section_model.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace mtvuk {
+namespace {
+
+// A layered station as the INT reader returns it (thicknesses in km).
+SectionStation IntStation(const char* name,
+                          double position_m,
+                          float z,
+                          std::vector<std::pair<float, float>> layers) {
+  SectionStation s;
+  s.name = name;
+  s.z = z;
+  s.profile_position = position_m;
+  s.layer_count = static_cast<std::int16_t>(layers.size());
+  for (std::size_t j = 0; j < layers.size(); ++j) {
+    s.resistivity[j] = layers[j].first;
+    s.thickness[j] = layers[j].second;
+  }
+  s.thickness[layers.size() - 1] = 1e10f;
+  return s;
+}
+
+// A transformation curve as the TRF reader returns it (depths in km).
+SectionStation TrfStation(double position_m,
+                          std::vector<std::pair<float, float>> curve) {
+  SectionStation s;
+  s.name = "T";
+  s.profile_position = position_m;
+  s.layer_count = 1;
+  s.depth_count = static_cast<std::int32_t>(curve.size());
+  for (std::size_t i = 0; i < curve.size(); ++i) {
+    s.depth[i] = curve[i].first;
+    s.depth_resistivity[i] = curve[i].second;
+  }
+  return s;
+}
+
+TEST(SectionModelTest, StationsOfASectionAreSortedAndInMetres) {
+  std::vector<SectionStation> read = {
+      IntStation("B", 4000, 0, {{10, 0.5f}, {100, 0}}),
+      IntStation("OFF", -1, 0, {{10, 1}, {100, 0}}),
+      IntStation("A", 0, 0, {{20, 1.5f}, {300, 0}})};
+  const auto s = SectionStationsFromFile(read, SectionSource::kInt);
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_EQ(s[0].name, "A");
+  EXPECT_FLOAT_EQ(s[0].thickness[0], 1500.0f);
+  EXPECT_FLOAT_EQ(s[1].thickness[0], 500.0f);
+  // Saved as a profile of its own: the distance is the first coordinate.
+  EXPECT_FLOAT_EQ(StationsForSaving(s)[1].x, 4000.0f);
+
+  const auto t = SectionStationsFromFile({TrfStation(10, {{0.25f, 5}})},
+                                         SectionSource::kTrf);
+  EXPECT_FLOAT_EQ(t[0].depth[0], 250.0f);
+}
+
+TEST(SectionModelTest, ColumnsHangFromTheirSurfaceBelowTheHighestStation) {
+  const auto stations = SectionStationsFromFile(
+      {IntStation("HIGH", 0, 400, {{200, 0.2f}, {5, 1.0f}, {2000, 0}}),
+       IntStation("LOW", 2000, 250, {{100, 0.5f}, {3000, 0}})},
+      SectionSource::kInt);
+  const SectionModel m(stations, SectionSource::kInt, true);
+  ASSERT_EQ(m.columns().size(), 2u);
+  const SectionColumn& low = m.columns()[1];
+  EXPECT_DOUBLE_EQ(m.columns()[0].surface_km, 0.0);
+  EXPECT_NEAR(low.surface_km, 0.15, 1e-9);
+  EXPECT_DOUBLE_EQ(low.position_km, 2.0);
+  EXPECT_NEAR(m.columns()[0].layers[1].top_km, 0.2, 1e-6);
+  EXPECT_NEAR(m.columns()[0].layers[1].bottom_km, 1.2, 1e-6);
+  EXPECT_TRUE(std::isinf(low.layers[1].bottom_km));
+  EXPECT_NEAR(m.SurfaceAt(1.0), 0.075, 1e-9);
+  EXPECT_EQ(m.ValueRange(), std::make_pair(5.0, 3000.0));
+  // 1.5 times the median of the deepest layer tops below the datum, 1.2
+  // and 0.15 + 0.5 km.
+  EXPECT_NEAR(m.AutoDepthKm(), 1.5 * (1.2 + 0.65) / 2.0, 1e-6);
+  EXPECT_DOUBLE_EQ(SectionModel(stations, SectionSource::kInt, false)
+                       .columns()[1]
+                       .surface_km,
+                   0.0);
+}
+
+TEST(SectionModelTest, DamagedStationsNeitherCrashNorInventValues) {
+  SectionStation bad = IntStation("BAD", 0, 0, {{-5, 1}, {NAN, 1}, {0, 0}});
+  SectionStation huge = IntStation("HUGE", 100, NAN, {{50, 1}, {60, 0}});
+  huge.layer_count = 30000;  // the reader does not check the count
+  SectionStation none = IntStation("NONE", 200, 0, {{50, 1}});
+  none.layer_count = -3;
+  const SectionModel m(SectionStationsFromFile({bad, huge, none},
+                                               SectionSource::kInt),
+                       SectionSource::kInt,
+                       true);
+  ASSERT_EQ(m.columns().size(), 1u);  // only HUGE has a usable value
+  EXPECT_EQ(m.columns()[0].name, "HUGE");
+  EXPECT_DOUBLE_EQ(m.columns()[0].elevation_m, 0.0);
+  const auto [lo, hi] = m.ValueRange();
+  EXPECT_TRUE(std::isfinite(lo) && std::isfinite(hi) && lo > 0.0 && hi > lo);
+  // No values at all: a range that colours can still be read from.
+  EXPECT_EQ(SectionModel({}, SectionSource::kInt, true).ValueRange(),
+            std::make_pair(1.0, 1000.0));
+}
+
+TEST(SectionModelTest, CurvesAreLogLinearAndEndAtTheirDeepestDepth) {
+  const auto s = SectionStationsFromFile(
+      {TrfStation(0, {{2.0f, 1000}, {0.5f, 10}, {1.0f, 100}})},
+      SectionSource::kTrf);
+  const SectionModel m(s, SectionSource::kTrf, true);
+  const SectionColumn& c = m.columns()[0];
+  ASSERT_EQ(c.curve_depth_km.size(), 3u);  // sorted by depth
+  EXPECT_DOUBLE_EQ(c.deepest_km, 2.0);
+  EXPECT_NEAR(SectionModel::LogRhoAt(c, 0.1), 1.0, 1e-6);    // first value
+  EXPECT_NEAR(SectionModel::LogRhoAt(c, 0.625), 1.25, 1e-6);  // a quarter
+  EXPECT_NEAR(SectionModel::LogRhoAt(c, 1.75), 2.75, 1e-6);
+  EXPECT_TRUE(std::isnan(SectionModel::LogRhoAt(c, 2.1)));   // below
+  EXPECT_NEAR(m.AutoDepthKm(), 2.0, 1e-6);
+}
+
+TEST(SectionModelTest, TomographyStaysWithinTheNeighboursAndLeavesNoGap) {
+  // A conductor thickening from west to east, stations at 0, 2 and 6 km
+  // with relief; 3 and 30 Ohm-m over 1000 Ohm-m.
+  const auto stations = SectionStationsFromFile(
+      {IntStation("W", 0, 300, {{30, 0.2f}, {3, 0.3f}, {1000, 0}}),
+       IntStation("M", 2000, 260, {{30, 0.2f}, {3, 1.5f}, {1000, 0}}),
+       IntStation("E", 6000, 200, {{30, 0.2f}, {3, 2.5f}, {1000, 0}})},
+      SectionSource::kInt);
+  const SectionModel m(stations, SectionSource::kInt, true);
+  const TomographyGrid g = BuildTomographyGrid(m, 60, 80, 0.0, 4.0, false);
+  ASSERT_EQ(g.nx, 60);
+  EXPECT_DOUBLE_EQ(g.left_km, 0.0);
+  EXPECT_DOUBLE_EQ(g.right_km, 6.0);
+  const double lo = std::log10(3.0), hi = std::log10(1000.0);
+  for (int ix = 0; ix < g.nx; ++ix) {
+    const double surface = m.SurfaceAt(g.CellX(ix));
+    for (int iy = 0; iy < g.ny; ++iy) {
+      const double v = g.At(ix, iy);
+      const double lower_edge = (iy + 1) * 4.0 / g.ny;
+      if (lower_edge <= surface) {
+        EXPECT_TRUE(std::isnan(v)) << ix << " " << iy;  // air
+      } else {
+        ASSERT_TRUE(std::isfinite(v)) << ix << " " << iy;  // no gap
+        EXPECT_GE(v, lo - 1e-12);
+        EXPECT_LE(v, hi + 1e-12);
+      }
+    }
+  }
+  // Between W and M at 1 km: halfway in log10 rho at a depth where W is
+  // basement and M still conductor (0.9 km below the surface).
+  const int ix = 9;  // centre 0.95 km
+  const double x = g.CellX(ix), w = x / 2.0;
+  const double surface = m.SurfaceAt(x);
+  const int iy = static_cast<int>((surface + 0.9) / 4.0 * g.ny);
+  const double u = g.CellDepth(iy) - surface;
+  ASSERT_GT(u, 0.5);
+  ASSERT_LT(u, 1.7);
+  EXPECT_NEAR(g.At(ix, iy), (1 - w) * std::log10(1000.0) + w * std::log10(3.0),
+              1e-9);
+  // Log depth rows: evenly spaced decades.
+  const TomographyGrid lg = BuildTomographyGrid(
+      SectionModel(stations, SectionSource::kInt, false), 10, 30, 0.01, 10.0,
+      true);
+  EXPECT_NEAR(lg.CellDepth(0), std::pow(10.0, -2.0 + 0.05), 1e-12);
+  EXPECT_TRUE(std::isfinite(lg.At(0, 0)));
+  // Nothing to draw, nothing built.
+  EXPECT_EQ(BuildTomographyGrid(m, 10, 10, 0.0, 0.0, false).nx, 0);
+  EXPECT_EQ(BuildTomographyGrid(m, 10, 10, 0.0, 1.0, true).nx, 0);
+}
+
+TEST(SectionModelTest, TomographyOfCurvesEndsBetweenTheirDeepestDepths) {
+  const auto stations = SectionStationsFromFile(
+      {TrfStation(0, {{0.1f, 10}, {1.0f, 100}}),
+       TrfStation(1000, {{0.1f, 10}, {3.0f, 100}})},
+      SectionSource::kTrf);
+  const SectionModel m(stations, SectionSource::kTrf, false);
+  const TomographyGrid g = BuildTomographyGrid(m, 2, 40, 0.0, 4.0, false);
+  // Column at 0.75 km: the curves tell down to 0.25 * 1 + 0.75 * 3 = 2.5 km.
+  for (int iy = 0; iy < g.ny; ++iy) {
+    EXPECT_EQ(std::isnan(g.At(1, iy)), g.CellDepth(iy) > 2.5) << iy;
+    if (!std::isnan(g.At(1, iy))) {
+      EXPECT_GE(g.At(1, iy), 1.0);
+      EXPECT_LE(g.At(1, iy), 2.0 + 1e-12);
+    }
+  }
+}
+
+TEST(SectionModelTest, ColourBandsDivideTheLogRangeFromTheLowEnd) {
+  ColourRamps ramps;
+  SectionColourBlock block;
+  block.bytes[kPaletteByte] = 0;
+  ResetColourList(block);
+  EXPECT_EQ(block.count, 217);
+  EXPECT_EQ(block.bytes[216], 216);
+  EXPECT_EQ(SectionColour(block, ramps, 1.0, 1.0, 1000.0), ramps.a[0]);
+  EXPECT_EQ(SectionColour(block, ramps, 1000.0, 1.0, 1000.0), ramps.a[216]);
+  EXPECT_EQ(SectionColour(block, ramps, std::sqrt(1000.0), 1.0, 1000.0),
+            ramps.a[108]);  // floor(0.5 * 217)
+  EXPECT_EQ(SectionColour(block, ramps, 0.01, 1.0, 1000.0), ramps.a[0]);
+  EXPECT_EQ(SectionColour(block, ramps, 1e9, 1.0, 1000.0), ramps.a[216]);
+
+  // Three bands of a shortened list on the blue-white-red ramp.
+  block.bytes = {};
+  block.bytes[0] = 10;
+  block.bytes[1] = 100;
+  block.bytes[2] = 200;
+  block.bytes[kPaletteByte] = 2;
+  block.count = 3;
+  EXPECT_EQ(SectionColour(block, ramps, 2.0, 1.0, 1000.0), ramps.b[10]);
+  EXPECT_EQ(SectionColour(block, ramps, 20.0, 1.0, 1000.0), ramps.b[100]);
+  EXPECT_EQ(SectionColour(block, ramps, 200.0, 1.0, 1000.0), ramps.b[200]);
+  EXPECT_EQ(ColourBand(10.0, 1.0, 1000.0, 3), 1);  // a band's lower edge
+  EXPECT_EQ(ColourBand(NAN, 1.0, 1000.0, 3), 0);
+  EXPECT_EQ(ColourBand(5.0, 5.0, 5.0, 3), 1);  // one value: the middle
+  // An empty list reads the whole walk.
+  block.count = 0;
+  EXPECT_EQ(SectionColour(block, ramps, 1000.0, 1.0, 1000.0), ramps.b[216]);
+}
+
+TEST(SectionModelTest, StationLabelsAreThinnedSoThatTheyNeverTouch) {
+  // Labels 30 px wide every 20 px: with a 6 px gap every second one is
+  // kept (40 - 30 = 10 px apart).
+  const std::vector<double> c = {0, 20, 40, 60, 80};
+  const std::vector<double> w(5, 30.0);
+  EXPECT_EQ(ThinLabels(c, w, 6.0),
+            (std::vector<bool>{true, false, true, false, true}));
+  // A gap of 12 px needs three steps.
+  EXPECT_EQ(ThinLabels(c, w, 12.0),
+            (std::vector<bool>{true, false, false, true, false}));
+  // Far apart: all shown.
+  EXPECT_EQ(ThinLabels({0, 100, 200}, {30, 30, 30}, 6.0),
+            (std::vector<bool>(3, true)));
+  EXPECT_TRUE(ThinLabels({}, {}, 6.0).empty());
+}
+
+}  // namespace
+}  // namespace mtvuk

@@ -1,0 +1,284 @@
+// The section window on the example profile: what it draws, its colours
+// after a scale change, the close query and "&Save Section".
+#include "ui/section/section_window.h"
+
+#include <QImageReader>
+#include <QSvgRenderer>
+#include <QtTest>
+#include <cmath>
+
+#include "core/files/trf_file.h"
+#include "core/section/section_options.h"
+#include "ui_test_util.h"
+
+namespace mtvuk {
+
+// Stands in for the main view: records the messages it receives.
+class MessageRecorder : public QObject {
+ public:
+  std::vector<std::pair<std::intptr_t, std::intptr_t>> states;
+
+ protected:
+  void customEvent(QEvent* event) override {
+    if (event->type() != UmEvent::Type()) return;
+    auto* um = static_cast<UmEvent*>(event);
+    if (um->message() == Um::UM_SECTIONSTATE)
+      states.push_back({um->wparam(), um->lparam()});
+  }
+};
+
+class SectionWindowTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<Stores> stores_;
+  std::unique_ptr<test::ScriptedQtUi> ui_;
+  std::vector<SectionStation> stations_;
+  QString dir_;
+
+  // The stations of a file on the automatic profile of all of them.
+  bool ReadOnProfile(const std::string& path) {
+    SectionPictureOptions options;
+    options.file = path;
+    ResultFileKind kind = ResultFileKind::kNone;
+    std::string error;
+    if (!PlaceSectionStations(options, ui_->ui, stations_, kind, error))
+      return false;
+    stores_->workspace.station_file_kind = kind == ResultFileKind::kTrf;
+    return true;
+  }
+
+  std::unique_ptr<SectionWindow> Window(QObject* view, int slot = 2) {
+    stores_->workspace.sections.entries[slot].number = 7;
+    return std::make_unique<SectionWindow>(
+        stores_->workspace, ui_->ui, view, stations_, slot);
+  }
+
+ private slots:
+  void init() {
+    stores_ = std::make_unique<Stores>();
+    ui_ = std::make_unique<test::ScriptedQtUi>();
+    dir_ = QDir::temp().filePath(QString("mtvuk-section-test-%1")
+                                     .arg(QCoreApplication::applicationPid()));
+    QDir(dir_).removeRecursively();
+    QDir().mkpath(dir_);
+    QVERIFY(ReadOnProfile(test::ExampleFile("profile/profile.int")));
+  }
+  void cleanup() {
+    QDir(dir_).removeRecursively();
+    ui_.reset();
+    stores_.reset();
+  }
+
+  void DrawsTheSixteenStationsAsLoggingAndAsTomography() {
+    // One station off the profile is left out.
+    stations_[5].profile_position = -1.0;
+    stores_->workspace.section_colours[2].bytes[kPaletteByte] = 3;
+    auto w = Window(nullptr);
+    QCOMPARE(w->windowTitle(), QString("Section 7"));
+    QCOMPARE(static_cast<int>(w->plot()->model().columns().size()), 15);
+    stations_[5].profile_position = 10000.0;
+    w = Window(nullptr);
+    const auto& cols = w->plot()->model().columns();
+    QCOMPARE(static_cast<int>(cols.size()), 16);
+    QCOMPARE(QString::fromStdString(cols.front().name).trimmed(),
+             QString("XY P01"));
+    QCOMPARE(QString::fromStdString(cols.back().name).trimmed(),
+             QString("XY P16"));
+    // 2 km apart along the line, from 0.
+    QVERIFY(std::fabs(cols[15].position_km - 30.0) < 0.3);
+    // The slot's list is the whole ramp; its palette stays.
+    const SectionColourBlock& block = stores_->workspace.section_colours[2];
+    QCOMPARE(block.count, 217);
+    QCOMPARE(int(block.palette()), 3);
+    QCOMPARE(w->plot()->StationLabels().size(), 16);
+    QVERIFY(w->logging_action()->isChecked());
+    // A block for every layer that starts above the bottom of the section.
+    int layers = 0, shown = 0;
+    for (const SectionColumn& c : cols) {
+      layers += int(c.layers.size());
+      for (const SectionLayer& l : c.layers)
+        shown += c.surface_km + l.top_km < w->plot()->DepthMaxKm();
+    }
+    QCOMPARE(layers, 64);
+    QVERIFY(shown >= 60);
+    QCOMPARE(static_cast<int>(w->plot()->blocks().size()), shown);
+    QVERIFY(w->plot()->image() == nullptr);
+    const auto [lo, hi] = w->ValueRange();
+    QVERIFY(lo > 0.5 && lo < 10.0);  // the basin's few Ohm-m
+    QVERIFY(hi > 500.0);             // the basement
+
+    w->tomography_action()->trigger();
+    QVERIFY(w->style().tomography);
+    QVERIFY(w->plot()->blocks().empty());
+    QCPColorMap* image = w->plot()->image();
+    QVERIFY(image != nullptr);
+    // The image covers the stations without a gap below the surface.
+    QCPColorMapData* data = image->data();
+    int missing = 0;
+    for (int ix = 0; ix < data->keySize(); ++ix) {
+      double x, depth;
+      data->cellToCoord(ix, data->valueSize() - 1, &x, &depth);
+      for (int iy = data->valueSize() / 4; iy < data->valueSize(); ++iy) {
+        if (std::isnan(data->cell(ix, iy))) ++missing;
+      }
+    }
+    QCOMPARE(missing, 0);
+    QCOMPARE(image->dataRange().lower, std::log10(lo));
+    QCOMPARE(image->dataRange().upper, std::log10(hi));
+    w->logging_action()->trigger();
+    QCOMPARE(static_cast<int>(w->plot()->blocks().size()), shown);
+  }
+
+  void RecoloursFromTheSlotsColourBlock() {
+    auto w = Window(nullptr);
+    QSignalSpy scale(w.get(), &SectionWindow::ScaleRequested);
+    w->scale_action()->trigger();
+    QCOMPARE(scale.count(), 1);
+    QCOMPARE(scale[0][0].toInt(), 2);
+    QCOMPARE(scale[0][1].toDouble(), w->ValueRange().first);
+    QCOMPARE(scale[0][2].toDouble(), w->ValueRange().second);
+
+    // What "Apply" of the scale leaves: two bands of the blue-white-red
+    // ramp read from the top.
+    SectionColourBlock& block = stores_->workspace.section_colours[2];
+    block.bytes[0] = 216;
+    block.bytes[1] = 0;
+    block.count = 2;
+    block.bytes[kPaletteByte] = 3;
+    QCoreApplication::postEvent(w.get(),
+                                new UmEvent(Um::UM_SECTIONSCALE, 0, 2));
+    QCoreApplication::sendPostedEvents();
+    const auto [lo, hi] = w->ValueRange();
+    const double middle = std::sqrt(lo * hi);
+    const ColourRamp& b = stores_->workspace.colour_ramps.b;
+    const QColor low(b[216].r, b[216].g, b[216].b);
+    const QColor high(b[0].r, b[0].g, b[0].b);
+    const auto& blocks = w->plot()->blocks();
+    const auto& rho = w->plot()->block_values();
+    QVERIFY(blocks.size() > 30);
+    int lows = 0;
+    for (std::size_t k = 0; k < blocks.size(); ++k) {
+      QCOMPARE(blocks[k]->brush().color(), rho[k] < middle ? low : high);
+      lows += rho[k] < middle;
+    }
+    QVERIFY(lows > 10 && lows < int(blocks.size()));  // both colours
+    // The image takes the same two colours.
+    w->tomography_action()->trigger();
+    QCPColorGradient g = w->plot()->image()->gradient();
+    QCOMPARE(QColor(g.color(std::log10(lo), QCPRange(std::log10(lo),
+                                                     std::log10(hi)))),
+             low);
+    QCOMPARE(QColor(g.color(std::log10(hi), QCPRange(std::log10(lo),
+                                                     std::log10(hi)))),
+             high);
+    // A note changes nothing.
+    QCoreApplication::postEvent(w.get(),
+                                new UmEvent(Um::UM_SECTIONNOTE, 0, 2));
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(w->plot()->image() != nullptr);
+  }
+
+  void CloseQueryTellsTheView() {
+    MessageRecorder view;
+    auto w = Window(&view, 4);
+    w->show();
+    ui_->script.Expect("SECTION #7", Answer::kYes);
+    ui_->script.Expect("SECTION #7", Answer::kNo);
+    ui_->script.Expect("SECTION #7", Answer::kCancel);
+    for (int i = 0; i < 3; ++i) {
+      QVERIFY(!w->close());  // the view acts, never the window itself
+      QCoreApplication::sendPostedEvents();
+    }
+    QVERIFY(ui_->script.AllExpectedShown());
+    QCOMPARE(ui_->script.prompts()[0].text, std::string("Delete this SECTION ?"));
+    QVERIFY(ui_->script.prompts()[0].buttons == Buttons::kYesNoCancel);
+    QCOMPARE(view.states.size(), std::size_t{2});
+    QCOMPARE(view.states[0], std::make_pair(std::intptr_t{0}, std::intptr_t{4}));
+    QCOMPARE(view.states[1],
+             std::make_pair(std::intptr_t{100}, std::intptr_t{4}));
+    QVERIFY(w->isVisible());
+  }
+
+  void SavesTheSectionAsStationsThatReadBack() {
+    auto w = Window(nullptr);
+    const QString chosen = QDir(dir_).filePath("line.txt");
+    QVERIFY(w->SaveSection(chosen));
+    QVERIFY(w->SaveSection(chosen));  // replaced, not appended
+    std::vector<SectionStation> back;
+    ResultFileKind kind = ResultFileKind::kNone;
+    QVERIFY(ReadStationFile(QDir(dir_).filePath("line.int").toStdString(),
+                            ui_->ui, back, kind));
+    QVERIFY(kind == ResultFileKind::kInt);
+    QCOMPARE(back.size(), std::size_t{16});
+    const auto& cols = w->plot()->model().columns();
+    for (std::size_t i = 0; i < back.size(); ++i) {
+      QCOMPARE(back[i].y, 0.0f);
+      QVERIFY(std::fabs(back[i].x - 1000.0 * cols[i].position_km) < 0.06);
+      QVERIFY(std::fabs(back[i].z - cols[i].elevation_m) < 0.06);
+      QCOMPARE(back[i].layer_count, std::int16_t{4});
+      // Thicknesses in km again, to the file's two decimals.
+      const double top = cols[i].layers[1].top_km;
+      QVERIFY(std::fabs(back[i].thickness[0] - top) < 0.006);
+    }
+    // A folder that does not exist: the file-error text, nothing written.
+    const std::string bad = QDir(dir_).filePath("no/such/x").toStdString();
+    ui_->script.Allow("CAN'T CREATE " + bad + ".int");
+    QVERIFY(!w->SaveSection(QString::fromStdString(bad)));
+    QCOMPARE(ui_->script.prompts().back().caption, "CAN'T CREATE " + bad + ".int");
+    QVERIFY(!ui_->script.prompts().back().text.empty());
+    QVERIFY(!QFileInfo::exists(QString::fromStdString(bad + ".int")));
+    QVERIFY(ui_->script.unexpected().empty());
+  }
+
+  void SavesACurveSectionAsTrf() {
+    QVERIFY(ReadOnProfile(test::ExampleFile("15125A.trf")));
+    auto w = Window(nullptr);
+    QCOMPARE(static_cast<int>(w->plot()->model().columns().size()), 2);
+    QVERIFY(w->SaveSection(QDir(dir_).filePath("curves")));
+    std::vector<SectionStation> back;
+    ResultFileKind kind = ResultFileKind::kNone;
+    QVERIFY(ReadStationFile(QDir(dir_).filePath("curves.trf").toStdString(),
+                            ui_->ui, back, kind));
+    QVERIFY(kind == ResultFileKind::kTrf);
+    QCOMPARE(back[0].depth_count, stations_[0].depth_count);
+    for (int i = 0; i < back[0].depth_count; ++i)
+      QVERIFY(std::fabs(back[0].depth[i] - stations_[0].depth[i]) < 0.0011);
+  }
+
+  void ASectionWithoutStationsIsEmptyNotBroken() {
+    for (SectionStation& s : stations_) s.profile_position = -1.0;
+    auto w = Window(nullptr);
+    QVERIFY(w->plot()->model().columns().empty());
+    QCOMPARE(w->ValueRange(), std::make_pair(1.0, 1000.0));
+    w->tomography_action()->trigger();
+    QVERIFY(w->plot()->image() == nullptr);
+    QString error;
+    QVERIFY(w->plot()->Export(QDir(dir_).filePath("e.png"), QSize(300, 200),
+                              &error));
+  }
+
+  void ExportsPicturesOfTheRequestedSize() {
+    auto w = Window(nullptr);
+    const QString png = QDir(dir_).filePath("s.png");
+    QString error;
+    QVERIFY(w->plot()->Export(png, QSize(1000, 560), &error));
+    QCOMPARE(QImageReader(png).size(), QSize(1000, 560));
+    QVERIFY(w->plot()->Export(QDir(dir_).filePath("s.svg"), QSize(800, 500),
+                              &error));
+    QSvgRenderer svg(QDir(dir_).filePath("s.svg"));
+    QVERIFY(svg.isValid());
+    QCOMPARE(svg.viewBox(), QRect(0, 0, 800, 500));
+    QVERIFY(!w->plot()->Export(QDir(dir_).filePath("s.bmp"), QSize(8, 5),
+                               &error));
+    QVERIFY(error.contains("not known"));
+    ui_->script.Allow("SAVE PICTURE");
+    QVERIFY(w->SavePicture(QDir(dir_).filePath("w.pdf")));
+    QVERIFY(QFileInfo(QDir(dir_).filePath("w.pdf")).size() > 1000);
+    QVERIFY(!w->SavePicture(QDir(dir_).filePath("no/such/w.png")));
+  }
+};
+
+}  // namespace mtvuk
+
+QTEST_MAIN(mtvuk::SectionWindowTest)
+#include "section_window_test.moc"
