@@ -1,24 +1,13 @@
 # The workstation in batch mode: nothing waits for a person, messages go to
 # standard error, refused files end it with status 1; help and version need
 # no display.
-function(run expected_status)
-  execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY
-                          --unset=WAYLAND_DISPLAY --unset=QT_QPA_PLATFORM
-                          XDG_RUNTIME_DIR=${RUNTIME} ${APP} ${ARGN}
-    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err
-    TIMEOUT 120)
-  if(NOT status STREQUAL "${expected_status}")
-    message(FATAL_ERROR "mtvuk ${ARGN}: status ${status}, expected ${expected_status}\n${out}\n${err}")
-  endif()
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../util/script_checks.cmake)
 
-function(expect_match text pattern)
-  if(NOT text MATCHES "${pattern}")
-    message(FATAL_ERROR "expected '${pattern}' in:\n${text}")
-  endif()
-endfunction()
+macro(run expected_status)
+  run_checked(${expected_status} ${CMAKE_COMMAND} -E env --unset=DISPLAY
+              --unset=WAYLAND_DISPLAY --unset=QT_QPA_PLATFORM
+              XDG_RUNTIME_DIR=${RUNTIME} ${APP} ${ARGN})
+endmacro()
 
 run(0 --help)
 expect_match("${out}" "--screenshot <OUT.png>")

@@ -1,19 +1,9 @@
 # End-to-end checks of mtvuk-cli: exit statuses, texts and JSON fields.
-function(run expected_status)
-  execute_process(COMMAND ${CLI} ${ARGN}
-    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL expected_status)
-    message(FATAL_ERROR "mtvuk-cli ${ARGN}: status ${status}, expected ${expected_status}\n${out}\n${err}")
-  endif()
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../util/script_checks.cmake)
 
-function(expect_match text pattern)
-  if(NOT text MATCHES "${pattern}")
-    message(FATAL_ERROR "expected '${pattern}' in:\n${text}")
-  endif()
-endfunction()
+macro(run expected_status)
+  run_checked(${expected_status} ${CLI} ${ARGN})
+endmacro()
 
 run(0 --version)
 expect_match("${out}" "mtvuk-cli [0-9]+\\.[0-9]+")

@@ -1,24 +1,12 @@
 # mtvuk-cli section end to end: pictures of the requested size and type from
 # the example profile, drawn by the workstation found beside the tool, and
 # clean refusals that write nothing.
-function(run expected_status)
-  execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY
-                          --unset=WAYLAND_DISPLAY XDG_RUNTIME_DIR=${RUNTIME}
-                          ${CLI} ${ARGN}
-    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err
-    TIMEOUT 120)
-  if(NOT status STREQUAL "${expected_status}")
-    message(FATAL_ERROR "mtvuk-cli ${ARGN}: status ${status}, expected ${expected_status}\n${out}\n${err}")
-  endif()
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../util/script_checks.cmake)
 
-function(expect_match text pattern)
-  if(NOT text MATCHES "${pattern}")
-    message(FATAL_ERROR "expected '${pattern}' in:\n${text}")
-  endif()
-endfunction()
+macro(run expected_status)
+  run_checked(${expected_status} ${CMAKE_COMMAND} -E env --unset=DISPLAY
+              --unset=WAYLAND_DISPLAY XDG_RUNTIME_DIR=${RUNTIME} ${CLI} ${ARGN})
+endmacro()
 
 # Width and height of a PNG from its header.
 function(png_size path width_var height_var)
