@@ -304,7 +304,9 @@ bool PictureEditWindows(CMainFrame& frame,
   frame.OpenEditFieldData();
   CEditDataWindow* edit = frame.edit_window();
   if (edit == nullptr) {
-    std::fprintf(stderr, "mtvuk: no field set to edit\n");
+    std::fprintf(stderr,
+                 "mtvuk: the field-data pictures need a loaded sounding: "
+                 "add --load FILE --modes xy,yx\n");
     return false;
   }
   edit->MarkSet(0);

@@ -8,7 +8,9 @@
 #include <memory>
 
 #include "core/platform/console_ui.h"
+#include "core/section/colour_scale.h"
 #include "core/section/section_options.h"
+#include "ui/app/qt_ui.h"
 #include "ui/section/section_window.h"
 
 namespace mtvuk {
@@ -27,6 +29,12 @@ std::unique_ptr<SectionWindow> PictureWindow(
   w.station_file_kind = kind == ResultFileKind::kTrf ? 1 : 0;
   w.section_colours[0].bytes[kPaletteByte] = static_cast<std::uint8_t>(palette);
   auto window = std::make_unique<SectionWindow>(w, ui, nullptr, stations, 0);
+  // A new window takes the whole ramp upward; the picture's palette reads
+  // it in its own direction, as the Scale dialog's "Apply" would.
+  const auto [lo, hi] = window->ValueRange();
+  ColourScale(lo, hi, palette).Apply(w.section_colours[0]);
+  UmEvent recolour(Um::UM_SECTIONSCALE, 0, 0);
+  QCoreApplication::sendEvent(window.get(), &recolour);
   // The title above the section names the file.
   window->setWindowTitle(QFileInfo(file).fileName());
   window->SetPictureTitle(QString());

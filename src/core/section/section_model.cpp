@@ -91,6 +91,13 @@ std::vector<SectionStation> StationsForSaving(
   return out;
 }
 
+bool StationHasValues(const SectionStation& station, SectionSource source) {
+  if (!std::isfinite(station.x) || !std::isfinite(station.y)) return false;
+  const SectionColumn c = source == SectionSource::kInt ? IntColumn(station)
+                                                         : TrfColumn(station);
+  return !c.layers.empty() || !c.curve_rho.empty();
+}
+
 SectionModel::SectionModel(const std::vector<SectionStation>& stations,
                            SectionSource source,
                            bool use_elevation)

@@ -58,6 +58,11 @@ struct SectionColumn {
   double deepest_km = 0.0;
 };
 
+// Whether a station read from a result file has something to draw: a
+// layered model or a curve with a positive, finite resistivity, at finite
+// coordinates.
+bool StationHasValues(const SectionStation& station, SectionSource source);
+
 class SectionModel {
  public:
   // `stations` in section units (metres). Stations without a usable value

@@ -7,6 +7,7 @@
 
 #include "core/platform/c_number.h"
 #include "core/section/profile.h"
+#include "core/section/section_model.h"
 
 namespace mtvuk {
 namespace {
@@ -184,6 +185,26 @@ bool PlaceSectionStations(const SectionPictureOptions& options,
                           std::string& error) {
   stations.clear();
   if (!ReadStationFile(options.file, ui, stations, kind)) return false;
+  // Stations without anything to draw must not steer the profile either.
+  const SectionSource source = kind == ResultFileKind::kTrf
+                                   ? SectionSource::kTrf
+                                   : SectionSource::kInt;
+  const std::size_t read = stations.size();
+  std::erase_if(stations, [source](const SectionStation& s) {
+    return !StationHasValues(s, source);
+  });
+  if (stations.empty()) {
+    error = options.file + ": no station has a model or a curve to draw";
+    return false;
+  }
+  if (stations.size() < read) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "%zu of the %zu stations have no model or curve to draw "
+                  "and are left out",
+                  read - stations.size(), read);
+    ui.Show(text, "SECTION", Icon::kInformation);
+  }
   std::vector<MapPoint> polyline;
   std::vector<MapPoint> points;
   for (SectionStation& s : stations) {
@@ -205,6 +226,19 @@ bool PlaceSectionStations(const SectionPictureOptions& options,
   }
   if (AssignProfilePositions(stations, polyline) == 0) {
     error = options.file + ": no station lies on the profile";
+    return false;
+  }
+  // Stations at different places that all fall on one point of the
+  // profile (a line across them, or far away) make no section.
+  double lo = stations.front().profile_position, hi = lo;
+  for (const SectionStation& s : stations) {
+    lo = std::min(lo, s.profile_position);
+    hi = std::max(hi, s.profile_position);
+  }
+  if (AutoProfile(points) && hi - lo < 1.0) {
+    error = options.file +
+            ": the stations all fall on one point of the profile; draw it "
+            "along them (--profile auto)";
     return false;
   }
   return true;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/platform/scripted_ui.h"
+#include "util/test_util.h"
+
 namespace mtvuk {
 namespace {
 
@@ -66,6 +69,53 @@ TEST(SectionOptionsTest, BadArgumentsAreRefusedWithTheirReason) {
     EXPECT_FALSE(ParseSectionArguments(args, o, error)) << args.back();
     EXPECT_FALSE(error.empty()) << args.back();
   }
+}
+
+// Three stations 2 km apart along an east-west line, and a station 18 km
+// north of them whose block has no layers.
+std::string LineWithAGhost() {
+  std::string text;
+  for (int i = 0; i < 3; ++i) {
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  ">INVERS: S%02d            /   7500000.0/%12.1f/ 100.0/ 2/\n"
+                  "    10.00      1.00\n   100.00    100.00\n",
+                  i + 1, 500000.0 + 2000.0 * i);
+    text += line;
+  }
+  text += ">INVERS: GHOST          /   7518000.0/    502000.0/ 100.0/ 0/\n";
+  return text;
+}
+
+TEST(SectionOptionsTest, OnlyStationsWithValuesSteerTheProfile) {
+  test::TempFile file(LineWithAGhost(), ".int");
+  SectionPictureOptions o;
+  o.file = file.path();
+  ScriptedUi ui;
+  ui.Allow("SECTION");
+  std::vector<SectionStation> stations;
+  ResultFileKind kind;
+  std::string error;
+  ASSERT_TRUE(PlaceSectionStations(o, ui, stations, kind, error)) << error;
+  ASSERT_EQ(stations.size(), 3u);
+  EXPECT_NEAR(stations[0].profile_position, 0.0, 1.0);
+  EXPECT_NEAR(stations[2].profile_position, 4000.0, 1.0);
+  ASSERT_EQ(ui.prompts().size(), 1u);
+  EXPECT_EQ(ui.prompts()[0].text,
+            "1 of the 4 stations have no model or curve to draw and are left "
+            "out");
+
+  // A line across the stations puts them all on one point: refused.
+  o.profile = "501000,7490000,501000,7510000";
+  EXPECT_FALSE(PlaceSectionStations(o, ui, stations, kind, error));
+  EXPECT_NE(error.find("all fall on one point"), std::string::npos);
+
+  test::TempFile empty(
+      ">INVERS: GHOST          /   7518000.0/    502000.0/ 100.0/ 0/\n", ".int");
+  o.file = empty.path();
+  o.profile = "auto";
+  EXPECT_FALSE(PlaceSectionStations(o, ui, stations, kind, error));
+  EXPECT_EQ(error, empty.path() + ": no station has a model or a curve to draw");
 }
 
 }  // namespace
