@@ -234,6 +234,9 @@ class SectionWindowTest : public QObject {
     QVERIFY(ReadOnProfile(test::ExampleFile("15125A.trf")));
     auto w = Window(nullptr);
     QCOMPARE(static_cast<int>(w->plot()->model().columns().size()), 2);
+    // The two curves stand at one place: one tick, and it keeps its name.
+    QCOMPARE(w->plot()->StationLabels().size(), 1);
+    QVERIFY(w->plot()->StationLabels()[0].startsWith("XY 15125A"));
     QVERIFY(w->SaveSection(QDir(dir_).filePath("curves")));
     std::vector<SectionStation> back;
     ResultFileKind kind = ResultFileKind::kNone;

@@ -344,6 +344,10 @@ void SectionPlot::LabelStations(double axis_width) {
   }
   const std::vector<bool> shown = ThinLabels(centres, widths, kLabelGap);
   for (std::size_t i = 0; i < cols.size(); ++i) {
+    // Stations at one place share a tick: a thinned name must not take the
+    // place of the name shown there.
+    if (!shown[i] && station_ticker_->ticks().contains(cols[i].position_km))
+      continue;
     station_ticker_->addTick(
         cols[i].position_km,
         shown[i] ? QString::fromStdString(cols[i].name).trimmed() : QString());
