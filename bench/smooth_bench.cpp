@@ -16,13 +16,8 @@ const std::vector<double> kThickness = {0.3, 1.0, 2.0, 10.0};
 
 void BM_Occam(benchmark::State& state) {
   FieldSet s;
-  test::SyntheticSounding(s,
-                          kRho,
-                          kThickness,
-                          static_cast<int>(state.range(1)),
-                          0.03,
-                          0.03,
-                          5);
+  test::SyntheticSounding(
+      s, kRho, kThickness, static_cast<int>(state.range(1)), 0.03, 0.03, 5);
   SmoothInversionOptions o;
   o.layers = static_cast<int>(state.range(0));
   ScriptedUi ui;

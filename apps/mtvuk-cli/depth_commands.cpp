@@ -113,8 +113,10 @@ int AppendTrf(FieldSet& set, const std::string& path, const std::string& name) {
   }
   if (!problem.empty()) {
     if (problem.back() == '.') problem.pop_back();
-    std::fprintf(stderr, "mtvuk-cli depth: %s; nothing was appended to %s\n",
-                 problem.c_str(), path.c_str());
+    std::fprintf(stderr,
+                 "mtvuk-cli depth: %s; nothing was appended to %s\n",
+                 problem.c_str(),
+                 path.c_str());
     return kExitFailure;
   }
   ConsoleUi ui;
@@ -142,7 +144,8 @@ int RunDepthOfFile(const SmoothOptions& o) {
   if (const int code = Smooth(o, s); code != kExitOk) return code;
   FieldSet& set = *s.set;
   TransformFieldSet(set, o.physics);
-  const int appended = trf_path.empty() ? kExitOk : AppendTrf(set, trf_path, o.name);
+  const int appended =
+      trf_path.empty() ? kExitOk : AppendTrf(set, trf_path, o.name);
   const PointArray& period = s.stores->workspace.period_axis;
   if (o.json) {
     nlohmann::ordered_json j;

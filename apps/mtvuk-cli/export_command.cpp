@@ -30,8 +30,7 @@ std::string RangeProblem(const ExportOptions& o) {
     return "--long must lie within -180 and 180";
   if (outside(o.elev, -99999.0, 99999.0))
     return "--elev must lie within -99999 and 99999 m";
-  if (o.format != "plt" && o.format != "seg")
-    return "--format is plt or seg";
+  if (o.format != "plt" && o.format != "seg") return "--format is plt or seg";
   return {};
 }
 

@@ -415,8 +415,7 @@ int RunInvert(const InvertOptions& o) {
     ConsoleUi ui;
     for (const Outcome& out : outcomes) {
       if (out.int_block.empty()) continue;
-      if (!AppendToIntFile(int_path, out.int_block, ui))
-        return kExitFailure;
+      if (!AppendToIntFile(int_path, out.int_block, ui)) return kExitFailure;
     }
   }
   if (many) {

@@ -20,10 +20,10 @@ struct InvertOptions {
   FitMethod method = FitMethod::kRobust;
   bool ignore_errors = false;
   bool json = false;
-  bool import = false;   // the SEG EDI importer reads the files
-  std::string int_file;  // append the fitted blocks here
-  std::string name;      // block name (one fit only)
-  int threads = 0;       // 0: one per processor
+  bool import = false;       // the SEG EDI importer reads the files
+  std::string int_file;      // append the fitted blocks here
+  std::string name;          // block name (one fit only)
+  int threads = 0;           // 0: one per processor
   bool equivalence = false;  // the equivalence ranges of each fit
   EquivalenceOptions equivalence_options;
   Physics physics = Physics::kPublished;  // --physics

@@ -202,7 +202,9 @@ int main(int argc, char** argv) {
       "smooth", "Smooth one polarisation of a field file by a cubic spline");
   smooth->add_option("FILE", smooth_options.file, "Field data file")
       ->required();
-  smooth->add_option("--mode", smooth_options.mode, "Polarisation: xy, yx, mean or eff")
+  smooth
+      ->add_option(
+          "--mode", smooth_options.mode, "Polarisation: xy, yx, mean or eff")
       ->required()
       ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
   smooth
@@ -240,8 +242,8 @@ int main(int argc, char** argv) {
       "--ignore-errors", depth_options.ignore_errors, "Weight every point 1");
   auto* depth_layers_option = depth->add_option(
       "--layers", depth_layers, "A model instead: rho1:h1,...,rhoN");
-  auto* depth_model_option = depth->add_option(
-      "--model", depth_model, "A model file instead (JSON)");
+  auto* depth_model_option =
+      depth->add_option("--model", depth_model, "A model file instead (JSON)");
   depth_layers_option->excludes(depth_model_option);
   depth->add_flag("--json", depth_options.json, "Print the profile as JSON");
   depth->add_flag(
@@ -270,10 +272,12 @@ int main(int argc, char** argv) {
   export_command
       ->add_option("--out", export_options.out, "The file to write (replaced)")
       ->required();
-  export_command->add_option(
-      "--tmin", export_options.tmin, "Shortest period, 1e-6..1 s (default 0.001)");
-  export_command->add_option(
-      "--tmax", export_options.tmax, "Longest period, 1..1e6 s (default 10000)");
+  export_command->add_option("--tmin",
+                             export_options.tmin,
+                             "Shortest period, 1e-6..1 s (default 0.001)");
+  export_command->add_option("--tmax",
+                             export_options.tmax,
+                             "Longest period, 1..1e6 s (default 10000)");
   export_command->add_option(
       "--noise",
       export_options.noise,
@@ -326,7 +330,8 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
     if (depth->parsed()) {
-      const bool model = depth_layers_option->count() + depth_model_option->count() > 0;
+      const bool model =
+          depth_layers_option->count() + depth_model_option->count() > 0;
       if (model == !depth_options.file.empty()) {
         throw CLI::RequiredError("FILE --mode, or --layers or --model");
       }

@@ -235,10 +235,10 @@ void FinishModel(LayerModel& m) {
   // (widened to their start value, when that lies outside).
   for (int j = 0; j < MaxLayers; ++j) {
     if (limits_given_[j]) continue;
-    m.resistivity_min[j] = std::min(kNewSessionRhoMin,
-                                    static_cast<float>(m.resistivity[j]));
-    m.resistivity_max[j] = std::max(kNewSessionRhoMax,
-                                    static_cast<float>(m.resistivity[j]));
+    m.resistivity_min[j] =
+        std::min(kNewSessionRhoMin, static_cast<float>(m.resistivity[j]));
+    m.resistivity_max[j] =
+        std::max(kNewSessionRhoMax, static_cast<float>(m.resistivity[j]));
   }
   limits_given_.fill(false);
 }

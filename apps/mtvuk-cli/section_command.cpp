@@ -33,7 +33,8 @@ bool Executable(const std::string& path) {
 
 // Runs the workstation with its batch platform; its status, or -1 when it
 // could not be started.
-int RunWorkstation(const std::string& gui, const std::vector<std::string>& args) {
+int RunWorkstation(const std::string& gui,
+                   const std::vector<std::string>& args) {
   std::fflush(stdout);
   std::fflush(stderr);
   const pid_t pid = fork();
@@ -42,11 +43,14 @@ int RunWorkstation(const std::string& gui, const std::vector<std::string>& args)
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(gui.c_str()));
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : args)
+      argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     execv(gui.c_str(), argv.data());
-    std::fprintf(stderr, "mtvuk-cli section: cannot start %s: %s\n",
-                 gui.c_str(), std::strerror(errno));
+    std::fprintf(stderr,
+                 "mtvuk-cli section: cannot start %s: %s\n",
+                 gui.c_str(),
+                 std::strerror(errno));
     _exit(127);
   }
   int status = 0;
@@ -54,8 +58,10 @@ int RunWorkstation(const std::string& gui, const std::vector<std::string>& args)
     if (errno != EINTR) return -1;
   }
   if (WIFEXITED(status)) return WEXITSTATUS(status);
-  std::fprintf(stderr, "mtvuk-cli section: %s ended by signal %d\n",
-               gui.c_str(), WTERMSIG(status));
+  std::fprintf(stderr,
+               "mtvuk-cli section: %s ended by signal %d\n",
+               gui.c_str(),
+               WTERMSIG(status));
   return kExitFailure;
 }
 

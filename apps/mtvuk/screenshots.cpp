@@ -20,8 +20,8 @@
 #include "ui/fielddata/smoothing_window.h"
 #include "ui/fielddata/sounding_list_dialog.h"
 #include "ui/files/int_dialogs.h"
-#include "ui/graph/graph_output.h"
 #include "ui/files/trf_dialogs.h"
+#include "ui/graph/graph_output.h"
 #include "ui/inversion/inversion_dialogs.h"
 #include "ui/modelform/model_form.h"
 #include "ui/modelform/modeling_dialogs.h"
@@ -106,9 +106,9 @@ bool PictureModelWindows(CMainFrame& frame,
   ui.Post(Window::kView, Um::UM_MODELSCHANGED, 0, 0);
   QApplication::sendPostedEvents();
   ModelingSettingsDialog corrected(stores, ui, &frame);
-  ok = SavePicture(corrected,
-                   dir.filePath("modeling-settings-corrected.png")) &&
-       ok;
+  ok =
+      SavePicture(corrected, dir.filePath("modeling-settings-corrected.png")) &&
+      ok;
   ok = SavePicture(frame, dir.filePath("main-physics-corrected.png")) && ok;
   stores.workspace.physics = Physics::kPublished;
   frame.ShowPhysics();
@@ -164,8 +164,7 @@ bool PictureInversionWindows(CMainFrame& frame,
     // The equivalence ranges of the same fit.
     FittingResultWindow& fit = *frame.view()->fit_window();
     ok = fit.ComputeEquivalenceRanges() &&
-         SavePicture(fit, dir.filePath("fitting-result-equivalence.png")) &&
-         ok;
+         SavePicture(fit, dir.filePath("fitting-result-equivalence.png")) && ok;
   }
   return ok;
 }
@@ -391,7 +390,6 @@ bool ExportCurveGraph(CMainFrame& frame,
   }
   return true;
 }
-
 
 bool PictureResultFileWindows(CMainFrame& frame,
                               Stores& stores,

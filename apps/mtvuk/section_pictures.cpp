@@ -67,8 +67,11 @@ int ExportSectionMain(int argc, char** argv) {
   auto stores = std::make_unique<Stores>();
   QApplication app(argc, argv);
   ConsoleUi console;
-  QtUi ui([&console](std::string_view text, std::string_view caption,
-                     Icon icon, Buttons buttons, Answer default_button) {
+  QtUi ui([&console](std::string_view text,
+                     std::string_view caption,
+                     Icon icon,
+                     Buttons buttons,
+                     Answer default_button) {
     return console.MessageBox(text, caption, icon, buttons, default_button);
   });
   std::vector<SectionStation> stations;
@@ -77,13 +80,18 @@ int ExportSectionMain(int argc, char** argv) {
     if (!error.empty()) std::fprintf(stderr, "mtvuk: %s\n", error.c_str());
     return 1;
   }
-  auto window = PictureWindow(*stores, ui, stations, kind, options.palette,
+  auto window = PictureWindow(*stores,
+                              ui,
+                              stations,
+                              kind,
+                              options.palette,
                               QString::fromStdString(options.file));
-  window->SetStyle({options.tomography, options.log_depth,
-                    options.depth_max_km});
+  window->SetStyle(
+      {options.tomography, options.log_depth, options.depth_max_km});
   QString why;
   if (!window->plot()->Export(QString::fromStdString(options.out),
-                              QSize(options.width, options.height), &why)) {
+                              QSize(options.width, options.height),
+                              &why)) {
     std::fprintf(stderr, "mtvuk: %s\n", qPrintable(why));
     return 1;
   }
@@ -101,7 +109,11 @@ bool PictureSectionWindows(Stores& stores, QtUi& ui, const QDir& dir) {
     return false;
   }
   const int palette = stores.workspace.section_colours[0].palette();
-  auto window = PictureWindow(stores, ui, stations, kind, palette,
+  auto window = PictureWindow(stores,
+                              ui,
+                              stations,
+                              kind,
+                              palette,
                               QString::fromStdString(options.file));
   window->setWindowTitle("Section 1");
   window->SetPictureTitle(QString());
