@@ -22,6 +22,7 @@
 #include "ui/files/int_dialogs.h"
 #include "ui/files/trf_dialogs.h"
 #include "ui/graph/graph_output.h"
+#include "ui/inversion/fit_windows.h"
 #include "ui/inversion/inversion_dialogs.h"
 #include "ui/modelform/model_form.h"
 #include "ui/modelform/modeling_dialogs.h"

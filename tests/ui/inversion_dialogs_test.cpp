@@ -1,3 +1,4 @@
+#include "ui/inversion/fit_windows.h"
 #include "ui/inversion/inversion_dialogs.h"
 
 #include <QtTest>

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/inversion/smooth_profile_layers.h"
 #include "core/modelform/modeling_dialogs.h"
 
 namespace mtvuk {

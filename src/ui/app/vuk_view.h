@@ -20,7 +20,7 @@
 #include "ui/fielddata/info_window.h"
 #include "ui/graph/curve_graph.h"
 #include "ui/graph/depth_graph.h"
-#include "ui/inversion/inversion_dialogs.h"
+#include "ui/inversion/fit_windows.h"
 #include "ui/modelform/model_form.h"
 
 namespace mtvuk {

@@ -11,6 +11,7 @@
 
 #include "core/inversion/bostick.h"
 #include "core/inversion/fit_misfit.h"
+#include "core/inversion/smooth_profile_layers.h"
 #include "ui/app/form_fields.h"
 #include "ui/graph/curve_graph.h"
 #include "ui/inversion/fit_plots.h"

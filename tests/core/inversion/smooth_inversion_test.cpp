@@ -8,6 +8,7 @@
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/sounding_list.h"
 #include "core/inversion/bostick.h"
+#include "core/inversion/smooth_profile_layers.h"
 #include "core/inversion/smooth_setting.h"
 #include "core/inversion/fit_misfit.h"
 #include "core/physics/forward_1d.h"
