@@ -254,8 +254,8 @@ MuChoice SearchMu(const std::function<double(double)>& misfit,
     for (int i = 0; i < 40; ++i) {
       if (fa >= target * (1.0 - kRootTolerance) || std::fabs(b - a) < 1e-4)
         break;
-      double x = std::isfinite(gb) ? b - gb * (b - a) / (gb - ga)
-                                   : 0.5 * (a + b);
+      double x =
+          std::isfinite(gb) ? b - gb * (b - a) / (gb - ga) : 0.5 * (a + b);
       if (!(x > std::min(a, b) && x < std::max(a, b))) x = 0.5 * (a + b);
       const double fx = f(x);
       if (meets(fx)) {
@@ -482,7 +482,8 @@ SmoothInversionResult RunSmoothInversion(
     VectorXd y;
     for (const auto& [x, model] : tried)
       if (x == choice.log_mu) y = model;
-    if (y.size() != n) y = SolveRegularised(a, b, std::pow(10.0, choice.log_mu));
+    if (y.size() != n)
+      y = SolveRegularised(a, b, std::pow(10.0, choice.log_mu));
     double rms_y = choice.misfit;
 
     // A step whose misfit neither falls nor meets the target is halved.
@@ -544,10 +545,8 @@ SmoothInversionResult RunSmoothInversion(
   }
   r.iterations = static_cast<int>(r.history.size()) - 1;
   if (cancelled) {
-    std::snprintf(text,
-                  sizeof text,
-                  "EXECUTION CANCELED BY USER\nDONE: %i STEPS",
-                  it);
+    std::snprintf(
+        text, sizeof text, "EXECUTION CANCELED BY USER\nDONE: %i STEPS", it);
     ui.Show(text, "SMOOTH INVERSION", Icon::kStop);
     r.cancelled = true;
     reason = "cancelled by Esc; the profile is the last one reached";
