@@ -166,7 +166,9 @@ class MainFrameTest : public QObject {
       bool enabled;
     } kCommands[] = {
         {32780, "&Input  MT-Field  data", true},
-        {32830, "&Import EDI file (SEG standard)...", true},
+        {32830,
+         "&Import field data (EDI, EMTF XML, Z-file, j-file, AVG)...",
+         true},
         {32781, "Input  &Model data Res(h)", true},
         {32782, "&Save Inversion's results", false},
         {32811, "Save Model data &Z(T)", true},

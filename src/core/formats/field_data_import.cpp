@@ -181,8 +181,8 @@ bool ImportFieldDataFile(const std::string& path,
   TransferFunction tf;
   std::string error;
   if (!ReadTransferFunction(format, text, tf, error)) {
-    ui.Show(std::string("The ") + FieldFormatName(format) +
-                " file cannot be read:\n" + error,
+    ui.Show(std::string("Cannot read this file as ") + FieldFormatName(format) +
+                ":\n" + error,
             caption,
             Icon::kStop);
     return false;

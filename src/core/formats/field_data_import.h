@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/fielddata/edi_import.h"
+#include "core/formats/emtf_xml_reader.h"
 #include "core/formats/transfer_function.h"
 #include "core/platform/ui.h"
 #include "core/store/workspace.h"

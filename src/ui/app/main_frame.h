@@ -2,8 +2,8 @@
 #pragma once
 
 #include <QAction>
-#include <QLabel>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
@@ -18,8 +18,8 @@
 #include "ui/app/vuk_view.h"
 #include "ui/fielddata/edit_data_window.h"
 #include "ui/fielddata/smoothing_window.h"
-#include "ui/inversion/smooth_inversion_window.h"
 #include "ui/graph/graph_picture.h"
+#include "ui/inversion/smooth_inversion_window.h"
 
 class QPrinter;
 
@@ -81,7 +81,8 @@ class CMainFrame : public QMainWindow {
   // Reads a field file and shows the sounding-list dialog; false when the
   // file was refused.
   bool OpenFieldFile(const QString& path);
-  // "Import EDI file (SEG standard)...": the open dialog, then ImportFile.
+  // "Import field data...": the open dialog, then ImportFile (the reader
+  // chosen by the content of the file).
   void ImportEdi();
   bool ImportFile(const QString& path);
   // "Input Model data Res(h)": the open dialog, then LoadModelFile.
