@@ -282,6 +282,18 @@ class MainFrameTest : public QObject {
     QCOMPARE(stores->sets[1].label, std::string("XY GEO858"));
     QCOMPARE(stores->sets[1].count, 73);
 
+    // "Input MT-Field data" hands a Z-file to its reader by its content.
+    QTimer::singleShot(0, [&] {
+      auto* dialog =
+          qobject_cast<SoundingListDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      dialog->ModeBox(CurveMode::XY)->click();
+      dialog->accept();
+    });
+    QVERIFY(frame.OpenFieldFile(QString(MTVUK_REAL_DATA_DIR) + "/tf_zmm.zmm"));
+    QCOMPARE(stores->sets[2].label, std::string("XY 300"));
+    QCOMPARE(stores->sets[2].count, 38);
+
     // A refused file: its message, no dialog, nothing changed.
     QVERIFY(!frame.OpenFieldFile(
         QString::fromStdString(test::ExampleFile("README.md"))));
