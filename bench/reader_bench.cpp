@@ -9,6 +9,7 @@
 
 #include "core/fielddata/field_curve.h"
 #include "core/fielddata/field_file_reader.h"
+#include "core/formats/field_data_import.h"
 #include "core/platform/console_ui.h"
 #include "core/store/store_defaults.h"
 
@@ -131,6 +132,35 @@ void BM_LoadAndDeriveFourModes(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LoadAndDeriveFourModes)->Unit(benchmark::kMicrosecond);
+
+// The exchange-format files of the real data folder, each read whole (the
+// content sniffed, parsed and stored in the sounding): under 5 ms a file.
+const char* const kExchangeFiles[] = {"tf_xml.xml",
+                                      "tf_xml_emtf_xml_iris.xml",
+                                      "tf_xml_with_derived_quantities.xml",
+                                      "tf_xml_bad_comments.xml",
+                                      "tf_poor_xml.xml",
+                                      "tf_zmm.zmm",
+                                      "tf_zss_tipper.zss",
+                                      "tf_jfile.j",
+                                      "tf_avg.avg",
+                                      "tf_avg_newer.avg"};
+
+void BM_ReadExchangeFile(benchmark::State& state) {
+  const std::string name = kExchangeFiles[state.range(0)];
+  const std::string path = std::string(MTVUK_REAL_DATA_DIR) + "/" + name;
+  state.SetLabel(name);
+  auto stores = std::make_unique<Stores>();
+  ApplyStartDefaults(stores->workspace, stores->sets, stores->models);
+  std::FILE* sink = std::fopen("/dev/null", "w");
+  ConsoleUi ui(sink);
+  for (auto _ : state) {
+    bool ok = ImportFieldDataFile(path, stores->workspace, ui);
+    benchmark::DoNotOptimize(ok);
+  }
+  std::fclose(sink);
+}
+BENCHMARK(BM_ReadExchangeFile)->DenseRange(0, 9)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace mtvuk

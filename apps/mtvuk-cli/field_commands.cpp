@@ -7,6 +7,8 @@
 #include "core/fielddata/field_curve.h"
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/sounding_list.h"
+#include "core/formats/emtf_xml_writer.h"
+#include "core/formats/field_data_import.h"
 #include "core/platform/console_ui.h"
 #include "core/store/store_defaults.h"
 #include "json_output.h"
@@ -38,25 +40,42 @@ bool ReadSounding(const std::string& path,
                   Workspace& workspace,
                   Ui& ui,
                   bool import,
-                  bool* is_edi) {
-  if (import) {
+                  bool* is_edi,
+                  std::string* kind) {
+  const FieldFormat sniffed = SniffFieldFile(path);
+  if (import ||
+      (sniffed != FieldFormat::kSegEdi && sniffed != FieldFormat::kUnknown)) {
     if (is_edi != nullptr) *is_edi = true;
-    return ImportEdiFile(path, workspace, ui, import_default_error);
+    FieldFormat format = FieldFormat::kSegEdi;
+    const bool ok = ImportFieldDataFile(
+        path, workspace, ui, import_default_error, nullptr, &format);
+    if (kind != nullptr)
+      *kind = format == FieldFormat::kSegEdi || format == FieldFormat::kUnknown
+                  ? "EDI"
+                  : FieldFormatName(format);
+    return ok;
   }
-  FieldFileKind kind = FieldFileKind::kEdi;
+  FieldFileKind file_kind = FieldFileKind::kEdi;
   const bool ok =
-      ReadFieldFile(path, workspace, ui, &kind, ImportHint::kCommandLine);
-  if (is_edi != nullptr) *is_edi = kind == FieldFileKind::kEdi;
+      ReadFieldFile(path, workspace, ui, &file_kind, ImportHint::kCommandLine);
+  if (is_edi != nullptr) *is_edi = file_kind == FieldFileKind::kEdi;
+  if (kind != nullptr) *kind = file_kind == FieldFileKind::kEdi ? "EDI" : "PLT";
   return ok;
 }
 
-int RunRead(const std::string& path, bool json, bool import) {
+int RunRead(const std::string& path,
+            bool json,
+            bool import,
+            const std::string& emtf_xml) {
   auto stores = NewStores();
   ConsoleUi ui;
   bool is_edi = true;
-  if (!ReadSounding(path, stores->workspace, ui, import, &is_edi))
+  std::string kind = "EDI";
+  if (!ReadSounding(path, stores->workspace, ui, import, &is_edi, &kind))
     return kExitFailure;
   const SoundingBuffer& sb = stores->workspace.sounding;
+  if (!emtf_xml.empty() && !ExportEmtfXml(sb, emtf_xml, ui))
+    return kExitFailure;
   if (!json) {
     for (int i = 0; i < sb.listing_count; ++i) {
       std::printf("%s\n", sb.listing[i].c_str());
@@ -77,7 +96,7 @@ int RunRead(const std::string& path, bool json, bool import) {
                                                            "phsxy_err",
                                                            "phsyx_err"};
   nlohmann::ordered_json j;
-  j["kind"] = is_edi ? "EDI" : "PLT";
+  j["kind"] = kind;
   j["station"] = sb.station;
   j["nfreq"] = sb.nfreq;
   for (int i = 0; i < kSoundingArrays; ++i) {

@@ -14,8 +14,12 @@ inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
 // With `import` the file is read by the tolerant SEG EDI importer instead
-// of the field-data reader.
-int RunRead(const std::string& path, bool json, bool import = false);
+// of the field-data reader. A non-empty `emtf_xml` also writes the sounding
+// to that file as EMTF XML.
+int RunRead(const std::string& path,
+            bool json,
+            bool import = false,
+            const std::string& emtf_xml = "");
 int RunCurve(const std::string& path,
              CurveMode mode,
              bool json,
@@ -25,12 +29,15 @@ int RunCurve(const std::string& path,
 // "xy", "yx", "mean" or "eff".
 const char* ModeName(CurveMode mode);
 
-// Reads a sounding by either reader.
+// Reads a sounding by either reader. EMTF XML, Z-files, j-files and AVG
+// files (known by their content) always go to their own readers; `kind`
+// names what was read ("EDI", "PLT", "EMTF XML", ...).
 bool ReadSounding(const std::string& path,
                   Workspace& workspace,
                   Ui& ui,
                   bool import,
-                  bool* is_edi = nullptr);
+                  bool* is_edi = nullptr,
+                  std::string* kind = nullptr);
 
 // Relative error of |Z| that the importer gives files without error blocks
 // (--default-error, in percent on the command line).

@@ -32,12 +32,18 @@ int main(int argc, char** argv) {
                                                   {"eff", CurveMode::EFF}};
 
   CLI::App* read = app.add_subcommand(
-      "read", "Read an EDI or PLT file and print its listing");
+      "read",
+      "Read a field data file (EDI, PLT, EMTF XML, Z-file, j-file, AVG) and "
+      "print its listing");
   read->add_option("FILE", file, "Field data file")->required();
   read->add_flag("--json", json, "Print the sounding as JSON");
   bool import = false;
   double default_error = 5.0;
   read->add_flag("--import", import, "Read with the SEG EDI importer");
+  std::string emtf_xml;
+  read->add_option("--emtf-xml",
+                   emtf_xml,
+                   "Also write the sounding as EMTF XML to this file");
   read->add_option("--default-error",
                    default_error,
                    "With --import: error of |Z| in % for files without errors "
@@ -365,7 +371,7 @@ int main(int argc, char** argv) {
   smooth_options.physics = physics;
   depth_options.physics = physics;
   export_options.physics = physics;
-  if (read->parsed()) return mtvuk::cli::RunRead(file, json, import);
+  if (read->parsed()) return mtvuk::cli::RunRead(file, json, import, emtf_xml);
   if (curve->parsed())
     return mtvuk::cli::RunCurve(file, mode, json, import, physics);
   if (invert->parsed()) return mtvuk::cli::RunInvert(invert_options);

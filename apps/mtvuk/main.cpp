@@ -22,8 +22,8 @@ struct Options {
       "load", "Read FILE and load --modes without the dialog.", "FILE"};
   QCommandLineOption import{
       "import",
-      "Read FILE with the SEG EDI importer, as \"Import EDI file (SEG "
-      "standard)\" (with --screenshot: load --modes from it).",
+      "Read FILE (EDI, EMTF XML, Z-file, j-file, AVG) as \"Import field "
+      "data\" (with --screenshot: load --modes from it).",
       "FILE"};
   QCommandLineOption modes{
       "modes", "Modes to load: xy,yx,mean,eff.", "LIST", "xy,yx"};

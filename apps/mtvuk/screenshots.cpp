@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "core/fielddata/edi_import.h"
+#include "core/formats/field_data_import.h"
 #include "core/fielddata/field_curve.h"
 #include "core/fielddata/field_file_reader.h"
 #include "core/files/synthetic_export.h"
@@ -47,7 +48,7 @@ bool LoadModes(CMainFrame& frame,
                const QString& dialog_picture,
                bool import) {
   const bool read =
-      import ? ImportEdiFile(file.toStdString(), stores.workspace, ui)
+      import ? ImportFieldDataFile(file.toStdString(), stores.workspace, ui)
              : ReadFieldFile(file.toStdString(), stores.workspace, ui);
   if (!read) return false;
   SoundingListDialog dialog(

@@ -166,7 +166,9 @@ class MainFrameTest : public QObject {
       bool enabled;
     } kCommands[] = {
         {32780, "&Input  MT-Field  data", true},
-        {32830, "&Import EDI file (SEG standard)...", true},
+        {32830,
+         "&Import field data (EDI, EMTF XML, Z-file, j-file, AVG)...",
+         true},
         {32781, "Input  &Model data Res(h)", true},
         {32782, "&Save Inversion's results", false},
         {32811, "Save Model data &Z(T)", true},
@@ -279,6 +281,18 @@ class MainFrameTest : public QObject {
                              "/tf_edi_metronix.edi"));
     QCOMPARE(stores->sets[1].label, std::string("XY GEO858"));
     QCOMPARE(stores->sets[1].count, 73);
+
+    // "Input MT-Field data" hands a Z-file to its reader by its content.
+    QTimer::singleShot(0, [&] {
+      auto* dialog =
+          qobject_cast<SoundingListDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      dialog->ModeBox(CurveMode::XY)->click();
+      dialog->accept();
+    });
+    QVERIFY(frame.OpenFieldFile(QString(MTVUK_REAL_DATA_DIR) + "/tf_zmm.zmm"));
+    QCOMPARE(stores->sets[2].label, std::string("XY 300"));
+    QCOMPARE(stores->sets[2].count, 38);
 
     // A refused file: its message, no dialog, nothing changed.
     QVERIFY(!frame.OpenFieldFile(

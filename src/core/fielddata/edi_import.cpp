@@ -362,20 +362,39 @@ class EdiImporter {
     }
     const bool variances = vxy != nullptr && vyx != nullptr;
     report_.error_source = variances ? "Z .VAR" : "default";
+    std::string no_variance;  // frequencies whose VAR is 0 or below
     for (int k = 0; k < n; ++k) {
       const double f = sb_.freq[k];
       if (variances && (IsEmpty(at(vxy, k)) || IsEmpty(at(vyx, k))))
         sb_.missing[k] = 1;
-      double exy = variances
-                       ? std::sqrt(std::fabs(at(vxy, k)))
+      // A variance of 0 or below gives no error: the default one stands in.
+      const bool given_xy = variances && at(vxy, k) > 0.0;
+      const bool given_yx = variances && at(vyx, k) > 0.0;
+      if (variances && !sb_.missing[k] && (!given_xy || !given_yx)) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.4g Hz", f);
+        no_variance += (no_variance.empty() ? "" : ", ") + std::string(text);
+      }
+      double exy = given_xy
+                       ? std::sqrt(at(vxy, k))
                        : default_error_ * std::hypot(sb_.zxyr[k], sb_.zxyi[k]);
-      double eyx = variances
-                       ? std::sqrt(std::fabs(at(vyx, k)))
+      double eyx = given_yx
+                       ? std::sqrt(at(vyx, k))
                        : default_error_ * std::hypot(sb_.zyxr[k], sb_.zyxi[k]);
       ErrorsFromImpedance(
           sb_.zxyr[k], sb_.zxyi[k], exy, f, sb_.rhoxy_err[k], sb_.phsxy_err[k]);
       ErrorsFromImpedance(
           sb_.zyxr[k], sb_.zyxi[k], eyx, f, sb_.rhoyx_err[k], sb_.phsyx_err[k]);
+    }
+    if (!no_variance.empty()) {
+      char text[200];
+      std::snprintf(text,
+                    sizeof text,
+                    "The variance is 0 or below (no error) at some "
+                    "frequencies;\ntheir impedance errors are set to %.3g "
+                    "%% of |Z|:\n",
+                    default_error_ * 100.0);
+      ui_.Show(text + no_variance, kCaption, Icon::kExclamation);
     }
     if (!variances) {
       char text[200];

@@ -16,6 +16,7 @@
 #include "core/fielddata/field_file_reader.h"
 #include "core/files/file_error_text.h"
 #include "core/files/synthetic_export.h"
+#include "core/formats/field_data_import.h"
 #include "ui/app/file_dialogs.h"
 #include "ui/app/message_service.h"
 #include "ui/fielddata/sounding_list_dialog.h"
@@ -90,7 +91,8 @@ void CMainFrame::BuildMenu() {
           this,
           &CMainFrame::InputFieldData);
   connect(AddCommand(file,
-                     "&Import EDI file (SEG standard)...",
+                     "&Import field data (EDI, EMTF XML, Z-file, j-file, "
+                     "AVG)...",
                      kCmdImportEdi,
                      true,
                      QKeySequence("Ctrl+I")),
@@ -250,9 +252,9 @@ std::unique_ptr<QFileDialog> CMainFrame::FileDialog(FileDialogKind kind) {
                             QFileDialog::AcceptOpen);
     case FileDialogKind::kImportEdi:
       return MakeFileDialog(this,
-                            "Import EDI file (SEG standard)",
+                            "Import field data",
                             FolderOf(files.field_path),
-                            kEdiImportFilter,
+                            kFieldImportFilter,
                             QFileDialog::AcceptOpen);
     case FileDialogKind::kInputModelData:
       return MakeFileDialog(this,
@@ -294,6 +296,10 @@ void CMainFrame::InputFieldData() {
 }
 
 bool CMainFrame::OpenFieldFile(const QString& path) {
+  // EMTF XML, Z-files, j-files and AVG files go to their own readers.
+  const FieldFormat format = SniffFieldFile(path.toStdString());
+  if (format != FieldFormat::kSegEdi && format != FieldFormat::kUnknown)
+    return ImportFile(path);
   if (!ReadFieldFile(path.toStdString(), stores_.workspace, ui_)) return false;
   recent_->Add(QFileInfo(path).absoluteFilePath());
   SoundingListDialog dialog(
@@ -487,7 +493,7 @@ void CMainFrame::ImportEdi() {
 
 bool CMainFrame::ImportFile(const QString& path) {
   EdiImportReport report;
-  if (!ImportEdiFile(
+  if (!ImportFieldDataFile(
           path.toStdString(), stores_.workspace, ui_, import_error_, &report)) {
     return false;
   }
@@ -506,7 +512,7 @@ bool CMainFrame::ImportFile(const QString& path) {
     if (ok && percent / 100.0 != import_error_) {
       import_error_ = percent / 100.0;
       QtUi quiet([](auto...) { return Answer::kOk; });
-      ImportEdiFile(
+      ImportFieldDataFile(
           path.toStdString(), stores_.workspace, quiet, import_error_);
     }
   }

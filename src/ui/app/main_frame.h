@@ -81,7 +81,8 @@ class CMainFrame : public QMainWindow {
   // Reads a field file and shows the sounding-list dialog; false when the
   // file was refused.
   bool OpenFieldFile(const QString& path);
-  // "Import EDI file (SEG standard)...": the open dialog, then ImportFile.
+  // "Import field data...": the open dialog, then ImportFile (the reader
+  // chosen by the content of the file).
   void ImportEdi();
   bool ImportFile(const QString& path);
   // "Input Model data Res(h)": the open dialog, then LoadModelFile.

@@ -1,0 +1,286 @@
+// Choosing the reader by content, what a reader refuses, the missing
+// errors, the rotation of Z-file channels, the units and sign of EMTF XML,
+// and EMTF XML written and read back.
+#include "core/formats/field_data_import.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/fielddata/edi_import.h"
+#include "core/formats/emtf_xml_writer.h"
+#include "core/platform/scripted_ui.h"
+#include "util/test_util.h"
+
+namespace mtvuk {
+namespace {
+
+TEST(FieldDataImport, ContentDecidesTheReaderNotTheExtension) {
+  struct Case {
+    const char* file;
+    FieldFormat format;
+  } cases[] = {{"tf_xml.xml", FieldFormat::kEmtfXml},
+               {"tf_zmm.zmm", FieldFormat::kZFile},
+               {"tf_zss_tipper.zss", FieldFormat::kZFile},
+               {"tf_jfile.j", FieldFormat::kJFile},
+               {"tf_avg.avg", FieldFormat::kZongeAvg},
+               {"tf_avg_newer.avg", FieldFormat::kZongeAvg},
+               {"IEB0858A_metronix.edi", FieldFormat::kSegEdi},
+               {"VIC100_ANSIR.edi", FieldFormat::kSegEdi},
+               {"tf_edi_empower.edi", FieldFormat::kSegEdi},
+               {"aushield.dat", FieldFormat::kUnknown}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string text = test::ReadWholeFile(test::RealDataPath(c.file));
+    EXPECT_EQ(SniffFieldFormat(text), c.format);
+  }
+  // A Z-file saved as ".txt" is read as a Z-file.
+  test::TempFile renamed(test::ReadWholeFile(test::RealDataPath("tf_zmm.zmm")),
+                         ".txt");
+  auto stores = test::NewStores();
+  ScriptedUi ui;
+  ui.Allow("EMTF Z-FILE IMPORT");
+  FieldFormat format = FieldFormat::kUnknown;
+  ASSERT_TRUE(ImportFieldDataFile(renamed.path(),
+                                  stores->workspace,
+                                  ui,
+                                  kDefaultImportError,
+                                  nullptr,
+                                  &format));
+  EXPECT_EQ(format, FieldFormat::kZFile);
+  EXPECT_EQ(stores->workspace.sounding.nfreq, 38);
+}
+
+TEST(FieldDataImport, RefusedFilesNameTheFormatAndChangeNoSet) {
+  struct Case {
+    const char* text;
+    const char* suffix;
+    const char* caption;
+    const char* says;
+  } cases[] = {
+      {"<?xml version=\"1.0\"?>\n<EM_TF><Site><Id>A</Id></Site></EM_TF>\n",
+       ".xml",
+       "EMTF XML IMPORT",
+       "no <Data>"},
+      {"<?xml version=\"1.0\"?>\n<EM_TF><Data><Period value=\"1\"><Z "
+       "units=\"furlongs\"><value output=\"Ex\" input=\"Hy\">1 1</value></Z>"
+       "</Period></Data></EM_TF>\n",
+       ".xml",
+       "EMTF XML IMPORT",
+       "'furlongs'"},
+      {"<?xml version=\"1.0\"?>\n<EM_TF><Data><Period value=\"1\"><Z><value "
+       "output=\"Ex\" input=\"Hy\">1 1</value></Z>\n",
+       ".xml",
+       "EMTF XML IMPORT",
+       "within the data"},
+      {"#BIRRP\n>LATITUDE =\nS1\nZXX S.I.\n1\n 1.0 1.0 1.0 0.1\n",
+       ".j",
+       "BIRRP J-FILE IMPORT",
+       "no ZXY block"},
+      {"$Rx.Cmp = Zxx\nSkp,Freq,Z.mag,Z.phz\n2, 1, 1, 100\n",
+       ".avg",
+       "ZONGE AVG IMPORT",
+       "no Zxy and Zyx"},
+      {"just some numbers\n1 2 3\n",
+       ".txt",
+       "UNKNOWN FILE FORMAT",
+       "none of the formats"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    test::TempFile file(c.text, c.suffix);
+    auto stores = test::NewStores();
+    stores->sets[0].in_use = 1;
+    stores->sets[0].label = "XY kept";
+    ScriptedUi ui;
+    ui.Allow(c.caption);
+    EXPECT_FALSE(ImportFieldDataFile(file.path(), stores->workspace, ui));
+    ASSERT_EQ(ui.prompts().size(), 1u);
+    EXPECT_EQ(ui.prompts()[0].caption, c.caption);
+    EXPECT_NE(ui.prompts()[0].text.find(c.says), std::string::npos)
+        << ui.prompts()[0].text;
+    EXPECT_EQ(stores->sets[0].label, "XY kept");
+  }
+}
+
+// IEB0858A_metronix.edi has VAR 0 at 436.7 s (both XY and YX): no error of
+// 0 there but the default error, and the user is told.
+TEST(FieldDataImport, VarianceOfZeroIsAMissingErrorNotAnErrorOfZero) {
+  auto stores = test::NewStores();
+  ScriptedUi ui;
+  ui.Allow("EDI IMPORT");
+  ASSERT_TRUE(ImportEdiFile(test::RealDataPath("IEB0858A_metronix.edi"),
+                            stores->workspace,
+                            ui,
+                            0.05));
+  const SoundingBuffer& sb = stores->workspace.sounding;
+  int k436 = -1;
+  for (int k = 0; k < sb.nfreq; ++k) {
+    if (std::fabs(1.0 / sb.freq[k] - 436.7) < 0.5) k436 = k;
+  }
+  ASSERT_GE(k436, 0);
+  // 5 % of |Z|: atan(0.05) in phase.
+  EXPECT_NEAR(sb.phsxy_err[k436], 2.862405, 1e-4);
+  EXPECT_NEAR(sb.phsyx_err[k436], 2.862405, 1e-4);
+  EXPECT_GT(sb.rhoxy_err[k436], 0.0f);
+  // Its neighbours keep the file's variances (1.462769e-3 at the next one).
+  const int next = k436 + 1;
+  const double abs_z = std::hypot(sb.zxyr[next], sb.zxyi[next]);
+  EXPECT_NEAR(
+      sb.phsxy_err[next],
+      std::atan2(std::sqrt(1.462769047808e-03), abs_z) * 57.29577951308232,
+      1e-4);
+  bool told = false;
+  for (const Prompt& p : ui.prompts())
+    told = told || p.text.find("0 or below") != std::string::npos;
+  EXPECT_TRUE(told);
+}
+
+// A Z-file whose channels stand at 30 and 120 degrees: the tensor and its
+// variances are turned into x = 0, y = 90.
+TEST(FieldDataImport, ZFileChannelsAreTurnedIntoStationAxes) {
+  auto zfile = [](double a) {
+    char head[512];
+    std::snprintf(head,
+                  sizeof head,
+                  " TRANSFER FUNCTIONS IN MEASUREMENT COORDINATES\n"
+                  "station    :ROT\n"
+                  "coordinate    -20.5   130.25 declination     4.00\n"
+                  "number of channels   4   number of frequencies   1\n"
+                  " orientations and tilts of each channel\n"
+                  "    1 %8.2f     0.00 ROT  Hx\n"
+                  "    2 %8.2f     0.00 ROT  Hy\n"
+                  "    3 %8.2f     0.00 ROT  Ex\n"
+                  "    4 %8.2f     0.00 ROT  Ey\n\n",
+                  a,
+                  a + 90.0,
+                  a,
+                  a + 90.0);
+    return std::string(head);
+  };
+  // Station-frame tensor of a 2-D earth (Zxx = Zyy = 0); measured in axes
+  // turned by 30 degrees: Zm = R Z R^T.
+  const std::complex<double> zxy(10.0, 6.0), zyx(-4.0, -3.0);
+  const double a = 30.0 * 0.017453292519943295;
+  const double c = std::cos(a), s = std::sin(a);
+  const double r[2][2] = {{c, s}, {-s, c}};
+  const std::complex<double> z[2][2] = {{0.0, zxy}, {zyx, 0.0}};
+  std::complex<double> zm[2][2];
+  for (int i = 0; i < 2; ++i)
+    for (int j = 0; j < 2; ++j) {
+      zm[i][j] = 0.0;
+      for (int k = 0; k < 2; ++k)
+        for (int l = 0; l < 2; ++l) zm[i][j] += r[i][k] * z[k][l] * r[j][l];
+    }
+  char body[1024];
+  std::snprintf(body,
+                sizeof body,
+                "period :      2.00000    decimation level   1\n"
+                "number of data point 100 sampling freq. 8 Hz\n"
+                " Transfer Functions\n"
+                " %.9e %.9e %.9e %.9e\n %.9e %.9e %.9e %.9e\n"
+                " Inverse Coherent Signal Power Matrix\n"
+                "  2.0000E-02  0.0000E+00\n  0.0000E+00  0.0000E+00  "
+                "2.0000E-02  0.0000E+00\n"
+                " Residual Covariance\n"
+                "  1.0000E+00  0.0000E+00\n  0.0000E+00  0.0000E+00  "
+                "1.0000E+00  0.0000E+00\n",
+                zm[0][0].real(),
+                zm[0][0].imag(),
+                zm[0][1].real(),
+                zm[0][1].imag(),
+                zm[1][0].real(),
+                zm[1][0].imag(),
+                zm[1][1].real(),
+                zm[1][1].imag());
+  TransferFunction tf;
+  std::string error;
+  ASSERT_TRUE(
+      ReadTransferFunction(FieldFormat::kZFile, zfile(30.0) + body, tf, error))
+      << error;
+  ASSERT_EQ(tf.points.size(), 1u);
+  const TfPoint& p = tf.points[0];
+  EXPECT_NEAR(std::abs(p.z[kXx]), 0.0, 1e-6);
+  EXPECT_NEAR(std::abs(p.z[kYy]), 0.0, 1e-6);
+  EXPECT_NEAR(std::abs(p.z[kXy] - zxy), 0.0, 1e-6);
+  EXPECT_NEAR(std::abs(p.z[kYx] - zyx), 0.0, 1e-6);
+  // Equal noise on both channels and both inputs: variances unchanged.
+  EXPECT_NEAR(p.var[kXy], 0.02, 1e-9);
+  EXPECT_EQ(tf.station, "ROT");
+  EXPECT_NEAR(*tf.lat, -20.5, 1e-12);
+  EXPECT_NEAR(*tf.declination, 4.0, 1e-12);
+  // Read as if the channels were north and east, the tensor is not 2-D.
+  ASSERT_TRUE(
+      ReadTransferFunction(FieldFormat::kZFile, zfile(0.0) + body, tf, error));
+  EXPECT_GT(std::abs(tf.points[0].z[kXx]), 1.0);
+}
+
+// Ohms and exp(-i omega t) in an EMTF XML file: the sounding gets mV/km per
+// nT and exp(+i omega t).
+TEST(FieldDataImport, XmlUnitsAndSignConventionAreApplied) {
+  const char* xml =
+      "<?xml version=\"1.0\"?>\n<EM_TF><ProcessingInfo><SignConvention>exp(- "
+      "i\\omega t)</SignConvention></ProcessingInfo><Site><Id>S1</Id>"
+      "<Location><Latitude>-31.5</Latitude><Longitude>116.25</Longitude>"
+      "<Elevation units=\"meters\">-12.5</Elevation></Location></Site>"
+      "<Data><Period value=\"10\" units=\"secs\"><Z units=\"Ohm\">"
+      "<value name=\"Zxx\">0 0</value><value name=\"Zxy\">1e-3 -2e-3</value>"
+      "<value name=\"Zyx\">-1e-3 2e-3</value><value name=\"Zyy\">0 0</value>"
+      "</Z><Z.VAR><value name=\"Zxy\">1e-8</value><value "
+      "name=\"Zyx\">4e-8</value></Z.VAR></Period></Data></EM_TF>\n";
+  TransferFunction tf;
+  std::string error;
+  ASSERT_TRUE(ReadTransferFunction(FieldFormat::kEmtfXml, xml, tf, error))
+      << error;
+  ASSERT_EQ(tf.points.size(), 1u);
+  const TfPoint& p = tf.points[0];
+  EXPECT_NEAR(p.freq, 0.1, 1e-12);
+  EXPECT_NEAR(p.z[kXy].real(), 1e-3 * kFieldUnitsPerOhm, 1e-9);
+  EXPECT_NEAR(p.z[kXy].imag(), 2e-3 * kFieldUnitsPerOhm, 1e-9);
+  EXPECT_NEAR(p.var[kYx], 4e-8 * kFieldUnitsPerOhm * kFieldUnitsPerOhm, 1e-9);
+  EXPECT_NEAR(*tf.elev, -12.5, 1e-12);
+}
+
+TEST(FieldDataImport, EmtfXmlWrittenAndReadBackIsTheSameSounding) {
+  for (const char* name : {"tf_xml.xml", "tf_avg_newer.avg", "tf_jfile.j"}) {
+    SCOPED_TRACE(name);
+    auto first = test::NewStores();
+    ScriptedUi ui;
+    for (const char* c :
+         {"EMTF XML IMPORT", "ZONGE AVG IMPORT", "BIRRP J-FILE IMPORT"})
+      ui.Allow(c);
+    ASSERT_TRUE(
+        ImportFieldDataFile(test::RealDataPath(name), first->workspace, ui));
+    const SoundingBuffer& a = first->workspace.sounding;
+    test::TempFile out("", ".xml");
+    ASSERT_TRUE(ExportEmtfXml(a, out.path(), ui));
+    auto second = test::NewStores();
+    ASSERT_TRUE(ImportFieldDataFile(out.path(), second->workspace, ui));
+    const SoundingBuffer& b = second->workspace.sounding;
+    ASSERT_EQ(b.nfreq, a.nfreq);
+    EXPECT_EQ(b.station, a.station);
+    EXPECT_EQ(b.lat, a.lat);
+    EXPECT_EQ(b.lon, a.lon);
+    EXPECT_EQ(b.elev, a.elev);
+    for (int k = 0; k < a.nfreq; ++k) {
+      EXPECT_NEAR(b.freq[k] / a.freq[k], 1.0, 1e-7) << k;
+      for (int i = 1; i <= 8; ++i)
+        EXPECT_EQ(b.Array(i)[k], a.Array(i)[k]) << k << " " << i;
+      // The errors: exactly the file's where the two estimates of an error
+      // agree (variances), the larger of them otherwise.
+      if (std::string(name) != "tf_avg_newer.avg") {
+        EXPECT_NEAR(b.phsxy_err[k], a.phsxy_err[k], 1e-4) << k;
+        EXPECT_NEAR(b.phsyx_err[k], a.phsyx_err[k], 1e-4) << k;
+        EXPECT_NEAR(b.rhoxy_err[k] / a.rhoxy_err[k], 1.0, 1e-4) << k;
+        EXPECT_NEAR(b.rhoyx_err[k] / a.rhoyx_err[k], 1.0, 1e-4) << k;
+      } else {
+        // Independent resistivity and phase errors: never smaller.
+        EXPECT_GE(b.phsxy_err[k], a.phsxy_err[k] * (1.0f - 1e-5f)) << k;
+        EXPECT_GE(b.rhoyx_err[k], a.rhoyx_err[k] * (1.0f - 1e-5f)) << k;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mtvuk
