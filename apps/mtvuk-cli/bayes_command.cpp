@@ -374,15 +374,24 @@ int RunBayes(const BayesCliOptions& o) {
                 {"station", stores->sets[0].station}};
       result.update(
           ResultJson(r, o.sampler, data, o.json || !o.out_dir.empty()));
-      // The best-fitting sample as a layered model block.
+      // The best-fitting sample as a layered model block. INT files hold
+      // layers of 0.01 km and more: an interface closer than that to the
+      // one above it is left out (the JSON keeps the sample as drawn).
       LayerModel& m = stores->models[0];
-      m.layer_count = static_cast<std::int16_t>(r.best.log_rho.size());
-      for (std::size_t l = 0; l < r.best.log_rho.size(); ++l) {
-        m.resistivity[l] = std::pow(10.0, r.best.log_rho[l]);
-        const double top = l == 0 ? 0.0 : r.best.interface_km[l - 1];
-        m.thickness[l] =
-            l < r.best.interface_km.size() ? r.best.interface_km[l] - top : 0.0;
+      constexpr double kThinnestIntLayerKm = 0.01;
+      int layers = 0;
+      double top = 0.0;
+      m.resistivity[0] = std::pow(10.0, r.best.log_rho[0]);
+      for (std::size_t l = 0;
+           l < r.best.interface_km.size() && layers + 1 < MaxLayers;
+           ++l) {
+        const double z = r.best.interface_km[l];
+        if (z - top < kThinnestIntLayerKm) continue;
+        m.thickness[layers] = z - top;
+        m.resistivity[++layers] = std::pow(10.0, r.best.log_rho[l + 1]);
+        top = z;
       }
+      m.layer_count = static_cast<std::int16_t>(layers + 1);
       const std::string block_problem = IntBlockProblem(m);
       if (block_problem.empty()) {
         int_block = FormatModelBlock(m, ws.inversion_target);

@@ -159,7 +159,7 @@ Outcome FitOne(const InvertOptions& o,
 
   LayerModel& m = stores->models[0];
   if (!o.name.empty()) m.name = o.name;
-  if (out.ok && !o.int_file.empty()) {
+  if (out.ok && (!o.int_file.empty() || !o.out_dir.empty())) {
     // A block the INT readers could not read back is not written.
     const std::string problem = IntBlockProblem(m);
     if (problem.empty()) {

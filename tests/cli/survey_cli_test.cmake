@@ -38,8 +38,12 @@ file(READ ${work}/parts.int parts_int)
 if(NOT one_int STREQUAL parts_int)
   message(FATAL_ERROR "the INT files of two parts and of one run differ")
 endif()
-# Input order: ET001 xy, ET001 yx, ET010 xy, ...
-expect_match("${one_json}" "\"file\": \"[^\"]*ET001.edi\",\n +\"mode\": \"xy\"[^]]*\"file\": \"[^\"]*ET001.edi\",\n +\"mode\": \"yx\"")
+# Input order: ET001 xy, ET001 yx, ET010 xy, ET010 yx, 15125A xy, 15125A yx.
+string(REGEX MATCHALL "\"file\": \"[^\"]*/([A-Za-z0-9_]+)\\.edi\",\n +\"mode\": \"(xy|yx)\"" pairs "${one_json}")
+string(REGEX REPLACE "\"file\": \"[^\"]*/([A-Za-z0-9_]+)\\.edi\",\n +\"mode\": \"(xy|yx)\"" "\\1 \\2" order "${pairs}")
+if(NOT order STREQUAL "ET001 xy;ET001 yx;ET010 xy;ET010 yx;15125A_spe xy;15125A_spe yx")
+  message(FATAL_ERROR "merge order: ${order}")
+endif()
 expect_match("${one_json}" "\"p95\": \\[")
 expect_match("${one_json}" "\"layer_histogram\": \\[")
 

@@ -43,11 +43,14 @@ LayerTerms TermsOf(const double* rho, const double* h, int n) {
 }  // namespace mtvuk
 #endif
 
+// Highway's order: the target list, then the library, then its math.
+// clang-format off
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "core/physics/layered_response_simd.cpp"
-#include <hwy/contrib/math/math-inl.h>
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
 #include <hwy/highway.h>
+#include <hwy/contrib/math/math-inl.h>
+// clang-format on
 
 HWY_BEFORE_NAMESPACE();
 namespace mtvuk {
