@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <complex>
 #include <vector>
 
 #include "core/bayes/rj_sampler.h"
@@ -50,6 +51,40 @@ void BM_LayeredResponseScalar(benchmark::State& state) {
 void BM_LayeredResponseSimd(benchmark::State& state) {
   LayeredResponse40<true>(state);
 }
+// The plain compiled loop the kernels are measured against: the textbook
+// impedance recursion in std::complex, one period after another.
+void BM_LayeredResponsePlainLoop(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  std::vector<double> rho(n), h(n);
+  for (int l = 0; l < n; ++l) {
+    rho[l] = 10.0 * std::pow(3.0, l % 4);
+    h[l] = 0.2 + 0.3 * l;
+  }
+  const std::vector<double> t = Periods40();
+  std::vector<double> r(40), p(40);
+  constexpr double kMu0 = 1.2566370614359173e-6;
+  for (auto _ : state) {
+    for (int i = 0; i < 40; ++i) {
+      const double omega = 6.283185307179586 / t[i];
+      const std::complex<double> iwm(0.0, omega * kMu0);
+      std::complex<double> z = std::sqrt(iwm * rho[n - 1]);
+      for (int l = n - 2; l >= 0; --l) {
+        const std::complex<double> k = std::sqrt(iwm / rho[l]);
+        const std::complex<double> z0 = iwm / k;
+        const std::complex<double> th = std::tanh(k * (1000.0 * h[l]));
+        z = z0 * (z + z0 * th) / (z0 + z * th);
+      }
+      r[i] = std::log10(std::norm(z) / (omega * kMu0));
+      p[i] = std::arg(z);
+    }
+    benchmark::DoNotOptimize(r.data());
+  }
+  state.counters["ns_per_layer_period"] =
+      benchmark::Counter(static_cast<double>(n * 40),
+                         benchmark::Counter::kIsIterationInvariantRate |
+                             benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_LayeredResponsePlainLoop)->Arg(2)->Arg(5)->Arg(12);
 BENCHMARK(BM_LayeredResponseScalar)->Arg(2)->Arg(5)->Arg(12);
 BENCHMARK(BM_LayeredResponseSimd)->Arg(2)->Arg(5)->Arg(12);
 
