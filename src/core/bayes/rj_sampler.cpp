@@ -72,6 +72,7 @@ class Chain {
   double temperature() const { return temperature_; }
   PosteriorAccumulator* accumulator() { return accumulator_.get(); }
   std::int64_t evaluations() const { return evaluations_; }
+  const std::array<MoveCount, kBayesMoves>& moves() const { return moves_; }
 
  private:
   double LogLikelihood(double chi2, double log_noise) const {
@@ -228,10 +229,6 @@ class Chain {
     accumulator_->AddSample(state_.z.data(), s);
   }
 
- public:
-  std::array<MoveCount, kBayesMoves> moves_{};
-
- private:
   const Setup& setup_;
   RandomStream random_;
   double temperature_;
@@ -240,6 +237,7 @@ class Chain {
   State state_;
   std::vector<double> log_rho_, phase_;
   std::int64_t evaluations_ = 0;
+  std::array<MoveCount, kBayesMoves> moves_{};  // after the burn-in
 };
 
 // Exchange proposals between chains of different temperatures (Geyer 1991;
@@ -368,8 +366,8 @@ BayesResult RunBayesSampler(const BayesData& data,
   for (int c = 0; c < options.chains; ++c) {
     cold.push_back(chains[c]->accumulator());
     for (int m = 0; m < kBayesMoves; ++m) {
-      result.moves[m].proposed += chains[c]->moves_[m].proposed;
-      result.moves[m].accepted += chains[c]->moves_[m].accepted;
+      result.moves[m].proposed += chains[c]->moves()[m].proposed;
+      result.moves[m].accepted += chains[c]->moves()[m].accepted;
     }
   }
   for (const auto& c : chains) result.evaluations += c->evaluations();
