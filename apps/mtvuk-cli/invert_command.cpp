@@ -20,6 +20,7 @@
 #include "field_commands.h"
 #include "json_output.h"
 #include "model_json.h"
+#include "survey_output.h"
 
 namespace mtvuk::cli {
 namespace {
@@ -158,7 +159,7 @@ Outcome FitOne(const InvertOptions& o,
 
   LayerModel& m = stores->models[0];
   if (!o.name.empty()) m.name = o.name;
-  if (out.ok && !o.int_file.empty()) {
+  if (out.ok && (!o.int_file.empty() || !o.out_dir.empty())) {
     // A block the INT readers could not read back is not written.
     const std::string problem = IntBlockProblem(m);
     if (problem.empty()) {
@@ -360,6 +361,19 @@ int RunInvert(const InvertOptions& o) {
   std::vector<Job> jobs;
   for (const std::string& f : o.files)
     for (CurveMode mode : o.modes) jobs.push_back({f, mode});
+  // A part of a survey: the shard's fits, each written to --out-dir.
+  Shard shard;
+  if (!ParseShard(o.shard, shard, error)) {
+    std::fprintf(stderr, "mtvuk-cli invert: %s\n", error.c_str());
+    return kExitUsage;
+  }
+  if (!o.out_dir.empty() && !PrepareOutDir("invert", o.out_dir))
+    return kExitFailure;
+  const std::size_t all_jobs = jobs.size();
+  const ShardRange range = RangeOfShard(all_jobs, shard);
+  jobs =
+      std::vector<Job>(jobs.begin() + range.first, jobs.begin() + range.last);
+  if (jobs.empty()) return kExitOk;
   if (jobs.size() > 1 && !o.name.empty()) {
     std::fprintf(stderr,
                  "mtvuk-cli invert: --name names one fit; with several the "
@@ -400,6 +414,15 @@ int RunInvert(const InvertOptions& o) {
   for (std::size_t i = 0; i < jobs.size(); ++i) {
     const Outcome& out = outcomes[i];
     std::fputs(out.messages.c_str(), stderr);
+    if (!o.out_dir.empty() && !WriteResultFile(o.out_dir,
+                                               "invert",
+                                               range.first + i,
+                                               all_jobs,
+                                               jobs[i].file,
+                                               ModeName(jobs[i].mode),
+                                               out.json,
+                                               out.int_block))
+      return kExitFailure;
     if (!out.ok) ++failed;
     if (o.json) {
       array.push_back(out.json);

@@ -27,6 +27,8 @@ struct InvertOptions {
   bool equivalence = false;  // the equivalence ranges of each fit
   EquivalenceOptions equivalence_options;
   Physics physics = Physics::kPublished;  // --physics
+  std::string shard = "1/1";  // --shard K/N: the K-th of N parts of the fits
+  std::string out_dir;        // one result file per fit here
 };
 
 int RunInvert(const InvertOptions& options);

@@ -3,6 +3,7 @@
 #include <map>
 #include <string>
 
+#include "bayes_command.h"
 #include "core/platform/text_file.h"
 #include "depth_commands.h"
 #include "export_command.h"
@@ -12,6 +13,7 @@
 #include "invert_command.h"
 #include "occam_command.h"
 #include "section_command.h"
+#include "survey_output.h"
 #include "trf_commands.h"
 
 using mtvuk::CurveMode;
@@ -158,6 +160,17 @@ int main(int argc, char** argv) {
       ->check(CLI::NonNegativeNumber);
 
   mtvuk::cli::OccamOptions occam_options;
+  invert->add_option("--shard",
+                     invert_options.shard,
+                     "K/N: fit the K-th of N equal parts of the inputs");
+  invert->add_option("--out-dir",
+                     invert_options.out_dir,
+                     "Write one result file per fit into this folder");
+  mtvuk::cli::BayesCliOptions bayes_options;
+  CLI::App* bayes = mtvuk::cli::AddBayesCommand(app, bayes_options);
+  mtvuk::cli::MergeOptions merge_options;
+  CLI::App* merge = mtvuk::cli::AddMergeCommand(app, merge_options);
+
   CLI::App* occam = app.add_subcommand(
       "occam",
       "Smooth (Occam) inversion: the smoothest resistivity profile of many "
@@ -375,6 +388,8 @@ int main(int argc, char** argv) {
   if (curve->parsed())
     return mtvuk::cli::RunCurve(file, mode, json, import, physics);
   if (invert->parsed()) return mtvuk::cli::RunInvert(invert_options);
+  if (bayes->parsed()) return mtvuk::cli::RunBayes(bayes_options);
+  if (merge->parsed()) return mtvuk::cli::RunMerge(merge_options);
   if (occam->parsed()) return mtvuk::cli::RunOccam(occam_options);
   if (smooth->parsed()) return mtvuk::cli::RunSmooth(smooth_options);
   if (depth->parsed()) {
