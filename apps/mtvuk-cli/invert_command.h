@@ -27,6 +27,7 @@ struct InvertOptions {
   bool equivalence = false;  // the equivalence ranges of each fit
   EquivalenceOptions equivalence_options;
   Physics physics = Physics::kPublished;  // --physics
+  double error_floor = 5.0;               // % of |Z|, the robust method
 };
 
 int RunInvert(const InvertOptions& options);
