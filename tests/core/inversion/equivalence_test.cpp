@@ -77,11 +77,8 @@ TEST(Equivalence, TwoLayerRangesMatchABruteForceScan) {
           continue;
         on_edge = on_edge || a == 0 || b == 0 || c == 0 || a == kSteps - 1 ||
                   b == kSteps - 1 || c == kSteps - 1;
-        const double v[5] = {rho[0],
-                             h[0],
-                             rho[1],
-                             1000.0 * h[0] / rho[0],
-                             1000.0 * h[0] * rho[0]};
+        const double v[5] = {
+            rho[0], h[0], rho[1], 1000.0 * h[0] / rho[0], 1000.0 * h[0] * rho[0]};
         for (int q = 0; q < 5; ++q) {
           lo[q] = std::min(lo[q], v[q]);
           hi[q] = std::max(hi[q], v[q]);

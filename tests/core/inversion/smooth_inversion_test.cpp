@@ -8,9 +8,9 @@
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/sounding_list.h"
 #include "core/inversion/bostick.h"
-#include "core/inversion/fit_misfit.h"
 #include "core/inversion/smooth_profile_layers.h"
 #include "core/inversion/smooth_setting.h"
+#include "core/inversion/fit_misfit.h"
 #include "core/physics/forward_1d.h"
 #include "core/platform/scripted_ui.h"
 #include "synthetic_sounding.h"
@@ -48,8 +48,7 @@ double TikhonovRms(const std::vector<double>& d, double sigma, double mu) {
   }
   std::vector<double> m(n);
   m[n - 1] = rhs[n - 1] / diag[n - 1];
-  for (int i = n - 2; i >= 0; --i)
-    m[i] = (rhs[i] - upper[i] * m[i + 1]) / diag[i];
+  for (int i = n - 2; i >= 0; --i) m[i] = (rhs[i] - upper[i] * m[i + 1]) / diag[i];
   double sum = 0.0;
   for (int i = 0; i < n; ++i) sum += (d[i] - m[i]) * (d[i] - m[i]);
   return std::sqrt(sum / n) / sigma;
@@ -59,8 +58,10 @@ TEST(SmoothInversion, MuSearchOnKnownProblems) {
   // No mu meets the target: the minimum of a parabola in log10 mu, found
   // to the search's tolerance even beyond the first scan.
   for (double centre : {0.0, 3.0}) {
-    const MuChoice c = SearchMu(
-        [](double x) { return 2.0 + (x - 1.3) * (x - 1.3); }, centre, 1.0);
+    const MuChoice c =
+        SearchMu([](double x) { return 2.0 + (x - 1.3) * (x - 1.3); },
+                 centre,
+                 1.0);
     EXPECT_FALSE(c.meets_target);
     EXPECT_NEAR(c.log_mu, 1.3, 0.02) << centre;
     EXPECT_NEAR(c.misfit, 2.0, 1e-3);
@@ -149,8 +150,9 @@ TEST(SmoothInversion, ReachesTheTargetOnLayeredEarths) {
     for (int j = 0; j + 1 < static_cast<int>(c.rho.size()); ++j) {
       for (int k : c.resolved) {
         if (k == j) {
-          EXPECT_NEAR(
-              ProfileAt(r, top + c.h[j] / 2.0), std::log10(c.rho[j]), 0.3);
+          EXPECT_NEAR(ProfileAt(r, top + c.h[j] / 2.0),
+                      std::log10(c.rho[j]),
+                      0.3);
         }
       }
       top += c.h[j];
@@ -255,7 +257,8 @@ TEST(SmoothInversion, RefusesWhatItCannotFit) {
   EXPECT_EQ(ui.prompts()[3].text.rfind("No data to fit\nField set No 3", 0),
             0u);
   EXPECT_EQ(ui.prompts()[4].text.rfind("Can't find   data", 0), 0u);
-  EXPECT_EQ(ui.prompts()[5].text.rfind("The misfit of the start model", 0), 0u);
+  EXPECT_EQ(ui.prompts()[5].text.rfind("The misfit of the start model", 0),
+            0u);
   for (const auto& p : ui.prompts())
     EXPECT_EQ(p.caption, "INVALID SMOOTH INVERSION");
   EXPECT_EQ(SmoothInversionOptionsError(SmoothInversionOptions{}), "");
@@ -351,16 +354,17 @@ TEST(SmoothInversionSetting, FieldsRunAndInstall) {
   SmoothInversionSetting s = SmoothInversionSetting::Load(stores->sets);
   EXPECT_EQ(s.set, 2);
   EXPECT_EQ(s.model, 2);
-  EXPECT_EQ(SmoothInversionSetting::SetsInUse(stores->sets),
-            std::vector<int>{2});
+  EXPECT_EQ(SmoothInversionSetting::SetsInUse(stores->sets), std::vector<int>{2});
   EXPECT_FALSE(s.Validate());
   s.target_rms = 0.05;
   ASSERT_TRUE(s.Validate());
   EXPECT_EQ(s.Validate()->first, 0);
-  EXPECT_EQ(s.Validate()->second, "Please enter a number between 0.1 and 100.");
+  EXPECT_EQ(s.Validate()->second,
+            "Please enter a number between 0.1 and 100.");
   s.target_rms = 1.0;
   s.layers = 1;
-  EXPECT_EQ(s.Validate()->second, "Please enter an integer between 2 and 100.");
+  EXPECT_EQ(s.Validate()->second,
+            "Please enter an integer between 2 and 100.");
   s.layers = 20;
   Workspace& ws = stores->workspace;
   ws.inversion_target = 4;
