@@ -148,6 +148,7 @@ Outcome FitOne(const InvertOptions& o,
     ws.iteration_amount = static_cast<std::int16_t>(o.iterations);
   if (o.ignore_errors) ws.ignore_error_bars = 1;
   ws.fit_method = o.method;
+  ws.error_floor_percent = o.error_floor;
 
   const auto clock = std::chrono::steady_clock::now();
   InversionResult r = RunInversion(ws, stores->sets, stores->models, ui);
@@ -192,7 +193,10 @@ Outcome FitOne(const InvertOptions& o,
   j["nrms"] = std::isfinite(nrms) ? nlohmann::ordered_json(nrms)
                                   : nlohmann::ordered_json(nullptr);
   j["noise_level"] = r.noise_level;
+  j["error_floor"] = r.error_floor;
+  if (robust) j["data_misfit"] = r.data_misfit;
   j["data_used"] = r.data_used;
+  j["warnings"] = r.warnings;
   if (!r.medium_note.empty()) j["note"] = r.medium_note;
   j["layers"] = nlohmann::ordered_json::array();
   for (int k = 0; k < m.layer_count; ++k) {
@@ -215,6 +219,12 @@ Outcome FitOne(const InvertOptions& o,
     j["equivalence_misfit_min"] = equivalence.misfit_min;
     j["equivalence_threshold"] = equivalence.threshold;
     j["equivalence"] = EquivalenceJson(equivalence);
+  }
+
+  for (const std::string& w : r.warnings) {
+    ui.Show(m.name + " (" + ModeName(job.mode) + "): " + w,
+            "warning",
+            Icon::kExclamation);
   }
 
   static const char* const kTargets[] = {
@@ -262,9 +272,11 @@ Outcome FitOne(const InvertOptions& o,
   if (std::isfinite(nrms)) {
     add(std::snprintf(line,
                       sizeof line,
-                      "normalized rms %.4g over %d terms: %s\n",
+                      "normalized rms %.4g over %d terms, error floor %g "
+                      "%%: %s\n",
                       nrms,
                       r.nrms_terms,
+                      r.error_floor,
                       r.noise_level ? "the fit reaches the noise level"
                                     : "the fit is above the noise level"));
   } else {

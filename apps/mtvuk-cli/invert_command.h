@@ -29,6 +29,7 @@ struct InvertOptions {
   Physics physics = Physics::kPublished;  // --physics
   std::string shard = "1/1";  // --shard K/N: the K-th of N parts of the fits
   std::string out_dir;        // one result file per fit here
+  double error_floor = 5.0;               // % of |Z|, the robust method
 };
 
 int RunInvert(const InvertOptions& options);

@@ -1,5 +1,7 @@
 // mtvuk-cli: the headless, scriptable face of MT-VUK.
 #include <CLI/CLI.hpp>
+#include <cmath>
+#include <cstdlib>
 #include <map>
 #include <string>
 
@@ -24,6 +26,18 @@ int main(int argc, char** argv) {
       "MT-VUK command-line tool: MT field data, curves and layered models"};
   app.set_version_flag("--version", std::string("mtvuk-cli ") + MTVUK_VERSION);
   app.require_subcommand(1);
+  app.footer(
+      "Exit status: 0 on success, 1 when a file or a fit failed, 2 on a "
+      "usage error.");
+  // CLI11's ranges let NaN through (every comparison with it is false).
+  const CLI::Validator number(
+      [](std::string& text) {
+        char* end = nullptr;
+        const double v = std::strtod(text.c_str(), &end);
+        return std::isfinite(v) ? std::string()
+                                : "'" + text + "' is not a finite number";
+      },
+      "NUMBER");
 
   std::string file;
   bool json = false;
@@ -111,8 +125,16 @@ int main(int argc, char** argv) {
                    "robust (exact derivatives, several starts; default) or "
                    "classic (Marquardt)")
       ->transform(CLI::CheckedTransformer(methods, CLI::ignore_case));
-  invert->add_option(
-      "--threads", invert_options.threads, "Fits at once (default: cores)");
+  invert
+      ->add_option(
+          "--threads", invert_options.threads, "Fits at once (default: cores)")
+      ->check(CLI::Range(1, 4096));
+  invert
+      ->add_option("--error-floor",
+                   invert_options.error_floor,
+                   "Least standard error of a datum, % of |Z| (robust "
+                   "method; default 5)")
+      ->check(number & CLI::Range(0.0, 100.0));
   auto* inv_layers = invert->add_option(
       "--layers", invert_options.layers, "Start model as rho1:h1,...,rhoN");
   auto* inv_model =
@@ -196,6 +218,11 @@ int main(int argc, char** argv) {
                    occam_options.smooth.layers,
                    "Layers above the half-space, 2..100 (default 50)")
       ->check(CLI::Range(mtvuk::kMinSmoothLayers, mtvuk::kMaxSmoothLayers));
+  occam
+      ->add_option("--error-floor",
+                   occam_options.smooth.error_floor_percent,
+                   "Least standard error of a datum, % of |Z| (default 5)")
+      ->check(number & CLI::Range(0.0, 100.0));
   occam->add_flag("--ignore-errors",
                   occam_options.smooth.ignore_error_bars,
                   "Weigh every datum 1 in the fit (the rms still uses the "
@@ -230,7 +257,7 @@ int main(int argc, char** argv) {
       ->add_option("--tension",
                    smooth_options.tension,
                    "Tension marker in % of the bar (default 32 of 126)")
-      ->check(CLI::Range(0.0, 100.0));
+      ->check(number & CLI::Range(0.0, 100.0));
   smooth->add_flag(
       "--ignore-errors", smooth_options.ignore_errors, "Weight every point 1");
   smooth->add_flag("--res-phs",
@@ -256,7 +283,7 @@ int main(int argc, char** argv) {
       ->add_option("--tension",
                    depth_options.tension,
                    "Tension marker in % of the bar (default 32 of 126)")
-      ->check(CLI::Range(0.0, 100.0));
+      ->check(number & CLI::Range(0.0, 100.0));
   depth->add_flag(
       "--ignore-errors", depth_options.ignore_errors, "Weight every point 1");
   auto* depth_layers_option = depth->add_option(

@@ -250,6 +250,7 @@ bool ModelFromLayerSpec(const std::string& spec,
   std::stringstream in(spec);
   std::string item;
   int n = 0;
+  int without_thickness = -1;  // the first layer given without one
   while (std::getline(in, item, ',')) {
     if (n == MaxLayers) {
       error = "a model has at most 16 layers";
@@ -274,8 +275,16 @@ bool ModelFromLayerSpec(const std::string& spec,
         return false;
       }
       m.thickness[n] = h;
+    } else if (without_thickness < 0) {
+      without_thickness = n;
     }
     ++n;
+  }
+  if (without_thickness >= 0 && without_thickness + 1 < n) {
+    error = "layer " + std::to_string(without_thickness + 1) +
+            ": no thickness (write rho:h; only the last layer, the "
+            "half-space, has none)";
+    return false;
   }
   if (n == 0) {
     error = "no layers given";

@@ -45,6 +45,8 @@ int RunOccam(const OccamOptions& o) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - clock)
           .count();
   if (!r.ran) return kExitFailure;
+  for (const std::string& w : r.warnings)
+    std::fprintf(stderr, "warning: %s: %s\n", set.label.c_str(), w.c_str());
 
   const int layers = static_cast<int>(r.thickness_km.size());
   std::vector<double> top(layers + 1, 0.0);
@@ -66,6 +68,8 @@ int RunOccam(const OccamOptions& o) {
     }
     j["rms"] = Number(r.rms);
     j["rms_terms"] = r.rms_terms;
+    j["error_floor"] = r.error_floor;
+    j["warnings"] = r.warnings;
     j["roughness"] = r.roughness;
     j["mu"] = r.mu;
     j["iterations"] = r.iterations;
@@ -90,12 +94,13 @@ int RunOccam(const OccamOptions& o) {
 
   std::printf(
       "# %s: smooth inversion, %d layers over a half-space, target %d (%s), "
-      "target rms %g%s\n",
+      "target rms %g, error floor %g %%%s\n",
       set.label.c_str(),
       layers,
       o.smooth.target,
       o.smooth.target == 4 ? "Ro" : "Res+Phs",
       o.smooth.target_rms,
+      o.smooth.error_floor_percent,
       o.smooth.ignore_error_bars ? ", error bars ignored in the weights" : "");
   for (const SmoothIteration& it : r.history) {
     std::printf("iteration %2d  mu %10.4g  rms %8.4g  roughness %8.4g%s\n",

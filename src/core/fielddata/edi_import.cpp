@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/fielddata/field_file_reader.h"
+#include "core/fielddata/frequency_order.h"
 #include "core/fielddata/spectra.h"
 #include "core/files/file_error_text.h"
 #include "core/platform/c_number.h"
@@ -173,6 +174,8 @@ class EdiImporter {
       return false;
     }
     if (!DropMissingPoints()) return false;
+    const std::string equal = SortByFrequency(sb_);
+    if (!equal.empty()) ui_.Show(equal, "FIELD DATA", Icon::kExclamation);
     Station();
     BuildSoundingListing(sb_);
     return true;

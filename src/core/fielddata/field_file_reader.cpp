@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/fielddata/edi_import.h"
+#include "core/fielddata/frequency_order.h"
 #include "core/fielddata/number_line.h"
 #include "core/fielddata/spectra.h"
 #include "core/files/file_error_text.h"
@@ -74,6 +75,8 @@ class FieldFileReader {
       return false;
     }
     if (!CheckValues(kind)) return false;
+    const std::string equal = SortByFrequency(sb_);
+    if (!equal.empty()) ui_.Show(equal, "FIELD DATA", Icon::kExclamation);
     BuildListing();
     ReadCoordinates();
     TellAboutData(kind);

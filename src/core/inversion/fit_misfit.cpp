@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/inversion/error_floor.h"
+
 namespace mtvuk {
 namespace {
 
@@ -20,35 +22,49 @@ double WeightedSquare(double w, double d) {
   return w == 0.0 ? 0.0 : (w * d) * (w * d);
 }
 
-// Error bars below 1 % of the value count as 1 %, as in the weights of
-// the misfit (and as the relative impedance errors are stored): half of
-// that bar in log10 units, and in radians of a phase.
-constexpr double kFloorRelativeBar = 0.01;
-constexpr double kFloorLogSigma = kFloorRelativeBar / (2.0 * kLn10);
+bool Finite(double v) { return std::isfinite(v); }
+
+// A standard error that is a finite positive number, else 0 (no bar).
+double OrNone(double sigma) {
+  return std::isfinite(sigma) && sigma > 0.0 ? sigma : 0.0;
+}
+
+// The phase error bar of a point in degrees: the stored error, else the
+// upper bound less the phase.
+double PhaseErrorDegrees(const FieldSet& s, int i) {
+  const double stored = std::fabs(static_cast<double>(s.phase_error[i]));
+  if (std::isfinite(stored) && stored > 0.0) return stored;
+  return OrNone(std::pow(10.0, s.log_phase_upper[i]) - s.phase[i]);
+}
 
 // Half the error bar of log10 rho from its stored bounds; the upper half
 // alone when the lower bound is not below the value (an error larger than
-// the value).
-double LogRhoSigma(const FieldSet& s, int i) {
+// the value). Raised to the floor of the apparent resistivity.
+double LogRhoSigma(const FieldSet& s, int i, double floor_percent) {
   const double up = s.log_rho_upper[i], low = s.log_rho_lower[i];
   const double value = s.log_rho[i];
-  double sigma = low < value && up > value ? (up - low) / 2.0 : up - value;
-  return std::isfinite(sigma) && sigma > 0.0 ? std::max(sigma, kFloorLogSigma)
-                                             : 0.0;
+  const double sigma =
+      low < value && up > value ? (up - low) / 2.0 : up - value;
+  if (OrNone(sigma) == 0.0) return 0.0;
+  return std::max(sigma, RhoFloor(floor_percent) / kLn10);
 }
 
-// The phase error in radians: the upper bound less the phase.
-double PhaseSigma(const FieldSet& s, int i) {
-  const double phase = s.phase[i];
-  const double sigma = (std::pow(10.0, s.log_phase_upper[i]) - phase);
-  return std::isfinite(sigma) && sigma > 0.0
-             ? std::max(sigma, kFloorRelativeBar / 2.0 * phase) * kRadPerDeg
-             : 0.0;
+// The phase error in radians, raised to the floor.
+double PhaseSigma(const FieldSet& s, int i, double floor_percent) {
+  return OrNone(FlooredPhaseError(PhaseErrorDegrees(s, i), floor_percent)) *
+         kRadPerDeg;
 }
 
-double ImpedanceSigma(float relative_error) {
-  const double sigma = std::fabs(relative_error) / kLn10;
-  return std::isfinite(sigma) && sigma > 0.0 ? sigma : 0.0;
+// The standard error of log10 |part| of the impedance, `part` one of its
+// parts, from the relative error of |Z| (raised to the floor).
+double ImpedancePartSigma(const FieldSet& s,
+                          int i,
+                          double part,
+                          double floor_percent) {
+  const double relative =
+      FlooredImpedanceError(DatumImpedanceError(s, i), floor_percent);
+  const double z = std::hypot(static_cast<double>(s.re_z[i]), s.im_z[i]);
+  return OrNone(relative * z / (std::fabs(part) * kLn10));
 }
 
 }  // namespace
@@ -57,6 +73,21 @@ int FitTerms::Weighted() const {
   int n = 0;
   for (int i = 0; i < count; ++i) n += weight[i] != 0.0 ? 1 : 0;
   return n;
+}
+
+double DatumImpedanceError(const FieldSet& s, int i) {
+  double from_rho = 0.0;
+  const double rho = std::pow(10.0, s.log_rho[i]);
+  const double rho_error = std::pow(10.0, s.log_rho_upper[i]) - rho;
+  if (Finite(rho) && rho > 0.0 && OrNone(rho_error) > 0.0) {
+    const double q = rho_error / rho;
+    from_rho = (q + std::sqrt(q * q + 1.0) - 1.0) / 2.0;
+  }
+  const double phase_error = PhaseErrorDegrees(s, i);
+  const double from_phase =
+      phase_error > 0.0 ? std::tan(std::min(phase_error, 89.9) * kRadPerDeg)
+                        : 0.0;
+  return OrNone(std::max(from_rho, from_phase));
 }
 
 int EffectivePeriods(const FieldSet& set) {
@@ -73,6 +104,15 @@ MisfitSettings MisfitSettingsOf(const Workspace& ws) {
           ws.physics};
 }
 
+MisfitSettings MisfitSettingsOf(const Workspace& ws, FitMethod method) {
+  MisfitSettings settings = MisfitSettingsOf(ws);
+  if (method == FitMethod::kRobust) {
+    settings.data_weights = true;
+    settings.error_floor = ws.error_floor_percent;
+  }
+  return settings;
+}
+
 double FitMisfit(const MisfitSettings& settings,
                  FieldSet& s,
                  int used,
@@ -80,6 +120,10 @@ double FitMisfit(const MisfitSettings& settings,
                  FitTerms* terms) {
   const int target = settings.target;
   const bool ignore = settings.ignore_error_bars;
+  const bool data = settings.data_weights;
+  const double floor = settings.error_floor;
+  // Data weights: equal shares weigh each term once.
+  const double share_scale = data ? 2.0 : 1.0;
   const double w_re = settings.re_weight;
   const double w_rho = settings.rho_weight;
   used = std::min(used, fit.count);
@@ -104,12 +148,30 @@ double FitMisfit(const MisfitSettings& settings,
     t.period[k] = static_cast<std::int16_t>(i);
     t.quantity[k] = static_cast<std::int8_t>(q);
   };
+  // The weight of a term from its standard error: 1 / sigma; when the
+  // bars are ignored, 1 / the floor's error, or 1 without a floor; 0
+  // without a bar.
+  auto data_weight = [&](double sigma, double floor_sigma) {
+    if (ignore) return floor_sigma > 0.0 ? 1.0 / floor_sigma : 1.0;
+    return sigma > 0.0 ? 1.0 / sigma : 0.0;
+  };
   double sum = 0.0;
   if (target >= 1 && target <= 3) {
     for (int i = 0; i < used; ++i) {
       const double re_f = s.re_z[i], im_f = s.im_z[i];
-      double wre = ignore ? 1.0 : 1.0 / (std::fabs(s.err_re[i]) + 0.01);
-      double wim = ignore ? 1.0 : 1.0 / (std::fabs(s.err_im[i]) + 0.01);
+      const double sig_re = ImpedancePartSigma(s, i, re_f, floor);
+      const double sig_im = ImpedancePartSigma(s, i, im_f, floor);
+      double wre, wim;
+      if (data) {
+        const double z = std::hypot(re_f, im_f);
+        const double least = ImpedanceFloor(floor) * z / kLn10;
+        wre = data_weight(sig_re, least / std::fabs(re_f));
+        wim = data_weight(sig_im, least / std::fabs(im_f));
+        if (!Finite(re_f) || !Finite(im_f)) wre = wim = 0.0;
+      } else {
+        wre = ignore ? 1.0 : 1.0 / (std::fabs(s.err_re[i]) + 0.01);
+        wim = ignore ? 1.0 : 1.0 / (std::fabs(s.err_im[i]) + 0.01);
+      }
       if (!PointUsable(s, i) || !(s.re_z_sign[i] && s.im_z_sign[i]))
         wre = wim = 0.0;
       if (re_f <= 0.0) wre = 0.0;
@@ -126,7 +188,7 @@ double FitMisfit(const MisfitSettings& settings,
             dre,
             wre,
             share,
-            ImpedanceSigma(s.err_re[i]));
+            sig_re);
       };
       auto im_term = [&](double share) {
         add(i,
@@ -136,13 +198,15 @@ double FitMisfit(const MisfitSettings& settings,
             dim,
             wim,
             share,
-            ImpedanceSigma(s.err_im[i]));
+            sig_im);
       };
       if (target == 1) {
-        sum += w_re * WeightedSquare(wre, dre) +
-               (1.0 - w_re) * WeightedSquare(wim, dim);
-        re_term(w_re);
-        im_term(1.0 - w_re);
+        const double share_re = share_scale * w_re;
+        const double share_im = share_scale * (1.0 - w_re);
+        sum += share_re * WeightedSquare(wre, dre) +
+               share_im * WeightedSquare(wim, dim);
+        re_term(share_re);
+        im_term(share_im);
       } else if (target == 2) {
         sum += WeightedSquare(wre, dre);
         re_term(1.0);
@@ -152,60 +216,70 @@ double FitMisfit(const MisfitSettings& settings,
       }
     }
   } else if (target == 4 || target == 5) {
-    // The relative error of the resistivity is taken against the model's
-    // value, at least 0.01.
+    // The classic weights take the relative error of the resistivity
+    // against the model's value, at least 0.01.
     auto rel_rho = [&](int i) {
       double rel = std::fabs(std::pow(10.0, s.log_rho_upper[i]) -
                              std::pow(10.0, s.log_rho_lower[i])) /
                    (std::fabs(fit.rho_a[i]) + kTiny);
       return rel < 0.01 ? 0.01 : rel;
     };
+    auto rho_sigma = [&](int i) { return LogRhoSigma(s, i, floor); };
+    auto phase_sigma = [&](int i) { return PhaseSigma(s, i, floor); };
+    const double rho_least = RhoFloor(floor) / kLn10;
+    const double phase_least = PhaseFloorDegrees(floor) * kRadPerDeg;
     if (target == 4) {
       for (int i = 0; i < used; ++i) {
-        double w = ignore ? 1.0 : 1.0 / rel_rho(i);
-        if (!PointUsable(s, i)) w = 0.0;
+        const double sigma = rho_sigma(i);
+        double w = data ? data_weight(sigma, rho_least)
+                        : (ignore ? 1.0 : 1.0 / rel_rho(i));
+        if (!PointUsable(s, i) || (data && !Finite(s.log_rho[i]))) w = 0.0;
         const double model = std::log10(std::fabs(fit.rho_a[i]) + kTiny);
         const double d = model - s.log_rho[i];
         sum += WeightedSquare(w, d);
-        add(i,
-            kSensRho,
-            model,
-            s.log_rho[i],
-            d,
-            w,
-            1.0,
-            LogRhoSigma(s, i));
+        add(i, kSensRho, model, s.log_rho[i], d, w, 1.0, sigma);
       }
     } else {
-      std::array<double, MaxFreq> wr{}, wp{};
+      std::array<double, MaxFreq> wr{}, wp{}, sr_sigma{}, sp_sigma{};
       double sr = 0.0, sp = 0.0;
       for (int i = 0; i < used; ++i) {
-        double relp = std::fabs(std::pow(10.0, s.log_phase_upper[i]) -
-                                std::pow(10.0, s.log_phase_lower[i])) /
-                      s.phase[i];
-        if (!(relp >= 0.01)) relp = std::isnan(relp) ? relp : 0.01;
-        wr[i] = ignore ? 1.0 : 1.0 / rel_rho(i);
-        wp[i] = ignore ? 1.0 : 1.0 / relp;
+        sr_sigma[i] = rho_sigma(i);
+        sp_sigma[i] = phase_sigma(i);
+        if (data) {
+          wr[i] = data_weight(sr_sigma[i], rho_least);
+          wp[i] = data_weight(sp_sigma[i], phase_least);
+          if (!Finite(s.log_rho[i]) || !Finite(s.phase[i])) wr[i] = wp[i] = 0.0;
+        } else {
+          double relp = std::fabs(std::pow(10.0, s.log_phase_upper[i]) -
+                                  std::pow(10.0, s.log_phase_lower[i])) /
+                        s.phase[i];
+          if (!(relp >= 0.01)) relp = std::isnan(relp) ? relp : 0.01;
+          wr[i] = ignore ? 1.0 : 1.0 / rel_rho(i);
+          wp[i] = ignore ? 1.0 : 1.0 / relp;
+        }
         if (!PointUsable(s, i) || !s.phase_sign[i]) wr[i] = wp[i] = 0.0;
         sr += WeightedSquare(wr[i], s.log_rho[i]);
         const double wphase = wp[i] * s.phase[i] * kRadPerDeg;
         sp += wp[i] == 0.0 ? 0.0 : wphase * wphase;
       }
-      const double scale = std::sqrt(sr / sp);
+      // The classic balance of the two parts; data weights need none.
+      const double scale = data ? 1.0 : std::sqrt(sr / sp);
+      const double share_rho = share_scale * w_rho;
+      const double share_phase = share_scale * (1.0 - w_rho) * scale;
       for (int i = 0; i < used; ++i) {
         const double model_rho = std::log10(std::fabs(fit.rho_a[i]) + kTiny);
         const double dr = model_rho - s.log_rho[i];
         const double dp = (fit.phase[i] - s.phase[i]) * kRadPerDeg;
-        sum += w_rho * WeightedSquare(wr[i], dr) +
-               (1.0 - w_rho) * scale * WeightedSquare(wp[i], dp);
+        sum += share_rho * WeightedSquare(wr[i], dr) +
+               share_phase * WeightedSquare(wp[i], dp);
         add(i,
             kSensRho,
             model_rho,
             s.log_rho[i],
             dr,
             wr[i],
-            w_rho,
-            LogRhoSigma(s, i));
+            share_rho,
+            sr_sigma[i]);
         // The phase term carries the scale of the misfit into the normal
         // equations too, so the two see the same balance.
         add(i,
@@ -214,8 +288,8 @@ double FitMisfit(const MisfitSettings& settings,
             s.phase[i] * kRadPerDeg,
             dp,
             wp[i],
-            (1.0 - w_rho) * scale,
-            PhaseSigma(s, i));
+            share_phase,
+            sp_sigma[i]);
       }
     }
   }

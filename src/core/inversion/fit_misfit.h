@@ -42,8 +42,20 @@ struct MisfitSettings {
   double rho_weight = 0.5;
   // The physics of the responses the misfit is computed from.
   Physics physics = Physics::kPublished;
+  // Weights from the data alone: each term weighs 1 / the standard error
+  // of its datum in the fitted quantity (raised to the error floor), and
+  // the shares are doubled so that equal shares weigh every term once;
+  // target 5 needs no balancing scale. Without, the weights of the classic
+  // method (error bars plus 0.01, or the model's own resistivity).
+  bool data_weights = false;
+  // Error floor, percent of |Z| (see error_floor.h); it also raises the
+  // standard errors of the normalized rms.
+  double error_floor = 0.0;
 };
 MisfitSettings MisfitSettingsOf(const Workspace& workspace);
+// The misfit a fit by `method` minimises: the classic weights, or weights
+// from the data with the workspace's error floor.
+MisfitSettings MisfitSettingsOf(const Workspace& workspace, FitMethod method);
 
 // The misfit S of the inversion target at the first `used` periods of the
 // set; stores S as the set's last misfit and the terms in `terms`.
@@ -60,25 +72,35 @@ inline double FitMisfit(const Workspace& workspace,
   return FitMisfit(MisfitSettingsOf(workspace), set, used, fit, terms);
 }
 
+// The relative standard error dZ / |Z| of point i of a set, from its
+// resistivity and phase error bars (the readers' estimator inverted, the
+// larger of the two); 0 when the point has no error bar.
+double DatumImpedanceError(const FieldSet& set, int i);
+
 // Effective number of periods: the count less the trailing removed points,
 // between 2 and 100.
 int EffectivePeriods(const FieldSet& set);
 
-// Normalized rms: each used residual divided by the standard error of its
-// datum; NaN when no used datum has an error.
+// Normalized rms: sqrt of the mean of (datum - response)^2 / sigma^2 over
+// the used terms, sigma the datum's standard error in the fitted quantity
+// (log10 |Re Z|, log10 |Im Z|, log10 rho_a or the phase in radians) after
+// the error floor; NaN when no used datum has an error.
 struct NormalizedRms {
   double value = 0.0;
   int terms = 0;
 };
 NormalizedRms NormalizedMisfit(const FitTerms& terms);
 inline constexpr double kNoiseLevelNrms = 1.5;
+// Above this the model does not explain the data.
+inline constexpr double kPoorFitNrms = 3.0;
 
 // The residuals e_t = sqrt(share) weight residual of the used terms (so
 // that S = sum e_t^2) and their derivatives with respect to the free
 // parameters, with the weights and shares held at their values for the
 // current model (targets 4 and 5 weigh by the model's own resistivity; the
-// step treats those weights as given, as the classic normal equations do). `columns[k]` lists the sensitivity columns that parameter k
-// moves (a one-layer model ties the half-space to its layer).
+// step treats those weights as given, as the classic normal equations do).
+// `columns[k]` lists the sensitivity columns that parameter k moves (a
+// one-layer model ties the half-space to its layer).
 struct ParameterColumns {
   int count = 0;
   std::array<std::array<std::int8_t, 2>, 2 * MaxLayers> column{};

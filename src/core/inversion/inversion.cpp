@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/inversion/fit_warnings.h"
+#include "core/inversion/least_squares.h"
 #include "core/inversion/robust_fit.h"
 #include "core/physics/forward_1d.h"
 
@@ -69,8 +71,14 @@ class Fitter {
   // The misfit of the model as it stands. The grid curves of the trial
   // models are never shown (the run ends by computing the curve of the best
   // model), so they are skipped unless asked for.
-  double Evaluate(FitTerms& terms, bool store_grid = false) {
+  // With `data`, the terms of that misfit of the same response are kept
+  // in `data_terms` too.
+  double Evaluate(FitTerms& terms,
+                  bool store_grid = false,
+                  const MisfitSettings* data = nullptr,
+                  FitTerms* data_terms = nullptr) {
     MisfitFunction misfit = [&](const FieldSet&, FitResponse& fit) {
+      if (data && data_terms) FitMisfit(*data, set_, used_, fit, data_terms);
       return FitMisfit(ws_, set_, used_, fit, &terms);
     };
     FitResponse fit;
@@ -303,28 +311,104 @@ void RunClassic(Workspace& ws,
   }
 }
 
-// The robust method; the history of the winning start's run becomes the
-// result's history. Esc leaves the best model found so far.
-void RunRobust(const Workspace& ws,
+// The messages of a computation that must not be stopped halfway: Esc is
+// left for the caller's next poll.
+class WithoutEscape : public Ui {
+ public:
+  explicit WithoutEscape(Ui& ui) : ui_(ui) {}
+  void Post(Window w, Um m, std::intptr_t a, std::intptr_t b) override {
+    ui_.Post(w, m, a, b);
+  }
+  Answer MessageBox(std::string_view text,
+                    std::string_view caption,
+                    Icon icon,
+                    Buttons buttons,
+                    Answer default_button) override {
+    return ui_.MessageBox(text, caption, icon, buttons, default_button);
+  }
+  void Repaint(Window w) override { ui_.Repaint(w); }
+  bool EscapePending() override { return false; }
+  bool LeftButtonDown() override { return ui_.LeftButtonDown(); }
+  std::int64_t ClockMs() override { return ui_.ClockMs(); }
+
+ private:
+  Ui& ui_;
+};
+
+// The robust method. It minimises the misfit weighted by the data, and
+// never ends worse by the classic misfit S than the classic method from
+// the same start: the classic fit runs first, its end is one more start,
+// and of all the ends whose S is not above the classic's the one of least
+// data misfit wins (the classic end itself if no other). The history of
+// the winner becomes the result's history. Esc leaves the best model found
+// so far.
+void RunRobust(Workspace& ws,
                LayerModel& model,
+               Fitter& fitter,
                FieldSet& set,
                int used,
                Ui& ui,
                const Progress& progress,
                InversionResult& result) {
-  RobustRun run = FitRobust(
-      ws, set, used, model, ui, [&](int start, int iteration, double s) {
-        if (progress) progress({iteration, s, start});
-      });
   InversionParameters& P = model.params;
-  for (int k = 0; k < P.count && k < static_cast<int>(run.p.size()); ++k)
-    P.p[k] = run.p[k];
+  const int m = P.count;
+  const std::vector<double> p_start(P.p.begin(), P.p.begin() + m);
+  const float step_before = ws.derivative_step;
+  // The classic fit is short and runs whole; Esc stops the runs after it.
+  InversionResult classic;
+  WithoutEscape classic_ui(ui);
+  RunClassic(ws, model, fitter, classic_ui, {}, classic);
+  ws.derivative_step = step_before;
+  const std::vector<double> p_classic(P.p.begin(), P.p.begin() + m);
+  std::copy(p_start.begin(), p_start.end(), P.p.begin());
   ApplyParameters(model);
-  result.starts = run.starts;
-  result.start_used = run.start;
-  for (std::size_t t = 0; t < run.history.size(); ++t)
-    result.history.push_back({static_cast<int>(t), run.history[t]});
-  result.iterations_run = static_cast<int>(run.history.size()) - 1;
+
+  const MisfitSettings data = MisfitSettingsOf(ws, FitMethod::kRobust);
+  RobustRun run = FitRobust(ws,
+                            data,
+                            set,
+                            used,
+                            model,
+                            ui,
+                            [&](int start, int iteration, double s) {
+                              if (progress) progress({iteration, s, start});
+                            },
+                            {{"classic method's result", p_classic}});
+
+  // The classic misfit of every end, by one computation each.
+  ModelFitProblem classic_problem(MisfitSettingsOf(ws), set, used, model);
+  ModelFitProblem data_problem(data, set, used, model);
+  FitResiduals residuals;
+  auto classic_s = [&](const std::vector<double>& p) {
+    return classic_problem.Evaluate(p.data(), residuals);
+  };
+  const double s_classic = classic_s(p_classic);
+  const double allowed = s_classic + 1e-9 * std::fabs(s_classic);
+  std::vector<double> chosen = p_classic;
+  double chosen_data = data_problem.Evaluate(p_classic.data(), residuals);
+  std::string chosen_start = "classic method";
+  // The history is of the data misfit: the start's and the classic end's
+  // when the classic end wins.
+  std::vector<double> chosen_history;
+  if (!run.candidates.empty() && !run.candidates[0].history.empty())
+    chosen_history.push_back(run.candidates[0].history.front());
+  chosen_history.push_back(chosen_data);
+  for (const RobustCandidate& c : run.candidates) {
+    if (static_cast<int>(c.p.size()) != m || !(c.misfit < chosen_data))
+      continue;
+    if (!(classic_s(c.p) <= allowed)) continue;
+    chosen = c.p;
+    chosen_data = c.misfit;
+    chosen_start = c.start;
+    chosen_history = c.history;
+  }
+  for (int k = 0; k < m; ++k) P.p[k] = chosen[k];
+  ApplyParameters(model);
+  result.starts = run.starts + 1;
+  result.start_used = chosen_start;
+  for (std::size_t t = 0; t < chosen_history.size(); ++t)
+    result.history.push_back({static_cast<int>(t), chosen_history[t]});
+  result.iterations_run = static_cast<int>(chosen_history.size()) - 1;
   result.best_iteration = result.iterations_run;
   result.misfit = run.misfit;
   if (run.cancelled) {
@@ -375,8 +459,8 @@ std::string IsotropicFitNote(const LayerModel& model) {
   if (!dispersive && !anisotropic) return "";
   std::string what = dispersive && anisotropic ? "IP (dispersive) and "
                                                  "anisotropic layers"
-                     : dispersive ? "IP (dispersive) layers"
-                                  : "anisotropic layers";
+                     : dispersive              ? "IP (dispersive) layers"
+                                               : "anisotropic layers";
   return "The start model has " + what +
          "; the fit uses the isotropic response without dispersion and "
          "changes only resistivities and thicknesses.";
@@ -453,9 +537,34 @@ InversionResult RunInversion(Workspace& ws,
   BuildParameters(model);
   ApplyParameters(model);
   Fitter fitter(ws, models, set, ui, n);
-  FitTerms terms;
-  const double start_misfit = fitter.Evaluate(terms);
-  const std::string cause = UnfittableCause(terms, start_misfit, k);
+  const bool robust = ws.fit_method != FitMethod::kClassic;
+  // The data misfit: the one the robust method minimises, and the one of
+  // every method's nrms (with no floor for the classic method).
+  MisfitSettings data = MisfitSettingsOf(ws, FitMethod::kRobust);
+  if (!robust) data.error_floor = 0.0;
+  result.error_floor = data.error_floor;
+  FitTerms terms, data_terms;
+  const double start_misfit = fitter.Evaluate(terms, false, &data, &data_terms);
+  std::string cause = UnfittableCause(terms, start_misfit, k);
+  if (cause.empty() && robust) {
+    double chi2 = 0.0;
+    for (int t = 0; t < data_terms.count; ++t) {
+      const double e = data_terms.weight[t] * data_terms.residual[t];
+      if (data_terms.weight[t] != 0.0) chi2 += data_terms.share[t] * e * e;
+    }
+    cause = UnfittableCause(data_terms, chi2, k);
+    if (cause.empty() && data_terms.Weighted() < model.params.count) {
+      std::snprintf(text,
+                    sizeof text,
+                    "Too few data for the model\nField set No %i has %i "
+                    "usable data for %i free parameters\nFix parameters or "
+                    "use fewer layers",
+                    k + 1,
+                    data_terms.Weighted(),
+                    static_cast<int>(model.params.count));
+      cause = text;
+    }
+  }
   if (!cause.empty()) {
     model = before;
     set.effective_count = count_before;
@@ -466,10 +575,10 @@ InversionResult RunInversion(Workspace& ws,
   }
   result.ran = true;
 
-  if (ws.fit_method == FitMethod::kClassic) {
-    RunClassic(ws, model, fitter, ui, progress, result);
+  if (robust) {
+    RunRobust(ws, model, fitter, set, n, ui, progress, result);
   } else {
-    RunRobust(ws, model, set, n, ui, progress, result);
+    RunClassic(ws, model, fitter, ui, progress, result);
   }
   if (!result.cancelled) {
     ws.last_misfit = result.misfit;
@@ -478,12 +587,25 @@ InversionResult RunInversion(Workspace& ws,
   // 9. Restore the period range and compute the model curve once more.
   model.period_min = saved_min;
   model.period_max = saved_max;
-  result.misfit = fitter.Evaluate(terms, true);
+  result.misfit = fitter.Evaluate(terms, true, &data, &data_terms);
   result.data_used = terms.Weighted();
-  const NormalizedRms nrms = NormalizedMisfit(terms);
+  const NormalizedRms nrms = NormalizedMisfit(data_terms);
   result.nrms = nrms.value;
   result.nrms_terms = nrms.terms;
   result.noise_level = nrms.value <= kNoiseLevelNrms;
+  result.data_misfit = 0.0;
+  for (int t = 0; t < data_terms.count; ++t) {
+    const double e = data_terms.weight[t] * data_terms.residual[t];
+    if (data_terms.weight[t] != 0.0)
+      result.data_misfit += data_terms.share[t] * e * e;
+  }
+  result.warnings = FitWarnings(set,
+                                n,
+                                robust ? data_terms : terms,
+                                model,
+                                ws.inversion_target,
+                                nrms.value,
+                                data.error_floor);
   ModelCurveDriver(DriverMode::kPlain, ws, models, ui);
   ui.Post(Window::kView, Um::UM_REDRAW, 0, 0);
   ui.Post(Window::kModelForm, Um::UM_MODELSYNC, current, current);

@@ -49,6 +49,15 @@ struct InversionResult {
   double nrms = 0.0;
   int nrms_terms = 0;
   bool noise_level = false;
+  // The error floor of the nrms and of the misfit that the method
+  // minimises (percent of |Z|; 0 for the classic method), and that misfit
+  // for the robust method: the sum of the squared residuals over their
+  // standard errors (chi-square).
+  double error_floor = 0.0;
+  double data_misfit = 0.0;
+  // Short lines on what the numbers do not say (points left out,
+  // parameters at a limit, small error bars, a poor fit).
+  std::vector<std::string> warnings;
   // Set when the start model has dispersive or anisotropic layers, which
   // the fit does not see.
   std::string medium_note;

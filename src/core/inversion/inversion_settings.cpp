@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/inversion/error_floor.h"
 #include "core/modelform/modeling_dialogs.h"
 
 namespace mtvuk {
@@ -20,6 +21,7 @@ MainSetting MainSetting::Load(const Workspace& ws) {
   s.show_fit_result = ws.show_fit_result != 0;
   s.delta = ws.derivative_step;
   s.method = ws.fit_method;
+  s.error_floor = ws.error_floor_percent;
   return s;
 }
 
@@ -31,6 +33,8 @@ FieldError MainSetting::Validate() const {
   if (Outside(delta, 1.0001, 1.5)) {
     return std::make_pair(1, NumberRangeMessage(1.0001, 1.5, true));
   }
+  if (*ErrorFloorProblem(error_floor))
+    return std::make_pair(2, std::string(ErrorFloorProblem(error_floor)));
   return std::nullopt;
 }
 
@@ -49,6 +53,7 @@ void MainSetting::Apply(Workspace& ws, Ui& ui) const {
   ws.iteration_amount = static_cast<std::int16_t>(amount);
   ws.show_fit_result = show_fit_result ? 1 : 0;
   ws.fit_method = method;
+  ws.error_floor_percent = error_floor;
   if (ws.depth_window_open)
     ui.Post(Window::kDepthWindow, Um::UM_SETSCHANGED, 0, 0);
   ui.Post(Window::kMainFrame, Um::UM_SETSCHANGED, 0, 0);

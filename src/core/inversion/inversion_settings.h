@@ -23,9 +23,11 @@ struct MainSetting {
   bool show_fit_result = false;
   double delta = 1.03;
   FitMethod method = FitMethod::kRobust;
+  // Percent of |Z|; the robust method's (the classic method has none).
+  double error_floor = 5.0;
 
   static MainSetting Load(const Workspace& workspace);
-  // Field 0 amount, 1 delta.
+  // Field 0 amount, 1 delta, 2 error floor.
   FieldError Validate() const;
   // The target of the boxes: a later checked box overrides an earlier one,
   // none checked is target 1.

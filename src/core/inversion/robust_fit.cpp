@@ -90,12 +90,14 @@ bool BostickStart(const FieldSet& set,
 }
 
 RobustRun FitRobust(const Workspace& ws,
+                    const MisfitSettings& settings,
                     FieldSet& set,
                     int used,
                     const LayerModel& model,
                     Ui& ui,
-                    const std::function<void(int, int, double)>& progress) {
-  ModelFitProblem problem(MisfitSettingsOf(ws), set, used, model);
+                    const std::function<void(int, int, double)>& progress,
+                    const std::vector<RobustStart>& extra) {
+  ModelFitProblem problem(settings, set, used, model);
   const int m = problem.parameters();
   const int amount = std::clamp<int>(ws.iteration_amount, 1, 30);
   RobustRun best;
@@ -116,6 +118,11 @@ RobustRun FitRobust(const Workspace& ws,
     // The final misfit of the run (a cancelled run stops at its last
     // accepted point, which is still at least as good as its start).
     const double s = o.history.empty() ? INFINITY : o.history.back();
+    best.candidates.push_back(
+        {name,
+         std::vector<double>(o.p.begin(), o.p.begin() + m),
+         s,
+         o.history});
     if (s < best.misfit || best.p.empty()) {
       best.misfit = s;
       best.p.assign(o.p.begin(), o.p.begin() + m);
@@ -132,6 +139,12 @@ RobustRun FitRobust(const Workspace& ws,
   LmVector p{};
   for (int k = 0; k < m; ++k) p[k] = model.params.p[k];
   run("start model", p);
+  for (const RobustStart& start : extra) {
+    if (best.cancelled || static_cast<int>(start.p.size()) != m) continue;
+    for (int k = 0; k < m; ++k)
+      p[k] = std::clamp(start.p[k], problem.lower(k), problem.upper(k));
+    run(start.name, p);
+  }
   // The data's start at the model's interface depths, and at a third and a
   // tenth of them: thin layers near the surface are where a start with
   // layers a decade thick most often misses the data's own minimum.

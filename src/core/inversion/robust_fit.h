@@ -15,6 +15,14 @@
 
 namespace mtvuk {
 
+// The end of the run from one start.
+struct RobustCandidate {
+  std::string start;
+  std::vector<double> p;
+  double misfit = 0.0;
+  std::vector<double> history;
+};
+
 struct RobustRun {
   std::vector<double> p;  // best parameters found
   double misfit = 0.0;
@@ -22,19 +30,30 @@ struct RobustRun {
   std::string start;            // name of the winning start
   int starts = 0;
   bool cancelled = false;
-  int cancelled_at = 0;  // iteration of the run Esc stopped
+  int cancelled_at = 0;                     // iteration of the run Esc stopped
+  std::vector<RobustCandidate> candidates;  // every start's end, in order
+};
+
+// A start given by the caller (the end of another method's fit), fitted
+// after the user's model.
+struct RobustStart {
+  std::string name;
+  std::vector<double> p;
 };
 
 // Fits the model's parameter vector (built, with its limits) to the first
-// `used` periods of `set`. The model itself is not changed.
+// `used` periods of `set`, minimising the misfit of `settings`. The model
+// itself is not changed. `extra` starts are fitted after the user's model.
 RobustRun FitRobust(
     const Workspace& workspace,
+    const MisfitSettings& settings,
     FieldSet& set,
     int used,
     const LayerModel& model,
     Ui& ui,
     const std::function<void(int start, int iteration, double misfit)>&
-        progress);
+        progress,
+    const std::vector<RobustStart>& extra = {});
 
 // The start read from the data: each free resistivity is the Bostick
 // resistivity of the usable points whose Bostick depth lies within the

@@ -8,7 +8,9 @@
 #include <utility>
 
 #include "core/inversion/bostick.h"
+#include "core/inversion/error_floor.h"
 #include "core/inversion/fit_misfit.h"
+#include "core/inversion/fit_warnings.h"
 #include "core/inversion/inversion.h"
 #include "core/inversion/sensitivity.h"
 #include "core/physics/forward_1d.h"
@@ -59,6 +61,7 @@ class SmoothProblem {
     settings_.target = options.target;
     settings_.ignore_error_bars = options.ignore_error_bars;
     settings_.physics = options.physics;
+    settings_.error_floor = options.error_floor_percent;
     h_.push_back(1.0);  // the half-space's; never used
     fit_.count = std::clamp(set.count, 0, MaxFreq);
     used_ = std::clamp(used, 0, fit_.count);
@@ -208,6 +211,8 @@ std::string SmoothInversionOptionsError(const SmoothInversionOptions& o) {
     return text;
   }
   if (o.max_iterations < 1) return "At least one iteration must be allowed.";
+  if (*ErrorFloorProblem(o.error_floor_percent))
+    return ErrorFloorProblem(o.error_floor_percent);
   return "";
 }
 
@@ -436,6 +441,7 @@ SmoothInversionResult RunSmoothInversion(
   record(first);
 
   const double target = o.target_rms;
+  const double reach = target * (1.0 + kTargetRmsTolerance);
   double rough = RoughnessOf(m);
   double mu = 0.0;
   bool cancelled = false;
@@ -506,14 +512,14 @@ SmoothInversionResult RunSmoothInversion(
                     kMaxHalvings,
                     rms);
       reason = text;
-      converged = rms <= target;
+      converged = rms <= reach;
       break;
     }
     const double rough_y = RoughnessOf(y);
     step.rms = rms_y;
     step.roughness = rough_y;
-    const bool met_before = rms <= target;
-    const bool meets = rms_y <= target;
+    const bool met_before = rms <= reach;
+    const bool meets = rms_y <= reach;
     if (met_before && meets && rough_y >= rough) {
       // Of two profiles that meet the target the smoother one is kept.
       record(std::move(step));
@@ -561,6 +567,12 @@ SmoothInversionResult RunSmoothInversion(
   r.reason = reason;
   r.rms = problem.Rms(m);
   r.rms_terms = NormalizedMisfit(problem.terms()).terms;
+  r.error_floor = o.error_floor_percent;
+  r.warnings = PointsLeftOut(set, used, problem.terms(), o.target);
+  for (const std::string& w : {SmallErrorBars(set, problem.terms()),
+                               PoorFit(r.rms, o.error_floor_percent)}) {
+    if (!w.empty()) r.warnings.push_back(w);
+  }
   r.roughness = RoughnessOf(m);
   r.mu = mu;
   r.thickness_km = h;

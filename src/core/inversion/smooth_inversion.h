@@ -26,12 +26,18 @@ inline constexpr double kSmoothLogRhoMin = -3.0;
 inline constexpr double kSmoothLogRhoMax = 7.0;
 inline constexpr double kMinTargetRms = 0.1;
 inline constexpr double kMaxTargetRms = 100.0;
+// A final rms this fraction above the target still counts as reaching it
+// (the search of mu stops within a few parts in a thousand of the target,
+// and the last iterations move the rms by about a percent).
+inline constexpr double kTargetRmsTolerance = 0.02;
 
 struct SmoothInversionOptions {
   int layers = kDefaultSmoothLayers;  // above the half-space, 2..100
   double target_rms = 1.0;            // normalized rms aimed at
   int target = 5;                     // 4 Ro, 5 Res+Phs
   bool ignore_error_bars = false;     // the rows of the system weigh 1
+  // Least standard error of a datum, percent of |Z| (error_floor.h).
+  double error_floor_percent = 5.0;
   int max_iterations = kMaxSmoothIterations;
   // The physics of the profile's response (its layers all have a
   // thickness, so the two give the same profile).
@@ -99,6 +105,9 @@ struct SmoothInversionResult {
   double mu = 0.0;
   int iterations = 0;
   std::vector<SmoothIteration> history;  // [0] the start
+  double error_floor = 0.0;              // percent of |Z|, of the rms
+  // Points left out, small error bars, a poor fit (fit_warnings.h).
+  std::vector<std::string> warnings;
   // The response of the profile at the used periods of the data.
   std::vector<double> periods, rho_a, phase;
 };

@@ -75,6 +75,9 @@ struct Workspace {
   double last_misfit = 0.0;
   std::int32_t inversion_done = 0;  // a run completed with an attached set
   FitMethod fit_method = FitMethod::kRobust;
+  // Least standard error of a datum, percent of |Z|, in the fits weighted
+  // by the data (the robust method, the smooth inversion).
+  double error_floor_percent = 5.0;
 
   // Smoothing and the depth window.
   SmoothingSettings smoothing;

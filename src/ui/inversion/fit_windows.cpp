@@ -6,7 +6,9 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <cmath>
@@ -192,6 +194,13 @@ FittingResultWindow::FittingResultWindow(QWidget* parent, QtUi* ui)
   text_->setMaximumWidth(340);
   auto* column = new QVBoxLayout;
   column->addWidget(text_, 1);
+  warnings_ = new QListWidget(this);
+  warnings_->setObjectName("fit_warnings");
+  warnings_->setWordWrap(true);
+  warnings_->setMaximumWidth(340);
+  warnings_->setMaximumHeight(110);
+  warnings_->hide();
+  column->addWidget(warnings_);
   column->addWidget(BuildEquivalenceBox());
   auto* top = new QHBoxLayout;
   top->addWidget(plot_, 1);
@@ -343,6 +352,8 @@ void FittingResultWindow::ShowResult(const InversionResult& r,
                            .arg(r.noise_level ? "at the noise level"
                                               : "above the noise level")
                      : QString("- (the data have no errors)");
+  nrms += QString("\nerror floor %1 %").arg(r.error_floor, 0, 'g', 3);
+  if (robust) nrms += QString("\nchi-square %1").arg(r.data_misfit, 0, 'g', 5);
   QString t = QString(
                   "%1\n\nmethod %2\n%3iterations %4%5\nbest iteration %6\n"
                   "misfit %7\nrms %8 (%9 terms)\nnrms %10\ntime %11 s\n\n"
@@ -373,6 +384,14 @@ void FittingResultWindow::ShowResult(const InversionResult& r,
   if (!r.medium_note.empty())
     t += "\n" + QString::fromStdString(r.medium_note) + "\n";
   text_->setText(t);
+  warnings_->clear();
+  for (const std::string& w : r.warnings) {
+    auto* item =
+        new QListWidgetItem(style()->standardIcon(QStyle::SP_MessageBoxWarning),
+                            QString::fromStdString(w));
+    warnings_->addItem(item);
+  }
+  warnings_->setVisible(!r.warnings.empty());
 }
 
 QString FittingResultWindow::summary() const { return text_->text(); }

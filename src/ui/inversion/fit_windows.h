@@ -16,6 +16,7 @@ class QCustomPlot;
 class QCPAxis;
 class QCPAxisRect;
 class QCPCurve;
+class QListWidget;
 class QPushButton;
 class QTableWidget;
 
@@ -70,6 +71,7 @@ class FittingResultWindow : public QWidget {
     return i == 0 ? absolute_ : relative_;
   }
   QTableWidget* equivalence_table() const { return table_; }
+  QListWidget* warnings() const { return warnings_; }
   QCPCurve* band() const { return band_; }
 
  private:
@@ -81,6 +83,7 @@ class FittingResultWindow : public QWidget {
   QCPAxisRect* phase_rect_ = nullptr;
   QCPAxisRect* model_rect_ = nullptr;
   QLabel* text_ = nullptr;
+  QListWidget* warnings_ = nullptr;
   QPushButton* equivalence_ = nullptr;
   QLineEdit* absolute_ = nullptr;
   QLineEdit* relative_ = nullptr;

@@ -41,6 +41,13 @@ MainSettingDialog::MainSettingDialog(Stores& stores, QtUi& ui, QWidget* parent)
   form->addRow("&Amount of iteration", amount_);
   delta_ = new QLineEdit(FieldNumber(s.delta), this);
   delta_->hide();  // "Delta" is kept but not shown
+  error_floor_ = new QLineEdit(FieldNumber(s.error_floor), this);
+  error_floor_->setObjectName("error_floor");
+  error_floor_->setToolTip(
+      "Least standard error of a datum in the robust fit, percent of |Z| "
+      "(apparent resistivity twice that, phase asin of it); the classic "
+      "method has none");
+  form->addRow("Error &floor, % of |Z|", error_floor_);
   layout->addLayout(form);
   auto* box = new QGroupBox("Fit", this);
   auto* targets = new QVBoxLayout(box);
@@ -79,7 +86,8 @@ MainSettingDialog::MainSettingDialog(Stores& stores, QtUi& ui, QWidget* parent)
 void MainSettingDialog::accept() {
   MainSetting s;
   double amount = 0.0;
-  if (!ReadField(amount_, amount, ui_) || !ReadField(delta_, s.delta, ui_))
+  if (!ReadField(amount_, amount, ui_) || !ReadField(delta_, s.delta, ui_) ||
+      !ReadField(error_floor_, s.error_floor, ui_))
     return;
   s.amount = static_cast<int>(amount);
   if (s.amount != amount) s.amount = 0;  // not an integer: refused below
@@ -90,7 +98,8 @@ void MainSettingDialog::accept() {
                  ? FitMethod::kClassic
                  : FitMethod::kRobust;
   if (auto error = s.Validate()) {
-    RefuseField(error->first == 0 ? amount_ : delta_, error->second, ui_);
+    QLineEdit* fields[] = {amount_, delta_, error_floor_};
+    RefuseField(fields[std::clamp(error->first, 0, 2)], error->second, ui_);
     return;
   }
   s.Apply(stores_.workspace, ui_);

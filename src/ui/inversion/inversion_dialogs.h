@@ -36,6 +36,7 @@ class MainSettingDialog : public QDialog {
   std::array<QCheckBox*, 5> targets_{};
   QLineEdit* amount_ = nullptr;
   QLineEdit* delta_ = nullptr;
+  QLineEdit* error_floor_ = nullptr;
   QCheckBox* ignore_ = nullptr;
   QCheckBox* show_fit_ = nullptr;
   std::array<QRadioButton*, 2> methods_{};

@@ -369,17 +369,18 @@ std::string EdiText(int blocks) {
   return text + ">END\n";
 }
 
-TEST(FieldFileReader, EdiBlocksKeepFileOrder) {
+TEST(FieldFileReader, EdiBlocksAreSortedByFallingFrequency) {
   Read r;
   ReadText(r, EdiText(5), ".edi");
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.kind, FieldFileKind::kEdi);
   ASSERT_EQ(r.sb().nfreq, 5);
-  const float freq[5] = {1.0f, 20.0f, 1.0f / 3, 40.0f, 0.2f};
+  // The file's order is 1, 20, 1/3, 40, 0.2 Hz.
+  const float freq[5] = {40.0f, 20.0f, 1.0f, 1.0f / 3, 0.2f};
   for (int k = 0; k < 5; ++k)
     EXPECT_NEAR(r.sb().freq[k], freq[k], 1e-3 * freq[k]);
-  // Scaling the whole matrix leaves Z unchanged.
-  EXPECT_NEAR(r.sb().zxyr[0], r.sb().zxyr[3], 1e-5 * std::fabs(r.sb().zxyr[0]));
+  // Scaling the whole matrix leaves Z unchanged (the blocks of 1 and 40 Hz).
+  EXPECT_NEAR(r.sb().zxyr[2], r.sb().zxyr[0], 1e-5 * std::fabs(r.sb().zxyr[0]));
   EXPECT_NE(r.sb().zxyr[0], 0.0f);
   EXPECT_EQ(r.sb().listing[11], "NFREQ =  5");
 }
@@ -395,13 +396,20 @@ TEST(FieldFileReader, EdiHeaderValuesCarryOverAndShortBlocksAreRefused) {
   short_block.erase(short_block.find('\n', short_block.find('\n') + 1) + 1);
   const std::string tail = SpectraBlock(3.0, 1.0) + ">END\n" +
                            SpectraBlock(99.0, 1.0);  // after >END: not data
+  // The block without a frequency takes the previous block's 100 Hz; of
+  // two equal frequencies the first is kept, and the user is told.
   Read r;
+  r.ui.Allow("FIELD DATA");
   ReadText(r, text + tail, ".edi");
   ASSERT_TRUE(r.ok);
-  ASSERT_EQ(r.sb().nfreq, 3);
-  EXPECT_FLOAT_EQ(r.sb().freq[1], 100.0f);  // the previous block's value
-  EXPECT_FLOAT_EQ(r.sb().freq[2], 3.0f);
-  EXPECT_NEAR(r.sb().zxyr[2], r.sb().zxyr[0], 1e-6 * std::fabs(r.sb().zxyr[0]));
+  ASSERT_EQ(r.sb().nfreq, 2);
+  EXPECT_FLOAT_EQ(r.sb().freq[0], 100.0f);
+  EXPECT_FLOAT_EQ(r.sb().freq[1], 3.0f);
+  ASSERT_EQ(r.ui.prompts().size(), 1u);
+  EXPECT_EQ(r.ui.prompts()[0].text,
+            "Equal frequencies: the first point of each is kept, dropped 100 "
+            "Hz (point 2)");
+  EXPECT_NEAR(r.sb().zxyr[1], r.sb().zxyr[0], 1e-6 * std::fabs(r.sb().zxyr[0]));
 
   // A block of the header line and one matrix line ends at the next keyword;
   // its missing values refuse the file.
@@ -416,11 +424,12 @@ TEST(FieldFileReader, EdiHeaderValuesCarryOverAndShortBlocksAreRefused) {
   // Cut after a whole block: read, and the missing ">END" is noticed.
   Read no_end;
   no_end.ui.Allow("CHECK MT-FILE");
+  no_end.ui.Allow("FIELD DATA");
   ReadText(no_end, text + tail.substr(0, tail.find(">END")), ".edi");
   ASSERT_TRUE(no_end.ok);
-  EXPECT_EQ(no_end.sb().nfreq, 3);
-  ASSERT_EQ(no_end.ui.prompts().size(), 1u);
-  EXPECT_EQ(no_end.ui.prompts()[0].text,
+  EXPECT_EQ(no_end.sb().nfreq, 2);
+  ASSERT_EQ(no_end.ui.prompts().size(), 2u);
+  EXPECT_EQ(no_end.ui.prompts()[1].text,
             "The file ends without '>END' after 3 '>SPECTRA' blocks:\nit may "
             "have been cut short.");
   // So does a first block without a frequency.

@@ -1,0 +1,265 @@
+// Data-weighted misfits, the error floor, the normalized rms and the
+// warnings of a fit.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "core/fielddata/edi_import.h"
+#include "core/fielddata/field_curve.h"
+#include "core/fielddata/sounding_list.h"
+#include "core/inversion/error_floor.h"
+#include "core/inversion/fit_warnings.h"
+#include "core/inversion/inversion.h"
+#include "core/physics/forward_1d.h"
+#include "core/platform/scripted_ui.h"
+#include "core/store/store_defaults.h"
+#include "util/test_util.h"
+
+namespace mtvuk {
+namespace {
+
+constexpr double kDegPerRad = 57.29577951308232;
+
+// A sounding as the readers leave it: complex Gaussian noise of `noise`
+// |Z| on each of Re Z and Im Z, and error bars written by the spectra
+// estimator from a relative impedance error `bars[i % size]`. Periods
+// 1e-3 to 1e3 s; YX sets hold the negated impedance, as derived.
+void Sounding(FieldSet& s,
+              const std::vector<double>& rho,
+              const std::vector<double>& h,
+              int n,
+              double noise,
+              const std::vector<double>& bars,
+              unsigned seed,
+              CurveMode mode = CurveMode::XY) {
+  std::mt19937 rng(seed);
+  std::normal_distribution<double> gauss(0.0, 1.0);
+  ResetFieldSet(s);
+  s.in_use = 1;
+  s.count = n;
+  s.mode = mode;
+  std::vector<double> r = rho, t = h;
+  r.resize(MaxLayers, rho.back());
+  t.resize(MaxLayers, 1.0);
+  for (int i = 0; i < n; ++i) {
+    const double period = 1e-3 * std::pow(10.0, 6.0 * i / (n - 1));
+    const Response1D z = ResponseNoDispersion(
+        r.data(), t.data(), static_cast<int>(rho.size()), period);
+    const double zf = std::hypot(z.z.re, z.z.im);  // field units
+    const double re = z.z.re + noise * zf * gauss(rng);
+    const double im = z.z.im + noise * zf * gauss(rng);
+    const double e = bars[i % bars.size()];
+    const double k = 1.0 + 2.0 * e;
+    const double rho_a = (re * re + im * im) / (kSiToField * kSiToField) /
+                         (kTwoPi / period * kMu0);
+    s.freq[i] = static_cast<float>(1.0 / period);
+    StoreFieldPoint(s,
+                    i,
+                    mode,
+                    re,
+                    im,
+                    0.5 * (k * rho_a - rho_a / k),
+                    std::atan(e) * kDegPerRad);
+  }
+}
+
+void SetModel(LayerModel& m,
+              const std::vector<double>& rho,
+              const std::vector<double>& h) {
+  m.layer_count = static_cast<std::int16_t>(rho.size());
+  for (int j = 0; j < MaxLayers; ++j) {
+    m.resistivity[j] = j < static_cast<int>(rho.size()) ? rho[j] : rho.back();
+    m.thickness[j] = j < static_cast<int>(h.size()) ? h[j] : 1.0;
+  }
+}
+
+class FitWeightsTest : public testing::Test {
+ protected:
+  std::unique_ptr<Stores> stores_ = test::NewStores();
+  ScriptedUi ui_;
+  Workspace& ws() { return stores_->workspace; }
+  LayerModel& model() { return stores_->models[0]; }
+  FieldSet& set() { return stores_->sets[0]; }
+  InversionResult Run() {
+    return RunInversion(ws(), stores_->sets, stores_->models, ui_);
+  }
+  // The data terms of the model as it stands (no iteration).
+  FitTerms TermsOf(const MisfitSettings& settings, double* misfit = nullptr) {
+    FitTerms terms;
+    FitResponse fit;
+    ModelCurveDriver(DriverMode::kFitting,
+                     ws(),
+                     stores_->models,
+                     ui_,
+                     &set(),
+                     &fit,
+                     [&](const FieldSet&, FitResponse& f) {
+                       const double s =
+                           FitMisfit(settings, set(), set().count, f, &terms);
+                       if (misfit) *misfit = s;
+                       return s;
+                     });
+    return terms;
+  }
+};
+
+TEST(ErrorFloorTest, OneConventionForImpedanceResistivityAndPhase) {
+  EXPECT_DOUBLE_EQ(ImpedanceFloor(5.0), 0.05);
+  EXPECT_DOUBLE_EQ(RhoFloor(5.0), 0.10);
+  EXPECT_NEAR(PhaseFloorDegrees(5.0), 2.8659839825988, 1e-9);
+  EXPECT_DOUBLE_EQ(PhaseFloorDegrees(0.0), 0.0);
+  // Small errors are raised, large ones kept, missing ones left missing.
+  EXPECT_DOUBLE_EQ(FlooredImpedanceError(0.001, 5.0), 0.05);
+  EXPECT_DOUBLE_EQ(FlooredImpedanceError(0.2, 5.0), 0.2);
+  EXPECT_DOUBLE_EQ(FlooredRhoError(0.02, 3.0), 0.06);
+  EXPECT_DOUBLE_EQ(FlooredPhaseError(10.0, 5.0), 10.0);
+  EXPECT_DOUBLE_EQ(FlooredPhaseError(0.1, 5.0), PhaseFloorDegrees(5.0));
+  EXPECT_EQ(FlooredImpedanceError(0.0, 5.0), 0.0);
+  EXPECT_TRUE(std::isnan(FlooredRhoError(std::nan(""), 5.0)));
+  for (double bad : {-1.0, 100.5, std::nan("")})
+    EXPECT_STRNE(ErrorFloorProblem(bad), "") << bad;
+  for (double good : {0.0, 5.0, 100.0})
+    EXPECT_STREQ(ErrorFloorProblem(good), "");
+}
+
+// The relative impedance error the readers' bars stand for is found back
+// from the stored bounds, for small, ordinary and large errors, XY and YX.
+TEST_F(FitWeightsTest, DatumErrorIsFoundBackFromTheBars) {
+  const std::vector<double> bars = {0.001, 0.05, 0.3, 0.12};
+  for (CurveMode mode : {CurveMode::XY, CurveMode::YX}) {
+    Sounding(set(), {30, 300, 3}, {0.5, 5}, 8, 0.0, bars, 1, mode);
+    for (int i = 0; i < 8; ++i)
+      EXPECT_NEAR(
+          DatumImpedanceError(set(), i), bars[i % 4], 2e-3 * bars[i % 4] + 1e-6)
+          << i;
+  }
+  set().point_deleted[0] = 1;  // editing does not remove the bar itself
+  EXPECT_GT(DatumImpedanceError(set(), 0), 0.0);
+}
+
+// With 5 % noise on each of Re Z and Im Z and bars that say so, the true
+// model has an nrms near 1 for every target, in both polarisations, with
+// bars that differ from point to point.
+TEST_F(FitWeightsTest, NrmsOfTheTrueModelIsNearOneForEveryTarget) {
+  const std::vector<double> rho = {100, 10, 1000, 30};
+  const std::vector<double> h = {0.8, 3.0, 20.0};
+  for (CurveMode mode : {CurveMode::XY, CurveMode::YX}) {
+    for (int target = 1; target <= 5; ++target) {
+      double sum = 0.0;
+      int terms = 0;
+      for (unsigned seed = 1; seed <= 12; ++seed) {
+        // Points whose bars are 2 % get that noise too.
+        Sounding(set(), rho, h, 40, 0.05, {0.05}, seed, mode);
+        SetModel(model(), rho, h);
+        MisfitSettings settings;
+        settings.target = target;
+        settings.data_weights = true;
+        const NormalizedRms n = NormalizedMisfit(TermsOf(settings));
+        sum += n.value * n.value * n.terms;
+        terms += n.terms;
+      }
+      const double nrms = std::sqrt(sum / terms);
+      EXPECT_GT(nrms, 0.9) << "target " << target;
+      EXPECT_LT(nrms, 1.1) << "target " << target;
+    }
+  }
+}
+
+// The robust misfit's weights come from the data alone: two models with
+// very different resistivities weigh every term alike (the classic
+// weights of target 4 and 5 follow the model's resistivity).
+TEST_F(FitWeightsTest, DataWeightsDoNotDependOnTheModel) {
+  Sounding(set(), {100, 10, 1000}, {1, 10}, 30, 0.0, {0.02, 0.1}, 3);
+  for (int target = 1; target <= 5; ++target) {
+    MisfitSettings data;
+    data.target = target;
+    data.data_weights = true;
+    data.error_floor = 3.0;
+    SetModel(model(), {100, 10, 1000}, {1, 10});
+    const FitTerms a = TermsOf(data);
+    SetModel(model(), {0.2, 0.2, 0.2}, {1000, 1000});
+    const FitTerms b = TermsOf(data);
+    ASSERT_EQ(a.count, b.count);
+    for (int k = 0; k < a.count; ++k) {
+      EXPECT_DOUBLE_EQ(a.weight[k], b.weight[k]) << target << " " << k;
+      // Every weight is one over the datum's standard error.
+      if (a.weight[k] != 0.0) {
+        EXPECT_NEAR(a.weight[k] * a.sigma[k], 1.0, 1e-12);
+      }
+    }
+  }
+}
+
+// A floor raises small bars only; a floor of 0 leaves them as they are.
+TEST_F(FitWeightsTest, ErrorFloorRaisesSmallBarsOnly) {
+  Sounding(set(), {100, 10}, {2}, 20, 0.0, {0.001, 0.2}, 5);
+  SetModel(model(), {100, 10}, {2});
+  for (int target : {1, 4, 5}) {
+    MisfitSettings s;
+    s.target = target;
+    s.data_weights = true;
+    const FitTerms bare = TermsOf(s);
+    s.error_floor = 5.0;
+    const FitTerms floored = TermsOf(s);
+    for (int k = 0; k < bare.count; ++k) {
+      const bool small = bare.period[k] % 2 == 0;
+      if (small) {
+        EXPECT_GT(floored.sigma[k], 20.0 * bare.sigma[k]) << target << k;
+      } else {
+        EXPECT_DOUBLE_EQ(floored.sigma[k], bare.sigma[k]) << target << k;
+      }
+    }
+    // The floored resistivity term: 10 % of rho_a, phase asin(0.05).
+    if (target == 4) {
+      EXPECT_NEAR(floored.sigma[0], 0.1 / std::log(10.0), 1e-9);
+    }
+    if (target == 5) {
+      EXPECT_NEAR(floored.sigma[1], std::asin(0.05), 1e-9);
+    }
+  }
+}
+
+// Layered earths, 5 % noise, matching bars, a uniform 100 Ohm-m start:
+// every target of the robust method ends at the noise level, and a
+// parameter at a limit is always named.
+TEST_F(FitWeightsTest, RobustFitOfEveryTargetEndsAtTheNoise) {
+  struct Earth {
+    std::vector<double> rho, h;
+  };
+  const Earth earths[] = {{{100, 10, 1000}, {1.0, 8.0}},
+                          {{30, 300, 5, 200}, {0.3, 2.0, 6.0}},
+                          {{200, 20, 500, 2, 100}, {0.2, 1.0, 4.0, 30.0}}};
+  for (int target = 1; target <= 5; ++target) {
+    for (int e = 0; e < 3; ++e) {
+      const Earth& earth = earths[e];
+      Sounding(set(),
+               earth.rho,
+               earth.h,
+               40,
+               0.05,
+               {0.05},
+               10u * target + e,
+               e == 1 ? CurveMode::YX : CurveMode::XY);
+      std::vector<double> start_h = earth.h;
+      for (double& x : start_h) x *= 1.4;
+      SetModel(model(), std::vector<double>(earth.rho.size(), 100.0), start_h);
+      ws().inversion_target = static_cast<std::int16_t>(target);
+      InversionResult r = Run();
+      ASSERT_TRUE(r.ran);
+      EXPECT_GT(r.nrms, 0.7) << target << " earth " << e;
+      EXPECT_LT(r.nrms, 1.4) << target << " earth " << e;
+      EXPECT_DOUBLE_EQ(r.error_floor, 5.0);
+      EXPECT_EQ(
+          ParametersAtLimits(model()).empty(),
+          std::none_of(
+              r.warnings.begin(), r.warnings.end(), [](const std::string& w) {
+                return w.find("limit") != std::string::npos;
+              }));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mtvuk
