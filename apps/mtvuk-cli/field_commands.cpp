@@ -7,6 +7,7 @@
 #include "core/fielddata/field_curve.h"
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/sounding_list.h"
+#include "core/files/name_text.h"
 #include "core/platform/console_ui.h"
 #include "core/store/store_defaults.h"
 #include "json_output.h"
@@ -59,7 +60,7 @@ int RunRead(const std::string& path, bool json, bool import) {
   const SoundingBuffer& sb = stores->workspace.sounding;
   if (!json) {
     for (int i = 0; i < sb.listing_count; ++i) {
-      std::printf("%s\n", sb.listing[i].c_str());
+      std::printf("%s\n", PrintableText(sb.listing[i]).c_str());
     }
     return kExitOk;
   }
@@ -136,8 +137,10 @@ int RunCurve(const std::string& path,
     std::printf("%s\n", JsonText(j).c_str());
     return kExitOk;
   }
-  std::printf(
-      "# %s  (%s, %d points)\n", set.label.c_str(), ModeName(mode), set.count);
+  std::printf("# %s  (%s, %d points)\n",
+              PrintableText(set.label).c_str(),
+              ModeName(mode),
+              set.count);
   std::printf("%3s %12s %12s %9s %8s %4s %12s %12s %8s %8s %9s %9s\n",
               "#",
               "freq_Hz",
