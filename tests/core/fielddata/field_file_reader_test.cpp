@@ -307,9 +307,9 @@ TEST(FieldFileReader, ShortBlocksBadFrequenciesAndNonNumbersAreRefused) {
       refusal(with(0, 2, "  -1.000e+02")),
       "Frequency 3 of block '>FREQ' is not a positive number (-100 Hz)" + hint);
   EXPECT_EQ(
-      refusal(with(0, 0, "         inf")),
+      refusal(with(0, 0, "   +infinity")),
       "Frequency 1 of block '>FREQ' is not a positive number (inf Hz)" + hint);
-  EXPECT_EQ(refusal(with(4, 1, "         nan")),
+  EXPECT_EQ(refusal(with(4, 1, "   nan(1234)")),
             "Value 2 of block '>ZXYI' is not a finite number (nan)" + hint);
   EXPECT_EQ(
       refusal(with(10, 2, "  -1.000e+39")),

@@ -176,8 +176,7 @@ TEST(StrictFields, TrfReaderRefusesWhatItCannotReadExactly) {
   EXPECT_EQ(refused[3].problem,
             "resistivities: the values run past column 33 ('.340' from column "
             "34): a value is wider than its column");
-  EXPECT_EQ(refused[4].problem,
-            "resistivities: value 1: a resistivity of 0 Ohm-m");
+  EXPECT_EQ(refused[4].problem, "value 1: a resistivity of 0 Ohm-m");
   EXPECT_EQ(refused[5].line, 31);
   EXPECT_EQ(refused[5].problem, "columns 67-69 (' 2x') hold no whole number");
 }
@@ -227,7 +226,7 @@ TEST(StrictFields, TrfWriterRefusesWideValuesAndWritesDeepAltitudes) {
 
   set.log_res[1] = 9.6258f;  // 4.2e9 Ohm-m, fourteen characters
   const std::string wide = TrfBlockProblem(set);
-  EXPECT_EQ(wide.substr(0, 57),
+  EXPECT_EQ(wide.substr(0, 56),
             "The resistivity of 'XY SEA-07' at 541.908 km depth is 42")
       << wide;
   EXPECT_NE(wide.find(" Ohm-m, which does not fit the ten characters of its "
