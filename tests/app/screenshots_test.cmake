@@ -5,7 +5,7 @@ file(REMOVE_RECURSE ${dir})
 file(MAKE_DIRECTORY ${dir}/pictures ${dir}/tmp)
 execute_process(COMMAND ${CMAKE_COMMAND} -E env TMPDIR=${dir}/tmp
   QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=${RUNTIME}
-  ${APP} --screenshots ${dir}/pictures
+  ${APP} --load ${EXAMPLES}/15125A_spe.edi --modes xy,yx --screenshots ${dir}/pictures
   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 600)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "--screenshots: status ${status}\n${out}\n${err}")
