@@ -9,6 +9,7 @@
 #include "core/fielddata/sounding_list.h"
 #include "core/formats/emtf_xml_writer.h"
 #include "core/formats/field_data_import.h"
+#include "core/files/name_text.h"
 #include "core/platform/console_ui.h"
 #include "core/store/store_defaults.h"
 #include "json_output.h"
@@ -78,7 +79,7 @@ int RunRead(const std::string& path,
     return kExitFailure;
   if (!json) {
     for (int i = 0; i < sb.listing_count; ++i) {
-      std::printf("%s\n", sb.listing[i].c_str());
+      std::printf("%s\n", PrintableText(sb.listing[i]).c_str());
     }
     return kExitOk;
   }
@@ -155,8 +156,10 @@ int RunCurve(const std::string& path,
     std::printf("%s\n", JsonText(j).c_str());
     return kExitOk;
   }
-  std::printf(
-      "# %s  (%s, %d points)\n", set.label.c_str(), ModeName(mode), set.count);
+  std::printf("# %s  (%s, %d points)\n",
+              PrintableText(set.label).c_str(),
+              ModeName(mode),
+              set.count);
   std::printf("%3s %12s %12s %9s %8s %4s %12s %12s %8s %8s %9s %9s\n",
               "#",
               "freq_Hz",

@@ -6,6 +6,7 @@
 
 #include "core/files/file_error_text.h"
 #include "core/files/int_file.h"
+#include "core/files/name_text.h"
 #include "core/platform/console_ui.h"
 #include "field_commands.h"
 #include "json_output.h"
@@ -75,7 +76,7 @@ int RunIntList(const std::string& path, bool json) {
       std::printf(
           "%zu. %s  LAT %.1f  LONG %.1f  Z %.1f  (%d layers, at byte %d)\n",
           i + 1,
-          Trimmed(s.name).c_str(),
+          PrintableText(Trimmed(s.name)).c_str(),
           s.lat,
           s.lon,
           s.z,
@@ -119,7 +120,8 @@ int RunIntStations(const std::string& path, bool json) {
   } else {
     std::printf("File: %s\n%s\n", path.c_str(), kStationListHeader);
     for (std::size_t i = 0; i < stations.size(); ++i) {
-      std::printf("%s\n", StationLine(stations[i], dup[i]).c_str());
+      std::printf("%s\n",
+                  PrintableText(StationLine(stations[i], dup[i])).c_str());
     }
   }
   return kExitOk;

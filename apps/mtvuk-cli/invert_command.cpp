@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "core/fielddata/sounding_list.h"
+#include "core/files/fixed_columns.h"
 #include "core/files/int_file.h"
 #include "core/inversion/inversion.h"
 #include "core/platform/console_ui.h"
@@ -112,6 +113,7 @@ struct Outcome {
   std::string text;      // for standard output
   nlohmann::ordered_json json;
   std::string int_block;  // empty: nothing to append
+  std::string block_name;
 };
 
 // One fit with stores of its own, so that fits can run side by side.
@@ -165,6 +167,7 @@ Outcome FitOne(const InvertOptions& o,
     const std::string problem = IntBlockProblem(m);
     if (problem.empty()) {
       out.int_block = FormatModelBlock(m, ws.inversion_target);
+      out.block_name = m.name;
     } else {
       ui.Show(problem, kIntBlockCaption, Icon::kStop);
       out.ok = false;
@@ -445,13 +448,27 @@ int RunInvert(const InvertOptions& o) {
   }
   if (o.json && (many || outcomes[0].ok))
     std::printf("%s\n", JsonText(many ? array : array[0]).c_str());
-  // Blocks are appended in input order, one write per fit.
+  // The blocks of all fits go into the file in one write, in input order:
+  // when it fails the file is cut back to what it held, and nothing of this
+  // command is left in it.
   if (!o.int_file.empty()) {
-    ConsoleUi ui;
+    std::string blocks;
+    std::vector<std::string> names;
     for (const Outcome& out : outcomes) {
       if (out.int_block.empty()) continue;
-      if (!AppendToIntFile(int_path, out.int_block, ui)) return kExitFailure;
+      blocks += out.int_block;
+      names.push_back(out.block_name);
     }
+    ConsoleUi ui;
+    if (const std::string same = columns::SameNameProblem(names);
+        !same.empty()) {
+      ui.Show(same + "\nNothing was added to " + int_path + ".",
+              kIntBlockCaption,
+              Icon::kStop);
+      return kExitFailure;
+    }
+    if (!blocks.empty() && !AppendToIntFile(int_path, blocks, ui))
+      return kExitFailure;
   }
   if (many) {
     std::fprintf(stderr,

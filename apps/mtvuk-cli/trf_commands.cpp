@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/files/int_file.h"
+#include "core/files/name_text.h"
 #include "core/platform/console_ui.h"
 #include "field_commands.h"
 #include "json_output.h"
@@ -47,11 +48,12 @@ int RunTrfList(const std::string& path, bool json) {
   const std::vector<bool> dup = DuplicateStations(stations);
   std::printf("File: %s\n%s\n", path.c_str(), kStationListHeader);
   for (std::size_t i = 0; i < stations.size(); ++i)
-    std::printf("%s\n", StationLine(stations[i], dup[i]).c_str());
+    std::printf("%s\n",
+                PrintableText(StationLine(stations[i], dup[i])).c_str());
   for (const SectionStation& s : stations) {
     std::printf("\n# %d %s: %d values\n# %10s %12s\n",
                 s.number,
-                s.name.c_str(),
+                PrintableText(s.name).c_str(),
                 s.depth_count,
                 "depth_km",
                 "res_ohm_m");

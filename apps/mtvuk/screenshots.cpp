@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QPrintPreviewDialog>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <cstdio>
 
 #include "core/fielddata/edi_import.h"
@@ -202,15 +203,20 @@ bool PictureIntWindows(CMainFrame& frame,
                        const QDir& dir) {
   SaveModelDataDialog save(stores, ui, &frame);
   bool ok = SavePicture(save, dir.filePath("save-model-data.png"));
-  // The fitted model saved twice under two names, as over two sessions.
-  const QString path = QDir::temp().filePath("mtvuk-screenshot.int");
+  // The fitted model saved twice under two names, as over two sessions,
+  // into a file beside the pictures that show it (the dialogs name it). The
+  // session forgets it afterwards: no later picture mentions it.
+  const QString path = dir.filePath("15125A-results.int");
   QFile::remove(path);
+  const FileStrings files_before = stores.workspace.files;
   SaveModelChoice choice = SaveModelChoice::Load(stores.models);
   frame.SaveResults(choice, path);
   choice.names[0] = "15125A COPY";
   choice.lat[0] = "1500.0";
   choice.Apply(stores.models, ui);
   frame.SaveResults(choice, path);
+  frame.statusBar()->clearMessage();
+  stores.workspace.files = files_before;
   CModelLoadDlg load(stores, ui, path.toStdString(), &frame);
   load.list()->setCurrentRow(0);
   ok = SavePicture(load, dir.filePath("model-load.png")) && ok;
@@ -218,7 +224,6 @@ bool PictureIntWindows(CMainFrame& frame,
   CFileContentDlg content(
       stores.workspace, ui, path.toStdString(), stations, &frame);
   ok = SavePicture(content, dir.filePath("file-content.png")) && ok;
-  QFile::remove(path);
   return ok;
 }
 
@@ -420,12 +425,16 @@ bool PictureResultFileWindows(CMainFrame& frame,
   options.noise_percent = 5.0;
   options.seed = 1;
   options.period_max = 1000.0;  // the curves end below the legend
-  const QString path = QDir::temp().filePath("mtvuk-screenshot.PLT");
-  if (!ExportModel(m, options, path.toStdString(), ui) ||
-      !ReadFieldFile(path.toStdString(), stores.workspace, ui)) {
-    return false;
-  }
-  QFile::remove(path);
+  // Written and read back in a folder of its own that goes with it; the
+  // session keeps no trace of the file's name.
+  QTemporaryDir scratch;
+  if (!scratch.isValid()) return false;
+  const QString path = scratch.filePath("SYNTH3L.PLT");
+  const FileStrings files_before = stores.workspace.files;
+  const bool read = ExportModel(m, options, path.toStdString(), ui) &&
+                    ReadFieldFile(path.toStdString(), stores.workspace, ui);
+  stores.workspace.files = files_before;
+  if (!read) return false;
   for (FieldSet& set : stores.sets) ResetFieldSet(set);
   const LayerModel model = m;
   LoadFieldSet(0, CurveMode::XY, stores.workspace, stores.sets, stores.models);

@@ -74,6 +74,7 @@ class FieldFileReader {
     } else if (!ReadPltBlocks()) {
       return false;
     }
+    if (!CheckFields()) return false;
     if (!CheckValues(kind)) return false;
     const std::string equal = SortByFrequency(sb_);
     if (!equal.empty()) ui_.Show(equal, "FIELD DATA", Icon::kExclamation);
@@ -198,8 +199,10 @@ class FieldFileReader {
         }
         const int odd_before = odd_.count;
         int n = std::min(ReadNumbersOnLine(line, row, 7, &odd_), 7);
-        if (odd_before == 0 && odd_.count > 0)
+        if (odd_before == 0 && odd_.count > 0) {
           odd_where_ = Format("'>SPECTRA' block %i", blocks_ + 1);
+          odd_line_ = file_.LineNumber();
+        }
         for (int c = 0; c < n; ++c) a[r][c] = row[c];
         values += n;
       }
@@ -255,8 +258,10 @@ class FieldFileReader {
         int room = std::max(0, MaxFreq - count);
         const int odd_before = odd_.count;
         int n = ReadNumbersOnLine(line, values, room, &odd_);
-        if (odd_before == 0 && odd_.count > 0)
+        if (odd_before == 0 && odd_.count > 0) {
           odd_where_ = Format("block '%s'", keyword);
+          odd_line_ = file_.LineNumber();
+        }
         std::copy_n(values,
                     std::min(n, room),
                     target.begin() + std::min(count, MaxFreq));
@@ -331,18 +336,6 @@ class FieldFileReader {
                kCheckCaption,
                Icon::kExclamation);
     }
-    if (odd_.count > 0) {
-      // The rules read such fields as far as they are a number; a garbled
-      // digit or a run of blanks must not pass unseen.
-      ui_.Show(Format("%i number fields hold no single number; each is read "
-                      "as far as it is one,\ne.g. '%.40s' in %s as %g.",
-                      odd_.count,
-                      odd_.first.c_str(),
-                      odd_where_.c_str(),
-                      AtoF(odd_.first)),
-               kCheckCaption,
-               Icon::kExclamation);
-    }
     if (kind == FieldFileKind::kPlt && overflow_count_ > 0) {
       ui_.Show(
           Format("Block '%s' holds %i values;\nonly the first %i are read.",
@@ -352,6 +345,25 @@ class FieldFileReader {
           kTooManyCaption,
           Icon::kExclamation);
     }
+  }
+
+  // A number field that is blank or holds more than one number (a garbled
+  // digit, a value blanked out, two short numbers joined) would be read as
+  // far as it is a number: a wrong value the user never sees. The file is
+  // refused at the first one, with where it stands.
+  bool CheckFields() {
+    if (odd_.count == 0) return true;
+    const std::string where =
+        file_.path() + ", line " + std::to_string(odd_line_) + ", columns " +
+        std::to_string(odd_.first_column) + "-" +
+        std::to_string(odd_.last_column) + " (" + odd_where_ + "): ";
+    const std::string what =
+        odd_.first.empty()
+            ? "a blank field where a number must stand"
+            : "'" + odd_.first.substr(0, 40) + "' is not one number";
+    return Fail(where + what +
+                "\nEach number stands alone in a field of at least five "
+                "characters, counting its leading blanks.");
   }
 
   // Every value the curves use must be a number: a frequency a positive
@@ -398,6 +410,7 @@ class FieldFileReader {
   const char* overflow_block_ = "";
   OddFields odd_;
   std::string odd_where_;
+  int odd_line_ = 0;
   Refusal refusal_;
 
  public:

@@ -19,12 +19,16 @@ int ReadNumbersOnLine(std::string_view line,
       if (found < capacity) out[found] = ToF32(AtoF(field));
       if (odd != nullptr) {
         const std::size_t first = field.find_first_not_of(' ');
-        const std::string_view text =
-            first == std::string_view::npos ? std::string_view()
-                                            : field.substr(first);
+        const std::string_view text = first == std::string_view::npos
+                                          ? std::string_view()
+                                          : field.substr(first);
         double value = 0.0;
         if (!ParseNumber(text, value)) {
-          if (odd->count == 0) odd->first.assign(text);
+          if (odd->count == 0) {
+            odd->first.assign(text);
+            odd->first_column = static_cast<int>(start) + 1;
+            odd->last_column = static_cast<int>(i);
+          }
           ++odd->count;
         }
       }

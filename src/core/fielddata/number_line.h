@@ -12,6 +12,10 @@ namespace mtvuk {
 struct OddFields {
   int count = 0;
   std::string first;  // the first one's text, without its leading blanks
+  // Where the first one stands on its line: its first and last column,
+  // counted from 1, leading blanks included.
+  int first_column = 0;
+  int last_column = 0;
 };
 
 // Reads the numbers of one line. Characters are collected from the start of

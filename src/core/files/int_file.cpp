@@ -7,6 +7,7 @@
 #include "core/files/file_error_text.h"
 #include "core/files/file_writing.h"
 #include "core/files/fixed_columns.h"
+#include "core/files/fixed_fields.h"
 #include "core/files/trf_file.h"
 #include "core/platform/c_number.h"
 #include "core/store/store_defaults.h"
@@ -29,22 +30,113 @@ struct ResultLine {
   int layers = 0;
 };
 
-// Columns of a result line relative to its first "/"; false when there is
-// none among the first 40 characters (the name is then the text after the
-// marker and the layer count 0, for the message).
-bool ParseResultLine(const std::string& line, ResultLine& out) {
+// Columns of a result line relative to its first "/". False with the
+// reason when there is none among the first 40 characters (the name is then
+// the text after the marker and the layer count 0, for the message) or when
+// a field holds no single number.
+bool ParseResultLine(const std::string& line,
+                     ResultLine& out,
+                     std::string& problem) {
   out = ResultLine{};
   const std::size_t slash = line.substr(0, 40).find('/');
   if (slash == std::string::npos) {
     out.name_field = Columns(line, 9, 31);
+    problem = "no \"/\" among the first 40 characters of the result line";
     return false;
   }
   const std::size_t p = std::min<std::size_t>(slash, 38);
   out.name_field = p > 9 ? line.substr(9, p - 9) : std::string();
-  out.lat = ToF32(AtoF(Columns(line, p + 1, 12)));
-  out.lon = ToF32(AtoF(Columns(line, p + 14, 12)));
-  out.z = ToF32(AtoF(Columns(line, p + 27, 6)));
-  out.layers = AtoI(Columns(line, p + 34, 2));
+  double lat = 0.0, lon = 0.0, z = 0.0;
+  int layers = 0;
+  if (!columns::NumberField(line, p + 1, 12, lat, problem) ||
+      !columns::NumberField(line, p + 14, 12, lon, problem) ||
+      !columns::NumberField(line, p + 27, 6, z, problem) ||
+      !columns::IntegerField(line, p + 34, 2, layers, problem)) {
+    return false;
+  }
+  out.lat = ToF32(lat);
+  out.lon = ToF32(lon);
+  out.z = ToF32(z);
+  out.layers = layers;
+  // "inf" and "nan" read as numbers, but no model or map can use them.
+  if (!(std::isfinite(out.lat) && std::isfinite(out.lon) &&
+        std::isfinite(out.z))) {
+    problem = "a coordinate of the result line is not a finite number";
+    return false;
+  }
+  if (layers < 1 || layers > MaxLayers) {
+    problem = Format("%i layers (1 to %i can be read)", layers, MaxLayers);
+    return false;
+  }
+  return true;
+}
+
+// A layer line: the resistivity in the first nine columns, a blank, the
+// thickness in the next nine, nothing after them. False with the reason
+// when a field holds no single number or a value cannot be a layer's.
+bool ParseLayerLine(const std::string& line,
+                    float& rho,
+                    float& h,
+                    std::string& problem) {
+  double r = 0.0, t = 0.0;
+  if (!columns::NumberField(line, 0, 9, r, problem)) return false;
+  if (line.size() > 9 && line[9] != ' ') {
+    problem = Format(
+        "column 10 ('%c') is not blank: the resistivity runs "
+        "into the thickness",
+        line[9]);
+    return false;
+  }
+  if (!columns::NumberField(line, 10, 9, t, problem) ||
+      !columns::BlankFrom(line, 19, problem)) {
+    return false;
+  }
+  rho = ToF32(r);
+  h = ToF32(t);
+  if (!(rho > 1e-6f) || !std::isfinite(rho)) {
+    problem = Format("a resistivity of %g Ohm-m", r);
+    return false;
+  }
+  if (!(h > 0.001f) || !std::isfinite(h)) {
+    problem = Format("a thickness of %g km", t);
+    return false;
+  }
+  return true;
+}
+
+// Reads the layer lines of a block whose result line was just read. False
+// with the reason (and `line_number` of the line that refused it) at the
+// first bad line; the lines after it are left for the search of the next
+// block.
+bool ReadLayerLines(TextFile& file,
+                    int layers,
+                    std::array<float, 102>& rho,
+                    std::array<float, 102>& h,
+                    int& line_number,
+                    std::string& problem) {
+  std::string line;
+  for (int j = 0; j < layers; ++j) {
+    const std::int64_t at = file.Position();
+    const int before = file.LineNumber();
+    if (!file.ReadLine(line)) {
+      line_number = file.LineNumber();
+      problem =
+          Format("the file ends after %i of its %i layer lines", j, layers);
+      return false;
+    }
+    line_number = file.LineNumber();
+    if (StartsWith(line, ">") || Resembles(line, kResultMarker, 8)) {
+      // The next block (or its head) begins here: it is read again as such.
+      file.Seek(at, before);
+      problem =
+          Format("the block ends after %i of its %i layer lines", j, layers);
+      return false;
+    }
+    if (!ParseLayerLine(line, rho[j], h[j], problem)) {
+      problem = Format("layer %i: ", j + 1) + problem;
+      return false;
+    }
+  }
   return true;
 }
 
@@ -77,11 +169,11 @@ const char* TargetLabel(int target) {
 std::string FormatModelBlock(const LayerModel& m, int target) {
   std::string out = m.head_text;
   const int n = std::clamp<int>(m.layer_count, 1, MaxLayers);
-  out += Format(">INVERS: %14s /%12.1f/%12.1f/%6.1f/%2d/%s\n",
+  out += Format(">INVERS: %14s /%12.1f/%12.1f/%s/%2d/%s\n",
                 NameField(m.name).c_str(),
                 m.coordinates[0],
                 m.coordinates[1],
-                m.coordinates[2],
+                columns::AltitudeText(m.coordinates[2]).c_str(),
                 n,
                 TargetLabel(target));
   for (int j = 0; j < n; ++j)
@@ -94,11 +186,11 @@ std::string FormatSectionBlock(const SectionStation& s, float altitude_offset) {
   std::string out = s.head_text;
   const float z = altitude_offset + s.z;
   const int n = std::clamp<int>(s.layer_count, 0, 102);
-  out += Format(">INVERS: %14s /%12.1f/%12.1f/%6.1f/%2d/IDK\n",
+  out += Format(">INVERS: %14s /%12.1f/%12.1f/%s/%2d/IDK\n",
                 NameField(s.name).c_str(),
                 static_cast<double>(s.x),
                 0.0,
-                static_cast<double>(z),
+                columns::AltitudeText(z).c_str(),
                 s.layer_count);
   const float kKm = 0.001f;
   for (int j = 0; j < n; ++j) {
@@ -133,7 +225,7 @@ bool AppendToIntFile(const std::string& path, const std::string& text, Ui& ui) {
 }
 
 std::string IntBlockProblem(const LayerModel& m) {
-  const std::string name = m.name.substr(0, 12);
+  const std::string name = columns::NameAsWritten(m.name);
   if (m.name.find('/') != std::string::npos) {
     return Format(
         "The name '%s' holds a \"/\", which separates the columns "
@@ -146,11 +238,12 @@ std::string IntBlockProblem(const LayerModel& m) {
     return problem;
   }
   const int n = std::clamp<int>(m.layer_count, 1, MaxLayers);
-  const std::string line = Format("%12.1f/%12.1f/%6.1f/%2d/",
-                                  m.coordinates[0],
-                                  m.coordinates[1],
-                                  m.coordinates[2],
-                                  n);
+  const std::string line =
+      Format("%12.1f/%12.1f/%s/%2d/",
+             m.coordinates[0],
+             m.coordinates[1],
+             columns::AltitudeField(m.coordinates[2]).c_str(),
+             n);
   const bool finite = std::isfinite(m.coordinates[0]) &&
                       std::isfinite(m.coordinates[1]) &&
                       std::isfinite(m.coordinates[2]);
@@ -158,7 +251,8 @@ std::string IntBlockProblem(const LayerModel& m) {
     return Format(
         "The coordinates of '%s' (%.1f, %.1f, %.1f m) do not fit "
         "the columns of INT files\n(12 characters for LAT and "
-        "LONG, 6 for ELEV): the block could not be read back.",
+        "LONG, 6 for ELEV, from -99999 to 999999 m): the block could "
+        "not be read back.",
         name.c_str(),
         m.coordinates[0],
         m.coordinates[1],
@@ -203,48 +297,36 @@ int ReadResultBlocks(TextFile& file,
     const std::int64_t at = file.Position();
     if (!file.ReadLine(line)) break;
     if (!StartsWith(line, kResultMarker)) continue;
+    int line_number = file.LineNumber();
     ResultLine head;
-    bool ok = ParseResultLine(line, head);
-    IntSet set;
-    if (ok && (head.layers < 1 || head.layers > MaxLayers)) ok = false;
-    // "inf" and "nan" read as numbers, but no model or map can use them.
-    if (ok && !(std::isfinite(head.lat) && std::isfinite(head.lon) &&
-                std::isfinite(head.z))) {
-      ok = false;
-    }
-    for (int j = 0; ok && j < head.layers; ++j) {
-      if (!file.ReadLine(line)) {
-        ok = false;
-        break;
-      }
-      set.resistivity[j] = ToF32(AtoF(Columns(line, 0, 9)));
-      set.thickness[j] = ToF32(AtoF(Columns(line, 10, 9)));
-      if (!(set.resistivity[j] > 1e-6f) || !(set.thickness[j] > 0.001f) ||
-          !std::isfinite(set.resistivity[j]) ||
-          !std::isfinite(set.thickness[j])) {
-        ok = false;
-      }
-    }
+    std::string problem;
+    std::array<float, 102> rho{}, h{};
+    const bool ok =
+        ParseResultLine(line, head, problem) &&
+        ReadLayerLines(file, head.layers, rho, h, line_number, problem);
     if (!ok) {
       if (sets == nullptr) {
         const std::string text =
             Format("SET #%i:  %s\n%s\nSET WILL BE IGNORED",
                    valid + 1,
                    NameText(head.name_field.substr(0, 12)).c_str(),
-                   Format("#layers=%d", head.layers).c_str());
+                   Format("#layers=%d", head.layers).c_str()) +
+            "\n" + columns::WhereInFile(file.path(), line_number, problem);
         ui.Show(text, "INVALID PARAMETERS", Icon::kExclamation);
       }
       continue;
     }
     if (sets != nullptr) {
+      IntSet set;
       set.layer_count = static_cast<std::int16_t>(head.layers);
       set.lat = head.lat;
       set.lon = head.lon;
       set.z = head.z;
       set.name = NameText(head.name_field);
-      for (int j = head.layers; j < MaxLayers; ++j) {
-        set.resistivity[j] = set.resistivity[head.layers - 1];
-        set.thickness[j] = set.thickness[head.layers - 1];
+      for (int j = 0; j < MaxLayers; ++j) {
+        const int from = std::min(j, head.layers - 1);
+        set.resistivity[j] = rho[from];
+        set.thickness[j] = h[from];
       }
       sets->push_back(set);
       if (positions != nullptr)
@@ -326,7 +408,9 @@ ResultFileKind DetectResultFile(TextFile& file) {
   return ResultFileKind::kNone;
 }
 
-int ReadIntStations(TextFile& file, std::vector<SectionStation>* stations) {
+int ReadIntStations(TextFile& file,
+                    std::vector<SectionStation>* stations,
+                    std::vector<RefusedBlock>* refused) {
   const std::int64_t length = file.Length();
   file.Rewind();
   std::string head = ">HEAD\n";  // carried over to blocks without their own
@@ -345,35 +429,31 @@ int ReadIntStations(TextFile& file, std::vector<SectionStation>* stations) {
       }
     }
     if (!Resembles(line, kResultMarker, 8)) continue;
+    // The rules of the result reader: a block it would refuse is left out.
+    int line_number = file.LineNumber();
     ResultLine r{};
-    if (!ParseResultLine(line, r)) continue;  // no "/": not a block
+    std::string problem;
     SectionStation s;
+    if (!ParseResultLine(line, r, problem) ||
+        !ReadLayerLines(
+            file, r.layers, s.resistivity, s.thickness, line_number, problem)) {
+      if (refused != nullptr) refused->push_back({line_number, problem});
+      continue;
+    }
     s.file_position = static_cast<std::int32_t>(at);
-    const int n = std::clamp(r.layers, 0, 102);
-    s.layer_count = static_cast<std::int16_t>(r.layers);
+    const int n = r.layers;
+    s.layer_count = static_cast<std::int16_t>(n);
     s.x = r.lat;
     s.y = r.lon;
     s.z = r.z;
     s.name = r.name_field.substr(0, 12);
     s.head_text = head;
-    bool finite =
-        std::isfinite(s.x) && std::isfinite(s.y) && std::isfinite(s.z);
-    for (int j = 0; j < n && file.ReadLine(line); ++j) {
-      s.resistivity[j] = ToF32(AtoF(Columns(line, 0, 9)));
-      s.thickness[j] = ToF32(AtoF(Columns(line, 10, 9)));
-      finite = finite && std::isfinite(s.resistivity[j]) &&
-               std::isfinite(s.thickness[j]);
+    const float last_h = s.thickness[n - 1];
+    for (int j = n; j < MaxLayers; ++j) {
+      s.resistivity[j] = s.resistivity[n - 1];
+      s.thickness[j] = last_h;
     }
-    // A block with "inf" or "nan" in it cannot be placed or drawn.
-    if (!finite) continue;
-    if (n > 0) {
-      const float last_h = s.thickness[n - 1];
-      for (int j = n; j < MaxLayers; ++j) {
-        s.resistivity[j] = s.resistivity[n - 1];
-        s.thickness[j] = last_h;
-      }
-      s.thickness[n - 1] = 1e10f;
-    }
+    s.thickness[n - 1] = 1e10f;
     if (stations != nullptr) stations->push_back(s);
     ++count;
   }
@@ -407,11 +487,33 @@ std::string StationLine(const SectionStation& s, bool duplicate) {
                 static_cast<double>(s.z));
 }
 
+std::string RefusedBlocksText(const std::string& path,
+                              int blocks,
+                              const std::vector<RefusedBlock>& refused) {
+  constexpr std::size_t kShown = 10;
+  std::string text = Format("%zu of the %i blocks of %s %s left out:",
+                            refused.size(),
+                            blocks,
+                            path.c_str(),
+                            refused.size() == 1 ? "is" : "are");
+  for (std::size_t i = 0; i < refused.size() && i < kShown; ++i) {
+    text += "\n" +
+            (refused[i].line > 0 ? "line " + std::to_string(refused[i].line)
+                                 : std::string("at its end")) +
+            ": " + refused[i].problem;
+  }
+  if (refused.size() > kShown)
+    text += Format("\n... and %zu more", refused.size() - kShown);
+  return text;
+}
+
 bool ReadStationFile(const std::string& path,
                      Ui& ui,
                      std::vector<SectionStation>& stations,
-                     ResultFileKind& kind) {
+                     ResultFileKind& kind,
+                     std::vector<RefusedBlock>* refused) {
   stations.clear();
+  if (refused != nullptr) refused->clear();
   TextFile file;
   if (!file.Open(path, TextFile::Mode::kRead)) {
     ui.Show(FileErrorText(file.cause()), "CAN'T OPEN FILE", Icon::kStop);
@@ -424,15 +526,25 @@ bool ReadStationFile(const std::string& path,
             Icon::kExclamation);
     return false;
   }
-  const auto read = [&file, kind](std::vector<SectionStation>* out) {
-    return kind == ResultFileKind::kTrf ? ReadTrfStations(file, out)
-                                        : ReadIntStations(file, out);
+  const auto read = [&file, kind](std::vector<SectionStation>* out,
+                                  std::vector<RefusedBlock>* why) {
+    return kind == ResultFileKind::kTrf ? ReadTrfStations(file, out, why)
+                                        : ReadIntStations(file, out, why);
   };
-  if (read(nullptr) == 0) {
+  std::vector<RefusedBlock> left_out;
+  const int count = read(nullptr, &left_out);
+  if (!left_out.empty()) {
+    ui.Show(RefusedBlocksText(
+                path, count + static_cast<int>(left_out.size()), left_out),
+            kRefusedBlocksCaption,
+            Icon::kExclamation);
+  }
+  if (refused != nullptr) *refused = left_out;
+  if (count == 0) {
     ui.Show("Can't find data", "INVALID INT or TRF -FILE", Icon::kExclamation);
     return false;
   }
-  read(&stations);
+  read(&stations, nullptr);
   for (std::size_t i = 0; i < stations.size(); ++i) {
     stations[i].selected = 0;
     stations[i].number = static_cast<std::int32_t>(i + 1);
@@ -483,6 +595,15 @@ bool SaveModelChoice::Apply(LayerModels& models, Ui& ui) const {
               Icon::kExclamation);
       return false;
     }
+  }
+  std::vector<std::string> marked_names;
+  for (int i = 0; i < MaxModels; ++i) {
+    if (marked[i]) marked_names.push_back(names[i]);
+  }
+  if (const std::string same = columns::SameNameProblem(marked_names);
+      !same.empty()) {
+    ui.Show(same, kIntBlockCaption, Icon::kExclamation);
+    return false;
   }
   for (int i = 0; i < MaxModels; ++i) {
     if (!marked[i]) continue;

@@ -111,14 +111,36 @@ enum class ResultFileKind { kNone, kInt, kTrf };
 // first 9 characters of ">INVERS: ", 16 of the first 17 of
 // ">TRANSFORMATION: ").
 ResultFileKind DetectResultFile(TextFile& file);
-// The tolerant INT station reader; returns the number of stations.
-int ReadIntStations(TextFile& file, std::vector<SectionStation>* stations);
+// A block that a station reader left out: the line that refused it
+// (counted from 1) and why.
+struct RefusedBlock {
+  int line = 0;
+  std::string problem;
+};
+// "2 of the 7 blocks of PATH are left out:" and one line per block ("line
+// 12: layer 3: columns 1-9 ('     5.0x') hold no single number"), at most
+// ten of them.
+std::string RefusedBlocksText(const std::string& path,
+                              int blocks,
+                              const std::vector<RefusedBlock>& refused);
+inline constexpr char kRefusedBlocksCaption[] = "BLOCKS LEFT OUT";
+
+// The INT station reader: header lines found by the tolerant test, each
+// block then read by the rules of the result reader, which leave out a
+// block with a bad field or layer (added to `refused`). Returns the number
+// of stations.
+int ReadIntStations(TextFile& file,
+                    std::vector<SectionStation>* stations,
+                    std::vector<RefusedBlock>* refused = nullptr);
 // Reads the stations of an INT or TRF file with the reader of its kind
-// (`kind` tells which) and numbers them. False after a message.
+// (`kind` tells which) and numbers them. Blocks the reader leaves out are
+// told in one message (kRefusedBlocksCaption) and listed in `refused`.
+// False after a message.
 bool ReadStationFile(const std::string& path,
                      Ui& ui,
                      std::vector<SectionStation>& stations,
-                     ResultFileKind& kind);
+                     ResultFileKind& kind,
+                     std::vector<RefusedBlock>* refused = nullptr);
 // True where another station shares the whole metres of x and y.
 std::vector<bool> DuplicateStations(
     const std::vector<SectionStation>& stations);

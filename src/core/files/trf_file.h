@@ -61,8 +61,13 @@ bool AppendToTrfFile(const std::string& path,
 
 // The TRF station reader from the start of an open file. Counting pass
 // (`stations` null): returns the number of blocks. Filling pass: appends
-// one station per block.
-int ReadTrfStations(TextFile& file, std::vector<SectionStation>* stations);
+// one station per block. A block with a field that holds no single number,
+// a value line that ends early or runs past its last value, a negative
+// depth or a resistivity that is not above 0 is left out (and added to
+// `refused`).
+int ReadTrfStations(TextFile& file,
+                    std::vector<SectionStation>* stations,
+                    std::vector<RefusedBlock>* refused = nullptr);
 
 }  // namespace mtvuk
 

@@ -129,6 +129,7 @@ bool TextFile::Open(const std::string& path, Mode mode) {
   buffer_.resize(kBufferBytes);
   buffer_pos_ = buffer_len_ = 0;
   buffer_offset_ = 0;
+  line_number_ = 0;
   return true;
 }
 
@@ -179,6 +180,7 @@ bool TextFile::ReadLine(std::string& line) {
       break;
     }
   }
+  if (got_any && line_number_ >= 0) ++line_number_;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   // Editors on some systems start UTF-8 files with a byte-order mark; the
   // first keyword must still begin the first line.
@@ -231,7 +233,7 @@ bool TextFile::Truncate(std::int64_t length) {
   return SeekToEnd();
 }
 
-bool TextFile::Seek(std::int64_t position) {
+bool TextFile::Seek(std::int64_t position, int line_number) {
   if (file_ == nullptr) {
     cause_ = FileCause::kInvalidFile;
     return false;
@@ -243,6 +245,7 @@ bool TextFile::Seek(std::int64_t position) {
   }
   buffer_offset_ = position;
   buffer_pos_ = buffer_len_ = 0;
+  line_number_ = position == 0 ? 0 : line_number;
   return true;
 }
 
@@ -257,6 +260,7 @@ bool TextFile::SeekToEnd() {
   }
   buffer_offset_ = Ftell(file_);
   buffer_pos_ = buffer_len_ = 0;
+  line_number_ = -1;
   return true;
 }
 

@@ -67,8 +67,14 @@ class TextFile {
   // Cuts the file to `length` bytes and moves to its end.
   bool Truncate(std::int64_t length);
   bool Rewind() { return Seek(0); }
-  bool Seek(std::int64_t position);
+  // Moves to `position`; `line_number` is the number of the line before it
+  // when the caller knows it (a position it saw), else the count is lost.
+  bool Seek(std::int64_t position, int line_number = -1);
   bool SeekToEnd();
+  // The number of the line ReadLine gave last, counted from 1 at the start
+  // of the file (0 before the first); -1 after a seek elsewhere than to the
+  // start, where the count is lost.
+  int LineNumber() const { return line_number_; }
   // Byte position at which the next line starts.
   std::int64_t Position() const { return buffer_offset_ + buffer_pos_; }
   // Length of the file in bytes, or -1 on failure.
@@ -89,6 +95,7 @@ class TextFile {
   std::size_t buffer_pos_ = 0;
   std::size_t buffer_len_ = 0;
   std::int64_t buffer_offset_ = 0;  // file offset of buffer_[0]
+  int line_number_ = 0;
   FileCause cause_ = FileCause::kNone;
 };
 

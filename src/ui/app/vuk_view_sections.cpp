@@ -3,6 +3,7 @@
 // windows with the messages that create, hide, show, delete and recolour
 // them.
 #include <QCoreApplication>
+#include <QStatusBar>
 
 #include "core/files/file_error_text.h"
 #include "core/files/trf_file.h"
@@ -29,12 +30,12 @@ CFileContentDlg* CVUKView::content_dialog() const { return content_; }
 MapDialog* CVUKView::map_dialog() const { return map_; }
 
 void CVUKView::NewSection() {
-  auto dialog = MakeFileDialog(
-      this,
-      "New section",
-      QString::fromStdString(stores_.workspace.files.int_opened),
-      kSectionFileFilter,
-      QFileDialog::AcceptOpen);
+  auto dialog =
+      MakeFileDialog(this,
+                     "New section",
+                     QString::fromStdString(stores_.workspace.files.int_opened),
+                     kSectionFileFilter,
+                     QFileDialog::AcceptOpen);
   const QString path = RunFileDialog(*dialog);
   if (path.isEmpty()) return;
   OpenSectionFile(path.toStdString());
@@ -75,8 +76,7 @@ bool CVUKView::OpenSectionFile(const std::string& path) {
   });
   // Closing the list ends the work on the file, as closing the map does.
   connect(content_, &QDialog::finished, this, [this] {
-    QCoreApplication::postEvent(this,
-                                new UmEvent(Um::UM_MAPCOMMAND, 0, 0));
+    QCoreApplication::postEvent(this, new UmEvent(Um::UM_MAPCOMMAND, 0, 0));
   });
   content_->show();
   return true;
@@ -118,10 +118,11 @@ void CVUKView::CreateSection() {
   if (content_ != nullptr && content_->delete_z_box()->isChecked()) {
     window->SetElevation(false);
   }
-  connect(window,
-          &SectionWindow::ScaleRequested,
-          this,
-          &CVUKView::OpenScaleDialog);
+  if (content_ != nullptr && !content_->reading_note().isEmpty()) {
+    window->statusBar()->showMessage(content_->reading_note());
+  }
+  connect(
+      window, &SectionWindow::ScaleRequested, this, &CVUKView::OpenScaleDialog);
   sections_[slot] = window;
   window->show();
   // The next section starts from a fresh choice on the map.

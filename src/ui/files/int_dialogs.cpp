@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QStringList>
 #include <QVBoxLayout>
 
 #include "ui/graph/curve_graph.h"
@@ -181,7 +182,20 @@ CFileContentDlg::CFileContentDlg(Workspace& workspace,
   list_->setMinimumWidth(520);
   layout->addWidget(list_, 1);
   ResultFileKind kind = ResultFileKind::kNone;
-  if (ReadStationFile(path, ui, stations_, kind)) {
+  std::vector<RefusedBlock> refused;
+  const bool read = ReadStationFile(path, ui, stations_, kind, &refused);
+  if (!refused.empty()) {
+    QStringList lines;
+    for (const RefusedBlock& r : refused) lines << QString::number(r.line);
+    reading_note_ = QString(
+                        "%1 of %2 blocks read; left out: the blocks at "
+                        "line %3 of %4")
+                        .arg(stations_.size())
+                        .arg(stations_.size() + refused.size())
+                        .arg(lines.join(", "))
+                        .arg(QString::fromStdString(path));
+  }
+  if (read) {
     workspace.station_file_kind = kind == ResultFileKind::kTrf ? 1 : 0;
     const std::vector<bool> dup = DuplicateStations(stations_);
     for (std::size_t i = 0; i < stations_.size(); ++i) {

@@ -89,9 +89,13 @@ class CFileContentDlg : public QDialog {
   // makes the next sections without the stations' elevations.
   QCheckBox* map_box() const { return map_; }
   QCheckBox* delete_z_box() const { return delete_z_; }
+  // How many blocks were read and which lines were left out, for the
+  // status of the sections made from the file; empty when none was.
+  const QString& reading_note() const { return reading_note_; }
 
  private:
   std::vector<SectionStation>& stations_;
+  QString reading_note_;
   QListWidget* list_ = nullptr;
   QCheckBox* map_ = nullptr;
   QCheckBox* delete_z_ = nullptr;

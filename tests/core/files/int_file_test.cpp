@@ -145,8 +145,7 @@ TEST(IntFile, EveryStartModelSurvivesARoundTrip) {
 TEST(IntFile, InvalidBlocksAreReportedWithTheirSetNumber) {
   const std::string good = FormatModelBlock(ThreeLayers("GOOD"), 1);
   LayerModel deep = ThreeLayers("DEEP");
-  deep.coordinates[2] =
-      -1000.0;  // six characters do not hold it: columns shift
+  deep.coordinates[2] = -1000.0;  // written " -1000": read back whole
   std::string text = good;
   text += ">INVERS: ZERO           /         0.0/         0.0/   0.0/ 0/\n";
   text +=
@@ -176,23 +175,27 @@ TEST(IntFile, InvalidBlocksAreReportedWithTheirSetNumber) {
   std::vector<IntSet> sets;
   std::vector<std::int32_t> positions;
   ASSERT_TRUE(LoadIntFile(file.path(), ui, sets, positions));
-  EXPECT_EQ(sets.size(), 2u);
-  ASSERT_EQ(ui.prompts().size(), 8u);
+  ASSERT_EQ(sets.size(), 3u);
+  EXPECT_FLOAT_EQ(sets[2].z, -1000.0f);
+  ASSERT_EQ(ui.prompts().size(), 7u);
+  // The message, then where in the file and why.
   EXPECT_EQ(ui.prompts()[0].text,
             "SET #2:  ZERO                                \n#layers=0\nSET "
-            "WILL BE IGNORED");
+            "WILL BE IGNORED\n" +
+                file.path() + ", line 9: 0 layers (1 to 16 can be read)");
   EXPECT_EQ(ui.prompts()[1].text.substr(0, 14), "SET #2:  RHO0 ");
   EXPECT_EQ(ui.prompts()[2].text.substr(0, 14), "SET #3:  THIN ");
-  EXPECT_EQ(ui.prompts()[3].text.substr(0, 14), "SET #3:  DEEP ");
-  EXPECT_EQ(ui.prompts()[4].text,
-            "SET #3:  MANY                                \n#layers=17\nSET "
-            "WILL BE IGNORED");
+  const std::string many_text =
+      "SET #4:  MANY                                \n#layers=17\nSET WILL "
+      "BE IGNORED\n";
+  EXPECT_EQ(ui.prompts()[3].text.substr(0, many_text.size()), many_text);
   // No "/": the name is the text after the marker, no layers were read.
-  EXPECT_EQ(ui.prompts()[5].text,
-            "SET #3:  NO SLASH AT                         \n#layers=0\nSET "
-            "WILL BE IGNORED");
-  EXPECT_EQ(ui.prompts()[6].text.substr(0, 13), "SET #3:  INF ");
-  EXPECT_EQ(ui.prompts()[7].text.substr(0, 13), "SET #3:  NAN ");
+  const std::string no_slash =
+      "SET #4:  NO SLASH AT                         \n#layers=0\nSET WILL "
+      "BE IGNORED\n";
+  EXPECT_EQ(ui.prompts()[4].text.substr(0, no_slash.size()), no_slash);
+  EXPECT_EQ(ui.prompts()[5].text.substr(0, 13), "SET #4:  INF ");
+  EXPECT_EQ(ui.prompts()[6].text.substr(0, 13), "SET #4:  NAN ");
 }
 
 TEST(IntFile, FileMessages) {
@@ -273,7 +276,9 @@ TEST(IntFile, BlocksTheReadersCouldNotReadAreRefused) {
   slash.name = "ABCDEFGHIJKLMN/";  // cut to 12 in the file, refused alike
   EXPECT_NE(IntBlockProblem(slash), "");
   LayerModel deep = ThreeLayers("DEEP");
-  deep.coordinates[2] = -1000.0;
+  deep.coordinates[2] = -1000.0;  // written " -1000"
+  EXPECT_EQ(IntBlockProblem(deep), "");
+  deep.coordinates[2] = -100000.0;
   EXPECT_NE(IntBlockProblem(deep).find("do not fit the columns"),
             std::string::npos);
   LayerModel wide = ThreeLayers("WIDE");
@@ -349,9 +354,16 @@ TEST(IntFile, StationsOfTheTolerantReader) {
       "      nan    100.00\n";
   test::TempFile file(text, ".int");
   ScriptedUi ui;
+  ui.Allow(kRefusedBlocksCaption);
   std::vector<SectionStation> stations;
   ResultFileKind kind;
   ASSERT_TRUE(ReadStationFile(file.path(), ui, stations, kind));
+  ASSERT_EQ(ui.prompts().size(), 1u);
+  EXPECT_EQ(ui.prompts()[0].text,
+            "2 of the 5 blocks of " + file.path() +
+                " are left out:\nline 11: a coordinate of the result line is "
+                "not a finite number\nline 14: layer 1: a resistivity of nan "
+                "Ohm-m");
   EXPECT_EQ(kind, ResultFileKind::kInt);
   ASSERT_EQ(stations.size(), 3u);
   EXPECT_EQ(stations[1].name, "STATION-B   ");

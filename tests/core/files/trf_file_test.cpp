@@ -93,8 +93,10 @@ TEST(TrfFile, BlockOfAFieldSetColumnByColumn) {
 
   FieldSet deep = ThreePoints();
   EXPECT_EQ(TrfBlockProblem(deep), "");
-  deep.coordinates[2] = -1000.0f;  // "%6.1f" needs seven characters
-  EXPECT_NE(TrfBlockProblem(deep).find("(1234.5, -20.0, -1000.0 m)"),
+  deep.coordinates[2] = -1000.0f;  // written " -1000"
+  EXPECT_EQ(TrfBlockProblem(deep), "");
+  deep.coordinates[2] = -100000.0f;  // no six characters hold it
+  EXPECT_NE(TrfBlockProblem(deep).find("(1234.5, -20.0, -100000.0 m)"),
             std::string::npos);
   FieldSet broken = ThreePoints();
   broken.label = "P1\nP2";  // would split the header line
@@ -157,8 +159,8 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
       ">TRANSFORMATION: MANY           /         1.0/         2.0/   3.0/"
       "120/\n" +
       depths + "\n" + res + "\n" + stars + "\n\n";
-  // A line that ends early ends the values; a value that is no number
-  // makes the block damaged.
+  // A line that ends early, a value that is no number or a resistivity of
+  // 0 leaves the block out.
   text +=
       ">TRANSFORMATION: SHORT          /         0.0/         0.0/   0.0/  "
       "3/\n"
@@ -172,9 +174,17 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
   test::TempFile file(text, ".trf");
   TextFile f;
   ASSERT_TRUE(f.Open(file.path(), TextFile::Mode::kRead));
-  EXPECT_EQ(ReadTrfStations(f, nullptr), 4);
+  std::vector<RefusedBlock> refused;
+  EXPECT_EQ(ReadTrfStations(f, nullptr, &refused), 2);
+  ASSERT_EQ(refused.size(), 4u);
+  EXPECT_EQ(refused[0].line, 10);  // B2's resistivity of 0
+  EXPECT_EQ(refused[1].line, 13);
+  EXPECT_EQ(refused[2].line, 21);  // SHORT's depth line
+  EXPECT_EQ(refused[3].line, 24);
+  EXPECT_EQ(refused[1].problem,
+            "the block ends before its depth and resistivity lines");
   std::vector<SectionStation> st;
-  ASSERT_EQ(ReadTrfStations(f, &st), 4);
+  ASSERT_EQ(ReadTrfStations(f, &st), 2);
 
   EXPECT_EQ(st[0].name, "LEADING     ");
   EXPECT_EQ(st[0].head_text, ">HEAD\n    DATAID=\"A1\"\n");
@@ -191,16 +201,11 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
   EXPECT_FLOAT_EQ(st[0].resistivity[15], 100.0f);
   EXPECT_FLOAT_EQ(st[0].thickness[0], 100.0f);
 
-  EXPECT_EQ(st[1].name, "B2          ");
-  EXPECT_EQ(st[1].head_text, st[0].head_text);
-  EXPECT_FLOAT_EQ(st[1].z, -12.5f);
-  EXPECT_EQ(st[1].depth_count, 1);
-  EXPECT_EQ(st[2].name, "MANY        ");
-  EXPECT_EQ(st[2].depth_count, 100);
-  EXPECT_FLOAT_EQ(st[2].depth[99], 10.0f);
-  EXPECT_FLOAT_EQ(st[2].depth_resistivity[99], 109.0f);
-  EXPECT_EQ(st[3].name, "SHORT       ");
-  EXPECT_EQ(st[3].depth_count, 2);
+  EXPECT_EQ(st[1].name, "MANY        ");
+  EXPECT_EQ(st[1].head_text, st[0].head_text);  // carried over
+  EXPECT_EQ(st[1].depth_count, 100);
+  EXPECT_FLOAT_EQ(st[1].depth[99], 10.0f);
+  EXPECT_FLOAT_EQ(st[1].depth_resistivity[99], 109.0f);
 }
 
 TEST(TrfFile, StationFilesOfBothKinds) {
@@ -235,10 +240,8 @@ TEST(TrfFile, SavedTransformationsReadBackAsStations) {
       0, CurveMode::YX, stores->workspace, stores->sets, stores->models);
   FieldSet& set = stores->sets[0];
   set.effective_count = EffectiveCount(set);
-  ASSERT_TRUE(SmoothMarkedSet(stores->workspace,
-                              set,
-                              SmoothingOptions::From(stores->workspace),
-                              ui));
+  ASSERT_TRUE(SmoothMarkedSet(
+      stores->workspace, set, SmoothingOptions::From(stores->workspace), ui));
   TransformFieldSet(set);
 
   TrfSaveLogic logic(stores->workspace, stores->sets, ui);
@@ -273,8 +276,7 @@ TEST(TrfFile, SavedTransformationsReadBackAsStations) {
     const double res = std::pow(10.0, static_cast<double>(set.log_res[i]));
     // Three decimals; the station keeps 32-bit values.
     ASSERT_LT(res, 1e6);
-    EXPECT_NEAR(s.depth_resistivity[k], res, 0.0005 + res * 1e-7)
-        << i;
+    EXPECT_NEAR(s.depth_resistivity[k], res, 0.0005 + res * 1e-7) << i;
     if (k > 0) {
       EXPECT_GE(s.depth[k], s.depth[k - 1]);
     }

@@ -92,7 +92,8 @@ TEST(SectionOptionsTest, OnlyStationsWithValuesSteerTheProfile) {
   SectionPictureOptions o;
   o.file = file.path();
   ScriptedUi ui;
-  ui.Allow("SECTION");
+  ui.Allow(kRefusedBlocksCaption);
+  ui.Allow("INVALID INT or TRF -FILE");
   std::vector<SectionStation> stations;
   ResultFileKind kind;
   std::string error;
@@ -100,10 +101,11 @@ TEST(SectionOptionsTest, OnlyStationsWithValuesSteerTheProfile) {
   ASSERT_EQ(stations.size(), 3u);
   EXPECT_NEAR(stations[0].profile_position, 0.0, 1.0);
   EXPECT_NEAR(stations[2].profile_position, 4000.0, 1.0);
+  // The block without layers is refused by the INT reader, with its line.
   ASSERT_EQ(ui.prompts().size(), 1u);
   EXPECT_EQ(ui.prompts()[0].text,
-            "1 of the 4 stations have no model or curve to draw and are left "
-            "out");
+            "1 of the 4 blocks of " + file.path() +
+                " is left out:\nline 10: 0 layers (1 to 16 can be read)");
 
   // A line across the stations puts them all on one point: refused.
   o.profile = "501000,7490000,501000,7510000";
@@ -114,8 +116,10 @@ TEST(SectionOptionsTest, OnlyStationsWithValuesSteerTheProfile) {
       ">INVERS: GHOST          /   7518000.0/    502000.0/ 100.0/ 0/\n", ".int");
   o.file = empty.path();
   o.profile = "auto";
+  error.clear();
   EXPECT_FALSE(PlaceSectionStations(o, ui, stations, kind, error));
-  EXPECT_EQ(error, empty.path() + ": no station has a model or a curve to draw");
+  EXPECT_EQ(error, "");  // the file's own message says it
+  EXPECT_EQ(ui.prompts().back().text, "Can't find data");
 }
 
 }  // namespace

@@ -1,0 +1,91 @@
+# Every writer of the command-line tool meets a disk that fills during its
+# write (a file-size limit set with prlimit, in bytes): the file must be
+# byte for byte what it was before, and the message must say so.
+include(${CMAKE_CURRENT_LIST_DIR}/../util/script_checks.cmake)
+
+set(dir ${OUT}/full_disk)
+file(REMOVE_RECURSE ${dir})
+file(MAKE_DIRECTORY ${dir})
+set(P ${EXAMPLES}/profile)
+set(fit --mode xy --layers 100:1,10 --method classic --iterations 1)
+
+# Runs the tool under a file-size limit of `bytes`; status, out and err are
+# left to the caller.
+function(run_limited bytes)
+  execute_process(COMMAND prlimit --fsize=${bytes} ${CLI} ${ARGN}
+    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 120)
+  set(status "${status}" PARENT_SCOPE)
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+function(expect_unchanged path hash_before what)
+  file(SHA256 ${path} hash_after)
+  if(NOT hash_after STREQUAL hash_before)
+    file(READ ${path} text)
+    message(FATAL_ERROR "${what}: ${path} changed under a full disk:\n${text}")
+  endif()
+endfunction()
+
+# The sizes of one block and of three, written without a limit.
+run_checked(0 ${CLI} invert ${P}/P01.PLT ${fit} --int ${dir}/one.int)
+run_checked(0 ${CLI} invert ${P}/P01.PLT ${P}/P02.PLT ${P}/P03.PLT ${fit}
+  --int ${dir}/three.int)
+file(SIZE ${dir}/one.int one)
+file(SIZE ${dir}/three.int three)
+math(EXPR two "2 * ${one}")
+if(three LESS two)
+  message(FATAL_ERROR "three blocks take ${three} bytes, one ${one}")
+endif()
+
+# INT: an old file and a limit that leaves room for the first block of
+# three but not for all of them.
+string(REPEAT "an earlier block\n" 20 old_text)
+file(WRITE ${dir}/old.int "${old_text}")
+file(SIZE ${dir}/old.int old)
+math(EXPR limit "${old} + ${one} * 3 / 2")
+file(SHA256 ${dir}/old.int hash)
+run_limited(${limit} invert ${P}/P01.PLT ${P}/P02.PLT ${P}/P03.PLT ${fit}
+  --int ${dir}/old.int)
+if(NOT status EQUAL 1)
+  message(FATAL_ERROR "INT under a full disk: status ${status}\n${err}")
+endif()
+expect_unchanged(${dir}/old.int ${hash} "invert --int")
+expect_match("${err}" "CAN'T WRITE INT-FILE: The disk is full\nNothing was added to ${dir}/old.int\\.")
+
+# TRF: one block after an old one.
+run_checked(0 ${CLI} depth ${P}/P01.PLT --mode xy --trf ${dir}/old.trf)
+file(SIZE ${dir}/old.trf old)
+file(SHA256 ${dir}/old.trf hash)
+math(EXPR limit "${old} + 300")
+run_limited(${limit} depth ${P}/P02.PLT --mode yx --trf ${dir}/old.trf)
+if(NOT status EQUAL 1)
+  message(FATAL_ERROR "TRF under a full disk: status ${status}\n${err}")
+endif()
+expect_unchanged(${dir}/old.trf ${hash} "depth --trf")
+expect_match("${err}" "The disk is full\nNothing was added to ${dir}/old.trf\\.")
+
+# PLT and SEG EDI exports replace a whole file: the old one stays, no part
+# file is left beside it, and a new one is not created at all.
+foreach(format plt seg)
+  set(target ${dir}/old_${format}.PLT)
+  file(WRITE ${target} "${old_text}")
+  file(SHA256 ${target} hash)
+  run_limited(4000 export --layers 100:1,10,1000 --format ${format}
+    --out ${target})
+  if(NOT status EQUAL 1)
+    message(FATAL_ERROR "export ${format} under a full disk: status ${status}\n${err}")
+  endif()
+  expect_unchanged(${target} ${hash} "export --format ${format}")
+  expect_match("${err}" "The disk is full\n${target} was left as it was\\.")
+  run_limited(4000 export --layers 100:1,10,1000 --format ${format}
+    --out ${dir}/new_${format}.PLT)
+  expect_match("${err}" "The disk is full\n${dir}/new_${format}.PLT was not written\\.")
+  if(EXISTS ${dir}/new_${format}.PLT)
+    message(FATAL_ERROR "export ${format}: a file was created under a full disk")
+  endif()
+endforeach()
+file(GLOB parts ${dir}/*.part*)
+if(parts)
+  message(FATAL_ERROR "part files left behind: ${parts}")
+endif()

@@ -1,0 +1,379 @@
+// The readers of result and sounding files take a number only from a field
+// that holds one; the writers write only values that fit their fields.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "core/fielddata/field_file_reader.h"
+#include "core/files/fixed_columns.h"
+#include "core/files/fixed_fields.h"
+#include "core/files/int_file.h"
+#include "core/files/name_text.h"
+#include "core/files/trf_file.h"
+#include "core/platform/scripted_ui.h"
+#include "core/store/store_defaults.h"
+#include "util/test_util.h"
+
+namespace mtvuk {
+namespace {
+
+std::string Stars(int n) { return std::string(n, '*') + "\n\n"; }
+
+TEST(StrictFields, AFieldHoldsOneNumberOrIsRefusedWithItsColumns) {
+  double v = 0.0;
+  int n = 0;
+  std::string why;
+  EXPECT_TRUE(columns::NumberField("  -12.50/", 0, 8, v, why));
+  EXPECT_DOUBLE_EQ(v, -12.5);
+  EXPECT_TRUE(columns::NumberField("1.5e+03   ", 0, 10, v, why));
+  EXPECT_DOUBLE_EQ(v, 1500.0);
+  EXPECT_FALSE(columns::NumberField("      5.0x", 0, 10, v, why));
+  EXPECT_EQ(why, "columns 1-10 ('      5.0x') hold no single number");
+  EXPECT_FALSE(columns::NumberField("abc         ", 3, 9, v, why));
+  EXPECT_EQ(why, "columns 4-12 are blank");
+  EXPECT_FALSE(columns::NumberField("   12.5", 2, 9, v, why));
+  EXPECT_EQ(why, "the line ends at column 7, inside or before columns 3-11");
+  EXPECT_FALSE(columns::NumberField("  1.0 2.0", 0, 9, v, why));
+  EXPECT_FALSE(columns::NumberField(std::string("  1.0\0 7", 8), 0, 8, v, why));
+  EXPECT_TRUE(columns::IntegerField("/ 7/", 1, 2, n, why));
+  EXPECT_EQ(n, 7);
+  EXPECT_FALSE(columns::IntegerField("/0//", 1, 2, n, why));
+  EXPECT_FALSE(columns::IntegerField("/1./", 1, 2, n, why));
+  EXPECT_TRUE(columns::BlankFrom("    1.0   ", 7, why));
+  EXPECT_FALSE(columns::BlankFrom("    1.0.34", 7, why));
+  EXPECT_EQ(why,
+            "the values run past column 7 ('.34' from column 8): a value is "
+            "wider than its column");
+}
+
+// Damaged INT blocks are reported with the line and the columns at fault
+// and left out; the valid blocks around them still load.
+TEST(StrictFields, IntReadersRefuseGarbledBlanksAndRunningValues) {
+  const std::string head =
+      ">INVERS: %s /      1500.0/     -2500.0/ 310.0/ 2/ TARGET: RE+IM\n";
+  auto block = [&head](const std::string& name, const std::string& layers) {
+    std::string line = head;
+    line.replace(line.find("%s"), 2, columns::NameField(name));
+    return line + layers + Stars(56);
+  };
+  std::string text =
+      block("GOOD", "   100.00      0.75\n    12.34    100.00\n");
+  text += block("GARBLED", "     5.0x      0.75\n    12.34    100.00\n");
+  text += block("BLANK", "               0.75\n    12.34    100.00\n");
+  text += block("RUNS ON", "123456789.00   0.75\n    12.34    100.00\n");
+  text += block("TAIL", "   100.00      0.75\n    12.34    100.00  7\n");
+  text += block("NEGATIVE", "  -100.00      0.75\n    12.34    100.00\n");
+  // A block that claims more layers than it holds reaches its end line.
+  std::string more =
+      block("SHORT", "   100.00      0.75\n    12.34    100.00\n");
+  more.replace(more.find("/ 2/"), 4, "/ 5/");
+  text += more;
+  text += block("LAST", "    20.00      1.50\n   300.00    100.00\n");
+  test::TempFile file(text, ".int");
+
+  ScriptedUi ui;
+  ui.Allow("INVALID PARAMETERS");
+  std::vector<IntSet> sets;
+  std::vector<std::int32_t> positions;
+  ASSERT_TRUE(LoadIntFile(file.path(), ui, sets, positions));
+  ASSERT_EQ(sets.size(), 2u);
+  EXPECT_EQ(sets[0].name.substr(0, 4), "GOOD");
+  EXPECT_FLOAT_EQ(sets[0].resistivity[0], 100.0f);
+  EXPECT_FLOAT_EQ(sets[0].lon, -2500.0f);
+  EXPECT_EQ(sets[1].name.substr(0, 4), "LAST");
+  EXPECT_FLOAT_EQ(sets[1].thickness[0], 1.5f);
+  ASSERT_EQ(ui.prompts().size(), 6u);
+  const std::string& p = file.path();
+  EXPECT_EQ(ui.prompts()[0].text,
+            "SET #2:  GARBLED                             \n#layers=2\nSET "
+            "WILL BE IGNORED\n" +
+                p +
+                ", line 7: layer 1: columns 1-9 ('     5.0x') hold no "
+                "single number");
+  EXPECT_NE(ui.prompts()[1].text.find(
+                p + ", line 12: layer 1: columns 1-9 are blank"),
+            std::string::npos);
+  EXPECT_NE(ui.prompts()[2].text.find(
+                p + ", line 17: layer 1: column 10 ('.') is not blank"),
+            std::string::npos);
+  EXPECT_NE(ui.prompts()[3].text.find(
+                p + ", line 23: layer 2: the values run past column 19"),
+            std::string::npos);
+  EXPECT_NE(ui.prompts()[4].text.find(
+                p + ", line 27: layer 1: a resistivity of -100 Ohm-m"),
+            std::string::npos);
+  EXPECT_NE(ui.prompts()[5].text.find(
+                p + ", line 34: layer 3: columns 1-9 ('*********') hold"),
+            std::string::npos);
+
+  // The stations of a section follow the same rules and say what they
+  // left out.
+  std::vector<SectionStation> stations;
+  std::vector<RefusedBlock> refused;
+  ResultFileKind kind = ResultFileKind::kNone;
+  ScriptedUi station_ui;
+  station_ui.Allow(kRefusedBlocksCaption);
+  ASSERT_TRUE(
+      ReadStationFile(file.path(), station_ui, stations, kind, &refused));
+  ASSERT_EQ(stations.size(), 2u);
+  EXPECT_EQ(stations[1].name, "LAST        ");
+  EXPECT_FLOAT_EQ(stations[1].resistivity[15], 300.0f);
+  EXPECT_FLOAT_EQ(stations[1].thickness[1], 1e10f);
+  ASSERT_EQ(refused.size(), 6u);
+  EXPECT_EQ(refused[0].line, 7);
+  EXPECT_EQ(refused[5].line, 34);
+  ASSERT_EQ(station_ui.prompts().size(), 1u);
+  EXPECT_EQ(station_ui.prompts()[0].text.substr(
+                0, station_ui.prompts()[0].text.find('\n')),
+            "6 of the 8 blocks of " + p + " are left out:");
+  EXPECT_NE(station_ui.prompts()[0].text.find(
+                "\nline 27: layer 1: a resistivity of -100 Ohm-m"),
+            std::string::npos);
+}
+
+TEST(StrictFields, TrfReaderRefusesWhatItCannotReadExactly) {
+  const std::string stars(50, '*');
+  auto block = [&stars](const std::string& name,
+                        const std::string& count,
+                        const std::string& depths,
+                        const std::string& res) {
+    return ">TRANSFORMATION: " + columns::NameField(name) +
+           " /      1500.0/      2500.0/ -3000/" + count + "/\n" +
+           "Depth  (km)  " + depths + "\nRes (Ohm-m)  " + res + "\n" + stars +
+           "\n\n";
+  };
+  std::string text =
+      block("GOOD", "  2", "     0.100     1.000", "    50.000   300.000");
+  text +=
+      block("GARBLED", "  2", "     0.100     1.00x", "    50.000   300.000");
+  text += block("BLANK", "  2", "     0.100          ", "    50.000   300.000");
+  text += block("SHORT", "  2", "     0.100     1.000", "    50.000");
+  text +=
+      block("WIDE", "  2", "     0.100     1.000", "189095.1854224540479.340");
+  text += block("ZERO", "  2", "     0.100     1.000", "     0.000   300.000");
+  text += block("COUNT", " 2x", "     0.100     1.000", "    50.000   300.000");
+  test::TempFile file(text, ".trf");
+  TextFile f;
+  ASSERT_TRUE(f.Open(file.path(), TextFile::Mode::kRead));
+  std::vector<SectionStation> st;
+  std::vector<RefusedBlock> refused;
+  ASSERT_EQ(ReadTrfStations(f, &st, &refused), 1);
+  EXPECT_EQ(st[0].name, "GOOD        ");
+  EXPECT_FLOAT_EQ(st[0].z, -3000.0f);
+  EXPECT_FLOAT_EQ(st[0].depth_resistivity[1], 300.0f);
+  ASSERT_EQ(refused.size(), 6u);
+  EXPECT_EQ(refused[0].line, 7);
+  EXPECT_EQ(refused[0].problem,
+            "depths: value 2: columns 24-33 ('     1.00x') hold no single "
+            "number");
+  EXPECT_EQ(refused[1].problem, "depths: value 2: columns 24-33 are blank");
+  EXPECT_EQ(refused[2].line, 18);
+  EXPECT_EQ(refused[2].problem,
+            "resistivities: value 2: the line ends at column 23, inside or "
+            "before columns 24-33");
+  EXPECT_EQ(refused[3].problem,
+            "resistivities: the values run past column 33 ('.340' from column "
+            "34): a value is wider than its column");
+  EXPECT_EQ(refused[4].problem, "value 1: a resistivity of 0 Ohm-m");
+  EXPECT_EQ(refused[5].line, 31);
+  EXPECT_EQ(refused[5].problem, "columns 67-69 (' 2x') hold no whole number");
+}
+
+FieldSet Transformed(const std::string& label, double z) {
+  FieldSet set;
+  set.in_use = 1;
+  set.smoothed = 1;
+  set.depth_switch = 1;
+  set.label = label;
+  set.header = ">HEAD\n";
+  set.count = 3;
+  set.coordinates = {7525034.5f, 313494.3f, static_cast<float>(z)};
+  const float depth[] = {-10.0f, -541908.0f, -1200.0f};
+  const float log_res[] = {1.2866f, 5.2767f, 2.0f};
+  for (int i = 0; i < 3; ++i) {
+    set.depth[i] = depth[i];
+    set.log_res[i] = log_res[i];
+  }
+  return set;
+}
+
+// Values that do not fit their ten characters are refused with the station,
+// the depth and the value; altitudes of the seafloor are written without
+// their decimal and read back.
+TEST(StrictFields, TrfWriterRefusesWideValuesAndWritesDeepAltitudes) {
+  FieldSet set = Transformed("XY SEA-07", -3000.4);
+  EXPECT_EQ(TrfBlockProblem(set), "");
+  const std::string block = FormatTrfBlock(set);
+  EXPECT_NE(block.find("/ -3000/  3/\n"), std::string::npos) << block;
+  EXPECT_EQ(columns::AltitudeField(-999.94), "-999.9");
+  EXPECT_EQ(columns::AltitudeField(-99999.0), "-99999");
+  EXPECT_EQ(columns::AltitudeField(999999.0), "999999");
+  EXPECT_EQ(columns::AltitudeField(-100000.0), "");
+  EXPECT_EQ(columns::AltitudeField(1e6), "");
+
+  test::TempFile file(block, ".trf");
+  TextFile f;
+  ASSERT_TRUE(f.Open(file.path(), TextFile::Mode::kRead));
+  std::vector<SectionStation> st;
+  ASSERT_EQ(ReadTrfStations(f, &st), 1);
+  EXPECT_FLOAT_EQ(st[0].z, -3000.0f);
+  EXPECT_FLOAT_EQ(st[0].depth[1], 541.908f);
+  EXPECT_NEAR(st[0].depth_resistivity[1],
+              std::pow(10.0, static_cast<double>(set.log_res[1])),
+              0.02);
+
+  set.log_res[1] = 9.6258f;  // 4.2e9 Ohm-m, fourteen characters
+  const std::string wide = TrfBlockProblem(set);
+  EXPECT_EQ(wide.substr(0, 56),
+            "The resistivity of 'XY SEA-07' at 541.908 km depth is 42")
+      << wide;
+  EXPECT_NE(wide.find(" Ohm-m, which does not fit the ten characters of its "
+                      "column in TRF files"),
+            std::string::npos);
+  set.log_res[1] = -3.5f;  // writes as 0.000
+  EXPECT_NE(TrfBlockProblem(set).find("0.000 Ohm-m"), std::string::npos);
+  set = Transformed("XY SEA-07", -100000.0);
+  EXPECT_NE(TrfBlockProblem(set).find("-100000.0 m"), std::string::npos);
+
+  // "Save &All" with one set that does not fit writes nothing at all.
+  auto stores = test::NewStores();
+  stores->sets[0] = Transformed("XY FINE", 10.0);
+  stores->sets[1] = Transformed("YX WIDE", 10.0);
+  stores->sets[1].log_res[0] = 6.5f;
+  test::TempFile out(">HEAD\nkept\n", ".trf");
+  ScriptedUi ui;
+  ui.Allow("CAN'T SAVE TRANSFORMATION");
+  TrfSaveLogic logic(stores->workspace, stores->sets, ui);
+  EXPECT_FALSE(logic.Save(out.path(), true));
+  EXPECT_EQ(test::ReadWholeFile(out.path()), ">HEAD\nkept\n");
+  ASSERT_EQ(ui.prompts().size(), 1u);
+  EXPECT_NE(ui.prompts()[0].text.find("'YX WIDE' at 0.010 km depth is "
+                                      "3162277.660 Ohm-m"),
+            std::string::npos);
+}
+
+TEST(StrictFields, IntWriterTakesSeafloorAltitudes) {
+  LayerModel m;
+  m.name = "OBS-12";
+  m.layer_count = 2;
+  m.resistivity[0] = 0.3;  // sea water
+  m.resistivity[1] = 50.0;
+  m.thickness[0] = 3.0;
+  m.thickness[1] = 100.0;
+  m.coordinates = {7525034.5, 313494.3, -5980.0};
+  EXPECT_EQ(IntBlockProblem(m), "");
+  const std::string block = FormatModelBlock(m, 1);
+  EXPECT_NE(block.find("/ -5980/ 2/"), std::string::npos) << block;
+  test::TempFile file(block, ".int");
+  ScriptedUi ui;
+  std::vector<IntSet> sets;
+  std::vector<std::int32_t> positions;
+  ASSERT_TRUE(LoadIntFile(file.path(), ui, sets, positions));
+  EXPECT_FLOAT_EQ(sets[0].z, -5980.0f);
+  EXPECT_FLOAT_EQ(sets[0].resistivity[0], 0.3f);
+  m.coordinates[2] = -123456.0;
+  EXPECT_NE(IntBlockProblem(m).find("-123456.0 m"), std::string::npos);
+}
+
+// A value blanked out or garbled inside a data block refuses the sounding
+// file, naming the line and the columns.
+TEST(StrictFields, SoundingFilesWithBlankOrGarbledNumbersAreRefused) {
+  const std::string good =
+      test::ReadWholeFile(test::ExamplePath("profile/P01.PLT"));
+  auto stores = test::NewStores();
+  {
+    test::TempFile file(good, ".PLT");
+    ScriptedUi ui;
+    ASSERT_TRUE(ReadFieldFile(file.path(), stores->workspace, ui));
+    EXPECT_TRUE(ui.prompts().empty());
+  }
+  std::vector<std::string> lines;
+  for (std::size_t at = 0; at < good.size();) {
+    const std::size_t end = good.find('\n', at);
+    lines.push_back(good.substr(at, end - at));
+    at = end + 1;
+  }
+  std::size_t zxyr = 0;
+  while (lines[zxyr].rfind(">ZXYR", 0) != 0) ++zxyr;
+  const std::size_t row = zxyr + 1;  // 0-based; the file's line row + 1
+  // A blank run is cut into fields of five characters: the first names the
+  // columns.
+  struct Damage {
+    std::string field;  // replaces columns 13-24 of the row
+    std::string columns;
+    std::string says;
+  };
+  const Damage damages[] = {
+      {"            ", "13-17", "a blank field where a number must stand"},
+      {"   5.012e+0x", "13-24", "'5.012e+0x' is not one number"},
+      {" 5.0 1234567", "13-24", "'5.0 1234567' is not one number"},
+  };
+  for (const Damage& d : damages) {
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      std::string line = lines[i];
+      if (i == row) line.replace(12, 12, d.field);
+      text += line + "\n";
+    }
+    test::TempFile file(text, ".PLT");
+    ScriptedUi ui;
+    ui.Allow("Invalid MT-file");
+    EXPECT_FALSE(ReadFieldFile(file.path(), stores->workspace, ui)) << d.says;
+    ASSERT_EQ(ui.prompts().size(), 1u);
+    const std::string& shown = ui.prompts()[0].text;
+    EXPECT_EQ(shown.substr(0, shown.find('\n')),
+              file.path() + ", line " + std::to_string(row + 1) + ", columns " +
+                  d.columns + " (block '>ZXYR'): " + d.says)
+        << shown;
+  }
+}
+
+TEST(StrictFields, NamesAreCutWhereACharacterEndsAndShownAsText) {
+  // "XY " and "Łódź-Ö1" (Ł, ó, ź and Ö take two bytes each): 15 bytes.
+  const std::string name =
+      "XY \xC5\x81\xC3\xB3"
+      "d\xC5\xBA-\xC3\x96"
+      "1";
+  EXPECT_EQ(CutName(name, 12),
+            "XY \xC5\x81\xC3\xB3"
+            "d\xC5\xBA-");
+  EXPECT_EQ(CutName(name, 13),
+            "XY \xC5\x81\xC3\xB3"
+            "d\xC5\xBA-\xC3\x96");
+  EXPECT_EQ(columns::NameField(name),
+            "XY \xC5\x81\xC3\xB3"
+            "d\xC5\xBA-   ");
+  EXPECT_EQ(CutName("ABCDEFGHIJKLMN", 12), "ABCDEFGHIJKL");
+  EXPECT_EQ(PrintableText("A\xE9"
+                          "B\x01"
+                          "C\xC3\xA9"),
+            "A\xEF\xBF\xBD"
+            "B?C\xC3\xA9");
+  EXPECT_EQ(PrintableText("\xED\xA0\x80"),
+            "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // a surrogate
+
+  EXPECT_EQ(columns::SameNameProblem({"XY A1", "YX A1", "XY A2"}), "");
+  EXPECT_EQ(columns::SameNameProblem({"XY STATION_0001", "XY STATION_0002"}),
+            "Two blocks would be written under the name 'XY STATION_0' ('XY "
+            "STATION_0001' and 'XY STATION_0002'):\nresult files keep the "
+            "first 12 characters of a name. Give them names that differ "
+            "within those.");
+
+  // The save dialog refuses two marked models that would share a name.
+  auto stores = test::NewStores();
+  SaveModelChoice choice = SaveModelChoice::Load(stores->models);
+  choice.marked = {1, 0, 1, 0, 0, 0};
+  choice.names[0] = "XY STATION_0001";
+  choice.names[2] = "XY STATION_0002";
+  ScriptedUi ui;
+  ui.Allow(kIntBlockCaption);
+  EXPECT_FALSE(choice.Apply(stores->models, ui));
+  EXPECT_NE(stores->models[0].name, "XY STATION_0001");
+  choice.names[2] = "YX STATION_0001";
+  EXPECT_TRUE(choice.Apply(stores->models, ui));
+}
+
+}  // namespace
+}  // namespace mtvuk
