@@ -38,8 +38,8 @@ class RobustSmoothingTest : public QObject {
     w->logic().MarkAll();
     w->ok_button()->click();
     QApplication::sendPostedEvents();
-    QCOMPARE(stores->sets[0].smoothed_with, Smoother::kClassic);
-    QCOMPARE(stores->workspace.smoothing.smoother, Smoother::kClassic);
+    QVERIFY(stores->sets[0].smoothed_with == Smoother::kClassic);
+    QVERIFY(stores->workspace.smoothing.smoother == Smoother::kClassic);
     QVERIFY(w->result_label()->text().contains("departs from the point"));
     QVERIFY(w->result_label()->property("warned").toBool());
 
@@ -47,7 +47,7 @@ class RobustSmoothingTest : public QObject {
     w->smoother_box()->setCurrentIndex(0);
     w->ok_button()->click();
     QApplication::sendPostedEvents();
-    QCOMPARE(stores->sets[0].smoothed_with, Smoother::kRobust);
+    QVERIFY(stores->sets[0].smoothed_with == Smoother::kRobust);
     QVERIFY(!w->result_label()->property("warned").toBool());
     QVERIFY(w->result_label()->text().contains("2 points down-weighted"));
 
