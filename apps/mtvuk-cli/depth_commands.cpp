@@ -1,12 +1,15 @@
 #include "depth_commands.h"
 
+#include <CLI/CLI.hpp>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
 
 #include "core/depth/depth_transform.h"
 #include "core/fielddata/smoothing.h"
+#include "core/fielddata/smoothing_check.h"
 #include "core/fielddata/sounding_list.h"
 #include "core/files/trf_file.h"
 #include "core/physics/model_curve.h"
@@ -41,18 +44,58 @@ int Smooth(const SmoothOptions& o, SmoothedSet& out) {
   FieldSet& set = stores.sets[list.chosen_slot(o.mode)];
   SmoothingOptions options = SmoothingOptions::From(stores.workspace);
   if (o.tension) options.tension_percent = *o.tension;
+  options.tension_by_hand = o.tension.has_value();
   options.ignore_errors = o.ignore_errors;
-  if (o.res_phs) PhaseFromResistivity(set, options, ui);
+  options.smoother = o.smoother;
+  if (o.res_phs) DerivePhaseFromResistivity(set, options, ui);
   set.effective_count = EffectiveCount(set);
   out.set = &set;
-  out.knots = KnotCount(options.tension_percent, set.effective_count);
+  out.knots = o.smoother == Smoother::kClassic
+                  ? KnotCount(options.tension_percent, set.effective_count)
+                  : 0;
   if (!SmoothMarkedSet(stores.workspace, set, options, ui)) {
     return kExitFailure;
   }
   return kExitOk;
 }
 
+int CountFlags(const PointFlags& flags, int n) {
+  int count = 0;
+  for (int i = 0; i < n; ++i) count += flags[i] != 0 ? 1 : 0;
+  return count;
+}
+
+// Which smoother, how many points it down-weighted, and the warnings.
+void AddSmoothingJson(nlohmann::ordered_json& j, const FieldSet& set) {
+  j["smoother"] = SmootherName(set.smoothed_with);
+  if (set.smoothed_with == Smoother::kRobust) {
+    j["dof"] = JsonFloat(set.smoothing_dof);
+    j["downweighted"] = CountFlags(set.smooth_outlier, set.count);
+  }
+  j["warnings"] = SmoothingWarnings(set);
+}
+
+void PrintWarnings(const char* command, const FieldSet& set) {
+  for (const std::string& w : SmoothingWarnings(set)) {
+    std::fprintf(stderr, "%s: warning: %s\n", command, w.c_str());
+  }
+}
+
 }  // namespace
+
+void AddSmootherOption(CLI::App& command, SmoothOptions& options) {
+  // "part" names the weighted spline as well, the name it had first.
+  const std::map<std::string, Smoother> names{{"classic", Smoother::kClassic},
+                                              {"part", Smoother::kClassic},
+                                              {"robust", Smoother::kRobust}};
+  command
+      .add_option("--smoother",
+                  options.smoother,
+                  "robust (default: penalised spline, smoothness from the "
+                  "data, outliers down-weighted) or classic (weighted "
+                  "spline with knots set by the tension)")
+      ->transform(CLI::CheckedTransformer(names, CLI::ignore_case));
+}
 
 int RunSmooth(const SmoothOptions& o) {
   SmoothedSet s;
@@ -62,7 +105,8 @@ int RunSmooth(const SmoothOptions& o) {
   if (o.json) {
     nlohmann::ordered_json j;
     j["physics"] = PhysicsName(o.physics);
-    j["knots"] = s.knots;
+    if (o.smoother == Smoother::kClassic) j["knots"] = s.knots;
+    AddSmoothingJson(j, set);
     j["points"] = nlohmann::json::array();
     for (int k = 0; k < set.count; ++k) {
       nlohmann::ordered_json p;
@@ -70,14 +114,29 @@ int RunSmooth(const SmoothOptions& o) {
       p["log_rho"] = JsonFloat(set.log_rho[k]);
       p["smoothed"] = JsonFloat(set.smoothed_log_rho[k]);
       p["slope"] = JsonFloat(set.smoothed_slope[k]);
-      if (o.res_phs) p["phase_from_res"] = JsonFloat(set.phase_from_rho[k]);
+      if (set.smooth_outlier[k]) p["downweighted"] = true;
+      if (o.res_phs) {
+        p["phase_from_res"] = JsonFloat(set.phase_from_rho[k]);
+        if (set.phase_from_rho_weak[k]) p["phase_less_reliable"] = true;
+      }
       j["points"].push_back(p);
     }
     std::printf("%s\n", JsonText(j).c_str());
     return kExitOk;
   }
-  std::printf(
-      "# %s  (%d points, %d knots)\n", set.label.c_str(), set.count, s.knots);
+  PrintWarnings("smooth", set);
+  if (o.smoother == Smoother::kClassic) {
+    std::printf(
+        "# %s  (%d points, %d knots)\n", set.label.c_str(), set.count, s.knots);
+  } else {
+    std::printf(
+        "# %s  (%d points, robust spline of %.1f degrees of freedom, %d "
+        "points down-weighted)\n",
+        set.label.c_str(),
+        set.count,
+        static_cast<double>(set.smoothing_dof),
+        CountFlags(set.smooth_outlier, set.count));
+  }
   std::printf("%3s %12s %9s %9s %8s%s\n",
               "#",
               "period_s",
@@ -150,6 +209,7 @@ int RunDepthOfFile(const SmoothOptions& o) {
   if (o.json) {
     nlohmann::ordered_json j;
     j["physics"] = PhysicsName(o.physics);
+    AddSmoothingJson(j, set);
     j["points"] = nlohmann::json::array();
     for (int k = 0; k < set.count; ++k) {
       nlohmann::ordered_json p;
@@ -157,13 +217,17 @@ int RunDepthOfFile(const SmoothOptions& o) {
       p["depth_m"] = JsonFloat(set.depth[k]);
       p["log_res"] = JsonFloat(set.log_res[k]);
       p["log_s"] = JsonFloat(set.log_s[k]);
+      if (set.smooth_outlier[k]) p["downweighted"] = true;
       j["points"].push_back(p);
     }
     std::printf("%s\n", JsonText(j).c_str());
     return appended;
   }
-  std::printf(
-      "# %s  Res(h), S(h)  (%d points)\n", set.label.c_str(), set.count);
+  PrintWarnings("depth", set);
+  std::printf("# %s  Res(h), S(h)  (%d points, %s smoother)\n",
+              set.label.c_str(),
+              set.count,
+              SmootherName(set.smoothed_with));
   std::printf("%3s %12s %12s %9s %9s\n",
               "#",
               "period_s",

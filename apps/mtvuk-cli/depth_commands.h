@@ -4,7 +4,12 @@
 #include <optional>
 #include <string>
 
+namespace CLI {
+class App;
+}
+
 #include "core/store/capacities.h"
+#include "core/store/depth_settings.h"
 #include "core/store/physics_setting.h"
 
 namespace mtvuk::cli {
@@ -21,7 +26,11 @@ struct SmoothOptions {
   std::string trf;
   std::string name;
   Physics physics = Physics::kPublished;  // --physics
+  Smoother smoother = Smoother::kRobust;  // --smoother
 };
+
+// --smoother classic|robust on a command that smooths a set.
+void AddSmootherOption(CLI::App& command, SmoothOptions& options);
 
 // smooth FILE: the smoothed curve, its slopes and the phase from rho.
 int RunSmooth(const SmoothOptions& options);

@@ -266,6 +266,7 @@ int main(int argc, char** argv) {
   smooth->add_flag("--json", smooth_options.json, "Print the curve as JSON");
   smooth->add_flag(
       "--import", smooth_options.import, "Read with the SEG EDI importer");
+  mtvuk::cli::AddSmootherOption(*smooth, smooth_options);
 
   mtvuk::cli::SmoothOptions depth_options;
   std::string depth_layers, depth_model;
@@ -294,6 +295,7 @@ int main(int argc, char** argv) {
   depth->add_flag("--json", depth_options.json, "Print the profile as JSON");
   depth->add_flag(
       "--import", depth_options.import, "Read with the SEG EDI importer");
+  mtvuk::cli::AddSmootherOption(*depth, depth_options);
   auto* depth_trf = depth->add_option(
       "--trf",
       depth_options.trf,

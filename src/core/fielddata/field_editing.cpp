@@ -338,10 +338,10 @@ void FieldEditor::Commit(Edit edit) {
 void FieldEditor::Follow(int k) {
   FieldSet& s = sets_[k];
   if (s.smoothed && s.in_use > 0) {
-    const SmoothingOptions options = SmoothingOptions::From(workspace_);
+    const SmoothingOptions options = SmoothingOptions::ForSet(workspace_, s);
     s.effective_count = EffectiveCount(s);
     if (workspace_.smoothing.res_to_phase) {
-      PhaseFromResistivity(s, options, ui_);
+      DerivePhaseFromResistivity(s, options, ui_);
     }
     SmoothMarkedSet(workspace_, s, options, ui_);
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/fielddata/field_editing.h"
+#include "core/fielddata/robust_smoothing.h"
 #include "core/fielddata/spline_fit.h"
 
 namespace mtvuk {
@@ -118,7 +119,25 @@ SmoothingOptions SmoothingOptions::From(const Workspace& workspace) {
   SmoothingOptions o;
   o.tension_percent = TensionPercent(workspace.smoothing);
   o.ignore_errors = workspace.smoothing.ignore_errors != 0;
+  o.smoother = workspace.smoothing.smoother;
+  o.tension_by_hand = workspace.smoothing.tension_by_hand != 0;
   return o;
+}
+
+SmoothingOptions SmoothingOptions::ForSet(const Workspace& workspace,
+                                          const FieldSet& set) {
+  SmoothingOptions o = From(workspace);
+  if (set.smoothed) o.smoother = set.smoothed_with;
+  return o;
+}
+
+const char* SmootherName(Smoother smoother) {
+  return smoother == Smoother::kClassic ? "classic" : "robust";
+}
+
+const char* SmootherCaption(Smoother smoother) {
+  return smoother == Smoother::kClassic ? "Weighted spline (classic)"
+                                        : "Robust spline (from the data)";
 }
 
 double TensionPercent(const SmoothingSettings& settings) {
@@ -320,7 +339,24 @@ bool SmoothMarkedSet(Workspace& workspace,
   set.smooth_work.fill(0.0f);
   set.smoothed_log_rho.fill(-12.0f);
   set.smoothed_log_rho_copy.fill(-12.0f);
+  set.smoothed_with = options.smoother;
+  if (options.smoother == Smoother::kRobust) {
+    return SmoothFieldSetRobust(set, options, ui);
+  }
+  set.smooth_outlier.fill(0);
+  set.smoothing_dof = 0.0f;
   return SmoothFieldSet(set, options, ui);
+}
+
+void DerivePhaseFromResistivity(FieldSet& set,
+                                const SmoothingOptions& options,
+                                Ui& ui) {
+  if (options.smoother == Smoother::kRobust) {
+    RobustPhaseFromResistivity(set, options, ui);
+    return;
+  }
+  set.phase_from_rho_weak.fill(0);
+  PhaseFromResistivity(set, options, ui);
 }
 
 void RunSmoothingRequest(Workspace& workspace,
@@ -346,6 +382,8 @@ SmoothingWindowLogic::SmoothingWindowLogic(Workspace& workspace,
   ignore_errors = s.ignore_errors != 0;
   res_to_phase = s.res_to_phase != 0;
   limited = s.free_fit == 0;
+  smoother = s.smoother;
+  tension_by_hand = s.tension_by_hand != 0;
   tension_width = std::max<int>(1, s.tension_width);
   tension_position = std::clamp<int>(s.tension_position, 0, tension_width);
 }
@@ -366,6 +404,7 @@ void SmoothingWindowLogic::MarkAll() {
 void SmoothingWindowLogic::SetTension(int offset, int width) {
   tension_width = std::max(1, width);
   tension_position = std::clamp(offset, 0, tension_width);
+  tension_by_hand = true;
 }
 
 bool SmoothingWindowLogic::Apply() {
@@ -382,10 +421,14 @@ bool SmoothingWindowLogic::Apply() {
   s.res_to_phase = res_to_phase ? 1 : 0;
   s.tension_position = static_cast<std::int16_t>(tension_position);
   s.tension_width = static_cast<std::int16_t>(tension_width);
+  s.smoother = smoother;
+  s.tension_by_hand = tension_by_hand ? 1 : 0;
   if (res_to_phase) {
     const SmoothingOptions options = SmoothingOptions::From(workspace_);
     for (FieldSet& set : sets_) {
-      if (set.smoothing_mark > 0) PhaseFromResistivity(set, options, ui_);
+      if (set.smoothing_mark > 0) {
+        DerivePhaseFromResistivity(set, options, ui_);
+      }
     }
   }
   ui_.Post(Window::kMainFrame, Um::UM_SMOOTH, 0, 0);

@@ -20,9 +20,21 @@ inline constexpr char kSplineEvalCaption[] =
 struct SmoothingOptions {
   double tension_percent = 32.0 * 100.0 / 126.0;  // marker position, % of bar
   bool ignore_errors = false;
+  Smoother smoother = Smoother::kRobust;
+  // The robust smoother takes its smoothness from the tension marker only
+  // when this is set; the weighted spline always does.
+  bool tension_by_hand = false;
 
   static SmoothingOptions From(const Workspace& workspace);
+  // The workspace's settings with the smoother `set` was smoothed with.
+  static SmoothingOptions ForSet(const Workspace& workspace,
+                                 const FieldSet& set);
 };
+
+// The name of a smoother in the command line and JSON: "classic", "robust".
+const char* SmootherName(Smoother smoother);
+// Its caption in the "Smoothing" window.
+const char* SmootherCaption(Smoother smoother);
 
 // The tension in percent of the bar from the workspace's marker position.
 double TensionPercent(const SmoothingSettings& settings);
@@ -52,8 +64,14 @@ void PhaseFromResistivity(FieldSet& set,
                           const SmoothingOptions& options,
                           Ui& ui);
 
+// "Res->Phs" with the chosen smoother's curve.
+void DerivePhaseFromResistivity(FieldSet& set,
+                                const SmoothingOptions& options,
+                                Ui& ui);
+
 // Smooths one marked set as the smoothing request does: marks it smoothed,
-// resets its working arrays (-12 beyond the fitted points) and fits it.
+// resets its working arrays (-12 beyond the fitted points) and fits it with
+// the chosen smoother, which the set then remembers.
 bool SmoothMarkedSet(Workspace& workspace,
                      FieldSet& set,
                      const SmoothingOptions& options,
@@ -77,12 +95,17 @@ class SmoothingWindowLogic {
   bool ToggleSlot(int k);
   // "&A": marks every slot that holds a curve.
   void MarkAll();
-  // A click at `offset` pixels from the left of the bar of `width` pixels.
+  // A click at `offset` pixels from the left of the bar of `width` pixels:
+  // from then on the marker sets the smoothness.
   void SetTension(int offset, int width);
+  // The robust smoother takes its smoothness from the data again.
+  void SetTensionFromData() { tension_by_hand = false; }
 
   bool ignore_errors = false;
   bool res_to_phase = false;
   bool limited = false;  // the hidden "&Limited"
+  Smoother smoother = Smoother::kRobust;
+  bool tension_by_hand = false;  // the marker was moved
   int tension_position = 32;
   int tension_width = 126;
 

@@ -9,6 +9,11 @@
 
 namespace mtvuk {
 
+// Which smoother turns a field curve into its smoothed curve: the weighted
+// least-squares spline with tension-set knots, or the robust penalised
+// spline whose smoothness comes from the data.
+enum class Smoother : std::int32_t { kClassic = 0, kRobust = 1 };
+
 // What the "Smoothing" window stores on OK.
 struct SmoothingSettings {
   std::int32_t ignore_errors = 0;      // "&Ignore err": weights all 1
@@ -16,6 +21,10 @@ struct SmoothingSettings {
   std::int32_t free_fit = 1;           // "&Free" / "&Limited" (pair hidden)
   std::int16_t tension_position = 32;  // pixels from the left of the bar
   std::int16_t tension_width = 126;    // pixels, width of the bar
+  Smoother smoother = Smoother::kRobust;
+  // 1 once the user moved the tension marker: the robust smoother then takes
+  // its smoothness from the marker instead of from the data.
+  std::int32_t tension_by_hand = 0;
 };
 
 // Which profile the depth graph draws.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/store/capacities.h"
+#include "core/store/depth_settings.h"
 
 namespace mtvuk {
 
@@ -65,6 +66,12 @@ struct FieldSet {
   // Further state of loading, smoothing, editing and fitting.
   std::string header;  // head text of the file the set came from
   std::int32_t smoothed = 0;
+  // The smoother that made the smoothed arrays; editing smooths again with
+  // it, and the depth profile and its TRF block come from it.
+  Smoother smoothed_with = Smoother::kRobust;
+  PointFlags smooth_outlier{};  // 1 where the robust smoother down-weighted
+  PointFlags phase_from_rho_weak{};  // 1 where "Res->Phs" nears a band end
+  float smoothing_dof = 0.0f;        // degrees of freedom of the robust curve
   std::int16_t edit_marker = -1;
   std::int32_t effective_count = 0;
   float last_misfit = 0.0f;

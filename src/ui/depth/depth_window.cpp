@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "core/depth/depth_transform.h"
+#include "core/fielddata/smoothing_check.h"
 #include "core/files/trf_file.h"
 #include "ui/app/form_fields.h"
 #include "ui/files/trf_dialogs.h"
@@ -206,7 +207,8 @@ CDepthWindow::CDepthWindow(Stores& stores, QtUi& ui, QWidget* parent)
   // Enabled while some field set holds a transformation to save.
   connect(file, &QMenu::aboutToShow, this, [this] {
     bool any = false;
-    for (const FieldSet& set : stores_.sets) any = any || HasTransformation(set);
+    for (const FieldSet& set : stores_.sets)
+      any = any || HasTransformation(set);
     save_res_action_->setEnabled(any);
   });
   QMenu* model = menu_->addMenu("&Model");
@@ -214,10 +216,17 @@ CDepthWindow::CDepthWindow(Stores& stores, QtUi& ui, QWidget* parent)
   connect(
       set_model_action_, &QAction::triggered, this, &CDepthWindow::SetModel);
 
+  warnings_ = new QLabel(this);
+  warnings_->setObjectName("depth_warnings");
+  warnings_->setWordWrap(true);
+  warnings_->setStyleSheet("color: #b00000");
+  auto* left = new QVBoxLayout;
+  left->addWidget(graph_, 1);
+  left->addWidget(warnings_);
   auto* layout = new QHBoxLayout(this);
   layout->setMenuBar(menu_);
   layout->setContentsMargins(4, 4, 4, 4);
-  layout->addWidget(graph_, 1);
+  layout->addLayout(left, 1);
   layout->addWidget(buttons);
   resize(620, 560);
 
@@ -225,6 +234,19 @@ CDepthWindow::CDepthWindow(Stores& stores, QtUi& ui, QWidget* parent)
   ShowState();
   graph_->SetState(logic_.state);
   graph_->SetRanges(logic_.state.ranges);
+  ShowWarnings();
+}
+
+void CDepthWindow::ShowWarnings() {
+  QStringList lines;
+  for (const FieldSet& set : stores_.sets) {
+    if (set.in_use <= 0 || set.depth_switch < 1) continue;
+    for (const std::string& w : SmoothingWarnings(set)) {
+      lines << QString::fromStdString(w);
+    }
+  }
+  warnings_->setText(lines.join("\n"));
+  warnings_->setVisible(!lines.isEmpty());
 }
 
 CDepthWindow::~CDepthWindow() {
@@ -275,7 +297,16 @@ void CDepthWindow::Redraw(bool rescale) {
 
 void CDepthWindow::Recompute() {
   TransformAll(stores_.sets, stores_.models, stores_.workspace.physics);
-  Redraw(!logic_.design);
+  // New or edited sets: the axes follow them unless the user zoomed.
+  ShowState();
+  graph_->SetState(logic_.state);
+  if (logic_.design) {
+    graph_->Rebuild(false);
+  } else {
+    graph_->FollowData();
+  }
+  ShowWarnings();
+  emit ProfilesChanged();
 }
 
 void CDepthWindow::PressDesign() {

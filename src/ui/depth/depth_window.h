@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <array>
@@ -67,6 +68,8 @@ class CDepthWindow : public QDialog {
   void DragTo(QPointF pixel);
   void Release();
   int grabbed() const { return grabbed_; }
+  // The warnings of the shown sets whose smoothed curves leave their data.
+  QLabel* warnings_label() const { return warnings_; }
 
  signals:
   // The profiles or the way they are drawn changed (the main view shows
@@ -82,6 +85,7 @@ class CDepthWindow : public QDialog {
   QPushButton* AddSwitch(const char* text, bool on);
   void ShowState();
   void Redraw(bool rescale);
+  void ShowWarnings();
   void PressDesign();
   void SetModel();
   void OpenDesignedModelDialog();
@@ -100,6 +104,7 @@ class CDepthWindow : public QDialog {
   QPushButton* s_ = nullptr;
   QPushButton* log_h_ = nullptr;
   QPushButton* design_ = nullptr;
+  QLabel* warnings_ = nullptr;
   int grabbed_ = -1;  // the designed point being dragged
 };
 

@@ -8,7 +8,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
+
+#include "core/fielddata/smoothing_check.h"
 
 namespace mtvuk {
 namespace {
@@ -65,14 +68,16 @@ void SmoothingPanel::paintEvent(QPaintEvent*) {
   QFont small = font();
   small.setPointSize(std::max(6, small.pointSize() - 1));
   p.setFont(small);
-  p.drawText(QRect(0, bar.bottom() + 10, width(), 14),
-             Qt::AlignCenter,
-             QString("%1 % of the knots")
-                 .arg(logic_.tension_position * 100.0 /
-                          std::max(1, logic_.tension_width),
-                      0,
-                      'f',
-                      0));
+  const double percent =
+      logic_.tension_position * 100.0 / std::max(1, logic_.tension_width);
+  QString caption = QString("%1 % of the knots").arg(percent, 0, 'f', 0);
+  if (logic_.smoother == Smoother::kRobust) {
+    caption = logic_.tension_by_hand
+                  ? QString("%1 % of the freedom").arg(percent, 0, 'f', 0)
+                  : QString("smoothness from the data");
+  }
+  p.drawText(
+      QRect(0, bar.bottom() + 10, width(), 14), Qt::AlignCenter, caption);
 }
 
 void SmoothingPanel::PressedElsewhere(QPoint at) {
@@ -101,8 +106,45 @@ CSmoothingWindow::CSmoothingWindow(Stores& stores, QtUi& ui, QWidget* parent)
   });
   connect(panel_, &SmoothingPanel::BarClicked, this, [this](int x, int w) {
     logic_.SetTension(x, w);
+    ShowSmootherState();
+  });
+
+  smoother_ = new QComboBox(this);
+  smoother_->setObjectName("smoother");
+  smoother_->addItem(SmootherCaption(Smoother::kRobust),
+                     static_cast<int>(Smoother::kRobust));
+  smoother_->addItem(SmootherCaption(Smoother::kClassic),
+                     static_cast<int>(Smoother::kClassic));
+  smoother_->setCurrentIndex(logic_.smoother == Smoother::kRobust ? 0 : 1);
+  smoother_->setToolTip(
+      "Robust: a penalised spline whose smoothness the data choose, with "
+      "outliers down-weighted and the curve held near the data.\n"
+      "Classic: the weighted least-squares spline whose knots the tension "
+      "sets.");
+  connect(smoother_,
+          qOverload<int>(&QComboBox::currentIndexChanged),
+          this,
+          [this](int) {
+            logic_.smoother =
+                static_cast<Smoother>(smoother_->currentData().toInt());
+            ShowSmootherState();
+          });
+  from_data_ = new QCheckBox("From the &data", this);
+  from_data_->setObjectName("from_data");
+  from_data_->setToolTip(
+      "The robust smoother chooses its smoothness by cross-validation; a "
+      "click on the bar sets it by hand");
+  connect(from_data_, &QCheckBox::toggled, this, [this](bool on) {
+    if (on)
+      logic_.SetTensionFromData();
+    else
+      logic_.tension_by_hand = true;
     panel_->update();
   });
+  result_ = new QLabel(this);
+  result_->setObjectName("smoothing_result");
+  result_->setWordWrap(true);
+  result_->setMinimumWidth(300);
 
   ignore_ = new QCheckBox("&Ignore err", this);
   ignore_->setChecked(logic_.ignore_errors);
@@ -144,11 +186,53 @@ CSmoothingWindow::CSmoothingWindow(Stores& stores, QtUi& ui, QWidget* parent)
   buttons->addStretch(1);
   buttons->addWidget(ok_);
   buttons->addWidget(cancel);
+  auto* method = new QHBoxLayout;
+  method->addWidget(smoother_, 1);
+  method->addWidget(from_data_);
   auto* layout = new QVBoxLayout(this);
+  layout->addLayout(method);
   layout->addWidget(panel_);
   layout->addLayout(checks);
+  layout->addWidget(result_);
   layout->addLayout(buttons);
-  setFixedSize(sizeHint());
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  ShowSmootherState();
+  ShowResult();
+}
+
+void CSmoothingWindow::ShowSmootherState() {
+  const bool robust = logic_.smoother == Smoother::kRobust;
+  const QSignalBlocker block(from_data_);
+  from_data_->setEnabled(robust);
+  from_data_->setChecked(robust && !logic_.tension_by_hand);
+  panel_->update();
+}
+
+void CSmoothingWindow::ShowResult() {
+  QStringList lines;
+  bool warned = false;
+  for (const FieldSet& set : stores_.sets) {
+    if (set.in_use <= 0 || !set.smoothed) continue;
+    const SmoothingDeparture d = MeasureDeparture(set);
+    QString line =
+        QString("%1: %2").arg(QString::fromStdString(set.label),
+                              QString(SmootherName(set.smoothed_with)));
+    if (set.smoothed_with == Smoother::kRobust) {
+      line += QString(", %1 point%2 down-weighted")
+                  .arg(d.downweighted)
+                  .arg(d.downweighted == 1 ? "" : "s");
+    }
+    line += QString(", largest departure %1 decades").arg(d.largest, 0, 'f', 2);
+    lines << line.toHtmlEscaped();
+    for (const std::string& w : SmoothingWarnings(set)) {
+      lines << QString("<span style=\"color:#b00000\">Warning: %1</span>")
+                   .arg(QString::fromStdString(w).toHtmlEscaped());
+      warned = true;
+    }
+  }
+  result_->setText(lines.join("<br>"));
+  result_->setVisible(!lines.isEmpty());
+  result_->setProperty("warned", warned);
 }
 
 CSmoothingWindow::~CSmoothingWindow() {
@@ -156,7 +240,10 @@ CSmoothingWindow::~CSmoothingWindow() {
   stores_.workspace.smoothing_window_open = false;
 }
 
-void CSmoothingWindow::Refresh() { panel_->update(); }
+void CSmoothingWindow::Refresh() {
+  panel_->update();
+  ShowResult();
+}
 
 void CSmoothingWindow::Apply() {
   logic_.ignore_errors = ignore_->isChecked();

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -48,6 +50,11 @@ class CSmoothingWindow : public QDialog {
   SmoothingPanel* panel() const { return panel_; }
   QCheckBox* ignore_box() const { return ignore_; }
   QCheckBox* res_phs_box() const { return res_phs_; }
+  QComboBox* smoother_box() const { return smoother_; }
+  QCheckBox* from_data_box() const { return from_data_; }
+  // What the last smoothing left: per set its smoother, the points the
+  // robust one down-weighted, and the warnings of curves off their data.
+  QLabel* result_label() const { return result_; }
   QPushButton* ok_button() const { return ok_; }
   // The stores changed: the slots are painted again.
   void Refresh();
@@ -66,6 +73,12 @@ class CSmoothingWindow : public QDialog {
   QCheckBox* ignore_ = nullptr;
   QCheckBox* res_phs_ = nullptr;
   QLineEdit* res0_ = nullptr;
+  QComboBox* smoother_ = nullptr;
+  QCheckBox* from_data_ = nullptr;
+  QLabel* result_ = nullptr;
+
+  void ShowSmootherState();
+  void ShowResult();
   QPushButton* ok_ = nullptr;
 };
 

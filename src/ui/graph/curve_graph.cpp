@@ -328,6 +328,27 @@ void CurveGraph::AddSmoothed(int k) {
   g->setPen(QPen(SetColour(k).darker(120), 2.0,
                  q == Quantity::kResistivity ? Qt::SolidLine : Qt::DashDotLine));
   smoothed_graphs_[k] = g;
+  if (q != Quantity::kPhase) return;
+  // Phases within half a decade of a band end rest partly on the continued
+  // curve: hollow marks say they are less reliable.
+  QVector<double> wx, wy;
+  for (int i = 0; i < count; ++i) {
+    if (!s.phase_from_rho_weak[i] || !(s.phase_from_rho[i] >= 0.0f) ||
+        !(s.freq[i] > 0.0f)) {
+      continue;
+    }
+    wx.push_back(1.0 / s.freq[i]);
+    wy.push_back(s.phase_from_rho[i]);
+  }
+  if (wx.isEmpty()) return;
+  QCPGraph* weak = addGraph();
+  weak->removeFromLegend();
+  weak->setData(wx, wy);
+  weak->setLineStyle(QCPGraph::lsNone);
+  weak->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle,
+                                        QPen(SetColour(k).darker(120), 1.5),
+                                        QBrush(Qt::white),
+                                        7));
 }
 
 void CurveGraph::AddModel(int k) {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/depth/depth_transform.h"
+#include "core/depth/depth_view_range.h"
 #include "core/fielddata/sets_title.h"
 #include "ui/graph/curve_graph.h"
 
@@ -54,7 +55,23 @@ DepthGraph::DepthGraph(Workspace& workspace,
   legend->setBrush(QBrush(QColor(255, 255, 255, 220)));
   axisRect()->insetLayout()->setInsetAlignment(0,
                                                Qt::AlignBottom | Qt::AlignLeft);
+  // A range changed by dragging or the wheel is the user's zoom, which a
+  // change of the sets keeps; the graph's own changes are guarded.
+  for (QCPAxis* axis : {xAxis, yAxis}) {
+    connect(
+        axis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] {
+          if (!setting_ranges_) user_zoomed_ = true;
+        });
+  }
   Rebuild(true);
+}
+
+void DepthGraph::FollowData() {
+  if (user_zoomed_) {
+    Rebuild(false);
+  } else {
+    Rebuild(true);
+  }
 }
 
 QString DepthGraph::Title() const { return title_->text(); }
@@ -75,6 +92,7 @@ void DepthGraph::SetState(const DepthWindowSettings& state) {
   const bool axes_change =
       state.quantity != state_.quantity || state.log_depth != state_.log_depth;
   state_ = state;
+  if (axes_change) user_zoomed_ = false;
   Rebuild(axes_change);
 }
 
@@ -106,10 +124,13 @@ void DepthGraph::Rebuild(bool rescale) {
   workspace_.graph_drawing = 1;
   clearPlottables();
   set_curves_.fill(nullptr);
+  outlier_curves_.fill(nullptr);
   model_curves_.fill(nullptr);
   extra_curves_.fill(nullptr);
   design_curve_ = nullptr;
+  setting_ranges_ = true;
   SetUpAxes();
+  setting_ranges_ = false;
   if (state_.transformations) {
     for (int k = 0; k < MaxSets; ++k) AddFieldSet(k);
   }
@@ -159,6 +180,23 @@ void DepthGraph::AddFieldSet(int k) {
   c->setScatterStyle(QCPScatterStyle(
       SetMarker(k), QPen(colour, 1.5), QBrush(colour.lighter(170)), 6));
   set_curves_[k] = c;
+  // The points at periods the robust smoother down-weighted, hollow.
+  QVector<double> od, ov;
+  for (int i = 0; i < n; ++i) {
+    const double v = res ? s.log_res[i] : s.log_s[i];
+    const double d = -static_cast<double>(s.depth[i]);
+    if (!s.smooth_outlier[i] || !Present(v) || !(d > 0.0)) continue;
+    od.push_back(d);
+    ov.push_back(std::pow(10.0, v));
+  }
+  outlier_curves_[k] = nullptr;
+  if (od.isEmpty()) return;
+  QCPCurve* o = AddProfile(od, ov, "");
+  o->removeFromLegend();
+  o->setLineStyle(QCPCurve::lsNone);
+  o->setScatterStyle(QCPScatterStyle(
+      QCPScatterStyle::ssCircle, QPen(colour, 1.5), QBrush(Qt::white), 9));
+  outlier_curves_[k] = o;
 }
 
 void DepthGraph::AddModel(int k) {
@@ -243,6 +281,37 @@ void DepthGraph::AddDesign() {
 }
 
 void DepthGraph::ResetView() {
+  setting_ranges_ = true;
+  user_zoomed_ = false;
+  ResetRanges();
+  setting_ranges_ = false;
+  replot();
+}
+
+void DepthGraph::ResetRanges() {
+  // Field sets: what their data resolve.
+  const DepthViewRange view = DefaultDepthView(sets_, state_.quantity);
+  if (state_.transformations && view.found) {
+    xAxis->setRange(view.value_lo, view.value_hi);
+    if (state_.log_depth) {
+      yAxis->setRange(std::max(view.depth_top, kLogDepthTop),
+                      view.depth_bottom);
+    } else {
+      const double deepest = view.depth_bottom;
+      double d_hi = 0.0;
+      for (QCPCurve* c : set_curves_) {
+        if (c == nullptr) continue;
+        for (auto it = c->data()->constBegin(); it != c->data()->constEnd();
+             ++it) {
+          if (std::isfinite(it->value)) d_hi = std::max(d_hi, it->value);
+        }
+      }
+      if (!(d_hi > 0.0)) d_hi = deepest;
+      const double step = std::pow(10.0, std::floor(std::log10(d_hi)));
+      yAxis->setRange(0.0, std::ceil(d_hi * 1.05 / step) * step);
+    }
+    return;
+  }
   double x_lo = HUGE_VAL, x_hi = -HUGE_VAL, d_lo = HUGE_VAL, d_hi = -HUGE_VAL;
   // The field data decide the ranges when they are drawn: model curves run
   // over their whole period grid, far below the measured depths.
@@ -283,7 +352,6 @@ void DepthGraph::ResetView() {
     const double step = std::pow(10.0, std::floor(std::log10(d_hi)));
     yAxis->setRange(0.0, std::ceil(d_hi * 1.05 / step) * step);
   }
-  replot();
 }
 
 std::array<double, 4> DepthGraph::Ranges() const {
@@ -302,8 +370,10 @@ void DepthGraph::SetRanges(const std::array<double, 4>& r) {
     ResetView();
     return;
   }
+  setting_ranges_ = true;
   yAxis->setRange(-r[0], -r[1]);
   xAxis->setRange(std::pow(10.0, r[2]), std::pow(10.0, r[3]));
+  setting_ranges_ = false;
   replot();
 }
 

@@ -47,6 +47,9 @@ class DepthGraph : public QCustomPlot, public GraphPicture {
   // Redraws from the stores; the axes follow the data when `rescale`.
   void Rebuild(bool rescale = true);
   void ResetView();
+  // The sets changed: the axes follow the data unless the user zoomed.
+  void FollowData();
+  bool UserZoomed() const { return user_zoomed_; }
   // The visible ranges (depth m negative, values log10), and back.
   std::array<double, 4> Ranges() const;
   void SetRanges(const std::array<double, 4>& ranges);
@@ -59,6 +62,8 @@ class DepthGraph : public QCustomPlot, public GraphPicture {
   double DeepestVisible() const;
 
   QCPCurve* SetCurve(int k) const { return set_curves_[k]; }
+  // The hollow marks of the points the robust smoother down-weighted.
+  QCPCurve* OutlierCurve(int k) const { return outlier_curves_[k]; }
   QCPCurve* ModelCurve(int k) const { return model_curves_[k]; }
   QCPCurve* ExtraCurve(int k) const { return extra_curves_[k]; }
   QCPCurve* DesignCurve() const { return design_curve_; }
@@ -74,6 +79,7 @@ class DepthGraph : public QCustomPlot, public GraphPicture {
 
  private:
   void SetUpAxes();
+  void ResetRanges();
   QCPCurve* AddProfile(const QVector<double>& depth,
                        const QVector<double>& value,
                        const QString& name);
@@ -89,6 +95,9 @@ class DepthGraph : public QCustomPlot, public GraphPicture {
   const DepthDesign* design_ = nullptr;
   ExtraProfileSource extra_source_;
   std::array<QCPCurve*, MaxSets> set_curves_{};
+  std::array<QCPCurve*, MaxSets> outlier_curves_{};
+  bool user_zoomed_ = false;
+  bool setting_ranges_ = false;
   std::array<QCPCurve*, MaxModels> model_curves_{};
   std::array<QCPCurve*, MaxSets> extra_curves_{};
   QCPCurve* design_curve_ = nullptr;

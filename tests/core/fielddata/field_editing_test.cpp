@@ -277,6 +277,7 @@ TEST_F(SwitchedOffPoints, SmoothingAndTransformationSkipThem) {
   edited_->workspace.smoothing.tension_position = 60;
   without_->workspace.smoothing.tension_position = 60;
   for (Stores* st : {edited_.get(), without_.get()}) {
+    st->workspace.smoothing.smoother = Smoother::kClassic;
     st->sets[0].smoothing_mark = 1;
     RunSmoothingRequest(st->workspace, st->sets, ui_);
   }
