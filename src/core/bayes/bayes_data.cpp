@@ -40,7 +40,7 @@ void ApplyErrorFloor(double percent, BayesData& data) {
   const double f = percent / 100.0;
   for (int i = 0; i < data.Size(); ++i) {
     data.sigma_log_rho[i] = Floored(data.sigma_log_rho[i], 2.0 * f / kLn10);
-    data.sigma_phase[i] = Floored(data.sigma_phase[i], f);
+    data.sigma_phase[i] = Floored(data.sigma_phase[i], std::asin(f));
   }
 }
 

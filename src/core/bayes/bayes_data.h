@@ -6,14 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "core/inversion/error_floor.h"
 #include "core/store/field_set.h"
 
 namespace mtvuk {
 
-// The standard error of |Z| is taken as at least this percentage of |Z|
-// (the robust fit's convention): 2 f / ln 10 in log10 rho_a and f radians
-// in phase for the fraction f.
-inline constexpr double kDefaultErrorFloorPercent = 5.0;
+// The standard error of |Z| is taken as at least kDefaultErrorFloorPercent
+// of |Z| unless set otherwise (the robust fit's convention, error_floor.h).
 
 struct BayesData {
   std::vector<double> period;         // s

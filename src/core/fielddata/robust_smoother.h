@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+#include "core/inversion/error_floor.h"
+
 namespace mtvuk {
 
 // A cubic spline on equally spaced knots from `lo` to `hi`, continued
@@ -40,7 +42,7 @@ class PenalizedSpline {
 // The error floor of the smoothing: a standard error of the apparent
 // resistivity of at least twice this percentage of it, the floor the robust
 // fit of models uses too.
-inline constexpr double kSmoothingErrorFloorPercent = 5.0;
+inline constexpr double kSmoothingErrorFloorPercent = kDefaultErrorFloorPercent;
 // The same floor as a standard error of log10 rho_a: 2 * 0.05 / ln 10.
 double LogRhoErrorFloor(double percent = kSmoothingErrorFloorPercent);
 

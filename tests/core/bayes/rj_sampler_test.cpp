@@ -125,8 +125,8 @@ TEST(RjSampler, ErrorFloor) {
   EXPECT_EQ(d.sigma_log_rho[1], 0.2);
   EXPECT_NEAR(d.sigma_log_rho[2], 0.1 / std::log(10.0), 1e-12);
   EXPECT_EQ(d.sigma_phase[0], 0.3);
-  EXPECT_NEAR(d.sigma_phase[1], 0.05, 1e-15);
-  EXPECT_NEAR(d.sigma_phase[2], 0.05, 1e-15);
+  EXPECT_NEAR(d.sigma_phase[1], std::asin(0.05), 1e-15);
+  EXPECT_NEAR(d.sigma_phase[2], std::asin(0.05), 1e-15);
 }
 
 // A real sounding, both polarisations, with some points deleted: the data
