@@ -3,12 +3,14 @@
 #include "ui/section/section_window.h"
 
 #include <QImageReader>
+#include <QPainter>
 #include <QSvgRenderer>
 #include <QtTest>
 #include <cmath>
 
 #include "core/files/trf_file.h"
 #include "core/section/section_options.h"
+#include "ui/section/section_image.h"
 #include "ui_test_util.h"
 
 namespace mtvuk {
@@ -305,6 +307,73 @@ class SectionWindowTest : public QObject {
     QVERIFY(w->SavePicture(QDir(dir_).filePath("w.pdf")));
     QVERIFY(QFileInfo(QDir(dir_).filePath("w.pdf")).size() > 1000);
     QVERIFY(!w->SavePicture(QDir(dir_).filePath("no/such/w.png")));
+  }
+
+  void VectorPicturesHoldTheTomographyOnce() {
+    auto w = Window(nullptr);
+    w->SetStyle({true, false, 6.0});
+    // Through the command line's export and through the window's picture
+    // export alike: one embedded image of the cells, not a bitmap three
+    // times the page's size.
+    const QString svg = QDir(dir_).filePath("t.svg");
+    QString error;
+    QVERIFY(w->plot()->Export(svg, QSize(1600, 900), &error));
+    QVERIFY(w->SavePicture(QDir(dir_).filePath("w.svg")));
+    for (const QString& path : {svg, QDir(dir_).filePath("w.svg")}) {
+      const QByteArray text = ReadAll(path);
+      QCOMPARE(text.count("<image"), 1);
+      QVERIFY2(text.size() < 4'000'000, qPrintable(path));
+    }
+    QVERIFY(w->SavePicture(QDir(dir_).filePath("w.pdf")));
+    QVERIFY(QFileInfo(QDir(dir_).filePath("w.pdf")).size() < 4'000'000);
+    // The SVG shows what the PNG shows: the same colours at the same
+    // places inside the section (not the image upside down).
+    const QImage raster = w->plot()->Render(QSize(1600, 900));
+    QImage drawn(1600, 900, QImage::Format_ARGB32);
+    drawn.fill(Qt::white);
+    {
+      QPainter painter(&drawn);
+      QSvgRenderer(svg).render(&painter);
+    }
+    int agree = 0, total = 0;
+    for (int x = 250; x <= 1350; x += 100) {
+      for (int y = 250; y <= 800; y += 50) {
+        const QColor a = raster.pixelColor(x, y), b = drawn.pixelColor(x, y);
+        ++total;
+        agree += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                     std::abs(a.blue() - b.blue()) <
+                 60;
+      }
+    }
+    QVERIFY2(agree >= total * 9 / 10,
+             qPrintable(QString("%1 of %2").arg(agree).arg(total)));
+    // The image lands exactly over the cells: from the first to the last
+    // station, from the top of the axis to its bottom.
+    auto* image = static_cast<SectionImage*>(w->plot()->image());
+    bool mirror_x = true, mirror_y = false;
+    const QRectF target = image->TargetRect(&mirror_x, &mirror_y);
+    const auto& cols = w->plot()->model().columns();
+    QVERIFY(std::fabs(target.left() - w->plot()->xAxis->coordToPixel(
+                                          cols.front().draw_km)) < 1.0);
+    QVERIFY(std::fabs(target.right() - w->plot()->xAxis->coordToPixel(
+                                           cols.back().draw_km)) < 1.0);
+    QVERIFY(std::fabs(target.bottom() - w->plot()->yAxis->coordToPixel(6.0)) <
+            1.0);
+    QVERIFY(!mirror_x);
+    QVERIFY(mirror_y);  // depth grows downwards
+
+    // The depth range the user chose stays through redraws.
+    w->SetElevation(false);
+    w->log_depth_action()->trigger();
+    w->log_depth_action()->trigger();
+    QCOMPARE(w->plot()->DepthMaxKm(), 6.0);
+    QCOMPARE(w->plot()->yAxis->range().upper, 6.0);
+    // So does the filling chosen in the menu.
+    w->method_actions()[2]->trigger();
+    QVERIFY(w->style().method == TomographyMethod::kNearestStation);
+    w->SetElevation(true);
+    QVERIFY(w->style().method == TomographyMethod::kNearestStation);
+    QVERIFY(w->method_actions()[2]->isChecked());
   }
 };
 
