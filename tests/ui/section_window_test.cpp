@@ -321,7 +321,7 @@ class SectionWindowTest : public QObject {
     QVERIFY(w->SavePicture(QDir(dir_).filePath("w.svg")));
     for (const QString& path : {svg, QDir(dir_).filePath("w.svg")}) {
       const QByteArray text = ReadAll(path);
-      QCOMPARE(text.count("<image"), 1);
+      QCOMPARE(text.count("<image"), 2);  // the cells and the colour bar
       QVERIFY2(text.size() < 4'000'000, qPrintable(path));
     }
     QVERIFY(w->SavePicture(QDir(dir_).filePath("w.pdf")));
