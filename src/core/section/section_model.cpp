@@ -269,17 +269,25 @@ void SectionModel::LabelColumns() {
 }
 
 double SectionModel::AutoDepthKm() const {
-  double deepest = -kInf;
+  std::vector<double> deepest;
   for (const SectionColumn& c : columns_) {
     if (source_ == SectionSource::kTrf) {
-      deepest = std::max(deepest, c.surface_km + c.resolved_km);
+      deepest.push_back(c.surface_km + c.resolved_km);
     } else if (c.layers.size() > 1) {
-      deepest = std::max(deepest, c.surface_km + 1.5 * c.layers.back().top_km);
+      deepest.push_back(c.surface_km + 1.5 * c.layers.back().top_km);
     }
   }
   // A section of half-spaces has no depth scale of its own.
-  if (!(deepest > 0.0)) return 1.0;
-  return std::clamp(deepest, 0.1, kMaxAutoDepthKm);
+  if (deepest.empty()) return 1.0;
+  std::sort(deepest.begin(), deepest.end());
+  // Layered models: the median station, so that one badly resolved
+  // basement does not stretch the section; curves: the deepest resolved.
+  const std::size_t n = deepest.size();
+  const double depth = source_ == SectionSource::kInt
+                           ? (deepest[(n - 1) / 2] + deepest[n / 2]) / 2.0
+                           : deepest.back();
+  if (!(depth > 0.0)) return 1.0;
+  return std::clamp(depth, 0.1, kMaxAutoDepthKm);
 }
 
 double SectionModel::LogRhoAt(const SectionColumn& column, double depth_km) {

@@ -97,8 +97,10 @@ class SectionModel {
   std::pair<double, double> ValueRange() const { return range_; }
 
   // Depth of the bottom of the section, km: the deepest depth the data
-  // resolve below the datum, that is 1.5 times the deepest layer top (INT)
-  // or the deepest resolved curve depth (TRF); at least 0.1 and at most
+  // resolve below the datum, that is 1.5 times the deepest layer top of
+  // the median station (INT; one badly resolved basement does not stretch
+  // the section) or the deepest resolved curve depth (TRF); at least 0.1
+  // and at most
   // kMaxAutoDepthKm, 1 for a section of half-spaces.
   double AutoDepthKm() const;
   static constexpr double kMaxAutoDepthKm = 200.0;

@@ -76,9 +76,9 @@ TEST(SectionModelTest, ColumnsHangFromTheirSurfaceBelowTheHighestStation) {
   EXPECT_TRUE(std::isinf(low.layers[1].bottom_km));
   EXPECT_NEAR(m.SurfaceAt(1.0), 0.075, 1e-9);
   EXPECT_EQ(m.ValueRange(), std::make_pair(5.0, 3000.0));
-  // The deepest interface below the datum with half its depth again:
-  // HIGH's at 1.2 km, not LOW's at 0.15 + 1.5 * 0.5 km.
-  EXPECT_NEAR(m.AutoDepthKm(), 1.5 * 1.2, 1e-6);
+  // The median station's deepest interface with half its depth again,
+  // below the datum: HIGH 1.5 * 1.2 km, LOW 0.15 + 1.5 * 0.5 km.
+  EXPECT_NEAR(m.AutoDepthKm(), (1.5 * 1.2 + 0.15 + 1.5 * 0.5) / 2.0, 1e-6);
   EXPECT_DOUBLE_EQ(SectionModel(stations, SectionSource::kInt, false)
                        .columns()[1]
                        .surface_km,
