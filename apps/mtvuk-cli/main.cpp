@@ -371,7 +371,8 @@ int main(int argc, char** argv) {
       "section",
       "Draw the section of an INT or TRF file as a picture: FILE "
       "[--profile auto|X0,Y0,X1,Y1] [--logging|--tomography] [--palette "
-      "0..3] [--depth-max KM] [--log-depth] --out OUT.png|pdf|svg "
+      "0..5] [--interpolation layers|level|nearest] [--depth-max KM] "
+      "[--log-depth] --out OUT.png|pdf|svg "
       "[--size WxH]");
   section->prefix_command();
 

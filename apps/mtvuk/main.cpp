@@ -103,13 +103,14 @@ void ChooseBatchPlatform(int argc, char** argv) {
 }
 
 // In batch mode a message box prints "CAPTION: text" to standard error and
-// takes its default answer, as the command-line tool does.
+// takes its default answer, as the command-line tool does, and says which.
 mtvuk::Answer PrintMessage(std::string_view text,
                            std::string_view caption,
                            mtvuk::Icon icon,
                            mtvuk::Buttons buttons,
                            mtvuk::Answer default_button) {
   static mtvuk::ConsoleUi console;
+  console.set_tell_answers(true);
   return console.MessageBox(text, caption, icon, buttons, default_button);
 }
 

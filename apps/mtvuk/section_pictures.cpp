@@ -41,6 +41,19 @@ std::unique_ptr<SectionWindow> PictureWindow(
   return window;
 }
 
+// A picture made without a person prints its result and its real
+// problems only: Qt's notes about the session it runs in (no
+// XDG_RUNTIME_DIR on a server, for one) and its debugging output are left
+// out.
+void PictureMessages(QtMsgType type,
+                     const QMessageLogContext&,
+                     const QString& text) {
+  if (type == QtDebugMsg || type == QtInfoMsg) return;
+  if (text.startsWith("QStandardPaths: ")) return;
+  std::fprintf(stderr, "mtvuk: %s\n", qPrintable(text));
+  if (type == QtFatalMsg) std::abort();
+}
+
 }  // namespace
 
 bool AsksForSectionExport(int argc, char** argv) {
@@ -65,8 +78,10 @@ int ExportSectionMain(int argc, char** argv) {
     return 1;
   }
   auto stores = std::make_unique<Stores>();
+  qInstallMessageHandler(PictureMessages);
   QApplication app(argc, argv);
   ConsoleUi console;
+  console.set_tell_answers(true);
   QtUi ui([&console](std::string_view text,
                      std::string_view caption,
                      Icon icon,
@@ -86,8 +101,10 @@ int ExportSectionMain(int argc, char** argv) {
                               kind,
                               options.palette,
                               QString::fromStdString(options.file));
-  window->SetStyle(
-      {options.tomography, options.log_depth, options.depth_max_km});
+  window->SetStyle({options.tomography,
+                    options.log_depth,
+                    options.depth_max_km,
+                    static_cast<TomographyMethod>(options.interpolation)});
   QString why;
   if (!window->plot()->Export(QString::fromStdString(options.out),
                               QSize(options.width, options.height),
@@ -125,6 +142,21 @@ bool PictureSectionWindows(Stores& stores, QtUi& ui, const QDir& dir) {
   window->SetStyle({true, false, 6.0});
   QApplication::processEvents();
   ok = window->grab().save(dir.filePath("section-tomography.png"), "PNG") && ok;
+  // The pictures "mtvuk-cli section" draws of the same profile, at its
+  // default size, depth and palette.
+  for (const bool tomography : {true, false}) {
+    window->SetStyle({tomography, false, 0.0});
+    for (const char* type : {"png", "svg"}) {
+      const QString name = QString("cli-section-%1.%2")
+                               .arg(tomography ? "tomography" : "logging")
+                               .arg(type);
+      QString why;
+      if (!window->plot()->Export(dir.filePath(name), QSize(1600, 900), &why)) {
+        std::fprintf(stderr, "mtvuk: %s\n", qPrintable(why));
+        ok = false;
+      }
+    }
+  }
   if (!ok) std::fprintf(stderr, "mtvuk: cannot write the section pictures\n");
   return ok;
 }

@@ -53,10 +53,34 @@ run(0 section ${EXAMPLES}/15125A.trf --tomography --out ${DIR}/c.PDF)
 file(READ ${DIR}/c.PDF pdf LIMIT 5)
 expect_match("${pdf}" "^%PDF-")
 
+# The perceptually uniform palettes and the older fillings of the image.
+run(0 section ${INT} --tomography --palette 4 --interpolation level
+    --size 400x300 --out ${DIR}/v.png)
+run(0 section ${INT} --tomography --palette 5 --interpolation nearest
+    --size 400x300 --out ${DIR}/cw.png)
+file(SHA256 ${DIR}/v.png v_hash)
+file(SHA256 ${DIR}/cw.png cw_hash)
+if(v_hash STREQUAL cw_hash)
+  message(FATAL_ERROR "palettes 4 and 5 drew the same picture")
+endif()
+
+# A picture prints nothing but its result, wherever it runs: no notes
+# about the session (a server without XDG_RUNTIME_DIR, for one).
+execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY
+                        --unset=WAYLAND_DISPLAY --unset=XDG_RUNTIME_DIR
+                        ${CLI} section ${INT} --tomography --size 400x300
+                        --out ${DIR}/quiet.png
+  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status EQUAL 0 OR NOT err STREQUAL "" OR NOT out STREQUAL "")
+  message(FATAL_ERROR "a section picture printed: ${out}${err}")
+endif()
+
 # Refusals: the reason, status 1, no picture.
 set(BAD ${DIR}/bad.png)
-run(1 section ${INT} --palette 4 --out ${BAD})
-expect_match("${err}" "--palette '4': give 0, 1, 2 or 3")
+run(1 section ${INT} --palette 6 --out ${BAD})
+expect_match("${err}" "--palette '6': give 0, 1, 2, 3, 4 or 5")
+run(1 section ${INT} --interpolation smooth --out ${BAD})
+expect_match("${err}" "give layers, level or nearest")
 run(1 section ${INT} --size 1200 --out ${BAD})
 expect_match("${err}" "--size '1200': give WIDTHxHEIGHT")
 run(1 section ${INT} --size 0x500 --out ${BAD})

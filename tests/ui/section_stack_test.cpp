@@ -2,8 +2,8 @@
 // the stack of section windows, the delete dialog, the menu and the Scale
 // dialog.
 #include <QTimer>
-#include <functional>
 #include <QtTest>
+#include <functional>
 
 #include "core/files/int_file.h"
 #include "ui/app/file_dialogs.h"
@@ -231,7 +231,8 @@ class SectionStackTest : public QObject {
     QTimer::singleShot(0, this, answer);
     MakeSection();
     QVERIFY(shown);
-    QCOMPARE(ui_->script.prompts().back().text, std::string("Nothing selected"));
+    QCOMPARE(ui_->script.prompts().back().text,
+             std::string("Nothing selected"));
     QCOMPARE(stack().entries[1].number, 6);
     QVERIFY(view().section_window(1) != nullptr);
 
@@ -240,9 +241,10 @@ class SectionStackTest : public QObject {
     for (int i = 0; i < 5; ++i) {
       texts << frame_->CommandAction(kCmdSection1 + i)->text();
     }
-    QCOMPARE(texts,
-             QStringList({"Section 1", "Section 6", "Section 3", "Section 4",
-                          "Section 5"}));
+    QCOMPARE(
+        texts,
+        QStringList(
+            {"Section 1", "Section 6", "Section 3", "Section 4", "Section 5"}));
     QVERIFY(frame_->CommandAction(kCmdSection1 + 1)->isChecked());
     QVERIFY(!frame_->CommandAction(kCmdSection1 + 3)->isChecked());
     frame_->CommandAction(kCmdSection1 + 3)->trigger();
@@ -267,19 +269,25 @@ class SectionStackTest : public QObject {
     CScaleDlg dialog(nullptr, 1.0, 2000.0, 2, stores_->workspace, &sink);
     dialog.show();
     QCOMPARE(dialog.windowTitle(), QString("Scale"));
-    QCOMPARE(block.count, 217);
+    ResetColourList(block);  // as a section window leaves it
     for (int i = 0; i < 20; ++i) dialog.resolution_down()->click();
     QCOMPARE(dialog.scale().resolution_index(), 0);
-    QCOMPARE(block.count, 217);
-    QCOMPARE(int(block.bytes[10]), 10);
-    QCOMPARE(int(block.bytes[11]), 10);
+    // The bar shows bands of ten; the section keeps its whole ramp.
+    QCOMPARE(dialog.shown_colours().count, 217);
+    QCOMPARE(int(dialog.shown_colours().bytes[11]), 10);
+    QCOMPARE(int(block.bytes[11]), 11);
 
     dialog.palette_list()->setCurrentIndex(3);  // "Blue-Red"
+    dialog.repaint();
+    QCOMPARE(int(dialog.shown_colours().bytes[0]), 216);
     QCOMPARE(int(block.palette()), 0);
+    QCOMPARE(int(block.bytes[0]), 0);  // nothing leaks before "Apply"
     QCoreApplication::sendPostedEvents();
     QVERIFY(sink.received.empty());
     dialog.Apply();
     QCOMPARE(int(block.palette()), 3);
+    QCOMPARE(int(block.bytes[0]), 216);
+    QCOMPARE(int(block.bytes[11]), 206);
     QCoreApplication::sendPostedEvents();
     QCOMPARE(sink.received.size(), std::size_t{1});
     QCOMPARE(sink.received[0].first, Um::UM_SCALECHANGED);
@@ -306,8 +314,10 @@ class SectionStackTest : public QObject {
     QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(200, y));
     QTest::mouseClick(canvas, Qt::RightButton, {}, QPoint(200, y));
     QCOMPARE(map->design().points().size(), std::size_t{1});
-    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(canvas->width() - 60, y));
-    QTest::mouseDClick(canvas, Qt::LeftButton, {}, QPoint(canvas->width() - 60, y));
+    QTest::mouseClick(
+        canvas, Qt::LeftButton, {}, QPoint(canvas->width() - 60, y));
+    QTest::mouseDClick(
+        canvas, Qt::LeftButton, {}, QPoint(canvas->width() - 60, y));
     QVERIFY(map->design().finished());
     QVERIFY(!map->design_box()->isChecked());
     // The pixels went to metres at the map's scale: the line spans the

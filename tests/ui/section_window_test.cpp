@@ -3,12 +3,14 @@
 #include "ui/section/section_window.h"
 
 #include <QImageReader>
+#include <QPainter>
 #include <QSvgRenderer>
 #include <QtTest>
 #include <cmath>
 
 #include "core/files/trf_file.h"
 #include "core/section/section_options.h"
+#include "ui/section/section_image.h"
 #include "ui_test_util.h"
 
 namespace mtvuk {
@@ -45,6 +47,11 @@ class SectionWindowTest : public QObject {
       return false;
     stores_->workspace.station_file_kind = kind == ResultFileKind::kTrf;
     return true;
+  }
+
+  static QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
 
   std::unique_ptr<SectionWindow> Window(QObject* view, int slot = 2) {
@@ -165,15 +172,14 @@ class SectionWindowTest : public QObject {
     // The image takes the same two colours.
     w->tomography_action()->trigger();
     QCPColorGradient g = w->plot()->image()->gradient();
-    QCOMPARE(QColor(g.color(std::log10(lo), QCPRange(std::log10(lo),
-                                                     std::log10(hi)))),
+    QCOMPARE(QColor(g.color(std::log10(lo),
+                            QCPRange(std::log10(lo), std::log10(hi)))),
              low);
-    QCOMPARE(QColor(g.color(std::log10(hi), QCPRange(std::log10(lo),
-                                                     std::log10(hi)))),
+    QCOMPARE(QColor(g.color(std::log10(hi),
+                            QCPRange(std::log10(lo), std::log10(hi)))),
              high);
     // A note changes nothing.
-    QCoreApplication::postEvent(w.get(),
-                                new UmEvent(Um::UM_SECTIONNOTE, 0, 2));
+    QCoreApplication::postEvent(w.get(), new UmEvent(Um::UM_SECTIONNOTE, 0, 2));
     QCoreApplication::sendPostedEvents();
     QVERIFY(w->plot()->image() != nullptr);
   }
@@ -190,10 +196,12 @@ class SectionWindowTest : public QObject {
       QCoreApplication::sendPostedEvents();
     }
     QVERIFY(ui_->script.AllExpectedShown());
-    QCOMPARE(ui_->script.prompts()[0].text, std::string("Delete this SECTION ?"));
+    QCOMPARE(ui_->script.prompts()[0].text,
+             std::string("Delete this SECTION ?"));
     QVERIFY(ui_->script.prompts()[0].buttons == Buttons::kYesNoCancel);
     QCOMPARE(view.states.size(), std::size_t{2});
-    QCOMPARE(view.states[0], std::make_pair(std::intptr_t{0}, std::intptr_t{4}));
+    QCOMPARE(view.states[0],
+             std::make_pair(std::intptr_t{0}, std::intptr_t{4}));
     QCOMPARE(view.states[1],
              std::make_pair(std::intptr_t{100}, std::intptr_t{4}));
     QVERIFY(w->isVisible());
@@ -203,11 +211,25 @@ class SectionWindowTest : public QObject {
     auto w = Window(nullptr);
     const QString chosen = QDir(dir_).filePath("line.txt");
     QVERIFY(w->SaveSection(chosen));
-    QVERIFY(w->SaveSection(chosen));  // replaced, not appended
+    const QString saved = QDir(dir_).filePath("line.int");
+    const QByteArray first = ReadAll(saved);
+    // An existing file is kept unless the user says otherwise ...
+    ui_->script.Expect("Save Section", Answer::kNo);
+    QVERIFY(!w->SaveSection(chosen));
+    QCOMPARE(
+        ui_->script.prompts().back().text,
+        saved.toStdString() + " already exists.\nDo you want to replace it?");
+    QVERIFY(ui_->script.prompts().back().buttons == Buttons::kYesNo);
+    QCOMPARE(ReadAll(saved), first);
+    // ... and then replaced, not appended to.
+    ui_->script.Expect("Save Section", Answer::kYes);
+    QVERIFY(w->SaveSection(chosen));
+    QCOMPARE(ReadAll(saved), first);
+    QVERIFY(ui_->script.AllExpectedShown());
     std::vector<SectionStation> back;
     ResultFileKind kind = ResultFileKind::kNone;
-    QVERIFY(ReadStationFile(QDir(dir_).filePath("line.int").toStdString(),
-                            ui_->ui, back, kind));
+    QVERIFY(ReadStationFile(
+        QDir(dir_).filePath("line.int").toStdString(), ui_->ui, back, kind));
     QVERIFY(kind == ResultFileKind::kInt);
     QCOMPARE(back.size(), std::size_t{16});
     const auto& cols = w->plot()->model().columns();
@@ -224,7 +246,8 @@ class SectionWindowTest : public QObject {
     const std::string bad = QDir(dir_).filePath("no/such/x").toStdString();
     ui_->script.Allow("CAN'T CREATE " + bad + ".int");
     QVERIFY(!w->SaveSection(QString::fromStdString(bad)));
-    QCOMPARE(ui_->script.prompts().back().caption, "CAN'T CREATE " + bad + ".int");
+    QCOMPARE(ui_->script.prompts().back().caption,
+             "CAN'T CREATE " + bad + ".int");
     QVERIFY(!ui_->script.prompts().back().text.empty());
     QVERIFY(!QFileInfo::exists(QString::fromStdString(bad + ".int")));
     QVERIFY(ui_->script.unexpected().empty());
@@ -233,15 +256,21 @@ class SectionWindowTest : public QObject {
   void SavesACurveSectionAsTrf() {
     QVERIFY(ReadOnProfile(test::ExampleFile("15125A.trf")));
     auto w = Window(nullptr);
-    QCOMPARE(static_cast<int>(w->plot()->model().columns().size()), 2);
-    // The two curves stand at one place: one tick, and it keeps its name.
-    QCOMPARE(w->plot()->StationLabels().size(), 1);
-    QVERIFY(w->plot()->StationLabels()[0].startsWith("XY 15125A"));
+    const auto& cols = w->plot()->model().columns();
+    QCOMPARE(static_cast<int>(cols.size()), 2);
+    // The two polarisations of the station stand at one place: each keeps
+    // its column, side by side, and its own name above it.
+    QCOMPARE(cols[0].position_km, cols[1].position_km);
+    QVERIFY(cols[1].draw_km - cols[0].draw_km > 0.5);
+    QCOMPARE(w->plot()->StationLabels(),
+             QStringList({"XY 15125A", "YX 15125A"}));
+    QCOMPARE(w->plot()->image(), nullptr);
+    QCOMPARE(int(w->plot()->blocks().size()) > 100, true);
     QVERIFY(w->SaveSection(QDir(dir_).filePath("curves")));
     std::vector<SectionStation> back;
     ResultFileKind kind = ResultFileKind::kNone;
-    QVERIFY(ReadStationFile(QDir(dir_).filePath("curves.trf").toStdString(),
-                            ui_->ui, back, kind));
+    QVERIFY(ReadStationFile(
+        QDir(dir_).filePath("curves.trf").toStdString(), ui_->ui, back, kind));
     QVERIFY(kind == ResultFileKind::kTrf);
     QCOMPARE(back[0].depth_count, stations_[0].depth_count);
     for (int i = 0; i < back[0].depth_count; ++i)
@@ -256,8 +285,8 @@ class SectionWindowTest : public QObject {
     w->tomography_action()->trigger();
     QVERIFY(w->plot()->image() == nullptr);
     QString error;
-    QVERIFY(w->plot()->Export(QDir(dir_).filePath("e.png"), QSize(300, 200),
-                              &error));
+    QVERIFY(w->plot()->Export(
+        QDir(dir_).filePath("e.png"), QSize(300, 200), &error));
   }
 
   void ExportsPicturesOfTheRequestedSize() {
@@ -266,18 +295,85 @@ class SectionWindowTest : public QObject {
     QString error;
     QVERIFY(w->plot()->Export(png, QSize(1000, 560), &error));
     QCOMPARE(QImageReader(png).size(), QSize(1000, 560));
-    QVERIFY(w->plot()->Export(QDir(dir_).filePath("s.svg"), QSize(800, 500),
-                              &error));
+    QVERIFY(w->plot()->Export(
+        QDir(dir_).filePath("s.svg"), QSize(800, 500), &error));
     QSvgRenderer svg(QDir(dir_).filePath("s.svg"));
     QVERIFY(svg.isValid());
     QCOMPARE(svg.viewBox(), QRect(0, 0, 800, 500));
-    QVERIFY(!w->plot()->Export(QDir(dir_).filePath("s.bmp"), QSize(8, 5),
-                               &error));
+    QVERIFY(
+        !w->plot()->Export(QDir(dir_).filePath("s.bmp"), QSize(8, 5), &error));
     QVERIFY(error.contains("not known"));
     ui_->script.Allow("SAVE PICTURE");
     QVERIFY(w->SavePicture(QDir(dir_).filePath("w.pdf")));
     QVERIFY(QFileInfo(QDir(dir_).filePath("w.pdf")).size() > 1000);
     QVERIFY(!w->SavePicture(QDir(dir_).filePath("no/such/w.png")));
+  }
+
+  void VectorPicturesHoldTheTomographyOnce() {
+    auto w = Window(nullptr);
+    w->SetStyle({true, false, 6.0});
+    // Through the command line's export and through the window's picture
+    // export alike: one embedded image of the cells, not a bitmap three
+    // times the page's size.
+    const QString svg = QDir(dir_).filePath("t.svg");
+    QString error;
+    QVERIFY(w->plot()->Export(svg, QSize(1600, 900), &error));
+    QVERIFY(w->SavePicture(QDir(dir_).filePath("w.svg")));
+    for (const QString& path : {svg, QDir(dir_).filePath("w.svg")}) {
+      const QByteArray text = ReadAll(path);
+      QCOMPARE(text.count("<image"), 2);  // the cells and the colour bar
+      QVERIFY2(text.size() < 4'000'000, qPrintable(path));
+    }
+    QVERIFY(w->SavePicture(QDir(dir_).filePath("w.pdf")));
+    QVERIFY(QFileInfo(QDir(dir_).filePath("w.pdf")).size() < 4'000'000);
+    // The SVG shows what the PNG shows: the same colours at the same
+    // places inside the section (not the image upside down).
+    const QImage raster = w->plot()->Render(QSize(1600, 900));
+    QImage drawn(1600, 900, QImage::Format_ARGB32);
+    drawn.fill(Qt::white);
+    {
+      QPainter painter(&drawn);
+      QSvgRenderer(svg).render(&painter);
+    }
+    int agree = 0, total = 0;
+    for (int x = 250; x <= 1350; x += 100) {
+      for (int y = 250; y <= 800; y += 50) {
+        const QColor a = raster.pixelColor(x, y), b = drawn.pixelColor(x, y);
+        ++total;
+        agree += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                     std::abs(a.blue() - b.blue()) <
+                 60;
+      }
+    }
+    QVERIFY2(agree >= total * 9 / 10,
+             qPrintable(QString("%1 of %2").arg(agree).arg(total)));
+    // The image lands exactly over the cells: from the first to the last
+    // station, from the top of the axis to its bottom.
+    auto* image = static_cast<SectionImage*>(w->plot()->image());
+    bool mirror_x = true, mirror_y = false;
+    const QRectF target = image->TargetRect(&mirror_x, &mirror_y);
+    const auto& cols = w->plot()->model().columns();
+    QVERIFY(std::fabs(target.left() - w->plot()->xAxis->coordToPixel(
+                                          cols.front().draw_km)) < 1.0);
+    QVERIFY(std::fabs(target.right() - w->plot()->xAxis->coordToPixel(
+                                           cols.back().draw_km)) < 1.0);
+    QVERIFY(std::fabs(target.bottom() - w->plot()->yAxis->coordToPixel(6.0)) <
+            1.0);
+    QVERIFY(!mirror_x);
+    QVERIFY(mirror_y);  // depth grows downwards
+
+    // The depth range the user chose stays through redraws.
+    w->SetElevation(false);
+    w->log_depth_action()->trigger();
+    w->log_depth_action()->trigger();
+    QCOMPARE(w->plot()->DepthMaxKm(), 6.0);
+    QCOMPARE(w->plot()->yAxis->range().upper, 6.0);
+    // So does the filling chosen in the menu.
+    w->method_actions()[2]->trigger();
+    QVERIFY(w->style().method == TomographyMethod::kNearestStation);
+    w->SetElevation(true);
+    QVERIFY(w->style().method == TomographyMethod::kNearestStation);
+    QVERIFY(w->method_actions()[2]->isChecked());
   }
 };
 

@@ -7,7 +7,7 @@ namespace mtvuk {
 Answer ConsoleUi::MessageBox(std::string_view text,
                              std::string_view caption,
                              Icon,
-                             Buttons,
+                             Buttons buttons,
                              Answer default_button) {
   ++messages_shown_;
   std::fprintf(out_,
@@ -16,6 +16,14 @@ Answer ConsoleUi::MessageBox(std::string_view text,
                caption.data(),
                static_cast<int>(text.size()),
                text.data());
+  if (tell_answers_ && buttons != Buttons::kOk) {
+    static constexpr const char* kNames[] = {"OK", "Cancel", "Yes", "No"};
+    std::fprintf(out_,
+                 "%.*s: answered %s, the default (batch mode)\n",
+                 static_cast<int>(caption.size()),
+                 caption.data(),
+                 kNames[static_cast<int>(default_button)]);
+  }
   return default_button;
 }
 

@@ -24,9 +24,13 @@ class ConsoleUi : public Ui {
   std::int64_t ClockMs() override;
 
   int messages_shown() const { return messages_shown_; }
+  // Whether a question is followed by a line that tells the answer taken
+  // (batch runs of the workstation, where nobody sees a dialog).
+  void set_tell_answers(bool on) { tell_answers_ = on; }
 
  private:
   std::FILE* out_;
+  bool tell_answers_ = false;
   int messages_shown_ = 0;
 };
 

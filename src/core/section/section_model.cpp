@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 
 namespace mtvuk {
 namespace {
@@ -14,7 +15,35 @@ constexpr float kKmToM = 1000.0f;
 constexpr int kMaxStationLayers = 102;
 constexpr int kMaxCurveValues = 100;
 
+// Sea water is 0.2..0.35 Ohm-m; a first layer up to 1 Ohm-m whose
+// thickness is the water depth within 10 % (at least 50 m) is the sea.
+constexpr double kSeaWaterMaxRho = 1.0;
+constexpr double kSeaDepthTolerance = 0.1;
+// Columns at one place are spread over this share of the gap to the next
+// place along the profile (2 km when there is no other place).
+constexpr double kSpreadShare = 0.6;
+constexpr double kLonePlaceGapKm = 2.0;
+// Where a depth transformation breaks down: beyond these resistivities, or
+// a depth more than this factor below the one before.
+constexpr double kResolvedRhoMin = 0.01;
+constexpr double kResolvedRhoMax = 1e5;
+constexpr double kResolvedDepthStep = 2.0;
+
 bool UsableRho(double rho) { return std::isfinite(rho) && rho > 0.0; }
+
+double ResolvedDepth(const std::vector<double>& depth,
+                     const std::vector<double>& rho) {
+  double resolved = 0.0;
+  for (std::size_t i = 0; i < depth.size(); ++i) {
+    if (rho[i] < kResolvedRhoMin || rho[i] > kResolvedRhoMax) break;
+    if (i > 0 && depth[i - 1] > 0.0 &&
+        depth[i] > kResolvedDepthStep * depth[i - 1]) {
+      break;
+    }
+    resolved = depth[i];
+  }
+  return resolved;
+}
 
 SectionColumn IntColumn(const SectionStation& s) {
   SectionColumn c;
@@ -26,8 +55,7 @@ SectionColumn IntColumn(const SectionStation& s) {
     const double h = s.thickness[j] * 0.001;  // metres in a section
     if (!last && !(std::isfinite(h) && h > 0.0)) continue;
     const double bottom = last ? kInf : top + h;
-    if (UsableRho(rho))
-      c.layers.push_back({top, bottom, rho, std::log10(rho)});
+    if (UsableRho(rho)) c.layers.push_back({top, bottom, rho, std::log10(rho)});
     top = bottom;
   }
   // A layer left out (a bad value) leaves its place to the layer above.
@@ -59,7 +87,33 @@ SectionColumn TrfColumn(const SectionStation& s) {
     c.curve_log_rho.push_back(std::log10(rho));
   }
   c.deepest_km = points.empty() ? 0.0 : points.back().first;
+  c.resolved_km = ResolvedDepth(c.curve_depth_km, c.curve_rho);
   return c;
+}
+
+// A sea layer: the first layer of a station below sea level, as
+// conductive as sea water and about as thick as the water above the
+// station.
+bool IsSeaLayer(const SectionColumn& c) {
+  if (!(c.elevation_m < 0.0) || c.layers.size() < 2) return false;
+  const SectionLayer& top = c.layers.front();
+  const double water_km = -c.elevation_m * 0.001;
+  const double tolerance = std::max(kSeaDepthTolerance * water_km, 0.05);
+  return top.rho <= kSeaWaterMaxRho &&
+         std::fabs(top.bottom_km - water_km) <= tolerance;
+}
+
+// The sea layer leaves the model: the layers below rise by its thickness,
+// so that the column starts at the seafloor.
+double RemoveSeaLayer(SectionColumn& c) {
+  const double h = c.layers.front().bottom_km;
+  c.layers.erase(c.layers.begin());
+  for (SectionLayer& l : c.layers) {
+    l.top_km -= h;
+    l.bottom_km -= h;
+  }
+  c.layers.front().top_km = 0.0;
+  return h;
 }
 
 }  // namespace
@@ -93,8 +147,8 @@ std::vector<SectionStation> StationsForSaving(
 
 bool StationHasValues(const SectionStation& station, SectionSource source) {
   if (!std::isfinite(station.x) || !std::isfinite(station.y)) return false;
-  const SectionColumn c = source == SectionSource::kInt ? IntColumn(station)
-                                                         : TrfColumn(station);
+  const SectionColumn c =
+      source == SectionSource::kInt ? IntColumn(station) : TrfColumn(station);
   return !c.layers.empty() || !c.curve_rho.empty();
 }
 
@@ -105,23 +159,48 @@ SectionModel::SectionModel(const std::vector<SectionStation>& stations,
   for (const SectionStation& s : stations) {
     if (!(s.profile_position >= 0.0) || !std::isfinite(s.profile_position))
       continue;
-    SectionColumn c = source == SectionSource::kInt ? IntColumn(s)
-                                                     : TrfColumn(s);
+    SectionColumn c =
+        source == SectionSource::kInt ? IntColumn(s) : TrfColumn(s);
     if (c.layers.empty() && c.curve_rho.empty()) continue;
     c.name = s.name;
+    c.number = s.number;
     c.position_km = s.profile_position * 0.001;
+    c.draw_km = c.position_km;
     c.elevation_m = std::isfinite(s.z) ? s.z : 0.0;
     columns_.push_back(std::move(c));
   }
   std::stable_sort(columns_.begin(), columns_.end(), [](auto& a, auto& b) {
     return a.position_km < b.position_km;
   });
+  SpreadSamePlace();
+  LabelColumns();
+  // Depth of each station's top below its elevation: the model's sea
+  // layer is water, not ground.
+  std::vector<double> sea_km(columns_.size(), 0.0);
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    SectionColumn& c = columns_[i];
+    if (IsSeaLayer(c)) {
+      c.sea_layer = true;
+      sea_km[i] = RemoveSeaLayer(c);
+    }
+  }
   if (use_elevation && !columns_.empty()) {
     double highest = -kInf;
-    for (const SectionColumn& c : columns_)
+    bool below_sea = false;
+    for (const SectionColumn& c : columns_) {
       highest = std::max(highest, c.elevation_m);
-    for (SectionColumn& c : columns_)
-      c.surface_km = (highest - c.elevation_m) * 0.001;
+      below_sea = below_sea || c.elevation_m < 0.0;
+    }
+    // Under the sea the datum is the sea surface, so that the water shows.
+    if (below_sea) highest = std::max(highest, 0.0);
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+      SectionColumn& c = columns_[i];
+      // A model that holds the sea hangs from the sea surface; its seafloor
+      // is where its sea layer ends.
+      c.surface_km = c.sea_layer ? highest * 0.001 + sea_km[i]
+                                 : (highest - c.elevation_m) * 0.001;
+    }
+    if (below_sea) sea_level_km_ = highest * 0.001;
   }
   double lo = kInf, hi = -kInf;
   for (const SectionColumn& c : columns_) {
@@ -143,22 +222,71 @@ SectionModel::SectionModel(const std::vector<SectionStation>& stations,
   }
 }
 
+void SectionModel::SpreadSamePlace() {
+  std::size_t first = 0;
+  while (first < columns_.size()) {
+    std::size_t end = first + 1;
+    while (end < columns_.size() &&
+           columns_[end].position_km - columns_[first].position_km <=
+               kSamePlaceKm) {
+      ++end;
+    }
+    const std::size_t k = end - first;
+    if (k > 1) {
+      const double p = columns_[first].position_km;
+      double gap = kInf;
+      if (first > 0) gap = p - columns_[first - 1].position_km;
+      if (end < columns_.size())
+        gap = std::min(gap, columns_[end].position_km - p);
+      if (!std::isfinite(gap)) gap = kLonePlaceGapKm;
+      const double step = kSpreadShare * gap / static_cast<double>(k);
+      for (std::size_t i = first; i < end; ++i) {
+        const double offset =
+            static_cast<double>(i - first) - (static_cast<double>(k) - 1) / 2;
+        columns_[i].draw_km = p + offset * step;
+      }
+    }
+    first = end;
+  }
+}
+
+void SectionModel::LabelColumns() {
+  auto trimmed = [](const std::string& s) {
+    const std::size_t a = s.find_first_not_of(' ');
+    if (a == std::string::npos) return std::string();
+    return s.substr(a, s.find_last_not_of(' ') - a + 1);
+  };
+  std::map<std::string, int> uses;
+  for (SectionColumn& c : columns_) {
+    c.label = trimmed(c.name);
+    ++uses[c.label];
+  }
+  for (SectionColumn& c : columns_) {
+    if (uses[c.label] > 1 || c.label.empty()) {
+      c.label += (c.label.empty() ? "#" : " #") + std::to_string(c.number);
+    }
+  }
+}
+
 double SectionModel::AutoDepthKm() const {
   std::vector<double> deepest;
   for (const SectionColumn& c : columns_) {
     if (source_ == SectionSource::kTrf) {
-      deepest.push_back(c.surface_km + c.deepest_km);
+      deepest.push_back(c.surface_km + c.resolved_km);
     } else if (c.layers.size() > 1) {
-      deepest.push_back(c.surface_km + c.layers.back().top_km);
+      deepest.push_back(c.surface_km + 1.5 * c.layers.back().top_km);
     }
   }
   // A section of half-spaces has no depth scale of its own.
   if (deepest.empty()) return 1.0;
   std::sort(deepest.begin(), deepest.end());
+  // Layered models: the median station, so that one badly resolved
+  // basement does not stretch the section; curves: the deepest resolved.
   const std::size_t n = deepest.size();
-  const double median = (deepest[(n - 1) / 2] + deepest[n / 2]) / 2.0;
-  const double depth =
-      source_ == SectionSource::kInt ? 1.5 * median : deepest.back();
+  const double depth = source_ == SectionSource::kInt
+                           ? (deepest[(n - 1) / 2] + deepest[n / 2]) / 2.0
+                           : deepest.back();
+  if (!(depth > 0.0)) return 1.0;
   return std::clamp(depth, 0.1, kMaxAutoDepthKm);
 }
 
@@ -187,93 +315,20 @@ double SectionModel::LogRhoAt(const SectionColumn& column, double depth_km) {
   return a + w * (b - a);
 }
 
-double SectionModel::SurfaceAt(double position_km) const {
+double SectionModel::SurfaceAt(double draw_km) const {
   if (columns_.empty()) return 0.0;
-  if (position_km <= columns_.front().position_km)
-    return columns_.front().surface_km;
-  if (position_km >= columns_.back().position_km)
-    return columns_.back().surface_km;
+  if (draw_km <= columns_.front().draw_km) return columns_.front().surface_km;
+  if (draw_km >= columns_.back().draw_km) return columns_.back().surface_km;
   const auto it = std::upper_bound(
       columns_.begin(),
       columns_.end(),
-      position_km,
-      [](double p, const SectionColumn& c) { return p < c.position_km; });
+      draw_km,
+      [](double p, const SectionColumn& c) { return p < c.draw_km; });
   const SectionColumn& b = *it;
   const SectionColumn& a = *(it - 1);
-  const double span = b.position_km - a.position_km;
-  const double w = span > 0.0 ? (position_km - a.position_km) / span : 0.0;
+  const double span = b.draw_km - a.draw_km;
+  const double w = span > 0.0 ? (draw_km - a.draw_km) / span : 0.0;
   return a.surface_km + w * (b.surface_km - a.surface_km);
-}
-
-double TomographyGrid::CellX(int ix) const {
-  return left_km + (ix + 0.5) * (right_km - left_km) / nx;
-}
-
-double TomographyGrid::CellDepth(int iy) const {
-  if (!log_depth) return top_km + (iy + 0.5) * (bottom_km - top_km) / ny;
-  const double a = std::log10(top_km), b = std::log10(bottom_km);
-  return std::pow(10.0, a + (iy + 0.5) * (b - a) / ny);
-}
-
-TomographyGrid BuildTomographyGrid(const SectionModel& model,
-                                   int nx,
-                                   int ny,
-                                   double top_km,
-                                   double bottom_km,
-                                   bool log_depth) {
-  TomographyGrid g;
-  const auto& cols = model.columns();
-  if (cols.empty() || nx < 1 || ny < 1 || !(bottom_km > top_km) ||
-      (log_depth && !(top_km > 0.0))) {
-    return g;
-  }
-  g.nx = nx;
-  g.ny = ny;
-  g.left_km = cols.front().position_km;
-  g.right_km = cols.back().position_km;
-  g.top_km = top_km;
-  g.bottom_km = bottom_km;
-  g.log_depth = log_depth;
-  g.log_rho.assign(static_cast<std::size_t>(nx) * ny, kNaN);
-  // Lower edges of the rows, for the ground test.
-  std::vector<double> lower(ny), centre(ny);
-  for (int iy = 0; iy < ny; ++iy) centre[iy] = g.CellDepth(iy);
-  const double la = log_depth ? std::log10(top_km) : top_km;
-  const double lb = log_depth ? std::log10(bottom_km) : bottom_km;
-  for (int iy = 0; iy < ny; ++iy) {
-    const double e = la + (iy + 1.0) * (lb - la) / ny;
-    lower[iy] = log_depth ? std::pow(10.0, e) : e;
-  }
-  for (int ix = 0; ix < nx; ++ix) {
-    const double x = cols.size() == 1 ? cols[0].position_km : g.CellX(ix);
-    auto it = std::upper_bound(
-        cols.begin(), cols.end(), x, [](double p, const SectionColumn& c) {
-          return p < c.position_km;
-        });
-    std::size_t i = static_cast<std::size_t>(it - cols.begin());
-    i = i == 0 ? 0 : std::min(i - 1, cols.size() - 1);
-    const std::size_t j = std::min(i + 1, cols.size() - 1);
-    const SectionColumn& a = cols[i];
-    const SectionColumn& b = cols[j];
-    const double span = b.position_km - a.position_km;
-    const double w =
-        span > 0.0 ? std::clamp((x - a.position_km) / span, 0.0, 1.0) : 0.0;
-    const double surface = a.surface_km + w * (b.surface_km - a.surface_km);
-    const double deepest = w == 0.0   ? a.deepest_km
-                           : w == 1.0 ? b.deepest_km
-                                      : a.deepest_km +
-                                            w * (b.deepest_km - a.deepest_km);
-    for (int iy = 0; iy < ny; ++iy) {
-      if (lower[iy] <= surface) continue;  // air
-      const double u = std::max(centre[iy] - surface, 0.0);
-      if (u > deepest) continue;  // below what the curves tell
-      const double va = SectionModel::LogRhoAt(a, std::min(u, a.deepest_km));
-      const double vb = SectionModel::LogRhoAt(b, std::min(u, b.deepest_km));
-      g.log_rho[static_cast<std::size_t>(ix) * ny + iy] =
-          w == 0.0 ? va : w == 1.0 ? vb : va + w * (vb - va);
-    }
-  }
-  return g;
 }
 
 int ColourBand(double rho, double rho_min, double rho_max, int count) {
@@ -302,21 +357,6 @@ void ResetColourList(SectionColourBlock& block) {
   for (int i = 0; i < kRampWalk; ++i)
     block.bytes[i] = static_cast<std::uint8_t>(i);
   block.count = kRampWalk;
-}
-
-std::vector<bool> ThinLabels(const std::vector<double>& centres,
-                             const std::vector<double>& widths,
-                             double gap) {
-  std::vector<bool> shown(centres.size(), false);
-  double end = -kInf;
-  for (std::size_t i = 0; i < centres.size() && i < widths.size(); ++i) {
-    const double start = centres[i] - widths[i] / 2.0;
-    if (start >= end + gap) {
-      shown[i] = true;
-      end = centres[i] + widths[i] / 2.0;
-    }
-  }
-  return shown;
 }
 
 }  // namespace mtvuk

@@ -43,11 +43,23 @@ struct SectionLayer {
 // One station of the section as drawn.
 struct SectionColumn {
   std::string name;
+  // The name as written above the column: a name that several columns of
+  // the section share gets the station's number in its file (" #3").
+  std::string label;
+  int number = 0;            // 1-based position in its file
   double position_km = 0.0;  // along the profile
+  // Where the column is drawn: its position, moved a little aside when
+  // other soundings stand at the same place (the XY and YX of one station),
+  // so that each keeps a column of its own.
+  double draw_km = 0.0;
   double elevation_m = 0.0;
   // Depth of the station's surface below the section's datum (the surface
-  // of the highest station), km; 0 when elevation is not drawn.
+  // of the highest station, or the sea surface when a station lies below
+  // it), km; 0 when elevation is not drawn.
   double surface_km = 0.0;
+  // The model's first layer is the sea above a seafloor station: it is
+  // drawn as water, and the column hangs from the sea surface.
+  bool sea_layer = false;
   std::vector<SectionLayer> layers;  // INT stations
   // TRF stations: depths below the surface (km, ascending) and Ohm-m.
   std::vector<double> curve_depth_km;
@@ -56,6 +68,10 @@ struct SectionColumn {
   // The deepest depth below the surface the station tells about, km
   // (infinite for a layered model).
   double deepest_km = 0.0;
+  // TRF stations: the deepest depth of the curve before the transformation
+  // breaks down (a resistivity beyond 0.01..100000 Ohm-m or a depth more
+  // than twice the one before), km.
+  double resolved_km = 0.0;
 };
 
 // Whether a station read from a result file has something to draw: a
@@ -80,11 +96,12 @@ class SectionModel {
   // gives v / sqrt(10) .. v * sqrt(10); a section without values 1 .. 1000.
   std::pair<double, double> ValueRange() const { return range_; }
 
-  // Depth of the bottom of the section, km: 1.5 times the median of the
-  // stations' deepest layer tops below the datum (INT; one badly resolved
-  // station does not stretch the section), the deepest curve depth (TRF);
-  // at least 0.1 and at most kMaxAutoDepthKm, 1 for a section of
-  // half-spaces.
+  // Depth of the bottom of the section, km: the deepest depth the data
+  // resolve below the datum, that is 1.5 times the deepest layer top of
+  // the median station (INT; one badly resolved basement does not stretch
+  // the section) or the deepest resolved curve depth (TRF); at least 0.1
+  // and at most
+  // kMaxAutoDepthKm, 1 for a section of half-spaces.
   double AutoDepthKm() const;
   static constexpr double kMaxAutoDepthKm = 200.0;
 
@@ -94,48 +111,26 @@ class SectionModel {
   // depths and keeps its first value up to the surface.
   static double LogRhoAt(const SectionColumn& column, double depth_km);
 
-  // The surface (km below the datum) at a position, linear between the
-  // stations and level beyond the ends.
-  double SurfaceAt(double position_km) const;
+  // The surface (km below the datum) at a drawn position, linear between
+  // the columns and level beyond the ends.
+  double SurfaceAt(double draw_km) const;
+
+  // Depth of the sea surface below the datum, km, when a station lies
+  // below sea level (and elevation is drawn); negative otherwise.
+  double SeaLevelKm() const { return sea_level_km_; }
+
+  // Soundings closer than this along the profile stand at one place.
+  static constexpr double kSamePlaceKm = 0.001;
 
  private:
+  void SpreadSamePlace();
+  void LabelColumns();
+
   SectionSource source_;
   std::vector<SectionColumn> columns_;
+  double sea_level_km_ = -1.0;
   std::pair<double, double> range_{1.0, 1000.0};
 };
-
-// The interpolated image of a section: nx x ny cells between the first and
-// the last station and between `top_km` and `bottom_km` below the datum,
-// the rows evenly spaced in depth or in log depth.
-struct TomographyGrid {
-  int nx = 0, ny = 0;
-  double left_km = 0.0, right_km = 0.0;  // outer edges of the cells
-  double top_km = 0.0, bottom_km = 0.0;
-  bool log_depth = false;
-  // log10 rho of cell (ix, iy) at ix * ny + iy; NaN above the surface and
-  // below the deepest depth of TRF curves.
-  std::vector<double> log_rho;
-
-  double CellX(int ix) const;      // centre, km along the profile
-  double CellDepth(int iy) const;  // centre, km below the datum
-  double At(int ix, int iy) const {
-    return log_rho[static_cast<std::size_t>(ix) * ny + iy];
-  }
-};
-
-// Between two neighbouring stations the value is linear in position, each
-// station read at the same depth below the interpolated surface, so an
-// image value always lies between its two stations' values. A cell counts
-// as ground when its lower edge is below the surface (the picture covers the
-// overshoot with the air above the surface line), so that no gap opens
-// between the surface line and the image. With a single station the image
-// is that station's column. log_depth needs top_km > 0.
-TomographyGrid BuildTomographyGrid(const SectionModel& model,
-                                   int nx,
-                                   int ny,
-                                   double top_km,
-                                   double bottom_km,
-                                   bool log_depth);
 
 // The colour of a resistivity in a section's colour block: the `count`
 // ramp indices of the list divide [log10 rho_min, log10 rho_max] into equal
@@ -155,13 +150,5 @@ int ColourBand(double rho, double rho_min, double rho_max, int count);
 // Sets a slot's colour list to the full ramp walk 0, 1, ..., 216 (count
 // 217), keeping its palette.
 void ResetColourList(SectionColourBlock& block);
-
-// Which station labels are written along the top of a section: going from
-// left to right, a label is kept when it starts at least `gap` pixels after
-// the end of the last kept one. `centres` are pixel positions in ascending
-// order and `widths` the labels' widths in pixels.
-std::vector<bool> ThinLabels(const std::vector<double>& centres,
-                             const std::vector<double>& widths,
-                             double gap);
 
 }  // namespace mtvuk

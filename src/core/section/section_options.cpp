@@ -94,16 +94,26 @@ bool ParseSectionArguments(const std::vector<std::string>& args,
     } else if (a == "--palette") {
       if (!value(v)) return false;
       long p = -1;
-      if (!WholeNumber(v, p) || p > 3) {
-        error = "--palette '" + v + "': give 0, 1, 2 or 3";
+      if (!WholeNumber(v, p) || p > 5) {
+        error = "--palette '" + v + "': give 0, 1, 2, 3, 4 or 5";
         return false;
       }
       o.palette = static_cast<int>(p);
+    } else if (a == "--interpolation") {
+      if (!value(v)) return false;
+      const auto it =
+          std::find(kInterpolationNames.begin(), kInterpolationNames.end(), v);
+      if (it == kInterpolationNames.end()) {
+        error = "--interpolation '" + v + "': give layers, level or nearest";
+        return false;
+      }
+      o.interpolation = static_cast<int>(it - kInterpolationNames.begin());
     } else if (a == "--depth-max") {
       if (!value(v)) return false;
       if (!Decimal(v, o.depth_max_km) || o.depth_max_km <= 0.0 ||
           o.depth_max_km > kMaxSectionDepthKm) {
-        error = "--depth-max '" + v + "': give a depth in km above 0 and "
+        error = "--depth-max '" + v +
+                "': give a depth in km above 0 and "
                 "up to 10000";
         return false;
       }
@@ -116,9 +126,10 @@ bool ParseSectionArguments(const std::vector<std::string>& args,
       const std::vector<std::string> wh = Split(Lower(v), 'x');
       long w = 0, h = 0;
       if (wh.size() != 2 || !WholeNumber(wh[0], w) || !WholeNumber(wh[1], h) ||
-          w < kMinPictureSide || h < kMinPictureSide ||
-          w > kMaxPictureSide || h > kMaxPictureSide) {
-        error = "--size '" + v + "': give WIDTHxHEIGHT in pixels, each "
+          w < kMinPictureSide || h < kMinPictureSide || w > kMaxPictureSide ||
+          h > kMaxPictureSide) {
+        error = "--size '" + v +
+                "': give WIDTHxHEIGHT in pixels, each "
                 "100 to 10000";
         return false;
       }
@@ -153,7 +164,8 @@ bool ParseSectionArguments(const std::vector<std::string>& args,
           ? std::string()
           : Lower(o.out.substr(dot + 1));
   if (type != "png" && type != "pdf" && type != "svg") {
-    error = "--out '" + o.out + "': the picture type must be .png, .pdf or "
+    error = "--out '" + o.out +
+            "': the picture type must be .png, .pdf or "
             ".svg";
     return false;
   }
@@ -168,13 +180,17 @@ std::vector<std::string> SectionArguments(const SectionPictureOptions& o) {
   std::vector<std::string> a = {o.file, "--profile", o.profile};
   a.push_back(o.tomography ? "--tomography" : "--logging");
   a.insert(a.end(), {"--palette", std::to_string(o.palette)});
+  a.insert(a.end(), {"--interpolation", kInterpolationNames[o.interpolation]});
   if (o.depth_max_km > 0.0) {
     std::snprintf(number, sizeof number, "%.17g", o.depth_max_km);
     a.insert(a.end(), {"--depth-max", number});
   }
   if (o.log_depth) a.push_back("--log-depth");
-  a.insert(a.end(), {"--out", o.out, "--size",
-                     std::to_string(o.width) + "x" + std::to_string(o.height)});
+  a.insert(a.end(),
+           {"--out",
+            o.out,
+            "--size",
+            std::to_string(o.width) + "x" + std::to_string(o.height)});
   return a;
 }
 
@@ -186,9 +202,8 @@ bool PlaceSectionStations(const SectionPictureOptions& options,
   stations.clear();
   if (!ReadStationFile(options.file, ui, stations, kind)) return false;
   // Stations without anything to draw must not steer the profile either.
-  const SectionSource source = kind == ResultFileKind::kTrf
-                                   ? SectionSource::kTrf
-                                   : SectionSource::kInt;
+  const SectionSource source =
+      kind == ResultFileKind::kTrf ? SectionSource::kTrf : SectionSource::kInt;
   const std::size_t read = stations.size();
   std::erase_if(stations, [source](const SectionStation& s) {
     return !StationHasValues(s, source);
@@ -199,10 +214,12 @@ bool PlaceSectionStations(const SectionPictureOptions& options,
   }
   if (stations.size() < read) {
     char text[160];
-    std::snprintf(text, sizeof text,
+    std::snprintf(text,
+                  sizeof text,
                   "%zu of the %zu stations have no model or curve to draw "
                   "and are left out",
-                  read - stations.size(), read);
+                  read - stations.size(),
+                  read);
     ui.Show(text, "SECTION", Icon::kInformation);
   }
   std::vector<MapPoint> polyline;

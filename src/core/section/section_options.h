@@ -19,6 +19,9 @@ struct SectionPictureOptions {
   std::string profile = "auto";
   bool tomography = false;
   int palette = 0;
+  // How the tomography fills the space between stations: the index of
+  // kInterpolationNames (joined layers, level depths, nearest station).
+  int interpolation = 0;
   double depth_max_km = 0.0;  // 0: the section's own depth
   bool log_depth = false;
   std::string out;
@@ -26,15 +29,18 @@ struct SectionPictureOptions {
   int height = 900;
 };
 
+inline constexpr std::array<const char*, 3> kInterpolationNames = {
+    "layers", "level", "nearest"};
 inline constexpr int kMinPictureSide = 100;
 inline constexpr int kMaxPictureSide = 10000;
 inline constexpr double kMaxSectionDepthKm = 10000.0;
 
 // Reads "FILE [--profile auto|X0,Y0,X1,Y1] [--logging|--tomography]
-// [--palette 0..3] [--depth-max KM] [--log-depth] --out OUT [--size WxH]"
-// (in any order) into `options`, which start from their defaults. False
-// with the reason in `error` for an unknown option, a missing or bad value,
-// or a picture type other than .png, .pdf, .svg.
+// [--palette 0..5] [--interpolation layers|level|nearest] [--depth-max KM]
+// [--log-depth] --out OUT [--size WxH]" (in any order) into `options`, which
+// start from their defaults. False with the reason in `error` for an unknown
+// option, a missing or bad value, or a picture type other than .png, .pdf,
+// .svg.
 bool ParseSectionArguments(const std::vector<std::string>& args,
                            SectionPictureOptions& options,
                            std::string& error);

@@ -29,8 +29,9 @@ QToolButton* Arrow(Qt::ArrowType type, const QString& tip, QWidget* parent) {
 
 }  // namespace
 
-// The bar and its axis. Every paint writes the section's colour list, so
-// that the section is coloured as the bar shows it once it is told to.
+// The bar and its axis. Every paint writes the dialog's own colour list;
+// the section takes it only when the user applies it, so that a palette
+// tried and left never reaches the section.
 class ScaleBar : public QWidget {
  public:
   explicit ScaleBar(CScaleDlg& dialog) : QWidget(&dialog), dialog_(dialog) {
@@ -40,7 +41,7 @@ class ScaleBar : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
     const ColourScale& scale = dialog_.scale_;
-    scale.WriteColourList(dialog_.workspace_.section_colours[dialog_.slot_]);
+    scale.WriteColourList(dialog_.shown_);
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
     const int bottom = kFieldTop + kScaleField;
@@ -49,7 +50,8 @@ class ScaleBar : public QWidget {
                      Qt::AlignLeft | Qt::AlignBottom,
                      "Ohm-m");
     painter.setPen(QColor(190, 190, 190));
-    painter.drawRect(kBarLeft - 1, kFieldTop - 1, kBarWidth + 1, kScaleField + 1);
+    painter.drawRect(
+        kBarLeft - 1, kFieldTop - 1, kBarWidth + 1, kScaleField + 1);
     const ColourRamp& ramp =
         PaletteRamp(dialog_.workspace_.colour_ramps, scale.palette());
     for (const ScaleLine& line : scale.Lines()) {
@@ -83,9 +85,7 @@ CScaleDlg::CScaleDlg(QWidget* parent,
                      Workspace& workspace,
                      QObject* view)
     : QDialog(parent),
-      scale_(min,
-             max,
-             workspace.section_colours[slot].bytes[kPaletteByte]),
+      scale_(min, max, workspace.section_colours[slot].bytes[kPaletteByte]),
       slot_(slot),
       workspace_(workspace),
       view_(view) {
@@ -142,13 +142,11 @@ CScaleDlg::CScaleDlg(QWidget* parent,
     scale_.ResolutionUp();
     Changed();
   });
-  connect(palettes_,
-          &QComboBox::currentIndexChanged,
-          this,
-          [this](int palette) {
-            scale_.ChoosePalette(palette);
-            Changed();
-          });
+  connect(
+      palettes_, &QComboBox::currentIndexChanged, this, [this](int palette) {
+        scale_.ChoosePalette(palette);
+        Changed();
+      });
   connect(defaults, &QPushButton::clicked, this, &CScaleDlg::SetDefault);
   connect(apply, &QPushButton::clicked, this, &CScaleDlg::Apply);
   Changed();
@@ -164,7 +162,7 @@ void CScaleDlg::Changed() {
       QString("shift %1\n%2 colours").arg(scale_.shift()).arg(colours));
   // Painting does it too; written here as well so that the list is current
   // while the dialog is not on screen.
-  scale_.WriteColourList(workspace_.section_colours[slot_]);
+  scale_.WriteColourList(shown_);
   bar_->update();
 }
 

@@ -29,6 +29,9 @@ class CScaleDlg : public QDialog {
             QObject* view);
 
   const ColourScale& scale() const { return scale_; }
+  // The colours the bar shows; the section gets them on "Apply" or "Set
+  // default" only.
+  const SectionColourBlock& shown_colours() const { return shown_; }
   QComboBox* palette_list() const { return palettes_; }
   QToolButton* shift_down() const { return shift_down_; }
   QToolButton* shift_up() const { return shift_up_; }
@@ -41,11 +44,12 @@ class CScaleDlg : public QDialog {
 
  private:
   friend class ScaleBar;
-  // Repaints the bar, which rewrites the section's colour list.
+  // Repaints the bar with the colours it would give the section.
   void Changed();
   void TellView();
 
   ColourScale scale_;
+  SectionColourBlock shown_;
   int slot_;
   Workspace& workspace_;
   QPointer<QObject> view_;

@@ -7,6 +7,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/section/colour_bar.h"
+#include "core/section/station_labels.h"
+#include "ui/section/section_image.h"
+
 namespace mtvuk {
 namespace {
 
@@ -19,17 +23,34 @@ constexpr double kLogDepthDecades = 3.0;
 // A logging column takes this share of the gap to its nearer neighbour on
 // each side, so that neighbours never touch.
 constexpr double kColumnShare = 0.35;
-// Resistivity ranges of at least this many decades are labelled at the
-// decades.
-constexpr double kDecadeLabelSpan = 1.5;
 // Height of the sky above the highest station, share of the depth axis.
 constexpr double kSkyShare = 0.035;
 // Pixels per inch of PDF and SVG pictures.
 constexpr int kVectorDpi = 96;
-// Pixels between two station names along the top.
+// Pixels between two station names in one row along the top.
 constexpr double kLabelGap = 6.0;
+// The sea: its surface line and the water below it.
+const QColor kSeaLine(30, 90, 170);
+const QColor kWater(200, 226, 246);
 
 QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+
+// "10^-4" as 10 with a raised exponent.
+QString WithSuperscript(const std::string& label) {
+  const std::size_t caret = label.find('^');
+  if (caret == std::string::npos) return QString::fromStdString(label);
+  static const QString kDigits = QString::fromUtf8(
+      "\u2070\u00b9\u00b2\u00b3\u2074\u2075\u2076\u2077\u2078\u2079");
+  QString out = QString::fromStdString(label.substr(0, caret));
+  for (char ch : label.substr(caret + 1)) {
+    if (ch == '-') {
+      out += QChar(0x207b);
+    } else if (ch >= '0' && ch <= '9') {
+      out += kDigits[ch - '0'];
+    }
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -43,7 +64,6 @@ SectionPlot::SectionPlot(QWidget* parent) : QCustomPlot(parent) {
   scale_->setType(QCPAxis::atRight);
   scale_->setDataScaleType(QCPAxis::stLogarithmic);
   scale_->setBarWidth(16);
-  scale_->axis()->setNumberFormat("gb");
   scale_->axis()->setLabel("Resistivity (Ohm-m)");
   plotLayout()->addElement(1, 1, scale_);
   // The scale bar as high as the section itself.
@@ -81,8 +101,7 @@ void SectionPlot::SetColours(const SectionColourBlock& block,
 }
 
 double SectionPlot::DepthMaxKm() const {
-  return style_.depth_max_km > 0.0 ? style_.depth_max_km
-                                   : model_.AutoDepthKm();
+  return style_.depth_max_km > 0.0 ? style_.depth_max_km : model_.AutoDepthKm();
 }
 
 QColor SectionPlot::ColourOf(double rho) const {
@@ -119,9 +138,8 @@ double SectionPlot::ColumnHalfWidth(std::size_t i) const {
   auto nearer = [&gap](double d) {
     if (d > 0.0) gap = std::min(gap, d);
   };
-  if (i > 0) nearer(cols[i].position_km - cols[i - 1].position_km);
-  if (i + 1 < cols.size())
-    nearer(cols[i + 1].position_km - cols[i].position_km);
+  if (i > 0) nearer(cols[i].draw_km - cols[i - 1].draw_km);
+  if (i + 1 < cols.size()) nearer(cols[i + 1].draw_km - cols[i].draw_km);
   if (!std::isfinite(gap)) gap = 2.0;  // a single place: 1.4 km wide
   return kColumnShare * gap;
 }
@@ -160,18 +178,18 @@ void SectionPlot::Rebuild() {
     datum = std::max(datum, c.elevation_m);
     relief = relief || c.surface_km > 0.0;
   }
-  yAxis->setLabel(relief ? QString("Depth below %1 m elevation (km)")
-                               .arg(datum, 0, 'f', 0)
-                         : QString("Depth (km)"));
+  yAxis->setLabel(
+      relief ? QString("Depth below %1 m elevation (km)").arg(datum, 0, 'f', 0)
+             : QString("Depth (km)"));
 
   if (cols.empty()) {
     xAxis->setRange(0.0, 1.0);
   } else {
-    const double first = cols.front().position_km;
-    const double last = cols.back().position_km;
-    const double margin = std::max(
-        {ColumnHalfWidth(0), ColumnHalfWidth(cols.size() - 1),
-         0.02 * (last - first)});
+    const double first = cols.front().draw_km;
+    const double last = cols.back().draw_km;
+    const double margin = std::max({ColumnHalfWidth(0),
+                                    ColumnHalfWidth(cols.size() - 1),
+                                    0.02 * (last - first)});
     xAxis->setRange(first - margin, last + margin);
   }
   xAxis2->setRange(xAxis->range());
@@ -179,15 +197,13 @@ void SectionPlot::Rebuild() {
   const auto [lo, hi] = model_.ValueRange();
   scale_->setDataRange(QCPRange(lo, hi));
   scale_->setGradient(Gradient());
-  // Decades label a wide range; a narrow one would show one label or none,
-  // so it gets evenly spaced values.
-  if (std::log10(hi / lo) < kDecadeLabelSpan) {
-    auto ticker = QSharedPointer<QCPAxisTicker>::create();
-    ticker->setTickCount(5);
-    scale_->axis()->setTicker(ticker);
-  } else {
-    scale_->axis()->setTicker(QSharedPointer<QCPAxisTickerLog>::create());
-  }
+  // Every label of the bar in one format: decades, or evenly spaced values
+  // for a narrow range.
+  auto ticker = QSharedPointer<QCPAxisTickerText>::create();
+  for (const ColourBarTick& tick : ColourBarTicks(lo, hi))
+    ticker->addTick(tick.value, WithSuperscript(tick.label));
+  ticker->setSubTickCount(0);
+  scale_->axis()->setTicker(ticker);
 
   if (style_.tomography) {
     DrawTomography();
@@ -214,25 +230,25 @@ void SectionPlot::DrawLogging() {
   const auto& cols = model_.columns();
   const double top_limit = yAxis->range().lower;
   const double bottom_limit = yAxis->range().upper;
-  auto add_block = [&](double x0, double x1, double top, double bottom,
-                       double rho) {
-    top = std::clamp(top, top_limit, bottom_limit);
-    bottom = std::clamp(bottom, top_limit, bottom_limit);
-    if (!(bottom > top)) return;
-    auto* r = new QCPItemRect(this);
-    r->topLeft->setCoords(x0, top);
-    r->bottomRight->setCoords(x1, bottom);
-    // An edge in the block's own colour closes the antialiased seam
-    // between blocks one above the other.
-    r->setPen(QPen(ColourOf(rho), 0.0));
-    r->setBrush(ColourOf(rho));
-    blocks_.push_back(r);
-    block_rho_.push_back(rho);
-  };
+  auto add_block =
+      [&](double x0, double x1, double top, double bottom, double rho) {
+        top = std::clamp(top, top_limit, bottom_limit);
+        bottom = std::clamp(bottom, top_limit, bottom_limit);
+        if (!(bottom > top)) return;
+        auto* r = new QCPItemRect(this);
+        r->topLeft->setCoords(x0, top);
+        r->bottomRight->setCoords(x1, bottom);
+        // An edge in the block's own colour closes the antialiased seam
+        // between blocks one above the other.
+        r->setPen(QPen(ColourOf(rho), 0.0));
+        r->setBrush(ColourOf(rho));
+        blocks_.push_back(r);
+        block_rho_.push_back(rho);
+      };
   for (std::size_t i = 0; i < cols.size(); ++i) {
     const SectionColumn& c = cols[i];
     const double hw = ColumnHalfWidth(i);
-    const double x0 = c.position_km - hw, x1 = c.position_km + hw;
+    const double x0 = c.draw_km - hw, x1 = c.draw_km + hw;
     const double s = style_.log_depth ? 0.0 : c.surface_km;
     if (!c.layers.empty()) {
       for (const SectionLayer& l : c.layers)
@@ -265,14 +281,19 @@ void SectionPlot::DrawTomography() {
   const bool log = style_.log_depth;
   // Log depth hangs every station from its own surface: a logarithmic
   // axis cannot show the relief down from zero.
-  TomographyGrid grid = BuildTomographyGrid(
-      model_, kImageColumns, kImageRows, log ? depth.lower : 0.0, depth.upper, log);
+  TomographyGrid grid = BuildTomographyGrid(model_,
+                                            kImageColumns,
+                                            kImageRows,
+                                            log ? depth.lower : 0.0,
+                                            depth.upper,
+                                            log,
+                                            style_.method);
   if (grid.nx == 0) return;
   if (!(grid.right_km > grid.left_km)) {  // a single station
     grid.left_km -= ColumnHalfWidth(0);
     grid.right_km += ColumnHalfWidth(0);
   }
-  image_ = new QCPColorMap(xAxis, yAxis);
+  image_ = new SectionImage(xAxis, yAxis);
   image_->data()->setSize(grid.nx, grid.ny);
   // Cell centres; the image reaches half a cell beyond them, so it spans
   // exactly from the first to the last station and down the whole axis.
@@ -292,29 +313,26 @@ void SectionPlot::DrawTomography() {
 
 void SectionPlot::DrawSurface() {
   const auto& cols = model_.columns();
-  if (cols.empty()) return;
-  const bool log = style_.log_depth;
+  if (cols.empty() || style_.log_depth) return;
   QVector<double> x, s;
   x.push_back(xAxis->range().lower);
-  s.push_back(log ? 0.0 : cols.front().surface_km);
+  s.push_back(cols.front().surface_km);
   for (const SectionColumn& c : cols) {
-    x.push_back(c.position_km);
-    s.push_back(log ? 0.0 : c.surface_km);
+    x.push_back(c.draw_km);
+    s.push_back(c.surface_km);
   }
   x.push_back(xAxis->range().upper);
-  s.push_back(log ? 0.0 : cols.back().surface_km);
-  if (!log) {
-    // The air above the surface line hides the image's last half cell.
-    auto* air = addGraph(xAxis, yAxis);
-    air->setData(x, s, true);
-    air->setPen(QPen(Qt::black, 1.6));
-    air->setBrush(Qt::white);
-    air->setAntialiasedFill(false);
-  }
-  if (log) return;  // the ticks along the top mark the stations
+  s.push_back(cols.back().surface_km);
+  // The air above the surface line hides the image's last half cell.
+  auto* air = addGraph(xAxis, yAxis);
+  air->setData(x, s, true);
+  air->setPen(QPen(Qt::black, 1.6));
+  air->setBrush(Qt::white);
+  air->setAntialiasedFill(false);
+  DrawSea(x, s);
   QVector<double> sx, sy;
   for (const SectionColumn& c : cols) {
-    sx.push_back(c.position_km);
+    sx.push_back(c.draw_km);
     sy.push_back(c.surface_km);
   }
   auto* stations = addGraph(xAxis, yAxis);
@@ -322,6 +340,33 @@ void SectionPlot::DrawSurface() {
   stations->setLineStyle(QCPGraph::lsNone);
   stations->setScatterStyle(QCPScatterStyle(
       QCPScatterStyle::ssTriangleInverted, QPen(Qt::black), Qt::black, 9));
+}
+
+void SectionPlot::DrawSea(const QVector<double>& x, const QVector<double>& s) {
+  const double sea = model_.SeaLevelKm();
+  if (!(sea >= 0.0)) return;
+  // The water lies between the sea surface and the seafloor, where the
+  // seafloor is below the sea surface; a crossing gets a point of its own.
+  QVector<double> wx, floor;
+  for (int i = 0; i < x.size(); ++i) {
+    if (i > 0 && (s[i - 1] - sea) * (s[i] - sea) < 0.0) {
+      const double t = (sea - s[i - 1]) / (s[i] - s[i - 1]);
+      wx.push_back(x[i - 1] + t * (x[i] - x[i - 1]));
+      floor.push_back(sea);
+    }
+    wx.push_back(x[i]);
+    floor.push_back(std::max(s[i], sea));
+  }
+  QVector<double> level(wx.size(), sea);
+  auto* surface = addGraph(xAxis, yAxis);
+  surface->setData(wx, level, true);
+  surface->setPen(QPen(kSeaLine, 1.4));
+  auto* water = addGraph(xAxis, yAxis);
+  water->setData(wx, floor, true);
+  water->setPen(QPen(Qt::black, 1.6));
+  water->setBrush(kWater);
+  water->setChannelFillGraph(surface);
+  water->setName("water");
 }
 
 double SectionPlot::AxisWidthFor(int plot_width) const {
@@ -334,28 +379,23 @@ double SectionPlot::AxisWidthFor(int plot_width) const {
 void SectionPlot::LabelStations(double axis_width) {
   const auto& cols = model_.columns();
   station_ticker_->clear();
+  labels_.clear();
   const QFontMetricsF metrics(xAxis2->tickLabelFont());
   const QCPRange r = xAxis2->range();
   std::vector<double> centres, widths;
   for (const SectionColumn& c : cols) {
-    centres.push_back((c.position_km - r.lower) / r.size() * axis_width);
-    widths.push_back(
-        metrics.horizontalAdvance(QString::fromStdString(c.name).trimmed()));
+    labels_.push_back(QString::fromStdString(c.label));
+    centres.push_back((c.draw_km - r.lower) / r.size() * axis_width);
+    widths.push_back(metrics.horizontalAdvance(labels_.back()));
   }
-  const std::vector<bool> shown = ThinLabels(centres, widths, kLabelGap);
+  label_rows_ = StaggerLabels(centres, widths, kLabelGap);
   for (std::size_t i = 0; i < cols.size(); ++i) {
-    // Stations at one place share a tick: a thinned name must not take the
-    // place of the name shown there.
-    if (!shown[i] && station_ticker_->ticks().contains(cols[i].position_km))
-      continue;
+    // A label of row k stands k lines above the axis: the lines below it
+    // hold a blank each.
     station_ticker_->addTick(
-        cols[i].position_km,
-        shown[i] ? QString::fromStdString(cols[i].name).trimmed() : QString());
+        cols[i].draw_km,
+        labels_[int(i)] + QString("\n ").repeated(label_rows_[i]));
   }
-}
-
-QStringList SectionPlot::StationLabels() const {
-  return station_ticker_->ticks().values();
 }
 
 void SectionPlot::resizeEvent(QResizeEvent* event) {
@@ -424,8 +464,10 @@ bool SectionPlot::Export(const QString& path, QSize size, QString* error) {
   pdf.setCreator("MT-VUK");
   pdf.setTitle(title_);
   pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-  pdf.setPageSize(QPageSize(QSizeF(size) * 72.0 / kVectorDpi, QPageSize::Point,
-                            QString(), QPageSize::ExactMatch));
+  pdf.setPageSize(QPageSize(QSizeF(size) * 72.0 / kVectorDpi,
+                            QPageSize::Point,
+                            QString(),
+                            QPageSize::ExactMatch));
   if (!painter.begin(&pdf)) return fail(refused);
   painter.setMode(QCPPainter::pmVectorized);
   toPainter(&painter, size.width(), size.height());

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/section/section_model.h"
+#include "core/section/tomography_grid.h"
 #include "ui/graph/graph_picture.h"
 
 namespace mtvuk {
@@ -19,6 +20,7 @@ struct SectionStyle {
   bool tomography = false;
   bool log_depth = false;
   double depth_max_km = 0.0;  // 0: the section's own depth
+  TomographyMethod method = TomographyMethod::kFollowLayers;
 };
 
 class SectionPlot : public QCustomPlot, public GraphPicture {
@@ -49,8 +51,10 @@ class SectionPlot : public QCustomPlot, public GraphPicture {
   const std::vector<double>& block_values() const { return block_rho_; }
   QCPColorMap* image() const { return image_; }
   QCPColorScale* scale() const { return scale_; }
-  // Station labels written along the top (thinned ones are empty).
-  QStringList StationLabels() const;
+  // Station labels written along the top, one per column in column order,
+  // and the row of each (0 next to the axis).
+  QStringList StationLabels() const { return labels_; }
+  const std::vector<int>& StationLabelRows() const { return label_rows_; }
 
   // The section alone, drawn at `size` pixels (the plot takes that size).
   QImage Render(QSize size);
@@ -70,7 +74,10 @@ class SectionPlot : public QCustomPlot, public GraphPicture {
   void DrawLogging();
   void DrawTomography();
   void DrawSurface();
-  // Station names along the top, thinned for an axis of `axis_width` px.
+  // The sea surface and the water above seafloor stations, for the surface
+  // line through (x, s).
+  void DrawSea(const QVector<double>& x, const QVector<double>& s);
+  // Station names along the top, staggered for an axis of `axis_width` px.
   void LabelStations(double axis_width);
   // The width the depth axis would get in a plot `plot_width` px wide.
   double AxisWidthFor(int plot_width) const;
@@ -88,6 +95,8 @@ class SectionPlot : public QCustomPlot, public GraphPicture {
   std::vector<QCPItemRect*> blocks_;
   std::vector<double> block_rho_;
   QSharedPointer<QCPAxisTickerText> station_ticker_;
+  QStringList labels_;
+  std::vector<int> label_rows_;
 };
 
 }  // namespace mtvuk

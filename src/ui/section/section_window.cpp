@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
+#include <QFileInfo>
+#include <QInputDialog>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <algorithm>
@@ -12,6 +14,7 @@
 
 #include "core/files/file_writing.h"
 #include "core/files/trf_file.h"
+#include "core/section/section_options.h"
 #include "ui/app/file_dialogs.h"
 #include "ui/graph/graph_output.h"
 
@@ -34,7 +37,7 @@ SectionWindow::SectionWindow(Workspace& workspace,
       view_(view),
       slot_(std::clamp(slot, 0, kSectionSlots - 1)),
       source_(workspace.station_file_kind == 1 ? SectionSource::kTrf
-                                                : SectionSource::kInt),
+                                               : SectionSource::kInt),
       stations_(SectionStationsFromFile(stations, source_)),
       plot_(new SectionPlot(this)) {
   ResetColourList(workspace_.section_colours[slot_]);
@@ -84,6 +87,39 @@ void SectionWindow::BuildMenus() {
   elevation_action_->setCheckable(true);
   elevation_action_->setChecked(true);
   elevation_action_->setShortcut(QKeySequence("Ctrl+E"));
+  QMenu* filling = view->addMenu("Tomography &between stations");
+  auto* methods = new QActionGroup(this);
+  static constexpr const char* kMethodNames[kTomographyMethodCount] = {
+      "Interfaces &joined", "At &level depths", "&Nearest station (blocks)"};
+  for (int m = 0; m < kTomographyMethodCount; ++m) {
+    QAction* a = filling->addAction(kMethodNames[m]);
+    a->setCheckable(true);
+    a->setChecked(m == 0);
+    methods->addAction(a);
+    method_actions_.push_back(a);
+    connect(a, &QAction::triggered, this, [this, m] {
+      SectionStyle style = plot_->style();
+      style.method = static_cast<TomographyMethod>(m);
+      SetStyle(style);
+    });
+  }
+  depth_action_ = view->addAction("&Depth range...");
+  connect(depth_action_, &QAction::triggered, this, [this] {
+    bool ok = false;
+    const double depth = QInputDialog::getDouble(
+        this,
+        "Depth range",
+        "Bottom of the section (km, 0 for the depth the data resolve):",
+        plot_->style().depth_max_km,
+        0.0,
+        kMaxSectionDepthKm,
+        2,
+        &ok);
+    if (!ok) return;
+    SectionStyle style = plot_->style();
+    style.depth_max_km = depth;
+    SetStyle(style);
+  });
   view->addSeparator();
   scale_action_ = view->addAction("&Scale...");
   scale_action_->setShortcut(QKeySequence("Ctrl+K"));
@@ -97,8 +133,9 @@ void SectionWindow::BuildMenus() {
   connect(logging_, &QAction::triggered, this, restyle);
   connect(tomography_, &QAction::triggered, this, restyle);
   connect(log_depth_, &QAction::triggered, this, restyle);
-  connect(elevation_action_, &QAction::triggered, this,
-          [this](bool on) { SetElevation(on); });
+  connect(elevation_action_, &QAction::triggered, this, [this](bool on) {
+    SetElevation(on);
+  });
   connect(scale_action_, &QAction::triggered, this, [this] {
     const auto [lo, hi] = ValueRange();
     emit ScaleRequested(slot_, lo, hi);
@@ -111,6 +148,9 @@ void SectionWindow::SetStyle(const SectionStyle& style) {
   tomography_->setChecked(style.tomography);
   logging_->setChecked(!style.tomography);
   log_depth_->setChecked(style.log_depth);
+  const int method = static_cast<int>(style.method);
+  if (method >= 0 && method < int(method_actions_.size()))
+    method_actions_[method]->setChecked(true);
   if (relief_changes) {
     Rebuild();
   } else {
@@ -131,9 +171,9 @@ void SectionWindow::SetPictureTitle(const QString& title) {
 
 QString SectionWindow::DefaultTitle(const SectionModel& model) const {
   const auto& cols = model.columns();
-  const double length =
-      cols.size() > 1 ? cols.back().position_km - cols.front().position_km
-                      : 0.0;
+  const double length = cols.size() > 1
+                            ? cols.back().position_km - cols.front().position_km
+                            : 0.0;
   return QString("%1: %2 %3 stations along %4 km")
       .arg(windowTitle())
       .arg(cols.size())
@@ -162,6 +202,16 @@ bool SectionWindow::SaveSection(const QString& chosen) {
   const bool trf = source_ == SectionSource::kTrf;
   const std::string path =
       PathWithExtension(chosen.toStdString(), trf ? ".trf" : ".int");
+  // The file is replaced, not appended to: an existing one is kept unless
+  // the user says otherwise.
+  if (QFileInfo::exists(QString::fromStdString(path)) &&
+      ui_.MessageBox(path + " already exists.\nDo you want to replace it?",
+                     kSaveSectionCaption,
+                     Icon::kQuestion,
+                     Buttons::kYesNo,
+                     Answer::kNo) != Answer::kYes) {
+    return false;
+  }
   std::string text;
   for (const SectionStation& s : StationsForSaving(stations_)) {
     text += trf ? FormatTrfSectionBlock(s, kAltitudeOffset)
@@ -169,18 +219,17 @@ bool SectionWindow::SaveSection(const QString& chosen) {
   }
   const std::string caption = "CAN'T CREATE " + path;
   const std::string write_caption = "CAN'T WRITE " + path;
-  if (!ReplaceFileContent(path,
-                          text,
-                          {caption.c_str(), caption.c_str(),
-                           write_caption.c_str()},
-                          ui_)) {
+  if (!ReplaceFileContent(
+          path,
+          text,
+          {caption.c_str(), caption.c_str(), write_caption.c_str()},
+          ui_)) {
     return false;
   }
-  statusBar()->showMessage(
-      QString("Saved %1 stations to %2")
-          .arg(stations_.size())
-          .arg(QString::fromStdString(path)),
-      5000);
+  statusBar()->showMessage(QString("Saved %1 stations to %2")
+                               .arg(stations_.size())
+                               .arg(QString::fromStdString(path)),
+                           5000);
   return true;
 }
 
@@ -211,11 +260,8 @@ void SectionWindow::ChooseSaveSection() {
 }
 
 void SectionWindow::ChoosePicture() {
-  auto dialog = MakeFileDialog(this,
-                               "Save Picture",
-                               QString(),
-                               kPictureFilter,
-                               QFileDialog::AcceptSave);
+  auto dialog = MakeFileDialog(
+      this, "Save Picture", QString(), kPictureFilter, QFileDialog::AcceptSave);
   const QString chosen = RunFileDialog(*dialog);
   if (!chosen.isEmpty()) SavePicture(chosen);
 }
@@ -260,8 +306,8 @@ void SectionWindow::closeEvent(QCloseEvent* event) {
   if (answer == Answer::kYes || answer == Answer::kNo) {
     QCoreApplication::postEvent(
         view_,
-        new UmEvent(Um::UM_SECTIONSTATE, answer == Answer::kYes ? 0 : 100,
-                    slot_));
+        new UmEvent(
+            Um::UM_SECTIONSTATE, answer == Answer::kYes ? 0 : 100, slot_));
   }
 }
 

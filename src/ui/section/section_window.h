@@ -50,10 +50,16 @@ class SectionWindow : public QMainWindow {
   QAction* tomography_action() const { return tomography_; }
   QAction* log_depth_action() const { return log_depth_; }
   QAction* scale_action() const { return scale_action_; }
+  QAction* depth_action() const { return depth_action_; }
+  // "Tomography between stations": one action per TomographyMethod.
+  const std::vector<QAction*>& method_actions() const {
+    return method_actions_;
+  }
 
   // "&Save Section" once the file dialog returned `chosen`: every station
-  // of the section as a block of its file kind, replacing the file. False
-  // after the message.
+  // of the section as a block of its file kind, replacing the file after
+  // the question "... already exists. Do you want to replace it?" (No is
+  // the default). False after a message, or when the file is kept.
   bool SaveSection(const QString& chosen);
   // Writes the picture with its title line (.png, .pdf, .svg). False after
   // the message.
@@ -62,6 +68,7 @@ class SectionWindow : public QMainWindow {
   // Altitude added to the stations' elevations by "&Save Section": none,
   // the saved file keeps the true elevations.
   static constexpr float kAltitudeOffset = 0.0f;
+  static constexpr char kSaveSectionCaption[] = "Save Section";
 
  signals:
   void ScaleRequested(int slot, double rho_min, double rho_max);
@@ -92,6 +99,8 @@ class SectionWindow : public QMainWindow {
   QAction* log_depth_ = nullptr;
   QAction* elevation_action_ = nullptr;
   QAction* scale_action_ = nullptr;
+  QAction* depth_action_ = nullptr;
+  std::vector<QAction*> method_actions_;
 };
 
 }  // namespace mtvuk

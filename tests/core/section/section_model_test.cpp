@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "core/section/tomography_grid.h"
+
 namespace mtvuk {
 namespace {
 
@@ -74,9 +76,9 @@ TEST(SectionModelTest, ColumnsHangFromTheirSurfaceBelowTheHighestStation) {
   EXPECT_TRUE(std::isinf(low.layers[1].bottom_km));
   EXPECT_NEAR(m.SurfaceAt(1.0), 0.075, 1e-9);
   EXPECT_EQ(m.ValueRange(), std::make_pair(5.0, 3000.0));
-  // 1.5 times the median of the deepest layer tops below the datum, 1.2
-  // and 0.15 + 0.5 km.
-  EXPECT_NEAR(m.AutoDepthKm(), 1.5 * (1.2 + 0.65) / 2.0, 1e-6);
+  // The median station's deepest interface with half its depth again,
+  // below the datum: HIGH 1.5 * 1.2 km, LOW 0.15 + 1.5 * 0.5 km.
+  EXPECT_NEAR(m.AutoDepthKm(), (1.5 * 1.2 + 0.15 + 1.5 * 0.5) / 2.0, 1e-6);
   EXPECT_DOUBLE_EQ(SectionModel(stations, SectionSource::kInt, false)
                        .columns()[1]
                        .surface_km,
@@ -89,10 +91,10 @@ TEST(SectionModelTest, DamagedStationsNeitherCrashNorInventValues) {
   huge.layer_count = 30000;  // the reader does not check the count
   SectionStation none = IntStation("NONE", 200, 0, {{50, 1}});
   none.layer_count = -3;
-  const SectionModel m(SectionStationsFromFile({bad, huge, none},
-                                               SectionSource::kInt),
-                       SectionSource::kInt,
-                       true);
+  const SectionModel m(
+      SectionStationsFromFile({bad, huge, none}, SectionSource::kInt),
+      SectionSource::kInt,
+      true);
   ASSERT_EQ(m.columns().size(), 1u);  // only HUGE has a usable value
   EXPECT_EQ(m.columns()[0].name, "HUGE");
   EXPECT_DOUBLE_EQ(m.columns()[0].elevation_m, 0.0);
@@ -111,10 +113,10 @@ TEST(SectionModelTest, CurvesAreLogLinearAndEndAtTheirDeepestDepth) {
   const SectionColumn& c = m.columns()[0];
   ASSERT_EQ(c.curve_depth_km.size(), 3u);  // sorted by depth
   EXPECT_DOUBLE_EQ(c.deepest_km, 2.0);
-  EXPECT_NEAR(SectionModel::LogRhoAt(c, 0.1), 1.0, 1e-6);    // first value
+  EXPECT_NEAR(SectionModel::LogRhoAt(c, 0.1), 1.0, 1e-6);     // first value
   EXPECT_NEAR(SectionModel::LogRhoAt(c, 0.625), 1.25, 1e-6);  // a quarter
   EXPECT_NEAR(SectionModel::LogRhoAt(c, 1.75), 2.75, 1e-6);
-  EXPECT_TRUE(std::isnan(SectionModel::LogRhoAt(c, 2.1)));   // below
+  EXPECT_TRUE(std::isnan(SectionModel::LogRhoAt(c, 2.1)));  // below
   EXPECT_NEAR(m.AutoDepthKm(), 2.0, 1e-6);
 }
 
@@ -127,7 +129,8 @@ TEST(SectionModelTest, TomographyStaysWithinTheNeighboursAndLeavesNoGap) {
        IntStation("E", 6000, 200, {{30, 0.2f}, {3, 2.5f}, {1000, 0}})},
       SectionSource::kInt);
   const SectionModel m(stations, SectionSource::kInt, true);
-  const TomographyGrid g = BuildTomographyGrid(m, 60, 80, 0.0, 4.0, false);
+  const TomographyGrid g = BuildTomographyGrid(
+      m, 60, 80, 0.0, 4.0, false, TomographyMethod::kLevelDepths);
   ASSERT_EQ(g.nx, 60);
   EXPECT_DOUBLE_EQ(g.left_km, 0.0);
   EXPECT_DOUBLE_EQ(g.right_km, 6.0);
@@ -155,12 +158,16 @@ TEST(SectionModelTest, TomographyStaysWithinTheNeighboursAndLeavesNoGap) {
   const double u = g.CellDepth(iy) - surface;
   ASSERT_GT(u, 0.5);
   ASSERT_LT(u, 1.7);
-  EXPECT_NEAR(g.At(ix, iy), (1 - w) * std::log10(1000.0) + w * std::log10(3.0),
-              1e-9);
+  EXPECT_NEAR(
+      g.At(ix, iy), (1 - w) * std::log10(1000.0) + w * std::log10(3.0), 1e-9);
   // Log depth rows: evenly spaced decades.
-  const TomographyGrid lg = BuildTomographyGrid(
-      SectionModel(stations, SectionSource::kInt, false), 10, 30, 0.01, 10.0,
-      true);
+  const TomographyGrid lg =
+      BuildTomographyGrid(SectionModel(stations, SectionSource::kInt, false),
+                          10,
+                          30,
+                          0.01,
+                          10.0,
+                          true);
   EXPECT_NEAR(lg.CellDepth(0), std::pow(10.0, -2.0 + 0.05), 1e-12);
   EXPECT_TRUE(std::isfinite(lg.At(0, 0)));
   // Nothing to draw, nothing built.
@@ -169,10 +176,10 @@ TEST(SectionModelTest, TomographyStaysWithinTheNeighboursAndLeavesNoGap) {
 }
 
 TEST(SectionModelTest, TomographyOfCurvesEndsBetweenTheirDeepestDepths) {
-  const auto stations = SectionStationsFromFile(
-      {TrfStation(0, {{0.1f, 10}, {1.0f, 100}}),
-       TrfStation(1000, {{0.1f, 10}, {3.0f, 100}})},
-      SectionSource::kTrf);
+  const auto stations =
+      SectionStationsFromFile({TrfStation(0, {{0.1f, 10}, {1.0f, 100}}),
+                               TrfStation(1000, {{0.1f, 10}, {3.0f, 100}})},
+                              SectionSource::kTrf);
   const SectionModel m(stations, SectionSource::kTrf, false);
   const TomographyGrid g = BuildTomographyGrid(m, 2, 40, 0.0, 4.0, false);
   // Column at 0.75 km: the curves tell down to 0.25 * 1 + 0.75 * 3 = 2.5 km.
@@ -215,22 +222,6 @@ TEST(SectionModelTest, ColourBandsDivideTheLogRangeFromTheLowEnd) {
   // An empty list reads the whole walk.
   block.count = 0;
   EXPECT_EQ(SectionColour(block, ramps, 1000.0, 1.0, 1000.0), ramps.b[216]);
-}
-
-TEST(SectionModelTest, StationLabelsAreThinnedSoThatTheyNeverTouch) {
-  // Labels 30 px wide every 20 px: with a 6 px gap every second one is
-  // kept (40 - 30 = 10 px apart).
-  const std::vector<double> c = {0, 20, 40, 60, 80};
-  const std::vector<double> w(5, 30.0);
-  EXPECT_EQ(ThinLabels(c, w, 6.0),
-            (std::vector<bool>{true, false, true, false, true}));
-  // A gap of 12 px needs three steps.
-  EXPECT_EQ(ThinLabels(c, w, 12.0),
-            (std::vector<bool>{true, false, false, true, false}));
-  // Far apart: all shown.
-  EXPECT_EQ(ThinLabels({0, 100, 200}, {30, 30, 30}, 6.0),
-            (std::vector<bool>(3, true)));
-  EXPECT_TRUE(ThinLabels({}, {}, 6.0).empty());
 }
 
 }  // namespace

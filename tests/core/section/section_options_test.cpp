@@ -11,10 +11,19 @@ namespace {
 TEST(SectionOptionsTest, ArgumentsReadBackAsWritten) {
   SectionPictureOptions o;
   std::string error;
-  ASSERT_TRUE(ParseSectionArguments({"--size", "1200X700", "a.int", "--out",
-                                     "s.SVG", "--tomography", "--palette",
-                                     "3", "--depth-max", "6.5", "--log-depth",
-                                     "--profile", "500000,7.5e6,530000,7.5e6"},
+  ASSERT_TRUE(ParseSectionArguments({"--size",
+                                     "1200X700",
+                                     "a.int",
+                                     "--out",
+                                     "s.SVG",
+                                     "--tomography",
+                                     "--palette",
+                                     "3",
+                                     "--depth-max",
+                                     "6.5",
+                                     "--log-depth",
+                                     "--profile",
+                                     "500000,7.5e6,530000,7.5e6"},
                                     o,
                                     error))
       << error;
@@ -33,6 +42,15 @@ TEST(SectionOptionsTest, ArgumentsReadBackAsWritten) {
   EXPECT_DOUBLE_EQ(back.depth_max_km, 6.5);
   EXPECT_TRUE(back.tomography && back.log_depth);
   EXPECT_EQ(back.palette, 3);
+  EXPECT_EQ(back.interpolation, 0);
+  // The viridis palette and level-depth blending read back as well.
+  ASSERT_TRUE(ParseSectionArguments(
+      {"c.int", "--out", "c.pdf", "--palette", "4", "--interpolation", "level"},
+      o,
+      error));
+  ASSERT_TRUE(ParseSectionArguments(SectionArguments(o), back, error));
+  EXPECT_EQ(back.palette, 4);
+  EXPECT_EQ(back.interpolation, 1);
   // Defaults: logging, auto profile, 1600 x 900.
   ASSERT_TRUE(ParseSectionArguments({"b.trf", "--out", "b.png"}, back, error));
   EXPECT_FALSE(back.tomography);
@@ -43,7 +61,9 @@ TEST(SectionOptionsTest, ArgumentsReadBackAsWritten) {
 
 TEST(SectionOptionsTest, BadArgumentsAreRefusedWithTheirReason) {
   const std::vector<std::vector<std::string>> bad = {
-      {"a.int", "--out", "a.png", "--palette", "4"},
+      {"a.int", "--out", "a.png", "--palette", "6"},
+      {"a.int", "--out", "a.png", "--interpolation", "smooth"},
+      {"a.int", "--out", "a.png", "--interpolation"},
       {"a.int", "--out", "a.png", "--palette", "-1"},
       {"a.int", "--out", "a.png", "--palette", "1.5"},
       {"a.int", "--out", "a.png", "--size", "99x500"},
@@ -77,10 +97,12 @@ std::string LineWithAGhost() {
   std::string text;
   for (int i = 0; i < 3; ++i) {
     char line[160];
-    std::snprintf(line, sizeof line,
+    std::snprintf(line,
+                  sizeof line,
                   ">INVERS: S%02d            /   7500000.0/%12.1f/ 100.0/ 2/\n"
                   "    10.00      1.00\n   100.00    100.00\n",
-                  i + 1, 500000.0 + 2000.0 * i);
+                  i + 1,
+                  500000.0 + 2000.0 * i);
     text += line;
   }
   text += ">INVERS: GHOST          /   7518000.0/    502000.0/ 100.0/ 0/\n";
@@ -113,7 +135,8 @@ TEST(SectionOptionsTest, OnlyStationsWithValuesSteerTheProfile) {
   EXPECT_NE(error.find("all fall on one point"), std::string::npos);
 
   test::TempFile empty(
-      ">INVERS: GHOST          /   7518000.0/    502000.0/ 100.0/ 0/\n", ".int");
+      ">INVERS: GHOST          /   7518000.0/    502000.0/ 100.0/ 0/\n",
+      ".int");
   o.file = empty.path();
   o.profile = "auto";
   error.clear();

@@ -1,0 +1,237 @@
+// Columns of a section: soundings at one place, their labels, seafloor
+// stations and the depth a section opens with.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "core/files/int_file.h"
+#include "core/platform/scripted_ui.h"
+#include "core/section/section_model.h"
+#include "core/section/station_labels.h"
+#include "core/section/tomography_grid.h"
+#include "util/test_util.h"
+
+namespace mtvuk {
+namespace {
+
+// A layered station in section units (thicknesses in metres).
+SectionStation Layered(const std::string& name,
+                       int number,
+                       double position_m,
+                       float z,
+                       std::vector<std::pair<float, float>> layers) {
+  SectionStation s;
+  s.name = name;
+  s.number = number;
+  s.z = z;
+  s.profile_position = position_m;
+  s.layer_count = static_cast<std::int16_t>(layers.size());
+  for (std::size_t j = 0; j < layers.size(); ++j) {
+    s.resistivity[j] = layers[j].first;
+    s.thickness[j] = layers[j].second;
+  }
+  s.thickness[layers.size() - 1] = 1e10f;
+  return s;
+}
+
+TEST(SectionColumnsTest, EachSoundingAtOnePlaceKeepsItsColumnAndName) {
+  // XY and YX of five stations 2 km apart: the two polarisations of a
+  // station differ in their conductor's depth.
+  std::vector<SectionStation> stations;
+  int number = 1;
+  for (int i = 0; i < 5; ++i) {
+    const std::string site = "S" + std::to_string(i + 1);
+    const float z = 150.0f - 40.0f * i;
+    stations.push_back(Layered("XY " + site,
+                               number++,
+                               2000.0 * i,
+                               z,
+                               {{100, 300}, {5, 800}, {1000, 0}}));
+    stations.push_back(Layered("YX " + site,
+                               number++,
+                               2000.0 * i,
+                               z,
+                               {{120, 500}, {8, 600}, {900, 0}}));
+  }
+  const SectionModel m(stations, SectionSource::kInt, true);
+  const auto& cols = m.columns();
+  ASSERT_EQ(cols.size(), 10u);
+  std::set<std::string> labels;
+  std::set<double> places;
+  for (std::size_t i = 0; i < cols.size(); ++i) {
+    labels.insert(cols[i].label);
+    places.insert(cols[i].draw_km);
+    if (i > 0) {
+      EXPECT_GT(cols[i].draw_km, cols[i - 1].draw_km);
+    }
+    // Drawn close to the station: within 0.3 of the 2 km spacing.
+    EXPECT_NEAR(cols[i].draw_km, cols[i].position_km, 0.3 + 1e-9);
+  }
+  EXPECT_EQ(labels.size(), 10u);
+  EXPECT_EQ(places.size(), 10u);
+  // File order within a place: XY left of YX, evenly about the station.
+  EXPECT_EQ(cols[2].label, "XY S2");
+  EXPECT_EQ(cols[3].label, "YX S2");
+  EXPECT_NEAR(cols[2].draw_km, 2.0 - 0.3, 1e-9);
+  EXPECT_NEAR(cols[3].draw_km, 2.0 + 0.3, 1e-9);
+  // Both keep their own models.
+  EXPECT_NEAR(cols[2].layers[0].rho, 100.0, 1e-3);
+  EXPECT_NEAR(cols[3].layers[0].rho, 120.0, 1e-3);
+
+  // On a picture 400 px wide the labels are staggered, never thinned,
+  // and never touch.
+  const double width_px = 400.0, span = cols.back().draw_km + 1.0;
+  std::vector<double> centres, widths;
+  for (const SectionColumn& c : cols) {
+    centres.push_back((c.draw_km + 0.5) / span * width_px);
+    widths.push_back(7.0 * c.label.size());
+  }
+  const std::vector<int> rows = StaggerLabels(centres, widths, 6.0);
+  ASSERT_EQ(rows.size(), 10u);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    for (std::size_t j = i + 1; j < rows.size(); ++j) {
+      if (rows[i] != rows[j]) continue;
+      EXPECT_GE(centres[j] - widths[j] / 2 - (centres[i] + widths[i] / 2),
+                6.0 - 1e-9)
+          << cols[i].label << " and " << cols[j].label;
+    }
+  }
+  // XY and YX of a station 26 px apart: the YX name goes one row up.
+  EXPECT_EQ(rows[2], 0);
+  EXPECT_EQ(rows[3], 1);
+
+  // Two soundings of one name at one place are told apart by their
+  // numbers in the file; an unnamed one by its number alone.
+  const SectionModel twins({Layered("A", 4, 500, 0, {{10, 100}, {100, 0}}),
+                            Layered("A", 9, 500, 0, {{20, 100}, {200, 0}}),
+                            Layered("", 11, 900, 0, {{20, 100}, {200, 0}})},
+                           SectionSource::kInt,
+                           true);
+  ASSERT_EQ(twins.columns().size(), 3u);
+  EXPECT_EQ(twins.columns()[0].label, "A #4");
+  EXPECT_EQ(twins.columns()[1].label, "A #9");
+  EXPECT_EQ(twins.columns()[2].label, "#11");
+  // The twins are spread over 0.6 of the 0.4 km to the next place.
+  EXPECT_NEAR(
+      twins.columns()[1].draw_km - twins.columns()[0].draw_km, 0.12, 1e-9);
+}
+
+TEST(SectionColumnsTest, StaggeredLabelsTakeTheLowestFreeRow) {
+  const std::vector<double> c = {0, 20, 40, 60, 80};
+  const std::vector<double> w(5, 30.0);
+  EXPECT_EQ(StaggerLabels(c, w, 6.0), (std::vector<int>{0, 1, 0, 1, 0}));
+  // A gap of 12 px: every third label returns to the axis.
+  EXPECT_EQ(StaggerLabels(c, w, 12.0), (std::vector<int>{0, 1, 2, 0, 1}));
+  EXPECT_EQ(StaggerLabels({0, 100, 200}, {30, 30, 30}, 6.0),
+            (std::vector<int>(3, 0)));
+  EXPECT_TRUE(StaggerLabels({}, {}, 6.0).empty());
+}
+
+TEST(SectionColumnsTest, SeafloorStationsHangBelowTheSeaAndTheSeaIsWater) {
+  // A coastal profile: a land station at 100 m, a shelf station at -500 m
+  // whose model starts at the seafloor, and a deep-sea station at -2000 m
+  // whose model holds the sea as its first layer.
+  const std::vector<SectionStation> stations = {
+      Layered("LAND", 1, 0, 100, {{300, 400}, {30, 0}}),
+      Layered("SHELF", 2, 5000, -500, {{50, 300}, {5, 0}}),
+      Layered("DEEP", 3, 10000, -2000, {{0.3f, 1980}, {2, 700}, {200, 0}})};
+  const SectionModel m(stations, SectionSource::kInt, true);
+  const auto& cols = m.columns();
+  ASSERT_EQ(cols.size(), 3u);
+  EXPECT_NEAR(m.SeaLevelKm(), 0.1, 1e-9);
+  EXPECT_NEAR(cols[0].surface_km, 0.0, 1e-9);
+  EXPECT_NEAR(cols[1].surface_km, 0.6, 1e-9);
+  EXPECT_FALSE(cols[1].sea_layer);
+  // The sea layer leaves the model: the seafloor lies where it ends.
+  EXPECT_TRUE(cols[2].sea_layer);
+  EXPECT_NEAR(cols[2].surface_km, 0.1 + 1.98, 1e-6);
+  ASSERT_EQ(cols[2].layers.size(), 2u);
+  EXPECT_NEAR(cols[2].layers[0].rho, 2.0, 1e-6);
+  EXPECT_NEAR(cols[2].layers[1].top_km, 0.7, 1e-6);
+  EXPECT_NEAR(m.ValueRange().first, 2.0, 1e-6);  // no 0.3 Ohm-m anywhere
+  // The tomography leaves the water empty and starts at the seafloor.
+  const TomographyGrid g = BuildTomographyGrid(m, 101, 200, 0.0, 4.0, false);
+  const int ix = 100;  // next to DEEP, 1 % of the way towards SHELF
+  const double w = (g.CellX(ix) - 5.0) / 5.0;
+  auto blend = [w](double shelf, double deep) {
+    return std::log10(shelf) + w * (std::log10(deep) - std::log10(shelf));
+  };
+  for (int iy = 0; iy < g.ny; ++iy) {
+    const double d = g.CellDepth(iy);
+    if (d < 2.05) {
+      EXPECT_TRUE(std::isnan(g.At(ix, iy))) << d;
+    }
+    if (d > 2.1 && d < 2.7) {
+      EXPECT_NEAR(g.At(ix, iy), blend(50.0, 2.0), 1e-6);
+    }
+    if (d > 2.8) {
+      EXPECT_NEAR(g.At(ix, iy), blend(5.0, 200.0), 1e-6);
+    }
+  }
+
+  // Only seafloor stations, down to 6 km of water: the datum is the sea
+  // surface. A shallow conductive layer that is not as thick as the water
+  // stays a layer.
+  const SectionModel abyss(
+      {Layered("A", 1, 0, -6000, {{0.25f, 6000}, {10, 0}}),
+       Layered("B", 2, 3000, -4200, {{0.5f, 300}, {10, 0}})},
+      SectionSource::kInt,
+      true);
+  EXPECT_NEAR(abyss.SeaLevelKm(), 0.0, 1e-12);
+  EXPECT_NEAR(abyss.columns()[0].surface_km, 6.0, 1e-6);
+  EXPECT_TRUE(abyss.columns()[0].sea_layer);
+  EXPECT_FALSE(abyss.columns()[1].sea_layer);
+  EXPECT_NEAR(abyss.columns()[1].surface_km, 4.2, 1e-6);
+  EXPECT_NEAR(abyss.ValueRange().first, 0.5, 1e-6);
+  // Without elevation nothing lies under the sea.
+  EXPECT_LT(SectionModel(stations, SectionSource::kInt, false).SeaLevelKm(),
+            0.0);
+  // Land only: no sea.
+  EXPECT_LT(SectionModel({stations[0]}, SectionSource::kInt, true).SeaLevelKm(),
+            0.0);
+}
+
+TEST(SectionColumnsTest, ASectionOpensAtTheDeepestDepthTheDataResolve) {
+  // The transformation of 15125A: XY runs away below 19.7 km (189 000
+  // Ohm-m at 36.6 km, millions beyond), YX ends at 11.9 km.
+  ScriptedUi ui;
+  std::vector<SectionStation> read;
+  ResultFileKind kind = ResultFileKind::kNone;
+  ASSERT_TRUE(ReadStationFile(test::ExamplePath("15125A.trf"), ui, read, kind));
+  ASSERT_EQ(kind, ResultFileKind::kTrf);
+  for (SectionStation& s : read) s.profile_position = 0.0;
+  const SectionModel m(SectionStationsFromFile(read, SectionSource::kTrf),
+                       SectionSource::kTrf,
+                       true);
+  ASSERT_EQ(m.columns().size(), 2u);
+  EXPECT_NEAR(m.columns()[0].resolved_km, 19.698, 1e-3);
+  EXPECT_NEAR(m.columns()[0].deepest_km, 541.908, 1e-3);
+  EXPECT_NEAR(m.columns()[1].resolved_km, 11.932, 1e-3);
+  EXPECT_NEAR(m.AutoDepthKm(), 19.698, 1e-3);
+
+  // A curve ends before a resistivity beyond 0.01 .. 100000 Ohm-m, or
+  // before a depth more than twice the one above it.
+  auto curve = [](std::vector<std::pair<float, float>> points) {
+    SectionStation s;  // section units: metres
+    s.profile_position = 0.0;
+    s.depth_count = static_cast<std::int32_t>(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      s.depth[i] = points[i].first;
+      s.depth_resistivity[i] = points[i].second;
+    }
+    return SectionModel({s}, SectionSource::kTrf, true);
+  };
+  EXPECT_NEAR(
+      curve({{100, 10}, {180, 20}, {300, 0.001f}, {500, 30}}).AutoDepthKm(),
+      0.18,
+      1e-6);
+  EXPECT_NEAR(
+      curve({{100, 10}, {180, 20}, {300, 2e5f}}).AutoDepthKm(), 0.18, 1e-6);
+  const SectionModel jump = curve({{100, 10}, {150, 20}, {400, 30}});
+  EXPECT_NEAR(jump.columns()[0].resolved_km, 0.15, 1e-6);
+  EXPECT_NEAR(jump.columns()[0].deepest_km, 0.4, 1e-6);
+}
+
+}  // namespace
+}  // namespace mtvuk

@@ -1,0 +1,141 @@
+// The tomography image between stations: interfaces that change depth
+// become straight sloping lines, and the other two fillings stay as they
+// were.
+#include "core/section/tomography_grid.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace mtvuk {
+namespace {
+
+SectionStation Layered(double position_m,
+                       float z,
+                       std::vector<std::pair<float, float>> layers) {
+  SectionStation s;
+  s.name = "S";
+  s.z = z;
+  s.profile_position = position_m;
+  s.layer_count = static_cast<std::int16_t>(layers.size());
+  for (std::size_t j = 0; j < layers.size(); ++j) {
+    s.resistivity[j] = layers[j].first;
+    s.thickness[j] = layers[j].second;  // metres
+  }
+  s.thickness[layers.size() - 1] = 1e10f;
+  return s;
+}
+
+// Depth (km below the datum) of the first cell of column ix whose value
+// reaches `level`; NaN when none does.
+double FirstDepthAtLeast(const TomographyGrid& g, int ix, double level) {
+  for (int iy = 0; iy < g.ny; ++iy) {
+    if (g.At(ix, iy) >= level - 1e-12) return g.CellDepth(iy);
+  }
+  return NAN;
+}
+
+TEST(TomographyGridTest, AnInterfaceThatChangesDepthIsAStraightSlope) {
+  // Two stations 4 km apart that differ only in the base of their 10 Ohm-m
+  // layer: 1.5 km at the west (300 m up), 3.5 km at the east (50 m up).
+  const SectionModel m({Layered(0, 300, {{100, 500}, {10, 1000}, {1000, 0}}),
+                        Layered(4000, 50, {{100, 500}, {10, 3000}, {1000, 0}})},
+                       SectionSource::kInt,
+                       true);
+  const int nx = 41, ny = 500;
+  const double bottom = 5.0, cell = bottom / ny;
+  const TomographyGrid g = BuildTomographyGrid(m, nx, ny, 0.0, bottom, false);
+  ASSERT_EQ(g.nx, nx);
+  for (int ix = 0; ix < nx; ++ix) {
+    const double w = g.CellX(ix) / 4.0;
+    const double surface = 0.25 * w;
+    // Every cell holds one of the three layers' values, nothing between.
+    for (int iy = 0; iy < ny; ++iy) {
+      const double v = g.At(ix, iy);
+      if (std::isnan(v)) continue;
+      EXPECT_TRUE(std::fabs(v - 2.0) < 1e-9 || std::fabs(v - 1.0) < 1e-9 ||
+                  std::fabs(v - 3.0) < 1e-9)
+          << ix << " " << iy << " " << v;
+    }
+    // The basement top lies on the line from 1.5 to 3.5 km below the
+    // surface, to a cell; the conductor's top stays at 0.5 km.
+    EXPECT_NEAR(FirstDepthAtLeast(g, ix, 3.0), surface + 1.5 + 2.0 * w, cell)
+        << ix;
+    double conductor_top = NAN;
+    for (int iy = 0; iy < ny; ++iy) {
+      if (std::fabs(g.At(ix, iy) - 1.0) < 1e-9) {
+        conductor_top = g.CellDepth(iy);
+        break;
+      }
+    }
+    EXPECT_NEAR(conductor_top, surface + 0.5, cell) << ix;
+  }
+
+  // Blending at level depths, kept beside it, fades between the stations:
+  // halfway, 2.5 km below the surface is basement in the west and
+  // conductor in the east.
+  const TomographyGrid level = BuildTomographyGrid(
+      m, nx, ny, 0.0, bottom, false, TomographyMethod::kLevelDepths);
+  const int mid = 20;
+  const int iy = static_cast<int>((0.125 + 2.5) / cell);
+  EXPECT_NEAR(level.At(mid, iy), 2.0, 0.02);  // (3 + 1) / 2
+  // The stitched columns take the nearer station's model.
+  const TomographyGrid nearest = BuildTomographyGrid(
+      m, nx, ny, 0.0, bottom, false, TomographyMethod::kNearestStation);
+  const double w_left = nearest.CellX(mid - 1) / 4.0;
+  EXPECT_NEAR(
+      FirstDepthAtLeast(nearest, mid - 1, 3.0), 0.25 * w_left + 1.5, cell);
+  const double w_right = nearest.CellX(mid + 1) / 4.0;
+  EXPECT_NEAR(
+      FirstDepthAtLeast(nearest, mid + 1, 3.0), 0.25 * w_right + 3.5, cell);
+}
+
+TEST(TomographyGridTest, ModelsOfDifferentLayerCountsJoinEqualFractions) {
+  // West: 100 Ohm-m over a 10 Ohm-m layer over basement from 1.5 km; east:
+  // 100 Ohm-m down to basement at 2 km (one interface fewer).
+  const SectionColumn* west = nullptr;
+  const SectionModel m({Layered(0, 0, {{100, 500}, {10, 1000}, {1000, 0}}),
+                        Layered(2000, 0, {{100, 2000}, {1000, 0}})},
+                       SectionSource::kInt,
+                       true);
+  west = &m.columns()[0];
+  const SectionColumn& east = m.columns()[1];
+  for (double w : {0.0, 0.25, 0.5, 0.9, 1.0}) {
+    const double base = 1.5 + 0.5 * w;  // the joined basement top
+    EXPECT_NEAR(
+        BlendedLogRho(
+            *west, east, w, base * 1.001, TomographyMethod::kFollowLayers),
+        3.0,
+        1e-9)
+        << w;
+    // Just above it: the west's conductor blended with the east's cover.
+    EXPECT_NEAR(
+        BlendedLogRho(
+            *west, east, w, base * 0.999, TomographyMethod::kFollowLayers),
+        1.0 + w,
+        1e-9)
+        << w;
+    // A fifth of the way down: cover on both sides.
+    EXPECT_NEAR(
+        BlendedLogRho(
+            *west, east, w, base * 0.2, TomographyMethod::kFollowLayers),
+        2.0,
+        1e-9)
+        << w;
+  }
+  // A half-space beside a layered model follows the layered one.
+  const SectionModel h(
+      {Layered(0, 0, {{50, 0}}), Layered(1000, 0, {{10, 800}, {1000, 0}})},
+      SectionSource::kInt,
+      true);
+  EXPECT_NEAR(BlendedLogRho(h.columns()[0],
+                            h.columns()[1],
+                            0.5,
+                            0.9,
+                            TomographyMethod::kFollowLayers),
+              0.5 * (std::log10(50.0) + 3.0),
+              1e-9);
+}
+
+}  // namespace
+}  // namespace mtvuk
