@@ -8,6 +8,7 @@
 #include "bayes_command.h"
 #include "core/platform/text_file.h"
 #include "depth_commands.h"
+#include "dimensionality_commands.h"
 #include "export_command.h"
 #include "field_commands.h"
 #include "forward_command.h"
@@ -353,13 +354,61 @@ int main(int argc, char** argv) {
   trf_list->add_option("FILE", trf_file, "TRF file")->required();
   trf_list->add_flag("--json", json, "Print the stations as JSON");
 
+  mtvuk::cli::DPlusCliOptions dplus_options;
+  CLI::App* dplus = app.add_subcommand(
+      "dplus",
+      "D+: the best fit any 1-D model reaches to one polarisation, against "
+      "the misfit its error bars lead one to expect");
+  dplus->add_option("FILE", dplus_options.file, "Field data file")->required();
+  dplus
+      ->add_option(
+          "--mode", dplus_options.mode, "Polarisation: xy, yx, mean or eff")
+      ->required()
+      ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
+  dplus->add_option("--floor",
+                    dplus_options.floor_percent,
+                    "Least error of |Z| in % of |Z| (default 1)");
+  dplus->add_option("--shift",
+                    dplus_options.shift,
+                    "Static-shift factor of rho_a (default 1)");
+  auto* dplus_layers = dplus->add_option(
+      "--layers", dplus_options.layers, "Also measure this model: rho1:h1,...");
+  auto* dplus_model = dplus->add_option(
+      "--model", dplus_options.model_file, "Also measure this model (JSON)");
+  dplus_layers->excludes(dplus_model);
+  dplus->add_flag("--json", dplus_options.json, "Print the result as JSON");
+  dplus->add_flag(
+      "--import", dplus_options.import, "Read with the SEG EDI importer");
+
+  mtvuk::cli::DimensionalityCliOptions dim_options;
+  CLI::App* dimensionality = app.add_subcommand(
+      "dimensionality",
+      "Swift and Bahr skews and the phase tensor per period of the full "
+      "impedance tensor, with the periods that are not 1-D");
+  dimensionality->add_option("FILE", dim_options.file, "Field data file")
+      ->required();
+  dimensionality
+      ->add_option("--beta",
+                   dim_options.limits.beta_deg,
+                   "1-D while |beta| is below this, degrees (default 3)")
+      ->check(CLI::PositiveNumber);
+  dimensionality
+      ->add_option("--ellipticity",
+                   dim_options.limits.ellipticity,
+                   "1-D while the ellipticity is below this (default 0.1)")
+      ->check(CLI::PositiveNumber);
+  dimensionality->add_flag(
+      "--json", dim_options.json, "Print the invariants as JSON");
+  dimensionality->add_flag(
+      "--import", dim_options.import, "Read with the SEG EDI importer");
+
   // The physics of the commands that compute (docs/physics.md).
   mtvuk::Physics physics = mtvuk::Physics::kPublished;
   const std::map<std::string, mtvuk::Physics> physics_names = {
       {"published", mtvuk::Physics::kPublished},
       {"corrected", mtvuk::Physics::kCorrected}};
   for (CLI::App* command :
-       {curve, forward, invert, occam, smooth, depth, export_command}) {
+       {curve, forward, invert, occam, smooth, depth, export_command, dplus}) {
     command
         ->add_option("--physics",
                      physics,
@@ -414,6 +463,10 @@ int main(int argc, char** argv) {
   smooth_options.physics = physics;
   depth_options.physics = physics;
   export_options.physics = physics;
+  dplus_options.physics = physics;
+  if (dplus->parsed()) return mtvuk::cli::RunDPlus(dplus_options);
+  if (dimensionality->parsed())
+    return mtvuk::cli::RunDimensionality(dim_options);
   if (read->parsed()) return mtvuk::cli::RunRead(file, json, import, emtf_xml);
   if (curve->parsed())
     return mtvuk::cli::RunCurve(file, mode, json, import, physics);

@@ -76,6 +76,9 @@ struct FieldSet {
   std::int32_t effective_count = 0;
   float last_misfit = 0.0f;
   CurveMode mode = CurveMode::XY;
+  // Static-shift factor the curve's apparent resistivities carry (1: the
+  // curve as derived from the file).
+  float static_shift = 1.0f;
 
   // Depth transformation: the set's switch in the depth window and its
   // Res(h), S(h) profile (-14 marks a missing value).

@@ -86,6 +86,7 @@ void ResetFieldSet(FieldSet& set) {
   set.remark.clear();
   for (auto& t : set.legend_texts) t.clear();
   set.coordinate_text = {"00:00:00", "000:00:00", "0000"};
+  set.static_shift = 1.0f;
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include "core/section/colour_ramps.h"
 #include "core/store/capacities.h"
 #include "core/store/depth_settings.h"
+#include "core/store/dimensionality_settings.h"
 #include "core/store/field_set.h"
 #include "core/store/layer_model.h"
 #include "core/store/physics_setting.h"
@@ -63,6 +64,8 @@ struct Workspace {
   // The physics of every computation (Setting > Modeling); see
   // docs/physics.md.
   Physics physics = Physics::kPublished;
+  // What counts as 1-D data (the "Dimensionality" window sets it).
+  DimensionalityThresholds dimensionality;
 
   // Inversion settings and results.
   std::int16_t inversion_target = 1;   // 1 RE+IM, 2 RE, 3 IM, 4 Ro, 5 Res+Phs

@@ -173,6 +173,11 @@ void CMainFrame::BuildMenu() {
           [this] {
             if (edit_ != nullptr) edit_->RestoreAsRead();
           });
+  edit->addSeparator();
+  connect(AddCommand(edit, "&Dimensionality...", kCmdDimensionality, true),
+          &QAction::triggered,
+          this,
+          &CMainFrame::OpenDimensionality);
   // Ctrl+Z also works while the "Edit data" window is active.
   CommandAction(kCmdUndoEdit)->setShortcutContext(Qt::ApplicationShortcut);
 
@@ -349,6 +354,13 @@ void CMainFrame::OpenSmoothInversion() {
   smooth_->RefreshSets();
   smooth_->show();
   smooth_->raise();
+}
+
+void CMainFrame::OpenDimensionality() {
+  if (dims_ == nullptr) dims_ = new DimensionalityWindow(stores_, ui_, this);
+  dims_->RefreshSets();
+  dims_->show();
+  dims_->raise();
 }
 
 void CMainFrame::OpenEditFieldData() {
@@ -595,6 +607,7 @@ void CMainFrame::customEvent(QEvent* event) {
       view_->Refresh(true);
       if (smoothing_ != nullptr) smoothing_->Refresh();
       if (edit_ != nullptr) edit_->Refresh();
+      if (dims_ != nullptr) dims_->RefreshSets();
       break;
     case Um::UM_EDITCLOSED:
       view_->SetFieldEditor(nullptr);

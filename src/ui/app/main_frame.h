@@ -16,6 +16,7 @@
 #include "ui/app/qt_ui.h"
 #include "ui/app/recent_files_menu.h"
 #include "ui/app/vuk_view.h"
+#include "ui/dimensionality/dimensionality_window.h"
 #include "ui/fielddata/edit_data_window.h"
 #include "ui/fielddata/smoothing_window.h"
 #include "ui/inversion/smooth_inversion_window.h"
@@ -50,6 +51,7 @@ enum Command : int {
   kCmdSmoothInversion = 32861,
   kCmdUndoEdit = 32831,
   kCmdRestoreSet = 32832,
+  kCmdDimensionality = 32870,
 };
 
 // The file dialogs of the menu commands.
@@ -119,6 +121,9 @@ class CMainFrame : public QMainWindow {
   // "INFO" window).
   void OpenEditFieldData();
   CEditDataWindow* edit_window() const { return edit_; }
+  // "&Dimensionality...": opens (or raises) the "Dimensionality" window.
+  void OpenDimensionality();
+  DimensionalityWindow* dimensionality_window() const { return dims_; }
 
   // Printing and pictures of the graph the user works in: the graph of the
   // active tool window that shows one (the depth window), else the graph
@@ -164,6 +169,7 @@ class CMainFrame : public QMainWindow {
   QPointer<SmoothInversionWindow> smooth_;
   QPointer<CSmoothingWindow> smoothing_;
   QPointer<CEditDataWindow> edit_;
+  QPointer<DimensionalityWindow> dims_;
   std::unique_ptr<QPrinter> printer_;
   RecentFilesMenu* recent_ = nullptr;
   bool batch_ = false;

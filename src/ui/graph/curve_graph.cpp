@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/fielddata/sets_title.h"
+#include "ui/dimensionality/graph_overlays.h"
 
 namespace mtvuk {
 namespace {
@@ -167,6 +168,9 @@ void CurveGraph::Rebuild(bool rescale) {
   if (options_.models) {
     for (int k = 0; k < MaxModels; ++k) AddModel(k);
   }
+  clearItems();
+  bound_graphs_ = AddDimensionalityOverlays(
+      *this, sets_, set_visible_, options_.quantity, workspace_.dimensionality);
   legend->setVisible(options_.legend && plottableCount() > 0);
   if (rescale) ResetView();
   replot();
@@ -210,8 +214,14 @@ void CurveGraph::AddFieldSet(int k) {
   const QColor colour = SetColour(k);
   // The set being edited shows larger markers.
   const double marker = workspace_.edit_marker == k ? 10 : 7;
-  g->setName(
-      QString("set %1: %2").arg(k + 1).arg(QString::fromStdString(s.label)));
+  QString name =
+      QString("set %1: %2").arg(k + 1).arg(QString::fromStdString(s.label));
+  // A static shift is part of what the curve shows.
+  if (s.static_shift != 1.0f) {
+    name += QString(" (rho x %1)")
+                .arg(static_cast<double>(s.static_shift), 0, 'g', 4);
+  }
+  g->setName(name);
   g->setData(x, y, true);
   g->setLineStyle(options_.lines ? QCPGraph::lsLine : QCPGraph::lsNone);
   g->setPen(QPen(colour, 1.0, Qt::DashLine));

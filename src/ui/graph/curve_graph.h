@@ -61,6 +61,8 @@ class CurveGraph : public QCustomPlot, public GraphPicture {
   QCPGraph* SmoothedGraph(int k) const { return smoothed_graphs_[k]; }
   // The switched-off points of set k (hollow, grey), or nullptr.
   QCPGraph* OffGraph(int k) const { return off_graphs_[k]; }
+  // The D+ curve ("1-D bound") of set k, or nullptr.
+  QCPGraph* BoundGraph(int k) const { return bound_graphs_[k]; }
   QString Title() const;
 
   // The point of set k drawn nearest to `pixel`, within `radius` pixels;
@@ -100,6 +102,7 @@ class CurveGraph : public QCustomPlot, public GraphPicture {
   std::array<QCPGraph*, MaxModels> model_graphs_{};
   std::array<QCPGraph*, MaxSets> smoothed_graphs_{};
   std::array<QCPGraph*, MaxSets> off_graphs_{};
+  std::array<QCPGraph*, MaxSets> bound_graphs_{};
   QCPTextElement* title_ = nullptr;
   QCPRange data_x_{1e-3, 1e4};
   QCPRange data_y_{1, 1000};
