@@ -2,8 +2,8 @@
 #pragma once
 
 #include <QAction>
-#include <QLabel>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
@@ -16,10 +16,11 @@
 #include "ui/app/qt_ui.h"
 #include "ui/app/recent_files_menu.h"
 #include "ui/app/vuk_view.h"
+#include "ui/bayes/bayes_inversion_window.h"
 #include "ui/fielddata/edit_data_window.h"
 #include "ui/fielddata/smoothing_window.h"
-#include "ui/inversion/smooth_inversion_window.h"
 #include "ui/graph/graph_picture.h"
+#include "ui/inversion/smooth_inversion_window.h"
 
 class QPrinter;
 
@@ -48,6 +49,7 @@ enum Command : int {
   kCmdAbout = 57664,
   kCmdExit = 57665,
   kCmdSmoothInversion = 32861,
+  kCmdBayesInversion = 32862,
   kCmdUndoEdit = 32831,
   kCmdRestoreSet = 32832,
 };
@@ -111,6 +113,10 @@ class CMainFrame : public QMainWindow {
   // "Smooth inversion (Occam)...": opens (or raises) the window.
   void OpenSmoothInversion();
   SmoothInversionWindow* smooth_window() const { return smooth_; }
+  // "Bayesian inversion...": opens (or raises) the window.
+  void OpenBayesInversion();
+  BayesInversionWindow* bayes_window() const { return bayes_; }
+  const BayesRuns& bayes_runs() const { return bayes_runs_; }
   // "&Smooth field data": opens the "Smoothing" window.
   void OpenSmoothing();
   CSmoothingWindow* smoothing_window() const { return smoothing_; }
@@ -162,6 +168,8 @@ class CMainFrame : public QMainWindow {
   std::map<int, QAction*> commands_;
   double import_error_ = kDefaultImportError;  // of |Z|, files without errors
   QPointer<SmoothInversionWindow> smooth_;
+  QPointer<BayesInversionWindow> bayes_;
+  BayesRuns bayes_runs_;
   QPointer<CSmoothingWindow> smoothing_;
   QPointer<CEditDataWindow> edit_;
   std::unique_ptr<QPrinter> printer_;
