@@ -2,8 +2,8 @@
 #pragma once
 
 #include <QAction>
-#include <QFileDialog>
 #include <QLabel>
+#include <QFileDialog>
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
@@ -19,8 +19,8 @@
 #include "ui/bayes/bayes_inversion_window.h"
 #include "ui/fielddata/edit_data_window.h"
 #include "ui/fielddata/smoothing_window.h"
-#include "ui/graph/graph_picture.h"
 #include "ui/inversion/smooth_inversion_window.h"
+#include "ui/graph/graph_picture.h"
 
 class QPrinter;
 
