@@ -214,10 +214,19 @@ bool PictureBayesInversion(CMainFrame& frame,
   CDepthWindow* depth = view->depth_window();
   depth->resize(640, 600);
   depth->Recompute();
+  // "&0" toggles; it is on when the percentiles are drawn.
+  auto drawn = [depth] {
+    for (int i = 0; i < depth->graph()->plottableCount(); ++i) {
+      if (depth->graph()->plottable(i)->name().contains("Bayesian"))
+        return true;
+    }
+    return false;
+  };
   for (QAction* a : depth->actions()) {
-    if (a->text() == "&0" && depth->graph()->state().extra == 0) a->trigger();
+    if (a->text() == "&0" && !drawn()) a->trigger();
   }
-  ok = SavePicture(*depth, dir.filePath("depth-window-bayes.png")) && ok;
+  ok = SavePicture(*depth, dir.filePath("depth-window-bayes.png")) && drawn() &&
+       ok;
   view->CloseDepthWindow();
   QApplication::sendPostedEvents();
   return ok;

@@ -231,7 +231,7 @@ void DepthGraph::AddExtra(int k) {
             : QString("set %1: Bayesian %2 %").arg(k + 1).arg(j == 0 ? 5 : 95));
     c->setPen(j == 1 ? QPen(SetColour(k).darker(130), 2.0)
                      : QPen(SetColour(k).darker(130), 1.0, Qt::DashLine));
-    if (j != 1) c->removeFromLegend();
+    if (j == 2) c->removeFromLegend();
     if (j == 0) c->setName(QString("set %1: Bayesian 5 and 95 %").arg(k + 1));
   }
 }
