@@ -189,6 +189,24 @@ class BayesInversionWindowTest : public QObject {
         frame_->bayes_runs(), stores_->sets, 1, profile));
   }
 
+  // Chains stopped long before they meet: split R-hat above 1.1 and the
+  // warning line says so.
+  void WarnsWhenChainsDisagree() {
+    LoadSynthetic(*stores_, 0);
+    BayesInversionWindow* w = Open();
+    w->iterations_field()->setText("60");
+    w->burn_in_field()->setText("20");
+    w->thin_field()->setText("1");
+    QVERIFY(w->Run());
+    const BayesResult& r = w->result();
+    QVERIFY(!r.cancelled);
+    QCOMPARE(r.samples, std::int64_t{160});
+    QVERIFY2(r.rhat_misfit > kRHatWarning || r.rhat_layers > kRHatWarning,
+             qPrintable(QString::number(r.rhat_misfit)));
+    QVERIFY(w->warning().startsWith("Warning: "));
+    QVERIFY(w->warning().contains(QString::fromStdString(r.warning)));
+  }
+
   // Settings out of range are refused with a message; nothing is kept.
   void RefusesBadSettings() {
     LoadSynthetic(*stores_, 0);
