@@ -185,6 +185,7 @@ int main(int argc, char** argv) {
       ok = mtvuk::PictureInversionWindows(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureIntWindows(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureSmoothInversion(frame, *stores, ui, dir) && ok;
+      ok = mtvuk::PictureBayesInversion(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureDepthWindows(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureEditWindows(frame, *stores, ui, dir) && ok;
       ok = mtvuk::PictureResultFileWindows(frame, *stores, ui, dir) && ok;

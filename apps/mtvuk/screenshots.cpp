@@ -197,6 +197,42 @@ bool PictureSmoothInversion(CMainFrame& frame,
   return ok;
 }
 
+bool PictureBayesInversion(CMainFrame& frame,
+                           Stores& /*stores*/,
+                           QtUi& /*ui*/,
+                           const QDir& dir) {
+  frame.OpenBayesInversion();
+  BayesInversionWindow* window = frame.bayes_window();
+  // A short run: 20000 iterations of each chain, half of them burn-in.
+  window->iterations_field()->setText("20000");
+  window->burn_in_field()->setText("10000");
+  const bool ran = window->Run() && !window->result().cancelled;
+  bool ok = SavePicture(*window, dir.filePath("bayes-inversion.png")) && ran;
+  window->close();
+  // Its percentiles in the depth window ("&0" on).
+  CVUKView* view = frame.view();
+  view->OpenDepthWindow();
+  CDepthWindow* depth = view->depth_window();
+  depth->resize(640, 600);
+  depth->Recompute();
+  // "&0" toggles; it is on when the percentiles are drawn.
+  auto drawn = [depth] {
+    for (int i = 0; i < depth->graph()->plottableCount(); ++i) {
+      if (depth->graph()->plottable(i)->name().contains("Bayesian"))
+        return true;
+    }
+    return false;
+  };
+  for (QAction* a : depth->actions()) {
+    if (a->text() == "&0" && !drawn()) a->trigger();
+  }
+  ok = SavePicture(*depth, dir.filePath("depth-window-bayes.png")) && drawn() &&
+       ok;
+  view->CloseDepthWindow();
+  QApplication::sendPostedEvents();
+  return ok;
+}
+
 bool PictureIntWindows(CMainFrame& frame,
                        Stores& stores,
                        QtUi& ui,

@@ -50,6 +50,13 @@ bool PictureIntWindows(CMainFrame& frame,
 // smooth-inversion.png, and its profile in the depth window,
 // depth-window-smooth.png. (The fit of PictureInversionWindows gets
 // fitting-result-equivalence.png there.)
+// The "Bayesian inversion" window after a short run on the bundled
+// example, bayes-inversion.png, and its percentiles in the depth window,
+// depth-window-bayes.png.
+bool PictureBayesInversion(CMainFrame& frame,
+                           Stores& stores,
+                           QtUi& ui,
+                           const QDir& dir);
 bool PictureSmoothInversion(CMainFrame& frame,
                             Stores& stores,
                             QtUi& ui,

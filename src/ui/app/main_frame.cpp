@@ -42,9 +42,11 @@ CMainFrame::CMainFrame(Stores& stores, QtUi& ui, QWidget* parent)
   view_ = new CVUKView(stores_, ui_, this);
   setCentralWidget(view_);
   // The depth graphs draw the smooth profile of each set beside its
-  // transformation.
+  // transformation, and the percentiles of its Bayesian inversion.
   view_->SetExtraProfileSource([this](int k, ExtraProfile& profile) {
-    return SmoothExtraProfile(stores_, k, profile);
+    const bool smooth = SmoothExtraProfile(stores_, k, profile);
+    return BayesPercentileProfile(bayes_runs_, stores_.sets, k, profile) ||
+           smooth;
   });
   BuildMenu();
   statusBar()->showMessage("Ready");
@@ -211,6 +213,11 @@ void CMainFrame::BuildMenu() {
           &QAction::triggered,
           this,
           &CMainFrame::OpenSmoothInversion);
+  connect(
+      AddCommand(inversion, "Bayesian inversion...", kCmdBayesInversion, true),
+      &QAction::triggered,
+      this,
+      &CMainFrame::OpenBayesInversion);
   connect(AddCommand(setting, "&Font", kCmdFont, true),
           &QAction::triggered,
           view_,
@@ -346,6 +353,20 @@ void CMainFrame::OpenSmoothing() {
   }
   smoothing_->show();
   smoothing_->raise();
+}
+
+void CMainFrame::OpenBayesInversion() {
+  if (bayes_ == nullptr) {
+    bayes_ = new BayesInversionWindow(stores_, bayes_runs_, ui_, this);
+    bayes_->SetFinishedHook([this](int) {
+      if (view_->depth_graph() != nullptr) view_->depth_graph()->Rebuild(false);
+      if (view_->depth_window() != nullptr)
+        view_->depth_window()->graph()->Rebuild(false);
+    });
+  }
+  bayes_->RefreshSets();
+  bayes_->show();
+  bayes_->raise();
 }
 
 void CMainFrame::OpenSmoothInversion() {

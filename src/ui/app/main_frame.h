@@ -16,6 +16,7 @@
 #include "ui/app/qt_ui.h"
 #include "ui/app/recent_files_menu.h"
 #include "ui/app/vuk_view.h"
+#include "ui/bayes/bayes_inversion_window.h"
 #include "ui/dimensionality/dimensionality_window.h"
 #include "ui/fielddata/edit_data_window.h"
 #include "ui/fielddata/smoothing_window.h"
@@ -49,6 +50,7 @@ enum Command : int {
   kCmdAbout = 57664,
   kCmdExit = 57665,
   kCmdSmoothInversion = 32861,
+  kCmdBayesInversion = 32862,
   kCmdUndoEdit = 32831,
   kCmdRestoreSet = 32832,
   kCmdDimensionality = 32870,
@@ -113,6 +115,10 @@ class CMainFrame : public QMainWindow {
   // "Smooth inversion (Occam)...": opens (or raises) the window.
   void OpenSmoothInversion();
   SmoothInversionWindow* smooth_window() const { return smooth_; }
+  // "Bayesian inversion...": opens (or raises) the window.
+  void OpenBayesInversion();
+  BayesInversionWindow* bayes_window() const { return bayes_; }
+  const BayesRuns& bayes_runs() const { return bayes_runs_; }
   // "&Smooth field data": opens the "Smoothing" window.
   void OpenSmoothing();
   CSmoothingWindow* smoothing_window() const { return smoothing_; }
@@ -167,6 +173,8 @@ class CMainFrame : public QMainWindow {
   std::map<int, QAction*> commands_;
   double import_error_ = kDefaultImportError;  // of |Z|, files without errors
   QPointer<SmoothInversionWindow> smooth_;
+  QPointer<BayesInversionWindow> bayes_;
+  BayesRuns bayes_runs_;
   QPointer<CSmoothingWindow> smoothing_;
   QPointer<CEditDataWindow> edit_;
   QPointer<DimensionalityWindow> dims_;

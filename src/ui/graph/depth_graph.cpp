@@ -238,10 +238,40 @@ void DepthGraph::AddExtra(int k) {
     depth.push_back(d);
     value.push_back(std::pow(10.0, values[i]));
   }
-  QCPCurve* c =
-      AddProfile(depth, value, QString("set %1: smooth inversion").arg(k + 1));
-  c->setPen(QPen(SetColour(k), 2.0, Qt::DashDotLine));
-  extra_curves_[k] = c;
+  if (!depth.isEmpty()) {
+    QCPCurve* c = AddProfile(
+        depth, value, QString("set %1: smooth inversion").arg(k + 1));
+    c->setPen(QPen(SetColour(k), 2.0, Qt::DashDotLine));
+    extra_curves_[k] = c;
+  }
+  if (!res) return;
+  // The percentiles of a Bayesian inversion: the median solid, 5 and 95 %
+  // thin, in the set's colour.
+  const std::vector<double>* lines[] = {
+      &profile.p05, &profile.p50, &profile.p95};
+  for (int j = 0; j < 3; ++j) {
+    QVector<double> p_depth, p_value;
+    const std::size_t m =
+        std::min(profile.percentile_depth.size(), lines[j]->size());
+    for (std::size_t i = 0; i < m; ++i) {
+      const double d = -profile.percentile_depth[i];
+      const double v = (*lines[j])[i];
+      if (!std::isfinite(v) || !(d > 0.0) || !std::isfinite(d)) continue;
+      p_depth.push_back(d);
+      p_value.push_back(std::pow(10.0, v));
+    }
+    if (p_depth.isEmpty()) continue;
+    QCPCurve* c = AddProfile(
+        p_depth,
+        p_value,
+        j == 1
+            ? QString("set %1: Bayesian median").arg(k + 1)
+            : QString("set %1: Bayesian %2 %").arg(k + 1).arg(j == 0 ? 5 : 95));
+    c->setPen(j == 1 ? QPen(SetColour(k).darker(130), 2.0)
+                     : QPen(SetColour(k).darker(130), 1.0, Qt::DashLine));
+    if (j == 2) c->removeFromLegend();
+    if (j == 0) c->setName(QString("set %1: Bayesian 5 and 95 %").arg(k + 1));
+  }
 }
 
 void DepthGraph::AddDesign() {

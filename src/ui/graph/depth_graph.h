@@ -22,6 +22,10 @@ struct ExtraProfile {
   std::vector<double> depth;
   std::vector<double> log_res;
   std::vector<double> log_s;
+  // The 5, 50 and 95 % percentiles of log10 resistivity of a Bayesian
+  // inversion against depth (m, negative); drawn with the resistivity only.
+  std::vector<double> percentile_depth;
+  std::vector<double> p05, p50, p95;
 };
 // Fills `profile` for field set k and returns true when the set has one.
 using ExtraProfileSource = std::function<bool(int k, ExtraProfile& profile)>;
