@@ -154,9 +154,20 @@ int main(int argc, char** argv) {
       dialog_picture =
           QDir(parser.value(o.screenshots)).filePath("sounding-list.png");
     }
-    if (!data_file.isEmpty() &&
-        !mtvuk::LoadModes(
-            frame, *stores, ui, data_file, mode_list, dialog_picture, import)) {
+    // Every window is pictured with curves in it: without --load those of
+    // the bundled example.
+    const bool example = parser.isSet(o.screenshots) && data_file.isEmpty();
+    const QString load_file =
+        example ? QString(MTVUK_EXAMPLES_DIR "/15125A_spe.edi") : data_file;
+    const QStringList load_modes =
+        example ? QStringList{"xy", "yx"} : mode_list;
+    if (!load_file.isEmpty() && !mtvuk::LoadModes(frame,
+                                                  *stores,
+                                                  ui,
+                                                  load_file,
+                                                  load_modes,
+                                                  dialog_picture,
+                                                  import)) {
       return 1;
     }
     bool ok = true;

@@ -66,3 +66,16 @@ run(1 --load ${REAL}/15125A_spe.edi --export-graph ${OUT}/graph.pdf --quantity r
 expect_match("${err}" "unknown quantity 'rho' \\(res, phs, rez or imz\\)")
 run(1 --load ${REAL}/15125A_spe.edi --export-graph ${OUT}/no/such/folder/graph.pdf)
 expect_match("${err}" "Cannot write")
+
+# Every picture without a sounding named: the bundled example's XY and YX
+# curves are loaded, every window is pictured and the run succeeds.
+set(SHOTS ${OUT}/screenshots-example)
+file(REMOVE_RECURSE ${SHOTS})
+run(0 --screenshots ${SHOTS})
+foreach(name main.png sounding-list.png edit-field-data.png smoothing.png
+        fitting-result.png section-logging.png cli-section-tomography.svg
+        delete-section.png)
+  if(NOT EXISTS ${SHOTS}/${name})
+    message(FATAL_ERROR "no ${name} from --screenshots alone")
+  endif()
+endforeach()

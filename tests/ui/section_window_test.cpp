@@ -76,6 +76,34 @@ class SectionWindowTest : public QObject {
     stores_.reset();
   }
 
+  void StationNamesStandJustAboveTheSection() {
+    auto w = Window(nullptr);
+    SectionPlot& plot = *w->plot();
+    auto most_rows = [&plot] {
+      const auto& rows = plot.StationLabelRows();
+      return rows.empty() ? -1 : *std::max_element(rows.begin(), rows.end());
+    };
+    // In the window and in a picture the names are staggered for the width
+    // drawn, and the section starts right below them.
+    w->resize(1200, 680);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    QVERIFY(!w->grab().isNull());
+    QCOMPARE(int(plot.StationLabelRows().size()), 16);
+    QVERIFY(most_rows() <= 2);
+    QVERIFY2(plot.axisRect()->top() < 110,
+             qPrintable(QString::number(plot.axisRect()->top())));
+    QVERIFY(!plot.Render(QSize(1600, 900)).isNull());
+    QVERIFY(most_rows() <= 2);
+    QVERIFY2(plot.axisRect()->top() < 110,
+             qPrintable(QString::number(plot.axisRect()->top())));
+    QCOMPARE(plot.xAxis2->tickLabelRotation(), 0.0);
+    // Too narrow to stagger: the names stand upright in one row.
+    QVERIFY(!plot.Render(QSize(360, 500)).isNull());
+    QCOMPARE(most_rows(), 0);
+    QCOMPARE(plot.xAxis2->tickLabelRotation(), -90.0);
+  }
+
   void DrawsTheSixteenStationsAsLoggingAndAsTomography() {
     // One station off the profile is left out.
     stations_[5].profile_position = -1.0;

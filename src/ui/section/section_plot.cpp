@@ -29,6 +29,8 @@ constexpr double kSkyShare = 0.035;
 constexpr int kVectorDpi = 96;
 // Pixels between two station names in one row along the top.
 constexpr double kLabelGap = 6.0;
+// Station names are staggered over at most this many rows.
+constexpr int kMaxLabelRows = 3;
 // The sea: its surface line and the water below it.
 const QColor kSeaLine(30, 90, 170);
 const QColor kWater(200, 226, 246);
@@ -92,6 +94,9 @@ SectionPlot::SectionPlot(QWidget* parent) : QCustomPlot(parent) {
 void SectionPlot::SetModel(SectionModel model, const QString& title) {
   model_ = std::move(model);
   title_ = title;
+  labels_.clear();
+  for (const SectionColumn& c : model_.columns())
+    labels_.push_back(QString::fromStdString(c.label));
 }
 
 void SectionPlot::SetColours(const SectionColourBlock& block,
@@ -211,7 +216,6 @@ void SectionPlot::Rebuild() {
     DrawLogging();
   }
   DrawSurface();
-  LabelStations(AxisWidthFor(width()));
   replot(QCustomPlot::rpQueuedReplot);
 }
 
@@ -369,50 +373,60 @@ void SectionPlot::DrawSea(const QVector<double>& x, const QVector<double>& s) {
   water->setName("water");
 }
 
-double SectionPlot::AxisWidthFor(int plot_width) const {
-  const int used = axisRect()->width() > 0 && width() > 0
-                       ? width() - axisRect()->width()
-                       : 190;
-  return std::max(50, plot_width - used);
-}
-
-void SectionPlot::LabelStations(double axis_width) {
+void SectionPlot::SetStationTicks() {
   const auto& cols = model_.columns();
   station_ticker_->clear();
-  labels_.clear();
-  const QFontMetricsF metrics(xAxis2->tickLabelFont());
-  const QCPRange r = xAxis2->range();
-  std::vector<double> centres, widths;
-  for (const SectionColumn& c : cols) {
-    labels_.push_back(QString::fromStdString(c.label));
-    centres.push_back((c.draw_km - r.lower) / r.size() * axis_width);
-    widths.push_back(metrics.horizontalAdvance(labels_.back()));
-  }
-  label_rows_ = StaggerLabels(centres, widths, kLabelGap);
-  for (std::size_t i = 0; i < cols.size(); ++i) {
+  for (std::size_t i = 0; i < cols.size() && i < label_rows_.size(); ++i) {
     // A label of row k stands k lines above the axis: the lines below it
     // hold a blank each.
     station_ticker_->addTick(
         cols[i].draw_km,
         labels_[int(i)] + QString("\n ").repeated(label_rows_[i]));
   }
+  // The axis keeps its margin until one of its properties changes: the
+  // names' height must be measured anew.
+  const int padding = xAxis2->tickLabelPadding();
+  xAxis2->setTickLabelPadding(padding + 1);
+  xAxis2->setTickLabelPadding(padding);
 }
 
-void SectionPlot::resizeEvent(QResizeEvent* event) {
-  QCustomPlot::resizeEvent(event);
-  LabelStations(AxisWidthFor(width()));
+void SectionPlot::updateLayout() {
+  // The names first in one row, to learn how wide the axis is at the size
+  // being drawn, then staggered for that width.
+  const auto& cols = model_.columns();
+  label_rows_.assign(cols.size(), 0);
+  xAxis2->setTickLabelRotation(0);
+  SetStationTicks();
+  QCustomPlot::updateLayout();
+  const double axis_width = axisRect()->width();
+  if (cols.empty() || axis_width <= 0) return;
+  const QFontMetricsF metrics(xAxis2->tickLabelFont());
+  const QCPRange r = xAxis2->range();
+  std::vector<double> centres, widths;
+  for (std::size_t i = 0; i < cols.size(); ++i) {
+    centres.push_back((cols[i].draw_km - r.lower) / r.size() * axis_width);
+    widths.push_back(metrics.horizontalAdvance(labels_[int(i)]));
+  }
+  std::vector<int> rows = StaggerLabels(centres, widths, kLabelGap);
+  if (std::all_of(rows.begin(), rows.end(), [](int k) { return k == 0; }))
+    return;
+  if (*std::max_element(rows.begin(), rows.end()) >= kMaxLabelRows) {
+    // Too crowded to stagger: the names stand upright in one row.
+    rows.assign(cols.size(), 0);
+    xAxis2->setTickLabelRotation(-90);
+  }
+  label_rows_ = rows;
+  SetStationTicks();
+  QCustomPlot::updateLayout();
 }
 
 void SectionPlot::RenderPicture(QCPPainter& painter, const QSize& size) {
-  LabelStations(AxisWidthFor(size.width()));
   RenderPlot(*this, painter, size);
-  LabelStations(AxisWidthFor(width()));
 }
 
 QImage SectionPlot::Render(QSize size) {
   resize(size);
   Rebuild();
-  LabelStations(AxisWidthFor(size.width()));
   QImage image(size, QImage::Format_ARGB32);
   image.fill(Qt::white);
   QCPPainter painter;
@@ -443,7 +457,6 @@ bool SectionPlot::Export(const QString& path, QSize size, QString* error) {
   }
   resize(size);
   Rebuild();
-  LabelStations(AxisWidthFor(size.width()));
   QCPPainter painter;
   if (type == "svg") {
     QSvgGenerator svg;

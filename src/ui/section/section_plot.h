@@ -68,7 +68,9 @@ class SectionPlot : public QCustomPlot, public GraphPicture {
   void RenderPicture(QCPPainter& painter, const QSize& size) override;
 
  protected:
-  void resizeEvent(QResizeEvent* event) override;
+  // Staggers the station names for the width of the axis at the size being
+  // drawn, on screen or in a picture.
+  void updateLayout() override;
 
  private:
   void DrawLogging();
@@ -77,10 +79,8 @@ class SectionPlot : public QCustomPlot, public GraphPicture {
   // The sea surface and the water above seafloor stations, for the surface
   // line through (x, s).
   void DrawSea(const QVector<double>& x, const QVector<double>& s);
-  // Station names along the top, staggered for an axis of `axis_width` px.
-  void LabelStations(double axis_width);
-  // The width the depth axis would get in a plot `plot_width` px wide.
-  double AxisWidthFor(int plot_width) const;
+  // The station names along the top in their rows (label_rows_).
+  void SetStationTicks();
   QCPColorGradient Gradient() const;
   double ColumnHalfWidth(std::size_t i) const;
 
