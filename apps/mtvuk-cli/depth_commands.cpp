@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/depth/depth_transform.h"
+#include "core/dimensionality/static_shift.h"
 #include "core/fielddata/smoothing.h"
 #include "core/fielddata/sounding_list.h"
 #include "core/files/trf_file.h"
@@ -39,6 +40,10 @@ int Smooth(const SmoothOptions& o, SmoothedSet& out) {
   SoundingList list(stores.workspace, stores.sets, stores.models, ui);
   if (!list.SetTick(o.mode, true) || !list.Ok()) return kExitFailure;
   FieldSet& set = stores.sets[list.chosen_slot(o.mode)];
+  if (!SetStaticShift(set, o.shift)) {
+    std::fprintf(stderr, "mtvuk-cli: --shift must be positive\n");
+    return kExitUsage;
+  }
   SmoothingOptions options = SmoothingOptions::From(stores.workspace);
   if (o.tension) options.tension_percent = *o.tension;
   options.ignore_errors = o.ignore_errors;
@@ -62,6 +67,7 @@ int RunSmooth(const SmoothOptions& o) {
   if (o.json) {
     nlohmann::ordered_json j;
     j["physics"] = PhysicsName(o.physics);
+    j["static_shift"] = set.static_shift;
     j["knots"] = s.knots;
     j["points"] = nlohmann::json::array();
     for (int k = 0; k < set.count; ++k) {
@@ -150,6 +156,7 @@ int RunDepthOfFile(const SmoothOptions& o) {
   if (o.json) {
     nlohmann::ordered_json j;
     j["physics"] = PhysicsName(o.physics);
+    j["static_shift"] = set.static_shift;
     j["points"] = nlohmann::json::array();
     for (int k = 0; k < set.count; ++k) {
       nlohmann::ordered_json p;

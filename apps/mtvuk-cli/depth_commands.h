@@ -21,6 +21,7 @@ struct SmoothOptions {
   std::string trf;
   std::string name;
   Physics physics = Physics::kPublished;  // --physics
+  double shift = 1.0;                     // static-shift factor of rho_a
 };
 
 // smooth FILE: the smoothed curve, its slopes and the phase from rho.

@@ -27,6 +27,7 @@ struct InvertOptions {
   bool equivalence = false;  // the equivalence ranges of each fit
   EquivalenceOptions equivalence_options;
   Physics physics = Physics::kPublished;  // --physics
+  double shift = 1.0;  // static-shift factor of rho_a of every fitted set
 };
 
 int RunInvert(const InvertOptions& options);
