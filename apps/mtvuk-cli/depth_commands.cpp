@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/depth/depth_transform.h"
+#include "core/dimensionality/static_shift.h"
 #include "core/fielddata/smoothing.h"
 #include "core/fielddata/smoothing_check.h"
 #include "core/fielddata/sounding_list.h"
@@ -42,6 +43,10 @@ int Smooth(const SmoothOptions& o, SmoothedSet& out) {
   SoundingList list(stores.workspace, stores.sets, stores.models, ui);
   if (!list.SetTick(o.mode, true) || !list.Ok()) return kExitFailure;
   FieldSet& set = stores.sets[list.chosen_slot(o.mode)];
+  if (!SetStaticShift(set, o.shift)) {
+    std::fprintf(stderr, "mtvuk-cli: --shift must be positive\n");
+    return kExitUsage;
+  }
   SmoothingOptions options = SmoothingOptions::From(stores.workspace);
   if (o.tension) options.tension_percent = *o.tension;
   options.tension_by_hand = o.tension.has_value();
@@ -105,6 +110,7 @@ int RunSmooth(const SmoothOptions& o) {
   if (o.json) {
     nlohmann::ordered_json j;
     j["physics"] = PhysicsName(o.physics);
+    j["static_shift"] = set.static_shift;
     if (o.smoother == Smoother::kClassic) j["knots"] = s.knots;
     AddSmoothingJson(j, set);
     j["points"] = nlohmann::json::array();
@@ -209,6 +215,7 @@ int RunDepthOfFile(const SmoothOptions& o) {
   if (o.json) {
     nlohmann::ordered_json j;
     j["physics"] = PhysicsName(o.physics);
+    j["static_shift"] = set.static_shift;
     AddSmoothingJson(j, set);
     j["points"] = nlohmann::json::array();
     for (int k = 0; k < set.count; ++k) {

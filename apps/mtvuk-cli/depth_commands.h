@@ -27,6 +27,7 @@ struct SmoothOptions {
   std::string name;
   Physics physics = Physics::kPublished;  // --physics
   Smoother smoother = Smoother::kRobust;  // --smoother
+  double shift = 1.0;                     // static-shift factor of rho_a
 };
 
 // --smoother classic|robust on a command that smooths a set.

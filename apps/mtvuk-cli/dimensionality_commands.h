@@ -29,4 +29,15 @@ struct DimensionalityCliOptions {
 };
 int RunDimensionality(const DimensionalityCliOptions& options);
 
+// shift FILE: the static-shift factors that make XY and YX coincide at
+// their shortest periods.
+struct ShiftCliOptions {
+  std::string file;
+  std::string onto = "mean";  // xy, yx or mean (their geometric mean)
+  int periods = 5;            // shortest periods the estimate uses
+  bool json = false;
+  bool import = false;
+};
+int RunShift(const ShiftCliOptions& options);
+
 }  // namespace mtvuk::cli

@@ -12,6 +12,8 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "core/dimensionality/fit_bound.h"
+#include "core/dimensionality/static_shift.h"
 #include "core/fielddata/sounding_list.h"
 #include "core/files/fixed_columns.h"
 #include "core/files/int_file.h"
@@ -139,6 +141,11 @@ Outcome FitOne(const InvertOptions& o,
   if (!ReadSounding(job.file, ws, ui, o.import)) return finish();
   SoundingList list(ws, stores->sets, stores->models, ui);
   if (!list.SetTick(job.mode, true) || !list.Ok()) return finish();
+  FieldSet& fitted = stores->sets[list.chosen_slot(job.mode)];
+  if (!SetStaticShift(fitted, o.shift)) {
+    ui.Show("the static-shift factor must be positive", "invert", Icon::kStop);
+    return finish();
+  }
   // Model 1 takes the given layers; loading slot 1 named it after the set.
   const std::string name = stores->models[0].name;
   stores->models[0] = start;
@@ -207,6 +214,19 @@ Outcome FitOne(const InvertOptions& o,
         {{"rho", m.resistivity[k]}, {"thickness_km", m.thickness[k]}});
   }
   j["seconds"] = seconds;
+  j["static_shift"] = fitted.static_shift;
+  if (out.ok) {
+    const FitBound b = BoundOfFit(fitted, m, ws.physics);
+    if (b.dplus.ok) {
+      j["dplus"] = {{"chi2", b.dplus.chi2},
+                    {"nrms", b.dplus.nrms},
+                    {"expected", b.dplus.expected},
+                    {"chi2_95", b.dplus.limit},
+                    {"one_d", b.dplus.one_d},
+                    {"layered_chi2", b.layered_chi2},
+                    {"layered_nrms", b.layered_nrms}};
+    }
+  }
 
   EquivalenceResult equivalence;
   if (o.equivalence && out.ok) {
@@ -249,6 +269,12 @@ Outcome FitOne(const InvertOptions& o,
                     r.cancelled ? " (cancelled)" : ""));
   if (!r.medium_note.empty()) {
     add(std::snprintf(line, sizeof line, "# %s\n", r.medium_note.c_str()));
+  }
+  if (fitted.static_shift != 1.0f) {
+    add(std::snprintf(line,
+                      sizeof line,
+                      "# rho_a carries a static shift of %g\n",
+                      static_cast<double>(fitted.static_shift)));
   }
   for (const InversionStep& s : r.history) {
     add(std::snprintf(line,

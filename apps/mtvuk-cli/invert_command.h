@@ -30,6 +30,7 @@ struct InvertOptions {
   std::string shard = "1/1";  // --shard K/N: the K-th of N parts of the fits
   std::string out_dir;        // one result file per fit here
   double error_floor = 5.0;               // % of |Z|, the robust method
+  double shift = 1.0;  // static-shift factor of rho_a of every fitted set
 };
 
 int RunInvert(const InvertOptions& options);

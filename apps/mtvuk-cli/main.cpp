@@ -157,6 +157,11 @@ int main(int argc, char** argv) {
   invert->add_flag("--json", invert_options.json, "Print the result as JSON");
   invert->add_flag(
       "--import", invert_options.import, "Read with the SEG EDI importer");
+  invert
+      ->add_option("--shift",
+                   invert_options.shift,
+                   "Static-shift factor of rho_a (default 1)")
+      ->check(CLI::PositiveNumber);
   invert->add_option("--int",
                      invert_options.int_file,
                      "Append the fitted models' blocks to this INT file, in "
@@ -231,6 +236,11 @@ int main(int argc, char** argv) {
   occam->add_flag("--json", occam_options.json, "Print the result as JSON");
   occam->add_flag(
       "--import", occam_options.import, "Read with the SEG EDI importer");
+  occam
+      ->add_option("--shift",
+                   occam_options.shift,
+                   "Static-shift factor of rho_a (default 1)")
+      ->check(CLI::PositiveNumber);
 
   CLI::App* int_command = app.add_subcommand("int", "Read INT result files");
   int_command->require_subcommand(1);
@@ -268,6 +278,11 @@ int main(int argc, char** argv) {
   smooth->add_flag(
       "--import", smooth_options.import, "Read with the SEG EDI importer");
   mtvuk::cli::AddSmootherOption(*smooth, smooth_options);
+  smooth
+      ->add_option("--shift",
+                   smooth_options.shift,
+                   "Static-shift factor of rho_a (default 1)")
+      ->check(CLI::PositiveNumber);
 
   mtvuk::cli::SmoothOptions depth_options;
   std::string depth_layers, depth_model;
@@ -297,6 +312,11 @@ int main(int argc, char** argv) {
   depth->add_flag(
       "--import", depth_options.import, "Read with the SEG EDI importer");
   mtvuk::cli::AddSmootherOption(*depth, depth_options);
+  depth
+      ->add_option("--shift",
+                   depth_options.shift,
+                   "Static-shift factor of rho_a (default 1)")
+      ->check(CLI::PositiveNumber);
   auto* depth_trf = depth->add_option(
       "--trf",
       depth_options.trf,
@@ -402,6 +422,23 @@ int main(int argc, char** argv) {
   dimensionality->add_flag(
       "--import", dim_options.import, "Read with the SEG EDI importer");
 
+  mtvuk::cli::ShiftCliOptions shift_options;
+  CLI::App* shift = app.add_subcommand(
+      "shift",
+      "Static-shift factors that bring XY and YX together at their "
+      "shortest periods");
+  shift->add_option("FILE", shift_options.file, "Field data file")->required();
+  shift->add_option("--onto", shift_options.onto, "xy, yx or mean (default)")
+      ->check(CLI::IsMember({"xy", "yx", "mean"}));
+  shift
+      ->add_option("--periods",
+                   shift_options.periods,
+                   "Shortest periods the estimate uses (default 5)")
+      ->check(CLI::Range(1, 60));
+  shift->add_flag("--json", shift_options.json, "Print the factors as JSON");
+  shift->add_flag(
+      "--import", shift_options.import, "Read with the SEG EDI importer");
+
   // The physics of the commands that compute (docs/physics.md).
   mtvuk::Physics physics = mtvuk::Physics::kPublished;
   const std::map<std::string, mtvuk::Physics> physics_names = {
@@ -465,6 +502,7 @@ int main(int argc, char** argv) {
   export_options.physics = physics;
   dplus_options.physics = physics;
   if (dplus->parsed()) return mtvuk::cli::RunDPlus(dplus_options);
+  if (shift->parsed()) return mtvuk::cli::RunShift(shift_options);
   if (dimensionality->parsed())
     return mtvuk::cli::RunDimensionality(dim_options);
   if (read->parsed()) return mtvuk::cli::RunRead(file, json, import, emtf_xml);

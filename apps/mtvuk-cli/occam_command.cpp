@@ -6,6 +6,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "core/dimensionality/static_shift.h"
 #include "core/fielddata/sounding_list.h"
 #include "core/platform/console_ui.h"
 #include "core/store/store_defaults.h"
@@ -37,7 +38,11 @@ int RunOccam(const OccamOptions& o) {
   SoundingList list(ws, stores->sets, stores->models, ui);
   if (!list.SetTick(o.mode, true) || !list.Ok()) return kExitFailure;
   const int k = list.chosen_slot(o.mode);
-  const FieldSet& set = stores->sets[k];
+  FieldSet& set = stores->sets[k];
+  if (!SetStaticShift(set, o.shift)) {
+    std::fprintf(stderr, "mtvuk-cli occam: --shift must be positive\n");
+    return kExitUsage;
+  }
 
   const auto clock = std::chrono::steady_clock::now();
   const SmoothInversionResult r = RunSmoothInversion(set, k, o.smooth, ui);
@@ -57,6 +62,7 @@ int RunOccam(const OccamOptions& o) {
     j["file"] = o.file;
     j["mode"] = ModeName(o.mode);
     j["label"] = set.label;
+    j["static_shift"] = set.static_shift;
     j["physics"] = PhysicsName(o.smooth.physics);
     j["target"] = o.smooth.target;
     j["target_rms"] = o.smooth.target_rms;

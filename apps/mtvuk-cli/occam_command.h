@@ -15,6 +15,7 @@ struct OccamOptions {
   SmoothInversionOptions smooth;
   bool json = false;
   bool import = false;  // the SEG EDI importer reads the file
+  double shift = 1.0;   // static-shift factor of rho_a
 };
 
 int RunOccam(const OccamOptions& options);

@@ -4,6 +4,7 @@
 #include <QtTest>
 #include <qcustomplot.h>
 
+#include "core/dimensionality/static_shift.h"
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/sounding_list.h"
 #include "ui/app/main_frame.h"
@@ -140,6 +141,34 @@ class InversionDialogsTest : public QObject {
     ui_->ui.Post(Window::kView, Um::UM_FITCLOSE, 0, 0);
     QCoreApplication::sendPostedEvents();
     QVERIFY(!fit->isVisible());
+  }
+
+  // The result names the set's static shift and sets the fit beside the
+  // best any 1-D model reaches, in one measure: the layered fit cannot beat
+  // the bound, and a shift of the curve leaves the bound where it is.
+  void AFitStandsBesideItsOneDBound() {
+    QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
+    stores_->workspace.show_fit_result = 1;
+    stores_->workspace.iteration_amount = 3;
+    frame_->view()->Invert();
+    const QRegularExpression bound(
+        "1-D bound \\(D\\+\\): chi2 ([0-9.e+]+), nrms [0-9.e+]+ \\(expected "
+        "(\\d+)\\)\nthis fit, same measure: chi2 ([0-9.e+]+)");
+    const QString plain = frame_->view()->fit_window()->summary();
+    const QRegularExpressionMatch a = bound.match(plain);
+    QVERIFY2(a.hasMatch(), qPrintable(plain));
+    QVERIFY(!plain.contains("static shift"));
+    QVERIFY(a.captured(3).toDouble() >= a.captured(1).toDouble());
+    QCOMPARE(a.captured(2).toInt(), 2 * stores_->sets[0].effective_count);
+
+    QVERIFY(SetStaticShift(stores_->sets[0], 2.5));
+    frame_->view()->Invert();
+    const QString shifted = frame_->view()->fit_window()->summary();
+    QVERIFY(shifted.contains("static shift of rho_a: 2.5\n"));
+    const QRegularExpressionMatch b = bound.match(shifted);
+    QVERIFY(b.hasMatch());
+    QVERIFY(std::fabs(b.captured(1).toDouble() / a.captured(1).toDouble() -
+                      1.0) < 1e-3);
   }
 
   void AFitOfAnIpModelSaysWhatItLeavesOut() {

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "core/dimensionality/fit_bound.h"
 #include "core/physics/forward_1d.h"
 #include "ui/app/form_fields.h"
 #include "ui/graph/curve_graph.h"
@@ -36,6 +37,28 @@ QString MisfitLabel(double v) {
   const QString ten = "10" + power;
   return std::fabs(m - 1.0) < 1e-9 ? ten
                                    : QString::number(m, 'g', 3) + "·" + ten;
+}
+
+// The set's static shift and the best fit any 1-D model reaches, beside the
+// layered fit in the same impedance measure.
+QString BoundText(const FieldSet& set, const LayerModel& m, Physics physics) {
+  QString t;
+  if (set.static_shift != 1.0f) {
+    t += QString("\nstatic shift of rho_a: %1\n")
+             .arg(set.static_shift, 0, 'g', 4);
+  }
+  const FitBound b = BoundOfFit(set, m, physics);
+  if (!b.dplus.ok) return t;
+  t += QString(
+           "\n1-D bound (D+): chi2 %1, nrms %2 (expected %3)\n"
+           "this fit, same measure: chi2 %4, nrms %5\n%6\n")
+           .arg(b.dplus.chi2, 0, 'g', 4)
+           .arg(b.dplus.nrms, 0, 'g', 4)
+           .arg(b.dplus.expected, 0, 'g', 4)
+           .arg(b.layered_chi2, 0, 'g', 4)
+           .arg(b.layered_nrms, 0, 'g', 4)
+           .arg(QString::fromStdString(b.dplus.message));
+  return t;
 }
 
 }  // namespace
@@ -383,6 +406,7 @@ void FittingResultWindow::ShowResult(const InversionResult& r,
   }
   if (!r.medium_note.empty())
     t += "\n" + QString::fromStdString(r.medium_note) + "\n";
+  if (has_fit_) t += BoundText(set_, m, stores.workspace.physics);
   text_->setText(t);
   warnings_->clear();
   for (const std::string& w : r.warnings) {

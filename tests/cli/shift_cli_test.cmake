@@ -1,0 +1,105 @@
+# mtvuk-cli and the static shift: a factor given on the command line reaches
+# the fit, the smoothed curve and their JSON; factor 1 changes no number; the
+# D+ bound of a curve does not move when the curve is shifted (a shifted 1-D
+# curve is the response of a scaled 1-D model); XY against YX gives factors
+# whose choices agree with each other.
+include(${CMAKE_CURRENT_LIST_DIR}/../util/script_checks.cmake)
+
+macro(run expected_status)
+  run_checked(${expected_status} ${CLI} ${ARGN})
+endmacro()
+
+# A plain decimal number (no exponent) in millionths, as an integer.
+function(to_micro value out_var)
+  if(NOT value MATCHES "^([0-9]+)(\\.([0-9]*))?$")
+    message(FATAL_ERROR "not a plain decimal number: ${value}")
+  endif()
+  set(whole ${CMAKE_MATCH_1})
+  string(SUBSTRING "${CMAKE_MATCH_3}000000" 0 6 frac)
+  math(EXPR micro "${whole} * 1000000 + 1${frac} - 1000000")
+  set(${out_var} ${micro} PARENT_SCOPE)
+endfunction()
+
+# |a - b| <= per_mille / 1000 * b.
+function(expect_near a b per_mille what)
+  to_micro(${a} ua)
+  to_micro(${b} ub)
+  math(EXPR d "${ua} - ${ub}")
+  if(d LESS 0)
+    math(EXPR d "-(${d})")
+  endif()
+  math(EXPR tol "${ub} * ${per_mille} / 1000")
+  if(d GREATER tol)
+    message(FATAL_ERROR "${what}: ${a} against ${b}")
+  endif()
+endfunction()
+
+set(E ${EXAMPLES}/15125A_imp.plt)
+set(FIT --mode xy --layers 20:0.1,20:0.5,100:2,300:10,100 --iterations 5
+        --method classic --json)
+
+# Factor 1 leaves every number of the fit as it is.
+run(0 invert ${E} ${FIT})
+string(REGEX REPLACE "\"seconds\": [0-9.e+-]+" "" plain "${out}")
+string(JSON plain_chi2 GET "${out}" dplus chi2)
+string(JSON plain_layered GET "${out}" dplus layered_chi2)
+string(JSON plain_expected GET "${out}" dplus expected)
+expect_match("${out}" "\"static_shift\": 1.0,")
+run(0 invert ${E} ${FIT} --shift 1)
+string(REGEX REPLACE "\"seconds\": [0-9.e+-]+" "" same "${out}")
+if(NOT plain STREQUAL same)
+  message(FATAL_ERROR "--shift 1 changed the fit:\n${plain}\n${same}")
+endif()
+
+# A factor of 3: recorded, the fit moves, the D+ bound stays.
+run(0 invert ${E} ${FIT} --shift 3)
+expect_match("${out}" "\"static_shift\": 3.0,")
+string(JSON shifted_chi2 GET "${out}" dplus chi2)
+string(JSON shifted_layered GET "${out}" dplus layered_chi2)
+string(JSON shifted_expected GET "${out}" dplus expected)
+expect_near(${shifted_chi2} ${plain_chi2} 5 "D+ chi2 of the shifted curve")
+if(NOT shifted_expected STREQUAL plain_expected)
+  message(FATAL_ERROR "expected chi2 ${shifted_expected} != ${plain_expected}")
+endif()
+if(shifted_layered STREQUAL plain_layered)
+  message(FATAL_ERROR "the fit did not see the shift (${shifted_layered})")
+endif()
+run(0 invert ${E} ${FIT} --shift 3 --json)
+run(0 invert ${E} --mode xy --layers 20:0.1,100 --iterations 2 --shift 3)
+expect_match("${out}" "# rho_a carries a static shift of 3\n")
+run(2 invert ${E} ${FIT} --shift 0)
+run(2 invert ${E} ${FIT} --shift -2)
+
+# The smoothed curve carries the factor: log10 3 = 0.4771 above the curve.
+run(0 smooth ${E} --mode xy --json)
+string(JSON rho0 GET "${out}" points 0 log_rho)
+run(0 smooth ${E} --mode xy --json --shift 3)
+expect_match("${out}" "\"static_shift\": 3.0,")
+string(JSON rho3 GET "${out}" points 0 log_rho)
+to_micro(${rho0} m0)
+to_micro(${rho3} m3)
+math(EXPR step "${m3} - ${m0}")
+expect_near(${step} 477121 1 "log10 rho_a step of the shift 3 (millionths)")
+run(0 depth ${E} --mode yx --json --shift 0.5)
+expect_match("${out}" "\"static_shift\": 0.5,")
+run(0 occam ${E} --mode yx --json --shift 2)
+expect_match("${out}" "\"static_shift\": 2.0,")
+
+# XY against YX: onto YX moves XY by the square of the geometric-mean factor.
+run(0 shift ${E} --json)
+string(JSON mean_xy GET "${out}" shift_xy)
+string(JSON mean_yx GET "${out}" shift_yx)
+run(0 shift ${E} --onto yx --json)
+string(JSON onto_xy GET "${out}" shift_xy)
+string(JSON onto_yx GET "${out}" shift_yx)
+if(NOT onto_yx STREQUAL "1.0")
+  message(FATAL_ERROR "onto YX moved YX (${onto_yx})")
+endif()
+to_micro(${mean_xy} g)
+math(EXPR g2 "${g} * ${g} / 1000000")
+to_micro(${onto_xy} o)
+expect_near(${o} ${g2} 1 "onto YX against the geometric mean squared")
+run(0 shift ${E})
+expect_match("${out}" "XY/YX ratio 1.037 at the 5 shortest common periods")
+expect_match("${out}" "shift xy 0.9818[0-9]*  shift yx 1.0185")
+run(2 shift ${E} --onto zz)
