@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "core/fielddata/field_file_reader.h"
+#include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
 #include "util/test_util.h"
 
@@ -120,6 +122,75 @@ TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
     EXPECT_NEAR(s[slot].log_rho_lower[0], std::log10(20.0 - rho_err), 1e-5)
         << slot;
     EXPECT_GT(s[slot].err_re[0], 0.01f);
+  }
+}
+
+// EFF = sqrt(ZXY ZYX) carries half the quadrature sum of the relative
+// errors of its two factors, however different their sizes (here 1 : 4).
+TEST(FieldCurve, EffErrorIsHalfTheQuadratureSumOfRelativeErrors) {
+  auto stores = test::NewStores();
+  Workspace& ws = stores->workspace;
+  OnePointSounding(ws);
+  ws.sounding.zyxr[0] = ws.sounding.zyxi[0] = -40.0f;  // 320 Ohm-m
+  ws.sounding.rhoyx_err[0] = 32.0f;
+  ws.sounding.phsxy_err[0] = ws.sounding.phsyx_err[0] = 0.01f;
+  LoadFieldSet(0, CurveMode::EFF, ws, stores->sets, stores->models);
+  auto relative = [](double s) {
+    return (s + std::sqrt(s * s + 1.0) - 1.0) / 2.0;
+  };
+  const double rel = 0.5 * std::hypot(relative(0.2), relative(0.1));
+  EXPECT_NEAR(
+      stores->sets[0].phase_error[0], std::atan(rel) * 180 / M_PI, 1e-4);
+  EXPECT_NEAR(stores->sets[0].log_rho[0], std::log10(80.0), 1e-5);
+}
+
+// A real sounding turned by 90 degrees (ZXY -> -ZYX, ZYX -> -ZXY, ZXX <->
+// ZYY, the errors swapped): its XY curve is the YX curve of the original, point
+// for point and bound for bound, and MEAN and EFF do not change.
+TEST(FieldCurve, SwappingThePolarisationsSwapsTheCurves) {
+  for (Physics physics : {Physics::kPublished, Physics::kCorrected}) {
+    auto a = test::NewStores();
+    auto b = test::NewStores();
+    ScriptedUi ui;
+    ASSERT_TRUE(
+        ReadFieldFile(test::RealDataPath("15125A_spe.edi"), a->workspace, ui));
+    b->workspace.sounding = a->workspace.sounding;
+    SoundingBuffer& t = b->workspace.sounding;
+    const SoundingBuffer& o = a->workspace.sounding;
+    for (int k = 0; k < o.nfreq; ++k) {
+      t.zxyr[k] = -o.zyxr[k];
+      t.zxyi[k] = -o.zyxi[k];
+      t.zyxr[k] = -o.zxyr[k];
+      t.zyxi[k] = -o.zxyi[k];
+      t.zxxr[k] = o.zyyr[k];
+      t.zxxi[k] = o.zyyi[k];
+      t.zyyr[k] = o.zxxr[k];
+      t.zyyi[k] = o.zxxi[k];
+      t.rhoxy_err[k] = o.rhoyx_err[k];
+      t.rhoyx_err[k] = o.rhoxy_err[k];
+      t.phsxy_err[k] = o.phsyx_err[k];
+      t.phsyx_err[k] = o.phsxy_err[k];
+    }
+    a->workspace.physics = b->workspace.physics = physics;
+    const CurveMode modes[3][2] = {{CurveMode::YX, CurveMode::XY},
+                                   {CurveMode::MEAN, CurveMode::MEAN},
+                                   {CurveMode::EFF, CurveMode::EFF}};
+    for (const auto& m : modes) {
+      LoadFieldSet(0, m[0], a->workspace, a->sets, a->models);
+      LoadFieldSet(0, m[1], b->workspace, b->sets, b->models);
+      for (int k = 0; k < o.nfreq; ++k) {
+        const FieldPoint p = PointOf(a->sets[0], k), q = PointOf(b->sets[0], k);
+        SCOPED_TRACE(testing::Message() << ModePrefix(m[0]) << k);
+        EXPECT_NEAR(p.log_rho, q.log_rho, 1e-5);
+        EXPECT_NEAR(p.log_rho_upper, q.log_rho_upper, 1e-5);
+        EXPECT_NEAR(p.log_rho_lower, q.log_rho_lower, 1e-5);
+        EXPECT_NEAR(p.phase, q.phase, 1e-4);
+        EXPECT_NEAR(p.phase_error, q.phase_error, 1e-4);
+        EXPECT_NEAR(p.err_re, q.err_re, 1e-4);
+        EXPECT_NEAR(p.err_im, q.err_im, 1e-4);
+        EXPECT_EQ(p.phase_sign, q.phase_sign);
+      }
+    }
   }
 }
 

@@ -132,9 +132,9 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
       "Res (Ohm-m)      50.000    20.000   300.000\r\n" +
       stars + "\r\n\r\n";
   // One wrong character in the header; no head block: the one before
-  // carries over.
+  // carries over. The station lies below sea level.
   text +=
-      ">TRANSFORMATIOX: B2             /      5000.0/         0.0/ -12.5/  "
+      ">TRANSFORMATIOX: B2             /      5000.0/         0.0/-412.5/  "
       "1/\n"
       "Depth  (km)       0.000\n"
       "Res (Ohm-m)       0.000\n" +
@@ -193,7 +193,7 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
 
   EXPECT_EQ(st[1].name, "B2          ");
   EXPECT_EQ(st[1].head_text, st[0].head_text);
-  EXPECT_FLOAT_EQ(st[1].z, -12.5f);
+  EXPECT_FLOAT_EQ(st[1].z, -412.5f);  // below sea level
   EXPECT_EQ(st[1].depth_count, 1);
   EXPECT_EQ(st[2].name, "MANY        ");
   EXPECT_EQ(st[2].depth_count, 100);
@@ -235,10 +235,8 @@ TEST(TrfFile, SavedTransformationsReadBackAsStations) {
       0, CurveMode::YX, stores->workspace, stores->sets, stores->models);
   FieldSet& set = stores->sets[0];
   set.effective_count = EffectiveCount(set);
-  ASSERT_TRUE(SmoothMarkedSet(stores->workspace,
-                              set,
-                              SmoothingOptions::From(stores->workspace),
-                              ui));
+  ASSERT_TRUE(SmoothMarkedSet(
+      stores->workspace, set, SmoothingOptions::From(stores->workspace), ui));
   TransformFieldSet(set);
 
   TrfSaveLogic logic(stores->workspace, stores->sets, ui);
@@ -273,8 +271,7 @@ TEST(TrfFile, SavedTransformationsReadBackAsStations) {
     const double res = std::pow(10.0, static_cast<double>(set.log_res[i]));
     // Three decimals; the station keeps 32-bit values.
     ASSERT_LT(res, 1e6);
-    EXPECT_NEAR(s.depth_resistivity[k], res, 0.0005 + res * 1e-7)
-        << i;
+    EXPECT_NEAR(s.depth_resistivity[k], res, 0.0005 + res * 1e-7) << i;
     if (k > 0) {
       EXPECT_GE(s.depth[k], s.depth[k - 1]);
     }

@@ -100,8 +100,29 @@ TEST_F(RobustFitTest, MisfitOfEachTargetByHand) {
                 1e-5 * ignored[target])
         << target;
   }
-  // A removed point and a negative Re Z drop their terms.
+  // The normalized rms: each residual over half its error bar (log10 rho,
+  // and the phase's distance to its upper bound).
   ws().ignore_error_bars = 0;
+  ws().inversion_target = 5;
+  FitTerms t5;
+  FitMisfit(ws(), s, 2, fit, &t5);
+  const double r_rho = 1.0 / ((std::log10(110.0) - std::log10(90.0)) / 2.0);
+  const NormalizedRms nrms = NormalizedMisfit(t5);
+  EXPECT_EQ(nrms.terms, 4);
+  EXPECT_NEAR(nrms.value, std::sqrt((r_rho * r_rho + 2.5 * 2.5) / 4.0), 1e-4);
+  // Other shares of Re and Im, and of resistivity and phase.
+  ws().ignore_error_bars = 0;
+  ws().re_weight = 0.8;
+  ws().rho_weight = 0.8;
+  ws().inversion_target = 1;
+  const double re_im = 0.8 * 100 + 0.2 * (25 + 2500);
+  EXPECT_NEAR(FitMisfit(ws(), s, 2, fit, nullptr), re_im, 1e-5 * re_im);
+  ws().inversion_target = 5;
+  const double res_phs =
+      0.8 * 2500 + 0.2 * std::sqrt(sr / sp) * std::pow(11.25 * 5 * kRad, 2);
+  EXPECT_NEAR(FitMisfit(ws(), s, 2, fit, nullptr), res_phs, 1e-5 * res_phs);
+  ws().re_weight = ws().rho_weight = 0.5;
+  // A removed point and a negative Re Z drop their terms.
   ws().inversion_target = 1;
   s.point_deleted[1] = 1;
   s.re_z[0] = -10;

@@ -89,10 +89,10 @@ TEST(SectionModelTest, DamagedStationsNeitherCrashNorInventValues) {
   huge.layer_count = 30000;  // the reader does not check the count
   SectionStation none = IntStation("NONE", 200, 0, {{50, 1}});
   none.layer_count = -3;
-  const SectionModel m(SectionStationsFromFile({bad, huge, none},
-                                               SectionSource::kInt),
-                       SectionSource::kInt,
-                       true);
+  const SectionModel m(
+      SectionStationsFromFile({bad, huge, none}, SectionSource::kInt),
+      SectionSource::kInt,
+      true);
   ASSERT_EQ(m.columns().size(), 1u);  // only HUGE has a usable value
   EXPECT_EQ(m.columns()[0].name, "HUGE");
   EXPECT_DOUBLE_EQ(m.columns()[0].elevation_m, 0.0);
@@ -111,10 +111,10 @@ TEST(SectionModelTest, CurvesAreLogLinearAndEndAtTheirDeepestDepth) {
   const SectionColumn& c = m.columns()[0];
   ASSERT_EQ(c.curve_depth_km.size(), 3u);  // sorted by depth
   EXPECT_DOUBLE_EQ(c.deepest_km, 2.0);
-  EXPECT_NEAR(SectionModel::LogRhoAt(c, 0.1), 1.0, 1e-6);    // first value
+  EXPECT_NEAR(SectionModel::LogRhoAt(c, 0.1), 1.0, 1e-6);     // first value
   EXPECT_NEAR(SectionModel::LogRhoAt(c, 0.625), 1.25, 1e-6);  // a quarter
   EXPECT_NEAR(SectionModel::LogRhoAt(c, 1.75), 2.75, 1e-6);
-  EXPECT_TRUE(std::isnan(SectionModel::LogRhoAt(c, 2.1)));   // below
+  EXPECT_TRUE(std::isnan(SectionModel::LogRhoAt(c, 2.1)));  // below
   EXPECT_NEAR(m.AutoDepthKm(), 2.0, 1e-6);
 }
 
@@ -155,12 +155,16 @@ TEST(SectionModelTest, TomographyStaysWithinTheNeighboursAndLeavesNoGap) {
   const double u = g.CellDepth(iy) - surface;
   ASSERT_GT(u, 0.5);
   ASSERT_LT(u, 1.7);
-  EXPECT_NEAR(g.At(ix, iy), (1 - w) * std::log10(1000.0) + w * std::log10(3.0),
-              1e-9);
+  EXPECT_NEAR(
+      g.At(ix, iy), (1 - w) * std::log10(1000.0) + w * std::log10(3.0), 1e-9);
   // Log depth rows: evenly spaced decades.
-  const TomographyGrid lg = BuildTomographyGrid(
-      SectionModel(stations, SectionSource::kInt, false), 10, 30, 0.01, 10.0,
-      true);
+  const TomographyGrid lg =
+      BuildTomographyGrid(SectionModel(stations, SectionSource::kInt, false),
+                          10,
+                          30,
+                          0.01,
+                          10.0,
+                          true);
   EXPECT_NEAR(lg.CellDepth(0), std::pow(10.0, -2.0 + 0.05), 1e-12);
   EXPECT_TRUE(std::isfinite(lg.At(0, 0)));
   // Nothing to draw, nothing built.
@@ -169,12 +173,21 @@ TEST(SectionModelTest, TomographyStaysWithinTheNeighboursAndLeavesNoGap) {
 }
 
 TEST(SectionModelTest, TomographyOfCurvesEndsBetweenTheirDeepestDepths) {
-  const auto stations = SectionStationsFromFile(
-      {TrfStation(0, {{0.1f, 10}, {1.0f, 100}}),
-       TrfStation(1000, {{0.1f, 10}, {3.0f, 100}})},
-      SectionSource::kTrf);
+  const auto stations =
+      SectionStationsFromFile({TrfStation(0, {{0.1f, 10}, {1.0f, 100}}),
+                               TrfStation(1000, {{0.1f, 10}, {3.0f, 100}})},
+                              SectionSource::kTrf);
   const SectionModel m(stations, SectionSource::kTrf, false);
   const TomographyGrid g = BuildTomographyGrid(m, 2, 40, 0.0, 4.0, false);
+  // A quarter of the way between two depths of a curve, a quarter of the
+  // way in log10 rho.
+  const SectionColumn& c = m.columns()[0];
+  ASSERT_GE(c.curve_depth_km.size(), 2u);
+  const auto& d = c.curve_depth_km;
+  const auto& r = c.curve_log_rho;
+  EXPECT_NEAR(SectionModel::LogRhoAt(c, d[0] + 0.25 * (d[1] - d[0])),
+              r[0] + 0.25 * (r[1] - r[0]),
+              1e-9);
   // Column at 0.75 km: the curves tell down to 0.25 * 1 + 0.75 * 3 = 2.5 km.
   for (int iy = 0; iy < g.ny; ++iy) {
     EXPECT_EQ(std::isnan(g.At(1, iy)), g.CellDepth(iy) > 2.5) << iy;
