@@ -64,6 +64,7 @@ TEST(FieldEditing, ValuesMoveInTheQuantityShownAndTheOthersFollow) {
 
   // Resistivity doubled: the phase stays, the impedance grows by sqrt 2,
   // the error bar keeps its relative size.
+  s.log_rho_upper[5] = s.log_rho[5] + 0.05f;  // a 12 % bar
   const FieldPoint before = PointOf(s, 5);
   const double rho = std::pow(10.0, before.log_rho);
   ASSERT_TRUE(editor.SetValue(5, 2.0 * rho, Quantity::kResistivity, true));

@@ -173,6 +173,17 @@ TEST(Equivalence, FixedParametersThresholdAndRefusals) {
   EXPECT_TRUE(top.conductance.min_at_limit);
   EXPECT_FALSE(top.rho.min_at_limit || top.conductance.max_at_limit);
 
+  // A fixed resistivity: S and T follow the thickness's range.
+  LayerModel fixed_rho = ModelOf({100, 10}, {1.0});
+  fixed_rho.fix_resistivity[0] = 1;
+  const LayerEquivalence t =
+      ComputeEquivalence(MisfitSettings{}, s, 30, fixed_rho, wide, ui)
+          .layers[0];
+  EXPECT_TRUE(t.rho.fixed);
+  EXPECT_LT(t.thickness.min, 1.0);
+  EXPECT_NEAR(t.conductance.min, 1000.0 * t.thickness.min / 100.0, 1e-6);
+  EXPECT_NEAR(t.transverse.max, 1000.0 * t.thickness.max * 100.0, 1e-3);
+
   // The band holds the best staircase and widens around it.
   std::vector<double> depth = {0.5, 2.0}, low, high;
   EquivalenceBand(r, depth, low, high);
