@@ -57,22 +57,6 @@ TEST(FieldCurve, XyPointFromImpedanceAndFileErrors) {
   EXPECT_FLOAT_EQ(s.coordinates[2], 312.0f);
 }
 
-TEST(FieldCurve, LoadingRenamesAndAttachesTheModelOfTheSlot) {
-  auto stores = test::NewStores();
-  OnePointSounding(stores->workspace);
-  stores->workspace.sounding.header = ">HEAD\nX=1\n";
-  LoadFieldSet(
-      4, CurveMode::MEAN, stores->workspace, stores->sets, stores->models);
-  EXPECT_EQ(stores->sets[4].label, "MN TEST");
-  EXPECT_EQ(stores->sets[4].in_use, 5);
-  EXPECT_EQ(stores->sets[4].header, ">HEAD\nX=1\n");
-  EXPECT_EQ(stores->models[4].name, "MN TEST");
-  EXPECT_EQ(stores->models[4].attached_set, 4);
-  EXPECT_EQ(stores->models[3].name, "MODEL 4");
-  EXPECT_EQ(stores->sets[4].smoothed_log_rho[50], -10.0f);
-  EXPECT_EQ(stores->sets[4].point_use[99], 1.0f);
-}
-
 TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
   auto stores = test::NewStores();
   OnePointSounding(stores->workspace);
@@ -222,7 +206,7 @@ TEST(FieldCurve, PhaseOfNinetyOrMoreBecomesEightyNine) {
   }
 }
 
-TEST(FieldCurve, LoadingResetsTheSlotFirst) {
+TEST(FieldCurve, LoadingResetsTheSlotAndNamesItAndItsModel) {
   auto stores = test::NewStores();
   Workspace& ws = stores->workspace;
   OnePointSounding(ws);
@@ -233,14 +217,23 @@ TEST(FieldCurve, LoadingResetsTheSlotFirst) {
     ws.sounding.zyxr[k] = ws.sounding.zyxi[k] = -10.0f;
   }
   ws.sounding.missing[3] = 1;
-  LoadFieldSet(0, CurveMode::YX, ws, stores->sets, stores->models);
-  ASSERT_EQ(stores->sets[0].point_deleted[3], 1);
+  LoadFieldSet(4, CurveMode::YX, ws, stores->sets, stores->models);
+  ASSERT_EQ(stores->sets[4].point_deleted[3], 1);
   // A shorter sounding in the same slot: nothing of the first one stays.
   OnePointSounding(ws);
   ws.sounding.missing.fill(0);
-  LoadFieldSet(0, CurveMode::XY, ws, stores->sets, stores->models);
-  const FieldSet& s = stores->sets[0];
+  ws.sounding.header = ">HEAD\nX=1\n";
+  LoadFieldSet(4, CurveMode::MEAN, ws, stores->sets, stores->models);
+  const FieldSet& s = stores->sets[4];
   EXPECT_EQ(s.count, 1);
+  EXPECT_EQ(s.in_use, 5);
+  // The slot and the model attached to it take the station's name.
+  EXPECT_EQ(s.label, "MN TEST");
+  EXPECT_EQ(s.header, ">HEAD\nX=1\n");
+  EXPECT_EQ(stores->models[4].name, "MN TEST");
+  EXPECT_EQ(stores->models[4].attached_set, 4);
+  EXPECT_EQ(stores->models[3].name, "MODEL 4");
+  EXPECT_EQ(s.smoothed_log_rho[50], -10.0f);
   for (int k = 1; k < 5; ++k) {
     EXPECT_FLOAT_EQ(s.freq[k], 1.0f) << k;
     EXPECT_FLOAT_EQ(s.zyxr[k], 0.0f) << k;
