@@ -200,28 +200,27 @@ TEST_F(RobustFitTest, GradientOfTheMisfitMatchesDifferences) {
 TEST_F(RobustFitTest, UniformStartRecoversNoiseFreeEarths) {
   struct Case {
     std::vector<double> rho, h;
+    int target;
   };
-  const Case cases[] = {{{100, 10, 1000}, {1.0, 2.0}},
-                        {{30, 300, 3, 100}, {0.5, 2.0, 1.0}},
-                        {{200, 20, 500, 5, 100}, {0.3, 1.0, 4.0, 3.0}}};
+  const Case cases[] = {{{100, 10, 1000}, {1.0, 2.0}, 1},
+                        {{30, 300, 3, 100}, {0.5, 2.0, 1.0}, 4},
+                        {{200, 20, 500, 5, 100}, {0.3, 1.0, 4.0, 3.0}, 5}};
   for (const Case& c : cases) {
-    for (int target : {1, 4, 5}) {
-      const int n = static_cast<int>(c.rho.size());
-      test::SyntheticSounding(set(), c.rho, c.h, 40, 0.05, 0.0, 1);
-      Uniform(model(), n, 100.0, c.h[0]);
-      ws().inversion_target = static_cast<std::int16_t>(target);
-      ws().iteration_amount = 30;
-      InversionResult r = Run();
-      ASSERT_TRUE(r.ran);
-      EXPECT_LT(r.Rms(), 0.01) << "target " << target << " layers " << n;
-      EXPECT_LE(r.iterations_run, 30);
-      // The top layer and the half-space are always resolved.
-      EXPECT_NEAR(model().resistivity[0] / c.rho[0], 1.0, 0.05) << target;
-      EXPECT_NEAR(model().resistivity[n - 1] / c.rho[n - 1], 1.0, 0.05)
-          << target;
-      EXPECT_FALSE(r.start_used.empty());
-      EXPECT_TRUE(ui_.prompts().empty());
-    }
+    const int target = c.target;
+    const int n = static_cast<int>(c.rho.size());
+    test::SyntheticSounding(set(), c.rho, c.h, 40, 0.05, 0.0, 1);
+    Uniform(model(), n, 100.0, c.h[0]);
+    ws().inversion_target = static_cast<std::int16_t>(target);
+    ws().iteration_amount = 30;
+    InversionResult r = Run();
+    ASSERT_TRUE(r.ran);
+    EXPECT_LT(r.Rms(), 0.01) << "target " << target << " layers " << n;
+    EXPECT_LE(r.iterations_run, 30);
+    // The top layer and the half-space are always resolved.
+    EXPECT_NEAR(model().resistivity[0] / c.rho[0], 1.0, 0.05) << target;
+    EXPECT_NEAR(model().resistivity[n - 1] / c.rho[n - 1], 1.0, 0.05) << target;
+    EXPECT_FALSE(r.start_used.empty());
+    EXPECT_TRUE(ui_.prompts().empty());
   }
 }
 
