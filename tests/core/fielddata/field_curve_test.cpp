@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "core/fielddata/field_file_reader.h"
+#include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
 #include "util/test_util.h"
 
@@ -53,22 +55,6 @@ TEST(FieldCurve, XyPointFromImpedanceAndFileErrors) {
   EXPECT_NEAR(s.err_re[0], 0.2703410101, 1e-6);
   EXPECT_NEAR(s.err_im[0], 0.2703410101, 1e-6);
   EXPECT_FLOAT_EQ(s.coordinates[2], 312.0f);
-}
-
-TEST(FieldCurve, LoadingRenamesAndAttachesTheModelOfTheSlot) {
-  auto stores = test::NewStores();
-  OnePointSounding(stores->workspace);
-  stores->workspace.sounding.header = ">HEAD\nX=1\n";
-  LoadFieldSet(
-      4, CurveMode::MEAN, stores->workspace, stores->sets, stores->models);
-  EXPECT_EQ(stores->sets[4].label, "MN TEST");
-  EXPECT_EQ(stores->sets[4].in_use, 5);
-  EXPECT_EQ(stores->sets[4].header, ">HEAD\nX=1\n");
-  EXPECT_EQ(stores->models[4].name, "MN TEST");
-  EXPECT_EQ(stores->models[4].attached_set, 4);
-  EXPECT_EQ(stores->models[3].name, "MODEL 4");
-  EXPECT_EQ(stores->sets[4].smoothed_log_rho[50], -10.0f);
-  EXPECT_EQ(stores->sets[4].point_use[99], 1.0f);
 }
 
 TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
@@ -123,6 +109,75 @@ TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
   }
 }
 
+// EFF = sqrt(ZXY ZYX) carries half the quadrature sum of the relative
+// errors of its two factors, however different their sizes (here 1 : 4).
+TEST(FieldCurve, EffErrorIsHalfTheQuadratureSumOfRelativeErrors) {
+  auto stores = test::NewStores();
+  Workspace& ws = stores->workspace;
+  OnePointSounding(ws);
+  ws.sounding.zyxr[0] = ws.sounding.zyxi[0] = -40.0f;  // 320 Ohm-m
+  ws.sounding.rhoyx_err[0] = 32.0f;
+  ws.sounding.phsxy_err[0] = ws.sounding.phsyx_err[0] = 0.01f;
+  LoadFieldSet(0, CurveMode::EFF, ws, stores->sets, stores->models);
+  auto relative = [](double s) {
+    return (s + std::sqrt(s * s + 1.0) - 1.0) / 2.0;
+  };
+  const double rel = 0.5 * std::hypot(relative(0.2), relative(0.1));
+  EXPECT_NEAR(
+      stores->sets[0].phase_error[0], std::atan(rel) * 180 / M_PI, 1e-4);
+  EXPECT_NEAR(stores->sets[0].log_rho[0], std::log10(80.0), 1e-5);
+}
+
+// A real sounding turned by 90 degrees (ZXY -> -ZYX, ZYX -> -ZXY, ZXX <->
+// ZYY, the errors swapped): its XY curve is the YX curve of the original, point
+// for point and bound for bound, and MEAN and EFF do not change.
+TEST(FieldCurve, SwappingThePolarisationsSwapsTheCurves) {
+  for (Physics physics : {Physics::kPublished, Physics::kCorrected}) {
+    auto a = test::NewStores();
+    auto b = test::NewStores();
+    ScriptedUi ui;
+    ASSERT_TRUE(
+        ReadFieldFile(test::RealDataPath("15125A_spe.edi"), a->workspace, ui));
+    b->workspace.sounding = a->workspace.sounding;
+    SoundingBuffer& t = b->workspace.sounding;
+    const SoundingBuffer& o = a->workspace.sounding;
+    for (int k = 0; k < o.nfreq; ++k) {
+      t.zxyr[k] = -o.zyxr[k];
+      t.zxyi[k] = -o.zyxi[k];
+      t.zyxr[k] = -o.zxyr[k];
+      t.zyxi[k] = -o.zxyi[k];
+      t.zxxr[k] = o.zyyr[k];
+      t.zxxi[k] = o.zyyi[k];
+      t.zyyr[k] = o.zxxr[k];
+      t.zyyi[k] = o.zxxi[k];
+      t.rhoxy_err[k] = o.rhoyx_err[k];
+      t.rhoyx_err[k] = o.rhoxy_err[k];
+      t.phsxy_err[k] = o.phsyx_err[k];
+      t.phsyx_err[k] = o.phsxy_err[k];
+    }
+    a->workspace.physics = b->workspace.physics = physics;
+    const CurveMode modes[3][2] = {{CurveMode::YX, CurveMode::XY},
+                                   {CurveMode::MEAN, CurveMode::MEAN},
+                                   {CurveMode::EFF, CurveMode::EFF}};
+    for (const auto& m : modes) {
+      LoadFieldSet(0, m[0], a->workspace, a->sets, a->models);
+      LoadFieldSet(0, m[1], b->workspace, b->sets, b->models);
+      for (int k = 0; k < o.nfreq; ++k) {
+        const FieldPoint p = PointOf(a->sets[0], k), q = PointOf(b->sets[0], k);
+        SCOPED_TRACE(testing::Message() << ModePrefix(m[0]) << k);
+        EXPECT_NEAR(p.log_rho, q.log_rho, 1e-5);
+        EXPECT_NEAR(p.log_rho_upper, q.log_rho_upper, 1e-5);
+        EXPECT_NEAR(p.log_rho_lower, q.log_rho_lower, 1e-5);
+        EXPECT_NEAR(p.phase, q.phase, 1e-4);
+        EXPECT_NEAR(p.phase_error, q.phase_error, 1e-4);
+        EXPECT_NEAR(p.err_re, q.err_re, 1e-4);
+        EXPECT_NEAR(p.err_im, q.err_im, 1e-4);
+        EXPECT_EQ(p.phase_sign, q.phase_sign);
+      }
+    }
+  }
+}
+
 TEST(FieldCurve, PhaseOfNinetyOrMoreBecomesEightyNine) {
   auto stores = test::NewStores();
   Workspace& ws = stores->workspace;
@@ -151,7 +206,7 @@ TEST(FieldCurve, PhaseOfNinetyOrMoreBecomesEightyNine) {
   }
 }
 
-TEST(FieldCurve, LoadingResetsTheSlotFirst) {
+TEST(FieldCurve, LoadingResetsTheSlotAndNamesItAndItsModel) {
   auto stores = test::NewStores();
   Workspace& ws = stores->workspace;
   OnePointSounding(ws);
@@ -162,14 +217,23 @@ TEST(FieldCurve, LoadingResetsTheSlotFirst) {
     ws.sounding.zyxr[k] = ws.sounding.zyxi[k] = -10.0f;
   }
   ws.sounding.missing[3] = 1;
-  LoadFieldSet(0, CurveMode::YX, ws, stores->sets, stores->models);
-  ASSERT_EQ(stores->sets[0].point_deleted[3], 1);
+  LoadFieldSet(4, CurveMode::YX, ws, stores->sets, stores->models);
+  ASSERT_EQ(stores->sets[4].point_deleted[3], 1);
   // A shorter sounding in the same slot: nothing of the first one stays.
   OnePointSounding(ws);
   ws.sounding.missing.fill(0);
-  LoadFieldSet(0, CurveMode::XY, ws, stores->sets, stores->models);
-  const FieldSet& s = stores->sets[0];
+  ws.sounding.header = ">HEAD\nX=1\n";
+  LoadFieldSet(4, CurveMode::MEAN, ws, stores->sets, stores->models);
+  const FieldSet& s = stores->sets[4];
   EXPECT_EQ(s.count, 1);
+  EXPECT_EQ(s.in_use, 5);
+  // The slot and the model attached to it take the station's name.
+  EXPECT_EQ(s.label, "MN TEST");
+  EXPECT_EQ(s.header, ">HEAD\nX=1\n");
+  EXPECT_EQ(stores->models[4].name, "MN TEST");
+  EXPECT_EQ(stores->models[4].attached_set, 4);
+  EXPECT_EQ(stores->models[3].name, "MODEL 4");
+  EXPECT_EQ(s.smoothed_log_rho[50], -10.0f);
   for (int k = 1; k < 5; ++k) {
     EXPECT_FLOAT_EQ(s.freq[k], 1.0f) << k;
     EXPECT_FLOAT_EQ(s.zyxr[k], 0.0f) << k;

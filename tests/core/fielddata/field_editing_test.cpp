@@ -16,6 +16,7 @@
 #include "core/fielddata/sounding_list.h"
 #include "core/files/recent_files.h"
 #include "core/inversion/inversion.h"
+#include "core/inversion/smooth_inversion.h"
 #include "core/platform/scripted_ui.h"
 #include "util/test_util.h"
 
@@ -63,6 +64,7 @@ TEST(FieldEditing, ValuesMoveInTheQuantityShownAndTheOthersFollow) {
 
   // Resistivity doubled: the phase stays, the impedance grows by sqrt 2,
   // the error bar keeps its relative size.
+  s.log_rho_upper[5] = s.log_rho[5] + 0.05f;  // a 12 % bar
   const FieldPoint before = PointOf(s, 5);
   const double rho = std::pow(10.0, before.log_rho);
   ASSERT_TRUE(editor.SetValue(5, 2.0 * rho, Quantity::kResistivity, true));
@@ -116,6 +118,9 @@ TEST(FieldEditing, ValuesMoveInTheQuantityShownAndTheOthersFollow) {
   EXPECT_NEAR(d.period, 1.0 / s.freq[5], 1e-9);
   EXPECT_TRUE(DisplayOf(s, 9, Quantity::kImagZ, true).drawable);
   EXPECT_LT(DisplayOf(s, 9, Quantity::kImagZ, false).value, 0.0);
+  EXPECT_NEAR(DisplayOf(s, 9, Quantity::kPhase, true).value, s.phase[9], 1e-4);
+  EXPECT_NEAR(
+      DisplayOf(s, 9, Quantity::kPhase, false).value, -s.phase[9], 1e-4);
 
   const std::string info = PointInfoText(s, 0, 7, Quantity::kPhase, true);
   EXPECT_NE(info.find("Point    8 of"), std::string::npos) << info;
@@ -170,6 +175,9 @@ TEST(FieldEditing, FlagsCutOffUndoAndRestore) {
   EXPECT_TRUE(PointOff(s, 3));
   ASSERT_TRUE(editor.Undo());
   EXPECT_FALSE(PointOff(s, 3));
+  // The point at the period given is the first one cut off.
+  EXPECT_EQ(editor.DeleteFrom(1.0 / static_cast<double>(s.freq[count - 1])), 1);
+  ASSERT_TRUE(editor.Undo());
 
   // A drag is one edit.
   const FieldPoint start = PointOf(s, 12);
@@ -319,6 +327,29 @@ TEST_F(SwitchedOffPoints, SmoothingAndTransformationSkipThem) {
   const float was = t.smoothed_log_rho[14];
   ASSERT_TRUE(editor.SetValue(14, 1000.0, Quantity::kResistivity, true));
   EXPECT_GT(t.smoothed_log_rho[14], was + 0.05f);
+  // So does its undo, and switching off the last used point shortens it.
+  ASSERT_TRUE(editor.Undo());
+  EXPECT_NEAR(t.smoothed_log_rho[14], was, 1e-6);
+  ASSERT_TRUE(editor.TogglePoint(n_ - 3));
+  EXPECT_EQ(t.effective_count, n_ - 3);
+}
+
+TEST_F(SwitchedOffPoints, TheSmoothInversionSkipsThem) {
+  for (int target : {4, 5}) {
+    SmoothInversionOptions o;
+    o.layers = 10;
+    o.max_iterations = 2;
+    o.target = target;
+    const SmoothInversionResult a =
+        RunSmoothInversion(edited_->sets[0], 0, o, ui_);
+    const SmoothInversionResult b =
+        RunSmoothInversion(without_->sets[0], 0, o, ui_);
+    ASSERT_TRUE(a.ran && b.ran) << target;
+    EXPECT_NEAR(a.history.front().rms, b.history.front().rms, 1e-9) << target;
+    ASSERT_EQ(a.log_rho.size(), b.log_rho.size());
+    for (std::size_t j = 0; j < b.log_rho.size(); ++j)
+      EXPECT_NEAR(a.log_rho[j], b.log_rho[j], 1e-6) << target << " " << j;
+  }
 }
 
 TEST(RecentFiles, MostRecentFirstEachOnceAtMostFour) {

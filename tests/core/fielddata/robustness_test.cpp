@@ -72,38 +72,5 @@ TEST(ReaderRobustness, NonFiniteValuesRefuseTheFileAndHugeOnesAreKept) {
   EXPECT_TRUE(kept.prompts().empty());
 }
 
-// Random byte edits, insertions and cuts of real files.
-TEST(ReaderRobustness, MutatedRealFiles) {
-  const char* names[] = {
-      "15125A_spe.edi", "15125A_imp.edi", "IEA00184_Qut.edi", "EGC022_CGG.edi"};
-  std::mt19937 rng(20261205);
-  for (const char* name : names) {
-    const std::string original = test::ReadWholeFile(test::RealDataPath(name));
-    ASSERT_FALSE(original.empty()) << name;
-    for (int round = 0; round < 25; ++round) {
-      std::string s = original;
-      int edits = 1 + static_cast<int>(rng() % 40);
-      for (int e = 0; e < edits && !s.empty(); ++e) {
-        std::size_t at = rng() % s.size();
-        switch (rng() % 4) {
-          case 0:
-            s[at] = static_cast<char>(rng() & 0xff);
-            break;
-          case 1:
-            s.insert(at, 1, "> \n\"=:"[rng() % 6]);
-            break;
-          case 2:
-            s.erase(at, rng() % 200);
-            break;
-          default:
-            s.resize(at);
-            break;
-        }
-      }
-      EXPECT_TRUE(ReadsOrExplains(s)) << name << " round " << round;
-    }
-  }
-}
-
 }  // namespace
 }  // namespace mtvuk

@@ -184,7 +184,10 @@ TEST(Smoothing, KnotsAndWeightsOfTheFit) {
     const double rho = std::pow(10.0, static_cast<double>(set.log_rho[i]));
     const double err = (0.02 + 0.03 * (i % 5)) * rho;
     set.log_rho_upper[i] = static_cast<float>(std::log10(rho + err));
-    set.log_rho_lower[i] = static_cast<float>(std::log10(rho - err));
+    // Every third bar reaches further down than up: the weight follows
+    // the whole bar.
+    const double down = i % 3 == 0 ? 1.6 * err : err;
+    set.log_rho_lower[i] = static_cast<float>(std::log10(rho - down));
   }
   ScriptedUi ui;
   ASSERT_TRUE(SmoothFieldSet(set, SmoothingOptions{50.0, false}, ui));

@@ -20,6 +20,10 @@ TEST(StationPosition, DegreesInEitherNotation) {
   EXPECT_NEAR(d, -0.5, 1e-12);
   ASSERT_TRUE(ParseDegrees("22:30:00 S", d));
   EXPECT_NEAR(d, -22.5, 1e-12);
+  ASSERT_TRUE(ParseDegrees("1:15 W", d));
+  EXPECT_NEAR(d, -1.25, 1e-12);
+  ASSERT_TRUE(ParseDegrees("1:15E", d));
+  EXPECT_NEAR(d, 1.25, 1e-12);
   ASSERT_TRUE(ParseDegrees("-33.5", d));
   EXPECT_EQ(d, -33.5);
   for (const char* bad : {"", "abc", "12:75:00", "1:2:3:4", "12::", "nan"})

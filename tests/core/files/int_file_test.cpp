@@ -86,6 +86,7 @@ TEST(IntFile, AppendedBlocksReadBackIntoModels) {
             std::string::npos);  // written as text lines
   LayerModel second = ThreeLayers("SECOND");
   second.head_text.clear();
+  second.coordinates[2] = -412.5;  // below sea level, all six columns
   ASSERT_TRUE(AppendToIntFile(path, FormatModelBlock(second, 4), ui));
   const std::string after_two = test::ReadWholeFile(path);
   EXPECT_EQ(after_two.substr(0, after_one.size()),
@@ -99,7 +100,9 @@ TEST(IntFile, AppendedBlocksReadBackIntoModels) {
   EXPECT_FLOAT_EQ(sets[0].resistivity[1], 12.35f);
   EXPECT_FLOAT_EQ(sets[0].thickness[1], 2.25f);
   EXPECT_FLOAT_EQ(sets[0].lat, 1234.5f);
+  EXPECT_FLOAT_EQ(sets[0].lon, -20.0f);
   EXPECT_FLOAT_EQ(sets[0].z, 310.0f);
+  EXPECT_FLOAT_EQ(sets[1].z, -412.5f);
   EXPECT_FLOAT_EQ(sets[1].resistivity[15],
                   1000.0f);  // copies of the last layer
   EXPECT_EQ(after_two.substr(positions[1], 16), ">INVERS: SECOND ");

@@ -134,9 +134,9 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
       "Res (Ohm-m)      50.000    20.000   300.000\r\n" +
       stars + "\r\n\r\n";
   // One wrong character in the header; no head block: the one before
-  // carries over.
+  // carries over. The station lies below sea level.
   text +=
-      ">TRANSFORMATIOX: B2             /      5000.0/         0.0/ -12.5/  "
+      ">TRANSFORMATIOX: B2             /      5000.0/         0.0/-412.5/  "
       "1/\n"
       "Depth  (km)       0.000\n"
       "Res (Ohm-m)       0.000\n" +
@@ -156,7 +156,7 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
     res += v;
   }
   text +=
-      ">TRANSFORMATION: MANY           /         1.0/         2.0/   3.0/"
+      ">TRANSFORMATION: MANY           /         1.0/         2.0/-412.5/"
       "120/\n" +
       depths + "\n" + res + "\n" + stars + "\n\n";
   // A line that ends early, a value that is no number or a resistivity of
@@ -203,6 +203,7 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
 
   EXPECT_EQ(st[1].name, "MANY        ");
   EXPECT_EQ(st[1].head_text, st[0].head_text);  // carried over
+  EXPECT_FLOAT_EQ(st[1].z, -412.5f);  // below sea level
   EXPECT_EQ(st[1].depth_count, 100);
   EXPECT_FLOAT_EQ(st[1].depth[99], 10.0f);
   EXPECT_FLOAT_EQ(st[1].depth_resistivity[99], 109.0f);

@@ -77,8 +77,11 @@ TEST(Equivalence, TwoLayerRangesMatchABruteForceScan) {
           continue;
         on_edge = on_edge || a == 0 || b == 0 || c == 0 || a == kSteps - 1 ||
                   b == kSteps - 1 || c == kSteps - 1;
-        const double v[5] = {
-            rho[0], h[0], rho[1], 1000.0 * h[0] / rho[0], 1000.0 * h[0] * rho[0]};
+        const double v[5] = {rho[0],
+                             h[0],
+                             rho[1],
+                             1000.0 * h[0] / rho[0],
+                             1000.0 * h[0] * rho[0]};
         for (int q = 0; q < 5; ++q) {
           lo[q] = std::min(lo[q], v[q]);
           hi[q] = std::max(hi[q], v[q]);
@@ -148,6 +151,7 @@ TEST(Equivalence, FixedParametersThresholdAndRefusals) {
   test::SyntheticSounding(s, {100, 10}, {1.0}, 30, 0.03, 0.0, 4);
   LayerModel m = ModelOf({100, 10}, {1.0});
   m.fix_thickness[0] = 1;
+  m.resistivity_max[0] = 105.0f;  // the range (up to 112) reaches it
   ScriptedUi ui;
   EquivalenceOptions wide;
   wide.absolute = 4.0;
@@ -163,7 +167,22 @@ TEST(Equivalence, FixedParametersThresholdAndRefusals) {
   EXPECT_NEAR(top.conductance.max, 1000.0 / top.rho.min, 1e-9);
   EXPECT_NEAR(top.transverse.max, 1000.0 * top.rho.max, 1e-6);
   EXPECT_LT(top.rho.min, 100.0);
-  EXPECT_GT(top.rho.max, 100.0);
+  EXPECT_NEAR(top.rho.max, 105.0, 1e-3);
+  // The limit bounds the high end of rho and T, the low end of S.
+  EXPECT_TRUE(top.rho.max_at_limit && top.transverse.max_at_limit);
+  EXPECT_TRUE(top.conductance.min_at_limit);
+  EXPECT_FALSE(top.rho.min_at_limit || top.conductance.max_at_limit);
+
+  // A fixed resistivity: S and T follow the thickness's range.
+  LayerModel fixed_rho = ModelOf({100, 10}, {1.0});
+  fixed_rho.fix_resistivity[0] = 1;
+  const LayerEquivalence t =
+      ComputeEquivalence(MisfitSettings{}, s, 30, fixed_rho, wide, ui)
+          .layers[0];
+  EXPECT_TRUE(t.rho.fixed);
+  EXPECT_LT(t.thickness.min, 1.0);
+  EXPECT_NEAR(t.conductance.min, 1000.0 * t.thickness.min / 100.0, 1e-6);
+  EXPECT_NEAR(t.transverse.max, 1000.0 * t.thickness.max * 100.0, 1e-3);
 
   // The band holds the best staircase and widens around it.
   std::vector<double> depth = {0.5, 2.0}, low, high;

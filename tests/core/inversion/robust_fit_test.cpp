@@ -100,8 +100,29 @@ TEST_F(RobustFitTest, MisfitOfEachTargetByHand) {
                 1e-5 * ignored[target])
         << target;
   }
-  // A removed point and a negative Re Z drop their terms.
+  // The normalized rms: each residual over half its error bar (log10 rho,
+  // and the phase's distance to its upper bound).
   ws().ignore_error_bars = 0;
+  ws().inversion_target = 5;
+  FitTerms t5;
+  FitMisfit(ws(), s, 2, fit, &t5);
+  const double r_rho = 1.0 / ((std::log10(110.0) - std::log10(90.0)) / 2.0);
+  const NormalizedRms nrms = NormalizedMisfit(t5);
+  EXPECT_EQ(nrms.terms, 4);
+  EXPECT_NEAR(nrms.value, std::sqrt((r_rho * r_rho + 2.5 * 2.5) / 4.0), 1e-4);
+  // Other shares of Re and Im, and of resistivity and phase.
+  ws().ignore_error_bars = 0;
+  ws().re_weight = 0.8;
+  ws().rho_weight = 0.8;
+  ws().inversion_target = 1;
+  const double re_im = 0.8 * 100 + 0.2 * (25 + 2500);
+  EXPECT_NEAR(FitMisfit(ws(), s, 2, fit, nullptr), re_im, 1e-5 * re_im);
+  ws().inversion_target = 5;
+  const double res_phs =
+      0.8 * 2500 + 0.2 * std::sqrt(sr / sp) * std::pow(11.25 * 5 * kRad, 2);
+  EXPECT_NEAR(FitMisfit(ws(), s, 2, fit, nullptr), res_phs, 1e-5 * res_phs);
+  ws().re_weight = ws().rho_weight = 0.5;
+  // A removed point and a negative Re Z drop their terms.
   ws().inversion_target = 1;
   s.point_deleted[1] = 1;
   s.re_z[0] = -10;
@@ -179,28 +200,27 @@ TEST_F(RobustFitTest, GradientOfTheMisfitMatchesDifferences) {
 TEST_F(RobustFitTest, UniformStartRecoversNoiseFreeEarths) {
   struct Case {
     std::vector<double> rho, h;
+    int target;
   };
-  const Case cases[] = {{{100, 10, 1000}, {1.0, 2.0}},
-                        {{30, 300, 3, 100}, {0.5, 2.0, 1.0}},
-                        {{200, 20, 500, 5, 100}, {0.3, 1.0, 4.0, 3.0}}};
+  const Case cases[] = {{{100, 10, 1000}, {1.0, 2.0}, 1},
+                        {{30, 300, 3, 100}, {0.5, 2.0, 1.0}, 4},
+                        {{200, 20, 500, 5, 100}, {0.3, 1.0, 4.0, 3.0}, 5}};
   for (const Case& c : cases) {
-    for (int target : {1, 4, 5}) {
-      const int n = static_cast<int>(c.rho.size());
-      test::SyntheticSounding(set(), c.rho, c.h, 40, 0.05, 0.0, 1);
-      Uniform(model(), n, 100.0, c.h[0]);
-      ws().inversion_target = static_cast<std::int16_t>(target);
-      ws().iteration_amount = 30;
-      InversionResult r = Run();
-      ASSERT_TRUE(r.ran);
-      EXPECT_LT(r.Rms(), 0.01) << "target " << target << " layers " << n;
-      EXPECT_LE(r.iterations_run, 30);
-      // The top layer and the half-space are always resolved.
-      EXPECT_NEAR(model().resistivity[0] / c.rho[0], 1.0, 0.05) << target;
-      EXPECT_NEAR(model().resistivity[n - 1] / c.rho[n - 1], 1.0, 0.05)
-          << target;
-      EXPECT_FALSE(r.start_used.empty());
-      EXPECT_TRUE(ui_.prompts().empty());
-    }
+    const int target = c.target;
+    const int n = static_cast<int>(c.rho.size());
+    test::SyntheticSounding(set(), c.rho, c.h, 40, 0.05, 0.0, 1);
+    Uniform(model(), n, 100.0, c.h[0]);
+    ws().inversion_target = static_cast<std::int16_t>(target);
+    ws().iteration_amount = 30;
+    InversionResult r = Run();
+    ASSERT_TRUE(r.ran);
+    EXPECT_LT(r.Rms(), 0.01) << "target " << target << " layers " << n;
+    EXPECT_LE(r.iterations_run, 30);
+    // The top layer and the half-space are always resolved.
+    EXPECT_NEAR(model().resistivity[0] / c.rho[0], 1.0, 0.05) << target;
+    EXPECT_NEAR(model().resistivity[n - 1] / c.rho[n - 1], 1.0, 0.05) << target;
+    EXPECT_FALSE(r.start_used.empty());
+    EXPECT_TRUE(ui_.prompts().empty());
   }
 }
 

@@ -233,39 +233,6 @@ TEST(Anisotropic, StrikeZeroSplitsIntoTwoOneDimensionalEarths) {
   }
 }
 
-TEST(Anisotropic, TurningEveryStrikeByNinetyDegreesSwapsTheResistivities) {
-  std::vector<Layer> a = {
-      {100, 10, 25, 1.0}, {20, 300, -40, 3.0}, {50, 5, 70, 1.0}};
-  std::vector<Layer> b = a;
-  for (Layer& l : b) {
-    std::swap(l.rho1, l.rho2);
-    l.strike_deg -= 90.0;
-  }
-  for (double t : {0.05, 5.0}) {
-    AnisotropicResponse ra = Compute(a, t), rb = Compute(b, t);
-    ExpectNear(ra.zxy, Cx(rb.zxy.re, rb.zxy.im), 1e-9, "zxy");
-    ExpectNear(ra.zxx, Cx(rb.zxx.re, rb.zxx.im), 1e-7, "zxx");
-  }
-  // Turning the whole earth by alpha turns its tensor: Z' = R Z R^T.
-  const double alpha = 35.0 * M_PI / 180.0;
-  std::vector<Layer> turned = a;
-  for (Layer& l : turned) l.strike_deg += 35.0;
-  AnisotropicResponse r0 = Compute(a, 1.0), r1 = Compute(turned, 1.0);
-  double c = std::cos(alpha), s = std::sin(alpha);
-  Cx z[2][2] = {{Cx(r0.zxx.re, r0.zxx.im), Cx(r0.zxy.re, r0.zxy.im)},
-                {Cx(r0.zyx.re, r0.zyx.im), Cx(r0.zyy.re, r0.zyy.im)}};
-  double rot[2][2] = {{c, -s}, {s, c}};
-  Cx out[2][2] = {};
-  for (int i = 0; i < 2; ++i)
-    for (int j = 0; j < 2; ++j)
-      for (int k = 0; k < 2; ++k)
-        for (int l = 0; l < 2; ++l)
-          out[i][j] += rot[i][k] * z[k][l] * rot[j][l];
-  ExpectNear(r1.zxy, out[0][1], 1e-5, "rotated zxy");
-  ExpectNear(r1.zyx, out[1][0], 1e-5, "rotated zyx");
-  ExpectNear(r1.zxx, out[0][0], 1e-4, "rotated zxx");
-}
-
 TEST(Anisotropic, ThinLayersOfCrossedStrikeAverageTheirConductivities) {
   // 40 layers of 10 m alternating strike 0 and 90 behave, at periods whose
   // skin depth is far larger, as one isotropic layer of the mean conductivity.

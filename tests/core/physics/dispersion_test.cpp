@@ -19,17 +19,6 @@ LayerModel OneLayer(int law, float p1, float tau, float c, double rho = 100.0) {
   return m;
 }
 
-TEST(Dispersion, LawNamesAsTheListShowsThem) {
-  EXPECT_STREQ(kDispersionLawShortNames[0], "Classical DD");
-  EXPECT_STREQ(kDispersionLawShortNames[1], "Special   DD");
-  EXPECT_STREQ(kDispersionLawShortNames[2], "Cola-Cola RD");
-  EXPECT_STREQ(kDispersionLawShortNames[3], "Davidson  RD");
-  for (const char* name : kDispersionLawShortNames)
-    EXPECT_EQ(std::string(name).size(), 12u);
-  EXPECT_STREQ(kDispersionLawNames[2], "Cola-Cola Resistivity Dispersion");
-  EXPECT_STREQ(kDispersionLawNames[1], "Special Dielectric Dispersion");
-}
-
 TEST(Dispersion, SwitchedOffOrTinyFirstParameterGivesOne) {
   for (int law = 0; law < 5; ++law) {
     LayerModel m = OneLayer(law, 0.0001f, 1.0f, 0.5f);

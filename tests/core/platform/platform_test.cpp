@@ -71,17 +71,6 @@ TEST(TextFile, FailuresCarryTheirCause) {
   EXPECT_EQ(f.cause(), FileCause::kInvalidFile);
 }
 
-TEST(FileErrorText, EveryCauseHasItsText) {
-  EXPECT_STREQ(FileErrorText(1), "An unspecified error occurred");
-  EXPECT_STREQ(FileErrorText(11),
-               "SHARE.EXE was not loaded, or a shared region was locked");
-  EXPECT_STREQ(FileErrorText(13), "The disk is full");
-  EXPECT_STREQ(FileErrorText(14), "The end of file was reached");
-  EXPECT_STREQ(FileErrorText(0), "AN UNSPECIFIED ERROR OCCURRED");
-  EXPECT_STREQ(FileErrorText(15), "AN UNSPECIFIED ERROR OCCURRED");
-  EXPECT_STREQ(FileErrorText(-3), "AN UNSPECIFIED ERROR OCCURRED");
-}
-
 TEST(CNumber, ReadsLikeAtofWhateverTheLocale) {
   // A user locale with a decimal comma must not change how files are read.
   const char* old = std::setlocale(LC_NUMERIC, nullptr);

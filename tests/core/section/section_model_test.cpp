@@ -85,6 +85,29 @@ TEST(SectionModelTest, ColumnsHangFromTheirSurfaceBelowTheHighestStation) {
                    0.0);
 }
 
+// The image reads each column's depth below its own ground: with the same
+// layers under stations 150 m apart in height, the boundary 0.4 km down
+// follows the relief.
+TEST(SectionModelTest, TomographyDepthsCountFromTheGround) {
+  const auto stations = SectionStationsFromFile(
+      {IntStation("HIGH", 0, 400, {{100, 0.4f}, {3000, 0}}),
+       IntStation("LOW", 2000, 250, {{100, 0.4f}, {3000, 0}})},
+      SectionSource::kInt);
+  const SectionModel m(stations, SectionSource::kInt, true);
+  const TomographyGrid g = BuildTomographyGrid(m, 4, 80, 0.0, 4.0, false);
+  const double ground = m.SurfaceAt(g.CellX(3));
+  ASSERT_NEAR(ground, 0.875 * 0.15, 1e-9);
+  int checked = 0;
+  for (int iy = 0; iy < g.ny; ++iy) {
+    const double below = g.CellDepth(iy) - ground;
+    if (below < 0.03 || std::fabs(below - 0.4) < 0.03) continue;
+    EXPECT_NEAR(g.At(3, iy), below < 0.4 ? 2.0 : std::log10(3000.0), 1e-9)
+        << iy;
+    ++checked;
+  }
+  EXPECT_GT(checked, 70);
+}
+
 TEST(SectionModelTest, DamagedStationsNeitherCrashNorInventValues) {
   SectionStation bad = IntStation("BAD", 0, 0, {{-5, 1}, {NAN, 1}, {0, 0}});
   SectionStation huge = IntStation("HUGE", 100, NAN, {{50, 1}, {60, 0}});
@@ -182,6 +205,7 @@ TEST(SectionModelTest, TomographyOfCurvesEndsBetweenTheirDeepestDepths) {
                               SectionSource::kTrf);
   const SectionModel m(stations, SectionSource::kTrf, false);
   const TomographyGrid g = BuildTomographyGrid(m, 2, 40, 0.0, 4.0, false);
+  EXPECT_NEAR(m.AutoDepthKm(), 3.0, 1e-6);  // the deepest curve's end
   // Column at 0.75 km: the curves tell down to 0.25 * 1 + 0.75 * 3 = 2.5 km.
   for (int iy = 0; iy < g.ny; ++iy) {
     EXPECT_EQ(std::isnan(g.At(1, iy)), g.CellDepth(iy) > 2.5) << iy;
