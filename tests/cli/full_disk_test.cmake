@@ -71,14 +71,14 @@ foreach(format plt seg)
   set(target ${dir}/old_${format}.PLT)
   file(WRITE ${target} "${old_text}")
   file(SHA256 ${target} hash)
-  run_limited(4000 export --layers 100:1,10,1000 --format ${format}
+  run_limited(4000 export --layers 100:1,10:2,1000 --format ${format}
     --out ${target})
   if(NOT status EQUAL 1)
     message(FATAL_ERROR "export ${format} under a full disk: status ${status}\n${err}")
   endif()
   expect_unchanged(${target} ${hash} "export --format ${format}")
   expect_match("${err}" "The disk is full\n${target} was left as it was\\.")
-  run_limited(4000 export --layers 100:1,10,1000 --format ${format}
+  run_limited(4000 export --layers 100:1,10:2,1000 --format ${format}
     --out ${dir}/new_${format}.PLT)
   expect_match("${err}" "The disk is full\n${dir}/new_${format}.PLT was not written\\.")
   if(EXISTS ${dir}/new_${format}.PLT)

@@ -41,7 +41,8 @@ class CurveGraphTest : public QObject {
     // Models 1, 2 and 5 are computed; all are shown.
     QVERIFY(graph.ModelGraph(0) && graph.ModelGraph(1) && graph.ModelGraph(4));
     QVERIFY(graph.ModelGraph(2) == nullptr);
-    QCOMPARE(graph.plottableCount(), 2 + 2 + 3);  // two sets with error bars
+    // Two sets with error bars and their 1-D bounds, three models.
+    QCOMPARE(graph.plottableCount(), 2 + 2 + 2 + 3);
 
     stores_->models[1].shown = 0;
     graph.SetSetVisible(0, false);
@@ -52,7 +53,7 @@ class CurveGraphTest : public QObject {
     o.errors = false;
     graph.SetOptions(o);
     QVERIFY(graph.ModelGraph(0) == nullptr && graph.SetErrorBars(1) == nullptr);
-    QCOMPARE(graph.plottableCount(), 1);
+    QCOMPARE(graph.plottableCount(), 2);  // set 2 and its 1-D bound
     o.legend = false;
     graph.SetOptions(o);
     QVERIFY(!graph.legend->visible());

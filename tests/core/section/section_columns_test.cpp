@@ -193,8 +193,8 @@ TEST(SectionColumnsTest, SeafloorStationsHangBelowTheSeaAndTheSeaIsWater) {
 }
 
 TEST(SectionColumnsTest, ASectionOpensAtTheDeepestDepthTheDataResolve) {
-  // The transformation of 15125A: XY runs away below 19.7 km (189 000
-  // Ohm-m at 36.6 km, millions beyond), YX ends at 11.9 km.
+  // The bundled transformation of 15125A stays within its range to the
+  // end: XY to 7.955 km, YX to 8.846 km; the section opens at the deeper.
   ScriptedUi ui;
   std::vector<SectionStation> read;
   ResultFileKind kind = ResultFileKind::kNone;
@@ -205,10 +205,10 @@ TEST(SectionColumnsTest, ASectionOpensAtTheDeepestDepthTheDataResolve) {
                        SectionSource::kTrf,
                        true);
   ASSERT_EQ(m.columns().size(), 2u);
-  EXPECT_NEAR(m.columns()[0].resolved_km, 19.698, 1e-3);
-  EXPECT_NEAR(m.columns()[0].deepest_km, 541.908, 1e-3);
-  EXPECT_NEAR(m.columns()[1].resolved_km, 11.932, 1e-3);
-  EXPECT_NEAR(m.AutoDepthKm(), 19.698, 1e-3);
+  EXPECT_NEAR(m.columns()[0].resolved_km, 7.955, 1e-3);
+  EXPECT_NEAR(m.columns()[0].deepest_km, 7.955, 1e-3);
+  EXPECT_NEAR(m.columns()[1].resolved_km, 8.846, 1e-3);
+  EXPECT_NEAR(m.AutoDepthKm(), 8.846, 1e-3);
 
   // A curve ends before a resistivity beyond 0.01 .. 100000 Ohm-m, or
   // before a depth more than twice the one above it.
