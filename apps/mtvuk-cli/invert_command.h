@@ -29,7 +29,7 @@ struct InvertOptions {
   Physics physics = Physics::kPublished;  // --physics
   std::string shard = "1/1";  // --shard K/N: the K-th of N parts of the fits
   std::string out_dir;        // one result file per fit here
-  double error_floor = 5.0;               // % of |Z|, the robust method
+  double error_floor = 5.0;   // % of |Z|, the robust method
   double shift = 1.0;  // static-shift factor of rho_a of every fitted set
 };
 

@@ -12,10 +12,10 @@
 #include <cstdio>
 
 #include "core/fielddata/edi_import.h"
-#include "core/formats/field_data_import.h"
 #include "core/fielddata/field_curve.h"
 #include "core/fielddata/field_file_reader.h"
 #include "core/files/synthetic_export.h"
+#include "core/formats/field_data_import.h"
 #include "core/store/store_defaults.h"
 #include "ui/depth/depth_window.h"
 #include "ui/fielddata/edit_data_window.h"

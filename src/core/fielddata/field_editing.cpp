@@ -158,14 +158,8 @@ bool FieldEditor::SetImpedance(int i, double re, double im) {
   const double new_rho_err =
       std::isfinite(rho_err * ratio) ? rho_err * ratio : 0.0;
   const FieldPoint before = PointOf(s, i);
-  StoreFieldPoint(s,
-                  i,
-                  s.mode,
-                  re,
-                  im,
-                  new_rho_err,
-                  s.phase_error[i],
-                  workspace_.physics);
+  StoreFieldPoint(
+      s, i, s.mode, re, im, new_rho_err, s.phase_error[i], workspace_.physics);
   if (!std::isfinite(s.log_rho[i])) {
     SetPoint(s, i, before);
     return false;

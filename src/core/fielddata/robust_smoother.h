@@ -56,10 +56,10 @@ struct RobustSmootherResult {
   // it by more than half a decade while it counts less than a quarter of a
   // point at the error floor.
   std::vector<bool> outlier;
-  std::vector<bool> held;      // the local hold moved the curve here
-  double scale = 1.0;          // robust scale of the standardised residuals
-  double dof = 0.0;            // effective degrees of freedom of the curve
-  double lambda = 0.0;         // the penalty weight chosen
+  std::vector<bool> held;  // the local hold moved the curve here
+  double scale = 1.0;      // robust scale of the standardised residuals
+  double dof = 0.0;        // effective degrees of freedom of the curve
+  double lambda = 0.0;     // the penalty weight chosen
   int iterations = 0;
   int outliers = 0;
   int held_points = 0;

@@ -206,13 +206,12 @@ void CMainFrame::BuildMenu() {
           &QAction::triggered,
           this,
           [this] { VariationLimitsDialog(stores_, ui_, this).exec(); });
-  connect(AddCommand(inversion,
-                     "Smooth inversion (Occam)...",
-                     kCmdSmoothInversion,
-                     true),
-          &QAction::triggered,
-          this,
-          &CMainFrame::OpenSmoothInversion);
+  connect(
+      AddCommand(
+          inversion, "Smooth inversion (Occam)...", kCmdSmoothInversion, true),
+      &QAction::triggered,
+      this,
+      &CMainFrame::OpenSmoothInversion);
   connect(
       AddCommand(inversion, "Bayesian inversion...", kCmdBayesInversion, true),
       &QAction::triggered,
@@ -641,10 +640,9 @@ void CMainFrame::customEvent(QEvent* event) {
       break;
     case Um::UM_SMOOTH:
       QApplication::setOverrideCursor(Qt::WaitCursor);
-      RunSmoothingRequest(stores_.workspace,
-                          stores_.sets,
-                          ui_,
-                          [this] { view_->Refresh(false); });
+      RunSmoothingRequest(stores_.workspace, stores_.sets, ui_, [this] {
+        view_->Refresh(false);
+      });
       QApplication::restoreOverrideCursor();
       if (smoothing_ != nullptr) smoothing_->Refresh();
       break;

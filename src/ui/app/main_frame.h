@@ -2,8 +2,8 @@
 #pragma once
 
 #include <QAction>
-#include <QLabel>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
@@ -20,8 +20,8 @@
 #include "ui/dimensionality/dimensionality_window.h"
 #include "ui/fielddata/edit_data_window.h"
 #include "ui/fielddata/smoothing_window.h"
-#include "ui/inversion/smooth_inversion_window.h"
 #include "ui/graph/graph_picture.h"
+#include "ui/inversion/smooth_inversion_window.h"
 
 class QPrinter;
 

@@ -331,12 +331,16 @@ void CurveGraph::AddSmoothed(int k) {
   }
   if (x.isEmpty()) return;
   QCPGraph* g = addGraph();
-  g->setName(QString("set %1: %2").arg(k + 1).arg(
-      q == Quantity::kResistivity ? "smoothed" : "phase from Res"));
+  g->setName(
+      QString("set %1: %2")
+          .arg(k + 1)
+          .arg(q == Quantity::kResistivity ? "smoothed" : "phase from Res"));
   g->setData(x, y);
   g->setLineStyle(QCPGraph::lsLine);
-  g->setPen(QPen(SetColour(k).darker(120), 2.0,
-                 q == Quantity::kResistivity ? Qt::SolidLine : Qt::DashDotLine));
+  g->setPen(
+      QPen(SetColour(k).darker(120),
+           2.0,
+           q == Quantity::kResistivity ? Qt::SolidLine : Qt::DashDotLine));
   smoothed_graphs_[k] = g;
   if (q != Quantity::kPhase) return;
   // Phases within half a decade of a band end rest partly on the continued

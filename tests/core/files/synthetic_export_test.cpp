@@ -116,8 +116,9 @@ TEST(SyntheticExport, TheFixedLayoutLineByLine) {
   // line and >END.
   EXPECT_EQ(lines.size(), 14u + 17u * 13u + 3u + 2u);
   EXPECT_EQ(text.substr(text.size() - 6), "\n>END\n");
-  EXPECT_EQ(lines[16], "   1.000e+03   7.969e+02   6.351e+02   5.061e+02   "
-                       "4.033e+02   3.214e+02 ");
+  EXPECT_EQ(lines[16],
+            "   1.000e+03   7.969e+02   6.351e+02   5.061e+02   "
+            "4.033e+02   3.214e+02 ");
   EXPECT_EQ(lines[27].substr(60), "   1.000e-04 ");
   const std::string keys[] = {">!****IMPEDANCES****!",
                               ">ZXXR ROT=ZROT //72",
@@ -130,8 +131,10 @@ TEST(SyntheticExport, TheFixedLayoutLineByLine) {
   // A half-space: rho_a = 100 Ohm-m and 45 degrees at every frequency, the
   // impedance |Z| (cos 45, sin 45) in mV/km per nT.
   const std::vector<double> f = Block(text, ">FREQ=72");
-  const std::vector<double> xyr = Block(text, ">ZXYR"), xyi = Block(text, ">ZXYI");
-  const std::vector<double> yxr = Block(text, ">ZYXR"), yxi = Block(text, ">ZYXI");
+  const std::vector<double> xyr = Block(text, ">ZXYR"),
+                            xyi = Block(text, ">ZXYI");
+  const std::vector<double> yxr = Block(text, ">ZYXR"),
+                            yxi = Block(text, ">ZYXI");
   ASSERT_EQ(f.size(), 72u);
   ASSERT_EQ(xyr.size(), 72u);
   for (int k = 0; k < 72; ++k) {
@@ -149,8 +152,8 @@ TEST(SyntheticExport, TheFixedLayoutLineByLine) {
     EXPECT_EQ(yxr[k], -xyr[k]);
     EXPECT_EQ(yxi[k], -xyi[k]);
   }
-  for (const char* key : {">ZXXR", ">ZXXI", ">ZYYR", ">ZYYI", ">RHOXY.ERR",
-                          ">PHSYX.ERR"}) {
+  for (const char* key :
+       {">ZXXR", ">ZXXI", ">ZYYR", ">ZYYI", ">RHOXY.ERR", ">PHSYX.ERR"}) {
     for (double v : Block(text, key)) EXPECT_EQ(v, 0.0) << key;
   }
   for (double v : Block(text, ">RHOYX")) EXPECT_NEAR(v, 100.0, 0.05);
@@ -198,8 +201,7 @@ TEST(SyntheticExport, FilesReadBackAsTheModelsCurves) {
     auto stores = test::NewStores();
     ASSERT_TRUE(ReadFieldFile(file.path(), stores->workspace, ui)) << name;
     ASSERT_EQ(stores->workspace.sounding.nfreq, 72);
-    EXPECT_EQ(stores->workspace.sounding.station.substr(0, name.size()),
-              name);
+    EXPECT_EQ(stores->workspace.sounding.station.substr(0, name.size()), name);
 
     const ExportArray f = ExportFrequencies(0.0001, 1000.0);
     std::array<double, 72> periods{};
@@ -255,10 +257,10 @@ TEST(SyntheticExport, NoiseIsReproducibleAndItsErrorsReadBack) {
   EXPECT_NEAR(std::sqrt(sum / (4 * 72)), 0.05, 0.01);
   // The 1-D diagonal gets noise of the size of its row's |Z| too.
   EXPECT_NE(s.z[kZxxR][5], 0.0);
-  EXPECT_NEAR(s.z_var[1][5], std::pow(0.05 * std::hypot(exact.z[kZxyR][5],
-                                                         exact.z[kZxyI][5]),
-                                      2),
-              1e-12);
+  EXPECT_NEAR(
+      s.z_var[1][5],
+      std::pow(0.05 * std::hypot(exact.z[kZxyR][5], exact.z[kZxyI][5]), 2),
+      1e-12);
 
   // Read back, the error bars give the noise's relative size again, and
   // the noisy curve lies within a few error bars of the exact one.
@@ -266,14 +268,14 @@ TEST(SyntheticExport, NoiseIsReproducibleAndItsErrorsReadBack) {
   ASSERT_TRUE(ExportModel(m, noisy, file.path(), ui));
   auto stores = test::NewStores();
   ASSERT_TRUE(ReadFieldFile(file.path(), stores->workspace, ui));
-  LoadFieldSet(0, CurveMode::YX, stores->workspace, stores->sets,
-               stores->models);
+  LoadFieldSet(
+      0, CurveMode::YX, stores->workspace, stores->sets, stores->models);
   const FieldSet& set = stores->sets[0];
   int outside = 0;
   for (int k = 0; k < 72; ++k) {
     const double noisy_z = std::hypot(s.z[kZyxR][k], s.z[kZyxI][k]);
-    const double r = 0.05 * std::hypot(exact.z[kZyxR][k], exact.z[kZyxI][k]) /
-                     noisy_z;
+    const double r =
+        0.05 * std::hypot(exact.z[kZyxR][k], exact.z[kZyxI][k]) / noisy_z;
     EXPECT_NEAR(set.phase_error[k], std::atan(r) * 180.0 / M_PI, 0.01) << k;
     const double up = std::pow(10.0, set.log_rho_upper[k] - set.log_rho[k]);
     EXPECT_NEAR(up - 1.0, 0.5 * ((1 + 2 * r) - 1 / (1 + 2 * r)), 2e-3) << k;
@@ -296,19 +298,23 @@ TEST(SyntheticExport, SegFilesReadBackThroughTheImporter) {
     o.place.lon = 139.188889;
     o.place.elev = 152.0;
     const std::string text = Exported(m, o);
-    for (const char* key : {">=DEFINEMEAS\n", ">HMEAS ID=1001.001 CHTYPE=HX",
-                            ">EMEAS ID=1004.001 CHTYPE=EY", ">=MTSECT\n",
+    for (const char* key : {">=DEFINEMEAS\n",
+                            ">HMEAS ID=1001.001 CHTYPE=HX",
+                            ">EMEAS ID=1004.001 CHTYPE=EY",
+                            ">=MTSECT\n",
                             ">FREQ NFREQ=72 ORDER=DEC // 72\n",
-                            ">ZYY.VAR ROT=ZROT // 72\n", "    LAT=-22:22:15.00\n",
-                            "    LONG=139:11:20.00\n", "    ELEV=152.0\n"}) {
+                            ">ZYY.VAR ROT=ZROT // 72\n",
+                            "    LAT=-22:22:15.00\n",
+                            "    LONG=139:11:20.00\n",
+                            "    ELEV=152.0\n"}) {
       EXPECT_NE(text.find(key), std::string::npos) << key;
     }
     EXPECT_EQ(text.substr(text.size() - 5), ">END\n");
     test::TempFile file(text, ".edi");
     auto stores = test::NewStores();
     EdiImportReport report;
-    ASSERT_TRUE(ImportEdiFile(file.path(), stores->workspace, ui, 0.05,
-                              &report));
+    ASSERT_TRUE(
+        ImportEdiFile(file.path(), stores->workspace, ui, 0.05, &report));
     EXPECT_EQ(report.error_source, "Z .VAR");
     ASSERT_EQ(stores->workspace.sounding.nfreq, 72);
     EXPECT_EQ(stores->workspace.sounding.lat, "-22:22:15.00");

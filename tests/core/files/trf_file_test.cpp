@@ -203,7 +203,7 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
 
   EXPECT_EQ(st[1].name, "MANY        ");
   EXPECT_EQ(st[1].head_text, st[0].head_text);  // carried over
-  EXPECT_FLOAT_EQ(st[1].z, -412.5f);  // below sea level
+  EXPECT_FLOAT_EQ(st[1].z, -412.5f);            // below sea level
   EXPECT_EQ(st[1].depth_count, 100);
   EXPECT_FLOAT_EQ(st[1].depth[99], 10.0f);
   EXPECT_FLOAT_EQ(st[1].depth_resistivity[99], 109.0f);
