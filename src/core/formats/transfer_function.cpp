@@ -115,7 +115,7 @@ bool StoreTransferFunction(const TransferFunction& tf,
   r = TfStoreReport{};
   r.frequencies_in_file = static_cast<int>(tf.points.size());
   ClearSoundingBuffer(sb);
-  std::vector<double> dropped, defaulted;
+  std::vector<double> dropped, out_of_range, defaulted;
   int from_var = 0, from_rho_phs = 0;
   int n = 0;
   bool too_many = false;
@@ -158,17 +158,28 @@ bool StoreTransferFunction(const TransferFunction& tf,
         defaulted_here = true;
       }
     }
+    // A value beyond the stored numbers' range (or an error computed from
+    // one) would be stored as infinity or NaN: the point is left out.
+    bool fits = sb.freq[n] > 0.0f && std::isfinite(sb.freq[n]);
+    for (int i = 1; i < kSoundingArrays; ++i)
+      fits = fits && std::isfinite(sb.Array(i)[n]);
+    if (!fits) {
+      for (int i = 0; i < kSoundingArrays; ++i) sb.Array(i)[n] = 0.0f;
+      out_of_range.push_back(p.freq);
+      continue;
+    }
     if (defaulted_here) defaulted.push_back(p.freq);
     ++n;
   }
   sb.nfreq = n;
   sb.station = tf.station.substr(0, 12);
-  r.missing_points = static_cast<int>(dropped.size());
+  r.missing_points = static_cast<int>(dropped.size() + out_of_range.size());
   r.default_errors = static_cast<int>(defaulted.size());
   if (n == 0) {
     ui.Show(
         "No frequency of the " + tf.format +
-            " file holds usable impedances (all are missing or not numbers)",
+            " file holds usable impedances (all are missing, not numbers or out "
+            "of range)",
         caption,
         Icon::kStop);
     return false;
@@ -195,6 +206,16 @@ bool StoreTransferFunction(const TransferFunction& tf,
                   "are missing or not numbers:\n",
                   static_cast<int>(dropped.size()));
     ui.Show(head + FrequencyList(dropped), caption, Icon::kExclamation);
+  }
+  if (!out_of_range.empty()) {
+    char head[200];
+    std::snprintf(head,
+                  sizeof head,
+                  "%i of the file's frequencies are left out: a value or "
+                  "its error lies beyond the range a sounding stores "
+                  "(1.2E-38 to 3.4E+38):\n",
+                  static_cast<int>(out_of_range.size()));
+    ui.Show(head + FrequencyList(out_of_range), caption, Icon::kExclamation);
   }
   const int defaulted_count = static_cast<int>(defaulted.size());
   if (defaulted_count == n) {

@@ -282,5 +282,58 @@ TEST(FieldDataImport, EmtfXmlWrittenAndReadBackIsTheSameSounding) {
   }
 }
 
+// Values a double holds but a sounding cannot (or whose resistivity error
+// overflows) are left out with a message, never stored as inf or NaN.
+TEST(FieldDataImport, ValuesBeyondTheStoredRangeAreLeftOut) {
+  TransferFunction tf;
+  tf.format = "EMTF Z-file";
+  tf.station = "RANGE";
+  auto point = [](double freq, std::complex<double> zxy, double var = 1e-4) {
+    TfPoint p;
+    p.freq = freq;
+    p.z = {0.1 * zxy, zxy, -zxy, 0.1 * zxy};
+    p.var = {var, var, var, var};
+    return p;
+  };
+  tf.points = {point(10.0, {3.0, 2.0}),
+               point(1.0, {1e210, 1.0}),  // beyond a float
+               point(1e-30, {1e30, 1e30}, 1e60),  // fits, its error does not
+               point(1e-60, {1.0, 1.0}),  // a frequency that rounds to 0
+               point(0.01, {2.0, 1.0})};
+  SoundingBuffer sb;
+  ScriptedUi ui;
+  ui.Allow("EMTF Z-FILE IMPORT");
+  TfStoreReport report;
+  ASSERT_TRUE(
+      StoreTransferFunction(tf, sb, ui, "EMTF Z-FILE IMPORT", 0.05, &report));
+  ASSERT_EQ(sb.nfreq, 2);
+  EXPECT_EQ(sb.freq[0], 10.0f);
+  EXPECT_EQ(sb.freq[1], 0.01f);
+  EXPECT_EQ(sb.zxyr[1], 2.0f);
+  for (int k = 0; k < 2; ++k) {
+    for (int i = 0; i < kSoundingArrays; ++i)
+      EXPECT_TRUE(std::isfinite(sb.Array(i)[k])) << k << " " << i;
+  }
+  EXPECT_EQ(report.missing_points, 3);
+  bool told = false;
+  for (const Prompt& p : ui.prompts()) {
+    if (p.text.find("3 of the file's frequencies are left out: a value") ==
+        0) {
+      told = true;
+      EXPECT_NE(p.text.find("1 Hz, 1e-30 Hz, 1e-60 Hz"), std::string::npos)
+          << p.text;
+    }
+  }
+  EXPECT_TRUE(told);
+  // Nothing usable at all: refused with a reason.
+  tf.points = {point(1.0, {1e210, 1.0})};
+  ScriptedUi refused;
+  refused.Allow("EMTF Z-FILE IMPORT");
+  EXPECT_FALSE(StoreTransferFunction(tf, sb, refused, "EMTF Z-FILE IMPORT", 0.05));
+  ASSERT_FALSE(refused.prompts().empty());
+  EXPECT_NE(refused.prompts().back().text.find("out of range"),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace mtvuk
