@@ -632,14 +632,7 @@ bool ImportEdiFile(const std::string& path,
   EdiImportReport local;
   EdiImportReport& r = report ? *report : local;
   r = EdiImportReport{};
-  const std::size_t slash = path.find_last_of("/\\");
-  workspace.files.field_path = path;
-  workspace.files.field_name =
-      slash == std::string::npos ? path : path.substr(slash + 1);
-  const std::size_t dot = workspace.files.field_name.rfind('.');
-  workspace.files.field_extension =
-      dot == std::string::npos ? std::string()
-                               : workspace.files.field_name.substr(dot + 1);
+  RememberFieldPath(path, workspace);
   TextFile file;
   if (!file.Open(path, TextFile::Mode::kRead)) {
     ui.Show(FileErrorText(file.cause()), "CAN'T OPEN FILE", Icon::kStop);

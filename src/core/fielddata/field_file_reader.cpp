@@ -418,17 +418,17 @@ class FieldFileReader {
   bool station_found() const { return station_found_; }
 };
 
-std::string FileName(const std::string& path) {
-  std::size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string Extension(const std::string& name) {
-  std::size_t dot = name.rfind('.');
-  return dot == std::string::npos ? std::string() : name.substr(dot + 1);
-}
-
 }  // namespace
+
+void RememberFieldPath(const std::string& path, Workspace& workspace) {
+  const std::size_t slash = path.find_last_of("/\\");
+  FileStrings& f = workspace.files;
+  f.field_path = path;
+  f.field_name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = f.field_name.rfind('.');
+  f.field_extension =
+      dot == std::string::npos ? std::string() : f.field_name.substr(dot + 1);
+}
 
 void ClearSoundingBuffer(SoundingBuffer& sb) {
   // Short blocks then leave zeros, never values of the previous sounding.
@@ -580,9 +580,7 @@ bool ReadFieldFile(const std::string& path,
                    Ui& ui,
                    FieldFileKind* kind,
                    ImportHint hint) {
-  workspace.files.field_path = path;
-  workspace.files.field_name = FileName(path);
-  workspace.files.field_extension = Extension(workspace.files.field_name);
+  RememberFieldPath(path, workspace);
   TextFile file;
   if (!file.Open(path, TextFile::Mode::kRead)) {
     ui.Show(FileErrorText(file.cause()), "CAN'T OPEN FILE", Icon::kStop);

@@ -36,6 +36,10 @@ inline constexpr char kReversedSignNote[] =
 // imaginary parts and the three tables of the sounding's values.
 void BuildSoundingListing(SoundingBuffer& sounding);
 
+// Keeps `path` as the field-data file of the workspace: the path, the name
+// without folder and the extension without its dot.
+void RememberFieldPath(const std::string& path, Workspace& workspace);
+
 // Where a refused file can be read instead: the workstation's menu command
 // or the command line's option of the SEG EDI importer.
 enum class ImportHint { kMenu, kCommandLine };

@@ -1,8 +1,5 @@
 #include "core/fielddata/robust_smoothing.h"
 
-#include <gsl/gsl_errno.h>
-#include <gsl/gsl_integration.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +7,7 @@
 #include <vector>
 
 #include "core/fielddata/field_editing.h"
+#include "core/fielddata/phase_quadrature.h"
 #include "core/fielddata/robust_smoother.h"
 
 namespace mtvuk {
@@ -21,11 +19,6 @@ constexpr double kQuarterPi = 0.7853981633974483;
 constexpr double kOneOverPi = 0.3183098861837907;
 constexpr double kDegPerRad = 57.29577951308232;
 // The phase integral of the weighted spline: omega / 200 to 200 omega.
-constexpr double kLowerFactor = 0.005;
-constexpr double kUpperFactor = 200.0;
-constexpr double kAbsTolerance = 1e-10;
-constexpr double kRelTolerance = 1e-6;
-constexpr std::size_t kSubdivisions = 200;
 
 double LogPeriod(const FieldSet& set, int i) {
   return std::log10(1.0 / static_cast<double>(set.freq[i]));
@@ -172,9 +165,7 @@ void RobustPhaseFromResistivity(FieldSet& set,
 
   PhaseIntegrand f;
   f.spline = &fit.spline;
-  gsl_set_error_handler_off();
-  gsl_integration_workspace* work =
-      gsl_integration_workspace_alloc(kSubdivisions);
+  PhaseQuadrature quadrature;
   const int first = d.used.front();
   for (int i = first; i <= d.used.back(); ++i) {
     const double xi = LogPeriod(set, i);
@@ -183,16 +174,7 @@ void RobustPhaseFromResistivity(FieldSet& set,
     f.s0 = kLn10 * fit.spline.Value(xi);
     f.ds0 = -fit.spline.Slope(xi);
     gsl_function function{&PhaseIntegrand::Value, &f};
-    double integral = 0.0, abserr = 0.0;
-    gsl_integration_qags(&function,
-                         kLowerFactor * f.omega,
-                         kUpperFactor * f.omega,
-                         kAbsTolerance,
-                         kRelTolerance,
-                         kSubdivisions,
-                         work,
-                         &integral,
-                         &abserr);
+    const double integral = quadrature.Integrate(function, f.omega);
     double phase = (kQuarterPi - integral * f.omega * kOneOverPi) * kDegPerRad;
     if (!std::isfinite(phase)) continue;
     if (phase < 0.0) phase = i > first ? set.phase_from_rho[i - 1] : 0.0;
@@ -202,7 +184,6 @@ void RobustPhaseFromResistivity(FieldSet& set,
         xi - lo < kPhaseBandEndDecades || hi - xi < kPhaseBandEndDecades;
     set.phase_from_rho_weak[i] = near_end ? 1 : 0;
   }
-  gsl_integration_workspace_free(work);
 }
 
 }  // namespace mtvuk

@@ -1,8 +1,5 @@
 #include "core/fielddata/smoothing.h"
 
-#include <gsl/gsl_errno.h>
-#include <gsl/gsl_integration.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +7,7 @@
 #include <vector>
 
 #include "core/fielddata/field_editing.h"
+#include "core/fielddata/phase_quadrature.h"
 #include "core/fielddata/robust_smoothing.h"
 #include "core/fielddata/spline_fit.h"
 
@@ -25,11 +23,6 @@ constexpr double kOneOverPi = 0.3183098861837907;
 constexpr double kDegPerRad = 57.29577951308232;
 // The phase integral runs from omega / 200 to 200 omega, to these
 // tolerances, on at most this many subintervals.
-constexpr double kLowerFactor = 0.005;
-constexpr double kUpperFactor = 200.0;
-constexpr double kAbsTolerance = 1e-10;
-constexpr double kRelTolerance = 1e-6;
-constexpr std::size_t kSubdivisions = 200;
 
 // Relative errors of the resistivities of the points `used[0..m)`, divided
 // by the smallest; the weights of the fit are their inverse squares (or 1).
@@ -291,9 +284,7 @@ void PhaseFromResistivity(FieldSet& set,
     return;
   }
 
-  gsl_set_error_handler_off();
-  gsl_integration_workspace* work =
-      gsl_integration_workspace_alloc(kSubdivisions);
+  PhaseQuadrature quadrature;
   const int first = used[0];
   for (int i = first; i <= used[m - 1]; ++i) {
     f.omega = omega[i];
@@ -305,16 +296,7 @@ void PhaseFromResistivity(FieldSet& set,
     f.s0 = s[0];
     f.ds0 = s[1];
     gsl_function function{&PhaseIntegrand::Value, &f};
-    double integral = 0.0, abserr = 0.0;
-    gsl_integration_qags(&function,
-                         kLowerFactor * f.omega,
-                         kUpperFactor * f.omega,
-                         kAbsTolerance,
-                         kRelTolerance,
-                         kSubdivisions,
-                         work,
-                         &integral,
-                         &abserr);
+    const double integral = quadrature.Integrate(function, f.omega);
     if (f.error != 0) {
       char text[32];
       std::snprintf(text, sizeof text, "ERR=%d", f.error);
@@ -327,7 +309,6 @@ void PhaseFromResistivity(FieldSet& set,
     if (phase > 90.0) phase = 90.0;
     set.phase_from_rho[i] = static_cast<float>(phase);
   }
-  gsl_integration_workspace_free(work);
 }
 
 bool SmoothMarkedSet(Workspace& workspace,

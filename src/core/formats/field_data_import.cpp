@@ -24,17 +24,6 @@ std::string Caption(FieldFormat format) {
   return Upper(FieldFormatName(format)) + " IMPORT";
 }
 
-void RememberPath(const std::string& path, Workspace& workspace) {
-  const std::size_t slash = path.find_last_of("/\\");
-  workspace.files.field_path = path;
-  workspace.files.field_name =
-      slash == std::string::npos ? path : path.substr(slash + 1);
-  const std::size_t dot = workspace.files.field_name.rfind('.');
-  workspace.files.field_extension =
-      dot == std::string::npos ? std::string()
-                               : workspace.files.field_name.substr(dot + 1);
-}
-
 }  // namespace
 
 const char* FieldFormatName(FieldFormat format) {
@@ -137,7 +126,7 @@ bool ImportFieldDataFile(const std::string& path,
   r = EdiImportReport{};
   TextFile file;
   if (!file.Open(path, TextFile::Mode::kRead)) {
-    RememberPath(path, workspace);
+    RememberFieldPath(path, workspace);
     ui.Show(FileErrorText(file.cause()), "CAN'T OPEN FILE", Icon::kStop);
     return false;
   }
@@ -158,7 +147,7 @@ bool ImportFieldDataFile(const std::string& path,
   if (format == FieldFormat::kSegEdi) {
     return ImportEdiFile(path, workspace, ui, default_error, report);
   }
-  RememberPath(path, workspace);
+  RememberFieldPath(path, workspace);
   if (format == FieldFormat::kUnknown) {
     ui.Show(
         "The file is none of the formats read here: SEG EDI (>HEAD), "

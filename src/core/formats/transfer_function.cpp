@@ -176,12 +176,12 @@ bool StoreTransferFunction(const TransferFunction& tf,
   r.missing_points = static_cast<int>(dropped.size() + out_of_range.size());
   r.default_errors = static_cast<int>(defaulted.size());
   if (n == 0) {
-    ui.Show(
-        "No frequency of the " + tf.format +
-            " file holds usable impedances (all are missing, not numbers or out "
-            "of range)",
-        caption,
-        Icon::kStop);
+    ui.Show("No frequency of the " + tf.format +
+                " file holds usable impedances (all are missing, not numbers "
+                "or out "
+                "of range)",
+            caption,
+            Icon::kStop);
     return false;
   }
   StoreHead(tf, sb);

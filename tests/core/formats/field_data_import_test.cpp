@@ -296,7 +296,7 @@ TEST(FieldDataImport, ValuesBeyondTheStoredRangeAreLeftOut) {
     return p;
   };
   tf.points = {point(10.0, {3.0, 2.0}),
-               point(1.0, {1e210, 1.0}),  // beyond a float
+               point(1.0, {1e210, 1.0}),          // beyond a float
                point(1e-30, {1e30, 1e30}, 1e60),  // fits, its error does not
                point(1e-60, {1.0, 1.0}),  // a frequency that rounds to 0
                point(0.01, {2.0, 1.0})};
@@ -317,8 +317,7 @@ TEST(FieldDataImport, ValuesBeyondTheStoredRangeAreLeftOut) {
   EXPECT_EQ(report.missing_points, 3);
   bool told = false;
   for (const Prompt& p : ui.prompts()) {
-    if (p.text.find("3 of the file's frequencies are left out: a value") ==
-        0) {
+    if (p.text.find("3 of the file's frequencies are left out: a value") == 0) {
       told = true;
       EXPECT_NE(p.text.find("1 Hz, 1e-30 Hz, 1e-60 Hz"), std::string::npos)
           << p.text;
@@ -329,7 +328,8 @@ TEST(FieldDataImport, ValuesBeyondTheStoredRangeAreLeftOut) {
   tf.points = {point(1.0, {1e210, 1.0})};
   ScriptedUi refused;
   refused.Allow("EMTF Z-FILE IMPORT");
-  EXPECT_FALSE(StoreTransferFunction(tf, sb, refused, "EMTF Z-FILE IMPORT", 0.05));
+  EXPECT_FALSE(
+      StoreTransferFunction(tf, sb, refused, "EMTF Z-FILE IMPORT", 0.05));
   ASSERT_FALSE(refused.prompts().empty());
   EXPECT_NE(refused.prompts().back().text.find("out of range"),
             std::string::npos);
