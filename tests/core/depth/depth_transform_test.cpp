@@ -193,11 +193,7 @@ TEST(DepthTransform, RealSoundingsGiveFiniteProfilesGoingDown) {
     ASSERT_TRUE(ReadFieldFile(test::RealDataPath(name), stores->workspace, ui))
         << name;
     for (int k : {0, 1}) {
-      LoadFieldSet(k,
-                   static_cast<CurveMode>(k),
-                   stores->workspace,
-                   stores->sets,
-                   stores->models);
+      test::LoadSet(*stores, k, static_cast<CurveMode>(k));
       stores->sets[k].smoothing_mark = 1;
     }
     RunSmoothingRequest(stores->workspace, stores->sets, ui);

@@ -26,7 +26,6 @@ TEST(EdiImportPage, TheResistivityOnlyExampleImportsAsDescribed) {
   test::TempFile file(example, ".edi");
   auto stores = test::NewStores();
   ScriptedUi ui;
-  ui.Allow("EDI IMPORT");
   ASSERT_TRUE(ImportEdiFile(file.path(), stores->workspace, ui));
   const SoundingBuffer& sb = stores->workspace.sounding;
   EXPECT_EQ(sb.station.substr(0, 8), "RHO ONLY");

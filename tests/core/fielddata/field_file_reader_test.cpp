@@ -91,41 +91,35 @@ TEST(FieldFileReader, PltBlocksHeaderStationAndListing) {
   EXPECT_EQ(r.sb().lat, "-22:22:14");
   EXPECT_EQ(r.sb().lon, "139:11:19");
   EXPECT_EQ(r.sb().elev, "200");
-  const auto& l = r.sb().listing;
-  EXPECT_EQ(l[0], "    DATAID=\"SITE\"042\"ABCDEFG\"");
-  EXPECT_EQ(l[5], "");
-  // The nine lines after the station line are listed whatever they hold.
-  EXPECT_EQ(l[6], ">!****FREQUENCIES****!");
-  EXPECT_EQ(l[7], ">FREQ ROT=ZROT //3");
-  EXPECT_EQ(l[8], "   1.000e+04   9.950e+03   9.900e+03 ");
-  EXPECT_EQ(l[10], "*****************************");
-  EXPECT_EQ(l[11], "NFREQ =  3");
-  EXPECT_EQ(l[12],
-            "Imaginary parts ZXYI, ZYXI, ZXXI, ZYYI are listed with reversed "
-            "sign");
-  EXPECT_EQ(
-      l[14],
-      "     F [Hz]         ZXYR         ZXYI         ZYXR         ZYXI   ");
-  // Imaginary parts are listed with their sign reversed.
-  EXPECT_EQ(
-      l[15],
-      " 1   1.00e+04      3.01e+02     4.01e+02      5.01e+02     6.01e+02");
-  EXPECT_EQ(
-      l[17],
-      " 3   9.90e+03      3.03e+02     4.03e+02      5.03e+02     6.03e+02");
-  EXPECT_EQ(l[18], "");
-  EXPECT_EQ(
-      l[19],
-      "     F [Hz]         ZXXR         ZXXI         ZYYR         ZYYI   ");
-  EXPECT_EQ(
-      l[24],
-      "     F [Hz]       RHO_ERR_XY  PHS_ERR_XY    RHO_ERR_YX    PHS_ERR_YX");
-  EXPECT_EQ(
-      l[25],
-      " 1   1.00e+04      9.01e+02     1.10e+03     -1.00e+03    -1.20e+03");
+  // The nine lines after the station line are listed whatever they hold;
+  // imaginary parts are listed with their sign reversed.
+  const std::pair<int, const char*> listed[] = {
+      {0, "    DATAID=\"SITE\"042\"ABCDEFG\""},
+      {5, ""},
+      {6, ">!****FREQUENCIES****!"},
+      {7, ">FREQ ROT=ZROT //3"},
+      {8, "   1.000e+04   9.950e+03   9.900e+03 "},
+      {10, "*****************************"},
+      {11, "NFREQ =  3"},
+      {12,
+       "Imaginary parts ZXYI, ZYXI, ZXXI, ZYYI are listed with reversed sign"},
+      {14,
+       "     F [Hz]         ZXYR         ZXYI         ZYXR         ZYXI   "},
+      {15,
+       " 1   1.00e+04      3.01e+02     4.01e+02      5.01e+02     6.01e+02"},
+      {17,
+       " 3   9.90e+03      3.03e+02     4.03e+02      5.03e+02     6.03e+02"},
+      {18, ""},
+      {19,
+       "     F [Hz]         ZXXR         ZXXI         ZYYR         ZYYI   "},
+      {24,
+       "     F [Hz]       RHO_ERR_XY  PHS_ERR_XY    RHO_ERR_YX    PHS_ERR_YX"},
+      {25,
+       " 1   1.00e+04      9.01e+02     1.10e+03     -1.00e+03    -1.20e+03"},
+      {29, "          "},
+      {30, ""}};
+  for (const auto& [line, text] : listed) EXPECT_EQ(r.sb().listing[line], text);
   EXPECT_EQ(r.sb().listing_count, 31);
-  EXPECT_EQ(l[29], "          ");
-  EXPECT_EQ(l[30], "");
   EXPECT_EQ(r.stores->workspace.files.field_extension, "plt");
 }
 
@@ -148,7 +142,6 @@ TEST(FieldFileReader, HeaderKeepsTwentyThreeLinesAndStationLineItsColumns) {
     std::string moved = PltText(3);
     moved.replace(moved.find("    DATAID"), 4, std::string(blanks, ' '));
     Read m;
-    m.ui.Allow("CHECK MT-FILE");
     ReadText(m, moved);
     ASSERT_TRUE(m.ok) << blanks;
     EXPECT_EQ(m.sb().station, blanks == 49 ? "SITE 042 ABC" : "") << blanks;
@@ -226,20 +219,6 @@ TEST(FieldFileReader, RefusesFilesWithoutKeywordsOrHead) {
   EXPECT_EQ(missing.ui.prompts()[0].icon, Icon::kStop);
 }
 
-TEST(FieldFileReader, KeepsTheFirstHundredValuesAndSaysSo) {
-  Read r;
-  r.ui.Allow("TOO MANY FREQUENCIES");
-  ReadText(r, PltText(130));
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.sb().nfreq, 100);
-  EXPECT_FLOAT_EQ(r.sb().freq[99], PltValue(0, 99));
-  EXPECT_FLOAT_EQ(r.sb().phsyx_err[99], PltValue(12, 99));
-  ASSERT_EQ(r.ui.prompts().size(), 1u);
-  EXPECT_EQ(r.ui.prompts()[0].text,
-            "Block '>FREQ' holds 130 values;\nonly the first 100 are read.");
-  EXPECT_EQ(r.sb().listing_count, 14 + 3 * 101 + 2 + 3);
-}
-
 TEST(FieldFileReader, LastBlockEndsAtTheEndOfTheFileAndLineEndsDoNotMatter) {
   std::string text = PltText(5);
   text = text.substr(0, text.rfind("\n>END"));  // no line after the last block
@@ -314,15 +293,25 @@ TEST(FieldFileReader, ShortBlocksBadFrequenciesAndNonNumbersAreRefused) {
   EXPECT_EQ(
       refusal(with(10, 2, "  -1.000e+39")),
       "Value 3 of block '>RHOYX.ERR' is not a finite number (-inf)" + hint);
-  // A garbled digit refuses the file, with the line and the columns (the
-  // path of the temporary file stands first).
-  const std::string garbled = refusal(with(3, 1, "   3.02es+02"));
-  EXPECT_NE(garbled.find(", columns 13-24 (block '>ZXYR'): '3.02es+02' is "
-                         "not one number\nEach number stands alone in a field "
-                         "of at least five characters, counting its leading "
-                         "blanks."),
-            std::string::npos)
-      << garbled;
+  // A garbled digit, a blank field or two numbers in one field refuse the
+  // file, with the line and the columns (the path of the temporary file
+  // stands first); a run of blanks is cut into fields of five characters.
+  const std::pair<const char*, const char*> damages[] = {
+      {"   3.02es+02", "13-24 (block '>ZXYR'): '3.02es+02' is not one number"},
+      {"            ",
+       "13-17 (block '>ZXYR'): a blank field where a number must stand"},
+      {" 3.0 1234567",
+       "13-24 (block '>ZXYR'): '3.0 1234567' is not one number"}};
+  for (const auto& [field, says] : damages) {
+    const std::string shown = refusal(with(3, 1, field));
+    EXPECT_NE(shown.find(", line 16, columns " + std::string(says) + "\n"),
+              std::string::npos)
+        << shown;
+  }
+  EXPECT_NE(refusal(with(3, 1, "   3.02es+02"))
+                .find("\nEach number stands alone in a field of at least five "
+                      "characters, counting its leading blanks."),
+            std::string::npos);
   // A byte-order mark before ">HEAD" is no refusal.
   Read bom;
   ReadText(bom, "\xEF\xBB\xBF" + PltText(3));
@@ -398,7 +387,6 @@ TEST(FieldFileReader, EdiHeaderValuesCarryOverAndShortBlocksAreRefused) {
   // The block without a frequency takes the previous block's 100 Hz; of
   // two equal frequencies the first is kept, and the user is told.
   Read r;
-  r.ui.Allow("FIELD DATA");
   ReadText(r, text + tail, ".edi");
   ASSERT_TRUE(r.ok);
   ASSERT_EQ(r.sb().nfreq, 2);
@@ -422,8 +410,6 @@ TEST(FieldFileReader, EdiHeaderValuesCarryOverAndShortBlocksAreRefused) {
                 std::string(ImportHintText(ImportHint::kMenu)));
   // Cut after a whole block: read, and the missing ">END" is noticed.
   Read no_end;
-  no_end.ui.Allow("CHECK MT-FILE");
-  no_end.ui.Allow("FIELD DATA");
   ReadText(no_end, text + tail.substr(0, tail.find(">END")), ".edi");
   ASSERT_TRUE(no_end.ok);
   EXPECT_EQ(no_end.sb().nfreq, 2);
@@ -442,29 +428,26 @@ TEST(FieldFileReader, EdiHeaderValuesCarryOverAndShortBlocksAreRefused) {
             "next blank) is not a positive frequency");
 }
 
-TEST(FieldFileReader, MoreThanHundredSpectraBlocks) {
+// Beyond 100 values (PLT) or blocks (EDI) the first 100 are read.
+TEST(FieldFileReader, KeepsTheFirstHundredPointsAndSaysSo) {
   Read r;
-  r.ui.Allow("TOO MANY FREQUENCIES");
-  ReadText(r, EdiText(104), ".edi");
+  ReadText(r, PltText(130));
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.sb().nfreq, 100);
+  EXPECT_FLOAT_EQ(r.sb().freq[99], PltValue(0, 99));
+  EXPECT_FLOAT_EQ(r.sb().phsyx_err[99], PltValue(12, 99));
   ASSERT_EQ(r.ui.prompts().size(), 1u);
+  EXPECT_EQ(r.ui.prompts()[0].text,
+            "Block '>FREQ' holds 130 values;\nonly the first 100 are read.");
+  EXPECT_EQ(r.sb().listing_count, 14 + 3 * 101 + 2 + 3);
+  Read edi;
+  ReadText(edi, EdiText(104), ".edi");
+  ASSERT_TRUE(edi.ok);
+  EXPECT_EQ(edi.sb().nfreq, 100);
+  ASSERT_EQ(edi.ui.prompts().size(), 1u);
   EXPECT_EQ(
-      r.ui.prompts()[0].text,
+      edi.ui.prompts()[0].text,
       "The file holds 104 '>SPECTRA' blocks;\nonly the first 100 are read.");
-}
-
-TEST(FieldFileReader, EdiWithoutStationLineReadsNoBlocksAndSaysSo) {
-  std::string text = EdiText(3);
-  text.replace(text.find("DATAID=\""), 8, "DATAID= ");
-  Read r;
-  r.ui.Allow("CHECK MT-FILE");
-  ReadText(r, text, ".edi");
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.sb().nfreq, 0);
-  EXPECT_EQ(r.sb().station, "");
-  ASSERT_EQ(r.ui.prompts().size(), 1u);
-  EXPECT_EQ(r.ui.prompts()[0].caption, "CHECK MT-FILE");
 }
 
 TEST(FieldFileReader, OpenDialogFilterFollowsTheLastExtension) {

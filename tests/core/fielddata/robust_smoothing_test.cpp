@@ -160,7 +160,6 @@ TEST(RobustSmoother, LineIsKeptSlopesAreBoundedAndNothingIsExtrapolated) {
   FieldSet two = s;
   two.point_use.fill(0.0f);
   two.point_use[3] = 1.0f;
-  ui.Allow(kRobustSmoothingCaption);
   EXPECT_FALSE(SmoothFieldSetRobust(two, SmoothingOptions{}, ui));
   ASSERT_EQ(ui.prompts().size(), 1u);
   EXPECT_EQ(ui.prompts()[0].caption, kRobustSmoothingCaption);

@@ -14,38 +14,15 @@
 namespace mtvuk {
 namespace {
 
-void ExpectNoNan(const FieldSet& set, const char* what) {
-  for (int i = 0; i < MaxFreq; ++i) {
-    EXPECT_FALSE(std::isnan(set.smoothed_log_rho[i])) << what << i;
-    EXPECT_FALSE(std::isnan(set.smoothed_slope[i])) << what << i;
-    EXPECT_FALSE(std::isnan(set.phase_from_rho[i])) << what << i;
-    EXPECT_FALSE(std::isnan(set.depth[i])) << what << i;
-    EXPECT_FALSE(std::isnan(set.log_res[i])) << what << i;
-    EXPECT_FALSE(std::isnan(set.log_s[i])) << what << i;
-  }
-}
-
-void SmoothAndTransform(const char* what,
-                        const std::function<void(FieldSet&)>& shape) {
-  auto stores = test::NewStores();
-  FieldSet& set = stores->sets[0];
-  set.in_use = 1;
-  set.count = 20;
-  for (int i = 0; i < 20; ++i) {
-    set.freq[i] = static_cast<float>(std::pow(10.0, 2.0 - 0.2 * i));
-    set.log_rho[i] = 2.0f;
-    set.log_rho_upper[i] = 2.02f;
-    set.log_rho_lower[i] = 1.98f;
-  }
-  shape(set);
-  set.smoothing_mark = 1;
-  ScriptedUi ui;
-  for (bool ignore : {false, true}) {
-    stores->workspace.smoothing.ignore_errors = ignore;
-    PhaseFromResistivity(set, SmoothingOptions::From(stores->workspace), ui);
-    RunSmoothingRequest(stores->workspace, stores->sets, ui);
-    TransformAll(stores->sets, stores->models);
-    ExpectNoNan(set, what);
+void ExpectNoNan(const FieldSet& s, const std::string& what) {
+  for (const PointArray* a : {&s.smoothed_log_rho,
+                              &s.smoothed_slope,
+                              &s.phase_from_rho,
+                              &s.depth,
+                              &s.log_res,
+                              &s.log_s}) {
+    for (int i = 0; i < MaxFreq; ++i)
+      EXPECT_FALSE(std::isnan((*a)[i])) << what << " " << i;
   }
 }
 
@@ -66,37 +43,55 @@ TEST(SmoothingRobustness, TransformOfAnUnderflowingCurve) {
 }
 
 TEST(SmoothingRobustness, HostileSetsStoreNoNan) {
-  SmoothAndTransform("one point", [](FieldSet& s) { s.count = 1; });
-  SmoothAndTransform("no point", [](FieldSet& s) { s.count = 0; });
-  SmoothAndTransform("negative count", [](FieldSet& s) { s.count = -5; });
-  SmoothAndTransform("huge count", [](FieldSet& s) { s.count = 1000; });
-  SmoothAndTransform("same periods", [](FieldSet& s) { s.freq.fill(3.0f); });
-  SmoothAndTransform("all off", [](FieldSet& s) {
-    s.point_use.fill(0.0f);
-    s.point_deleted.fill(1);
-  });
-  SmoothAndTransform("nan values", [](FieldSet& s) {
-    s.log_rho[3] = NAN;
-    s.log_rho_upper[5] = NAN;
-  });
-  SmoothAndTransform("zero and negative frequency", [](FieldSet& s) {
-    s.freq[0] = 0.0f;
-    s.freq[7] = -1.0f;
-  });
-  SmoothAndTransform("infinite values", [](FieldSet& s) {
-    s.log_rho[0] = INFINITY;
-    s.freq[19] = INFINITY;
-  });
-  SmoothAndTransform("an infinite period among four", [](FieldSet& s) {
-    s.count = 5;
-    const float f[5] = {3.83e15f, 3.82e15f, 3.82e15f, 3e-43f, 0.0f};
-    for (int i = 0; i < 5; ++i) s.freq[i] = f[i];
-  });
-  SmoothAndTransform("a resistivity that underflows",
-                     [](FieldSet& s) { s.log_rho[1] = -3.28e14f; });
-  SmoothAndTransform("huge resistivity", [](FieldSet& s) {
-    for (int i = 0; i < 20; ++i) s.log_rho[i] = i % 2 ? 30.0f : -30.0f;
-  });
+  const std::pair<const char*, std::function<void(FieldSet&)>> shapes[] = {
+      {"one point", [](FieldSet& s) { s.count = 1; }},
+      {"no point", [](FieldSet& s) { s.count = 0; }},
+      {"negative count", [](FieldSet& s) { s.count = -5; }},
+      {"huge count", [](FieldSet& s) { s.count = 1000; }},
+      {"same periods", [](FieldSet& s) { s.freq.fill(3.0f); }},
+      {"all off",
+       [](FieldSet& s) {
+         s.point_use.fill(0.0f);
+         s.point_deleted.fill(1);
+       }},
+      {"nan values",
+       [](FieldSet& s) { s.log_rho[3] = s.log_rho_upper[5] = NAN; }},
+      {"zero and negative frequency",
+       [](FieldSet& s) { s.freq[0] = 0.0f, s.freq[7] = -1.0f; }},
+      {"infinite values",
+       [](FieldSet& s) { s.log_rho[0] = s.freq[19] = INFINITY; }},
+      {"an infinite period among four",
+       [](FieldSet& s) {
+         s.count = 5;
+         s.freq = {3.83e15f, 3.82e15f, 3.82e15f, 3e-43f, 0.0f};
+       }},
+      {"a resistivity that underflows",
+       [](FieldSet& s) { s.log_rho[1] = -3.28e14f; }},
+      {"huge resistivity", [](FieldSet& s) {
+         for (int i = 0; i < 20; ++i) s.log_rho[i] = i % 2 ? 30.0f : -30.0f;
+       }}};
+  for (const auto& [what, shape] : shapes) {
+    auto stores = test::NewStores();
+    FieldSet& set = stores->sets[0];
+    set.in_use = 1;
+    set.count = 20;
+    for (int i = 0; i < 20; ++i) {
+      set.freq[i] = static_cast<float>(std::pow(10.0, 2.0 - 0.2 * i));
+      set.log_rho[i] = 2.0f;
+      set.log_rho_upper[i] = 2.02f;
+      set.log_rho_lower[i] = 1.98f;
+    }
+    shape(set);
+    set.smoothing_mark = 1;
+    ScriptedUi ui;
+    for (bool ignore : {false, true}) {
+      stores->workspace.smoothing.ignore_errors = ignore;
+      PhaseFromResistivity(set, SmoothingOptions::From(stores->workspace), ui);
+      RunSmoothingRequest(stores->workspace, stores->sets, ui);
+      TransformAll(stores->sets, stores->models);
+      ExpectNoNan(set, what);
+    }
+  }
 }
 
 }  // namespace

@@ -8,8 +8,6 @@
 #include <cmath>
 #include <vector>
 
-#include "core/fielddata/field_curve.h"
-#include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/spline_fit.h"
 #include "core/platform/scripted_ui.h"
 #include "util/test_util.h"
@@ -362,28 +360,6 @@ TEST(SmoothingWindow, MarksApplyAndClose) {
   logic.Close();
   EXPECT_EQ(sets[1].smoothing_mark, -1);
   EXPECT_EQ(ui.posts().back().message, Um::UM_SMOOTHCLOSED);
-}
-
-TEST(Smoothing, RealSoundingFollowsItsData) {
-  auto stores = test::NewStores();
-  ScriptedUi ui;
-  ASSERT_TRUE(ReadFieldFile(
-      test::RealDataPath("15125A_imp.edi"), stores->workspace, ui));
-  LoadFieldSet(
-      0, CurveMode::YX, stores->workspace, stores->sets, stores->models);
-  FieldSet& set = stores->sets[0];
-  set.smoothing_mark = 1;
-  RunSmoothingRequest(stores->workspace, stores->sets, ui);
-  EXPECT_EQ(set.effective_count, 60);
-  double sum = 0.0;
-  for (int i = 0; i < 60; ++i) {
-    ASSERT_TRUE(std::isfinite(set.smoothed_log_rho[i]));
-    EXPECT_LT(std::fabs(set.smoothed_slope[i]), 0.9f);
-    const double d = set.smoothed_log_rho[i] - set.log_rho[i];
-    sum += d * d;
-  }
-  EXPECT_LT(std::sqrt(sum / 60), 0.08);
-  EXPECT_GT(std::sqrt(sum / 60), 1e-4);  // smoothed, not interpolated
 }
 
 }  // namespace

@@ -73,12 +73,10 @@ TEST(StationPosition, LoadedSetsCarryTheirStationsPosition) {
   ScriptedUi ui;
   ASSERT_TRUE(ReadFieldFile(
       test::RealDataPath("15125A_spe.edi"), stores->workspace, ui));
-  LoadFieldSet(
-      0, CurveMode::XY, stores->workspace, stores->sets, stores->models);
+  test::LoadSet(*stores, 0, CurveMode::XY);
   ASSERT_TRUE(ReadFieldFile(
       test::RealDataPath("IEB0537A_Phoenix.edi"), stores->workspace, ui));
-  LoadFieldSet(
-      1, CurveMode::XY, stores->workspace, stores->sets, stores->models);
+  test::LoadSet(*stores, 1, CurveMode::XY);
   const auto& a = stores->sets[0].coordinates;
   const auto& b = stores->sets[1].coordinates;
   EXPECT_NEAR(a[0], 7525034.495, 1.0);  // f32 holds the metre

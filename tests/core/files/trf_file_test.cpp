@@ -1,12 +1,8 @@
 #include "core/files/trf_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <csignal>
 
 #include "core/depth/depth_transform.h"
 #include "core/fielddata/field_curve.h"
@@ -91,13 +87,7 @@ TEST(TrfFile, BlockOfAFieldSetColumnByColumn) {
   off.log_res.fill(kMissingLog);
   EXPECT_FALSE(HasTransformation(off));
 
-  FieldSet deep = ThreePoints();
-  EXPECT_EQ(TrfBlockProblem(deep), "");
-  deep.coordinates[2] = -1000.0f;  // written " -1000"
-  EXPECT_EQ(TrfBlockProblem(deep), "");
-  deep.coordinates[2] = -100000.0f;  // no six characters hold it
-  EXPECT_NE(TrfBlockProblem(deep).find("(1234.5, -20.0, -100000.0 m)"),
-            std::string::npos);
+  EXPECT_EQ(TrfBlockProblem(ThreePoints()), "");
   FieldSet broken = ThreePoints();
   broken.label = "P1\nP2";  // would split the header line
   EXPECT_NE(TrfBlockProblem(broken).find("line break"), std::string::npos);
@@ -209,27 +199,6 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
   EXPECT_FLOAT_EQ(st[1].depth_resistivity[99], 109.0f);
 }
 
-TEST(TrfFile, StationFilesOfBothKinds) {
-  ScriptedUi ui;
-  std::vector<SectionStation> stations;
-  ResultFileKind kind = ResultFileKind::kNone;
-  const std::string block = FormatTrfBlock(ThreePoints());
-  test::TempFile two(block + block, ".trf");
-  ASSERT_TRUE(ReadStationFile(two.path(), ui, stations, kind));
-  EXPECT_EQ(kind, ResultFileKind::kTrf);
-  ASSERT_EQ(stations.size(), 2u);
-  EXPECT_EQ(stations[1].number, 2);
-  EXPECT_EQ(stations[1].name, "XY 15125A   ");
-  EXPECT_EQ(StationLine(stations[0], true),
-            "*   1 XY 15125A           1234.5         -20.0    310.0");
-
-  test::TempFile cut(">TRANSFORMATION: ONLY A HEADER   /\n", ".trf");
-  ui.Allow("INVALID INT or TRF -FILE");
-  EXPECT_FALSE(ReadStationFile(cut.path(), ui, stations, kind));
-  EXPECT_EQ(ui.prompts().back().text, "Can't find data");
-  EXPECT_TRUE(stations.empty());
-}
-
 // A set of the real sounding 15125A smoothed and transformed as the depth
 // window does, saved twice through the dialog's logic and read back.
 TEST(TrfFile, SavedTransformationsReadBackAsStations) {
@@ -237,8 +206,7 @@ TEST(TrfFile, SavedTransformationsReadBackAsStations) {
   ScriptedUi ui;
   ASSERT_TRUE(ReadFieldFile(
       test::RealDataPath("15125A_spe.edi"), stores->workspace, ui));
-  LoadFieldSet(
-      0, CurveMode::YX, stores->workspace, stores->sets, stores->models);
+  test::LoadSet(*stores, 0, CurveMode::YX);
   FieldSet& set = stores->sets[0];
   set.effective_count = EffectiveCount(set);
   ASSERT_TRUE(SmoothMarkedSet(
@@ -266,7 +234,9 @@ TEST(TrfFile, SavedTransformationsReadBackAsStations) {
   std::vector<SectionStation> stations;
   ResultFileKind kind = ResultFileKind::kNone;
   ASSERT_TRUE(ReadStationFile(file.path(), ui, stations, kind));
+  EXPECT_EQ(kind, ResultFileKind::kTrf);
   ASSERT_EQ(stations.size(), 2u);
+  EXPECT_EQ(stations[1].number, 2);
   const SectionStation& s = stations[0];
   EXPECT_EQ(s.name, "SITE 15125  ");
   ASSERT_EQ(s.depth_count, TransformationCount(set));
@@ -305,34 +275,14 @@ TEST(TrfFile, AFailedWriteLeavesTheFileAsItWas) {
   const std::string before = test::ReadWholeFile(file.path());
   std::string large;
   for (int i = 0; i < 200; ++i) large += block;
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlim_t limit = before.size() + 100;
-    const rlimit r{limit, limit};
-    setrlimit(RLIMIT_FSIZE, &r);
-    ScriptedUi child_ui;
-    child_ui.Allow("CAN'T WRITE FILE");
-    const bool ok = AppendToTrfFile(file.path(), large, child_ui);
-    const bool told = !child_ui.prompts().empty() &&
-                      child_ui.prompts().back().text.find(
-                          "Nothing was added to") != std::string::npos;
-    _exit(!ok && told ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(test::UnderFileSizeLimit(before.size() + 100, [&] {
+    ScriptedUi limited;
+    return !AppendToTrfFile(file.path(), large, limited) &&
+           !limited.prompts().empty() &&
+           limited.prompts().back().text.find("Nothing was added to") !=
+               std::string::npos;
+  }));
   EXPECT_EQ(test::ReadWholeFile(file.path()), before);
-
-  std::string path, error;
-  EXPECT_TRUE(CommandLineTrfPath("/d/profile", path, error));
-  EXPECT_EQ(path, "/d/profile.trf");
-  EXPECT_TRUE(CommandLineTrfPath("/d.v2/P.TRF", path, error));
-  EXPECT_EQ(path, "/d.v2/P.TRF");
-  EXPECT_FALSE(CommandLineTrfPath("/d/notes.txt", path, error));
-  EXPECT_EQ(TrfFilePath("/d/profile.txt"), "/d/profile.trf");
 }
 
 }  // namespace

@@ -39,7 +39,6 @@ TEST(FieldDataImport, ContentDecidesTheReaderNotTheExtension) {
                          ".txt");
   auto stores = test::NewStores();
   ScriptedUi ui;
-  ui.Allow("EMTF Z-FILE IMPORT");
   FieldFormat format = FieldFormat::kUnknown;
   ASSERT_TRUE(ImportFieldDataFile(renamed.path(),
                                   stores->workspace,
@@ -93,7 +92,6 @@ TEST(FieldDataImport, RefusedFilesNameTheFormatAndChangeNoSet) {
     stores->sets[0].in_use = 1;
     stores->sets[0].label = "XY kept";
     ScriptedUi ui;
-    ui.Allow(c.caption);
     EXPECT_FALSE(ImportFieldDataFile(file.path(), stores->workspace, ui));
     ASSERT_EQ(ui.prompts().size(), 1u);
     EXPECT_EQ(ui.prompts()[0].caption, c.caption);
@@ -108,7 +106,6 @@ TEST(FieldDataImport, RefusedFilesNameTheFormatAndChangeNoSet) {
 TEST(FieldDataImport, VarianceOfZeroIsAMissingErrorNotAnErrorOfZero) {
   auto stores = test::NewStores();
   ScriptedUi ui;
-  ui.Allow("EDI IMPORT");
   ASSERT_TRUE(ImportEdiFile(test::RealDataPath("IEB0858A_metronix.edi"),
                             stores->workspace,
                             ui,
@@ -246,9 +243,6 @@ TEST(FieldDataImport, EmtfXmlWrittenAndReadBackIsTheSameSounding) {
     SCOPED_TRACE(name);
     auto first = test::NewStores();
     ScriptedUi ui;
-    for (const char* c :
-         {"EMTF XML IMPORT", "ZONGE AVG IMPORT", "BIRRP J-FILE IMPORT"})
-      ui.Allow(c);
     ASSERT_TRUE(
         ImportFieldDataFile(test::RealDataPath(name), first->workspace, ui));
     const SoundingBuffer& a = first->workspace.sounding;
@@ -296,13 +290,12 @@ TEST(FieldDataImport, ValuesBeyondTheStoredRangeAreLeftOut) {
     return p;
   };
   tf.points = {point(10.0, {3.0, 2.0}),
-               point(1.0, {1e210, 1.0}),  // beyond a float
+               point(1.0, {1e210, 1.0}),          // beyond a float
                point(1e-30, {1e30, 1e30}, 1e60),  // fits, its error does not
                point(1e-60, {1.0, 1.0}),  // a frequency that rounds to 0
                point(0.01, {2.0, 1.0})};
   SoundingBuffer sb;
   ScriptedUi ui;
-  ui.Allow("EMTF Z-FILE IMPORT");
   TfStoreReport report;
   ASSERT_TRUE(
       StoreTransferFunction(tf, sb, ui, "EMTF Z-FILE IMPORT", 0.05, &report));
@@ -317,8 +310,7 @@ TEST(FieldDataImport, ValuesBeyondTheStoredRangeAreLeftOut) {
   EXPECT_EQ(report.missing_points, 3);
   bool told = false;
   for (const Prompt& p : ui.prompts()) {
-    if (p.text.find("3 of the file's frequencies are left out: a value") ==
-        0) {
+    if (p.text.find("3 of the file's frequencies are left out: a value") == 0) {
       told = true;
       EXPECT_NE(p.text.find("1 Hz, 1e-30 Hz, 1e-60 Hz"), std::string::npos)
           << p.text;
@@ -328,8 +320,8 @@ TEST(FieldDataImport, ValuesBeyondTheStoredRangeAreLeftOut) {
   // Nothing usable at all: refused with a reason.
   tf.points = {point(1.0, {1e210, 1.0})};
   ScriptedUi refused;
-  refused.Allow("EMTF Z-FILE IMPORT");
-  EXPECT_FALSE(StoreTransferFunction(tf, sb, refused, "EMTF Z-FILE IMPORT", 0.05));
+  EXPECT_FALSE(
+      StoreTransferFunction(tf, sb, refused, "EMTF Z-FILE IMPORT", 0.05));
   ASSERT_FALSE(refused.prompts().empty());
   EXPECT_NE(refused.prompts().back().text.find("out of range"),
             std::string::npos);

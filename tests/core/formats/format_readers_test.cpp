@@ -24,12 +24,6 @@ struct Read {
 
 std::unique_ptr<Read> ReadReal(const std::string& name) {
   auto r = std::make_unique<Read>();
-  for (const char* c : {"EMTF XML IMPORT",
-                        "EMTF Z-FILE IMPORT",
-                        "BIRRP J-FILE IMPORT",
-                        "ZONGE AVG IMPORT",
-                        "EDI IMPORT"})
-    r->ui.Allow(c);
   r->ok = ImportFieldDataFile(test::RealDataPath(name),
                               r->stores->workspace,
                               r->ui,
@@ -126,8 +120,7 @@ TEST(FormatReaders, DerivedQuantitiesOfAnXmlFileMatchItsCurves) {
   // The file's RHOXY 3.166342 and PHSXY 22.09127 at 16 s; RHOYX 1.839334,
   // PHSYX -145.0606 (the YX curve turns it by 180 degrees).
   for (CurveMode mode : {CurveMode::XY, CurveMode::YX}) {
-    LoadFieldSet(
-        0, mode, r->stores->workspace, r->stores->sets, r->stores->models);
+    test::LoadSet(*r->stores, 0, mode);
     const FieldSet& s = r->stores->sets[0];
     const bool xy = mode == CurveMode::XY;
     EXPECT_NEAR(std::pow(10.0, s.log_rho[0]), xy ? 3.166342 : 1.839334, 2e-4);
@@ -191,11 +184,7 @@ TEST(FormatReaders, BirrpJFileInFieldUnitsDespiteItsTitles) {
                             {8.050000, 79405.75 / 1.0, -74.49443},
                             {64.55, 0.1045799e8, -99.74355}};
   const int at[3] = {0, 5, 11};
-  LoadFieldSet(0,
-               CurveMode::XY,
-               r->stores->workspace,
-               r->stores->sets,
-               r->stores->models);
+  test::LoadSet(*r->stores, 0, CurveMode::XY);
   const FieldSet& s = r->stores->sets[0];
   for (int i = 0; i < 3; ++i) {
     const int k = at[i];
@@ -205,11 +194,7 @@ TEST(FormatReaders, BirrpJFileInFieldUnitsDespiteItsTitles) {
       EXPECT_NEAR(s.phase[k], -rxy[i][2], 1e-3) << k;
     }
   }
-  LoadFieldSet(1,
-               CurveMode::YX,
-               r->stores->workspace,
-               r->stores->sets,
-               r->stores->models);
+  test::LoadSet(*r->stores, 1, CurveMode::YX);
   // RYX at 1.333333 s: 544.1006 Ohm-m, 122.4567 deg.
   EXPECT_NEAR(std::pow(10.0, r->stores->sets[1].log_rho[0]), 544.1006, 1e-2);
   EXPECT_NEAR(r->stores->sets[1].phase[0], 180.0 - 122.4567, 1e-3);
@@ -234,11 +219,7 @@ TEST(FormatReaders, ZongeAvgInBothLayouts) {
   EXPECT_NEAR(sb.rhoxy_err[5], 6.444711, 1e-4);
   EXPECT_NEAR(sb.phsxy_err[5], 1.736062, 1e-5);
   EXPECT_EQ(r->report.error_source, "RHO/PHS errors");
-  LoadFieldSet(0,
-               CurveMode::XY,
-               r->stores->workspace,
-               r->stores->sets,
-               r->stores->models);
+  test::LoadSet(*r->stores, 0, CurveMode::XY);
   EXPECT_NEAR(std::pow(10.0, r->stores->sets[0].log_rho[5]), 105.65, 0.01);
 
   // The newer layout: a header per block, XY phases in the third quadrant
