@@ -8,6 +8,7 @@
 #include "core/fielddata/field_curve.h"
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/smoothing.h"
+#include "core/files/fixed_columns.h"
 #include "core/platform/scripted_ui.h"
 #include "util/test_util.h"
 
@@ -161,20 +162,56 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
       "1/\n"
       "Depth  (km)         nan\n"
       "Res (Ohm-m)      10.000\n";
+  // Values that the fixed columns do not hold exactly; an altitude of the
+  // sea floor written without its decimal.
+  auto block = [&stars](const std::string& name,
+                        const std::string& count,
+                        const std::string& d,
+                        const std::string& r) {
+    return ">TRANSFORMATION: " + columns::NameField(name) +
+           " /      1500.0/      2500.0/ -3000/" + count + "/\n" +
+           "Depth  (km)  " + d + "\nRes (Ohm-m)  " + r + "\n" + stars + "\n\n";
+  };
+  const std::string two = "     0.100     1.000";
+  text += block("GOOD", "  2", two, "    50.000   300.000");
+  text +=
+      block("GARBLED", "  2", "     0.100     1.00x", "    50.000   300.000");
+  text += block("BLANK", "  2", "     0.100          ", "    50.000   300.000");
+  text += block("SHORT", "  2", two, "    50.000");
+  text += block("WIDE", "  2", two, "189095.1854224540479.340");
+  text += block("COUNT", " 2x", two, "    50.000   300.000");
   test::TempFile file(text, ".trf");
   TextFile f;
   ASSERT_TRUE(f.Open(file.path(), TextFile::Mode::kRead));
   std::vector<RefusedBlock> refused;
-  EXPECT_EQ(ReadTrfStations(f, nullptr, &refused), 2);
-  ASSERT_EQ(refused.size(), 4u);
-  EXPECT_EQ(refused[0].line, 10);  // B2's resistivity of 0
-  EXPECT_EQ(refused[1].line, 13);
-  EXPECT_EQ(refused[2].line, 21);  // SHORT's depth line
-  EXPECT_EQ(refused[3].line, 24);
-  EXPECT_EQ(refused[1].problem,
-            "the block ends before its depth and resistivity lines");
+  EXPECT_EQ(ReadTrfStations(f, nullptr, &refused), 3);
+  const std::pair<int, const char*> expected[] = {
+      {10, "value 1: a resistivity of 0 Ohm-m"},  // B2
+      {13, "the block ends before its depth and resistivity lines"},
+      {21, nullptr},  // SHORT's depth line
+      {24, nullptr},
+      {32,
+       "depths: value 2: columns 24-33 ('     1.00x') hold no single number"},
+      {37, "depths: value 2: columns 24-33 are blank"},
+      {43,
+       "resistivities: value 2: the line ends at column 23, inside or before "
+       "columns 24-33"},
+      {48,
+       "resistivities: the values run past column 33 ('.340' from column 34): "
+       "a value is wider than its column"},
+      {51, "columns 67-69 (' 2x') hold no whole number"}};
+  ASSERT_EQ(refused.size(), std::size(expected));
+  for (std::size_t i = 0; i < refused.size(); ++i) {
+    EXPECT_EQ(refused[i].line, expected[i].first) << i;
+    if (expected[i].second) {
+      EXPECT_EQ(refused[i].problem, expected[i].second);
+    }
+  }
   std::vector<SectionStation> st;
-  ASSERT_EQ(ReadTrfStations(f, &st), 2);
+  ASSERT_EQ(ReadTrfStations(f, &st), 3);
+  EXPECT_EQ(st[2].name, "GOOD        ");
+  EXPECT_FLOAT_EQ(st[2].z, -3000.0f);
+  EXPECT_FLOAT_EQ(st[2].depth_resistivity[1], 300.0f);
 
   EXPECT_EQ(st[0].name, "LEADING     ");
   EXPECT_EQ(st[0].head_text, ">HEAD\n    DATAID=\"A1\"\n");
