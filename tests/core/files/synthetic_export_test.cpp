@@ -330,25 +330,6 @@ TEST(SyntheticExport, StationPositionsInTheHead) {
   EXPECT_EQ(stores->workspace.sounding.lat, "52:30:00");
   EXPECT_EQ(stores->workspace.sounding.lon, "-01:15:00");
   EXPECT_EQ(stores->workspace.sounding.elev, "0");
-
-  // A profile of two soundings 0.1 degrees of longitude apart at 52.5 N:
-  // their field sets stand 6.78 km apart in UTM metres, mostly in easting
-  // (the grid turns by 1.4 degrees there).
-  std::array<std::array<float, 3>, 2> at{};
-  for (int i = 0; i < 2; ++i) {
-    o.place.lon = -1.25 + 0.1 * i;
-    o.place.elev = 250.0;
-    test::TempFile station(Exported(HalfSpace(10.0), o), ".PLT");
-    ASSERT_TRUE(ReadFieldFile(station.path(), stores->workspace, ui));
-    test::LoadSet(*stores, i, CurveMode::XY);
-    at[i] = stores->sets[i].coordinates;
-  }
-  EXPECT_NEAR(at[0][0], 5817000.0f, 3000.0f);
-  EXPECT_NEAR(std::hypot(at[1][0] - at[0][0], at[1][1] - at[0][1]),
-              0.1 * 111320.0 * std::cos(52.5 * M_PI / 180.0),
-              30.0);
-  EXPECT_NEAR(at[1][0], at[0][0], 300.0f);
-  EXPECT_EQ(at[0][2], 250.0f);
 }
 
 TEST(SyntheticExport, AFailedExportLeavesNothingBehind) {

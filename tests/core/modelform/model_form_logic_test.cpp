@@ -32,29 +32,6 @@ TEST(NumberRounding, FiveAndSixCharacterTexts) {
   EXPECT_EQ(RoundSix(1234.5678), 1234.5678);
 }
 
-TEST_F(ModelFormTest, ModelToFormAndBackKeepTheModel) {
-  ModelFormLogic form = Form();  // model 1: 7 layers
-  EXPECT_EQ(form.cells()[0].rho, 50.0);
-  EXPECT_EQ(form.cells()[1].h, 1.0);
-  EXPECT_EQ(form.cells()[15].rho, 100.0);
-  EXPECT_STREQ(form.EhHeader(), "e");
-  EXPECT_EQ(form.eh_max(), 1e9);
-  ASSERT_FALSE(form.FormToModel(0).has_value());
-  EXPECT_EQ(stores_->models[0].layer_count, 7);
-  EXPECT_EQ(stores_->models[0].resistivity[6], 100.0);
-}
-
-TEST_F(ModelFormTest, LayerCountFollowsTheResistivities) {
-  ModelFormLogic form = Form();
-  for (int j = 0; j < kFormRows; ++j)
-    form.cells()[j].rho = j < 2 ? 100.0 : 50.0;
-  ASSERT_FALSE(form.FormToModel(0));
-  EXPECT_EQ(stores_->models[0].layer_count, 3);
-  for (RowCells& c : form.cells()) c.rho = 42.0;
-  ASSERT_FALSE(form.FormToModel(0));
-  EXPECT_EQ(stores_->models[0].layer_count, 1);
-}
-
 TEST_F(ModelFormTest, OutOfRangeCellsStopTheTransferAndStoreNothing) {
   ModelFormLogic form = Form();
   const LayerModel before = stores_->models[0];

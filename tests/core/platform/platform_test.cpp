@@ -112,26 +112,5 @@ TEST(Ui, ConsolePrintsCaptionAndTextAndAnswersTheDefault) {
   EXPECT_STREQ(buffer, "Nothing Z selected: Try again ?\n");
 }
 
-TEST(Ui, ScriptedAnswersInOrderAndNotesTheUnexpected) {
-  ScriptedUi ui;
-  ui.Expect("Q", Answer::kNo);
-  EXPECT_EQ(
-      ui.MessageBox("t", "Q", Icon::kQuestion, Buttons::kYesNo, Answer::kYes),
-      Answer::kNo);
-  EXPECT_TRUE(ui.unexpected().empty());
-  ui.MessageBox("t2", "Other", Icon::kStop, Buttons::kOk, Answer::kOk);
-  ASSERT_EQ(ui.unexpected().size(), 1u);
-  EXPECT_EQ(ui.unexpected()[0].text, "t2");
-  ui.PressEscapeAfter(2);
-  EXPECT_FALSE(ui.EscapePending());
-  EXPECT_FALSE(ui.EscapePending());
-  EXPECT_TRUE(ui.EscapePending());
-  EXPECT_FALSE(ui.EscapePending());
-  ui.HoldLeftButtonUntil(600);
-  int polls = 0;
-  while (ui.LeftButtonDown()) ++polls;
-  EXPECT_EQ(polls, 59);
-}
-
 }  // namespace
 }  // namespace mtvuk
