@@ -4,8 +4,12 @@
 
 #include <cmath>
 #include <cstdio>
+#include <random>
 #include <string>
+#include <vector>
 
+#include "core/fielddata/edi_import.h"
+#include "core/fielddata/number_line.h"
 #include "core/platform/scripted_ui.h"
 #include "util/test_util.h"
 
@@ -452,6 +456,251 @@ TEST(FieldFileReader, OpenDialogFilterFollowsTheLastExtension) {
       FieldFileFilter("edi"),
       "MT-files (*.EDI)|*.EDI|MT-files (*.PLT)|*.PLT|All Files (*.*)|*.*||");
   EXPECT_STREQ(FieldFileFilter(""), FieldFileFilter("EDI"));
+}
+
+// Bad input never crashes the reader, never touches the field sets and
+// always ends with a message or a complete read.
+bool ReadsOrExplains(const std::string& content) {
+  auto stores = test::NewStores();
+  ScriptedUi ui;
+  test::TempFile file(content);
+  bool ok = ReadFieldFile(file.path(), stores->workspace, ui);
+  const SoundingBuffer& sb = stores->workspace.sounding;
+  EXPECT_GE(sb.nfreq, 0);
+  EXPECT_LE(sb.nfreq, MaxFreq);
+  EXPECT_LE(sb.listing_count, kListingLines);
+  EXPECT_EQ(stores->sets[0].in_use, -1);
+  return ok || !ui.prompts().empty();
+}
+
+TEST(ReaderRobustness, HostileFiles) {
+  EXPECT_TRUE(ReadsOrExplains(""));
+  EXPECT_TRUE(ReadsOrExplains("\n\n\n"));
+  EXPECT_TRUE(ReadsOrExplains(">"));
+  EXPECT_TRUE(ReadsOrExplains(">HEAD\n>ZXXR"));
+  EXPECT_TRUE(ReadsOrExplains(">HEAD\n>SPECTRA"));
+  EXPECT_TRUE(ReadsOrExplains(">HEAD\n DATAID=\"\n>SPECTRA FREQ= AVGT=\n"));
+  EXPECT_TRUE(
+      ReadsOrExplains(">HEAD\n DATAID=\"X\"\n>SPECTRA FREQ=1 AVGT=0\n1\n"));
+  std::string garbage;
+  std::mt19937 rng(7);
+  for (int i = 0; i < 100000; ++i) garbage += static_cast<char>(rng() & 0xff);
+  EXPECT_TRUE(ReadsOrExplains(garbage));
+  EXPECT_TRUE(ReadsOrExplains(">HEAD\n" + garbage + "\n>ZXXR\n" + garbage));
+  // A line of several megabytes, inside a data block.
+  std::string huge(5u << 20, ' ');
+  for (std::size_t i = 10; i < huge.size(); i += 12) huge[i] = '7';
+  EXPECT_TRUE(ReadsOrExplains(">HEAD\n DATAID=\"BIG\"\n>FREQ\n" + huge +
+                              "\n>ZXXR\n" + huge));
+  EXPECT_TRUE(
+      ReadsOrExplains(">HEAD\n DATAID=\"N\"\n>SPECTRA FREQ=nan AVGT=inf\n" +
+                      std::string(7, '\n') + ">END\n"));
+}
+
+TEST(ReaderRobustness, NonFiniteValuesRefuseTheFileAndHugeOnesAreKept) {
+  auto read = [](const std::string& values, ScriptedUi& ui) {
+    std::string text = ">HEAD\n  DATAID=\"NAN\"\n";
+    for (const char* k : kSoundingKeywords) text += std::string(k) + values;
+    auto stores = test::NewStores();
+    test::TempFile file(text, ".plt");
+    const bool ok = ReadFieldFile(file.path(), stores->workspace, ui);
+    // The points are sorted by falling frequency: 1e32 Hz comes first.
+    return std::make_pair(ok, stores->workspace.sounding.zxyr[0]);
+  };
+  ScriptedUi refused;
+  EXPECT_FALSE(read("\n  1.0e+00   nan  1.0e+32  -inf\n", refused).first);
+  ASSERT_EQ(refused.prompts().size(), 1u);
+  EXPECT_EQ(refused.prompts()[0].text,
+            "Frequency 2 of block '>FREQ' is not a positive number (nan Hz)" +
+                std::string(ImportHintText(ImportHint::kMenu)));
+  ScriptedUi kept;
+  const auto [ok, zxyr] = read("\n  1.0e+00  2.0e+00  1.0e+32\n", kept);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(zxyr, 1e32f);
+  EXPECT_TRUE(kept.prompts().empty());
+}
+
+// Every real field file beside the project, read as a user would read it.
+struct Expectation {
+  const char* file;
+  int nfreq;            // -1: refused
+  const char* station;  // when read
+  const char* message;  // text of the first message, "" for none
+};
+
+constexpr char kNoKeywords[] =
+    "Can't find keywords:\n'>SPECTRA' for EDI-file\n'>ZXXR' for PLT-file";
+constexpr char kNoHead[] = "Can't finf MT-data\n error keyword: '>HEAD'";
+constexpr char kNoErr[] = "Can't find RHOXY_ERR";
+// "FREQ= 9.9391E+03": the value ends at the blank after "=".
+constexpr char kNoFreq[] =
+    "'>SPECTRA' block 1: the value after FREQ= ('', up to the next blank) is "
+    "not a positive frequency";
+
+const Expectation kFiles[] = {
+    {"15125A_spe.edi", 60, "15125A ", ""},
+    {"IEB0537A_Phoenix.edi", 80, "14-IEB0537A ", ""},
+    {"15125A_imp.edi", 60, "15125A ", ""},
+    {"ET001.edi", 88, "ET001 ", ""},
+    {"ET010.edi", 99, "", ""},
+    {"EGC020A_pho.edi", 65, "", ""},
+    {"EGC022_CGG.edi", 73, "", ""},
+    {"tf_edi_cgg.edi", 73, "TEST01 ", ""},
+    {"IEA00184_Qut.edi", -1, "", kNoFreq},
+    {"tf_edi_quantec.edi", -1, "", kNoFreq},
+    // No quoted DATAID: the search for blocks starts at the end of the file.
+    {"tf_edi_spectra_in.edi",
+     0,
+     "",
+     "No frequency blocks were read (NFREQ = 0):\nthe file has no station "
+     "line 'DATAID=\"'"},
+    {"tf_edi_rho_only.edi", -1, "", kNoKeywords},
+    {"VIC100_ANSIR.edi", -1, "", kNoKeywords},
+    {"IEB0858A_metronix.edi", -1, "", kNoErr},
+    {"tf_edi_metronix.edi", -1, "", kNoErr},
+    {"tf_edi_no_error.edi", -1, "", kNoErr},
+    {"pb23c.edi", -1, "", kNoErr},
+    {"11_LF_z.edi", -1, "", kNoErr},
+    {"tf_edi_spectra_out.edi", -1, "", kNoErr},
+    {"BP02.edi", -1, "", kNoErr},
+    {"tf_edi_empower.edi", -1, "", kNoHead},
+    {"c07cp1.edi", -1, "", kNoHead},
+    {"aushield.dat", -1, "", kNoKeywords},
+};
+
+TEST(RealFiles, EachFileIsReadOrRefusedWithItsMessage) {
+  for (const Expectation& e : kFiles) {
+    SCOPED_TRACE(e.file);
+    auto stores = test::NewStores();
+    ScriptedUi ui;
+    const FieldSets sets_before = stores->sets;
+    bool ok = ReadFieldFile(test::RealDataPath(e.file), stores->workspace, ui);
+    EXPECT_EQ(ok, e.nfreq >= 0);
+    if (e.message[0] == '\0') {
+      EXPECT_TRUE(ui.prompts().empty());
+    } else {
+      ASSERT_EQ(ui.prompts().size(), 1u);
+      // Every refusal of an EDI file points to the SEG EDI importer.
+      const bool edi = std::string(e.file).find(".edi") != std::string::npos;
+      EXPECT_EQ(ui.prompts()[0].text,
+                e.message +
+                    std::string(edi ? ImportHintText(ImportHint::kMenu) : ""));
+    }
+    if (ok) {
+      EXPECT_EQ(stores->workspace.sounding.nfreq, e.nfreq);
+      EXPECT_EQ(stores->workspace.sounding.station, e.station);
+    }
+    // Reading never touches the field sets.
+    for (int k = 0; k < MaxSets; ++k) {
+      EXPECT_EQ(stores->sets[k].in_use, sets_before[k].in_use);
+      EXPECT_EQ(stores->sets[k].freq, sets_before[k].freq);
+    }
+  }
+}
+
+// The spectra and the impedance file of one site give one tensor, whether
+// the reader or the SEG EDI importer reads them.
+TEST(RealFiles, SpectraAndImpedanceFilesOfOneSiteAgree) {
+  auto spe = test::NewStores(), imp = test::NewStores();
+  auto spe_import = test::NewStores(), imp_import = test::NewStores();
+  ScriptedUi ui;
+  EdiImportReport spe_report, imp_report;
+  const std::string spe_path = test::RealDataPath("15125A_spe.edi");
+  const std::string imp_path = test::RealDataPath("15125A_imp.edi");
+  ASSERT_TRUE(ReadFieldFile(spe_path, spe->workspace, ui));
+  ASSERT_TRUE(ReadFieldFile(imp_path, imp->workspace, ui));
+  ASSERT_TRUE(ImportEdiFile(
+      spe_path, spe_import->workspace, ui, kDefaultImportError, &spe_report));
+  ASSERT_TRUE(ImportEdiFile(
+      imp_path, imp_import->workspace, ui, kDefaultImportError, &imp_report));
+  EXPECT_TRUE(spe_report.spectra);
+  EXPECT_EQ(imp_report.error_source, "RHO/PHS .ERR");
+  const SoundingBuffer* s[4] = {&spe->workspace.sounding,
+                                &imp->workspace.sounding,
+                                &spe_import->workspace.sounding,
+                                &imp_import->workspace.sounding};
+  const SoundingBuffer& b = *s[1];
+  for (const SoundingBuffer* a : s) {
+    ASSERT_EQ(a->nfreq, 60);
+    for (int k = 0; k < 60; ++k) {
+      EXPECT_NEAR(a->freq[k], b.freq[k], 1e-5 * b.freq[k]);
+      // Each tensor element against the size of its own element.
+      for (int e = 0; e < 4; ++e) {
+        const double re_b = b.Array(1 + 2 * e)[k], im_b = b.Array(2 + 2 * e)[k];
+        EXPECT_LT(std::hypot(a->Array(1 + 2 * e)[k] - re_b,
+                             a->Array(2 + 2 * e)[k] - im_b) /
+                      std::hypot(re_b, im_b),
+                  1.1e-5)
+            << "element " << e << " point " << k;
+      }
+    }
+  }
+  EXPECT_EQ(s[0]->lat, "-22:22:14");
+  EXPECT_EQ(s[0]->elev, "200");
+  EXPECT_EQ(s[0]->listing[0], "    DATAID=\"15125A\"");
+  EXPECT_EQ(s[0]->listing[11], "NFREQ = 60");
+}
+
+std::vector<float> Numbers(const std::string& line, int capacity = 100) {
+  std::vector<float> out(static_cast<std::size_t>(capacity));
+  int n = ReadNumbersOnLine(line, out.data(), capacity);
+  out.resize(static_cast<std::size_t>(std::min(n, capacity)));
+  return out;
+}
+
+TEST(NumbersOnLine, FixedWidthColumnsAreReadOneByOne) {
+  EXPECT_EQ(Numbers("   1.000e+03   2.500e-01  -3.000e+00 \n"),
+            (std::vector<float>{1000.0f, 0.25f, -3.0f}));
+  EXPECT_EQ(Numbers("  1.52125E-09 -6.65692E-12"),
+            (std::vector<float>{1.52125e-9f, -6.65692e-12f}));
+  // Numbers that touch their neighbour's sign still need a blank to end.
+  EXPECT_EQ(Numbers(" 12345 6789"), (std::vector<float>{12345.0f, 6789.0f}));
+  EXPECT_TRUE(Numbers("").empty());
+  EXPECT_TRUE(Numbers("   ").empty());
+}
+
+TEST(NumbersOnLine, ShortNumbersAreJoinedWithTheNext) {
+  // "1 2 3" is one field of five characters: it reads as 1.
+  EXPECT_EQ(Numbers("1 2 3 45678"), (std::vector<float>{1.0f, 45678.0f}));
+  // A four-character field at the end of a line is not read at all.
+  EXPECT_EQ(Numbers("12345 678"), (std::vector<float>{12345.0f}));
+  EXPECT_EQ(Numbers("  10   20"), (std::vector<float>{10.0f}));
+  // Five blanks make a field of their own that reads as 0.
+  EXPECT_EQ(Numbers("1.0e+03       "), (std::vector<float>{1000.0f, 0.0f}));
+  // Tabs are not blanks.
+  EXPECT_EQ(Numbers("1.0e+03\t2.0e+03\t3.0e+03"),
+            (std::vector<float>{1000.0f}));
+  // Such fields, and garbled ones, are counted for the user.
+  float out[8];
+  OddFields odd;
+  EXPECT_EQ(ReadNumbersOnLine("   2.773es02   1.0e+00       ", out, 8, &odd),
+            3);
+  EXPECT_EQ(out[0], 2.773f);
+  EXPECT_EQ(odd.count, 2);  // the garbled number and the five blanks
+  EXPECT_EQ(odd.first, "2.773es02");
+  ReadNumbersOnLine("1 2 3 45678", out, 8, &odd);
+  EXPECT_EQ(odd.count, 3);
+  EXPECT_EQ(odd.first, "2.773es02");
+}
+
+TEST(NumbersOnLine, CountsBeyondCapacityAndSurvivesOddText) {
+  std::string many;
+  for (int i = 0; i < 130; ++i) many += "  1.0e+00";
+  float out[100];
+  EXPECT_EQ(ReadNumbersOnLine(many, out, 100), 130);
+  EXPECT_EQ(ReadNumbersOnLine(many, out, 0), 130);
+  std::vector<float> odd =
+      Numbers("   nan    inf   1e400  -1e400  1e-50  abcde");
+  ASSERT_EQ(odd.size(), 6u);
+  EXPECT_TRUE(std::isnan(odd[0]));
+  EXPECT_TRUE(std::isinf(odd[1]));
+  EXPECT_TRUE(std::isinf(odd[2]) && odd[2] > 0);
+  EXPECT_TRUE(std::isinf(odd[3]) && odd[3] < 0);
+  EXPECT_EQ(odd[4], 0.0f);
+  EXPECT_EQ(odd[5], 0.0f);
+  // A NUL byte ends the line as it would a C string.
+  EXPECT_EQ(Numbers(std::string("  1.0e+00\0  2.0e+00", 19)),
+            (std::vector<float>{1.0f}));
 }
 
 }  // namespace
