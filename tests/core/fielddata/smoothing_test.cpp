@@ -233,14 +233,6 @@ TEST(Smoothing, FewPointsTrailingPointsAndIgnoredErrors) {
   EXPECT_EQ(three.smoothed_log_rho[3], -12.0f);
   EXPECT_EQ(three.smoothed_slope[0], 0.0f);
 
-  // Trailing switched-off points leave the effective count.
-  FieldSet trailing;
-  FillSet(trailing, 20, [](double t) { return 1.0 + 0.2 * t; });
-  trailing.point_use[19] = 0.0f;
-  trailing.point_use[18] = 0.0f;
-  trailing.point_use[5] = 0.0f;
-  EXPECT_EQ(EffectiveCount(trailing), 18);
-
   // With ignored errors the error bounds do not matter.
   auto noisy = [](double t) { return 1.5 + 0.3 * std::sin(7.0 * t); };
   FieldSet a, b;

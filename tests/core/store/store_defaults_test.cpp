@@ -21,13 +21,8 @@ TEST(StoreDefaults, ResetSlotIsAFlatCurveAtOneSecondUntilDataArrive) {
   EXPECT_EQ(set.site_name, "  ");
   EXPECT_EQ(set.label, "");
   for (int k = 0; k < MaxFreq; ++k) {
-    ASSERT_EQ(set.reserve[k], -100.0f);
-    ASSERT_EQ(set.log_rho_lower[k], -20.0f);
-    ASSERT_EQ(set.point_use[k], 1.0f);
-    ASSERT_EQ(set.phase_from_rho[k], -20.0f);
-    ASSERT_EQ(set.edit_work[k], -20.0f);
+    ASSERT_EQ(set.point_use[k], 1.0f);  // every point in use
     ASSERT_EQ(set.phase_sign[k], 1);
-    ASSERT_EQ(set.re_z_sign[k], 1);
   }
   EXPECT_EQ(set.coordinate_text[1], "000:00:00");
 }
