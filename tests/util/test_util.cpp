@@ -1,11 +1,17 @@
 #include "util/test_util.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "core/fielddata/field_curve.h"
 #include "core/store/store_defaults.h"
 
 namespace mtvuk::test {
@@ -52,6 +58,35 @@ std::unique_ptr<Stores> NewStores() {
   auto stores = std::make_unique<Stores>();
   ApplyStartDefaults(stores->workspace, stores->sets, stores->models);
   return stores;
+}
+
+void LoadSet(Stores& stores, int slot, CurveMode mode) {
+  LoadFieldSet(slot, mode, stores.workspace, stores.sets, stores.models);
+}
+
+bool UnderFileSizeLimit(std::size_t limit, const std::function<bool()>& write) {
+  const pid_t child = fork();
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit r{limit, limit};
+    setrlimit(RLIMIT_FSIZE, &r);
+    _exit(write() ? 0 : 1);
+  }
+  int status = 0;
+  return child > 0 && waitpid(child, &status, 0) == child &&
+         WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::vector<std::string> RealFileNames(const std::string& suffix) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(RealDataPath(""))) {
+    const std::string name = e.path().filename().string();
+    if (name.size() >= suffix.size() &&
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+      names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 void ExpectArraysNear(const float* actual,

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/store/workspace.h"
 
@@ -33,6 +36,16 @@ std::string ReadWholeFile(const std::string& path);
 
 // Fresh stores with the start defaults of a session.
 std::unique_ptr<Stores> NewStores();
+
+// Loads the sounding of the workspace into a slot, as the sounding list does.
+void LoadSet(Stores& stores, int slot, CurveMode mode);
+
+// Runs `write` in a child process whose files cannot grow beyond `limit`
+// bytes (SIGXFSZ ignored); true when `write` returned true there.
+bool UnderFileSizeLimit(std::size_t limit, const std::function<bool()>& write);
+
+// Names of the real field files whose name ends in `suffix`, sorted.
+std::vector<std::string> RealFileNames(const std::string& suffix);
 
 // Element-wise comparison with an absolute tolerance.
 void ExpectArraysNear(const float* actual,

@@ -5,11 +5,14 @@
 
 #include <cmath>
 
+#include "core/depth/depth_view_range.h"
+#include "core/depth/designed_model.h"
 #include "core/fielddata/field_curve.h"
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/smoothing.h"
 #include "core/physics/model_curve.h"
 #include "core/platform/scripted_ui.h"
+#include "core/store/store_defaults.h"
 #include "util/test_util.h"
 
 namespace mtvuk {
@@ -193,11 +196,7 @@ TEST(DepthTransform, RealSoundingsGiveFiniteProfilesGoingDown) {
     ASSERT_TRUE(ReadFieldFile(test::RealDataPath(name), stores->workspace, ui))
         << name;
     for (int k : {0, 1}) {
-      LoadFieldSet(k,
-                   static_cast<CurveMode>(k),
-                   stores->workspace,
-                   stores->sets,
-                   stores->models);
+      test::LoadSet(*stores, k, static_cast<CurveMode>(k));
       stores->sets[k].smoothing_mark = 1;
     }
     RunSmoothingRequest(stores->workspace, stores->sets, ui);
@@ -218,6 +217,191 @@ TEST(DepthTransform, RealSoundingsGiveFiniteProfilesGoingDown) {
       }
     }
   }
+}
+
+// The depth graph opens on what the data resolve: depths of the shown sets
+// rounded out to decades, resistivities of their data with a margin, not
+// the reach of a wild transformed point.
+void ProfileSet(FieldSet& s, double log_rho0, double depth0) {
+  ResetFieldSet(s);
+  s.in_use = 1;
+  s.smoothed = 1;
+  s.count = 5;
+  s.point_use.fill(1.0f);
+  for (int i = 0; i < 5; ++i) {
+    s.log_rho[i] = static_cast<float>(log_rho0 + 0.2 * i);
+    s.smoothed_log_rho[i] = s.log_rho[i];
+    s.log_res[i] = s.log_rho[i];
+    s.log_s[i] = static_cast<float>(-1.0 + 0.5 * i);
+    s.depth[i] = static_cast<float>(-depth0 * (1 << i));
+  }
+}
+
+TEST(DefaultDepthView, DataDecideTheRangesNotWildTransformedPoints) {
+  auto stores = test::NewStores();
+  FieldSets& sets = stores->sets;
+  ProfileSet(sets[0], 1.1, 150.0);  // rho 12.6 .. 79, depths 150 .. 2400 m
+  ProfileSet(sets[2], 0.2, 40.0);   // rho 1.6 .. 10, depths 40 .. 640 m
+  sets[0].log_res[3] = 7.4f;        // a transformed point at 2.5e7 Ohm-m
+  sets[2].log_rho[4] = 5.0f;        // a datum the robust smoother left out
+  sets[2].smooth_outlier[4] = 1;
+  DepthViewRange r = DefaultDepthView(sets, DepthQuantity::kResistivity);
+  ASSERT_TRUE(r.found);
+  EXPECT_DOUBLE_EQ(r.depth_top, 10.0);
+  EXPECT_DOUBLE_EQ(r.depth_bottom, 10000.0);
+  // log rho 0.2 .. 1.9 widened by a third of a decade, rounded out.
+  EXPECT_DOUBLE_EQ(r.value_lo, 0.1);
+  EXPECT_DOUBLE_EQ(r.value_hi, 1000.0);
+
+  // A set switched off in the depth window does not count.
+  sets[2].depth_switch = 0;
+  r = DefaultDepthView(sets, DepthQuantity::kResistivity);
+  EXPECT_DOUBLE_EQ(r.depth_top, 100.0);
+  EXPECT_DOUBLE_EQ(r.value_lo, 1.0);
+  // S(h): the conductances themselves, 0.1 .. 10 S.
+  r = DefaultDepthView(sets, DepthQuantity::kConductance);
+  EXPECT_DOUBLE_EQ(r.value_lo, 0.1);
+  EXPECT_DOUBLE_EQ(r.value_hi, 10.0);
+  // Nothing smoothed: nothing to decide.
+  sets[0].smoothed = 0;
+  EXPECT_FALSE(DefaultDepthView(sets, DepthQuantity::kResistivity).found);
+}
+
+// Designing a model with the mouse and handing it to a model.
+TEST(DepthDesign, AddMoveRemoveInResAndSMode) {
+  DepthDesign d;
+  const auto res = DepthQuantity::kResistivity;
+  EXPECT_FALSE(d.Add(10.0, 2.0, res));  // above the surface
+  ASSERT_TRUE(d.Add(-500.0, 2.0, res));
+  EXPECT_FALSE(d.Add(-500.0, 1.0, res));  // not deeper than the last point
+  ASSERT_TRUE(d.Add(-2000.0, 1.0, res));
+  EXPECT_DOUBLE_EQ(d.point(0).thickness, 500.0);
+  EXPECT_DOUBLE_EQ(d.point(1).thickness, 1500.0);
+  EXPECT_DOUBLE_EQ(d.point(0).conductance, 5.0);
+  EXPECT_DOUBLE_EQ(d.point(1).conductance, 155.0);
+  EXPECT_NEAR(d.point(1).log_s, std::log10(155.0), 1e-12);
+
+  // In S(h) the horizontal value is the cumulative conductance.
+  const auto s = DepthQuantity::kConductance;
+  EXPECT_FALSE(d.Add(-3000.0, std::log10(100.0), s));  // less than 155 S
+  ASSERT_TRUE(d.Add(-3000.0, std::log10(165.0), s));
+  EXPECT_NEAR(d.point(2).log_res, 2.0, 1e-9);  // 1000 m / 10 S
+  ASSERT_TRUE(d.Add(-3000.5, std::log10(165.0 + 1e-7), s));
+  EXPECT_NEAR(d.point(3).log_res, std::log10(0.5 / 1e-5), 1e-6);
+
+  // A dragged point stays between its neighbours; layers follow.
+  d.Move(1, -5000.0, 0.0, res);  // below point 3: the depth stays
+  EXPECT_DOUBLE_EQ(d.point(1).depth, -2000.0);
+  d.Move(1, -1000.0, 0.0, res);
+  EXPECT_DOUBLE_EQ(d.point(1).thickness, 500.0);
+  EXPECT_DOUBLE_EQ(d.point(2).thickness, 2000.0);
+  EXPECT_DOUBLE_EQ(d.point(1).conductance, 505.0);
+  const auto limits = d.DragLimits(1, -1e5);
+  EXPECT_DOUBLE_EQ(limits.first, -3000.0);
+  EXPECT_DOUBLE_EQ(limits.second, -500.0);
+  EXPECT_DOUBLE_EQ(d.DragLimits(3, -1e5).first, -1e5);
+
+  d.RemoveLast();
+  EXPECT_EQ(d.count(), 3);
+  d.RemoveLast();
+  d.RemoveLast();
+  d.RemoveLast();
+  d.RemoveLast();
+  EXPECT_EQ(d.count(), 0);
+  for (int i = 0; i < 20; ++i) d.Add(-100.0 * (i + 1), 1.0, res);
+  EXPECT_EQ(d.count(), kMaxDesignedPoints);
+}
+
+TEST(DesignedModel, ExampleGivesAThreeLayerModel) {
+  auto stores = test::NewStores();
+  ScriptedUi ui;
+  DepthWindowLogic window(stores->workspace, ui);
+  EXPECT_FALSE(window.PressDesign());
+  EXPECT_TRUE(window.design);
+  EXPECT_FALSE(window.SetModel());     // no point yet
+  EXPECT_FALSE(window.PressDesign());  // twice without a point: no question
+  EXPECT_FALSE(window.design);
+  EXPECT_TRUE(ui.prompts().empty());
+
+  window.PressDesign();
+  const auto res = DepthQuantity::kResistivity;
+  window.points.Add(-500.0, 2.0, res);
+  window.points.Add(-2000.0, 1.0, res);
+  window.points.Add(-2600.0, 3.0, res);
+  ASSERT_TRUE(window.SetModel());
+  EXPECT_TRUE(window.design);
+  const DesignedModel& d = stores->workspace.designed_model;
+  const double rho[5] = {100, 10, 1000, 1000, 1000};
+  const double h[5] = {0.5, 1.5, 100, 100, 100};
+  for (int k = 0; k < 5; ++k) {
+    EXPECT_NEAR(d.resistivity[k], rho[k], 1e-9);
+    EXPECT_NEAR(d.thickness[k], h[k], 1e-12);
+  }
+  EXPECT_NEAR(d.resistivity[15], 1000.0, 1e-9);
+
+  ui.Expect("END DESIGN", Answer::kYes);
+  EXPECT_TRUE(window.PressDesign());
+  EXPECT_EQ(ui.prompts().back().text, "Set designed model?");
+  EXPECT_EQ(ui.prompts().back().buttons, Buttons::kYesNo);
+  EXPECT_FALSE(window.design);
+
+  stores->workspace.current_model = 4;
+  DesignedModelDialogLogic dialog(stores->workspace, stores->models, ui);
+  EXPECT_EQ(dialog.target, 4);
+  dialog.target = 2;
+  ASSERT_TRUE(dialog.Apply());
+  const LayerModel& m = stores->models[2];
+  EXPECT_EQ(m.layer_count, 3);
+  EXPECT_EQ(m.resistivity[1], 10.0);
+  EXPECT_EQ(m.thickness[0], 0.5);
+  EXPECT_EQ(m.thickness[14], 100.0);
+  EXPECT_EQ(stores->workspace.current_model, 2);
+  EXPECT_EQ(ui.posts().back().message, Um::UM_MODELSCHANGED);
+  stores->workspace.model_form_open = true;
+  ASSERT_TRUE(dialog.Apply());
+  EXPECT_EQ(ui.posts().back().message, Um::UM_MODELSYNC);
+  EXPECT_EQ(ui.posts().back().window, Window::kModelForm);
+
+  window.ClickQuantity();
+  EXPECT_EQ(window.state.quantity, DepthQuantity::kConductance);
+  window.ClickQuantity();
+  EXPECT_EQ(window.state.quantity, DepthQuantity::kResistivity);
+}
+
+TEST(DesignedModel, RoundingFormsAndRanges) {
+  EXPECT_DOUBLE_EQ(DesignedModelRounding(0.0005), 0.0005);  // 5.00e-04
+  EXPECT_DOUBLE_EQ(DesignedModelRounding(0.000123456), 0.000123);
+  EXPECT_DOUBLE_EQ(DesignedModelRounding(0.123456), 0.1235);
+  EXPECT_DOUBLE_EQ(DesignedModelRounding(5.67891), 5.679);
+  EXPECT_DOUBLE_EQ(DesignedModelRounding(123.456), 123.46);
+  EXPECT_DOUBLE_EQ(DesignedModelRounding(1234.6), 1235.0);
+  EXPECT_DOUBLE_EQ(DesignedModelRounding(123456.0), 12345.0);  // 5 characters
+
+  auto stores = test::NewStores();
+  ScriptedUi ui;
+  DesignedModelDialogLogic dialog(stores->workspace, stores->models, ui);
+  dialog.resistivity.fill(10.0);
+  dialog.thickness.fill(1.0);
+  EXPECT_FALSE(dialog.Validate());
+  dialog.resistivity[7] = 1e-9;   // row 8 accepts it
+  dialog.thickness[6] = 0.0001;   // row 7 too
+  dialog.thickness[10] = 0.0001;  // row 11 too
+  EXPECT_FALSE(dialog.Validate());
+  dialog.resistivity[8] = 1e-6;  // row 9 does not
+  auto refused = dialog.Validate();
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->first, 8);
+  EXPECT_EQ(refused->second,
+            "Please enter a number between 1e-05 and 1000000.");
+  dialog.resistivity[8] = 10.0;
+  dialog.thickness[7] = 0.0005;  // row 8 needs 0.001
+  refused = dialog.Validate();
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->first, 16 + 7);
+  const LayerModel before = stores->models[0];
+  EXPECT_FALSE(dialog.Apply());
+  EXPECT_EQ(stores->models[0].resistivity, before.resistivity);
+  EXPECT_TRUE(ui.posts().empty());
 }
 
 }  // namespace

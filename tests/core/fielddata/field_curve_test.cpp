@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/fielddata/field_file_reader.h"
+#include "core/fielddata/station_position.h"
 #include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
 #include "util/test_util.h"
@@ -33,8 +34,7 @@ void OnePointSounding(Workspace& ws) {
 TEST(FieldCurve, XyPointFromImpedanceAndFileErrors) {
   auto stores = test::NewStores();
   OnePointSounding(stores->workspace);
-  LoadFieldSet(
-      0, CurveMode::XY, stores->workspace, stores->sets, stores->models);
+  test::LoadSet(*stores, 0, CurveMode::XY);
   const FieldSet& s = stores->sets[0];
   EXPECT_EQ(s.count, 1);
   EXPECT_EQ(s.in_use, 1);
@@ -118,7 +118,7 @@ TEST(FieldCurve, EffErrorIsHalfTheQuadratureSumOfRelativeErrors) {
   ws.sounding.zyxr[0] = ws.sounding.zyxi[0] = -40.0f;  // 320 Ohm-m
   ws.sounding.rhoyx_err[0] = 32.0f;
   ws.sounding.phsxy_err[0] = ws.sounding.phsyx_err[0] = 0.01f;
-  LoadFieldSet(0, CurveMode::EFF, ws, stores->sets, stores->models);
+  test::LoadSet(*stores, 0, CurveMode::EFF);
   auto relative = [](double s) {
     return (s + std::sqrt(s * s + 1.0) - 1.0) / 2.0;
   };
@@ -190,7 +190,8 @@ TEST(FieldCurve, PhaseOfNinetyOrMoreBecomesEightyNine) {
     ws.sounding.zxyr[k] = zr[k];
     ws.sounding.zxyi[k] = zi[k];
   }
-  LoadFieldSet(0, CurveMode::XY, ws, stores->sets, stores->models);
+  ws.sounding.rhoxy_err[2] = ws.sounding.phsxy_err[2] = 0.0f;
+  test::LoadSet(*stores, 0, CurveMode::XY);
   const FieldSet& s = stores->sets[0];
   EXPECT_FLOAT_EQ(s.phase[0], 89.0f);  // exactly 90: replaced by -89
   EXPECT_EQ(s.phase_sign[0], 0);
@@ -200,10 +201,9 @@ TEST(FieldCurve, PhaseOfNinetyOrMoreBecomesEightyNine) {
   EXPECT_EQ(s.phase_sign[2], 0);
   EXPECT_EQ(s.re_z_sign[1], 0);
   EXPECT_EQ(s.im_z_sign[2], 0);
-  for (int k = 0; k < 3; ++k) {
-    EXPECT_GE(s.err_re[k], 0.01f);
-    EXPECT_GE(s.err_im[k], 0.01f);
-  }
+  // Errors never fall below 1 % (the file gives none at point 2).
+  EXPECT_FLOAT_EQ(s.err_re[2], 0.01f);
+  EXPECT_FLOAT_EQ(s.err_im[2], 0.01f);
 }
 
 TEST(FieldCurve, LoadingResetsTheSlotAndNamesItAndItsModel) {
@@ -217,13 +217,13 @@ TEST(FieldCurve, LoadingResetsTheSlotAndNamesItAndItsModel) {
     ws.sounding.zyxr[k] = ws.sounding.zyxi[k] = -10.0f;
   }
   ws.sounding.missing[3] = 1;
-  LoadFieldSet(4, CurveMode::YX, ws, stores->sets, stores->models);
+  test::LoadSet(*stores, 4, CurveMode::YX);
   ASSERT_EQ(stores->sets[4].point_deleted[3], 1);
   // A shorter sounding in the same slot: nothing of the first one stays.
   OnePointSounding(ws);
   ws.sounding.missing.fill(0);
   ws.sounding.header = ">HEAD\nX=1\n";
-  LoadFieldSet(4, CurveMode::MEAN, ws, stores->sets, stores->models);
+  test::LoadSet(*stores, 4, CurveMode::MEAN);
   const FieldSet& s = stores->sets[4];
   EXPECT_EQ(s.count, 1);
   EXPECT_EQ(s.in_use, 5);
@@ -243,17 +243,6 @@ TEST(FieldCurve, LoadingResetsTheSlotAndNamesItAndItsModel) {
     EXPECT_FLOAT_EQ(s.phase[k], -100.0f) << k;
     EXPECT_EQ(s.point_deleted[k], 0) << k;
   }
-}
-
-TEST(FieldCurve, ErrorsNeverFallBelowOnePercent) {
-  auto stores = test::NewStores();
-  Workspace& ws = stores->workspace;
-  OnePointSounding(ws);
-  ws.sounding.rhoxy_err[0] = 0.0f;
-  ws.sounding.phsxy_err[0] = 0.0f;
-  LoadFieldSet(0, CurveMode::XY, ws, stores->sets, stores->models);
-  EXPECT_FLOAT_EQ(stores->sets[0].err_re[0], 0.01f);
-  EXPECT_FLOAT_EQ(stores->sets[0].err_im[0], 0.01f);
 }
 
 TEST(FieldCurve, ImpedanceErrorsSpanTheCornersOfTheErrorBox) {
@@ -276,6 +265,76 @@ TEST(FieldCurve, ImpedanceErrorsSpanTheCornersOfTheErrorBox) {
   // 1e24 and 4e24 Ohm-m: corners of 2.8e12 and 5.6e12.
   e = ImpedanceErrors(1e6, 0.0, 0.0, 4e24, 1e24);
   EXPECT_NEAR(e.re, std::sqrt(c * 1e6 * 4e24) - 1e12, 1e-3);
+}
+
+TEST(StationPosition, DegreesInEitherNotation) {
+  double d = 0.0;
+  ASSERT_TRUE(ParseDegrees("-22:22:14.9", d));
+  EXPECT_NEAR(d, -(22.0 + 22.0 / 60.0 + 14.9 / 3600.0), 1e-12);
+  ASSERT_TRUE(ParseDegrees(" 139:11:19 ", d));
+  EXPECT_NEAR(d, 139.0 + 11.0 / 60.0 + 19.0 / 3600.0, 1e-12);
+  ASSERT_TRUE(ParseDegrees("-0:30", d));  // the sign of a zero degree
+  EXPECT_NEAR(d, -0.5, 1e-12);
+  ASSERT_TRUE(ParseDegrees("22:30:00 S", d));
+  EXPECT_NEAR(d, -22.5, 1e-12);
+  ASSERT_TRUE(ParseDegrees("1:15 W", d));
+  EXPECT_NEAR(d, -1.25, 1e-12);
+  ASSERT_TRUE(ParseDegrees("1:15E", d));
+  EXPECT_NEAR(d, 1.25, 1e-12);
+  ASSERT_TRUE(ParseDegrees("-33.5", d));
+  EXPECT_EQ(d, -33.5);
+  for (const char* bad : {"", "abc", "12:75:00", "1:2:3:4", "12::", "nan"})
+    EXPECT_FALSE(ParseDegrees(bad, d)) << bad;
+  EXPECT_EQ(UtmZone(139.19), 54);
+  EXPECT_EQ(UtmZone(-180.0), 1);
+  EXPECT_EQ(UtmZone(179.99), 60);
+  EXPECT_EQ(UtmZone(12.0), 33);  // a zone's western edge belongs to it
+}
+
+// Reference values from an independent Krueger-series transverse Mercator
+// on WGS84, which gives 691875.632 E, 6098907.825 N for 55 N 12 E in zone
+// 32 as the PROJ documentation does (within 1 cm).
+TEST(StationPosition, GeographicCoordinatesBecomeUtmMetres) {
+  StationPosition p = PositionFromTexts("-22:22:14", "139:11:19", "200");
+  EXPECT_EQ(p.kind, PositionKind::kUtm);
+  EXPECT_EQ(p.zone, 54);
+  EXPECT_TRUE(p.south);
+  EXPECT_NEAR(p.northing, 7525034.495, 0.01);
+  EXPECT_NEAR(p.easting, 313494.332, 0.01);
+  EXPECT_EQ(p.elevation, 200.0);
+  p = PositionFromTexts("55.0", "9.0", "12 M");
+  EXPECT_EQ(p.zone, 32);
+  EXPECT_FALSE(p.south);
+  EXPECT_NEAR(p.northing, 6094791.421, 0.01);
+  EXPECT_NEAR(p.easting, 500000.0, 0.01);  // the central meridian
+  EXPECT_EQ(p.elevation, 12.0);
+  // Metres stay as they are; no coordinates give none.
+  p = PositionFromTexts("7525000.5", "313000", "0");
+  EXPECT_EQ(p.kind, PositionKind::kMetres);
+  EXPECT_EQ(p.northing, 7525000.5);
+  EXPECT_EQ(p.easting, 313000.0);
+  for (const auto& texts : {std::pair{"00:00:00", "000:00:00"},
+                            std::pair{"N/A", "139:11:19"},
+                            std::pair{"95:00:00", "139:11:19"}}) {
+    p = PositionFromTexts(texts.first, texts.second, "0000");
+    EXPECT_EQ(p.kind, PositionKind::kNone) << texts.first;
+    EXPECT_EQ(p.northing, 0.0);
+    EXPECT_EQ(p.easting, 0.0);
+  }
+}
+
+// A loaded set carries its station's place, so the INT blocks of the
+// command line do not all sit on one spot.
+TEST(StationPosition, LoadedSetsCarryTheirStationsPosition) {
+  auto stores = test::NewStores();
+  ScriptedUi ui;
+  ASSERT_TRUE(ReadFieldFile(
+      test::RealDataPath("IEB0537A_Phoenix.edi"), stores->workspace, ui));
+  test::LoadSet(*stores, 1, CurveMode::XY);  // f32 holds the metre
+  const auto& b = stores->sets[1].coordinates;
+  EXPECT_NEAR(b[0], 7474995.491, 1.0);
+  EXPECT_NEAR(b[1], 324967.581, 0.1);
+  EXPECT_EQ(b[2], 158.0f);
 }
 
 }  // namespace

@@ -200,8 +200,7 @@ TEST(FieldEditing, FlagsCutOffUndoAndRestore) {
   EXPECT_FLOAT_EQ(std::fabs(s.re_z[21]), 5.0f);
 
   // Loading the slot anew forgets its edits; closing clears the marks.
-  LoadFieldSet(
-      0, CurveMode::XY, stores->workspace, stores->sets, stores->models);
+  test::LoadSet(*stores, 0, CurveMode::XY);
   EXPECT_TRUE(editor.CanUndo());
   editor.Refresh();
   EXPECT_FALSE(editor.CanUndo());

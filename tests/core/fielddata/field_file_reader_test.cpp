@@ -4,8 +4,12 @@
 
 #include <cmath>
 #include <cstdio>
+#include <random>
 #include <string>
+#include <vector>
 
+#include "core/fielddata/edi_import.h"
+#include "core/fielddata/number_line.h"
 #include "core/platform/scripted_ui.h"
 #include "util/test_util.h"
 
@@ -31,6 +35,9 @@ std::string Values(int b, int n) {
   return out;
 }
 
+constexpr char kNoKeywords[] =
+    "Can't find keywords:\n'>SPECTRA' for EDI-file\n'>ZXXR' for PLT-file";
+constexpr char kNoHead[] = "Can't finf MT-data\n error keyword: '>HEAD'";
 const char kHead[] =
     ">HEAD\n"
     "    DATAID=\"SITE\"042\"ABCDEFG\"\n"
@@ -91,41 +98,28 @@ TEST(FieldFileReader, PltBlocksHeaderStationAndListing) {
   EXPECT_EQ(r.sb().lat, "-22:22:14");
   EXPECT_EQ(r.sb().lon, "139:11:19");
   EXPECT_EQ(r.sb().elev, "200");
-  const auto& l = r.sb().listing;
-  EXPECT_EQ(l[0], "    DATAID=\"SITE\"042\"ABCDEFG\"");
-  EXPECT_EQ(l[5], "");
-  // The nine lines after the station line are listed whatever they hold.
-  EXPECT_EQ(l[6], ">!****FREQUENCIES****!");
-  EXPECT_EQ(l[7], ">FREQ ROT=ZROT //3");
-  EXPECT_EQ(l[8], "   1.000e+04   9.950e+03   9.900e+03 ");
-  EXPECT_EQ(l[10], "*****************************");
-  EXPECT_EQ(l[11], "NFREQ =  3");
-  EXPECT_EQ(l[12],
-            "Imaginary parts ZXYI, ZYXI, ZXXI, ZYYI are listed with reversed "
-            "sign");
-  EXPECT_EQ(
-      l[14],
-      "     F [Hz]         ZXYR         ZXYI         ZYXR         ZYXI   ");
-  // Imaginary parts are listed with their sign reversed.
-  EXPECT_EQ(
-      l[15],
-      " 1   1.00e+04      3.01e+02     4.01e+02      5.01e+02     6.01e+02");
-  EXPECT_EQ(
-      l[17],
-      " 3   9.90e+03      3.03e+02     4.03e+02      5.03e+02     6.03e+02");
-  EXPECT_EQ(l[18], "");
-  EXPECT_EQ(
-      l[19],
-      "     F [Hz]         ZXXR         ZXXI         ZYYR         ZYYI   ");
-  EXPECT_EQ(
-      l[24],
-      "     F [Hz]       RHO_ERR_XY  PHS_ERR_XY    RHO_ERR_YX    PHS_ERR_YX");
-  EXPECT_EQ(
-      l[25],
-      " 1   1.00e+04      9.01e+02     1.10e+03     -1.00e+03    -1.20e+03");
+  // The nine lines after the station line are listed whatever they hold;
+  // imaginary parts are listed with their sign reversed.
+  const std::pair<int, const char*> listed[] = {
+      {0, "    DATAID=\"SITE\"042\"ABCDEFG\""},
+      {6, ">!****FREQUENCIES****!"},
+      {7, ">FREQ ROT=ZROT //3"},
+      {10, "*****************************"},
+      {11, "NFREQ =  3"},
+      {12,
+       "Imaginary parts ZXYI, ZYXI, ZXXI, ZYYI are listed with reversed sign"},
+      {14,
+       "     F [Hz]         ZXYR         ZXYI         ZYXR         ZYXI   "},
+      {15,
+       " 1   1.00e+04      3.01e+02     4.01e+02      5.01e+02     6.01e+02"},
+      {19,
+       "     F [Hz]         ZXXR         ZXXI         ZYYR         ZYYI   "},
+      {24,
+       "     F [Hz]       RHO_ERR_XY  PHS_ERR_XY    RHO_ERR_YX    PHS_ERR_YX"},
+      {25,
+       " 1   1.00e+04      9.01e+02     1.10e+03     -1.00e+03    -1.20e+03"}};
+  for (const auto& [line, text] : listed) EXPECT_EQ(r.sb().listing[line], text);
   EXPECT_EQ(r.sb().listing_count, 31);
-  EXPECT_EQ(l[29], "          ");
-  EXPECT_EQ(l[30], "");
   EXPECT_EQ(r.stores->workspace.files.field_extension, "plt");
 }
 
@@ -148,7 +142,6 @@ TEST(FieldFileReader, HeaderKeepsTwentyThreeLinesAndStationLineItsColumns) {
     std::string moved = PltText(3);
     moved.replace(moved.find("    DATAID"), 4, std::string(blanks, ' '));
     Read m;
-    m.ui.Allow("CHECK MT-FILE");
     ReadText(m, moved);
     ASSERT_TRUE(m.ok) << blanks;
     EXPECT_EQ(m.sb().station, blanks == 49 ? "SITE 042 ABC" : "") << blanks;
@@ -203,9 +196,7 @@ TEST(FieldFileReader, RefusesFilesWithoutKeywordsOrHead) {
   ReadText(none, ">HEAD\n  DATAID=\"X\"\n>FREQ\n  1.000e+00\n>END\n");
   ASSERT_FALSE(none.ok);
   ASSERT_EQ(none.ui.prompts().size(), 1u);
-  EXPECT_EQ(
-      none.ui.prompts()[0].text,
-      "Can't find keywords:\n'>SPECTRA' for EDI-file\n'>ZXXR' for PLT-file");
+  EXPECT_EQ(none.ui.prompts()[0].text, kNoKeywords);
   EXPECT_EQ(none.ui.prompts()[0].caption, "Invalid MT-file");
   EXPECT_EQ(none.ui.prompts()[0].icon, Icon::kExclamation);
 
@@ -214,8 +205,7 @@ TEST(FieldFileReader, RefusesFilesWithoutKeywordsOrHead) {
   ReadText(no_head, " " + PltText(3));
   ASSERT_FALSE(no_head.ok);
   EXPECT_EQ(no_head.ui.prompts()[0].text,
-            "Can't finf MT-data\n error keyword: '>HEAD'" +
-                std::string(ImportHintText(ImportHint::kMenu)));
+            kNoHead + std::string(ImportHintText(ImportHint::kMenu)));
   EXPECT_EQ(no_head.ui.prompts()[0].icon, Icon::kExclamation);
 
   Read missing;
@@ -224,20 +214,6 @@ TEST(FieldFileReader, RefusesFilesWithoutKeywordsOrHead) {
   EXPECT_EQ(missing.ui.prompts()[0].caption, "CAN'T OPEN FILE");
   EXPECT_EQ(missing.ui.prompts()[0].text, "The file could not be located");
   EXPECT_EQ(missing.ui.prompts()[0].icon, Icon::kStop);
-}
-
-TEST(FieldFileReader, KeepsTheFirstHundredValuesAndSaysSo) {
-  Read r;
-  r.ui.Allow("TOO MANY FREQUENCIES");
-  ReadText(r, PltText(130));
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.sb().nfreq, 100);
-  EXPECT_FLOAT_EQ(r.sb().freq[99], PltValue(0, 99));
-  EXPECT_FLOAT_EQ(r.sb().phsyx_err[99], PltValue(12, 99));
-  ASSERT_EQ(r.ui.prompts().size(), 1u);
-  EXPECT_EQ(r.ui.prompts()[0].text,
-            "Block '>FREQ' holds 130 values;\nonly the first 100 are read.");
-  EXPECT_EQ(r.sb().listing_count, 14 + 3 * 101 + 2 + 3);
 }
 
 TEST(FieldFileReader, LastBlockEndsAtTheEndOfTheFileAndLineEndsDoNotMatter) {
@@ -314,15 +290,25 @@ TEST(FieldFileReader, ShortBlocksBadFrequenciesAndNonNumbersAreRefused) {
   EXPECT_EQ(
       refusal(with(10, 2, "  -1.000e+39")),
       "Value 3 of block '>RHOYX.ERR' is not a finite number (-inf)" + hint);
-  // A garbled digit refuses the file, with the line and the columns (the
-  // path of the temporary file stands first).
-  const std::string garbled = refusal(with(3, 1, "   3.02es+02"));
-  EXPECT_NE(garbled.find(", columns 13-24 (block '>ZXYR'): '3.02es+02' is "
-                         "not one number\nEach number stands alone in a field "
-                         "of at least five characters, counting its leading "
-                         "blanks."),
-            std::string::npos)
-      << garbled;
+  // A garbled digit, a blank field or two numbers in one field refuse the
+  // file, with the line and the columns (the path of the temporary file
+  // stands first); a run of blanks is cut into fields of five characters.
+  const std::pair<const char*, const char*> damages[] = {
+      {"   3.02es+02", "13-24 (block '>ZXYR'): '3.02es+02' is not one number"},
+      {"            ",
+       "13-17 (block '>ZXYR'): a blank field where a number must stand"},
+      {" 3.0 1234567",
+       "13-24 (block '>ZXYR'): '3.0 1234567' is not one number"}};
+  for (const auto& [field, says] : damages) {
+    const std::string shown = refusal(with(3, 1, field));
+    EXPECT_NE(shown.find(", line 16, columns " + std::string(says) + "\n"),
+              std::string::npos)
+        << shown;
+  }
+  EXPECT_NE(refusal(with(3, 1, "   3.02es+02"))
+                .find("\nEach number stands alone in a field of at least five "
+                      "characters, counting its leading blanks."),
+            std::string::npos);
   // A byte-order mark before ">HEAD" is no refusal.
   Read bom;
   ReadText(bom, "\xEF\xBB\xBF" + PltText(3));
@@ -398,7 +384,6 @@ TEST(FieldFileReader, EdiHeaderValuesCarryOverAndShortBlocksAreRefused) {
   // The block without a frequency takes the previous block's 100 Hz; of
   // two equal frequencies the first is kept, and the user is told.
   Read r;
-  r.ui.Allow("FIELD DATA");
   ReadText(r, text + tail, ".edi");
   ASSERT_TRUE(r.ok);
   ASSERT_EQ(r.sb().nfreq, 2);
@@ -422,8 +407,6 @@ TEST(FieldFileReader, EdiHeaderValuesCarryOverAndShortBlocksAreRefused) {
                 std::string(ImportHintText(ImportHint::kMenu)));
   // Cut after a whole block: read, and the missing ">END" is noticed.
   Read no_end;
-  no_end.ui.Allow("CHECK MT-FILE");
-  no_end.ui.Allow("FIELD DATA");
   ReadText(no_end, text + tail.substr(0, tail.find(">END")), ".edi");
   ASSERT_TRUE(no_end.ok);
   EXPECT_EQ(no_end.sb().nfreq, 2);
@@ -442,29 +425,26 @@ TEST(FieldFileReader, EdiHeaderValuesCarryOverAndShortBlocksAreRefused) {
             "next blank) is not a positive frequency");
 }
 
-TEST(FieldFileReader, MoreThanHundredSpectraBlocks) {
+// Beyond 100 values (PLT) or blocks (EDI) the first 100 are read.
+TEST(FieldFileReader, KeepsTheFirstHundredPointsAndSaysSo) {
   Read r;
-  r.ui.Allow("TOO MANY FREQUENCIES");
-  ReadText(r, EdiText(104), ".edi");
+  ReadText(r, PltText(130));
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.sb().nfreq, 100);
+  EXPECT_FLOAT_EQ(r.sb().freq[99], PltValue(0, 99));
+  EXPECT_FLOAT_EQ(r.sb().phsyx_err[99], PltValue(12, 99));
   ASSERT_EQ(r.ui.prompts().size(), 1u);
+  EXPECT_EQ(r.ui.prompts()[0].text,
+            "Block '>FREQ' holds 130 values;\nonly the first 100 are read.");
+  EXPECT_EQ(r.sb().listing_count, 14 + 3 * 101 + 2 + 3);
+  Read edi;
+  ReadText(edi, EdiText(104), ".edi");
+  ASSERT_TRUE(edi.ok);
+  EXPECT_EQ(edi.sb().nfreq, 100);
+  ASSERT_EQ(edi.ui.prompts().size(), 1u);
   EXPECT_EQ(
-      r.ui.prompts()[0].text,
+      edi.ui.prompts()[0].text,
       "The file holds 104 '>SPECTRA' blocks;\nonly the first 100 are read.");
-}
-
-TEST(FieldFileReader, EdiWithoutStationLineReadsNoBlocksAndSaysSo) {
-  std::string text = EdiText(3);
-  text.replace(text.find("DATAID=\""), 8, "DATAID= ");
-  Read r;
-  r.ui.Allow("CHECK MT-FILE");
-  ReadText(r, text, ".edi");
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.sb().nfreq, 0);
-  EXPECT_EQ(r.sb().station, "");
-  ASSERT_EQ(r.ui.prompts().size(), 1u);
-  EXPECT_EQ(r.ui.prompts()[0].caption, "CHECK MT-FILE");
 }
 
 TEST(FieldFileReader, OpenDialogFilterFollowsTheLastExtension) {
@@ -476,6 +456,238 @@ TEST(FieldFileReader, OpenDialogFilterFollowsTheLastExtension) {
       FieldFileFilter("edi"),
       "MT-files (*.EDI)|*.EDI|MT-files (*.PLT)|*.PLT|All Files (*.*)|*.*||");
   EXPECT_STREQ(FieldFileFilter(""), FieldFileFilter("EDI"));
+}
+
+// Bad input never crashes the reader, never touches the field sets and
+// always ends with a message or a complete read.
+bool ReadsOrExplains(const std::string& content) {
+  auto stores = test::NewStores();
+  ScriptedUi ui;
+  test::TempFile file(content);
+  bool ok = ReadFieldFile(file.path(), stores->workspace, ui);
+  const SoundingBuffer& sb = stores->workspace.sounding;
+  EXPECT_GE(sb.nfreq, 0);
+  EXPECT_LE(sb.nfreq, MaxFreq);
+  EXPECT_LE(sb.listing_count, kListingLines);
+  EXPECT_EQ(stores->sets[0].in_use, -1);
+  return ok || !ui.prompts().empty();
+}
+
+TEST(ReaderRobustness, HostileFiles) {
+  EXPECT_TRUE(ReadsOrExplains(""));
+  EXPECT_TRUE(ReadsOrExplains("\n\n\n"));
+  EXPECT_TRUE(ReadsOrExplains(">"));
+  EXPECT_TRUE(ReadsOrExplains(">HEAD\n>ZXXR"));
+  EXPECT_TRUE(ReadsOrExplains(">HEAD\n>SPECTRA"));
+  EXPECT_TRUE(ReadsOrExplains(">HEAD\n DATAID=\"\n>SPECTRA FREQ= AVGT=\n"));
+  EXPECT_TRUE(
+      ReadsOrExplains(">HEAD\n DATAID=\"X\"\n>SPECTRA FREQ=1 AVGT=0\n1\n"));
+  std::string garbage;
+  std::mt19937 rng(7);
+  for (int i = 0; i < 100000; ++i) garbage += static_cast<char>(rng() & 0xff);
+  EXPECT_TRUE(ReadsOrExplains(garbage));
+  EXPECT_TRUE(ReadsOrExplains(">HEAD\n" + garbage + "\n>ZXXR\n" + garbage));
+  // A line of several megabytes, inside a data block.
+  std::string huge(5u << 20, ' ');
+  for (std::size_t i = 10; i < huge.size(); i += 12) huge[i] = '7';
+  EXPECT_TRUE(ReadsOrExplains(">HEAD\n DATAID=\"BIG\"\n>FREQ\n" + huge +
+                              "\n>ZXXR\n" + huge));
+  EXPECT_TRUE(
+      ReadsOrExplains(">HEAD\n DATAID=\"N\"\n>SPECTRA FREQ=nan AVGT=inf\n" +
+                      std::string(7, '\n') + ">END\n"));
+}
+
+// Values beyond any sounding's range but finite are kept (the refusal of
+// non-finite ones is the reader's refusal test above).
+TEST(ReaderRobustness, HugeValuesAreKept) {
+  std::string text = ">HEAD\n  DATAID=\"BIG\"\n";
+  for (const char* k : kSoundingKeywords)
+    text += std::string(k) + "\n  1.0e+00  2.0e+00  1.0e+32\n";
+  Read r;
+  ReadText(r, text);
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.sb().zxyr[0], 1e32f);  // sorted by falling frequency: 1e32 Hz
+  EXPECT_TRUE(r.ui.prompts().empty());
+}
+
+// Every real field file beside the project, read as a user would read it.
+struct Expectation {
+  const char* file;
+  int nfreq;            // -1: refused
+  const char* station;  // when read
+  const char* message;  // text of the first message, "" for none
+};
+
+constexpr char kNoErr[] = "Can't find RHOXY_ERR";
+// "FREQ= 9.9391E+03": the value ends at the blank after "=".
+constexpr char kNoFreq[] =
+    "'>SPECTRA' block 1: the value after FREQ= ('', up to the next blank) is "
+    "not a positive frequency";
+
+const Expectation kFiles[] = {
+    {"15125A_spe.edi", 60, "15125A ", ""},
+    {"IEB0537A_Phoenix.edi", 80, "14-IEB0537A ", ""},
+    {"15125A_imp.edi", 60, "15125A ", ""},
+    {"ET001.edi", 88, "ET001 ", ""},
+    {"ET010.edi", 99, "", ""},
+    {"EGC020A_pho.edi", 65, "", ""},
+    {"EGC022_CGG.edi", 73, "", ""},
+    {"tf_edi_cgg.edi", 73, "TEST01 ", ""},
+    {"IEA00184_Qut.edi", -1, "", kNoFreq},
+    {"tf_edi_quantec.edi", -1, "", kNoFreq},
+    // No quoted DATAID: the search for blocks starts at the end of the file.
+    {"tf_edi_spectra_in.edi",
+     0,
+     "",
+     "No frequency blocks were read (NFREQ = 0):\nthe file has no station "
+     "line 'DATAID=\"'"},
+    {"tf_edi_rho_only.edi", -1, "", kNoKeywords},
+    {"VIC100_ANSIR.edi", -1, "", kNoKeywords},
+    {"IEB0858A_metronix.edi", -1, "", kNoErr},
+    {"tf_edi_metronix.edi", -1, "", kNoErr},
+    {"tf_edi_no_error.edi", -1, "", kNoErr},
+    {"pb23c.edi", -1, "", kNoErr},
+    {"11_LF_z.edi", -1, "", kNoErr},
+    {"tf_edi_spectra_out.edi", -1, "", kNoErr},
+    {"BP02.edi", -1, "", kNoErr},
+    {"tf_edi_empower.edi", -1, "", kNoHead},
+    {"c07cp1.edi", -1, "", kNoHead},
+    {"aushield.dat", -1, "", kNoKeywords},
+};
+
+TEST(RealFiles, EachFileIsReadOrRefusedWithItsMessage) {
+  for (const Expectation& e : kFiles) {
+    SCOPED_TRACE(e.file);
+    auto stores = test::NewStores();
+    ScriptedUi ui;
+    const FieldSets sets_before = stores->sets;
+    bool ok = ReadFieldFile(test::RealDataPath(e.file), stores->workspace, ui);
+    EXPECT_EQ(ok, e.nfreq >= 0);
+    if (e.message[0] == '\0') {
+      EXPECT_TRUE(ui.prompts().empty());
+    } else {
+      ASSERT_EQ(ui.prompts().size(), 1u);
+      // Every refusal of an EDI file points to the SEG EDI importer.
+      const bool edi = std::string(e.file).find(".edi") != std::string::npos;
+      EXPECT_EQ(ui.prompts()[0].text,
+                e.message +
+                    std::string(edi ? ImportHintText(ImportHint::kMenu) : ""));
+    }
+    if (ok) {
+      EXPECT_EQ(stores->workspace.sounding.nfreq, e.nfreq);
+      EXPECT_EQ(stores->workspace.sounding.station, e.station);
+    }
+    // Reading never touches the field sets.
+    for (int k = 0; k < MaxSets; ++k) {
+      EXPECT_EQ(stores->sets[k].in_use, sets_before[k].in_use);
+      EXPECT_EQ(stores->sets[k].freq, sets_before[k].freq);
+    }
+  }
+}
+
+// The spectra and the impedance file of one site give one tensor, whether
+// the reader or the SEG EDI importer reads them.
+TEST(RealFiles, SpectraAndImpedanceFilesOfOneSiteAgree) {
+  auto spe = test::NewStores(), imp = test::NewStores();
+  auto spe_import = test::NewStores(), imp_import = test::NewStores();
+  ScriptedUi ui;
+  EdiImportReport spe_report, imp_report;
+  const std::string spe_path = test::RealDataPath("15125A_spe.edi");
+  const std::string imp_path = test::RealDataPath("15125A_imp.edi");
+  ASSERT_TRUE(ReadFieldFile(spe_path, spe->workspace, ui));
+  ASSERT_TRUE(ReadFieldFile(imp_path, imp->workspace, ui));
+  ASSERT_TRUE(ImportEdiFile(
+      spe_path, spe_import->workspace, ui, kDefaultImportError, &spe_report));
+  ASSERT_TRUE(ImportEdiFile(
+      imp_path, imp_import->workspace, ui, kDefaultImportError, &imp_report));
+  EXPECT_TRUE(spe_report.spectra);
+  EXPECT_EQ(imp_report.error_source, "RHO/PHS .ERR");
+  const SoundingBuffer* s[4] = {&spe->workspace.sounding,
+                                &imp->workspace.sounding,
+                                &spe_import->workspace.sounding,
+                                &imp_import->workspace.sounding};
+  const SoundingBuffer& b = *s[1];
+  for (const SoundingBuffer* a : s) {
+    ASSERT_EQ(a->nfreq, 60);
+    for (int k = 0; k < 60; ++k) {
+      EXPECT_NEAR(a->freq[k], b.freq[k], 1e-5 * b.freq[k]);
+      // Each tensor element against the size of its own element.
+      for (int e = 0; e < 4; ++e) {
+        const double re_b = b.Array(1 + 2 * e)[k], im_b = b.Array(2 + 2 * e)[k];
+        EXPECT_LT(std::hypot(a->Array(1 + 2 * e)[k] - re_b,
+                             a->Array(2 + 2 * e)[k] - im_b) /
+                      std::hypot(re_b, im_b),
+                  1.1e-5)
+            << "element " << e << " point " << k;
+      }
+    }
+  }
+  EXPECT_EQ(s[0]->lat, "-22:22:14");
+  EXPECT_EQ(s[0]->elev, "200");
+  EXPECT_EQ(s[0]->listing[0], "    DATAID=\"15125A\"");
+  EXPECT_EQ(s[0]->listing[11], "NFREQ = 60");
+}
+
+std::vector<float> Numbers(const std::string& line, int capacity = 100) {
+  std::vector<float> out(static_cast<std::size_t>(capacity));
+  int n = ReadNumbersOnLine(line, out.data(), capacity);
+  out.resize(static_cast<std::size_t>(std::min(n, capacity)));
+  return out;
+}
+
+TEST(NumbersOnLine, FixedWidthColumnsAreReadOneByOne) {
+  EXPECT_EQ(Numbers("   1.000e+03   2.500e-01  -3.000e+00 \n"),
+            (std::vector<float>{1000.0f, 0.25f, -3.0f}));
+  EXPECT_EQ(Numbers("  1.52125E-09 -6.65692E-12"),
+            (std::vector<float>{1.52125e-9f, -6.65692e-12f}));
+  // Numbers that touch their neighbour's sign still need a blank to end.
+  EXPECT_EQ(Numbers(" 12345 6789"), (std::vector<float>{12345.0f, 6789.0f}));
+  EXPECT_TRUE(Numbers("").empty());
+  EXPECT_TRUE(Numbers("   ").empty());
+}
+
+TEST(NumbersOnLine, ShortNumbersAreJoinedWithTheNext) {
+  // "1 2 3" is one field of five characters: it reads as 1.
+  EXPECT_EQ(Numbers("1 2 3 45678"), (std::vector<float>{1.0f, 45678.0f}));
+  // A four-character field at the end of a line is not read at all.
+  EXPECT_EQ(Numbers("12345 678"), (std::vector<float>{12345.0f}));
+  EXPECT_EQ(Numbers("  10   20"), (std::vector<float>{10.0f}));
+  // Five blanks make a field of their own that reads as 0.
+  EXPECT_EQ(Numbers("1.0e+03       "), (std::vector<float>{1000.0f, 0.0f}));
+  // Tabs are not blanks.
+  EXPECT_EQ(Numbers("1.0e+03\t2.0e+03\t3.0e+03"),
+            (std::vector<float>{1000.0f}));
+  // Such fields, and garbled ones, are counted for the user.
+  float out[8];
+  OddFields odd;
+  EXPECT_EQ(ReadNumbersOnLine("   2.773es02   1.0e+00       ", out, 8, &odd),
+            3);
+  EXPECT_EQ(out[0], 2.773f);
+  EXPECT_EQ(odd.count, 2);  // the garbled number and the five blanks
+  EXPECT_EQ(odd.first, "2.773es02");
+  ReadNumbersOnLine("1 2 3 45678", out, 8, &odd);
+  EXPECT_EQ(odd.count, 3);
+  EXPECT_EQ(odd.first, "2.773es02");
+}
+
+TEST(NumbersOnLine, CountsBeyondCapacityAndSurvivesOddText) {
+  std::string many;
+  for (int i = 0; i < 130; ++i) many += "  1.0e+00";
+  float out[100];
+  EXPECT_EQ(ReadNumbersOnLine(many, out, 100), 130);
+  EXPECT_EQ(ReadNumbersOnLine(many, out, 0), 130);
+  std::vector<float> odd =
+      Numbers("   nan    inf   1e400  -1e400  1e-50  abcde");
+  ASSERT_EQ(odd.size(), 6u);
+  EXPECT_TRUE(std::isnan(odd[0]));
+  EXPECT_TRUE(std::isinf(odd[1]));
+  EXPECT_TRUE(std::isinf(odd[2]) && odd[2] > 0);
+  EXPECT_TRUE(std::isinf(odd[3]) && odd[3] < 0);
+  EXPECT_EQ(odd[4], 0.0f);
+  EXPECT_EQ(odd[5], 0.0f);
+  // A NUL byte ends the line as it would a C string.
+  EXPECT_EQ(Numbers(std::string("  1.0e+00\0  2.0e+00", 19)),
+            (std::vector<float>{1.0f}));
 }
 
 }  // namespace

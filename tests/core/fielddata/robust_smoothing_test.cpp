@@ -7,14 +7,19 @@
 
 #include <cmath>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "core/fielddata/edi_import.h"
+#include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/robust_smoother.h"
 #include "core/fielddata/smoothing.h"
 #include "core/fielddata/smoothing_check.h"
+#include "core/fielddata/sounding_list.h"
 #include "core/physics/forward_1d.h"
 #include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
+#include "util/test_util.h"
 
 namespace mtvuk {
 namespace {
@@ -160,7 +165,6 @@ TEST(RobustSmoother, LineIsKeptSlopesAreBoundedAndNothingIsExtrapolated) {
   FieldSet two = s;
   two.point_use.fill(0.0f);
   two.point_use[3] = 1.0f;
-  ui.Allow(kRobustSmoothingCaption);
   EXPECT_FALSE(SmoothFieldSetRobust(two, SmoothingOptions{}, ui));
   ASSERT_EQ(ui.prompts().size(), 1u);
   EXPECT_EQ(ui.prompts()[0].caption, kRobustSmoothingCaption);
@@ -283,6 +287,63 @@ TEST(RobustSmoother, MarkedSetRemembersItsSmoother) {
   stores->workspace.smoothing.smoother = Smoother::kRobust;
   EXPECT_EQ(SmoothingOptions::ForSet(stores->workspace, s).smoother,
             Smoother::kClassic);
+}
+
+// Both smoothers on every real field file that opens, XY and YX: the
+// robust curve stays on the data it kept, and where the weighted spline
+// leaves its data by more than a decade the robust one stays far closer.
+// Reads a file as the user would: the program's reader, else the SEG EDI
+// importer; smooths `mode` with `smoother`. False when it does not open.
+bool SmoothFile(const std::string& path,
+                CurveMode mode,
+                Smoother smoother,
+                FieldSet& out) {
+  auto stores = test::NewStores();
+  ScriptedUi ui;  // every message answered with its default button
+  if (!ReadFieldFile(path, stores->workspace, ui) &&
+      !ImportEdiFile(path, stores->workspace, ui)) {
+    return false;
+  }
+  SoundingList list(stores->workspace, stores->sets, stores->models, ui);
+  if (!list.SetTick(mode, true) || !list.Ok()) return false;
+  FieldSet& set = stores->sets[list.chosen_slot(mode)];
+  SmoothingOptions options = SmoothingOptions::From(stores->workspace);
+  options.smoother = smoother;
+  set.effective_count = EffectiveCount(set);
+  if (!SmoothMarkedSet(stores->workspace, set, options, ui)) return false;
+  out = set;
+  return true;
+}
+
+TEST(RobustSmootherOnRealFiles, StaysOnTheDataItKept) {
+  std::vector<std::string> paths;
+  for (const std::string& f : test::RealFileNames(".edi"))
+    paths.push_back(test::RealDataPath(f));
+  paths.push_back(test::ExamplePath("15125A_imp.plt"));
+  int sets = 0, far_sets = 0;
+  for (const std::string& path : paths) {
+    for (const CurveMode mode : {CurveMode::XY, CurveMode::YX}) {
+      SCOPED_TRACE(path + (mode == CurveMode::XY ? " XY" : " YX"));
+      FieldSet robust, classic;
+      if (!SmoothFile(path, mode, Smoother::kRobust, robust)) continue;
+      ++sets;
+      const SmoothingDeparture r = MeasureDeparture(robust);
+      EXPECT_LE(r.largest, 0.5);
+      EXPECT_GT(r.points, 0);
+      // Only a few points of a real sounding are left out.
+      EXPECT_LE(r.downweighted, r.points / 5 + 1);
+      if (SmoothFile(path, mode, Smoother::kClassic, classic) &&
+          MeasureDeparture(classic).largest > 1.0) {
+        ++far_sets;
+        EXPECT_LE(r.largest, MeasureDeparture(classic).largest / 3.0);
+        EXPECT_FALSE(SmoothingWarnings(classic).empty());
+      }
+    }
+  }
+  // The files that open give about forty sets; four of them lead the
+  // weighted spline more than a decade away.
+  EXPECT_GE(sets, 30);
+  EXPECT_GE(far_sets, 4);
 }
 
 }  // namespace

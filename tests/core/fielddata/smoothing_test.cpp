@@ -6,10 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <vector>
 
-#include "core/fielddata/field_curve.h"
-#include "core/fielddata/field_file_reader.h"
+#include "core/depth/depth_transform.h"
 #include "core/fielddata/spline_fit.h"
 #include "core/platform/scripted_ui.h"
 #include "util/test_util.h"
@@ -233,14 +233,6 @@ TEST(Smoothing, FewPointsTrailingPointsAndIgnoredErrors) {
   EXPECT_EQ(three.smoothed_log_rho[3], -12.0f);
   EXPECT_EQ(three.smoothed_slope[0], 0.0f);
 
-  // Trailing switched-off points leave the effective count.
-  FieldSet trailing;
-  FillSet(trailing, 20, [](double t) { return 1.0 + 0.2 * t; });
-  trailing.point_use[19] = 0.0f;
-  trailing.point_use[18] = 0.0f;
-  trailing.point_use[5] = 0.0f;
-  EXPECT_EQ(EffectiveCount(trailing), 18);
-
   // With ignored errors the error bounds do not matter.
   auto noisy = [](double t) { return 1.5 + 0.3 * std::sin(7.0 * t); };
   FieldSet a, b;
@@ -364,26 +356,87 @@ TEST(SmoothingWindow, MarksApplyAndClose) {
   EXPECT_EQ(ui.posts().back().message, Um::UM_SMOOTHCLOSED);
 }
 
-TEST(Smoothing, RealSoundingFollowsItsData) {
-  auto stores = test::NewStores();
-  ScriptedUi ui;
-  ASSERT_TRUE(ReadFieldFile(
-      test::RealDataPath("15125A_imp.edi"), stores->workspace, ui));
-  LoadFieldSet(
-      0, CurveMode::YX, stores->workspace, stores->sets, stores->models);
-  FieldSet& set = stores->sets[0];
-  set.smoothing_mark = 1;
-  RunSmoothingRequest(stores->workspace, stores->sets, ui);
-  EXPECT_EQ(set.effective_count, 60);
-  double sum = 0.0;
-  for (int i = 0; i < 60; ++i) {
-    ASSERT_TRUE(std::isfinite(set.smoothed_log_rho[i]));
-    EXPECT_LT(std::fabs(set.smoothed_slope[i]), 0.9f);
-    const double d = set.smoothed_log_rho[i] - set.log_rho[i];
-    sum += d * d;
+// Smoothing and transforming hostile sets never crashes and never stores a
+// NaN: a single point, identical periods, every point switched off, values
+// that are not numbers, zero frequencies.
+void ExpectNoNan(const FieldSet& s, const std::string& what) {
+  for (const PointArray* a : {&s.smoothed_log_rho,
+                              &s.smoothed_slope,
+                              &s.phase_from_rho,
+                              &s.depth,
+                              &s.log_res,
+                              &s.log_s}) {
+    for (int i = 0; i < MaxFreq; ++i)
+      EXPECT_FALSE(std::isnan((*a)[i])) << what << " " << i;
   }
-  EXPECT_LT(std::sqrt(sum / 60), 0.08);
-  EXPECT_GT(std::sqrt(sum / 60), 1e-4);  // smoothed, not interpolated
+}
+
+TEST(SmoothingRobustness, TransformOfAnUnderflowingCurve) {
+  FieldSet set;
+  set.in_use = 1;
+  set.count = 4;
+  for (int i = 0; i < 4; ++i) {
+    set.freq[i] = static_cast<float>(std::pow(10.0, -i));
+    set.smoothed_log_rho[i] = i == 0 ? -3.28e14f : 2.0f;
+  }
+  TransformFieldSet(set);
+  ExpectNoNan(set, "underflow");
+  EXPECT_EQ(set.log_res[0], -14.0f);
+  EXPECT_LT(set.depth[0], 0.0f);
+  EXPECT_LT(set.depth[1], set.depth[0]);
+  EXPECT_GT(set.log_s[2], -5.0f);
+}
+
+TEST(SmoothingRobustness, HostileSetsStoreNoNan) {
+  const std::pair<const char*, std::function<void(FieldSet&)>> shapes[] = {
+      {"one point", [](FieldSet& s) { s.count = 1; }},
+      {"no point", [](FieldSet& s) { s.count = 0; }},
+      {"negative count", [](FieldSet& s) { s.count = -5; }},
+      {"huge count", [](FieldSet& s) { s.count = 1000; }},
+      {"same periods", [](FieldSet& s) { s.freq.fill(3.0f); }},
+      {"all off",
+       [](FieldSet& s) {
+         s.point_use.fill(0.0f);
+         s.point_deleted.fill(1);
+       }},
+      {"nan values",
+       [](FieldSet& s) { s.log_rho[3] = s.log_rho_upper[5] = NAN; }},
+      {"zero and negative frequency",
+       [](FieldSet& s) { s.freq[0] = 0.0f, s.freq[7] = -1.0f; }},
+      {"infinite values",
+       [](FieldSet& s) { s.log_rho[0] = s.freq[19] = INFINITY; }},
+      {"an infinite period among four",
+       [](FieldSet& s) {
+         s.count = 5;
+         s.freq = {3.83e15f, 3.82e15f, 3.82e15f, 3e-43f, 0.0f};
+       }},
+      {"a resistivity that underflows",
+       [](FieldSet& s) { s.log_rho[1] = -3.28e14f; }},
+      {"huge resistivity", [](FieldSet& s) {
+         for (int i = 0; i < 20; ++i) s.log_rho[i] = i % 2 ? 30.0f : -30.0f;
+       }}};
+  for (const auto& [what, shape] : shapes) {
+    auto stores = test::NewStores();
+    FieldSet& set = stores->sets[0];
+    set.in_use = 1;
+    set.count = 20;
+    for (int i = 0; i < 20; ++i) {
+      set.freq[i] = static_cast<float>(std::pow(10.0, 2.0 - 0.2 * i));
+      set.log_rho[i] = 2.0f;
+      set.log_rho_upper[i] = 2.02f;
+      set.log_rho_lower[i] = 1.98f;
+    }
+    shape(set);
+    set.smoothing_mark = 1;
+    ScriptedUi ui;
+    for (bool ignore : {false, true}) {
+      stores->workspace.smoothing.ignore_errors = ignore;
+      PhaseFromResistivity(set, SmoothingOptions::From(stores->workspace), ui);
+      RunSmoothingRequest(stores->workspace, stores->sets, ui);
+      TransformAll(stores->sets, stores->models);
+      ExpectNoNan(set, what);
+    }
+  }
 }
 
 }  // namespace

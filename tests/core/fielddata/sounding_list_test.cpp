@@ -56,20 +56,9 @@ TEST_F(SoundingListTest, TicksTakeFreeSlotsAndOkLoadsThemInModeOrder) {
   EXPECT_TRUE(ui_.prompts().empty());
 }
 
-TEST_F(SoundingListTest, UntickFreesTheSlotAgain) {
-  SoundingList list = List();
-  list.SetTick(CurveMode::XY, true);
-  EXPECT_EQ(list.slot_state(0), 1);
-  EXPECT_FALSE(list.SetTick(CurveMode::XY, false));
-  EXPECT_EQ(list.slot_state(0), -1);
-  EXPECT_TRUE(list.SetTick(CurveMode::MEAN, true));
-  EXPECT_EQ(list.chosen_slot(CurveMode::MEAN), 0);
-}
-
 TEST_F(SoundingListTest, FullBoxRefusesTheExtraModes) {
   for (int k = 0; k < 4; ++k) stores_->sets[k].in_use = k + 1;
   SoundingList list = List();
-  ui_.Allow("The SET's BOX is full");
   EXPECT_TRUE(list.SetTick(CurveMode::XY, true));
   EXPECT_TRUE(list.SetTick(CurveMode::YX, true));
   EXPECT_FALSE(list.SetTick(CurveMode::MEAN, true));
@@ -84,9 +73,13 @@ TEST_F(SoundingListTest, FullBoxRefusesTheExtraModes) {
   EXPECT_EQ(stores_->sets[5].label, "YX 15125A ");
 }
 
-TEST_F(SoundingListTest, DoubleClickAndEmptyBox) {
+TEST_F(SoundingListTest, UntickDoubleClickAndEmptyBox) {
   stores_->sets[3].in_use = 4;
   SoundingList list = List();
+  list.SetTick(CurveMode::XY, true);
+  EXPECT_EQ(list.slot_state(0), 1);
+  EXPECT_FALSE(list.SetTick(CurveMode::XY, false));  // frees the slot again
+  EXPECT_EQ(list.slot_state(0), -1);
   list.DoubleClickSlot(0);  // state -1: left alone
   EXPECT_EQ(list.slot_state(0), -1);
   list.DoubleClickSlot(3);  // in use: offered for reuse

@@ -1,18 +1,21 @@
 #include "core/files/trf_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <csignal>
+#include <string>
+#include <vector>
 
 #include "core/depth/depth_transform.h"
 #include "core/fielddata/field_curve.h"
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/smoothing.h"
+#include "core/files/fixed_columns.h"
+#include "core/files/fixed_fields.h"
+#include "core/files/int_file.h"
+#include "core/files/name_text.h"
 #include "core/platform/scripted_ui.h"
+#include "core/store/store_defaults.h"
 #include "util/test_util.h"
 
 namespace mtvuk {
@@ -91,13 +94,7 @@ TEST(TrfFile, BlockOfAFieldSetColumnByColumn) {
   off.log_res.fill(kMissingLog);
   EXPECT_FALSE(HasTransformation(off));
 
-  FieldSet deep = ThreePoints();
-  EXPECT_EQ(TrfBlockProblem(deep), "");
-  deep.coordinates[2] = -1000.0f;  // written " -1000"
-  EXPECT_EQ(TrfBlockProblem(deep), "");
-  deep.coordinates[2] = -100000.0f;  // no six characters hold it
-  EXPECT_NE(TrfBlockProblem(deep).find("(1234.5, -20.0, -100000.0 m)"),
-            std::string::npos);
+  EXPECT_EQ(TrfBlockProblem(ThreePoints()), "");
   FieldSet broken = ThreePoints();
   broken.label = "P1\nP2";  // would split the header line
   EXPECT_NE(TrfBlockProblem(broken).find("line break"), std::string::npos);
@@ -171,20 +168,56 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
       "1/\n"
       "Depth  (km)         nan\n"
       "Res (Ohm-m)      10.000\n";
+  // Values that the fixed columns do not hold exactly; an altitude of the
+  // sea floor written without its decimal.
+  auto block = [&stars](const std::string& name,
+                        const std::string& count,
+                        const std::string& d,
+                        const std::string& r) {
+    return ">TRANSFORMATION: " + columns::NameField(name) +
+           " /      1500.0/      2500.0/ -3000/" + count + "/\n" +
+           "Depth  (km)  " + d + "\nRes (Ohm-m)  " + r + "\n" + stars + "\n\n";
+  };
+  const std::string two = "     0.100     1.000";
+  text += block("GOOD", "  2", two, "    50.000   300.000");
+  text +=
+      block("GARBLED", "  2", "     0.100     1.00x", "    50.000   300.000");
+  text += block("BLANK", "  2", "     0.100          ", "    50.000   300.000");
+  text += block("SHORT", "  2", two, "    50.000");
+  text += block("WIDE", "  2", two, "189095.1854224540479.340");
+  text += block("COUNT", " 2x", two, "    50.000   300.000");
   test::TempFile file(text, ".trf");
   TextFile f;
   ASSERT_TRUE(f.Open(file.path(), TextFile::Mode::kRead));
   std::vector<RefusedBlock> refused;
-  EXPECT_EQ(ReadTrfStations(f, nullptr, &refused), 2);
-  ASSERT_EQ(refused.size(), 4u);
-  EXPECT_EQ(refused[0].line, 10);  // B2's resistivity of 0
-  EXPECT_EQ(refused[1].line, 13);
-  EXPECT_EQ(refused[2].line, 21);  // SHORT's depth line
-  EXPECT_EQ(refused[3].line, 24);
-  EXPECT_EQ(refused[1].problem,
-            "the block ends before its depth and resistivity lines");
+  EXPECT_EQ(ReadTrfStations(f, nullptr, &refused), 3);
+  const std::pair<int, const char*> expected[] = {
+      {10, "value 1: a resistivity of 0 Ohm-m"},  // B2
+      {13, "the block ends before its depth and resistivity lines"},
+      {21, nullptr},  // SHORT's depth line
+      {24, nullptr},
+      {32,
+       "depths: value 2: columns 24-33 ('     1.00x') hold no single number"},
+      {37, "depths: value 2: columns 24-33 are blank"},
+      {43,
+       "resistivities: value 2: the line ends at column 23, inside or before "
+       "columns 24-33"},
+      {48,
+       "resistivities: the values run past column 33 ('.340' from column 34): "
+       "a value is wider than its column"},
+      {51, "columns 67-69 (' 2x') hold no whole number"}};
+  ASSERT_EQ(refused.size(), std::size(expected));
+  for (std::size_t i = 0; i < refused.size(); ++i) {
+    EXPECT_EQ(refused[i].line, expected[i].first) << i;
+    if (expected[i].second) {
+      EXPECT_EQ(refused[i].problem, expected[i].second);
+    }
+  }
   std::vector<SectionStation> st;
-  ASSERT_EQ(ReadTrfStations(f, &st), 2);
+  ASSERT_EQ(ReadTrfStations(f, &st), 3);
+  EXPECT_EQ(st[2].name, "GOOD        ");
+  EXPECT_FLOAT_EQ(st[2].z, -3000.0f);
+  EXPECT_FLOAT_EQ(st[2].depth_resistivity[1], 300.0f);
 
   EXPECT_EQ(st[0].name, "LEADING     ");
   EXPECT_EQ(st[0].head_text, ">HEAD\n    DATAID=\"A1\"\n");
@@ -209,27 +242,6 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
   EXPECT_FLOAT_EQ(st[1].depth_resistivity[99], 109.0f);
 }
 
-TEST(TrfFile, StationFilesOfBothKinds) {
-  ScriptedUi ui;
-  std::vector<SectionStation> stations;
-  ResultFileKind kind = ResultFileKind::kNone;
-  const std::string block = FormatTrfBlock(ThreePoints());
-  test::TempFile two(block + block, ".trf");
-  ASSERT_TRUE(ReadStationFile(two.path(), ui, stations, kind));
-  EXPECT_EQ(kind, ResultFileKind::kTrf);
-  ASSERT_EQ(stations.size(), 2u);
-  EXPECT_EQ(stations[1].number, 2);
-  EXPECT_EQ(stations[1].name, "XY 15125A   ");
-  EXPECT_EQ(StationLine(stations[0], true),
-            "*   1 XY 15125A           1234.5         -20.0    310.0");
-
-  test::TempFile cut(">TRANSFORMATION: ONLY A HEADER   /\n", ".trf");
-  ui.Allow("INVALID INT or TRF -FILE");
-  EXPECT_FALSE(ReadStationFile(cut.path(), ui, stations, kind));
-  EXPECT_EQ(ui.prompts().back().text, "Can't find data");
-  EXPECT_TRUE(stations.empty());
-}
-
 // A set of the real sounding 15125A smoothed and transformed as the depth
 // window does, saved twice through the dialog's logic and read back.
 TEST(TrfFile, SavedTransformationsReadBackAsStations) {
@@ -237,8 +249,7 @@ TEST(TrfFile, SavedTransformationsReadBackAsStations) {
   ScriptedUi ui;
   ASSERT_TRUE(ReadFieldFile(
       test::RealDataPath("15125A_spe.edi"), stores->workspace, ui));
-  LoadFieldSet(
-      0, CurveMode::YX, stores->workspace, stores->sets, stores->models);
+  test::LoadSet(*stores, 0, CurveMode::YX);
   FieldSet& set = stores->sets[0];
   set.effective_count = EffectiveCount(set);
   ASSERT_TRUE(SmoothMarkedSet(
@@ -266,7 +277,9 @@ TEST(TrfFile, SavedTransformationsReadBackAsStations) {
   std::vector<SectionStation> stations;
   ResultFileKind kind = ResultFileKind::kNone;
   ASSERT_TRUE(ReadStationFile(file.path(), ui, stations, kind));
+  EXPECT_EQ(kind, ResultFileKind::kTrf);
   ASSERT_EQ(stations.size(), 2u);
+  EXPECT_EQ(stations[1].number, 2);
   const SectionStation& s = stations[0];
   EXPECT_EQ(s.name, "SITE 15125  ");
   ASSERT_EQ(s.depth_count, TransformationCount(set));
@@ -305,34 +318,144 @@ TEST(TrfFile, AFailedWriteLeavesTheFileAsItWas) {
   const std::string before = test::ReadWholeFile(file.path());
   std::string large;
   for (int i = 0; i < 200; ++i) large += block;
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlim_t limit = before.size() + 100;
-    const rlimit r{limit, limit};
-    setrlimit(RLIMIT_FSIZE, &r);
-    ScriptedUi child_ui;
-    child_ui.Allow("CAN'T WRITE FILE");
-    const bool ok = AppendToTrfFile(file.path(), large, child_ui);
-    const bool told = !child_ui.prompts().empty() &&
-                      child_ui.prompts().back().text.find(
-                          "Nothing was added to") != std::string::npos;
-    _exit(!ok && told ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(test::UnderFileSizeLimit(before.size() + 100, [&] {
+    ScriptedUi limited;
+    return !AppendToTrfFile(file.path(), large, limited) &&
+           !limited.prompts().empty() &&
+           limited.prompts().back().text.find("Nothing was added to") !=
+               std::string::npos;
+  }));
   EXPECT_EQ(test::ReadWholeFile(file.path()), before);
+}
 
-  std::string path, error;
-  EXPECT_TRUE(CommandLineTrfPath("/d/profile", path, error));
-  EXPECT_EQ(path, "/d/profile.trf");
-  EXPECT_TRUE(CommandLineTrfPath("/d.v2/P.TRF", path, error));
-  EXPECT_EQ(path, "/d.v2/P.TRF");
-  EXPECT_FALSE(CommandLineTrfPath("/d/notes.txt", path, error));
-  EXPECT_EQ(TrfFilePath("/d/profile.txt"), "/d/profile.trf");
+// The readers of result and sounding files take a number only from a field
+// that holds one; the writers write only values that fit their fields.
+// The cases the readers' tests below do not reach.
+TEST(StrictFields, AFieldHoldsOneNumber) {
+  double v = 0.0;
+  int n = 0;
+  std::string why;
+  EXPECT_TRUE(columns::NumberField("1.5e+03   ", 0, 10, v, why));
+  EXPECT_DOUBLE_EQ(v, 1500.0);
+  EXPECT_FALSE(columns::NumberField("  1.0 2.0", 0, 9, v, why));
+  EXPECT_FALSE(columns::NumberField(std::string("  1.0\0 7", 8), 0, 8, v, why));
+  EXPECT_FALSE(columns::IntegerField("/1./", 1, 2, n, why));
+}
+
+FieldSet Transformed(const std::string& label, double z) {
+  FieldSet set;
+  set.in_use = 1;
+  set.smoothed = 1;
+  set.depth_switch = 1;
+  set.label = label;
+  set.header = ">HEAD\n";
+  set.count = 3;
+  set.coordinates = {7525034.5f, 313494.3f, static_cast<float>(z)};
+  const float depth[] = {-10.0f, -541908.0f, -1200.0f};
+  const float log_res[] = {1.2866f, 5.2767f, 2.0f};
+  for (int i = 0; i < 3; ++i) {
+    set.depth[i] = depth[i];
+    set.log_res[i] = log_res[i];
+  }
+  return set;
+}
+
+// Values that do not fit their ten characters are refused with the station,
+// the depth and the value; altitudes of the seafloor are written without
+// their decimal and read back.
+TEST(StrictFields, TrfWriterRefusesWideValuesAndWritesDeepAltitudes) {
+  FieldSet set = Transformed("XY SEA-07", -3000.4);
+  EXPECT_EQ(TrfBlockProblem(set), "");
+  const std::string block = FormatTrfBlock(set);
+  EXPECT_NE(block.find("/ -3000/  3/\n"), std::string::npos) << block;
+  EXPECT_EQ(columns::AltitudeField(-999.94), "-999.9");
+  EXPECT_EQ(columns::AltitudeField(-99999.0), "-99999");
+  EXPECT_EQ(columns::AltitudeField(999999.0), "999999");
+  EXPECT_EQ(columns::AltitudeField(-100000.0), "");
+  EXPECT_EQ(columns::AltitudeField(1e6), "");
+
+  test::TempFile file(block, ".trf");
+  TextFile f;
+  ASSERT_TRUE(f.Open(file.path(), TextFile::Mode::kRead));
+  std::vector<SectionStation> st;
+  ASSERT_EQ(ReadTrfStations(f, &st), 1);
+  EXPECT_FLOAT_EQ(st[0].z, -3000.0f);
+  EXPECT_FLOAT_EQ(st[0].depth[1], 541.908f);
+  EXPECT_NEAR(st[0].depth_resistivity[1],
+              std::pow(10.0, static_cast<double>(set.log_res[1])),
+              0.02);
+
+  set.log_res[1] = 9.6258f;  // 4.2e9 Ohm-m, fourteen characters
+  const std::string wide = TrfBlockProblem(set);
+  EXPECT_EQ(wide.substr(0, 56),
+            "The resistivity of 'XY SEA-07' at 541.908 km depth is 42")
+      << wide;
+  EXPECT_NE(wide.find(" Ohm-m, which does not fit the ten characters of its "
+                      "column in TRF files"),
+            std::string::npos);
+  set.log_res[1] = -3.5f;  // writes as 0.000
+  EXPECT_NE(TrfBlockProblem(set).find("0.000 Ohm-m"), std::string::npos);
+  set = Transformed("XY SEA-07", -100000.0);
+  EXPECT_NE(TrfBlockProblem(set).find("-100000.0 m"), std::string::npos);
+
+  // "Save &All" with one set that does not fit writes nothing at all.
+  auto stores = test::NewStores();
+  stores->sets[0] = Transformed("XY FINE", 10.0);
+  stores->sets[1] = Transformed("YX WIDE", 10.0);
+  stores->sets[1].log_res[0] = 6.5f;
+  test::TempFile out(">HEAD\nkept\n", ".trf");
+  ScriptedUi ui;
+  TrfSaveLogic logic(stores->workspace, stores->sets, ui);
+  EXPECT_FALSE(logic.Save(out.path(), true));
+  EXPECT_EQ(test::ReadWholeFile(out.path()), ">HEAD\nkept\n");
+  ASSERT_EQ(ui.prompts().size(), 1u);
+  EXPECT_NE(ui.prompts()[0].text.find("'YX WIDE' at 0.010 km depth is "
+                                      "3162277.660 Ohm-m"),
+            std::string::npos);
+}
+
+TEST(StrictFields, NamesAreCutWhereACharacterEndsAndShownAsText) {
+  // "XY " and "Łódź-Ö1" (Ł, ó, ź and Ö take two bytes each): 15 bytes.
+  const std::string name =
+      "XY \xC5\x81\xC3\xB3"
+      "d\xC5\xBA-\xC3\x96"
+      "1";
+  EXPECT_EQ(CutName(name, 12),
+            "XY \xC5\x81\xC3\xB3"
+            "d\xC5\xBA-");
+  EXPECT_EQ(CutName(name, 13),
+            "XY \xC5\x81\xC3\xB3"
+            "d\xC5\xBA-\xC3\x96");
+  EXPECT_EQ(columns::NameField(name),
+            "XY \xC5\x81\xC3\xB3"
+            "d\xC5\xBA-   ");
+  EXPECT_EQ(CutName("ABCDEFGHIJKLMN", 12), "ABCDEFGHIJKL");
+  EXPECT_EQ(PrintableText("A\xE9"
+                          "B\x01"
+                          "C\xC3\xA9"),
+            "A\xEF\xBF\xBD"
+            "B?C\xC3\xA9");
+  EXPECT_EQ(PrintableText("\xED\xA0\x80"),
+            "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // a surrogate
+
+  EXPECT_EQ(columns::SameNameProblem({"XY A1", "YX A1", "XY A2"}), "");
+  EXPECT_EQ(columns::SameNameProblem({"XY STATION_0001", "XY STATION_0002"}),
+            "Two blocks would be written under the name 'XY STATION_0' ('XY "
+            "STATION_0001' and 'XY STATION_0002'):\nresult files keep the "
+            "first 12 characters of a name. Give them names that differ "
+            "within those.");
+
+  // The save dialog refuses two marked models that would share a name.
+  auto stores = test::NewStores();
+  SaveModelChoice choice = SaveModelChoice::Load(stores->models);
+  choice.marked = {1, 0, 1, 0, 0, 0};
+  choice.names[0] = "XY STATION_0001";
+  choice.names[2] = "XY STATION_0002";
+  ScriptedUi ui;
+  EXPECT_FALSE(choice.Apply(stores->models, ui));
+  EXPECT_NE(stores->models[0].name, "XY STATION_0001");
+  choice.names[2] = "YX STATION_0001";
+  EXPECT_TRUE(choice.Apply(stores->models, ui));
 }
 
 }  // namespace
