@@ -48,7 +48,8 @@ TEST(ProfileTest, AutoProfileFollowsThePrincipalAxisWestToEast) {
   EXPECT_NEAR(std::hypot(de, dn), 5000.0, 1.0);
   // The first station (the south-eastern end) lies at the far end.
   EXPECT_NEAR(ProjectOntoPolyline({(*ends)[0], (*ends)[1]}, pts[0])->position,
-              5000.0, 1.0);
+              5000.0,
+              1.0);
 
   EXPECT_FALSE(AutoProfile({{1, 1}}));
   EXPECT_FALSE(AutoProfile({{1, 1}, {1, 1}, {1, 1}}));
@@ -56,22 +57,6 @@ TEST(ProfileTest, AutoProfileFollowsThePrincipalAxisWestToEast) {
   ASSERT_TRUE(north);
   EXPECT_DOUBLE_EQ((*north)[0].north, 0.0);  // south to north
   EXPECT_DOUBLE_EQ((*north)[1].north, 300.0);
-}
-
-TEST(ProfileTest, OnlySelectedStationsGetAPosition) {
-  std::vector<SectionStation> st(3);
-  st[0].x = 100.0f;  // northing
-  st[0].y = 250.0f;  // easting
-  st[0].selected = 1;
-  st[1].y = 900.0f;
-  st[1].selected = 0;
-  st[1].profile_position = 42.0;
-  st[2].y = 600.0f;
-  st[2].selected = 1;
-  EXPECT_EQ(AssignProfilePositions(st, {{0, 0}, {1000, 0}}), 2);
-  EXPECT_DOUBLE_EQ(st[0].profile_position, 250.0);
-  EXPECT_DOUBLE_EQ(st[1].profile_position, -1.0);
-  EXPECT_DOUBLE_EQ(st[2].profile_position, 600.0);
 }
 
 }  // namespace
