@@ -5,7 +5,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
-#include "core/dimensionality/static_shift.h"
+#include "core/dimensionality/profile_shift.h"
 #include "core/fielddata/sounding_list.h"
 #include "core/platform/console_ui.h"
 #include "core/store/store_defaults.h"

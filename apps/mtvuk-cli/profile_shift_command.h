@@ -17,9 +17,6 @@ struct ProfileShiftCliOptions {
   bool import = false;
 };
 
-// At least this many stations make a median worth moving a station onto.
-inline constexpr int kMinProfileStations = 3;
-
 int RunProfileShift(const ProfileShiftCliOptions& options);
 
 }  // namespace mtvuk::cli

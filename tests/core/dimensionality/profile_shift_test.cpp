@@ -1,7 +1,10 @@
 // The static shift along a profile: each station's shortest-period rho_a
 // moved onto the median of the stations.
+#include "core/dimensionality/profile_shift.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/dimensionality/static_shift.h"
@@ -85,25 +88,64 @@ TEST(ProfileShift, RecoversTheShiftOfOneStationAndLeavesTheOthers) {
 
 TEST(ProfileShift, DeletedPointsAndEmptyCurvesAreLeftOut) {
   Profile p = BasinProfile();
+  // The shortest period of station 3 is edited far up, then deleted: the
+  // estimate moves on to the next five periods.
   FieldSet& xy3 = p.stations[2]->sets[0];
-  // The shortest period of station 3 is edited away: its estimate moves to
-  // the next five, which carry the same shift.
-  int shortest = 0;
-  for (int k = 1; k < xy3.count; ++k)
-    if (xy3.freq[k] > xy3.freq[shortest]) shortest = k;
-  const double before = ShortestPeriodLogRho(xy3);
-  xy3.log_rho[shortest] += 2.0f;
-  EXPECT_GT(ShortestPeriodLogRho(xy3), before + 0.3);
-  xy3.point_deleted[shortest] = 1;
-  EXPECT_NEAR(ShortestPeriodLogRho(xy3), before, 0.03);
+  std::vector<int> order(xy3.count);
+  for (int k = 0; k < xy3.count; ++k) order[k] = k;
+  std::sort(order.begin(), order.end(), [&xy3](int a, int b) {
+    return xy3.freq[a] > xy3.freq[b];
+  });
+  const std::vector<double> before = ShiftsFromProfile(p.LogRho(0));
+  const double unedited = ShortestPeriodLogRho(xy3);
+  xy3.log_rho[order[0]] += 2.0f;
+  EXPECT_NEAR(ShortestPeriodLogRho(xy3) - unedited, 0.4, 1e-5);
+  xy3.point_deleted[order[0]] = 1;
+  double next_five = 0.0;
+  for (int i = 1; i <= 5; ++i) next_five += xy3.log_rho[order[i]] / 5.0;
+  EXPECT_NEAR(ShortestPeriodLogRho(xy3), next_five, 1e-6);
+  xy3.point_deleted[order[0]] = 0;
+  xy3.log_rho[order[0]] -= 2.0f;
   // A station without a used period takes no part and keeps factor 1;
-  // the median of the others does not move.
+  // the others keep theirs within the noise.
   FieldSet& xy5 = p.stations[4]->sets[0];
   for (int k = 0; k < xy5.count; ++k) xy5.point_deleted[k] = 1;
   EXPECT_TRUE(std::isnan(ShortestPeriodLogRho(xy5)));
   const std::vector<double> f = ShiftsFromProfile(p.LogRho(0));
   EXPECT_EQ(f[4], 1.0);
-  EXPECT_NEAR(f[2], 1.0 / 3.0, 0.1 / 3.0);
+  for (int i : {0, 1, 2, 3, 5}) EXPECT_NEAR(f[i], before[i], 0.05 * before[i]);
+}
+
+TEST(ProfileShift, TheLoadedStationsOfOnePolarisationMakeTheMedian) {
+  Profile p = BasinProfile();
+  // The workstation's six slots: XY of stations 1 to 4 (3 shifted), the YX
+  // of station 3 and station 1's XY again.
+  FieldSets sets;
+  auto load = [&sets](int slot, const FieldSet& from, int station) {
+    sets[slot] = from;
+    sets[slot].in_use = slot + 1;
+    sets[slot].station = "P" + std::to_string(station);
+  };
+  for (int i = 0; i < 4; ++i) load(i, p.stations[i]->sets[0], i + 1);
+  load(4, p.stations[2]->sets[1], 3);
+  load(5, p.stations[0]->sets[0], 1);
+  sets[5].log_rho[0] += 3.0f;  // would move the median if it counted twice
+  ShiftEstimate e = ShiftFromLoadedStations(sets, 2);
+  ASSERT_TRUE(e.ok) << e.message;
+  EXPECT_EQ(e.points, 4);
+  EXPECT_NEAR(e.factor_xy, 1.0 / 3.0, 0.1 / 3.0);
+  EXPECT_NEAR(ShiftFromLoadedStations(sets, 0).factor_xy, 1.0, 0.1);
+  // The YX of station 3 carries no shift, but only one YX station is
+  // loaded: no median to move it onto.
+  e = ShiftFromLoadedStations(sets, 4);
+  EXPECT_FALSE(e.ok);
+  EXPECT_EQ(e.message,
+            "Load the YX curves of at least 3 stations of the profile (1 "
+            "loaded)");
+  sets[3].in_use = -1;
+  sets[1].in_use = -1;
+  EXPECT_FALSE(ShiftFromLoadedStations(sets, 2).ok);
+  EXPECT_FALSE(ShiftFromLoadedStations(sets, 1).ok);  // an empty slot
 }
 
 }  // namespace
