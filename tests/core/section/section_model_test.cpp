@@ -56,28 +56,6 @@ TEST(SectionModelTest, ColumnsHangFromTheirSurfaceBelowTheHighestStation) {
                    0.0);
 }
 
-// The image reads each column's depth below its own ground: with the same
-// layers under stations 150 m apart in height, the boundary 0.4 km down
-// follows the relief.
-TEST(SectionModelTest, TomographyDepthsCountFromTheGround) {
-  const SectionModel m({Layered("HIGH", 0, 400, {{100, 400}, {3000, 0}}),
-                        Layered("LOW", 2000, 250, {{100, 400}, {3000, 0}})},
-                       SectionSource::kInt,
-                       true);
-  const TomographyGrid g = BuildTomographyGrid(m, 4, 80, 0.0, 4.0, false);
-  const double ground = m.SurfaceAt(g.CellX(3));
-  ASSERT_NEAR(ground, 0.875 * 0.15, 1e-9);
-  int checked = 0;
-  for (int iy = 0; iy < g.ny; ++iy) {
-    const double below = g.CellDepth(iy) - ground;
-    if (below < 0.03 || std::fabs(below - 0.4) < 0.03) continue;
-    EXPECT_NEAR(g.At(3, iy), below < 0.4 ? 2.0 : std::log10(3000.0), 1e-9)
-        << iy;
-    ++checked;
-  }
-  EXPECT_GT(checked, 70);
-}
-
 TEST(SectionModelTest, DamagedStationsNeitherCrashNorInventValues) {
   SectionStation huge = Layered("HUGE", 100, NAN, {{50, 1}, {60, 0}});
   huge.layer_count = 30000;  // the reader does not check the count

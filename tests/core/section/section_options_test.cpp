@@ -79,37 +79,33 @@ TEST(SectionOptionsTest, ArgumentsReadBackAsWritten) {
 
 // Command lines separated by "|".
 std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> out(1);
-  for (char c : text) {
-    if (c == '|') {
-      out.emplace_back();
-    } else {
-      out.back().push_back(c);
-    }
-  }
+  std::istringstream in(text);
+  std::vector<std::string> out;
+  for (std::string line; std::getline(in, line, '|');) out.push_back(line);
   return out;
 }
 
 TEST(SectionOptionsTest, BadArgumentsAreRefusedWithTheirReason) {
-  const std::string bad =
-      "a.int --out a.png --palette 6|a.int --out a.png --palette -1|"
-      "a.int --out a.png --palette 1.5|a.int --out a.png --interpolation|"
-      "a.int --out a.png --interpolation smooth|"
-      "a.int --out a.png --size 99x500|a.int --out a.png --size 800*600|"
-      "a.int --out a.png --size 10001x500|a.int --out a.png --depth-max 0|"
-      "a.int --out a.png --depth-max inf|a.int --out a.png --depth-max 5km|"
-      "a.int --out a.png --profile 1,2,3,x|"
-      "a.int --out a.png --profile 5,5,5,5|"
-      "a.int --out a.png --logging --tomography|"
-      "a.int --out a.png --polarisation mean|"
-      "a.int --out a.png --polarisation|a.int --out a.png --colour|"
-      "a.int b.int --out a.png|a.int --out a.bmp|a.int --out dir.png/a|"
-      "a.int --out|a.int|--out a.png";
-  for (const std::string& line : Lines(bad)) {
+  auto refused = [](const std::string& line) {
     SectionPictureOptions o;
     std::string error;
     EXPECT_FALSE(ParseSectionArguments(Args(line), o, error)) << line;
     EXPECT_FALSE(error.empty()) << line;
+  };
+  // Bad options of a command line that is otherwise right, then bad
+  // command lines.
+  for (const std::string& option : Lines(
+           "--palette 6|--palette -1|--palette 1.5|--interpolation|"
+           "--interpolation smooth|--size 99x500|--size 800*600|--size "
+           "10001x500|--depth-max 0|--depth-max inf|--depth-max 5km|--profile "
+           "1,2,3,x|--profile 5,5,5,5|--logging --tomography|--polarisation "
+           "mean|--polarisation|--colour|b.int")) {
+    refused("a.int --out a.png " + option);
+  }
+  for (const std::string& line :
+       Lines("a.int --out a.bmp|a.int --out dir.png/a|a.int --out|a.int|--out "
+             "a.png")) {
+    refused(line);
   }
 }
 
