@@ -15,6 +15,7 @@
 #include "int_commands.h"
 #include "invert_command.h"
 #include "occam_command.h"
+#include "profile_shift_command.h"
 #include "section_command.h"
 #include "survey_output.h"
 #include "trf_commands.h"
@@ -423,13 +424,34 @@ int main(int argc, char** argv) {
       "--import", dim_options.import, "Read with the SEG EDI importer");
 
   mtvuk::cli::ShiftCliOptions shift_options;
+  mtvuk::cli::ProfileShiftCliOptions profile_shift;
+  std::vector<std::string> shift_files;
   CLI::App* shift = app.add_subcommand(
       "shift",
       "Static-shift factors that bring XY and YX together at their "
-      "shortest periods");
-  shift->add_option("FILE", shift_options.file, "Field data file")->required();
-  shift->add_option("--onto", shift_options.onto, "xy, yx or mean (default)")
-      ->check(CLI::IsMember({"xy", "yx", "mean"}));
+      "shortest periods, or (--profile) each station of a profile onto "
+      "the profile's median");
+  shift
+      ->add_option("FILE",
+                   shift_files,
+                   "Field data file (one per station with --profile)")
+      ->required();
+  CLI::Option* shift_onto =
+      shift
+          ->add_option("--onto", shift_options.onto, "xy, yx or mean (default)")
+          ->check(CLI::IsMember({"xy", "yx", "mean"}));
+  bool shift_along_profile = false;
+  CLI::Option* shift_profile = shift->add_flag(
+      "--profile",
+      shift_along_profile,
+      "The files are the stations of a profile: each one's shortest-period "
+      "rho_a against their median");
+  CLI::Option* shift_mode =
+      shift
+          ->add_option("--mode",
+                       profile_shift.mode,
+                       "Polarisation of --profile: xy, yx, mean or eff")
+          ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
   shift
       ->add_option("--periods",
                    shift_options.periods,
@@ -457,7 +479,8 @@ int main(int argc, char** argv) {
       "section",
       "Draw the section of an INT or TRF file as a picture: FILE "
       "[--profile auto|X0,Y0,X1,Y1] [--logging|--tomography] [--palette "
-      "0..5] [--interpolation layers|level|nearest] [--depth-max KM] "
+      "0..5] [--interpolation layers|level|nearest] [--polarisation "
+      "both|xy|yx] [--depth-max KM] "
       "[--log-depth] --out OUT.png|pdf|svg "
       "[--size WxH]");
   section->prefix_command();
@@ -485,6 +508,22 @@ int main(int argc, char** argv) {
     if (invert->parsed() && inv_layers->count() + inv_model->count() != 1) {
       throw CLI::RequiredError("--layers or --model");
     }
+    if (shift->parsed() && shift_profile->count() == 0) {
+      if (shift_files.size() != 1) {
+        throw CLI::ValidationError("FILE", "one file, or --profile");
+      }
+      if (shift_mode->count() > 0) {
+        throw CLI::ValidationError("--mode", "goes with --profile");
+      }
+    }
+    if (shift->parsed() && shift_profile->count() > 0) {
+      if (shift_onto->count() > 0) {
+        throw CLI::ValidationError("--onto", "compares XY with YX of one file");
+      }
+      if (shift_mode->count() == 0) {
+        throw CLI::RequiredError("--mode (with --profile)");
+      }
+    }
     if (forward->parsed() &&
         layers_option->count() + model_option->count() != 1) {
       throw CLI::RequiredError("--layers or --model");
@@ -502,7 +541,17 @@ int main(int argc, char** argv) {
   export_options.physics = physics;
   dplus_options.physics = physics;
   if (dplus->parsed()) return mtvuk::cli::RunDPlus(dplus_options);
-  if (shift->parsed()) return mtvuk::cli::RunShift(shift_options);
+  if (shift->parsed() && shift_profile->count() > 0) {
+    profile_shift.files = shift_files;
+    profile_shift.periods = shift_options.periods;
+    profile_shift.json = shift_options.json;
+    profile_shift.import = shift_options.import;
+    return mtvuk::cli::RunProfileShift(profile_shift);
+  }
+  if (shift->parsed()) {
+    shift_options.file = shift_files.front();
+    return mtvuk::cli::RunShift(shift_options);
+  }
   if (dimensionality->parsed())
     return mtvuk::cli::RunDimensionality(dim_options);
   if (read->parsed()) return mtvuk::cli::RunRead(file, json, import, emtf_xml);

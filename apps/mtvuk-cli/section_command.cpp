@@ -84,7 +84,7 @@ int RunSection(const std::vector<std::string>& args, const std::string& self) {
   std::string error;
   if (!ParseSectionArguments(args, options, error)) {
     std::fprintf(stderr, "mtvuk-cli section: %s\n", error.c_str());
-    return kExitFailure;
+    return kExitUsage;
   }
   // The file and the profile are checked here, so that a bad one is told
   // in this tool's words and never starts the workstation.

@@ -101,6 +101,7 @@ int ExportSectionMain(int argc, char** argv) {
                               kind,
                               options.palette,
                               QString::fromStdString(options.file));
+  window->SetPolarisation(options.polarisation);
   window->SetStyle({options.tomography,
                     options.log_depth,
                     options.depth_max_km,

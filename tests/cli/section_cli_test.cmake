@@ -64,6 +64,31 @@ if(v_hash STREQUAL cw_hash)
   message(FATAL_ERROR "palettes 4 and 5 drew the same picture")
 endif()
 
+# One polarisation per section: three stations with XY and YX each.
+set(PAIRS ${DIR}/pairs.int)
+file(WRITE ${PAIRS} "")
+foreach(i 0 1 2)
+  math(EXPR east "500000 + 2000 * ${i}")
+  math(EXPR t "20 + 30 * ${i}")
+  file(APPEND ${PAIRS}
+       ">INVERS: XY S${i}          /   7500000.0/    ${east}.0/ 100.0/ 2/\n"
+       "    10.00      0.${t}\n  1000.00    100.00\n"
+       ">INVERS: YX S${i}          /   7500000.0/    ${east}.0/ 100.0/ 2/\n"
+       "   300.00      0.${t}\n     3.00    100.00\n")
+endforeach()
+foreach(p both xy yx)
+  run(0 section ${PAIRS} --tomography --polarisation ${p} --size 400x300
+      --out ${DIR}/pol_${p}.png)
+  file(SHA256 ${DIR}/pol_${p}.png pol_${p})
+endforeach()
+if(pol_xy STREQUAL pol_yx OR pol_xy STREQUAL pol_both)
+  message(FATAL_ERROR "the sections of XY, YX and both are not all different")
+endif()
+run(1 section ${INT} --polarisation yx --out ${DIR}/bad.png)
+expect_match("${err}" "no YX sounding to draw")
+run(2 section ${PAIRS} --polarisation zz --out ${DIR}/bad.png)
+expect_match("${err}" "--polarisation 'zz': give both, xy or yx")
+
 # A picture prints nothing but its result, wherever it runs: no notes
 # about the session (a server without XDG_RUNTIME_DIR, for one).
 execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY
@@ -75,25 +100,26 @@ if(NOT status EQUAL 0 OR NOT err STREQUAL "" OR NOT out STREQUAL "")
   message(FATAL_ERROR "a section picture printed: ${out}${err}")
 endif()
 
-# Refusals: the reason, status 1, no picture.
+# Refusals: the reason, no picture; status 2 for a bad option, 1 for a
+# file that cannot be drawn.
 set(BAD ${DIR}/bad.png)
-run(1 section ${INT} --palette 6 --out ${BAD})
+run(2 section ${INT} --palette 6 --out ${BAD})
 expect_match("${err}" "--palette '6': give 0, 1, 2, 3, 4 or 5")
-run(1 section ${INT} --interpolation smooth --out ${BAD})
+run(2 section ${INT} --interpolation smooth --out ${BAD})
 expect_match("${err}" "give layers, level or nearest")
-run(1 section ${INT} --size 1200 --out ${BAD})
+run(2 section ${INT} --size 1200 --out ${BAD})
 expect_match("${err}" "--size '1200': give WIDTHxHEIGHT")
-run(1 section ${INT} --size 0x500 --out ${BAD})
-run(1 section ${INT} --profile 1,2,1,2 --out ${BAD})
+run(2 section ${INT} --size 0x500 --out ${BAD})
+run(2 section ${INT} --profile 1,2,1,2 --out ${BAD})
 expect_match("${err}" "the two ends are the same point")
-run(1 section ${INT} --profile 1,2,3 --out ${BAD})
+run(2 section ${INT} --profile 1,2,3 --out ${BAD})
 expect_match("${err}" "give auto or X0,Y0,X1,Y1")
-run(1 section ${INT} --depth-max -3 --out ${BAD})
-run(1 section ${INT} --depth-max nan --out ${BAD})
-run(1 section ${INT} --logging --tomography --out ${BAD})
-run(1 section ${INT} --out ${DIR}/bad.bmp)
+run(2 section ${INT} --depth-max -3 --out ${BAD})
+run(2 section ${INT} --depth-max nan --out ${BAD})
+run(2 section ${INT} --logging --tomography --out ${BAD})
+run(2 section ${INT} --out ${DIR}/bad.bmp)
 expect_match("${err}" "must be .png, .pdf or .svg")
-run(1 section ${INT})
+run(2 section ${INT})
 expect_match("${err}" "--out OUT.png")
 run(1 section ${EXAMPLES}/README.md --out ${BAD})
 expect_match("${err}" "INVALID INT or TRF-FILE: Can't find INT or TRF-structures")

@@ -103,3 +103,54 @@ run(0 shift ${E})
 expect_match("${out}" "XY/YX ratio 1.037 at the 5 shortest common periods")
 expect_match("${out}" "shift xy 0.9818[0-9]*  shift yx 1.0185")
 run(2 shift ${E} --onto zz)
+
+# Along a profile: five stations over a basin, the third one's curves
+# shifted by 3 (every resistivity times 3 and every depth times sqrt 3 gives
+# exactly the curve times 3). Its factor is about 1/3, the others about 1.
+set(DIR ${OUT}/shift_profile)
+file(REMOVE_RECURSE ${DIR})
+file(MAKE_DIRECTORY ${DIR})
+set(models
+    "200:0.2,5:0.5,2000:14.3,30"
+    "200:0.2,5:1.0,2000:13.8,30"
+    "600:0.34641,15:2.59808,6000:23.03628,90"
+    "200:0.2,5:2.0,2000:12.8,30"
+    "200:0.2,5:1.2,2000:13.6,30")
+set(files)
+set(i 0)
+foreach(model IN LISTS models)
+  math(EXPR i "${i} + 1")
+  run(0 export --layers ${model} --noise 2 --seed ${i} --name P${i}
+      --lat -22.5 --long 135.0${i} --elev 300 --out ${DIR}/P${i}.PLT)
+  list(APPEND files ${DIR}/P${i}.PLT)
+endforeach()
+run(0 shift --profile ${files} --mode xy --json)
+string(JSON median GET "${out}" median_rho_a)
+foreach(i RANGE 0 4)
+  string(JSON label GET "${out}" stations ${i} label)
+  string(JSON factor GET "${out}" stations ${i} static_shift)
+  if(i EQUAL 2)
+    expect_near(${factor} 0.333333 100 "factor of the shifted ${label}")
+  else()
+    expect_near(${factor} 1.0 100 "factor of ${label}")
+  endif()
+endforeach()
+# The shifted station stands three times above the median of the others.
+string(JSON shifted_rho GET "${out}" stations 2 rho_a)
+to_micro(${median} m)
+math(EXPR three_m "3 * ${m}")
+to_micro(${shifted_rho} r)
+expect_near(${r} ${three_m} 100 "rho_a of the shifted station (millionths)")
+run(0 shift --profile ${files} --mode yx --periods 3)
+expect_match("${out}" "# static shift along the profile: yx rho_a at the 3 shortest periods of 5 stations")
+expect_match("${out}" "YX P3 +[0-9.]+ +0\\.3[0-9]+  [^\n]*P3\\.PLT")
+# Refusals: fewer than three stations, no polarisation, options of the
+# other method, a file that cannot be read.
+list(GET files 0 1 two)
+run(2 shift --profile ${two} --mode xy)
+expect_match("${err}" "--profile needs the files of at least 3 stations")
+run(2 shift --profile ${files})
+run(2 shift --profile ${files} --mode xy --onto yx)
+run(2 shift ${files})
+run(2 shift ${E} --mode xy)
+run(1 shift --profile ${files} ${DIR}/none.PLT --mode xy)

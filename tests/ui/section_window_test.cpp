@@ -305,6 +305,43 @@ class SectionWindowTest : public QObject {
       QVERIFY(std::fabs(back[0].depth[i] - stations_[0].depth[i]) < 0.0011);
   }
 
+  void OnePolarisationIsKeptThroughRedrawsAndSaved() {
+    // The XY and YX transformations of 15125A: both by default, then the
+    // YX section alone through every redraw, and saved alone.
+    QVERIFY(ReadOnProfile(test::ExampleFile("15125A.trf")));
+    auto w = Window(nullptr);
+    QCOMPARE(int(w->polarisation_actions().size()), 3);
+    QVERIFY(w->polarisation_actions()[0]->isChecked());
+    for (QAction* a : w->polarisation_actions()) QVERIFY(a->isEnabled());
+    w->polarisation_actions()[2]->trigger();
+    QVERIFY(w->polarisation() == SectionPolarisation::kYx);
+    const QStringList yx({"YX 15125A"});
+    QCOMPARE(w->plot()->StationLabels(), yx);
+    w->tomography_action()->trigger();
+    w->log_depth_action()->trigger();
+    UmEvent redraw(Um::UM_SECTIONREDRAW, 0, 0);
+    QCoreApplication::sendEvent(w.get(), &redraw);
+    QCOMPARE(w->plot()->StationLabels(), yx);
+    QVERIFY(w->plot()->image() != nullptr);
+    QVERIFY(w->polarisation_actions()[2]->isChecked());
+    QVERIFY(w->SaveSection(QDir(dir_).filePath("yx")));
+    std::vector<SectionStation> back;
+    ResultFileKind kind = ResultFileKind::kNone;
+    QVERIFY(ReadStationFile(
+        QDir(dir_).filePath("yx.trf").toStdString(), ui_->ui, back, kind));
+    QCOMPARE(back.size(), std::size_t{1});
+    QCOMPARE(back[0].name, std::string("YX 15125A   "));
+    // The example profile holds XY models only: YX is not offered.
+    QVERIFY(ReadOnProfile(test::ExampleFile("profile/profile.int")));
+    auto xy = Window(nullptr);
+    QVERIFY(xy->polarisation_actions()[1]->isEnabled());
+    QVERIFY(!xy->polarisation_actions()[2]->isEnabled());
+    QVERIFY(!xy->SetPolarisation(SectionPolarisation::kYx));
+    QVERIFY(xy->polarisation() == SectionPolarisation::kBoth);
+    QVERIFY(xy->polarisation_actions()[0]->isChecked());
+    QCOMPARE(int(xy->plot()->model().columns().size()), 16);
+  }
+
   void ASectionWithoutStationsIsEmptyNotBroken() {
     for (SectionStation& s : stations_) s.profile_position = -1.0;
     auto w = Window(nullptr);

@@ -154,11 +154,16 @@ bool StationHasValues(const SectionStation& station, SectionSource source) {
 
 SectionModel::SectionModel(const std::vector<SectionStation>& stations,
                            SectionSource source,
-                           bool use_elevation)
-    : source_(source) {
+                           bool use_elevation,
+                           SectionPolarisation polarisation)
+    : source_(source), polarisation_(polarisation) {
   for (const SectionStation& s : stations) {
     if (!(s.profile_position >= 0.0) || !std::isfinite(s.profile_position))
       continue;
+    if (polarisation != SectionPolarisation::kBoth &&
+        PolarisationOfName(s.name) != polarisation) {
+      continue;
+    }
     SectionColumn c =
         source == SectionSource::kInt ? IntColumn(s) : TrfColumn(s);
     if (c.layers.empty() && c.curve_rho.empty()) continue;

@@ -15,6 +15,7 @@
 
 #include "core/files/int_file.h"
 #include "core/section/colour_ramps.h"
+#include "core/section/section_polarisation.h"
 #include "core/store/section_store.h"
 
 namespace mtvuk {
@@ -84,12 +85,16 @@ class SectionModel {
   // `stations` in section units (metres). Stations without a usable value
   // (no positive, finite resistivity) are left out. With `use_elevation`
   // the stations hang from their own surface below the datum; without it
-  // every surface lies at depth 0.
+  // every surface lies at depth 0. With a `polarisation` other than kBoth
+  // only the soundings whose names tell it are drawn (the section of one
+  // polarisation); the others leave no column and no gap.
   SectionModel(const std::vector<SectionStation>& stations,
                SectionSource source,
-               bool use_elevation);
+               bool use_elevation,
+               SectionPolarisation polarisation = SectionPolarisation::kBoth);
 
   SectionSource source() const { return source_; }
+  SectionPolarisation polarisation() const { return polarisation_; }
   const std::vector<SectionColumn>& columns() const { return columns_; }
 
   // The smallest and largest resistivity drawn, Ohm-m. A single value v
@@ -127,6 +132,7 @@ class SectionModel {
   void LabelColumns();
 
   SectionSource source_;
+  SectionPolarisation polarisation_;
   std::vector<SectionColumn> columns_;
   double sea_level_km_ = -1.0;
   std::pair<double, double> range_{1.0, 1000.0};

@@ -108,6 +108,16 @@ bool ParseSectionArguments(const std::vector<std::string>& args,
         return false;
       }
       o.interpolation = static_cast<int>(it - kInterpolationNames.begin());
+    } else if (a == "--polarisation") {
+      if (!value(v)) return false;
+      const std::string name = Lower(v);
+      int p = 0;
+      while (p < 3 && name != kPolarisationNames[p]) ++p;
+      if (p == 3) {
+        error = "--polarisation '" + v + "': give both, xy or yx";
+        return false;
+      }
+      o.polarisation = static_cast<SectionPolarisation>(p);
     } else if (a == "--depth-max") {
       if (!value(v)) return false;
       if (!Decimal(v, o.depth_max_km) || o.depth_max_km <= 0.0 ||
@@ -181,6 +191,9 @@ std::vector<std::string> SectionArguments(const SectionPictureOptions& o) {
   a.push_back(o.tomography ? "--tomography" : "--logging");
   a.insert(a.end(), {"--palette", std::to_string(o.palette)});
   a.insert(a.end(), {"--interpolation", kInterpolationNames[o.interpolation]});
+  a.insert(
+      a.end(),
+      {"--polarisation", kPolarisationNames[static_cast<int>(o.polarisation)]});
   if (o.depth_max_km > 0.0) {
     std::snprintf(number, sizeof number, "%.17g", o.depth_max_km);
     a.insert(a.end(), {"--depth-max", number});
@@ -221,6 +234,18 @@ bool PlaceSectionStations(const SectionPictureOptions& options,
                   read - stations.size(),
                   read);
     ui.Show(text, "SECTION", Icon::kInformation);
+  }
+  if (options.polarisation != SectionPolarisation::kBoth) {
+    stations = StationsOfPolarisation(stations, options.polarisation);
+    if (stations.empty()) {
+      const char* mode =
+          options.polarisation == SectionPolarisation::kXy ? "XY" : "YX";
+      error = options.file + ": no " + mode +
+              " sounding to draw (a sounding's polarisation is read from "
+              "its name, as in '" +
+              mode + " 15125A')";
+      return false;
+    }
   }
   std::vector<MapPoint> polyline;
   std::vector<MapPoint> points;

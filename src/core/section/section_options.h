@@ -9,6 +9,7 @@
 
 #include "core/files/int_file.h"
 #include "core/platform/ui.h"
+#include "core/section/section_polarisation.h"
 
 namespace mtvuk {
 
@@ -22,6 +23,9 @@ struct SectionPictureOptions {
   // How the tomography fills the space between stations: the index of
   // kInterpolationNames (joined layers, level depths, nearest station).
   int interpolation = 0;
+  // Every sounding (XY and YX of a station side by side), or only those of
+  // one polarisation.
+  SectionPolarisation polarisation = SectionPolarisation::kBoth;
   double depth_max_km = 0.0;  // 0: the section's own depth
   bool log_depth = false;
   std::string out;
@@ -36,8 +40,9 @@ inline constexpr int kMaxPictureSide = 10000;
 inline constexpr double kMaxSectionDepthKm = 10000.0;
 
 // Reads "FILE [--profile auto|X0,Y0,X1,Y1] [--logging|--tomography]
-// [--palette 0..5] [--interpolation layers|level|nearest] [--depth-max KM]
-// [--log-depth] --out OUT [--size WxH]" (in any order) into `options`, which
+// [--palette 0..5] [--interpolation layers|level|nearest]
+// [--polarisation both|xy|yx] [--depth-max KM] [--log-depth] --out OUT
+// [--size WxH]" (in any order) into `options`, which
 // start from their defaults. False with the reason in `error` for an unknown
 // option, a missing or bad value, or a picture type other than .png, .pdf,
 // .svg.
@@ -49,9 +54,10 @@ bool ParseSectionArguments(const std::vector<std::string>& args,
 std::vector<std::string> SectionArguments(const SectionPictureOptions& o);
 
 // Reads the stations of the options' file (INT or TRF; a refused file is
-// reported through `ui`) and gives each its position along the profile.
-// False, with the reason in `error` when it is not one of the file's
-// messages, when no station lies on the profile.
+// reported through `ui`), keeps those of the options' polarisation and gives
+// each its position along the profile. False, with the reason in `error`
+// when it is not one of the file's messages: no sounding of the
+// polarisation, no station on the profile.
 bool PlaceSectionStations(const SectionPictureOptions& options,
                           Ui& ui,
                           std::vector<SectionStation>& stations,

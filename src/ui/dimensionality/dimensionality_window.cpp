@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "core/dimensionality/profile_shift.h"
 #include "core/dimensionality/static_shift.h"
 #include "ui/dimensionality/graph_overlays.h"
 
@@ -15,11 +16,12 @@ namespace {
 
 // Shift methods, in the order of the box.
 enum ShiftMethod {
-  kByHand = 0,      // the factor typed in
-  kOntoYX = 1,      // XY moved onto YX
-  kOntoXY = 2,      // YX moved onto XY
-  kOntoMean = 3,    // both onto their geometric mean
-  kNearSurface = 4  // a known first-layer resistivity
+  kByHand = 0,       // the factor typed in
+  kOntoYX = 1,       // XY moved onto YX
+  kOntoXY = 2,       // YX moved onto XY
+  kOntoMean = 3,     // both onto their geometric mean
+  kNearSurface = 4,  // a known first-layer resistivity
+  kAlongProfile = 5  // the median of the loaded stations
 };
 
 void LogPeriodAxis(QCPAxis* axis) {
@@ -78,7 +80,8 @@ DimensionalityWindow::DimensionalityWindow(Stores& stores,
                      "XY onto YX (shortest periods)",
                      "YX onto XY (shortest periods)",
                      "Both onto their geometric mean",
-                     "Known near-surface resistivity, Ohm-m"});
+                     "Known near-surface resistivity, Ohm-m",
+                     "Median of the loaded stations (profile)"});
   value_ = new QLineEdit("1");
   value_->setMaximumWidth(90);
   shift_ = new QPushButton("Apply &shift");
@@ -294,7 +297,11 @@ bool DimensionalityWindow::ApplyShift() {
                    Answer::kOk);
     return false;
   };
-  if (method == kByHand || method == kNearSurface) {
+  if (method == kAlongProfile) {
+    const ShiftEstimate e = ShiftFromLoadedStations(stores_.sets, k);
+    if (!e.ok) return refuse(QString::fromStdString(e.message));
+    SetStaticShift(set, e.factor_xy);
+  } else if (method == kByHand || method == kNearSurface) {
     if (!number_ok || !(value > 0.0) || !std::isfinite(value)) {
       return refuse("Enter a positive number");
     }

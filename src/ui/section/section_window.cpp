@@ -103,6 +103,23 @@ void SectionWindow::BuildMenus() {
       SetStyle(style);
     });
   }
+  QMenu* polarisation = view->addMenu("&Polarisation");
+  auto* polarisations = new QActionGroup(this);
+  static constexpr const char* kPolarisationItems[] = {
+      "&Both, side by side", "&XY only", "&YX only"};
+  for (int p = 0; p < 3; ++p) {
+    const auto which = static_cast<SectionPolarisation>(p);
+    QAction* a = polarisation->addAction(kPolarisationItems[p]);
+    a->setCheckable(true);
+    a->setChecked(which == polarisation_);
+    a->setEnabled(which == SectionPolarisation::kBoth ||
+                  !StationsOfPolarisation(stations_, which).empty());
+    polarisations->addAction(a);
+    polarisation_actions_.push_back(a);
+    connect(a, &QAction::triggered, this, [this, which] {
+      SetPolarisation(which);
+    });
+  }
   depth_action_ = view->addAction("&Depth range...");
   connect(depth_action_, &QAction::triggered, this, [this] {
     bool ok = false;
@@ -164,6 +181,19 @@ void SectionWindow::SetElevation(bool on) {
   Rebuild();
 }
 
+bool SectionWindow::SetPolarisation(SectionPolarisation polarisation) {
+  const int p = static_cast<int>(polarisation);
+  if (p < 0 || p >= static_cast<int>(polarisation_actions_.size()) ||
+      !polarisation_actions_[p]->isEnabled()) {
+    polarisation_actions_[static_cast<int>(polarisation_)]->setChecked(true);
+    return false;
+  }
+  polarisation_ = polarisation;
+  polarisation_actions_[p]->setChecked(true);
+  Rebuild();
+  return true;
+}
+
 void SectionWindow::SetPictureTitle(const QString& title) {
   picture_title_ = title;
   Rebuild();
@@ -174,9 +204,11 @@ QString SectionWindow::DefaultTitle(const SectionModel& model) const {
   const double length = cols.size() > 1
                             ? cols.back().position_km - cols.front().position_km
                             : 0.0;
-  return QString("%1: %2 %3 stations along %4 km")
+  static constexpr const char* kOnly[] = {"", " XY", " YX"};
+  return QString("%1: %2%3 %4 stations along %5 km")
       .arg(windowTitle())
       .arg(cols.size())
+      .arg(kOnly[static_cast<int>(polarisation_)])
       .arg(source_ == SectionSource::kTrf ? "TRF" : "INT")
       .arg(length, 0, 'f', 1);
 }
@@ -185,7 +217,7 @@ void SectionWindow::Rebuild() {
   // A logarithmic depth axis cannot show relief down from zero: there every
   // station hangs from depth 0.
   const bool relief = elevation_ && !plot_->style().log_depth;
-  SectionModel model(stations_, source_, relief);
+  SectionModel model(stations_, source_, relief, polarisation_);
   const QString title =
       picture_title_.isEmpty() ? DefaultTitle(model) : picture_title_;
   plot_->SetModel(std::move(model), title);
@@ -212,8 +244,10 @@ bool SectionWindow::SaveSection(const QString& chosen) {
                      Answer::kNo) != Answer::kYes) {
     return false;
   }
+  const std::vector<SectionStation> drawn =
+      StationsOfPolarisation(stations_, polarisation_);
   std::string text;
-  for (const SectionStation& s : StationsForSaving(stations_)) {
+  for (const SectionStation& s : StationsForSaving(drawn)) {
     text += trf ? FormatTrfSectionBlock(s, kAltitudeOffset)
                 : FormatSectionBlock(s, kAltitudeOffset);
   }
@@ -227,7 +261,7 @@ bool SectionWindow::SaveSection(const QString& chosen) {
     return false;
   }
   statusBar()->showMessage(QString("Saved %1 stations to %2")
-                               .arg(stations_.size())
+                               .arg(drawn.size())
                                .arg(QString::fromStdString(path)),
                            5000);
   return true;

@@ -41,6 +41,12 @@ class SectionWindow : public QMainWindow {
   const SectionStyle& style() const { return plot_->style(); }
   // Elevation drawn (on) or every station from depth 0 (off).
   void SetElevation(bool on);
+  // Every sounding (the XY and YX of a station side by side, the default)
+  // or those of one polarisation; kept through every redraw. A polarisation
+  // that no sounding of the section has is refused (false), and its menu
+  // item is disabled.
+  bool SetPolarisation(SectionPolarisation polarisation);
+  SectionPolarisation polarisation() const { return polarisation_; }
   // The title written above the section.
   void SetPictureTitle(const QString& title);
 
@@ -55,9 +61,14 @@ class SectionWindow : public QMainWindow {
   const std::vector<QAction*>& method_actions() const {
     return method_actions_;
   }
+  // "&Polarisation": one action per SectionPolarisation.
+  const std::vector<QAction*>& polarisation_actions() const {
+    return polarisation_actions_;
+  }
 
   // "&Save Section" once the file dialog returned `chosen`: every station
-  // of the section as a block of its file kind, replacing the file after
+  // the section draws (those of its polarisation) as a block of its file
+  // kind, replacing the file after
   // the question "... already exists. Do you want to replace it?" (No is
   // the default). False after a message, or when the file is kept.
   bool SaveSection(const QString& chosen);
@@ -92,6 +103,7 @@ class SectionWindow : public QMainWindow {
   SectionSource source_;
   std::vector<SectionStation> stations_;  // section units (metres)
   bool elevation_ = true;
+  SectionPolarisation polarisation_ = SectionPolarisation::kBoth;
   QString picture_title_;
   SectionPlot* plot_;
   QAction* logging_ = nullptr;
@@ -101,6 +113,7 @@ class SectionWindow : public QMainWindow {
   QAction* scale_action_ = nullptr;
   QAction* depth_action_ = nullptr;
   std::vector<QAction*> method_actions_;
+  std::vector<QAction*> polarisation_actions_;
 };
 
 }  // namespace mtvuk

@@ -77,46 +77,49 @@ double Mean(const std::vector<double>& v) {
   return s / v.size();
 }
 
-TEST(ColourBarTest, TheNewPalettesStepEvenlyInLightness) {
-  const ColourRamps ramps;
-  EXPECT_EQ(&PaletteRamp(ramps, 4), &ramps.viridis);
-  EXPECT_EQ(&PaletteRamp(ramps, 5), &ramps.cool_warm);
-  EXPECT_FALSE(PaletteReversed(4) || PaletteReversed(5));
-  EXPECT_STREQ(kPaletteNames[4], "Viridis");
-  EXPECT_STREQ(kPaletteNames[5], "Cool-Warm");
-  // The published ends.
-  EXPECT_EQ(ramps.viridis[0], (Rgb{68, 1, 84}));
-  EXPECT_EQ(ramps.viridis[216], (Rgb{253, 231, 37}));
-  EXPECT_EQ(ramps.viridis[219], ramps.viridis[216]);
-  EXPECT_EQ(ramps.cool_warm[0], (Rgb{180, 4, 38}));
-  EXPECT_EQ(ramps.cool_warm[108], (Rgb{221, 221, 221}));
-  EXPECT_EQ(ramps.cool_warm[216], (Rgb{59, 76, 192}));
+// Lightness of the walk from entry `from` to entry `to` never falls (or,
+// `falling`, never rises) by more than whole bytes do.
+void ExpectEvenWalk(const ColourRamp& ramp, int from, int to, bool falling) {
+  for (int i = from + 1; i <= to; ++i) {
+    const double rise = ToLab(ramp[i]).l - ToLab(ramp[i - 1]).l;
+    EXPECT_GE(falling ? -rise : rise, -0.1) << i;
+  }
+}
 
-  // Viridis: lightness rises all the way (to the 0.1 of whole bytes); no
-  // step is more than twice the mean step.
-  constexpr double kByte = 0.1;
-  for (int i = 1; i < kRampWalk; ++i) {
-    EXPECT_GE(ToLab(ramps.viridis[i]).l, ToLab(ramps.viridis[i - 1]).l - kByte)
-        << i;
+TEST(ColourBarTest, PalettesAndTheirRamps) {
+  const ColourRamps r;
+  const ColourRamp* ramps[] = {
+      &r.a, &r.a, &r.b, &r.b, &r.viridis, &r.cool_warm};
+  for (int p = 0; p < kPaletteCount; ++p) {
+    EXPECT_EQ(&PaletteRamp(r, p), ramps[p]) << p;
+    EXPECT_EQ(PaletteReversed(p), p == 1 || p == 3) << p;
   }
-  const auto v = Steps(ramps.viridis);
-  EXPECT_LT(*std::max_element(v.begin(), v.end()), 2.0 * Mean(v));
-  // Cool-warm: lightness rises to the grey middle and falls beyond it.
-  for (int i = 1; i <= 108; ++i) {
-    EXPECT_GE(ToLab(ramps.cool_warm[i]).l,
-              ToLab(ramps.cool_warm[i - 1]).l - kByte)
-        << i;
+  EXPECT_STREQ(kPaletteNames[3], "Blue-Red");
+  EXPECT_STREQ(kPaletteNames[5], "Cool-Warm");
+  // The classic ends and middles, and the published ones of the new maps.
+  const std::pair<const ColourRamp*, std::vector<std::pair<int, Rgb>>> ends[] =
+      {{&r.a, {{0, {0, 0, 255}}, {64, {0, 255, 255}}, {217, {255, 3, 0}}}},
+       {&r.b,
+        {{127, {254, 254, 255}}, {128, {255, 255, 255}}, {219, {255, 73, 73}}}},
+       {&r.viridis,
+        {{0, {68, 1, 84}}, {216, {253, 231, 37}}, {219, {253, 231, 37}}}},
+       {&r.cool_warm,
+        {{0, {180, 4, 38}}, {108, {221, 221, 221}}, {216, {59, 76, 192}}}}};
+  for (const auto& [ramp, entries] : ends) {
+    for (const auto& [i, rgb] : entries) EXPECT_EQ((*ramp)[i], rgb) << i;
   }
-  for (int i = 109; i < kRampWalk; ++i) {
-    EXPECT_LE(ToLab(ramps.cool_warm[i]).l,
-              ToLab(ramps.cool_warm[i - 1]).l + kByte)
-        << i;
+  // Viridis rises in lightness all the way, cool-warm to its grey middle
+  // and falls beyond it; neither jumps. The classic ramp jumps from green
+  // to yellow-green (entries 114, 115), which is what they do not do.
+  ExpectEvenWalk(r.viridis, 0, kRampWalk - 1, false);
+  ExpectEvenWalk(r.cool_warm, 0, 108, false);
+  ExpectEvenWalk(r.cool_warm, 108, kRampWalk - 1, true);
+  for (const ColourRamp* ramp : {&r.viridis, &r.cool_warm}) {
+    const auto v = Steps(*ramp);
+    EXPECT_LT(*std::max_element(v.begin(), v.end()), 2.0 * Mean(v));
   }
-  const auto c = Steps(ramps.cool_warm);
-  EXPECT_LT(*std::max_element(c.begin(), c.end()), 2.0 * Mean(c));
-  // The classic ramp jumps from green to yellow-green (entries 114, 115),
-  // which is what the new palettes do not do.
-  const auto a = Steps(ramps.a);
+  const auto a = Steps(r.a);
+  EXPECT_EQ(a.size(), 216u);
   EXPECT_GT(a[114], 4.0 * Mean(a));
 }
 

@@ -135,8 +135,7 @@ TEST(ColourScaleTest, AxisOfSeveralDecades) {
   // 1 to 1000: the decade label "1K" stands at the top, no other label.
   ticks = ScaleAxis(1.0, 1000.0);
   EXPECT_EQ(LabelAt(ticks, kScaleField), "1K");
-  EXPECT_EQ(Labels(ticks),
-            (std::vector<std::string>{"1", "10", "100", "1K"}));
+  EXPECT_EQ(Labels(ticks), (std::vector<std::string>{"1", "10", "100", "1K"}));
 
   // Top labels below 1000 and the rule of a maximum near 1.
   EXPECT_EQ(LabelAt(ScaleAxis(1.0, 350.0), kScaleField), "350");
@@ -150,8 +149,8 @@ TEST(ColourScaleTest, AxisOfOneDecadeAndDegenerateRanges) {
   // 200 to 900: step 100 from the minimum, below the maximum.
   auto ticks = ScaleAxis(200.0, 900.0);
   EXPECT_EQ(Labels(ticks),
-            (std::vector<std::string>{"200", "300", "400", "500", "600",
-                                      "700", "800"}));
+            (std::vector<std::string>{
+                "200", "300", "400", "500", "600", "700", "800"}));
   EXPECT_EQ(ticks.front().row, 0);
   ticks = ScaleAxis(0.02, 0.09);
   EXPECT_EQ(Labels(ticks).front(), "0.02");
@@ -160,8 +159,10 @@ TEST(ColourScaleTest, AxisOfOneDecadeAndDegenerateRanges) {
   EXPECT_EQ(Labels(ScaleAxis(2.0, 9.5)).size(), 8u);
 
   // Equal, zero or missing limits still give an axis, never a NaN row.
-  for (auto [lo, hi] : {std::pair{50.0, 50.0}, std::pair{0.0, 0.0},
-                        std::pair{-1.0, 10.0}, std::pair{std::nan(""), 3.0}}) {
+  for (auto [lo, hi] : {std::pair{50.0, 50.0},
+                        std::pair{0.0, 0.0},
+                        std::pair{-1.0, 10.0},
+                        std::pair{std::nan(""), 3.0}}) {
     ticks = ScaleAxis(lo, hi);
     EXPECT_FALSE(ticks.empty()) << lo << " " << hi;
     for (const ScaleTick& t : ticks) {

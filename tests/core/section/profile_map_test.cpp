@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/platform/scripted_ui.h"
+#include "core/section/profile.h"
 
 namespace mtvuk {
 namespace {
@@ -64,11 +65,9 @@ TEST(ProfileMapTest, DesignAddsUndoesAndFinishes) {
   design.SetDesigning(true);
   EXPECT_TRUE(design.AddPoint({0, 0}));
   EXPECT_FALSE(design.Finish());  // a single point is no profile
-  EXPECT_TRUE(design.designing());
   design.AddPoint({1000, 0});
   design.AddPoint({1000, 500});
   EXPECT_TRUE(design.Undo());
-  EXPECT_EQ(design.points().size(), 2u);
   design.AddPoint({2000, 0});
   design.AddPoint({2000, 0});  // the double click on the last point
   EXPECT_TRUE(design.Finish());
@@ -77,19 +76,15 @@ TEST(ProfileMapTest, DesignAddsUndoesAndFinishes) {
   EXPECT_FALSE(design.AddPoint({3000, 0}));  // finished
   EXPECT_TRUE(design.Undo());                // opens it again
   EXPECT_FALSE(design.Usable());
-  EXPECT_TRUE(design.designing());
   EXPECT_TRUE(design.AddPoint({2500, 0}));
-  EXPECT_EQ(design.points().size(), 3u);
+  EXPECT_EQ(design.points()[2].east, 2500.0);
   design.SetDesigning(false);  // off keeps the points
   EXPECT_EQ(design.points().size(), 3u);
-  // Design on again starts a new profile.
-  design.SetDesigning(true);
+  design.SetDesigning(true);  // on again starts a new profile
   EXPECT_TRUE(design.points().empty());
   EXPECT_FALSE(design.Undo());
-
   // Auto: the straight line through the stations, west to east.
   EXPECT_FALSE(design.Auto({{5, 5}, {5, 5}}));
-  EXPECT_TRUE(design.points().empty());
   EXPECT_TRUE(design.Auto({{3000, 10}, {1000, 10}, {2000, 10}}));
   ASSERT_EQ(design.points().size(), 2u);
   EXPECT_NEAR(design.points()[0].east, 1000, 1e-9);
@@ -112,10 +107,11 @@ TEST(ProfileMapTest, SetProfilePositionsRefusesWhatCannotMakeASection) {
   ASSERT_EQ(ui.prompts().size(), 2u);
   EXPECT_EQ(ui.prompts()[1].text,
             "Select at least two stations in the list of the file");
-  for (const SectionStation& s : stations)
-    EXPECT_EQ(s.profile_position, -1.0);
+  for (const SectionStation& s : stations) EXPECT_EQ(s.profile_position, -1.0);
 
+  // An unselected station loses the position of an earlier profile.
   stations[2].selected = 1;
+  stations[1].profile_position = 42.0;
   EXPECT_TRUE(SetProfilePositions(stations, design, ui));
   EXPECT_NEAR(stations[0].profile_position, 0.0, 1e-6);
   EXPECT_EQ(stations[1].profile_position, -1.0);
@@ -142,7 +138,7 @@ TEST(ProfileMapTest, LabelsNeverOverlap) {
   const auto boxes = PlaceLabels(
       anchors, std::vector<std::pair<double, double>>(4, {40, 12}), 6);
   ASSERT_TRUE(boxes[0] && boxes[1] && boxes[3]);
-  EXPECT_DOUBLE_EQ(boxes[0]->left, 55.0);   // left: markers to the right
+  EXPECT_DOUBLE_EQ(boxes[0]->left, 55.0);  // left: markers to the right
   EXPECT_DOUBLE_EQ(boxes[0]->top, 94.0);
   EXPECT_DOUBLE_EQ(boxes[1]->left, 115.0);  // right
   EXPECT_FALSE(boxes[2]);
@@ -154,6 +150,58 @@ TEST(ProfileMapTest, LabelsNeverOverlap) {
   EXPECT_EQ(StationMapLabel(s, true, false), "P07 [4]");
   s.depth_count = 37;
   EXPECT_EQ(StationMapLabel(s, true, true), "P07 [37]");
+}
+
+TEST(ProfileTest, ProjectionIsTheArcLengthOfTheNearestPoint) {
+  // An L-shaped profile: 1000 m east, then 500 m north.
+  const std::vector<MapPoint> l = {{0, 0}, {1000, 0}, {1000, 500}};
+  auto p = ProjectOntoPolyline(l, {400, 30});
+  ASSERT_TRUE(p);
+  EXPECT_DOUBLE_EQ(p->position, 400.0);
+  EXPECT_DOUBLE_EQ(p->offset, 30.0);
+  p = ProjectOntoPolyline(l, {1100, 300});  // beside the second leg
+  EXPECT_DOUBLE_EQ(p->position, 1300.0);
+  EXPECT_DOUBLE_EQ(p->offset, 100.0);
+  p = ProjectOntoPolyline(l, {-50, 0});  // before the start: clamped
+  EXPECT_DOUBLE_EQ(p->position, 0.0);
+  EXPECT_DOUBLE_EQ(p->offset, 50.0);
+  p = ProjectOntoPolyline(l, {1000, 900});  // past the end
+  EXPECT_DOUBLE_EQ(p->position, 1500.0);
+  // A repeated vertex (zero-length segment) changes nothing.
+  p = ProjectOntoPolyline({{0, 0}, {0, 0}, {0, 200}}, {10, 150});
+  EXPECT_DOUBLE_EQ(p->position, 150.0);
+  EXPECT_FALSE(ProjectOntoPolyline({}, {1, 1}));
+  EXPECT_DOUBLE_EQ(ProjectOntoPolyline({{5, 5}}, {8, 9})->offset, 5.0);
+}
+
+TEST(ProfileTest, AutoProfileFollowsThePrincipalAxisWestToEast) {
+  // Stations along a line running north-west at 30 degrees from north,
+  // scattered +-20 m across it.
+  const double ue = -std::sin(M_PI / 6), un = std::cos(M_PI / 6);
+  std::vector<MapPoint> pts;
+  for (int i = 0; i < 11; ++i) {
+    const double s = 500.0 * i;
+    const double across = (i % 2 == 0 ? 20.0 : -20.0);
+    pts.push_back({7e5 + s * ue + across * un, 7.5e6 + s * un - across * ue});
+  }
+  const auto ends = AutoProfile(pts);
+  ASSERT_TRUE(ends);
+  const double de = (*ends)[1].east - (*ends)[0].east;
+  const double dn = (*ends)[1].north - (*ends)[0].north;
+  EXPECT_GT(de, 0.0);  // runs west to east
+  EXPECT_NEAR(std::atan2(dn, de), std::atan2(-un, -ue), 1e-3);
+  EXPECT_NEAR(std::hypot(de, dn), 5000.0, 1.0);
+  // The first station (the south-eastern end) lies at the far end.
+  EXPECT_NEAR(ProjectOntoPolyline({(*ends)[0], (*ends)[1]}, pts[0])->position,
+              5000.0,
+              1.0);
+
+  EXPECT_FALSE(AutoProfile({{1, 1}}));
+  EXPECT_FALSE(AutoProfile({{1, 1}, {1, 1}, {1, 1}}));
+  const auto north = AutoProfile({{0, 300}, {0, 0}, {0, 100}});
+  ASSERT_TRUE(north);
+  EXPECT_DOUBLE_EQ((*north)[0].north, 0.0);  // south to north
+  EXPECT_DOUBLE_EQ((*north)[1].north, 300.0);
 }
 
 }  // namespace

@@ -1,92 +1,66 @@
-// Columns of a section: soundings at one place, their labels, seafloor
-// stations and the depth a section opens with.
+// Columns of a section: soundings at one place, one polarisation, their
+// labels, seafloor stations and the depth a section opens with.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <set>
 
-#include "core/files/int_file.h"
 #include "core/platform/scripted_ui.h"
 #include "core/section/section_model.h"
 #include "core/section/station_labels.h"
 #include "core/section/tomography_grid.h"
+#include "section_stations.h"
 #include "util/test_util.h"
 
 namespace mtvuk {
 namespace {
 
-// A layered station in section units (thicknesses in metres).
-SectionStation Layered(const std::string& name,
-                       int number,
-                       double position_m,
-                       float z,
-                       std::vector<std::pair<float, float>> layers) {
-  SectionStation s;
-  s.name = name;
-  s.number = number;
-  s.z = z;
-  s.profile_position = position_m;
-  s.layer_count = static_cast<std::int16_t>(layers.size());
-  for (std::size_t j = 0; j < layers.size(); ++j) {
-    s.resistivity[j] = layers[j].first;
-    s.thickness[j] = layers[j].second;
-  }
-  s.thickness[layers.size() - 1] = 1e10f;
-  return s;
-}
+using test::Layered;
 
-TEST(SectionColumnsTest, EachSoundingAtOnePlaceKeepsItsColumnAndName) {
-  // XY and YX of five stations 2 km apart: the two polarisations of a
-  // station differ in their conductor's depth.
+// XY and YX of five stations 2 km apart, climbing down from 150 m: the
+// two polarisations of a station differ in their conductor's depth.
+std::vector<SectionStation> XyAndYxOfFiveStations() {
   std::vector<SectionStation> stations;
-  int number = 1;
   for (int i = 0; i < 5; ++i) {
     const std::string site = "S" + std::to_string(i + 1);
     const float z = 150.0f - 40.0f * i;
-    stations.push_back(Layered("XY " + site,
-                               number++,
-                               2000.0 * i,
-                               z,
-                               {{100, 300}, {5, 800}, {1000, 0}}));
+    stations.push_back(Layered(
+        "XY " + site, 2000.0 * i, z, {{100, 300}, {5, 800}, {1000, 0}}, 2 * i));
     stations.push_back(Layered("YX " + site,
-                               number++,
                                2000.0 * i,
                                z,
-                               {{120, 500}, {8, 600}, {900, 0}}));
+                               {{120, 500}, {8, 600}, {900, 0}},
+                               2 * i + 1));
   }
-  const SectionModel m(stations, SectionSource::kInt, true);
+  return stations;
+}
+
+TEST(SectionColumnsTest, EachSoundingAtOnePlaceKeepsItsColumnAndName) {
+  const SectionModel m(XyAndYxOfFiveStations(), SectionSource::kInt, true);
   const auto& cols = m.columns();
   ASSERT_EQ(cols.size(), 10u);
   std::set<std::string> labels;
-  std::set<double> places;
+  std::vector<double> centres, widths;
   for (std::size_t i = 0; i < cols.size(); ++i) {
     labels.insert(cols[i].label);
-    places.insert(cols[i].draw_km);
-    if (i > 0) {
-      EXPECT_GT(cols[i].draw_km, cols[i - 1].draw_km);
-    }
+    EXPECT_TRUE(i == 0 || cols[i].draw_km > cols[i - 1].draw_km) << i;
     // Drawn close to the station: within 0.3 of the 2 km spacing.
     EXPECT_NEAR(cols[i].draw_km, cols[i].position_km, 0.3 + 1e-9);
+    // On a picture 400 px wide, 7 px a character.
+    centres.push_back((cols[i].draw_km + 0.5) / 9.3 * 400.0);
+    widths.push_back(7.0 * cols[i].label.size());
   }
   EXPECT_EQ(labels.size(), 10u);
-  EXPECT_EQ(places.size(), 10u);
-  // File order within a place: XY left of YX, evenly about the station.
+  // File order within a place: XY left of YX, evenly about the station,
+  // each with its own model.
   EXPECT_EQ(cols[2].label, "XY S2");
   EXPECT_EQ(cols[3].label, "YX S2");
   EXPECT_NEAR(cols[2].draw_km, 2.0 - 0.3, 1e-9);
   EXPECT_NEAR(cols[3].draw_km, 2.0 + 0.3, 1e-9);
-  // Both keep their own models.
   EXPECT_NEAR(cols[2].layers[0].rho, 100.0, 1e-3);
   EXPECT_NEAR(cols[3].layers[0].rho, 120.0, 1e-3);
-
-  // On a picture 400 px wide the labels are staggered, never thinned,
-  // and never touch.
-  const double width_px = 400.0, span = cols.back().draw_km + 1.0;
-  std::vector<double> centres, widths;
-  for (const SectionColumn& c : cols) {
-    centres.push_back((c.draw_km + 0.5) / span * width_px);
-    widths.push_back(7.0 * c.label.size());
-  }
+  // The labels are staggered, never thinned, and never touch: XY and YX
+  // of a station 26 px apart, the YX name goes one row up.
   const std::vector<int> rows = StaggerLabels(centres, widths, 6.0);
   ASSERT_EQ(rows.size(), 10u);
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -97,24 +71,59 @@ TEST(SectionColumnsTest, EachSoundingAtOnePlaceKeepsItsColumnAndName) {
           << cols[i].label << " and " << cols[j].label;
     }
   }
-  // XY and YX of a station 26 px apart: the YX name goes one row up.
   EXPECT_EQ(rows[2], 0);
   EXPECT_EQ(rows[3], 1);
 
   // Two soundings of one name at one place are told apart by their
-  // numbers in the file; an unnamed one by its number alone.
-  const SectionModel twins({Layered("A", 4, 500, 0, {{10, 100}, {100, 0}}),
-                            Layered("A", 9, 500, 0, {{20, 100}, {200, 0}}),
-                            Layered("", 11, 900, 0, {{20, 100}, {200, 0}})},
+  // numbers in the file; an unnamed one by its number alone. The twins
+  // are spread over 0.6 of the 0.4 km to the next place.
+  const SectionModel twins({Layered("A", 500, 0, {{10, 100}, {100, 0}}, 4),
+                            Layered("A", 500, 0, {{20, 100}, {200, 0}}, 9),
+                            Layered("", 900, 0, {{20, 100}, {200, 0}}, 11)},
                            SectionSource::kInt,
                            true);
-  ASSERT_EQ(twins.columns().size(), 3u);
-  EXPECT_EQ(twins.columns()[0].label, "A #4");
-  EXPECT_EQ(twins.columns()[1].label, "A #9");
-  EXPECT_EQ(twins.columns()[2].label, "#11");
-  // The twins are spread over 0.6 of the 0.4 km to the next place.
-  EXPECT_NEAR(
-      twins.columns()[1].draw_km - twins.columns()[0].draw_km, 0.12, 1e-9);
+  const auto& t = twins.columns();
+  ASSERT_EQ(t.size(), 3u);
+  EXPECT_EQ(t[0].label + "," + t[1].label + "," + t[2].label, "A #4,A #9,#11");
+  EXPECT_NEAR(t[1].draw_km - t[0].draw_km, 0.12, 1e-9);
+}
+
+TEST(SectionColumnsTest, ASectionOfOnePolarisationDrawsItsSoundingsAlone) {
+  std::vector<SectionStation> stations = XyAndYxOfFiveStations();
+  // A MEAN curve and a station named without a mode belong to no section
+  // of one polarisation.
+  stations.push_back(Layered("MN S3", 4000.0, 70, {{50, 300}, {500, 0}}, 11));
+  stations.push_back(Layered("XYLO", 9000.0, 0, {{50, 300}, {500, 0}}, 12));
+  EXPECT_EQ(SectionModel(stations, SectionSource::kInt, true).columns().size(),
+            12u);
+  struct Case {
+    SectionPolarisation polarisation;
+    const char* prefix;
+    double rho1, conductor_top_km;
+  };
+  for (const Case& c : {Case{SectionPolarisation::kXy, "XY S", 100.0, 0.3},
+                        Case{SectionPolarisation::kYx, "YX S", 120.0, 0.5}}) {
+    const SectionModel m(stations, SectionSource::kInt, true, c.polarisation);
+    EXPECT_EQ(m.polarisation(), c.polarisation);
+    const auto& cols = m.columns();
+    ASSERT_EQ(cols.size(), 5u) << c.prefix;
+    for (int i = 0; i < 5; ++i) {
+      const SectionColumn& col = cols[i];
+      EXPECT_EQ(col.label, c.prefix + std::to_string(i + 1));
+      // Alone at its place, each column stands at its station.
+      EXPECT_DOUBLE_EQ(col.draw_km, 2.0 * i);
+      EXPECT_NEAR(col.layers[0].rho, c.rho1, 1e-3);
+      EXPECT_NEAR(col.layers[1].top_km, c.conductor_top_km, 1e-6);
+      // The highest station (150 m) is the datum.
+      EXPECT_NEAR(col.surface_km, 0.04 * i, 1e-6);
+    }
+  }
+  // The names tell the polarisation, whatever their case and blanks.
+  EXPECT_EQ(PolarisationOfName("  xy P01"), SectionPolarisation::kXy);
+  EXPECT_EQ(PolarisationOfName("YX_7"), SectionPolarisation::kYx);
+  EXPECT_EQ(PolarisationOfName("XY"), SectionPolarisation::kXy);
+  for (const char* none : {"XYLO", "EF S1", "Y", "", "  ", "S1 XY"})
+    EXPECT_EQ(PolarisationOfName(none), SectionPolarisation::kBoth) << none;
 }
 
 TEST(SectionColumnsTest, StaggeredLabelsTakeTheLowestFreeRow) {
@@ -133,9 +142,9 @@ TEST(SectionColumnsTest, SeafloorStationsHangBelowTheSeaAndTheSeaIsWater) {
   // whose model starts at the seafloor, and a deep-sea station at -2000 m
   // whose model holds the sea as its first layer.
   const std::vector<SectionStation> stations = {
-      Layered("LAND", 1, 0, 100, {{300, 400}, {30, 0}}),
-      Layered("SHELF", 2, 5000, -500, {{50, 300}, {5, 0}}),
-      Layered("DEEP", 3, 10000, -2000, {{0.3f, 1980}, {2, 700}, {200, 0}})};
+      Layered("LAND", 0, 100, {{300, 400}, {30, 0}}),
+      Layered("SHELF", 5000, -500, {{50, 300}, {5, 0}}),
+      Layered("DEEP", 10000, -2000, {{0.3f, 1980}, {2, 700}, {200, 0}})};
   const SectionModel m(stations, SectionSource::kInt, true);
   const auto& cols = m.columns();
   ASSERT_EQ(cols.size(), 3u);
@@ -158,36 +167,31 @@ TEST(SectionColumnsTest, SeafloorStationsHangBelowTheSeaAndTheSeaIsWater) {
     return std::log10(shelf) + w * (std::log10(deep) - std::log10(shelf));
   };
   for (int iy = 0; iy < g.ny; ++iy) {
-    const double d = g.CellDepth(iy);
+    const double d = g.CellDepth(iy), v = g.At(ix, iy);
     if (d < 2.05) {
-      EXPECT_TRUE(std::isnan(g.At(ix, iy))) << d;
-    }
-    if (d > 2.1 && d < 2.7) {
-      EXPECT_NEAR(g.At(ix, iy), blend(50.0, 2.0), 1e-6);
-    }
-    if (d > 2.8) {
-      EXPECT_NEAR(g.At(ix, iy), blend(5.0, 200.0), 1e-6);
+      EXPECT_TRUE(std::isnan(v)) << d;
+    } else if (d > 2.1 && d < 2.7) {
+      EXPECT_NEAR(v, blend(50.0, 2.0), 1e-6) << d;
+    } else if (d > 2.8) {
+      EXPECT_NEAR(v, blend(5.0, 200.0), 1e-6) << d;
     }
   }
-
   // Only seafloor stations, down to 6 km of water: the datum is the sea
   // surface. A shallow conductive layer that is not as thick as the water
   // stays a layer.
-  const SectionModel abyss(
-      {Layered("A", 1, 0, -6000, {{0.25f, 6000}, {10, 0}}),
-       Layered("B", 2, 3000, -4200, {{0.5f, 300}, {10, 0}})},
-      SectionSource::kInt,
-      true);
+  const SectionModel abyss({Layered("A", 0, -6000, {{0.25f, 6000}, {10, 0}}),
+                            Layered("B", 3000, -4200, {{0.5f, 300}, {10, 0}})},
+                           SectionSource::kInt,
+                           true);
   EXPECT_NEAR(abyss.SeaLevelKm(), 0.0, 1e-12);
   EXPECT_NEAR(abyss.columns()[0].surface_km, 6.0, 1e-6);
   EXPECT_TRUE(abyss.columns()[0].sea_layer);
   EXPECT_FALSE(abyss.columns()[1].sea_layer);
   EXPECT_NEAR(abyss.columns()[1].surface_km, 4.2, 1e-6);
   EXPECT_NEAR(abyss.ValueRange().first, 0.5, 1e-6);
-  // Without elevation nothing lies under the sea.
+  // Nothing lies under the sea without elevation, or on land only.
   EXPECT_LT(SectionModel(stations, SectionSource::kInt, false).SeaLevelKm(),
             0.0);
-  // Land only: no sea.
   EXPECT_LT(SectionModel({stations[0]}, SectionSource::kInt, true).SeaLevelKm(),
             0.0);
 }
@@ -209,18 +213,11 @@ TEST(SectionColumnsTest, ASectionOpensAtTheDeepestDepthTheDataResolve) {
   EXPECT_NEAR(m.columns()[0].deepest_km, 7.955, 1e-3);
   EXPECT_NEAR(m.columns()[1].resolved_km, 8.846, 1e-3);
   EXPECT_NEAR(m.AutoDepthKm(), 8.846, 1e-3);
-
   // A curve ends before a resistivity beyond 0.01 .. 100000 Ohm-m, or
   // before a depth more than twice the one above it.
   auto curve = [](std::vector<std::pair<float, float>> points) {
-    SectionStation s;  // section units: metres
-    s.profile_position = 0.0;
-    s.depth_count = static_cast<std::int32_t>(points.size());
-    for (std::size_t i = 0; i < points.size(); ++i) {
-      s.depth[i] = points[i].first;
-      s.depth_resistivity[i] = points[i].second;
-    }
-    return SectionModel({s}, SectionSource::kTrf, true);
+    return SectionModel(
+        {test::Curve(0.0, std::move(points))}, SectionSource::kTrf, true);
   };
   EXPECT_NEAR(
       curve({{100, 10}, {180, 20}, {300, 0.001f}, {500, 30}}).AutoDepthKm(),

@@ -2,92 +2,110 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <tuple>
+
 #include "core/platform/scripted_ui.h"
 #include "util/test_util.h"
 
 namespace mtvuk {
 namespace {
 
+auto Fields(const SectionPictureOptions& o) {
+  return std::tie(o.file,
+                  o.profile,
+                  o.tomography,
+                  o.palette,
+                  o.interpolation,
+                  o.polarisation,
+                  o.depth_max_km,
+                  o.log_depth,
+                  o.out,
+                  o.width,
+                  o.height);
+}
+
+// The words of a command line.
+std::vector<std::string> Args(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> args;
+  for (std::string a; in >> a;) args.push_back(a);
+  return args;
+}
+
 TEST(SectionOptionsTest, ArgumentsReadBackAsWritten) {
-  SectionPictureOptions o;
+  SectionPictureOptions o, d, v;
   std::string error;
-  ASSERT_TRUE(ParseSectionArguments({"--size",
-                                     "1200X700",
-                                     "a.int",
-                                     "--out",
-                                     "s.SVG",
-                                     "--tomography",
-                                     "--palette",
-                                     "3",
-                                     "--depth-max",
-                                     "6.5",
-                                     "--log-depth",
-                                     "--profile",
-                                     "500000,7.5e6,530000,7.5e6"},
-                                    o,
-                                    error))
-      << error;
-  EXPECT_EQ(o.file, "a.int");
-  EXPECT_EQ(o.out, "s.SVG");
-  EXPECT_EQ(o.width, 1200);
-  EXPECT_EQ(o.height, 700);
-  EXPECT_EQ(o.palette, 3);
-  EXPECT_DOUBLE_EQ(o.depth_max_km, 6.5);
-  EXPECT_TRUE(o.tomography && o.log_depth);
-  // What the command-line tool hands to the workstation means the same.
-  SectionPictureOptions back;
-  ASSERT_TRUE(ParseSectionArguments(SectionArguments(o), back, error));
-  EXPECT_EQ(back.profile, o.profile);
-  EXPECT_EQ(back.width, 1200);
-  EXPECT_DOUBLE_EQ(back.depth_max_km, 6.5);
-  EXPECT_TRUE(back.tomography && back.log_depth);
-  EXPECT_EQ(back.palette, 3);
-  EXPECT_EQ(back.interpolation, 0);
-  // The viridis palette and level-depth blending read back as well.
   ASSERT_TRUE(ParseSectionArguments(
-      {"c.int", "--out", "c.pdf", "--palette", "4", "--interpolation", "level"},
+      Args("--size 1200X700 a.int --out s.SVG --tomography --palette 3 "
+           "--depth-max 6.5 --log-depth --polarisation YX --profile "
+           "500000,7.5e6,530000,7.5e6"),
       o,
+      error))
+      << error;
+  SectionPictureOptions want;
+  want.file = "a.int";
+  want.out = "s.SVG";
+  want.profile = "500000,7.5e6,530000,7.5e6";
+  want.width = 1200;
+  want.height = 700;
+  want.palette = 3;
+  want.depth_max_km = 6.5;
+  want.tomography = want.log_depth = true;
+  want.polarisation = SectionPolarisation::kYx;
+  EXPECT_TRUE(Fields(o) == Fields(want));
+  // Defaults: logging of both polarisations, auto profile, 1600 x 900.
+  want = SectionPictureOptions{};
+  want.file = "b.trf";
+  want.out = "b.png";
+  ASSERT_TRUE(ParseSectionArguments(Args("b.trf --out b.png"), d, error));
+  EXPECT_TRUE(Fields(d) == Fields(want));
+  EXPECT_EQ(d.width, 1600);
+  ASSERT_TRUE(ParseSectionArguments(
+      Args("c.int --out c.pdf --palette 4 --interpolation level "
+           "--polarisation xy"),
+      v,
       error));
-  ASSERT_TRUE(ParseSectionArguments(SectionArguments(o), back, error));
-  EXPECT_EQ(back.palette, 4);
-  EXPECT_EQ(back.interpolation, 1);
-  // Defaults: logging, auto profile, 1600 x 900.
-  ASSERT_TRUE(ParseSectionArguments({"b.trf", "--out", "b.png"}, back, error));
-  EXPECT_FALSE(back.tomography);
-  EXPECT_EQ(back.width, 1600);
-  EXPECT_EQ(back.height, 900);
-  EXPECT_EQ(back.profile, "auto");
+  EXPECT_EQ(v.polarisation, SectionPolarisation::kXy);
+  EXPECT_EQ(v.interpolation, 1);
+  // What the command-line tool hands to the workstation means the same.
+  for (const SectionPictureOptions& given : {o, d, v}) {
+    SectionPictureOptions back;
+    ASSERT_TRUE(ParseSectionArguments(SectionArguments(given), back, error))
+        << error;
+    EXPECT_TRUE(Fields(back) == Fields(given)) << given.file;
+  }
+}
+
+// Command lines separated by "|".
+std::vector<std::string> Lines(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> out;
+  for (std::string line; std::getline(in, line, '|');) out.push_back(line);
+  return out;
 }
 
 TEST(SectionOptionsTest, BadArgumentsAreRefusedWithTheirReason) {
-  const std::vector<std::vector<std::string>> bad = {
-      {"a.int", "--out", "a.png", "--palette", "6"},
-      {"a.int", "--out", "a.png", "--interpolation", "smooth"},
-      {"a.int", "--out", "a.png", "--interpolation"},
-      {"a.int", "--out", "a.png", "--palette", "-1"},
-      {"a.int", "--out", "a.png", "--palette", "1.5"},
-      {"a.int", "--out", "a.png", "--size", "99x500"},
-      {"a.int", "--out", "a.png", "--size", "800*600"},
-      {"a.int", "--out", "a.png", "--size", "10001x500"},
-      {"a.int", "--out", "a.png", "--depth-max", "0"},
-      {"a.int", "--out", "a.png", "--depth-max", "inf"},
-      {"a.int", "--out", "a.png", "--depth-max", "5km"},
-      {"a.int", "--out", "a.png", "--profile", "1,2,3,x"},
-      {"a.int", "--out", "a.png", "--profile", "5,5,5,5"},
-      {"a.int", "--out", "a.png", "--logging", "--tomography"},
-      {"a.int", "--out", "a.bmp"},
-      {"a.int", "--out", "dir.png/a"},
-      {"a.int", "--out"},
-      {"a.int"},
-      {"--out", "a.png"},
-      {"a.int", "b.int", "--out", "a.png"},
-      {"a.int", "--out", "a.png", "--colour"},
-  };
-  for (const auto& args : bad) {
+  auto refused = [](const std::string& line) {
     SectionPictureOptions o;
     std::string error;
-    EXPECT_FALSE(ParseSectionArguments(args, o, error)) << args.back();
-    EXPECT_FALSE(error.empty()) << args.back();
+    EXPECT_FALSE(ParseSectionArguments(Args(line), o, error)) << line;
+    EXPECT_FALSE(error.empty()) << line;
+  };
+  // Bad options of a command line that is otherwise right, then bad
+  // command lines.
+  for (const std::string& option : Lines(
+           "--palette 6|--palette -1|--palette 1.5|--interpolation|"
+           "--interpolation smooth|--size 99x500|--size 800*600|--size "
+           "10001x500|--depth-max 0|--depth-max inf|--depth-max 5km|--profile "
+           "1,2,3,x|--profile 5,5,5,5|--logging --tomography|--polarisation "
+           "mean|--polarisation|--colour|b.int")) {
+    refused("a.int --out a.png " + option);
+  }
+  for (const std::string& line :
+       Lines("a.int --out a.bmp|a.int --out dir.png/a|a.int --out|a.int|--out "
+             "a.png")) {
+    refused(line);
   }
 }
 
@@ -128,6 +146,12 @@ TEST(SectionOptionsTest, OnlyStationsWithValuesSteerTheProfile) {
   EXPECT_EQ(ui.prompts()[0].text,
             "1 of the 4 blocks of " + file.path() +
                 " is left out:\nline 10: 0 layers (1 to 16 can be read)");
+
+  // Their names tell no polarisation: a section of XY has nothing to draw.
+  o.polarisation = SectionPolarisation::kXy;
+  EXPECT_FALSE(PlaceSectionStations(o, ui, stations, kind, error));
+  EXPECT_NE(error.find(": no XY sounding to draw"), std::string::npos);
+  o.polarisation = SectionPolarisation::kBoth;
 
   // A line across the stations puts them all on one point: refused.
   o.profile = "501000,7490000,501000,7510000";

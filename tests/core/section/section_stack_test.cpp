@@ -44,10 +44,10 @@ TEST(SectionStackTest, SlotsAndNumbersAfterDeletesAndHides) {
   // listed without a check mark and keeps its slot.
   HideSection(stack, 3);
   const auto items = RebuildSectionMenu(stack);
-  EXPECT_EQ(Texts(items),
-            (std::vector<std::string>{
-                "Section 1", "Section 6", "Section 3", "Section 4",
-                "Section 5"}));
+  EXPECT_EQ(
+      Texts(items),
+      (std::vector<std::string>{
+          "Section 1", "Section 6", "Section 3", "Section 4", "Section 5"}));
   EXPECT_TRUE(items[1].checked);
   EXPECT_FALSE(items[3].checked);
   EXPECT_EQ(stack.entries[3].number, 4);
@@ -59,8 +59,7 @@ TEST(SectionStackTest, SlotsAndNumbersAfterDeletesAndHides) {
   FreeSlot(stack, 0);
   FreeSlot(stack, 4);
   EXPECT_EQ(Texts(RebuildSectionMenu(stack)),
-            (std::vector<std::string>{"Section 6", "Section 3",
-                                      "Section 4"}));
+            (std::vector<std::string>{"Section 6", "Section 3", "Section 4"}));
   EXPECT_EQ(stack.menu_slots[3], -1);
   EXPECT_EQ(MenuItemSlot(stack, 3), -1);
   EXPECT_EQ(CreateSectionSlot(stack, ui, {}), 0);

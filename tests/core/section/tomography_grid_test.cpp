@@ -7,23 +7,15 @@
 
 #include <cmath>
 
+#include "section_stations.h"
+
 namespace mtvuk {
 namespace {
 
 SectionStation Layered(double position_m,
                        float z,
                        std::vector<std::pair<float, float>> layers) {
-  SectionStation s;
-  s.name = "S";
-  s.z = z;
-  s.profile_position = position_m;
-  s.layer_count = static_cast<std::int16_t>(layers.size());
-  for (std::size_t j = 0; j < layers.size(); ++j) {
-    s.resistivity[j] = layers[j].first;
-    s.thickness[j] = layers[j].second;  // metres
-  }
-  s.thickness[layers.size() - 1] = 1e10f;
-  return s;
+  return test::Layered("S", position_m, z, std::move(layers));
 }
 
 // Depth (km below the datum) of the first cell of column ix whose value
@@ -72,13 +64,14 @@ TEST(TomographyGridTest, AnInterfaceThatChangesDepthIsAStraightSlope) {
   }
 
   // Blending at level depths, kept beside it, fades between the stations:
-  // halfway, 2.5 km below the surface is basement in the west and
-  // conductor in the east.
+  // 2.5 km below the surface is basement in the west and conductor in the
+  // east; a quarter of the way east, a quarter of the way from 3 to 1.
   const TomographyGrid level = BuildTomographyGrid(
       m, nx, ny, 0.0, bottom, false, TomographyMethod::kLevelDepths);
-  const int mid = 20;
-  const int iy = static_cast<int>((0.125 + 2.5) / cell);
-  EXPECT_NEAR(level.At(mid, iy), 2.0, 0.02);  // (3 + 1) / 2
+  const int mid = 20, quarter = 10;
+  const double w = level.CellX(quarter) / 4.0;
+  const int iy = static_cast<int>((0.25 * w + 2.5) / cell);
+  EXPECT_NEAR(level.At(quarter, iy), 3.0 - 2.0 * w, 1e-9);
   // The stitched columns take the nearer station's model.
   const TomographyGrid nearest = BuildTomographyGrid(
       m, nx, ny, 0.0, bottom, false, TomographyMethod::kNearestStation);
@@ -93,35 +86,24 @@ TEST(TomographyGridTest, AnInterfaceThatChangesDepthIsAStraightSlope) {
 TEST(TomographyGridTest, ModelsOfDifferentLayerCountsJoinEqualFractions) {
   // West: 100 Ohm-m over a 10 Ohm-m layer over basement from 1.5 km; east:
   // 100 Ohm-m down to basement at 2 km (one interface fewer).
-  const SectionColumn* west = nullptr;
   const SectionModel m({Layered(0, 0, {{100, 500}, {10, 1000}, {1000, 0}}),
                         Layered(2000, 0, {{100, 2000}, {1000, 0}})},
                        SectionSource::kInt,
                        true);
-  west = &m.columns()[0];
-  const SectionColumn& east = m.columns()[1];
+  auto joined = [&m](double w, double depth_km) {
+    return BlendedLogRho(m.columns()[0],
+                         m.columns()[1],
+                         w,
+                         depth_km,
+                         TomographyMethod::kFollowLayers);
+  };
   for (double w : {0.0, 0.25, 0.5, 0.9, 1.0}) {
     const double base = 1.5 + 0.5 * w;  // the joined basement top
-    EXPECT_NEAR(
-        BlendedLogRho(
-            *west, east, w, base * 1.001, TomographyMethod::kFollowLayers),
-        3.0,
-        1e-9)
-        << w;
+    EXPECT_NEAR(joined(w, base * 1.001), 3.0, 1e-9) << w;
     // Just above it: the west's conductor blended with the east's cover.
-    EXPECT_NEAR(
-        BlendedLogRho(
-            *west, east, w, base * 0.999, TomographyMethod::kFollowLayers),
-        1.0 + w,
-        1e-9)
-        << w;
+    EXPECT_NEAR(joined(w, base * 0.999), 1.0 + w, 1e-9) << w;
     // A fifth of the way down: cover on both sides.
-    EXPECT_NEAR(
-        BlendedLogRho(
-            *west, east, w, base * 0.2, TomographyMethod::kFollowLayers),
-        2.0,
-        1e-9)
-        << w;
+    EXPECT_NEAR(joined(w, base * 0.2), 2.0, 1e-9) << w;
   }
   // A half-space beside a layered model follows the layered one.
   const SectionModel h(
