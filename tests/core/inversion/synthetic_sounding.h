@@ -1,12 +1,18 @@
-// Synthetic soundings for the inversion tests.
+// Synthetic soundings, layered models and the fixture of the inversion
+// tests.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 #include <vector>
 
+#include "core/inversion/inversion.h"
 #include "core/physics/forward_1d.h"
+#include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
+#include "util/test_util.h"
 
 namespace mtvuk::test {
 
@@ -57,5 +63,30 @@ inline void SyntheticSounding(FieldSet& s,
     s.phase_sign[i] = s.re_z_sign[i] = s.im_z_sign[i] = 1;
   }
 }
+
+// The layers of m: the last resistivity continues below them, thicknesses
+// not given are 1 km.
+inline void SetLayers(LayerModel& m,
+                      const std::vector<double>& rho,
+                      const std::vector<double>& h) {
+  m.layer_count = static_cast<std::int16_t>(rho.size());
+  for (int j = 0; j < MaxLayers; ++j) {
+    m.resistivity[j] = j < static_cast<int>(rho.size()) ? rho[j] : rho.back();
+    m.thickness[j] = j < static_cast<int>(h.size()) ? h[j] : 1.0;
+  }
+}
+
+// Session stores and scripted messages; model 1 is fitted to field set 1.
+class FitTest : public testing::Test {
+ protected:
+  std::unique_ptr<Stores> stores_ = NewStores();
+  ScriptedUi ui_;
+  Workspace& ws() { return stores_->workspace; }
+  LayerModel& model() { return stores_->models[0]; }
+  FieldSet& set() { return stores_->sets[0]; }
+  InversionResult Run() {
+    return RunInversion(ws(), stores_->sets, stores_->models, ui_);
+  }
+};
 
 }  // namespace mtvuk::test
