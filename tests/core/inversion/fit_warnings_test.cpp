@@ -13,6 +13,7 @@
 #include "core/inversion/inversion.h"
 #include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
+#include "fit_fixture.h"
 #include "synthetic_sounding.h"
 #include "util/test_util.h"
 

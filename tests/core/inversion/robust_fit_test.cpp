@@ -9,6 +9,7 @@
 #include "core/physics/forward_1d.h"
 #include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
+#include "fit_fixture.h"
 #include "synthetic_sounding.h"
 #include "util/test_util.h"
 

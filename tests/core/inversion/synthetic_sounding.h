@@ -1,18 +1,13 @@
-// Synthetic soundings, layered models and the fixture of the inversion
-// tests.
+// Synthetic soundings and layered models for the inversion tests and the
+// benchmarks.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 #include <vector>
 
-#include "core/inversion/inversion.h"
 #include "core/physics/forward_1d.h"
-#include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
-#include "util/test_util.h"
 
 namespace mtvuk::test {
 
@@ -75,18 +70,5 @@ inline void SetLayers(LayerModel& m,
     m.thickness[j] = j < static_cast<int>(h.size()) ? h[j] : 1.0;
   }
 }
-
-// Session stores and scripted messages; model 1 is fitted to field set 1.
-class FitTest : public testing::Test {
- protected:
-  std::unique_ptr<Stores> stores_ = NewStores();
-  ScriptedUi ui_;
-  Workspace& ws() { return stores_->workspace; }
-  LayerModel& model() { return stores_->models[0]; }
-  FieldSet& set() { return stores_->sets[0]; }
-  InversionResult Run() {
-    return RunInversion(ws(), stores_->sets, stores_->models, ui_);
-  }
-};
 
 }  // namespace mtvuk::test
