@@ -12,6 +12,7 @@ endmacro()
 run(0 --help)
 expect_match("${out}" "--screenshot <OUT.png>")
 expect_match("${out}" "--import <FILE>")
+expect_match("${out}" "--export-graph <OUT>")
 run(0 --version)
 expect_match("${out}" "MT-VUK [0-9]+\\.[0-9]+")
 
@@ -51,8 +52,6 @@ if(NOT EXISTS ${PICTURE})
 endif()
 
 # The curve graph as a picture file, without a window.
-run(0 --help)
-expect_match("${out}" "--export-graph <OUT>")
 set(GRAPH ${OUT}/graph.svg)
 file(REMOVE ${GRAPH})
 run(0 --load ${REAL}/15125A_spe.edi --modes xy,yx --export-graph ${GRAPH} --quantity phs)

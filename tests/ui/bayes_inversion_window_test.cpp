@@ -3,68 +3,14 @@
 #include <qcustomplot.h>
 
 #include <QtTest>
-#include <cmath>
 
-#include "core/bayes/bayes_data.h"
-#include "ui/app/main_frame.h"
 #include "ui/graph/depth_graph.h"
 #include "ui_test_util.h"
 
 namespace mtvuk {
-namespace {
 
-constexpr double kDegPerRad = 57.29577951308232;
-
-// A three-layer sounding (100, 10, 1000 Ohm-m; 1 and 4 km) at 30 periods
-// with 4 % noise, its error bars growing towards long periods, as the
-// YX curve of slot k.
-void LoadSynthetic(Stores& stores, int k) {
-  std::vector<double> periods;
-  for (int i = 0; i < 30; ++i)
-    periods.push_back(0.01 * std::pow(10.0, i / 6.0));
-  const BayesData d =
-      SyntheticBayesData({100.0, 10.0, 1000.0}, {1.0, 4.0}, periods, 0.04, 5);
-  FieldSet& s = stores.sets[k];
-  s = FieldSet{};
-  s.in_use = k + 1;
-  s.mode = CurveMode::YX;
-  s.label = "YX SYNTH";
-  s.count = d.Size();
-  for (int i = 0; i < d.Size(); ++i) {
-    const double e = d.sigma_log_rho[i] * (1.0 + i / 20.0);
-    s.freq[i] = static_cast<float>(1.0 / d.period[i]);
-    s.log_rho[i] = static_cast<float>(d.log_rho[i]);
-    s.log_rho_upper[i] = static_cast<float>(d.log_rho[i] + e);
-    s.log_rho_lower[i] = static_cast<float>(d.log_rho[i] - e);
-    s.phase[i] = static_cast<float>(d.phase[i] * kDegPerRad);
-    s.phase_error[i] = static_cast<float>(d.sigma_phase[i] * kDegPerRad);
-    s.log_phase[i] = static_cast<float>(std::log10(s.phase[i]));
-    s.log_phase_upper[i] =
-        static_cast<float>(std::log10(s.phase[i] + s.phase_error[i]));
-    s.log_phase_lower[i] =
-        static_cast<float>(std::log10(s.phase[i] - s.phase_error[i]));
-  }
-}
-
-// The depth cell nearest to `km`.
-int Cell(const BayesResult& r, double km) {
-  int best = 0;
-  for (int c = 1; c < static_cast<int>(r.depth_km.size()); ++c) {
-    if (std::fabs(std::log(r.depth_km[c] / km)) <
-        std::fabs(std::log(r.depth_km[best] / km)))
-      best = c;
-  }
-  return best;
-}
-
-}  // namespace
-
-class BayesInversionWindowTest : public QObject {
+class BayesInversionWindowTest : public test::FrameTest {
   Q_OBJECT
-
-  std::unique_ptr<Stores> stores_;
-  std::unique_ptr<test::ScriptedQtUi> ui_;
-  std::unique_ptr<CMainFrame> frame_;
 
   BayesInversionWindow* Open() {
     frame_->CommandAction(kCmdBayesInversion)->trigger();
@@ -72,17 +18,6 @@ class BayesInversionWindowTest : public QObject {
   }
 
  private slots:
-  void init() {
-    stores_ = std::make_unique<Stores>();
-    ui_ = std::make_unique<test::ScriptedQtUi>();
-    frame_ = std::make_unique<CMainFrame>(*stores_, ui_->ui);
-  }
-  void cleanup() {
-    frame_.reset();
-    ui_.reset();
-    stores_.reset();
-  }
-
   // Setting > Inversion > "Bayesian inversion...": without data the window
   // cannot run; with a set it offers it.
   void OpensFromTheMenu() {
@@ -94,19 +29,21 @@ class BayesInversionWindowTest : public QObject {
     QCOMPARE(w->set_box()->count(), 0);
     QVERIFY(!w->run_button()->isEnabled());
     QVERIFY(!w->Run());
-    LoadSynthetic(*stores_, 1);
+    QVERIFY(test::LoadExampleXy(*stores_, ui_->ui, true));
     w->RefreshSets();
-    QCOMPARE(w->set_box()->count(), 1);
-    QCOMPARE(w->set_box()->itemText(0), QString("2: YX SYNTH"));
+    QCOMPARE(w->set_box()->count(), 2);
+    QCOMPARE(w->set_box()->itemText(1), QString("2: YX 15125A "));
     QCOMPARE(w->layers_field()->text(), QString("12"));
   }
 
-  // A short run: ordered percentiles holding the true model at depths the
-  // data resolve, a histogram of all kept samples, a misfit trace per
-  // chain, the run kept for the depth graphs.
+  // A short run: the window's settings reach the sampler; a histogram of
+  // all kept samples, a misfit trace per chain, the run kept for the depth
+  // graphs.
   void RunsAndDraws() {
-    LoadSynthetic(*stores_, 1);
+    QVERIFY(test::LoadExampleXy(*stores_, ui_->ui, true));
     BayesInversionWindow* w = Open();
+    w->set_box()->setCurrentIndex(1);  // the YX curve in set 2
+    emit w->set_box()->activated(1);
     w->layers_field()->setText("8");
     w->iterations_field()->setText("6000");
     w->burn_in_field()->setText("3000");
@@ -120,20 +57,8 @@ class BayesInversionWindowTest : public QObject {
     QCOMPARE(w->progress_bar()->value(), 1000);
     QCOMPARE(static_cast<int>(r.misfit_trace.size()), 4);
 
-    const int cells = static_cast<int>(r.depth_km.size());
-    QCOMPARE(cells, 100);
-    for (int c = 0; c < cells; ++c) {
-      QVERIFY(r.p05[c] <= r.p50[c] && r.p50[c] <= r.p95[c]);
-      QVERIFY(r.p05[c] >= -1.0 && r.p95[c] <= 5.0);
-    }
-    // The top layer (100 Ohm-m) and the conductor (10 Ohm-m) lie in the
-    // 90 % band; the conductor's median is well below the top's.
-    const int shallow = Cell(r, 0.3), conductor = Cell(r, 2.5);
-    QVERIFY2(r.p05[shallow] <= 2.0 && 2.0 <= r.p95[shallow],
-             qPrintable(QString::number(r.p50[shallow])));
-    QVERIFY2(r.p05[conductor] <= 1.0 && 1.0 <= r.p95[conductor],
-             qPrintable(QString::number(r.p50[conductor])));
-    QVERIFY(r.p50[conductor] < r.p50[shallow] - 0.5);
+    // What the sampler finds is tested with it; the window keeps its cells.
+    QCOMPARE(static_cast<int>(r.depth_km.size()), 100);
 
     // The plots: the density image, three percentile lines, the layer
     // histogram holding every kept sample, one misfit trace per chain.
@@ -165,7 +90,7 @@ class BayesInversionWindowTest : public QObject {
     QVERIFY(BayesPercentileProfile(
         frame_->bayes_runs(), stores_->sets, 1, profile));
     QCOMPARE(profile.p50.size(), r.p50.size());
-    QCOMPARE(profile.percentile_depth[shallow], -1000.0 * r.depth_km[shallow]);
+    QCOMPARE(profile.percentile_depth[7], -1000.0 * r.depth_km[7]);
     QVERIFY(!BayesPercentileProfile(
         frame_->bayes_runs(), stores_->sets, 0, profile));
     DepthGraph graph(stores_->workspace, stores_->sets, stores_->models);
@@ -192,7 +117,7 @@ class BayesInversionWindowTest : public QObject {
   // Chains stopped long before they meet: split R-hat above 1.1 and the
   // warning line says so.
   void WarnsWhenChainsDisagree() {
-    LoadSynthetic(*stores_, 0);
+    QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
     BayesInversionWindow* w = Open();
     w->iterations_field()->setText("60");
     w->burn_in_field()->setText("20");
@@ -209,7 +134,7 @@ class BayesInversionWindowTest : public QObject {
 
   // Settings out of range are refused with a message; nothing is kept.
   void RefusesBadSettings() {
-    LoadSynthetic(*stores_, 0);
+    QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
     BayesInversionWindow* w = Open();
     w->layers_field()->setText("17");
     QVERIFY(!w->Run());
@@ -230,7 +155,7 @@ class BayesInversionWindowTest : public QObject {
   // Cancel stops a long run early; the run is not kept. When no run goes
   // on Cancel closes the window.
   void CancelStopsARun() {
-    LoadSynthetic(*stores_, 0);
+    QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
     BayesInversionWindow* w = Open();
     w->iterations_field()->setText("5000000");
     w->burn_in_field()->setText("1000");

@@ -1,5 +1,5 @@
-// The "Smoothing" window, the depth window with design mode, and
-// "Set designed model", driven as a user drives them.
+// The "Smoothing" window and its smoothers, the depth window with design
+// mode, and "Set designed model", driven as a user drives them.
 #include "ui/depth/depth_window.h"
 
 #include <QApplication>
@@ -8,14 +8,13 @@
 
 #include "core/fielddata/field_curve.h"
 #include "core/fielddata/field_file_reader.h"
-#include "ui/app/main_frame.h"
 #include "ui/fielddata/smoothing_window.h"
 #include "ui/modelform/modeling_dialogs.h"
 #include "ui_test_util.h"
 
 namespace mtvuk {
 
-class DepthWindowTest : public QObject {
+class DepthWindowTest : public test::FrameTest {
   Q_OBJECT
 
   // The example's XY and YX curves in slots 1 and 2.
@@ -30,45 +29,38 @@ class DepthWindowTest : public QObject {
 
  private slots:
   void SmoothingWindowMarksAndSmooths() {
-    auto stores = std::make_unique<Stores>();
-    test::ScriptedQtUi ui;
-    CMainFrame frame(*stores, ui.ui);
-    frame.UpdateCommandStates();
-    QVERIFY(!frame.CommandAction(32777)->isEnabled());
-    LoadExample(*stores, ui.ui);
-    frame.UpdateCommandStates();
-    QVERIFY(frame.CommandAction(32777)->isEnabled());
-    frame.CommandAction(32777)->trigger();
-    CSmoothingWindow* w = frame.smoothing_window();
+    frame_->UpdateCommandStates();
+    QVERIFY(!frame_->CommandAction(32777)->isEnabled());
+    LoadExample(*stores_, ui_->ui);
+    frame_->UpdateCommandStates();
+    QVERIFY(frame_->CommandAction(32777)->isEnabled());
+    frame_->CommandAction(32777)->trigger();
+    CSmoothingWindow* w = frame_->smoothing_window();
     QVERIFY(w != nullptr);
     QCOMPARE(w->windowTitle(), QString("Smoothing"));
-    QVERIFY(stores->workspace.smoothing_window_open);
+    QVERIFY(stores_->workspace.smoothing_window_open);
 
-    ui.script.Expect("Nothing selected...", Answer::kOk);
-    w->ok_button()->click();
-    QCOMPARE(ui.script.prompts().back().text,
-             std::string("Mark any set to smooth"));
-
+    // The logic of marks and settings is tested with it; here the mouse on
+    // the panel, the posted request and the graph.
     SmoothingPanel* panel = w->panel();
     QTest::mouseClick(panel, Qt::LeftButton, {}, panel->SlotRect(1).center());
-    QTest::mouseClick(panel, Qt::LeftButton, {}, panel->SlotRect(4).center());
-    QCOMPARE(stores->sets[1].smoothing_mark, std::int16_t{1});
-    QCOMPARE(stores->sets[4].smoothing_mark, std::int16_t{-1});  // empty slot
+    QCOMPARE(stores_->sets[1].smoothing_mark, std::int16_t{1});
     const QRect bar = panel->BarRect();
     QTest::mouseClick(
         panel, Qt::LeftButton, {}, QPoint(bar.left() + 63, bar.center().y()));
     QCOMPARE(w->logic().tension_position, 63);
+    QVERIFY(w->logic().tension_by_hand);
+    QVERIFY(!w->from_data_box()->isChecked());
     w->res_phs_box()->setChecked(true);
     w->ok_button()->click();
-    QCOMPARE(stores->workspace.smoothing.tension_position, std::int16_t{63});
-    QVERIFY(stores->sets[1].phase_from_rho[0] > 0.0f);
-    QCOMPARE(stores->sets[1].smoothed, 0);  // the request is still posted
+    QCOMPARE(stores_->workspace.smoothing.tension_position, std::int16_t{63});
+    QCOMPARE(stores_->sets[1].smoothed, 0);  // the request is still posted
     QApplication::sendPostedEvents();
-    QCOMPARE(stores->sets[1].smoothed, 1);
-    QCOMPARE(stores->sets[0].smoothed, 0);
-    QVERIFY(std::fabs(stores->sets[1].smoothed_log_rho[10] -
-                      stores->sets[1].log_rho[10]) < 0.1f);
-    CurveGraph* graph = frame.view()->graph();
+    QCOMPARE(stores_->sets[1].smoothed, 1);
+    QCOMPARE(stores_->sets[0].smoothed, 0);
+    QVERIFY(std::fabs(stores_->sets[1].smoothed_log_rho[10] -
+                      stores_->sets[1].log_rho[10]) < 0.1f);
+    CurveGraph* graph = frame_->view()->graph();
     QVERIFY(graph->SmoothedGraph(1) != nullptr);
     QVERIFY(graph->SmoothedGraph(0) == nullptr);
     QCOMPARE(graph->SmoothedGraph(1)->dataCount(), 60);
@@ -76,20 +68,17 @@ class DepthWindowTest : public QObject {
     w->close();
     QApplication::sendPostedEvents();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(frame.smoothing_window() == nullptr);
-    QCOMPARE(stores->sets[1].smoothing_mark, std::int16_t{-1});
-    QVERIFY(!stores->workspace.smoothing_window_open);
-    QVERIFY(ui.script.unexpected().empty());
+    QVERIFY(frame_->smoothing_window() == nullptr);
+    QCOMPARE(stores_->sets[1].smoothing_mark, std::int16_t{-1});
+    QVERIFY(!stores_->workspace.smoothing_window_open);
+    QVERIFY(ui_->script.unexpected().empty());
   }
 
   void DepthWindowShowsProfilesAndDesigns() {
-    auto stores = std::make_unique<Stores>();
-    test::ScriptedQtUi ui;
-    CMainFrame frame(*stores, ui.ui);
-    LoadExample(*stores, ui.ui);
-    for (int k : {0, 1}) stores->sets[k].smoothing_mark = 1;
-    RunSmoothingRequest(stores->workspace, stores->sets, ui.ui);
-    CVUKView* view = frame.view();
+    LoadExample(*stores_, ui_->ui);
+    for (int k : {0, 1}) stores_->sets[k].smoothing_mark = 1;
+    RunSmoothingRequest(stores_->workspace, stores_->sets, ui_->ui);
+    CVUKView* view = frame_->view();
     auto* res_h = static_cast<QCheckBox*>(view->Control(1254));
     QVERIFY(res_h->isEnabled());
     res_h->click();
@@ -97,9 +86,9 @@ class DepthWindowTest : public QObject {
     QVERIFY(w != nullptr);
     QCOMPARE(w->windowTitle(),
              QString("  Resistivity/Conductance  vs. depth "));
-    QVERIFY(stores->workspace.depth_window_open);
-    QCOMPARE(stores->sets[0].log_res[0], stores->sets[0].log_res[0]);
-    QVERIFY(stores->sets[0].depth[5] < 0.0f);
+    QVERIFY(stores_->workspace.depth_window_open);
+    QCOMPARE(stores_->sets[0].log_res[0], stores_->sets[0].log_res[0]);
+    QVERIFY(stores_->sets[0].depth[5] < 0.0f);
     DepthGraph* g = w->graph();
     QCOMPARE(g->Title(), QString("RESISTIVITY  vs.  DEPTH"));
     QVERIFY(g->SetCurve(0) != nullptr && g->SetCurve(1) != nullptr);
@@ -126,32 +115,10 @@ class DepthWindowTest : public QObject {
     QVERIFY(set1 != nullptr);
     QCOMPARE(set1->shortcut(), QKeySequence("Alt+1"));
     set1->trigger();
-    QCOMPARE(stores->sets[0].depth_switch, 0);
+    QCOMPARE(stores_->sets[0].depth_switch, 0);
     QVERIFY(g->SetCurve(0) == nullptr);
     set1->trigger();
-    QCOMPARE(stores->sets[0].depth_switch, 1);
-
-    // "&0" draws the further profile of a set when there is one.
-    view->SetExtraProfileSource([](int k, ExtraProfile& p) {
-      if (k != 1) return false;
-      p.depth = {-100.0, -1000.0, -5000.0};
-      p.log_res = {1.0, 2.0, 1.5};
-      p.log_s = {0.5, 1.0, 1.5};
-      return true;
-    });
-    QAction* extra = nullptr;
-    for (QAction* a : w->actions()) {
-      if (a->text() == "&0") extra = a;
-    }
-    QVERIFY(extra != nullptr);
-    QVERIFY(g->ExtraCurve(1) == nullptr);
-    extra->trigger();
-    QVERIFY(g->ExtraCurve(0) == nullptr);
-    QVERIFY(g->ExtraCurve(1) != nullptr);
-    QCOMPARE(g->ExtraCurve(1)->dataCount(), 3);
-    QVERIFY(view->depth_graph()->ExtraCurve(1) != nullptr);
-    extra->trigger();
-    QVERIFY(g->ExtraCurve(1) == nullptr);
+    QCOMPARE(stores_->sets[0].depth_switch, 1);
 
     // Design: three points, one removed with the right button, one moved.
     g->SetRanges({0.0, -5000.0, 0.0, 4.0});
@@ -184,14 +151,14 @@ class DepthWindowTest : public QObject {
     QVERIFY(g->DesignCurve() != nullptr);
 
     // "&Design" again asks; No keeps the models.
-    const auto before = stores->models[0].resistivity;
-    ui.script.Expect("END DESIGN", Answer::kNo);
+    const auto before = stores_->models[0].resistivity;
+    ui_->script.Expect("END DESIGN", Answer::kNo);
     w->Button("&Design")->click();
     QVERIFY(!w->logic().design);
-    QCOMPARE(ui.script.prompts().back().text,
+    QCOMPARE(ui_->script.prompts().back().text,
              std::string("Set designed model?"));
-    QCOMPARE(stores->models[0].resistivity, before);
-    QVERIFY(std::fabs(stores->workspace.designed_model.thickness[0] - 0.5) <
+    QCOMPARE(stores_->models[0].resistivity, before);
+    QVERIFY(std::fabs(stores_->workspace.designed_model.thickness[0] - 0.5) <
             0.01);
 
     // "&Set Model" in design mode opens the dialog at once.
@@ -212,7 +179,7 @@ class DepthWindowTest : public QObject {
       h1 = dialog->Thickness(1)->text();
       dialog->Resistivity(0)->setText("0.0005");
       dialog->Resistivity(8)->setText("0.000001");  // row 9: out of range
-      ui.script.Expect("MT-VUK", Answer::kOk);
+      ui_->script.Expect("MT-VUK", Answer::kOk);
       dialog->accept();
       refused_row_9 = dialog->isVisible();
       dialog->Resistivity(8)->setText("50");
@@ -228,23 +195,88 @@ class DepthWindowTest : public QObject {
     QVERIFY(std::fabs(h0.toDouble() - 1.0) < 0.02);
     QCOMPARE(h1, QString("100.00"));
     QVERIFY(refused_row_9);
-    QCOMPARE(ui.script.prompts().back().text,
+    QCOMPARE(ui_->script.prompts().back().text,
              std::string("Please enter a number between 1e-05 and 1000000."));
     QVERIFY(w->logic().design);
-    QCOMPARE(stores->workspace.current_model, std::int16_t{3});
-    QCOMPARE(stores->models[3].resistivity[0], 0.0005);
-    QVERIFY(std::fabs(stores->models[3].thickness[0] - 1.0) < 0.02);
-    QCOMPARE(stores->models[3].layer_count, std::int16_t{10});
+    QCOMPARE(stores_->workspace.current_model, std::int16_t{3});
+    QCOMPARE(stores_->models[3].resistivity[0], 0.0005);
+    QVERIFY(std::fabs(stores_->models[3].thickness[0] - 1.0) < 0.02);
+    QCOMPARE(stores_->models[3].layer_count, std::int16_t{10});
     QApplication::sendPostedEvents();  // the view computes the models again
 
     w->close();
     QApplication::sendPostedEvents();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(view->depth_window() == nullptr);
-    QVERIFY(!stores->workspace.depth_window_open);
+    QVERIFY(!stores_->workspace.depth_window_open);
     QVERIFY(!res_h->isChecked());
-    QCOMPARE(stores->workspace.depth.quantity, DepthQuantity::kResistivity);
-    QVERIFY(ui.script.unexpected().empty());
+    QCOMPARE(stores_->workspace.depth.quantity, DepthQuantity::kResistivity);
+    QVERIFY(ui_->script.unexpected().empty());
+  }
+
+  // The smoother chosen in the window, what the window says about the
+  // result, and what the depth window makes of a robust curve.
+  void SmootherChoiceWarningsAndDepthWindow() {
+    QVERIFY(ReadFieldFile(
+        test::ExampleFile("15125A_spe.edi"), stores_->workspace, ui_->ui));
+    LoadFieldSet(
+        0, CurveMode::XY, stores_->workspace, stores_->sets, stores_->models);
+    frame_->UpdateCommandStates();
+    frame_->CommandAction(32777)->trigger();
+    CSmoothingWindow* w = frame_->smoothing_window();
+    QVERIFY(w != nullptr);
+    QCOMPARE(w->smoother_box()->currentText(),
+             QString("Robust spline (from the data)"));
+    QVERIFY(w->from_data_box()->isChecked());
+
+    // The weighted spline leaves the example's XY curve: the window warns.
+    w->smoother_box()->setCurrentIndex(1);
+    QVERIFY(!w->from_data_box()->isEnabled());
+    w->logic().MarkAll();
+    w->ok_button()->click();
+    QApplication::sendPostedEvents();
+    QVERIFY(stores_->sets[0].smoothed_with == Smoother::kClassic);
+    QVERIFY(stores_->workspace.smoothing.smoother == Smoother::kClassic);
+    QVERIFY(w->result_label()->text().contains("departs from the point"));
+    QVERIFY(w->result_label()->property("warned").toBool());
+
+    // The robust spline stays on the data and names the points it left.
+    w->smoother_box()->setCurrentIndex(0);
+    w->ok_button()->click();
+    QApplication::sendPostedEvents();
+    QVERIFY(stores_->sets[0].smoothed_with == Smoother::kRobust);
+    QVERIFY(!w->result_label()->property("warned").toBool());
+    QVERIFY(w->result_label()->text().contains("2 points down-weighted"));
+
+    // The depth window: hollow marks at the down-weighted points, ranges
+    // from the data, a zoom that survives smoothing again.
+    auto* res_h = static_cast<QCheckBox*>(frame_->view()->Control(1254));
+    res_h->click();
+    CDepthWindow* d = frame_->view()->depth_window();
+    QVERIFY(d != nullptr);
+    DepthGraph* g = d->graph();
+    QVERIFY(g->OutlierCurve(0) != nullptr);
+    QCOMPARE(g->OutlierCurve(0)->dataCount(), 2);
+    QVERIFY(d->warnings_label()->isHidden());
+    // Data of 11 to 325 Ohm-m: the axis opens on 1 to 10000 Ohm-m at most.
+    QVERIFY(g->xAxis->range().lower >= 1.0);
+    QVERIFY(g->xAxis->range().upper <= 1e4);
+    g->xAxis->setRange(20.0, 200.0);  // as a drag or the wheel would
+    QVERIFY(g->UserZoomed());
+    w->ok_button()->click();
+    QApplication::sendPostedEvents();
+    QCOMPARE(g->xAxis->range().lower, 20.0);
+    QCOMPARE(g->xAxis->range().upper, 200.0);
+
+    // The weighted spline again: the depth window warns as well.
+    w->smoother_box()->setCurrentIndex(1);
+    w->ok_button()->click();
+    QApplication::sendPostedEvents();
+    QVERIFY(!d->warnings_label()->isHidden());
+    QVERIFY2(d->warnings_label()->text().contains("decades"),
+             qPrintable(d->warnings_label()->text()));
+    QVERIFY(g->OutlierCurve(0) == nullptr);
+    QVERIFY(ui_->script.unexpected().empty());
   }
 };
 

@@ -4,35 +4,18 @@
 
 #include <QtTest>
 
-#include "ui/app/main_frame.h"
 #include "ui/app/vuk_view.h"
 #include "ui/graph/curve_graph.h"
 #include "ui_test_util.h"
 
 namespace mtvuk {
 
-class DimensionalityWindowTest : public QObject {
+class DimensionalityWindowTest : public test::FrameTest {
   Q_OBJECT
-
-  std::unique_ptr<Stores> stores_;
-  std::unique_ptr<test::ScriptedQtUi> ui_;
-  std::unique_ptr<CMainFrame> frame_;
 
   DimensionalityWindow* Open() {
     frame_->CommandAction(kCmdDimensionality)->trigger();
     return frame_->dimensionality_window();
-  }
-
-  // XY and YX of the bundled example in sets 1 and 2.
-  bool LoadBoth() {
-    if (!ReadFieldFile(
-            test::ExampleFile("15125A_imp.plt"), stores_->workspace, ui_->ui)) {
-      return false;
-    }
-    SoundingList list(
-        stores_->workspace, stores_->sets, stores_->models, ui_->ui);
-    return list.SetTick(CurveMode::XY, true) &&
-           list.SetTick(CurveMode::YX, true) && list.Ok();
   }
 
   static int Bands(QCustomPlot* plot) {
@@ -44,37 +27,22 @@ class DimensionalityWindowTest : public QObject {
   }
 
  private slots:
-  void init() {
-    stores_ = std::make_unique<Stores>();
-    ui_ = std::make_unique<test::ScriptedQtUi>();
-    frame_ = std::make_unique<CMainFrame>(*stores_, ui_->ui);
-  }
-  void cleanup() {
-    frame_.reset();
-    ui_.reset();
-    stores_.reset();
-  }
-
-  // Edit > "Dimensionality...": without data nothing can be done.
-  void OpensWithoutData() {
-    QAction* command = frame_->CommandAction(kCmdDimensionality);
-    QVERIFY(command != nullptr);
-    QCOMPARE(command->text(), QString("&Dimensionality..."));
+  // The window shows the invariants of the set, shades the non-1-D
+  // periods, and leaves them out of the set in one click; the main graph
+  // draws each set's 1-D bound and shades the same periods. Without data
+  // nothing can be done.
+  void ShowsMarksAndLeavesOut() {
+    QCOMPARE(frame_->CommandAction(kCmdDimensionality)->text(),
+             QString("&Dimensionality..."));
     DimensionalityWindow* w = Open();
     QVERIFY(w != nullptr && w->isVisible());
     QCOMPARE(w->windowTitle(), QString("Dimensionality"));
     QCOMPARE(w->set_box()->count(), 0);
     QVERIFY(!w->leave_out_button()->isEnabled());
     QCOMPARE(w->LeaveOut(), 0);
-  }
-
-  // The window shows the invariants of the set, shades the non-1-D
-  // periods, and leaves them out of the set in one click; the main graph
-  // draws each set's 1-D bound and shades the same periods.
-  void ShowsMarksAndLeavesOut() {
-    QVERIFY(LoadBoth());
+    QVERIFY(test::LoadExampleXy(*stores_, ui_->ui, true));
     QCoreApplication::sendPostedEvents();
-    DimensionalityWindow* w = Open();
+    QCOMPARE(Open(), w);
     QCOMPARE(w->set_box()->count(), 2);
     QCOMPARE(w->invariants().size(), size_t{60});
     QVERIFY(w->dplus().ok);
@@ -108,7 +76,7 @@ class DimensionalityWindowTest : public QObject {
 
   // Static shift: by hand, refused input, XY onto YX; the legend says so.
   void ShiftsTheCurve() {
-    QVERIFY(LoadBoth());
+    QVERIFY(test::LoadExampleXy(*stores_, ui_->ui, true));
     DimensionalityWindow* w = Open();
     const float log_rho = stores_->sets[0].log_rho[3];
     w->method_box()->setCurrentIndex(0);

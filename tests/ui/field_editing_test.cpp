@@ -3,49 +3,45 @@
 #include <QLabel>
 #include <QtTest>
 
-#include "ui/app/main_frame.h"
 #include "ui/fielddata/edit_data_window.h"
 #include "ui_test_util.h"
 
 namespace mtvuk {
 
-class FieldEditingTest : public QObject {
+class FieldEditingTest : public test::FrameTest {
   Q_OBJECT
 
  private slots:
   void WindowsMouseAndMessages() {
-    auto stores = std::make_unique<Stores>();
-    test::ScriptedQtUi ui;
-    CMainFrame frame(*stores, ui.ui);
-    frame.resize(1100, 720);
-    frame.show();
+    frame_->resize(1100, 720);
+    frame_->show();
     // Nothing to edit before a set holds a curve.
-    frame.OpenEditFieldData();
-    QVERIFY(frame.edit_window() == nullptr);
-    QVERIFY(test::LoadExampleXy(*stores, ui.ui));
+    frame_->OpenEditFieldData();
+    QVERIFY(frame_->edit_window() == nullptr);
+    QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
     QApplication::sendPostedEvents();
-    frame.OpenEditFieldData();
-    CEditDataWindow* edit = frame.edit_window();
+    frame_->OpenEditFieldData();
+    CEditDataWindow* edit = frame_->edit_window();
     QVERIFY(edit != nullptr);
-    QVERIFY(frame.CommandAction(kCmdUndoEdit)->isEnabled());
+    QVERIFY(frame_->CommandAction(kCmdUndoEdit)->isEnabled());
     QStringList texts;
     for (QLabel* label : edit->findChildren<QLabel*>()) texts << label->text();
     for (const char* line : kEditInstructions) QVERIFY(texts.contains(line));
     QVERIFY(texts.contains("Delete points from:"));
     QVERIFY(texts.contains("(sec)"));
-    CVUKView* view = frame.view();
+    CVUKView* view = frame_->view();
     QVERIFY(view->info_window() != nullptr);
     QApplication::processEvents();
 
     // A click on the first rectangle marks set 1.
     QTest::mouseClick(
         edit->panel(), Qt::LeftButton, {}, edit->panel()->SlotRect(0).center());
-    QCOMPARE(stores->workspace.edit_marker, 0);
+    QCOMPARE(stores_->workspace.edit_marker, 0);
 
     // Ctrl+click switches a point off: it leaves the set's graph for the
     // hollow grey one.
     CurveGraph* graph = view->graph();
-    const FieldSet& set = stores->sets[0];
+    const FieldSet& set = stores_->sets[0];
     const int drawn = graph->SetGraph(0)->dataCount();
     QTest::mouseClick(graph,
                       Qt::LeftButton,
@@ -77,23 +73,23 @@ class FieldEditingTest : public QObject {
 
     // Ctrl+Z of the menu takes the edits back one by one.
     QVERIFY(edit->undo_button()->isEnabled());
-    frame.CommandAction(kCmdUndoEdit)->trigger();
+    frame_->CommandAction(kCmdUndoEdit)->trigger();
     QCOMPARE(set.point_deleted[12], 0);
-    frame.CommandAction(kCmdUndoEdit)->trigger();
+    frame_->CommandAction(kCmdUndoEdit)->trigger();
     QCOMPARE(set.log_rho[12], before);
 
     // Closing "INFO" (Esc) and the edit window, through their messages.
     QTest::keyClick(view->info_window(), Qt::Key_Escape);
     QApplication::sendPostedEvents();
     QVERIFY(view->info_window() == nullptr);
-    QVERIFY(!stores->workspace.info_window_open);
+    QVERIFY(!stores_->workspace.info_window_open);
     edit->close();
     QApplication::sendPostedEvents();
-    QVERIFY(frame.edit_window() == nullptr);
-    QCOMPARE(stores->workspace.edit_marker, -100);
+    QVERIFY(frame_->edit_window() == nullptr);
+    QCOMPARE(stores_->workspace.edit_marker, -100);
     QVERIFY(!mouse->Press(graph->PointPixel(0, 10), Qt::ControlModifier));
     QCOMPARE(set.point_deleted[10], 1);  // the edit stays
-    QVERIFY(ui.script.unexpected().empty());
+    QVERIFY(ui_->script.unexpected().empty());
   }
 };
 

@@ -4,33 +4,25 @@
 #include <QtTest>
 
 #include "core/platform/text_file.h"
-#include "ui/app/main_frame.h"
 #include "ui_test_util.h"
 
 namespace mtvuk {
 
-class IntDialogsTest : public QObject {
+class IntDialogsTest : public test::FrameTest {
   Q_OBJECT
 
-  std::unique_ptr<Stores> stores_;
-  std::unique_ptr<test::ScriptedQtUi> ui_;
-  std::unique_ptr<CMainFrame> frame_;
   QString path_;
 
  private slots:
   void init() {
-    stores_ = std::make_unique<Stores>();
-    ui_ = std::make_unique<test::ScriptedQtUi>();
-    frame_ = std::make_unique<CMainFrame>(*stores_, ui_->ui);
+    FrameTest::init();
     path_ = QDir::temp().filePath(QString("mtvuk-int-test-%1.int")
                                       .arg(QCoreApplication::applicationPid()));
     QFile::remove(path_);
   }
   void cleanup() {
     QFile::remove(path_);
-    frame_.reset();
-    ui_.reset();
-    stores_.reset();
+    FrameTest::cleanup();
   }
 
   void SaveDialogNeedsAMarkedModel() {

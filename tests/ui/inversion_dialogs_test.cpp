@@ -1,121 +1,101 @@
-#include "ui/inversion/fit_windows.h"
 #include "ui/inversion/inversion_dialogs.h"
 
-#include <QtTest>
 #include <qcustomplot.h>
 
+#include <QtTest>
+
 #include "core/dimensionality/static_shift.h"
-#include "core/fielddata/field_file_reader.h"
-#include "core/fielddata/sounding_list.h"
-#include "ui/app/main_frame.h"
+#include "ui/inversion/fit_windows.h"
 #include "ui_test_util.h"
 
 namespace mtvuk {
 
-class InversionDialogsTest : public QObject {
+class InversionDialogsTest : public test::FrameTest {
   Q_OBJECT
-
-  std::unique_ptr<Stores> stores_;
-  std::unique_ptr<test::ScriptedQtUi> ui_;
-  std::unique_ptr<CMainFrame> frame_;
 
  private slots:
   void init() {
-    stores_ = std::make_unique<Stores>();
-    ui_ = std::make_unique<test::ScriptedQtUi>();
-    frame_ = std::make_unique<CMainFrame>(*stores_, ui_->ui);
+    FrameTest::init();
     ui_->script.Allow("MT-VUK");
   }
-  void cleanup() {
-    frame_.reset();
-    ui_.reset();
-    stores_.reset();
-  }
 
+  // The logic's ranges and targets are tested with it; here what the
+  // widgets add: hidden boxes, a refusal that keeps the dialog open, the
+  // method group, the notices that reach the view.
   void MainSettingTargetsAndRanges() {
     MainSettingDialog dialog(*stores_, ui_->ui);
     QVERIFY(dialog.TargetBox(1)->isChecked());
     QVERIFY(!dialog.TargetBox(2)->isVisibleTo(&dialog));
-    QVERIFY(dialog.TargetBox(5)->isVisibleTo(&dialog));
     QCOMPARE(dialog.TargetBox(5)->text(), QString("Res && &Phase"));
+    QVERIFY(dialog.MethodButton(FitMethod::kRobust)->isChecked());
+    QCOMPARE(dialog.MethodButton(FitMethod::kRobust)->text(),
+             QString("Robust (exact derivatives, several starts)"));
     dialog.amount()->setText("31");
     dialog.accept();
     QVERIFY(dialog.result() != QDialog::Accepted);
     QCOMPARE(ui_->script.prompts().back().text,
              std::string("Please enter an integer between 1 and 30."));
     dialog.amount()->setText("12");
-    dialog.TargetBox(1)->setChecked(false);
+    dialog.TargetBox(5)->setChecked(true);
+    dialog.ignore()->setChecked(true);
+    dialog.MethodButton(FitMethod::kClassic)->setChecked(true);
     dialog.accept();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(stores_->workspace.inversion_target,
-             std::int16_t{1});  // none checked: 1
-    QCOMPARE(stores_->workspace.iteration_amount, std::int16_t{12});
-    MainSettingDialog again(*stores_, ui_->ui);
-    again.TargetBox(5)->setChecked(true);
-    again.ignore()->setChecked(true);
-    again.accept();
     QCOMPARE(stores_->workspace.inversion_target, std::int16_t{5});
+    QCOMPARE(stores_->workspace.iteration_amount, std::int16_t{12});
     QCOMPARE(stores_->workspace.ignore_error_bars, 1);
-    // The method group: robust by default, classic on request.
-    QVERIFY(again.MethodButton(FitMethod::kRobust)->isChecked());
-    QCOMPARE(again.MethodButton(FitMethod::kRobust)->text(),
-             QString("Robust (exact derivatives, several starts)"));
-    MainSettingDialog third(*stores_, ui_->ui);
-    third.MethodButton(FitMethod::kClassic)->setChecked(true);
-    third.accept();
     QCOMPARE(stores_->workspace.fit_method, FitMethod::kClassic);
     QVERIFY(MainSettingDialog(*stores_, ui_->ui)
                 .MethodButton(FitMethod::kClassic)
                 ->isChecked());
-    // The notices reach the view: target 5 opens the ratio window.
+    // Target 5 opens the ratio window.
     QCoreApplication::sendPostedEvents();
     QVERIFY(frame_->view()->ratio_window() != nullptr);
     QVERIFY(frame_->view()->ratio_window()->isVisible());
   }
 
-  void AttachRefusesAModelWithoutASet() {
-    AttachDialog dialog(*stores_, ui_->ui);
-    QVERIFY(dialog.Cell(2, 2)->isChecked());
-    QVERIFY(!dialog.Cell(2, 3)->isChecked());
-    dialog.Cell(2, 2)->setChecked(false);
+  void AttachAndLimitsDialogsStayOpenOnARefusal() {
+    AttachDialog attach(*stores_, ui_->ui);
+    QVERIFY(attach.Cell(2, 2)->isChecked());
+    attach.Cell(2, 2)->setChecked(false);
     ui_->script.Allow("INVALID ATTACH");
-    dialog.accept();
-    QVERIFY(dialog.result() != QDialog::Accepted);
+    attach.accept();
+    QVERIFY(attach.result() != QDialog::Accepted);
     QCOMPARE(ui_->script.prompts().back().caption,
              std::string("INVALID ATTACH"));
-    dialog.SetDefault();
-    QVERIFY(dialog.Cell(2, 2)->isChecked());
-    dialog.Cell(0, 4)->setChecked(true);
-    dialog.accept();
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    attach.SetDefault();
+    QVERIFY(attach.Cell(2, 2)->isChecked());
+    attach.Cell(0, 4)->setChecked(true);
+    attach.accept();
+    QCOMPARE(attach.result(), int(QDialog::Accepted));
     QCOMPARE(stores_->sets[0].attached[4], 1);
-  }
 
-  void LimitsFixAndStore() {
-    VariationLimitsDialog dialog(*stores_, ui_->ui);
-    dialog.Fix(2, false)->setChecked(true);
-    QVERIFY(!dialog.Edit(2, 0)->isEnabled());
-    dialog.Edit(0, 0)->setText("0.5");
-    dialog.Edit(0, 1)->setText("20000");
-    dialog.Edit(4, 3)->setText("5e6");
-    dialog.accept();
-    QVERIFY(dialog.result() != QDialog::Accepted);
+    VariationLimitsDialog limits(*stores_, ui_->ui);
+    limits.Fix(2, false)->setChecked(true);
+    QVERIFY(!limits.Edit(2, 0)->isEnabled());
+    limits.Edit(0, 1)->setText("20000");
+    limits.Edit(4, 3)->setText("5e6");
+    limits.accept();
+    QVERIFY(limits.result() != QDialog::Accepted);
     QCOMPARE(ui_->script.prompts().back().text,
              std::string("Please enter a number between 1e-05 and 1e+06."));
-    dialog.Edit(4, 3)->setText("500");
-    dialog.accept();
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    limits.Edit(4, 3)->setText("500");
+    limits.accept();
+    QCOMPARE(limits.result(), int(QDialog::Accepted));
     const LayerModel& m = stores_->models[0];
     QCOMPARE(m.fix_resistivity[2], 1);
-    QCOMPARE(m.resistivity_min[0], 0.5f);
     QCOMPARE(m.resistivity_max[0], 20000.0f);
     QCOMPARE(m.thickness_max[4], 500.0f);
   }
 
   // Invers in a new session, with its default limits: the fit moves the
-  // resistivities, and the windows show the winning run.
+  // resistivities, and the windows show the winning run and what the fit
+  // of a start model with an IP layer leaves out.
   void AFitShowsItsResult() {
     QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
+    stores_->models[0].ip_on[1] = 1;
+    stores_->models[0].ip_p1[1][0] = 0.3f;
+    stores_->models[0].dispersion_on = 1;
     const LayerModel start = stores_->models[0];
     stores_->workspace.show_fit_result = 1;
     stores_->workspace.inversion_target = 5;
@@ -125,9 +105,14 @@ class InversionDialogsTest : public QObject {
     QVERIFY(fit != nullptr);
     const QString summary = fit->summary();
     QVERIFY(summary.contains("method robust"));
-    QVERIFY(summary.contains(QRegularExpression("winning start: [A-Za-z].* \\(of \\d\\)")));
-    QVERIFY(summary.contains(QRegularExpression("nrms [0-9.e+]+ \\((at|above) "
-                                                "the noise level\\)")));
+    QVERIFY(summary.contains(
+        "The start model has IP (dispersive) layers; the fit uses the "
+        "isotropic response without dispersion"));
+    QVERIFY(summary.contains(
+        QRegularExpression("winning start: [A-Za-z].* \\(of \\d\\)")));
+    QVERIFY(
+        summary.contains(QRegularExpression("nrms [0-9.e+]+ \\((at|above) "
+                                            "the noise level\\)")));
     const LayerModel& m = stores_->models[0];
     int moved = 0;
     for (int j = 0; j < m.layer_count; ++j)
@@ -171,20 +156,6 @@ class InversionDialogsTest : public QObject {
                       1.0) < 1e-3);
   }
 
-  void AFitOfAnIpModelSaysWhatItLeavesOut() {
-    QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
-    LayerModel& m = stores_->models[0];
-    m.ip_on[1] = 1;
-    m.ip_p1[1][0] = 0.3f;
-    m.dispersion_on = 1;
-    stores_->workspace.show_fit_result = 1;
-    stores_->workspace.iteration_amount = 3;
-    frame_->view()->Invert();
-    QVERIFY(frame_->view()->fit_window()->summary().contains(
-        "The start model has IP (dispersive) layers; the fit uses the "
-        "isotropic response without dispersion"));
-  }
-
   // "Equivalence" in the fitting-result window: a row per layer and the
   // band of the equivalent models; a threshold of nothing is refused.
   void EquivalenceFillsTheTableAndTheBand() {
@@ -208,8 +179,8 @@ class InversionDialogsTest : public QObject {
     fit->threshold_field(0)->setText("0");
     fit->threshold_field(1)->setText("0");
     QVERIFY(!fit->ComputeEquivalenceRanges());
-    QVERIFY(ui_->script.prompts().back().text.rfind(
-                "The rise of the misfit", 0) == 0);
+    QVERIFY(ui_->script.prompts().back().text.rfind("The rise of the misfit",
+                                                    0) == 0);
     fit->threshold_field(0)->setText("1");
     fit->threshold_field(1)->setText("0.1");
     QTest::mouseClick(fit->equivalence_button(), Qt::LeftButton);
@@ -236,8 +207,7 @@ class InversionDialogsTest : public QObject {
     for (int t = 0; t < 5; ++t) ratio.AddStep({t, misfits[t]});
     const QStringList labels = ratio.TickLabels();
     QVERIFY(labels.size() >= 3);
-    QCOMPARE(QSet<QString>(labels.begin(), labels.end()).size(),
-             labels.size());
+    QCOMPARE(QSet<QString>(labels.begin(), labels.end()).size(), labels.size());
     // Several decades: one label per power of ten.
     for (int t = 0; t < 5; ++t) ratio.AddStep({5 + t, 1e5 / std::pow(10, t)});
     const QStringList decades = ratio.TickLabels();

@@ -9,19 +9,15 @@
 
 #include "core/fielddata/field_curve.h"
 #include "core/fielddata/smoothing.h"
-#include "ui/app/main_frame.h"
 #include "ui/depth/depth_window.h"
 #include "ui/files/int_dialogs.h"
 #include "ui_test_util.h"
 
 namespace mtvuk {
 
-class TrfDialogsTest : public QObject {
+class TrfDialogsTest : public test::FrameTest {
   Q_OBJECT
 
-  std::unique_ptr<Stores> stores_;
-  std::unique_ptr<test::ScriptedQtUi> ui_;
-  std::unique_ptr<CMainFrame> frame_;
   QString dir_;
 
   static QByteArray ReadAll(const QString& path) {
@@ -31,9 +27,7 @@ class TrfDialogsTest : public QObject {
 
  private slots:
   void init() {
-    stores_ = std::make_unique<Stores>();
-    ui_ = std::make_unique<test::ScriptedQtUi>();
-    frame_ = std::make_unique<CMainFrame>(*stores_, ui_->ui);
+    FrameTest::init();
     dir_ = QDir::temp().filePath(
         QString("mtvuk-trf-test-%1").arg(QCoreApplication::applicationPid()));
     QDir(dir_).removeRecursively();
@@ -41,20 +35,17 @@ class TrfDialogsTest : public QObject {
   }
   void cleanup() {
     QDir(dir_).removeRecursively();
-    frame_.reset();
-    ui_.reset();
-    stores_.reset();
+    FrameTest::cleanup();
   }
 
   void SaveTransformationFromTheDepthWindow() {
     // XY in set 1 (smoothed), YX in set 2 (not smoothed).
-    QVERIFY(ReadFieldFile(test::ExampleFile("15125A_spe.edi"),
-                          stores_->workspace,
-                          ui_->ui));
-    LoadFieldSet(0, CurveMode::XY, stores_->workspace, stores_->sets,
-                 stores_->models);
-    LoadFieldSet(1, CurveMode::YX, stores_->workspace, stores_->sets,
-                 stores_->models);
+    QVERIFY(ReadFieldFile(
+        test::ExampleFile("15125A_spe.edi"), stores_->workspace, ui_->ui));
+    LoadFieldSet(
+        0, CurveMode::XY, stores_->workspace, stores_->sets, stores_->models);
+    LoadFieldSet(
+        1, CurveMode::YX, stores_->workspace, stores_->sets, stores_->models);
     stores_->sets[0].smoothing_mark = 1;
     RunSmoothingRequest(stores_->workspace, stores_->sets, ui_->ui);
     CVUKView* view = frame_->view();
@@ -84,7 +75,9 @@ class TrfDialogsTest : public QObject {
     QCOMPARE(dialog.LocationText(0)->text(), QString("-22:22:14"));
     QVERIFY(dialog.LocationText(2)->isReadOnly());
     // Set 2 has no transformation: its box does not react.
-    QTest::mouseClick(dialog.boxes(), Qt::LeftButton, {},
+    QTest::mouseClick(dialog.boxes(),
+                      Qt::LeftButton,
+                      {},
                       dialog.boxes()->SquareRect(1).center());
     QCOMPARE(dialog.logic().current(), 0);
 
@@ -129,12 +122,13 @@ class TrfDialogsTest : public QObject {
     // The file's stations in "Content int-File"; the workspace learns that
     // it read a TRF file.
     std::vector<SectionStation> stations;
-    CFileContentDlg content(stores_->workspace, ui_->ui, path.toStdString(),
-                            stations);
+    CFileContentDlg content(
+        stores_->workspace, ui_->ui, path.toStdString(), stations);
     QCOMPARE(stores_->workspace.station_file_kind, 1);
     QCOMPARE(content.list()->count(), 3);
-    QCOMPARE(content.list()->item(2)->text(),
-             QString("*   3 SITE A           7525034.5      313494.3    200.0"));
+    QCOMPARE(
+        content.list()->item(2)->text(),
+        QString("*   3 SITE A           7525034.5      313494.3    200.0"));
     QCOMPARE(stations[2].depth_count, 60);
     view->CloseDepthWindow();
     QApplication::sendPostedEvents();
@@ -148,9 +142,13 @@ class TrfDialogsTest : public QObject {
     ChooseModelsDialog choose(*stores_, ui_->ui);
     choose.show();
     QApplication::processEvents();
-    QTest::mouseClick(choose.squares(), Qt::LeftButton, {},
+    QTest::mouseClick(choose.squares(),
+                      Qt::LeftButton,
+                      {},
                       choose.squares()->SquareRect(5).center());  // off
-    QTest::mouseClick(choose.squares(), Qt::LeftButton, {},
+    QTest::mouseClick(choose.squares(),
+                      Qt::LeftButton,
+                      {},
                       choose.squares()->SquareRect(2).center());  // hidden
     choose.Field(0)->setText("0.01");
     choose.Field(1)->setText("100");
@@ -177,7 +175,6 @@ class TrfDialogsTest : public QObject {
     QVERIFY(std::fabs(stores_->workspace.sounding.freq[71] - 0.01f) < 1e-7f);
     QVERIFY(!QFile::exists(QDir(dir_).filePath("model 4.PLT")));
     QVERIFY(ui_->script.unexpected().empty());
-
   }
 };
 

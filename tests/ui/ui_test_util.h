@@ -1,12 +1,15 @@
-// Helpers of the window tests: stores, a scripted message service.
+// Helpers of the window tests: stores, a scripted message service, the
+// main frame of a fresh session for each test function.
 #pragma once
 
+#include <QObject>
 #include <memory>
 
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/sounding_list.h"
 #include "core/platform/scripted_ui.h"
 #include "core/store/workspace.h"
+#include "ui/app/main_frame.h"
 #include "ui/app/qt_ui.h"
 
 namespace mtvuk::test {
@@ -23,17 +26,41 @@ struct ScriptedQtUi {
   }};
 };
 
+// The base of the window tests that drive the main frame: new stores,
+// messages and frame before each test function, gone after it.
+class FrameTest : public QObject {
+  Q_OBJECT
+
+ protected:
+  std::unique_ptr<Stores> stores_;
+  std::unique_ptr<ScriptedQtUi> ui_;
+  std::unique_ptr<CMainFrame> frame_;
+
+ protected slots:
+  void init() {
+    stores_ = std::make_unique<Stores>();
+    ui_ = std::make_unique<ScriptedQtUi>();
+    frame_ = std::make_unique<CMainFrame>(*stores_, ui_->ui);
+  }
+  void cleanup() {
+    frame_.reset();
+    ui_.reset();
+    stores_.reset();
+  }
+};
+
 inline std::string ExampleFile(const char* name) {
   return std::string(MTVUK_EXAMPLES_DIR) + "/" + name;
 }
 
-// The XY curve of the bundled example in field set 1, as the sounding-list
-// dialog loads it.
-inline bool LoadExampleXy(Stores& stores, QtUi& ui) {
+// The XY curve of the bundled example in field set 1 (and YX in set 2 when
+// asked), as the sounding-list dialog loads them.
+inline bool LoadExampleXy(Stores& stores, QtUi& ui, bool yx = false) {
   if (!ReadFieldFile(ExampleFile("15125A_imp.plt"), stores.workspace, ui))
     return false;
   SoundingList list(stores.workspace, stores.sets, stores.models, ui);
-  return list.SetTick(CurveMode::XY, true) && list.Ok();
+  return list.SetTick(CurveMode::XY, true) &&
+         (!yx || list.SetTick(CurveMode::YX, true)) && list.Ok();
 }
 
 }  // namespace mtvuk::test

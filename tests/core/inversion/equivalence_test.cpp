@@ -16,13 +16,9 @@ namespace {
 LayerModel ModelOf(const std::vector<double>& rho,
                    const std::vector<double>& h) {
   LayerModel m;
-  m.layer_count = static_cast<std::int16_t>(rho.size());
-  for (int j = 0; j < MaxLayers; ++j) {
-    m.resistivity[j] = j < static_cast<int>(rho.size()) ? rho[j] : rho.back();
-    m.thickness[j] = j < static_cast<int>(h.size()) ? h[j] : 1.0;
-    m.resistivity_min[j] = 0.1f;
-    m.resistivity_max[j] = 100000.0f;
-  }
+  test::SetLayers(m, rho, h);
+  m.resistivity_min.fill(0.1f);
+  m.resistivity_max.fill(100000.0f);
   m.fitted_set = 0;
   return m;
 }

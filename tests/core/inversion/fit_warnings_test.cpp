@@ -13,6 +13,7 @@
 #include "core/inversion/inversion.h"
 #include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
+#include "fit_fixture.h"
 #include "synthetic_sounding.h"
 #include "util/test_util.h"
 
@@ -25,16 +26,8 @@ bool Has(const std::vector<std::string>& warnings, const std::string& part) {
   });
 }
 
-class FitWarningsTest : public testing::Test {
+class FitWarningsTest : public test::FitTest {
  protected:
-  std::unique_ptr<Stores> stores_ = test::NewStores();
-  ScriptedUi ui_;
-  Workspace& ws() { return stores_->workspace; }
-  LayerModel& model() { return stores_->models[0]; }
-  FieldSet& set() { return stores_->sets[0]; }
-  InversionResult Run() {
-    return RunInversion(ws(), stores_->sets, stores_->models, ui_);
-  }
   void Layers(int n, double rho, double first_h) {
     model().layer_count = static_cast<std::int16_t>(n);
     for (int j = 0; j < MaxLayers; ++j) {

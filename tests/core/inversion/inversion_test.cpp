@@ -10,86 +10,71 @@
 #include "core/physics/forward_1d.h"
 #include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
+#include "fit_fixture.h"
 #include "synthetic_sounding.h"
 #include "util/test_util.h"
 
 namespace mtvuk {
 namespace {
 
-void SyntheticSet(FieldSet& s,
-                  const std::vector<double>& rho,
-                  const std::vector<double>& h,
-                  int n,
-                  double err,
-                  double noise,
-                  unsigned seed = 1) {
-  test::SyntheticSounding(s, rho, h, n, err, noise, seed);
-}
-
 void StartModel(LayerModel& m,
                 const std::vector<double>& rho,
                 const std::vector<double>& h) {
-  m.layer_count = static_cast<std::int16_t>(rho.size());
-  for (int j = 0; j < MaxLayers; ++j) {
-    m.resistivity[j] = j < static_cast<int>(rho.size()) ? rho[j] : rho.back();
-    m.thickness[j] = j < static_cast<int>(h.size()) ? h[j] : 1.0;
-    m.resistivity_min[j] = 0.1f;
-    m.resistivity_max[j] = 10000.0f;
-  }
+  test::SetLayers(m, rho, h);
+  m.resistivity_min.fill(0.1f);
+  m.resistivity_max.fill(10000.0f);
 }
 
-class InversionTest : public testing::Test {
- protected:
-  std::unique_ptr<Stores> stores_ = test::NewStores();
-  ScriptedUi ui_;
-  Workspace& ws() { return stores_->workspace; }
-  LayerModel& model() { return stores_->models[0]; }
-  InversionResult Run() {
-    return RunInversion(ws(), stores_->sets, stores_->models, ui_);
-  }
-};
+using InversionTest = test::FitTest;
 
-TEST_F(InversionTest, RecoversAThreeLayerEarthWithoutNoise) {
-  SyntheticSet(stores_->sets[0], {100, 10, 1000}, {1.0, 2.0}, 40, 0.05, 0.0);
-  StartModel(model(), {300, 30, 300}, {0.3, 5.0});
-  for (int target : {1, 4, 5}) {
-    StartModel(model(), {300, 30, 300}, {0.3, 5.0});
-    ws().inversion_target = static_cast<std::int16_t>(target);
-    InversionResult r = Run();
-    ASSERT_TRUE(r.ran);
-    EXPECT_LT(r.misfit, 1e-3 * r.history.front().misfit) << "target " << target;
-    EXPECT_NEAR(model().resistivity[0], 100.0, 5.0) << target;
-    EXPECT_NEAR(model().thickness[0] / model().resistivity[0] * 100, 1.0, 0.1)
-        << target;
-    EXPECT_NEAR(model().resistivity[1] / model().thickness[1], 5.0, 0.5)
-        << target;  // conductance
-    EXPECT_TRUE(ui_.prompts().empty());
+TEST_F(InversionTest, RecoversNoiseFreeEarthsFromLayeredAndUniformStarts) {
+  struct Case {
+    std::vector<double> rho, h;
+    int target;
+  };
+  const Case cases[] = {{{100, 10, 1000}, {1.0, 2.0}, 1},
+                        {{100, 10, 1000}, {1.0, 2.0}, 4},
+                        {{100, 10, 1000}, {1.0, 2.0}, 5},
+                        {{30, 300, 3, 100}, {0.5, 2.0, 1.0}, 4},
+                        {{200, 20, 500, 5, 100}, {0.3, 1.0, 4.0, 3.0}, 5}};
+  for (const Case& c : cases) {
+    const int n = static_cast<int>(c.rho.size());
+    test::SyntheticSounding(set(), c.rho, c.h, 40, 0.05, 0.0, 1);
+    for (bool uniform : {false, true}) {
+      if (uniform ? n == 3 && c.target != 1 : n > 3) continue;
+      if (uniform) {
+        StartModel(model(), std::vector<double>(n, 100.0), {});
+        for (int j = 0; j < MaxLayers; ++j)
+          model().thickness[j] = c.h[0] * std::pow(3.0, j);
+      } else {
+        StartModel(model(), {300, 30, 300}, {0.3, 5.0});
+      }
+      ws().inversion_target = static_cast<std::int16_t>(c.target);
+      InversionResult r = Run();
+      ASSERT_TRUE(r.ran);
+      if (uniform) {
+        EXPECT_LT(r.Rms(), 0.01) << "target " << c.target << " layers " << n;
+      } else {
+        EXPECT_LT(r.misfit, 1e-3 * r.history.front().misfit) << c.target;
+      }
+      EXPECT_NEAR(model().resistivity[0] / c.rho[0], 1.0, 0.05) << c.target;
+      EXPECT_NEAR(model().resistivity[n - 1] / c.rho[n - 1], 1.0, 0.05);
+      if (!uniform) {
+        EXPECT_NEAR(
+            model().thickness[0] / model().resistivity[0] * 100, 1.0, 0.1)
+            << c.target;
+        EXPECT_NEAR(model().resistivity[1] / model().thickness[1], 5.0, 0.5)
+            << c.target;  // conductance
+      }
+      EXPECT_FALSE(r.start_used.empty());
+      EXPECT_TRUE(ui_.prompts().empty());
+    }
   }
-}
-
-TEST_F(InversionTest, SixLayerEarthFitsByOrdersOfMagnitude) {
-  SyntheticSet(stores_->sets[0],
-               {100, 20, 300, 5, 1000, 50},
-               {0.5, 1.0, 3.0, 1.0, 20.0},
-               50,
-               0.05,
-               0.0);
-  StartModel(model(), {150, 30, 200, 10, 500, 100}, {0.7, 0.8, 4.0, 1.5, 15.0});
-  ws().inversion_target = 1;
-  InversionResult r = Run();
-  EXPECT_LT(r.misfit, 1e-2 * r.history.front().misfit);
-  EXPECT_NEAR(model().resistivity[0], 100.0, 10.0);
-  // Without clamping, a parameter refresh keeps the model as it is.
-  model().resistivity[0] = 1e7;
-  BuildParameters(model(), false);
-  EXPECT_EQ(model().resistivity[0], 1e7);
-  BuildParameters(model());
-  EXPECT_EQ(model().resistivity[0], 10000.0);
 }
 
 TEST_F(InversionTest, NoisyDataFixedParametersAndLimits) {
-  SyntheticSet(
-      stores_->sets[0], {30, 300, 3, 100}, {0.5, 2.0, 1.0}, 36, 0.05, 0.03, 7);
+  test::SyntheticSounding(
+      set(), {30, 300, 3, 100}, {0.5, 2.0, 1.0}, 36, 0.05, 0.03, 7);
   StartModel(model(), {100, 100, 10, 100}, {1.0, 1.0, 2.0});
   model().fix_resistivity[1] = 1;
   model().fix_thickness[0] = 1;
@@ -112,7 +97,7 @@ TEST_F(InversionTest, NoisyDataFixedParametersAndLimits) {
 }
 
 TEST_F(InversionTest, OneIterationKeepsTheBetterOfStartAndStep) {
-  SyntheticSet(stores_->sets[0], {100, 10, 1000}, {1.0, 2.0}, 30, 0.05, 0.0);
+  test::SyntheticSounding(set(), {100, 10, 1000}, {1.0, 2.0}, 30, 0.05, 0.0, 1);
   StartModel(model(), {120, 10, 1000}, {1.0, 2.0});
   ws().fit_method = FitMethod::kClassic;
   ws().iteration_amount = 1;
@@ -174,7 +159,7 @@ TEST_F(InversionTest, RefusesUnattachedOrEmptySetsAndLeavesTheModel) {
 
 TEST_F(InversionTest, EscDuringTheFirstJacobianCancels) {
   ws().fit_method = FitMethod::kClassic;
-  SyntheticSet(stores_->sets[0], {100, 10, 1000}, {1.0, 2.0}, 30, 0.05, 0.0);
+  test::SyntheticSounding(set(), {100, 10, 1000}, {1.0, 2.0}, 30, 0.05, 0.0, 1);
   StartModel(model(), {300, 30, 300}, {0.3, 5.0});
   ui_.PressEscapeAfter(2);  // the check before the second parameter
   ui_.Allow("AUTO INVERSION");
@@ -194,12 +179,8 @@ TEST_F(InversionTest, IgnoredErrorBarsMakeTheErrorsIrrelevant) {
       std::vector<double> found[2];
       double misfit[2] = {};
       for (int pass = 0; pass < 2; ++pass) {
-        SyntheticSet(stores_->sets[0],
-                     {100, 10, 1000},
-                     {1.0, 2.0},
-                     30,
-                     pass ? 0.3 : 0.02,
-                     0.02);
+        test::SyntheticSounding(
+            set(), {100, 10, 1000}, {1.0, 2.0}, 30, pass ? 0.3 : 0.02, 0.02, 1);
         StartModel(model(), {300, 30, 300}, {0.3, 5.0});
         misfit[pass] = Run().misfit;
         found[pass].assign(model().resistivity.begin(),
@@ -225,6 +206,12 @@ TEST(InversionParts, EffectivePeriodsAndParameters) {
   BuildParameters(m);
   EXPECT_EQ(m.params.count, 5);
   EXPECT_EQ(m.resistivity[0], 20.0);  // clamped into its limits
+  // Without clamping, a parameter refresh keeps the model as it is.
+  m.resistivity[1] = 1e7;
+  BuildParameters(m, false);
+  EXPECT_EQ(m.resistivity[1], 1e7);
+  BuildParameters(m);
+  EXPECT_EQ(m.resistivity[1], 20.0);
   EXPECT_DOUBLE_EQ(m.params.p[0], std::log(20.0 + 1e-14));
   EXPECT_EQ(m.params.h_index[0], 3);
   m.params.p[4] = std::log(50000.0);  // beyond the thickness maximum

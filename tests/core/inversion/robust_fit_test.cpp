@@ -9,6 +9,7 @@
 #include "core/physics/forward_1d.h"
 #include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
+#include "fit_fixture.h"
 #include "synthetic_sounding.h"
 #include "util/test_util.h"
 
@@ -25,17 +26,7 @@ void Uniform(LayerModel& m, int layers, double rho, double first_h) {
   }
 }
 
-class RobustFitTest : public testing::Test {
- protected:
-  std::unique_ptr<Stores> stores_ = test::NewStores();
-  ScriptedUi ui_;
-  Workspace& ws() { return stores_->workspace; }
-  LayerModel& model() { return stores_->models[0]; }
-  FieldSet& set() { return stores_->sets[0]; }
-  InversionResult Run() {
-    return RunInversion(ws(), stores_->sets, stores_->models, ui_);
-  }
-};
+using RobustFitTest = test::FitTest;
 
 // The misfit of two points against sums worked out by hand for the five
 // targets, with and without error bars.
@@ -193,69 +184,6 @@ TEST_F(RobustFitTest, GradientOfTheMisfitMatchesDifferences) {
           << "target " << target << " parameter " << k;
     }
   }
-}
-
-// Noise-free soundings of 3 to 5 layers from a uniform start: the data are
-// fitted and the resolved layers found.
-TEST_F(RobustFitTest, UniformStartRecoversNoiseFreeEarths) {
-  struct Case {
-    std::vector<double> rho, h;
-    int target;
-  };
-  const Case cases[] = {{{100, 10, 1000}, {1.0, 2.0}, 1},
-                        {{30, 300, 3, 100}, {0.5, 2.0, 1.0}, 4},
-                        {{200, 20, 500, 5, 100}, {0.3, 1.0, 4.0, 3.0}, 5}};
-  for (const Case& c : cases) {
-    const int target = c.target;
-    const int n = static_cast<int>(c.rho.size());
-    test::SyntheticSounding(set(), c.rho, c.h, 40, 0.05, 0.0, 1);
-    Uniform(model(), n, 100.0, c.h[0]);
-    ws().inversion_target = static_cast<std::int16_t>(target);
-    ws().iteration_amount = 30;
-    InversionResult r = Run();
-    ASSERT_TRUE(r.ran);
-    EXPECT_LT(r.Rms(), 0.01) << "target " << target << " layers " << n;
-    EXPECT_LE(r.iterations_run, 30);
-    // The top layer and the half-space are always resolved.
-    EXPECT_NEAR(model().resistivity[0] / c.rho[0], 1.0, 0.05) << target;
-    EXPECT_NEAR(model().resistivity[n - 1] / c.rho[n - 1], 1.0, 0.05) << target;
-    EXPECT_FALSE(r.start_used.empty());
-    EXPECT_TRUE(ui_.prompts().empty());
-  }
-}
-
-// 3 % Gaussian noise on the impedance, a uniform 100 Ohm-m start: the fit
-// comes within 10 % of the true model's misfit.
-TEST_F(RobustFitTest, NoisyFiveLayerEarthsReachTheTrueMisfit) {
-  const std::vector<double> rho = {50, 500, 10, 300, 20};
-  const std::vector<double> h = {0.4, 1.5, 2.0, 10.0};
-  int reached = 0;
-  for (unsigned seed = 1; seed <= 10; ++seed) {
-    test::SyntheticSounding(set(), rho, h, 40, 0.03, 0.03, seed);
-    // The true model's misfit, without iterations.
-    Uniform(model(), 5, 100.0, 0.4);
-    for (int j = 0; j < 5; ++j) model().resistivity[j] = rho[j];
-    for (int j = 0; j < 4; ++j) model().thickness[j] = h[j];
-    FitResponse fit;
-    ModelCurveDriver(DriverMode::kFitting,
-                     ws(),
-                     stores_->models,
-                     ui_,
-                     &set(),
-                     &fit,
-                     [&](const FieldSet&, FitResponse& f) {
-                       return FitMisfit(ws(), set(), 40, f, nullptr);
-                     });
-    const double truth = set().last_misfit;
-    Uniform(model(), 5, 100.0, 0.4);
-    for (int j = 0; j < 4; ++j) model().thickness[j] = h[j] * 1.5;
-    InversionResult r = Run();
-    reached += r.misfit <= 1.1 * truth ? 1 : 0;
-    // At the noise level: the error bars equal the noise.
-    EXPECT_LT(r.nrms, kNoiseLevelNrms) << seed;
-    EXPECT_TRUE(r.noise_level) << seed;
-  }
-  EXPECT_GE(reached, 9);
 }
 
 TEST_F(RobustFitTest, BostickStartReadsTheDataAtTheLayers) {

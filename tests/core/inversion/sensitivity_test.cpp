@@ -13,8 +13,9 @@ namespace {
 std::array<double, kSensQuantities> Quantities(const std::vector<double>& rho,
                                                const std::vector<double>& h,
                                                int n,
-                                               double period) {
-  Response1D r = ResponseNoDispersion(rho.data(), h.data(), n, period);
+                                               double period,
+                                               Physics physics) {
+  Response1D r = ResponseNoDispersion(rho.data(), h.data(), n, period, physics);
   return {std::log10(std::fabs(r.z.re) + 1e-14),
           std::log10(std::fabs(r.z.im) + 1e-14),
           std::log10(r.rho_a + 1e-14),
@@ -24,18 +25,19 @@ std::array<double, kSensQuantities> Quantities(const std::vector<double>& rho,
 // Every derivative against a central difference in the log parameter.
 void ExpectCentralDifferences(std::vector<double> rho,
                               std::vector<double> h,
-                              const std::vector<double>& periods) {
+                              const std::vector<double>& periods,
+                              Physics physics = Physics::kPublished) {
   const int n = static_cast<int>(rho.size());
   rho.resize(MaxLayers, rho.back());
   h.resize(MaxLayers, 1.0);
-  NoDispersionSensitivity sens(rho.data(), h.data(), n);
+  NoDispersionSensitivity sens(rho.data(), h.data(), n, physics);
   std::vector<PeriodSensitivity> out(periods.size());
   sens.Evaluate(periods.data(), static_cast<int>(periods.size()), out.data());
   const double step = 1e-5;
   const int kernel_n = std::max(n, 2);
   for (std::size_t i = 0; i < periods.size(); ++i) {
     const Response1D plain =
-        ResponseNoDispersion(rho.data(), h.data(), n, periods[i]);
+        ResponseNoDispersion(rho.data(), h.data(), n, periods[i], physics);
     EXPECT_EQ(out[i].response.rho_a, plain.rho_a);
     EXPECT_EQ(out[i].response.z.im, plain.z.im);
     for (int col = 0; col < 2 * MaxLayers; ++col) {
@@ -45,9 +47,9 @@ void ExpectCentralDifferences(std::vector<double> rho,
       std::vector<double>& v = thickness ? h : rho;
       const double keep = v[j];
       v[j] = keep * std::exp(step);
-      const auto up = Quantities(rho, h, n, periods[i]);
+      const auto up = Quantities(rho, h, n, periods[i], physics);
       v[j] = keep * std::exp(-step);
-      const auto down = Quantities(rho, h, n, periods[i]);
+      const auto down = Quantities(rho, h, n, periods[i], physics);
       v[j] = keep;
       for (int q = 0; q < kSensQuantities; ++q) {
         const double numeric = (up[q] - down[q]) / (2.0 * step);
@@ -84,6 +86,12 @@ TEST(NoDispersionSensitivity, MatchesCentralDifferences) {
   // A layer below the top one that is thicker than the kernel's flat limit
   // at short periods only.
   ExpectCentralDifferences({10, 1000, 10}, {200.0, 10.0}, periods);
+  // Corrected physics: layers of zero thickness are no layers, their
+  // columns are zero and the others those of the model without them.
+  ExpectCentralDifferences({10, 500, 100, 3, 30},
+                           {0.5, 0.0, 2.0, 0.0, 1.0},
+                           {1e-3, 0.05, 2.0, 300.0},
+                           Physics::kCorrected);
 }
 
 TEST(NoDispersionSensitivity, HiddenLayersHaveNoSensitivity) {

@@ -1,4 +1,5 @@
-// Synthetic soundings for the inversion tests.
+// Synthetic soundings and layered models for the inversion tests and the
+// benchmarks.
 #pragma once
 
 #include <cmath>
@@ -55,6 +56,18 @@ inline void SyntheticSounding(FieldSet& s,
     s.log_phase_lower[i] =
         static_cast<float>(std::log10(phase - err / kSyntheticRadPerDeg));
     s.phase_sign[i] = s.re_z_sign[i] = s.im_z_sign[i] = 1;
+  }
+}
+
+// The layers of m: the last resistivity continues below them, thicknesses
+// not given are 1 km.
+inline void SetLayers(LayerModel& m,
+                      const std::vector<double>& rho,
+                      const std::vector<double>& h) {
+  m.layer_count = static_cast<std::int16_t>(rho.size());
+  for (int j = 0; j < MaxLayers; ++j) {
+    m.resistivity[j] = j < static_cast<int>(rho.size()) ? rho[j] : rho.back();
+    m.thickness[j] = j < static_cast<int>(h.size()) ? h[j] : 1.0;
   }
 }
 

@@ -39,18 +39,6 @@ TEST(Dispersion, SwitchedOffOrTinyFirstParameterGivesOne) {
   EXPECT_EQ(z.im, 0.0);
 }
 
-TEST(Dispersion, ColeColeAtUnitExponentIsTheDebyeForm) {
-  Complex m = DispersionMultiplier(1.0, OneLayer(2, 0.5f, 1.0f, 1.0f), 0);
-  EXPECT_NEAR(m.re, 1.2, 1e-15);
-  EXPECT_NEAR(m.im, 0.4, 1e-15);
-  for (double omega : {0.01, 0.3, 1.0, 7.0, 300.0}) {
-    Complex a = DispersionMultiplier(omega, OneLayer(2, 0.3f, 0.2f, 1.0f), 0);
-    Complex b = DispersionMultiplier(omega, OneLayer(3, 0.3f, 0.2f, 1.0f), 0);
-    EXPECT_NEAR(a.re, b.re, 1e-14) << omega;
-    EXPECT_NEAR(a.im, b.im, 1e-14) << omega;
-  }
-}
-
 TEST(Dispersion, ResistivityLawsAgreeWithTheirClosedForms) {
   // rho(i w) = rho0 [1 - m (1 - 1 / (1 + (i w T)^c))] for law 2 and
   // rho0 [1 - m (1 - (1 + i w T)^-c)] for law 3, with M = rho0 / rho.
