@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "bayes_pictures.h"
 #include "core/platform/console_ui.h"
 #include "core/platform/text_file.h"
 #include "screenshots.h"
@@ -121,6 +122,8 @@ int main(int argc, char** argv) {
   AnswerHelpAndVersion(argc, argv);
   if (mtvuk::AsksForSectionExport(argc, argv))
     return mtvuk::ExportSectionMain(argc, argv);
+  if (mtvuk::AsksForBayesExport(argc, argv))
+    return mtvuk::ExportBayesMain(argc, argv);
   ChooseBatchPlatform(argc, argv);
   // The stores exist before any window and outlive them all.
   auto stores = std::make_unique<mtvuk::Stores>();

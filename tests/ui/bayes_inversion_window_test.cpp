@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/bayes/bayes_data.h"
+#include "core/bayes/bayes_json.h"
 #include "ui/app/main_frame.h"
 #include "ui/graph/depth_graph.h"
 #include "ui_test_util.h"
@@ -159,6 +160,38 @@ class BayesInversionWindowTest : public QObject {
     QCOMPARE(kept, 1200.0);
     QVERIFY(w->summary().contains("samples    1200"));
     QVERIFY(w->summary().contains("Split R-hat"));
+
+    // The picture of the command line, drawn from the posterior's JSON: at
+    // 0.3 km the red core of the density lies at 100 Ohm-m, at 2.5 km at
+    // 10 Ohm-m.
+    BayesResult back;
+    BayesOptions back_options;
+    std::string error;
+    QVERIFY(ReadBayesResultJson(
+        BayesResultJson(r, w->options(), true), back, back_options, error));
+    BayesPlot picture;
+    picture.setViewport(QRect(0, 0, 1200, 800));
+    picture.Show(back, back_options);
+    const QString png = QDir::temp().filePath("mtvuk_bayes_picture.png");
+    QString why;
+    QVERIFY(picture.SavePng(png, QSize(1200, 800), &why));
+    const QImage image(png);
+    QCOMPARE(image.size(), QSize(1200, 800));
+    QCPAxisRect* rect = picture.density_rect();
+    for (const auto& [km, rho] : {std::pair{0.3, 100.0}, {2.5, 10.0}}) {
+      const int y = qRound(rect->axis(QCPAxis::atLeft)->coordToPixel(km));
+      double sum = 0.0, count = 0.0;
+      for (int x = rect->left(); x < rect->right(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        if (c.red() - c.green() - c.blue() > 60) sum += x, ++count;
+      }
+      QVERIFY(count > 0);
+      const double at =
+          rect->axis(QCPAxis::atBottom)->pixelToCoord(sum / count);
+      QVERIFY2(std::fabs(std::log10(at / rho)) < 0.3,
+               qPrintable(QString::number(at)));
+    }
+    QFile::remove(png);
 
     // The depth graphs draw the percentiles of the set once the run is done.
     ExtraProfile profile;
