@@ -49,6 +49,12 @@ struct Options {
       "0..3] [--depth-max KM] [--log-depth] --out OUT.png|pdf|svg [--size "
       "WxH].",
       "FILE"};
+  QCommandLineOption export_bayes{
+      "export-bayes",
+      "Draw the posterior of RESULT.json (mtvuk-cli bayes --json, one "
+      "sounding) offscreen and exit: --out OUT.png [--title TEXT] [--size "
+      "WxH].",
+      "RESULT.json"};
 };
 
 // Names the application and sets up the parser of its command line.
@@ -68,6 +74,7 @@ void Configure(QCommandLineParser& parser, const Options& o) {
   parser.addOptions({o.load, o.import, o.modes, o.screenshot, o.screenshots});
   parser.addOptions({o.export_graph, o.quantity});
   parser.addOption(o.export_section);
+  parser.addOption(o.export_bayes);
 }
 
 bool Asks(int argc, char** argv, std::initializer_list<const char*> flags) {
