@@ -24,11 +24,7 @@ struct BayesOptions {
   int chains = 4;          // chains at temperature 1 (the samples kept)
   int hot_chains = 4;      // tempered chains beside them
   double max_temperature = 5.0;
-  // Iterations between exchange proposals within a pair of chains (a cold
-  // one and a tempered one), and between rounds of proposals over all
-  // chains (where the threads wait for each other).
-  int swap_interval = 10;
-  int exchange_interval = 500;
+  int swap_interval = 10;    // iterations between exchange proposals
   bool noise_scale = false;  // sample a scale of the standard errors
   std::uint64_t seed = 1;
   int threads = 0;  // 0: one per processor

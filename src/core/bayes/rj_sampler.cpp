@@ -240,21 +240,8 @@ class Chain {
   std::array<MoveCount, kBayesMoves> moves_{};  // after the burn-in
 };
 
-// An exchange proposal between two chains of different temperatures
-// (Geyer 1991; Sambridge 2014).
-void ProposeSwap(Chain& a, Chain& b, RandomStream& random, MoveCount& swaps) {
-  if (a.temperature() == b.temperature()) return;
-  const double log_alpha = (a.state().log_l - b.state().log_l) *
-                           (1.0 / b.temperature() - 1.0 / a.temperature());
-  ++swaps.proposed;
-  if (log_alpha >= 0.0 || std::log(random.Uniform()) < log_alpha) {
-    std::swap(a.state(), b.state());
-    ++swaps.accepted;
-  }
-}
-
-// A round of exchange proposals between any two chains, drawn from a
-// stream of its own.
+// Exchange proposals between chains of different temperatures (Geyer 1991;
+// Sambridge 2014), drawn from a stream of their own.
 void ProposeSwaps(std::vector<std::unique_ptr<Chain>>& chains,
                   RandomStream& random,
                   MoveCount& swaps) {
@@ -264,37 +251,18 @@ void ProposeSwaps(std::vector<std::unique_ptr<Chain>>& chains,
     const int a = random.Index(n);
     int b = random.Index(n - 1);
     if (b >= a) ++b;
-    ProposeSwap(*chains[a], *chains[b], random, swaps);
-  }
-}
-
-// A cold chain and a tempered one (or whatever the ladder leaves over)
-// that exchange states every swap_interval iterations on their own, with
-// a stream of their own. A thread runs whole pairs, so the threads meet
-// only for the rounds between all chains, every exchange_interval
-// iterations: waiting for each other every few iterations costs more than
-// the iterations on a busy machine.
-struct ChainPair {
-  Chain* first = nullptr;
-  Chain* second = nullptr;  // none when the chains are odd in number
-  RandomStream random;
-  MoveCount swaps;
-
-  void Advance(int begin, int count, int swap_interval) {
-    const int end = begin + count;
-    for (int it = begin; it < end;) {
-      // Up to the next multiple of the swap interval.
-      const int stop = std::min(end, (it / swap_interval + 1) * swap_interval);
-      first->Advance(it, stop - it);
-      if (second != nullptr) {
-        second->Advance(it, stop - it);
-        if (stop % swap_interval == 0)
-          ProposeSwap(*first, *second, random, swaps);
-      }
-      it = stop;
+    Chain& ca = *chains[a];
+    Chain& cb = *chains[b];
+    if (ca.temperature() == cb.temperature()) continue;
+    const double log_alpha = (ca.state().log_l - cb.state().log_l) *
+                             (1.0 / cb.temperature() - 1.0 / ca.temperature());
+    ++swaps.proposed;
+    if (log_alpha >= 0.0 || std::log(random.Uniform()) < log_alpha) {
+      std::swap(ca.state(), cb.state());
+      ++swaps.accepted;
     }
   }
-};
+}
 
 }  // namespace
 
@@ -307,7 +275,7 @@ std::string BayesOptions::Problem() const {
       (max_depth_km > 0.0 && min_depth_km >= max_depth_km))
     return "the depth limits must be positive, the lower below the upper";
   if (iterations < 10 || thin < 1 || chains < 1 || hot_chains < 0 ||
-      swap_interval < 1 || exchange_interval < 1 || BurnIn() >= iterations)
+      swap_interval < 1 || BurnIn() >= iterations)
     return "iterations, burn-in, thinning and chains must leave samples to "
            "keep";
   if (!(max_temperature >= 1.0))
@@ -357,19 +325,9 @@ BayesResult RunBayesSampler(const BayesData& data,
   const int total = static_cast<int>(chains.size());
   RandomStream swap_random(options.seed, static_cast<std::uint64_t>(total));
   MoveCount swaps;
-  // Chain i pairs with chain i + half: each cold chain with a tempered one.
-  const int half = (total + 1) / 2;
-  std::vector<ChainPair> pairs;
-  for (int i = 0; i < half; ++i) {
-    pairs.push_back(
-        {chains[i].get(),
-         i + half < total ? chains[i + half].get() : nullptr,
-         RandomStream(options.seed, static_cast<std::uint64_t>(total + 1 + i)),
-         {}});
-  }
 
-  const int interval = options.exchange_interval;
-  const int blocks = (options.iterations + interval - 1) / interval;
+  const int blocks =
+      (options.iterations + options.swap_interval - 1) / options.swap_interval;
   int block = 0;
   bool stop = false;
   std::atomic<bool> cancelled{false};
@@ -385,14 +343,16 @@ BayesResult RunBayesSampler(const BayesData& data,
   };
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const int threads = std::clamp<int>(
-      options.threads > 0 ? options.threads : static_cast<int>(cores), 1, half);
+      options.threads > 0 ? options.threads : static_cast<int>(cores),
+      1,
+      total);
   std::barrier sync(threads, between_blocks);
   auto work = [&](int t) {
     while (!stop) {
-      const int first = block * interval;
-      const int count = std::min(interval, options.iterations - first);
-      for (int p = t; p < half; p += threads)
-        pairs[p].Advance(first, count, options.swap_interval);
+      const int first = block * options.swap_interval;
+      const int count =
+          std::min(options.swap_interval, options.iterations - first);
+      for (int c = t; c < total; c += threads) chains[c]->Advance(first, count);
       sync.arrive_and_wait();
     }
   };
@@ -400,10 +360,6 @@ BayesResult RunBayesSampler(const BayesData& data,
   for (int t = 1; t < threads; ++t) pool.emplace_back(work, t);
   work(0);
   for (std::thread& t : pool) t.join();
-  for (const ChainPair& p : pairs) {
-    swaps.proposed += p.swaps.proposed;
-    swaps.accepted += p.swaps.accepted;
-  }
 
   std::vector<PosteriorAccumulator*> cold;
   BayesResult result;
