@@ -2,13 +2,19 @@
 
 #include <unistd.h>
 
+#include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "core/bayes/bayes_json.h"
 #include "core/bayes/rj_sampler.h"
 #include "core/fielddata/sounding_list.h"
 #include "core/files/int_file.h"
@@ -17,100 +23,13 @@
 #include "core/survey/shard.h"
 #include "field_commands.h"
 #include "json_output.h"
+#include "section_command.h"
 #include "survey_output.h"
 
 namespace mtvuk::cli {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-// Numbers rounded to what the figures carry, so that the files stay small.
-double Round(double v, double digits) {
-  if (!std::isfinite(v)) return v;
-  const double s = std::pow(10.0, digits);
-  return std::round(v * s) / s;
-}
-
-Json Rounded(const std::vector<double>& values, double digits) {
-  Json a = Json::array();
-  for (double v : values) {
-    if (std::isfinite(v)) {
-      a.push_back(Round(v, digits));
-    } else {
-      a.push_back(nullptr);
-    }
-  }
-  return a;
-}
-
-Json ResultJson(const BayesResult& r,
-                const BayesOptions& o,
-                const BayesData& d,
-                bool density) {
-  Json j;
-  j["data"] = d.Size();
-  j["error_floor_percent"] = o.error_floor_percent;
-  j["seed"] = o.seed;
-  j["iterations"] = o.iterations;
-  j["burn_in"] = o.BurnIn();
-  j["thin"] = o.thin;
-  j["chains"] = o.chains;
-  j["hot_chains"] = o.hot_chains;
-  j["max_layers"] = o.max_layers;
-  j["samples"] = r.samples;
-  j["min_depth_km"] = r.min_depth_km;
-  j["max_depth_km"] = r.max_depth_km;
-  j["layer_mode"] = r.layer_mode;
-  j["layer_histogram"] = Rounded(r.layer_histogram, 5);
-  j["rhat_misfit"] =
-      std::isfinite(r.rhat_misfit) ? Json(r.rhat_misfit) : Json(nullptr);
-  j["rhat_layers"] =
-      std::isfinite(r.rhat_layers) ? Json(r.rhat_layers) : Json(nullptr);
-  j["warning"] = r.warning;
-  Json moves;
-  for (int m = 0; m < kBayesMoves; ++m) {
-    if (r.moves[m].proposed == 0) continue;
-    moves[BayesMoveName(static_cast<BayesMove>(m))] =
-        Round(r.moves[m].Rate(), 4);
-  }
-  j["acceptance"] = moves;
-  j["swap_acceptance"] = Round(r.swaps.Rate(), 4);
-  j["best_chi2"] = r.best.chi2;
-  Json best = Json::array();
-  for (std::size_t l = 0; l < r.best.log_rho.size(); ++l) {
-    Json layer;
-    layer["rho"] = Round(std::pow(10.0, r.best.log_rho[l]), 4);
-    const double top = l == 0 ? 0.0 : r.best.interface_km[l - 1];
-    if (l < r.best.interface_km.size())
-      layer["thickness_km"] = Round(r.best.interface_km[l] - top, 6);
-    best.push_back(layer);
-  }
-  j["best_model"] = best;
-  j["depth_km"] = Rounded(r.depth_km, 6);
-  j["p05"] = Rounded(r.p05, 4);
-  j["p50"] = Rounded(r.p50, 4);
-  j["p95"] = Rounded(r.p95, 4);
-  j["mean"] = Rounded(r.mean, 4);
-  j["interface_probability"] = Rounded(r.interface_probability, 5);
-  Json traces = Json::array();
-  for (const auto& t : r.misfit_trace) traces.push_back(Rounded(t, 3));
-  j["misfit_trace"] = traces;
-  if (!r.noise_scale_trace.empty())
-    j["noise_scale"] = Rounded(r.noise_scale_trace, 4);
-  if (density) {
-    j["log_rho_bins"] = Rounded(r.log_rho_bin, 5);
-    Json rows = Json::array();
-    const std::size_t bins = r.log_rho_bin.size();
-    for (std::size_t c = 0; c < r.depth_km.size(); ++c) {
-      rows.push_back(
-          Rounded(std::vector<double>(r.density.begin() + c * bins,
-                                      r.density.begin() + (c + 1) * bins),
-                  5));
-    }
-    j["density"] = rows;
-  }
-  return j;
-}
 
 std::string SummaryText(const std::string& file,
                         CurveMode mode,
@@ -169,6 +88,78 @@ std::string SummaryText(const std::string& file,
                       r.interface_probability[c]));
   }
   return s;
+}
+
+// The picture folder must exist and take a file: checked before any
+// sampling, so that a long survey does not fail at its first picture.
+bool CheckPictureFolder(const std::string& dir) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dir, ec)) {
+    std::fprintf(stderr,
+                 "mtvuk-cli bayes: the picture folder '%s' %s\n",
+                 dir.c_str(),
+                 std::filesystem::exists(dir, ec) ? "is not a folder"
+                                                  : "does not exist");
+    return false;
+  }
+  std::string probe = (std::filesystem::path(dir) / ".mtvuk-XXXXXX").string();
+  const int fd = mkstemp(probe.data());
+  if (fd < 0) {
+    std::fprintf(stderr,
+                 "mtvuk-cli bayes: cannot write into the picture folder "
+                 "'%s': %s\n",
+                 dir.c_str(),
+                 std::strerror(errno));
+    return false;
+  }
+  close(fd);
+  std::filesystem::remove(probe, ec);
+  return true;
+}
+
+// The workstation binary that draws the pictures, or empty with a message.
+std::string PictureDrawer() {
+  const std::vector<std::string> candidates = WorkstationCandidates("");
+  for (const std::string& c : candidates)
+    if (Executable(c)) return c;
+  std::string tried;
+  for (const std::string& c : candidates) tried += "\n  " + c;
+  std::fprintf(stderr,
+               "mtvuk-cli bayes: the pictures are drawn by the workstation "
+               "binary mtvuk, which was not found (set MTVUK_GUI to its "
+               "path). Looked for:%s\n",
+               tried.c_str());
+  return {};
+}
+
+// Writes DIR/000000_STEM_MODE.png, the posterior drawn by the workstation
+// binary from its JSON (the picture appears whole or not at all).
+bool WritePicture(const std::string& gui,
+                  const std::string& dir,
+                  const std::string& name,
+                  const std::string& title,
+                  const Json& posterior) {
+  std::string json_path =
+      (std::filesystem::temp_directory_path() / "mtvuk-bayes-XXXXXX").string();
+  const int fd = mkstemp(json_path.data());
+  bool ok = fd >= 0;
+  if (ok) {
+    close(fd);
+    std::ofstream out(json_path, std::ios::binary | std::ios::trunc);
+    out << posterior.dump();
+    ok = static_cast<bool>(out);
+  }
+  const std::string png = (std::filesystem::path(dir) / name).string();
+  ok = ok &&
+       RunWorkstation(
+           gui,
+           {"--export-bayes", json_path, "--out", png, "--title", title}) == 0;
+  if (fd >= 0) std::remove(json_path.c_str());
+  if (!ok)
+    std::fprintf(stderr,
+                 "mtvuk-cli bayes: cannot write the picture '%s'\n",
+                 png.c_str());
+  return ok;
 }
 
 struct Job {
@@ -269,6 +260,11 @@ CLI::App* AddBayesCommand(CLI::App& app, BayesCliOptions& o) {
   bayes->add_option("--out-dir",
                     o.out_dir,
                     "Write one result file per sounding into this folder");
+  bayes->add_option("--png",
+                    o.png_dir,
+                    "Write a picture of each sounding's posterior into this "
+                    "existing folder, named as the result files (drawn by "
+                    "the workstation binary mtvuk)");
   bayes->add_option("--int",
                     o.int_file,
                     "Append the best-fitting sample of each sounding to this "
@@ -294,6 +290,10 @@ int RunBayes(const BayesCliOptions& o) {
     return kExitUsage;
   }
   if (!o.out_dir.empty() && !PrepareOutDir("bayes", o.out_dir))
+    return kExitFailure;
+  std::string gui;
+  if (!o.png_dir.empty() &&
+      (!CheckPictureFolder(o.png_dir) || (gui = PictureDrawer()).empty()))
     return kExitFailure;
   std::vector<Job> all;
   for (const std::string& f : o.files)
@@ -373,7 +373,7 @@ int RunBayes(const BayesCliOptions& o) {
                 {"mode", ModeName(job.mode)},
                 {"station", stores->sets[0].station}};
       result.update(
-          ResultJson(r, o.sampler, data, o.json || !o.out_dir.empty()));
+          BayesResultJson(r, o.sampler, o.json || !o.out_dir.empty()));
       // The best-fitting sample as a layered model block. INT files hold
       // layers of 0.01 km and more: an interface closer than that to the
       // one above it is left out (the JSON keeps the sample as drawn).
@@ -401,6 +401,24 @@ int RunBayes(const BayesCliOptions& o) {
                      job.file.c_str(),
                      ModeName(job.mode),
                      block_problem.c_str());
+      }
+      if (!gui.empty()) {
+        std::string name =
+            ResultFileName(job.index, job.file, ModeName(job.mode));
+        name.replace(name.size() - 4, 4, "png");
+        std::string mode = ModeName(job.mode), station;
+        for (char& c : mode) c = static_cast<char>(std::toupper(c));
+        for (char c : stores->sets[0].station)
+          if (c != ' ') station += c;
+        const std::string title =
+            std::filesystem::path(job.file).filename().string() + "   " + mode +
+            "   station " + station;
+        if (!WritePicture(gui,
+                          o.png_dir,
+                          name,
+                          title,
+                          BayesResultJson(r, o.sampler, true)))
+          return kExitFailure;
       }
       if (!o.json && o.out_dir.empty())
         std::fputs(SummaryText(job.file, job.mode, r, data, seconds).c_str(),

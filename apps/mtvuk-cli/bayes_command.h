@@ -21,6 +21,7 @@ struct BayesCliOptions {
   std::string shard = "1/1";
   std::string out_dir;
   std::string int_file;  // append the best sample's block here
+  std::string png_dir;   // a picture of each posterior into this folder
 };
 
 CLI::App* AddBayesCommand(CLI::App& app, BayesCliOptions& options);

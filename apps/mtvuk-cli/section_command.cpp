@@ -26,13 +26,25 @@ fs::path ToolDirectory(const std::string& self) {
   return fs::absolute(fs::path(self), ec).parent_path();
 }
 
+}  // namespace
+
+std::vector<std::string> WorkstationCandidates(const std::string& self) {
+  std::vector<std::string> out;
+  if (const char* env = std::getenv("MTVUK_GUI"); env != nullptr && *env) {
+    out.push_back(env);
+    return out;  // the user's choice alone
+  }
+  const fs::path dir = ToolDirectory(self);
+  out.push_back((dir / "mtvuk").string());
+  out.push_back((dir / ".." / "mtvuk" / "mtvuk").lexically_normal().string());
+  return out;
+}
+
 bool Executable(const std::string& path) {
   return !path.empty() && access(path.c_str(), X_OK) == 0 &&
          !fs::is_directory(path);
 }
 
-// Runs the workstation with its batch platform; its status, or -1 when it
-// could not be started.
 int RunWorkstation(const std::string& gui,
                    const std::vector<std::string>& args) {
   std::fflush(stdout);
@@ -48,7 +60,7 @@ int RunWorkstation(const std::string& gui,
     argv.push_back(nullptr);
     execv(gui.c_str(), argv.data());
     std::fprintf(stderr,
-                 "mtvuk-cli section: cannot start %s: %s\n",
+                 "mtvuk-cli: cannot start %s: %s\n",
                  gui.c_str(),
                  std::strerror(errno));
     _exit(127);
@@ -59,24 +71,10 @@ int RunWorkstation(const std::string& gui,
   }
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   std::fprintf(stderr,
-               "mtvuk-cli section: %s ended by signal %d\n",
+               "mtvuk-cli: %s ended by signal %d\n",
                gui.c_str(),
                WTERMSIG(status));
   return kExitFailure;
-}
-
-}  // namespace
-
-std::vector<std::string> WorkstationCandidates(const std::string& self) {
-  std::vector<std::string> out;
-  if (const char* env = std::getenv("MTVUK_GUI"); env != nullptr && *env) {
-    out.push_back(env);
-    return out;  // the user's choice alone
-  }
-  const fs::path dir = ToolDirectory(self);
-  out.push_back((dir / "mtvuk").string());
-  out.push_back((dir / ".." / "mtvuk" / "mtvuk").lexically_normal().string());
-  return out;
 }
 
 int RunSection(const std::vector<std::string>& args, const std::string& self) {

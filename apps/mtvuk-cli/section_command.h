@@ -17,4 +17,11 @@ int RunSection(const std::vector<std::string>& args, const std::string& self);
 // (the build tree).
 std::vector<std::string> WorkstationCandidates(const std::string& self);
 
+bool Executable(const std::string& path);
+
+// Runs the workstation with its batch platform; its status, or -1 when it
+// could not be started.
+int RunWorkstation(const std::string& gui,
+                   const std::vector<std::string>& args);
+
 }  // namespace mtvuk::cli

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "bayes_pictures.h"
 #include "core/platform/console_ui.h"
 #include "core/platform/text_file.h"
 #include "screenshots.h"
@@ -48,6 +49,12 @@ struct Options {
       "0..3] [--depth-max KM] [--log-depth] --out OUT.png|pdf|svg [--size "
       "WxH].",
       "FILE"};
+  QCommandLineOption export_bayes{
+      "export-bayes",
+      "Draw the posterior of RESULT.json (mtvuk-cli bayes --json, one "
+      "sounding) offscreen and exit: --out OUT.png [--title TEXT] [--size "
+      "WxH].",
+      "RESULT.json"};
 };
 
 // Names the application and sets up the parser of its command line.
@@ -67,6 +74,7 @@ void Configure(QCommandLineParser& parser, const Options& o) {
   parser.addOptions({o.load, o.import, o.modes, o.screenshot, o.screenshots});
   parser.addOptions({o.export_graph, o.quantity});
   parser.addOption(o.export_section);
+  parser.addOption(o.export_bayes);
 }
 
 bool Asks(int argc, char** argv, std::initializer_list<const char*> flags) {
@@ -121,6 +129,8 @@ int main(int argc, char** argv) {
   AnswerHelpAndVersion(argc, argv);
   if (mtvuk::AsksForSectionExport(argc, argv))
     return mtvuk::ExportSectionMain(argc, argv);
+  if (mtvuk::AsksForBayesExport(argc, argv))
+    return mtvuk::ExportBayesMain(argc, argv);
   ChooseBatchPlatform(argc, argv);
   // The stores exist before any window and outlive them all.
   auto stores = std::make_unique<mtvuk::Stores>();

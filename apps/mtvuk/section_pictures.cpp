@@ -41,6 +41,8 @@ std::unique_ptr<SectionWindow> PictureWindow(
   return window;
 }
 
+}  // namespace
+
 // A picture made without a person prints its result and its real
 // problems only: Qt's notes about the session it runs in (no
 // XDG_RUNTIME_DIR on a server, for one) and its debugging output are left
@@ -53,8 +55,6 @@ void PictureMessages(QtMsgType type,
   std::fprintf(stderr, "mtvuk: %s\n", qPrintable(text));
   if (type == QtFatalMsg) std::abort();
 }
-
-}  // namespace
 
 bool AsksForSectionExport(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {

@@ -9,6 +9,12 @@
 
 namespace mtvuk {
 
+// The Qt message handler of pictures made without a person: real
+// problems only, as "mtvuk: text" on standard error.
+void PictureMessages(QtMsgType type,
+                     const QMessageLogContext& context,
+                     const QString& text);
+
 // True when the command line asks for --export-section.
 bool AsksForSectionExport(int argc, char** argv);
 

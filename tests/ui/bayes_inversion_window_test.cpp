@@ -3,7 +3,9 @@
 #include <qcustomplot.h>
 
 #include <QtTest>
+#include <cmath>
 
+#include "core/bayes/bayes_json.h"
 #include "ui/graph/depth_graph.h"
 #include "ui_test_util.h"
 
@@ -84,6 +86,47 @@ class BayesInversionWindowTest : public test::FrameTest {
     QCOMPARE(kept, 1200.0);
     QVERIFY(w->summary().contains("samples    1200"));
     QVERIFY(w->summary().contains("Split R-hat"));
+
+    // The picture of the command line, drawn from the posterior's JSON: at
+    // 0.3 and 2.5 km the red core of the density lies at the row's most
+    // probable resistivity.
+    BayesResult back;
+    BayesOptions back_options;
+    std::string error;
+    QVERIFY(ReadBayesResultJson(
+        BayesResultJson(r, w->options(), true), back, back_options, error));
+    BayesPlot picture;
+    picture.setViewport(QRect(0, 0, 1200, 800));
+    picture.Show(back, back_options);
+    const QString png = QDir::temp().filePath("mtvuk_bayes_picture.png");
+    QString why;
+    QVERIFY(picture.SavePng(png, QSize(1200, 800), &why));
+    const QImage image(png);
+    QCOMPARE(image.size(), QSize(1200, 800));
+    QCPAxisRect* rect = picture.density_rect();
+    const std::size_t bins = r.log_rho_bin.size();
+    for (double km : {0.3, 2.5}) {
+      std::size_t cell = 0;
+      while (cell + 1 < r.depth_km.size() && r.depth_km[cell] < km) ++cell;
+      std::size_t peak = 0;
+      for (std::size_t b = 0; b < bins; ++b) {
+        if (r.density[cell * bins + b] > r.density[cell * bins + peak])
+          peak = b;
+      }
+      const int y =
+          qRound(rect->axis(QCPAxis::atLeft)->coordToPixel(r.depth_km[cell]));
+      double sum = 0.0, count = 0.0;
+      for (int x = rect->left(); x < rect->right(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        if (c.red() - c.green() - c.blue() > 60) sum += x, ++count;
+      }
+      QVERIFY(count > 0);
+      const double at =
+          rect->axis(QCPAxis::atBottom)->pixelToCoord(sum / count);
+      QVERIFY2(std::fabs(std::log10(at) - r.log_rho_bin[peak]) < 0.3,
+               qPrintable(QString::number(at)));
+    }
+    QFile::remove(png);
 
     // The depth graphs draw the percentiles of the set once the run is done.
     ExtraProfile profile;

@@ -16,11 +16,8 @@
 #include <functional>
 
 #include "ui/app/qt_ui.h"
+#include "ui/bayes/bayes_plot.h"
 #include "ui/bayes/bayes_runs.h"
-
-class QCustomPlot;
-class QCPAxisRect;
-class QCPColorScale;
 
 namespace mtvuk {
 
@@ -54,11 +51,12 @@ class BayesInversionWindow : public QWidget {
   QPushButton* run_button() const { return run_; }
   QPushButton* cancel_button() const { return cancel_; }
   QProgressBar* progress_bar() const { return progress_; }
-  QCustomPlot* plot() const { return plot_; }
+  BayesPlot* plot() const { return plot_; }
   QString summary() const { return text_->text(); }
   QString warning() const { return warning_->text(); }
   // The last run of this window (finished or cancelled).
   const BayesResult& result() const { return last_.result; }
+  const BayesOptions& options() const { return last_.options; }
 
  private:
   bool ReadOptions(BayesOptions& o);
@@ -77,12 +75,7 @@ class BayesInversionWindow : public QWidget {
   QPushButton* run_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QProgressBar* progress_ = nullptr;
-  QCustomPlot* plot_ = nullptr;
-  QCPAxisRect* density_rect_ = nullptr;
-  QCPAxisRect* interface_rect_ = nullptr;
-  QCPAxisRect* layers_rect_ = nullptr;
-  QCPAxisRect* misfit_rect_ = nullptr;
-  QCPColorScale* scale_ = nullptr;
+  BayesPlot* plot_ = nullptr;
   QLabel* status_ = nullptr;
   QLabel* warning_ = nullptr;
   QLabel* text_ = nullptr;

@@ -92,6 +92,28 @@ TEST(RjSampler, SeedDecidesNotThreads) {
   EXPECT_EQ(a.misfit_trace[0].size(), 400u);
 }
 
+// Exchanges with tempered chains must leave the posterior of the cold ones
+// as it is: their mean misfit after the burn-in is that of cold chains
+// alone.
+TEST(RjSampler, TemperingKeepsThePosterior) {
+  const BayesData d = SyntheticBayesData(
+      {30.0, 300.0, 3.0}, {0.5, 4.0}, Periods(16, 0.003, 3000.0), 0.05, 3);
+  BayesOptions o = SmallRun();
+  o.iterations = 8000;
+  o.max_temperature = 20.0;
+  auto mean_misfit = [&](int hot) {
+    o.hot_chains = hot;
+    const BayesResult r = RunBayesSampler(d, o);
+    double sum = 0.0, count = 0.0;
+    for (const auto& trace : r.misfit_trace)
+      for (std::size_t i = o.BurnIn() / o.thin; i < trace.size(); ++i)
+        sum += trace[i], ++count;
+    return sum / count;
+  };
+  const double cold = mean_misfit(0), tempered = mean_misfit(2);
+  EXPECT_NEAR(tempered / cold, 1.0, 0.2) << cold << " " << tempered;
+}
+
 TEST(RjSampler, SplitRHat) {
   std::vector<std::vector<double>> same(3);
   RandomStream random(5, 0);
