@@ -36,6 +36,7 @@ TEST(Bostick, ResistivityAndDepthOfOnePoint) {
   EXPECT_NEAR(flat.res, 100.0, 1e-12);
   EXPECT_NEAR(flat.depth, -2820.948, 1e-3);  // 1000 sqrt(100 / (4 pi))
   EXPECT_NEAR(Bostick(2.0, 0.99, 1.0).res, 100.0 * 1.99 / 0.01, 1e-6);
+  EXPECT_NEAR(Bostick(2.0, 1.5, 1.0).res, 100.0 * 2.5 / 0.01, 1e-6);
   EXPECT_NEAR(Bostick(2.0, -0.995, 1.0).res, 100.0 * 0.01 / 1.995, 1e-9);
   EXPECT_NEAR(Bostick(0.0, 0.0, 400.0).depth,
               -1000.0 * std::sqrt(400.0 / (4.0 * M_PI)),
@@ -366,6 +367,8 @@ TEST(DesignedModel, ExampleGivesAThreeLayerModel) {
 TEST(DesignedModel, RoundingFormsAndRanges) {
   EXPECT_DOUBLE_EQ(DesignedModelRounding(0.0005), 0.0005);  // 5.00e-04
   EXPECT_DOUBLE_EQ(DesignedModelRounding(0.123456), 0.1235);
+  EXPECT_DOUBLE_EQ(DesignedModelRounding(5.67891), 5.679);
+  EXPECT_DOUBLE_EQ(DesignedModelRounding(123.456), 123.46);
   EXPECT_DOUBLE_EQ(DesignedModelRounding(1234.6), 1235.0);
   EXPECT_DOUBLE_EQ(DesignedModelRounding(123456.0), 12345.0);  // 5 characters
 

@@ -163,6 +163,7 @@ TEST(EdiImportPage, TheResistivityOnlyExampleImportsAsDescribed) {
   ASSERT_EQ(sb.nfreq, 2);
   EXPECT_FLOAT_EQ(sb.freq[0], 10.0f);
   EXPECT_NEAR(std::hypot(sb.zxyr[0], sb.zxyi[0]), 70.71, 0.01);
+  EXPECT_NEAR(std::hypot(sb.zyxr[0], sb.zyxi[0]), 70.71, 0.01);
   EXPECT_NEAR(sb.zxyr[0], 50.0, 0.01);
   EXPECT_FLOAT_EQ(sb.zxxr[0], 0.0f);
   EXPECT_FLOAT_EQ(sb.rhoxy_err[0], 5.0f);

@@ -40,6 +40,8 @@ TEST(FieldCurve, XyPointFromImpedanceAndFileErrors) {
   EXPECT_EQ(s.in_use, 1);
   EXPECT_FLOAT_EQ(s.log_rho[0], 1.30103f);
   EXPECT_FLOAT_EQ(s.phase[0], 45.0f);
+  EXPECT_FLOAT_EQ(s.log_phase[0],
+                  static_cast<float>(std::log10(45.00000076761725)));
   EXPECT_EQ(s.phase_sign[0], 1);
   EXPECT_FLOAT_EQ(s.re_z[0], 10.0f);
   EXPECT_FLOAT_EQ(stores->workspace.period_axis[0], 0.5f);
@@ -49,6 +51,7 @@ TEST(FieldCurve, XyPointFromImpedanceAndFileErrors) {
   EXPECT_FLOAT_EQ(s.log_rho_upper[0], 1.3802112417f);
   EXPECT_FLOAT_EQ(s.log_rho_lower[0], 1.2041199827f);
   EXPECT_NEAR(s.err_re[0], 0.2703410101, 1e-6);
+  EXPECT_NEAR(s.err_im[0], 0.2703410101, 1e-6);
   EXPECT_FLOAT_EQ(s.coordinates[2], 312.0f);
 }
 
@@ -193,9 +196,12 @@ TEST(FieldCurve, PhaseOfNinetyOrMoreBecomesEightyNine) {
   EXPECT_FLOAT_EQ(s.phase[1], 89.0f);  // 116.6: replaced as well
   EXPECT_EQ(s.phase_sign[1], 0);
   EXPECT_NEAR(s.phase[2], 53.1301f, 1e-3);  // -53.13 keeps its size
+  EXPECT_EQ(s.re_z_sign[1], 0);
+  EXPECT_EQ(s.im_z_sign[2], 0);
   EXPECT_EQ(s.phase_sign[2], 0);
   // Errors never fall below 1 % (the file gives none at point 2).
   EXPECT_FLOAT_EQ(s.err_re[2], 0.01f);
+  EXPECT_FLOAT_EQ(s.err_im[2], 0.01f);
 }
 
 TEST(FieldCurve, LoadingResetsTheSlotAndNamesItAndItsModel) {

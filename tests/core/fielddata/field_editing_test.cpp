@@ -82,6 +82,7 @@ TEST(FieldEditing, ValuesMoveInTheQuantityShownAndTheOthersFollow) {
   ASSERT_TRUE(editor.SetValue(7, 30.0, Quantity::kPhase, true));
   EXPECT_NEAR(s.phase[7], 30.0, 1e-4);
   EXPECT_NEAR(std::atan2(s.im_z[7], s.re_z[7]) * kRadToDeg, 30.0, 1e-4);
+  EXPECT_NEAR(s.log_phase[7], std::log10(30.0), 1e-6);
   EXPECT_NEAR(s.log_phase_upper[7], std::log10(30.0 + s.phase_error[7]), 1e-5);
 
   // Re Z: a magnitude keeps its sign; a signed value sets it.
@@ -114,6 +115,7 @@ TEST(FieldEditing, ValuesMoveInTheQuantityShownAndTheOthersFollow) {
   const PointDisplay d = DisplayOf(s, 5, Quantity::kResistivity, true);
   EXPECT_TRUE(d.drawable);
   EXPECT_NEAR(d.value, 2.0 * rho, 1e-3 * rho);
+  EXPECT_NEAR(d.period, 1.0 / s.freq[5], 1e-9);
   EXPECT_LT(DisplayOf(s, 9, Quantity::kImagZ, false).value, 0.0);
   EXPECT_NEAR(DisplayOf(s, 9, Quantity::kPhase, true).value, s.phase[9], 1e-4);
   EXPECT_NEAR(

@@ -36,6 +36,7 @@ TEST_F(SoundingListTest, TicksTakeFreeSlotsAndOkLoadsThemInModeOrder) {
   SoundingList list = List();
   EXPECT_EQ(list.Caption(), "CONTENTS OF FILE: 15125A_spe.edi");
   EXPECT_EQ(list.SlotText(0), "XY OLD");
+  EXPECT_EQ(list.SlotText(1), "            ");
   EXPECT_TRUE(list.SetTick(CurveMode::EFF, true));
   EXPECT_TRUE(list.SetTick(CurveMode::YX, true));
   EXPECT_EQ(list.chosen_slot(CurveMode::EFF), 1);

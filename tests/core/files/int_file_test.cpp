@@ -300,6 +300,7 @@ TEST(IntFile, BlocksTheReadersCouldNotReadAreRefused) {
   EXPECT_EQ(IntBlockProblem(thin), "");
   EXPECT_NE(IntBlockProblem(ThreeLayers("A\nB")).find("line break"),
             std::string::npos);
+  EXPECT_NE(IntBlockProblem(ThreeLayers("A\rB")), "");
   LayerModel slash = ThreeLayers("A/B");
   EXPECT_NE(IntBlockProblem(slash).find("holds a \"/\""), std::string::npos);
   slash.name = "ABCDEFGHIJKLMN/";  // cut to 12 in the file, refused alike
@@ -353,9 +354,11 @@ TEST(ResultFiles, CommandLinePathsKeepTheirNameOrAreRefused) {
     const char* given;
     const char* path;  // "" when refused
   } cases[] = {{CommandLineIntPath, "/data/profile.int", "/data/profile.int"},
+               {CommandLineIntPath, "/data/profile.INT", "/data/profile.INT"},
                {CommandLineIntPath, "/data.v2/profile", "/data.v2/profile.int"},
                {CommandLineIntPath, "notes.txt", ""},
                {CommandLineTrfPath, "/d/profile", "/d/profile.trf"},
+               {CommandLineTrfPath, "/d.v2/P.TRF", "/d.v2/P.TRF"},
                {CommandLineTrfPath, "/d/notes.txt", ""}};
   for (const auto& c : cases) {
     std::string path = "unchanged", error;

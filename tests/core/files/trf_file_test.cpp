@@ -225,6 +225,7 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
   EXPECT_FLOAT_EQ(st[0].y, 200.0f);
   EXPECT_FLOAT_EQ(st[0].z, 10.0f);
   EXPECT_EQ(st[0].depth_count, 3);
+  EXPECT_EQ(st[0].layer_count, 1);
   EXPECT_FLOAT_EQ(st[0].depth[1], 0.25f);
   EXPECT_FLOAT_EQ(st[0].depth_resistivity[2], 300.0f);
   EXPECT_FLOAT_EQ(st[0].depth[3], 1e8f);
@@ -368,7 +369,9 @@ TEST(StrictFields, TrfWriterRefusesWideValuesAndWritesDeepAltitudes) {
   EXPECT_NE(block.find("/ -3000/  3/\n"), std::string::npos) << block;
   EXPECT_EQ(columns::AltitudeField(-999.94), "-999.9");
   EXPECT_EQ(columns::AltitudeField(-99999.0), "-99999");
+  EXPECT_EQ(columns::AltitudeField(999999.0), "999999");
   EXPECT_EQ(columns::AltitudeField(-100000.0), "");
+  EXPECT_EQ(columns::AltitudeField(1e6), "");
 
   test::TempFile file(block, ".trf");
   TextFile f;

@@ -200,6 +200,7 @@ TEST(FieldDataImport, ZFileChannelsAreTurnedIntoStationAxes) {
   // Equal noise on both channels and both inputs: variances unchanged.
   EXPECT_NEAR(p.var[kXy], 0.02, 1e-9);
   EXPECT_EQ(tf.station, "ROT");
+  EXPECT_NEAR(*tf.declination, 4.0, 1e-12);
   // Read as if the channels were north and east, the tensor is not 2-D.
   ASSERT_TRUE(
       ReadTransferFunction(FieldFormat::kZFile, zfile(0.0) + body, tf, error));
@@ -356,9 +357,13 @@ TEST(FormatReaders, EmtfXmlFilesOfTheArchives) {
   EXPECT_NEAR(Period(sb, 0), 4.65455, 1e-5);
   EXPECT_NEAR(Period(sb, 32), 29127.11, 0.02);
   EXPECT_EQ(sb.station, "NMX20");
+  EXPECT_EQ(sb.lat, "34.470528");
+  EXPECT_EQ(sb.lon, "-108.712288");
+  EXPECT_EQ(sb.elev, "1940.05");
   // Zxy at 4.65455 s: 3.143284 + 1.101737i, VAR 1.790224e-3.
   EXPECT_FLOAT_EQ(sb.zxyr[0], 3.143284f);
   EXPECT_FLOAT_EQ(sb.zxyi[0], 1.101737f);
+  EXPECT_FLOAT_EQ(sb.zyxr[0], -2.470717f);
   EXPECT_NEAR(sb.rhoxy_err[0], 0.259133, 1e-5);
   EXPECT_NEAR(sb.phsxy_err[0], 0.727793, 1e-5);
   EXPECT_EQ(r->report.error_source, "Z .VAR");
@@ -440,12 +445,15 @@ TEST(FormatReaders, ZFileWithFullCovariance) {
   EXPECT_NEAR(Period(sb, 0), 1.16364, 1e-5);
   EXPECT_NEAR(Period(sb, 37), 10922.667, 0.01);
   EXPECT_EQ(sb.station, "300");
+  EXPECT_EQ(sb.lat, "34.727000");
+  EXPECT_EQ(sb.lon, "-115.735000");
   // Ex row of the first period: Zxx -5.991 - 5.955i, Zxy 17.27 + 12.72i;
   // Ey row: Zyx -51.59 - 23.03i. Var Zxy = N(Ex,Ex) S(Hy,Hy) =
   // 1.604e-2 * 130.4.
   EXPECT_FLOAT_EQ(sb.zxxr[0], -5.991f);
   EXPECT_FLOAT_EQ(sb.zxyr[0], 17.27f);
   EXPECT_FLOAT_EQ(sb.zxyi[0], 12.72f);
+  EXPECT_FLOAT_EQ(sb.zyxr[0], -51.59f);
   EXPECT_NEAR(sb.rhoxy_err[0], 13.58065, 1e-3);
   EXPECT_NEAR(sb.phsxy_err[0], 3.857479, 1e-4);
 
@@ -470,6 +478,8 @@ TEST(FormatReaders, BirrpJFileInFieldUnitsDespiteItsTitles) {
   EXPECT_NEAR(Period(sb, 11), 64.55, 1e-3);
   EXPECT_EQ(sb.station, "BP05");
   // Empty coordinates stay unknown.
+  EXPECT_EQ(sb.lat, "00:00:00");
+  EXPECT_EQ(sb.lon, "000:00:00");
   // ZXY 24.26376 - 26.85942i in exp(-i omega t), error 2.303654.
   EXPECT_FLOAT_EQ(sb.zxyr[0], 24.26376f);
   EXPECT_FLOAT_EQ(sb.zxyi[0], 26.85942f);
@@ -506,6 +516,8 @@ TEST(FormatReaders, ZongeAvgInBothLayouts) {
   EXPECT_NEAR(sb.freq[0], 2.3438e-2, 1e-7);
   EXPECT_NEAR(sb.freq[27], 1024.0, 1e-3);
   EXPECT_EQ(sb.station, "24");
+  EXPECT_EQ(sb.lat, "32.833312");
+  EXPECT_EQ(sb.lon, "-107.083057");
   // Zxy at 0.5 Hz (point 5): 16.252 at 482.1 mrad; ARes 105.65 +- 6.1 %,
   // phase error 30.3 mrad.
   EXPECT_NEAR(sb.freq[5], 0.5, 1e-7);

@@ -21,11 +21,14 @@ class ModelFormTest : public testing::Test {
 
 TEST(NumberRounding, FiveAndSixCharacterTexts) {
   EXPECT_EQ(RoundFive(12345.6), 12346.0);
+  EXPECT_EQ(RoundFive(123.456), 123.5);
+  EXPECT_EQ(RoundFive(0.01234), 0.012);
   EXPECT_EQ(RoundFive(5.678), 5.68);
   EXPECT_EQ(RoundFive(0.0004), 0.001);
   EXPECT_EQ(RoundFive(123456.0), 99999.0);
   EXPECT_EQ(RoundFive(0.0004, false), 0.0004);
   EXPECT_EQ(RoundSix(123.45), 123.5);  // " 123.5" reads back as 123.5
+  EXPECT_EQ(RoundSix(5.678), 5.68);
   EXPECT_EQ(RoundSix(0.12345), 0.123);
   EXPECT_EQ(RoundSix(1234.5678), 1234.5678);
 }
@@ -222,6 +225,7 @@ TEST(ModelingSettings, SilentCorrectionsOnOk) {
   ASSERT_FALSE(s.Validate().has_value());
   EXPECT_TRUE(s.Apply(stores->workspace, stores->models, ui));
   EXPECT_FLOAT_EQ(stores->workspace.resistivity_step, 1.01f);
+  EXPECT_EQ(stores->workspace.pen_width, 4);
   EXPECT_FLOAT_EQ(stores->workspace.thickness_step, 0.1f);
   for (const LayerModel& m : stores->models) {
     EXPECT_EQ(m.period_max, 100.0f);
