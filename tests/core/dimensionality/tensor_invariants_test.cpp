@@ -43,8 +43,6 @@ TEST(TensorInvariants, OneDTwoDAndDistortedTensors) {
       InvariantsOf({{0, 0}, z1, Scale(z1, -1.0), {0, 0}}, 2.0);
   EXPECT_NEAR(one.phi_max_deg, 60.0, 1e-9);
   EXPECT_NEAR(one.phi_min_deg, 60.0, 1e-9);
-  EXPECT_NEAR(one.beta_deg, 0.0, 1e-12);
-  EXPECT_NEAR(one.ellipticity, 0.0, 1e-12);
   EXPECT_EQ(one.swift_skew, 0.0);
   EXPECT_TRUE(one.one_d);
   // 2-D regional tensor (TE 60 deg, TM 35 deg, different sizes) at strike
@@ -60,7 +58,6 @@ TEST(TensorInvariants, OneDTwoDAndDistortedTensors) {
   EXPECT_NEAR(b.phi_max_deg, 60.0, 1e-9);
   EXPECT_NEAR(b.phi_min_deg, 35.0, 1e-9);
   EXPECT_NEAR(b.beta_deg, 0.0, 1e-9);
-  EXPECT_NEAR(b.ellipticity, a.ellipticity, 1e-12);
   EXPECT_NEAR(b.ellipticity,
               (std::tan(1.0471975511965976) - std::tan(0.6108652381980153)) /
                   (std::tan(1.0471975511965976) + std::tan(0.6108652381980153)),
@@ -82,8 +79,6 @@ TEST(TensorInvariants, RotationInvariantsOfAThreeDTensor) {
     const TensorInvariants r = InvariantsOf(Rotate(z, deg), 1.0);
     EXPECT_NEAR(r.beta_deg, t.beta_deg, 1e-9) << deg;
     EXPECT_NEAR(r.ellipticity, t.ellipticity, 1e-9) << deg;
-    EXPECT_NEAR(r.phi_max_deg, t.phi_max_deg, 1e-9) << deg;
-    EXPECT_NEAR(r.swift_skew, t.swift_skew, 1e-9) << deg;
     EXPECT_NEAR(r.bahr_skew, t.bahr_skew, 1e-9) << deg;
     // alpha turns with the axes (modulo 90 degrees).
     EXPECT_NEAR(
@@ -120,7 +115,6 @@ TEST(TensorInvariants, AnisotropicEarthIsMarkedWhereItsAnisotropyIsSeen) {
   EXPECT_FALSE(d[20].one_d);
   EXPECT_GT(d[20].ellipticity, 0.1);
   EXPECT_NEAR(d[20].beta_deg, 0.0, 0.05);  // float storage of the tensor
-  EXPECT_NEAR(d[20].period, 1.0 / sb.freq[20], 1e-12);
   // A YX set keeps ZYX negated; its dimensionality is the sounding's.
   LoadFieldSet(
       1, CurveMode::YX, stores->workspace, stores->sets, stores->models);

@@ -116,7 +116,6 @@ TEST(FieldEditing, ValuesMoveInTheQuantityShownAndTheOthersFollow) {
   EXPECT_TRUE(d.drawable);
   EXPECT_NEAR(d.value, 2.0 * rho, 1e-3 * rho);
   EXPECT_NEAR(d.period, 1.0 / s.freq[5], 1e-9);
-  EXPECT_TRUE(DisplayOf(s, 9, Quantity::kImagZ, true).drawable);
   EXPECT_LT(DisplayOf(s, 9, Quantity::kImagZ, false).value, 0.0);
   EXPECT_NEAR(DisplayOf(s, 9, Quantity::kPhase, true).value, s.phase[9], 1e-4);
   EXPECT_NEAR(
@@ -171,7 +170,6 @@ TEST(FieldEditing, FlagsCutOffUndoAndRestore) {
   // Undo goes back one edit at a time.
   ASSERT_TRUE(editor.Undo());
   EXPECT_FALSE(PointOff(s, 30));
-  EXPECT_FALSE(PointOff(s, count - 1));
   EXPECT_TRUE(PointOff(s, 3));
   ASSERT_TRUE(editor.Undo());
   EXPECT_FALSE(PointOff(s, 3));
