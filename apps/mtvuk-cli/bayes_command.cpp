@@ -23,6 +23,7 @@
 #include "core/survey/shard.h"
 #include "field_commands.h"
 #include "json_output.h"
+#include "mode_option.h"
 #include "section_command.h"
 #include "survey_output.h"
 
@@ -175,19 +176,9 @@ CLI::App* AddBayesCommand(CLI::App& app, BayesCliOptions& o) {
       "bayes",
       "How well is each depth resolved? Sample layered models of any number "
       "of layers (reversible-jump MCMC with parallel tempering)");
-  const std::map<std::string, CurveMode> modes = {{"xy", CurveMode::XY},
-                                                  {"yx", CurveMode::YX},
-                                                  {"mean", CurveMode::MEAN},
-                                                  {"eff", CurveMode::EFF}};
   BayesOptions& s = o.sampler;
   bayes->add_option("FILE", o.files, "Field data files")->required();
-  bayes
-      ->add_option("--mode",
-                   o.modes,
-                   "Polarisations: xy, yx, mean or eff, comma-separated")
-      ->required()
-      ->delimiter(',')
-      ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
+  AddModesOption(*bayes, o.modes);
   bayes->add_flag("--json", o.json, "Print the posterior as JSON");
   bayes->add_flag("--import", o.import, "Read with the SEG EDI importer");
   bayes

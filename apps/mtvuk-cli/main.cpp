@@ -14,6 +14,7 @@
 #include "forward_command.h"
 #include "int_commands.h"
 #include "invert_command.h"
+#include "mode_option.h"
 #include "occam_command.h"
 #include "profile_shift_command.h"
 #include "section_command.h"
@@ -21,6 +22,8 @@
 #include "trf_commands.h"
 
 using mtvuk::CurveMode;
+using mtvuk::cli::AddModeOption;
+using mtvuk::cli::AddModesOption;
 
 int main(int argc, char** argv) {
   mtvuk::TextFile::LetWritesFailAtSizeLimit();
@@ -44,10 +47,6 @@ int main(int argc, char** argv) {
   std::string file;
   bool json = false;
   CurveMode mode = CurveMode::XY;
-  const std::map<std::string, CurveMode> modes = {{"xy", CurveMode::XY},
-                                                  {"yx", CurveMode::YX},
-                                                  {"mean", CurveMode::MEAN},
-                                                  {"eff", CurveMode::EFF}};
 
   CLI::App* read = app.add_subcommand(
       "read",
@@ -71,9 +70,7 @@ int main(int argc, char** argv) {
   CLI::App* curve = app.add_subcommand(
       "curve", "Load one polarisation into slot 1 and print its curve");
   curve->add_option("FILE", file, "Field data file")->required();
-  curve->add_option("--mode", mode, "Polarisation: xy, yx, mean or eff")
-      ->required()
-      ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
+  AddModeOption(*curve, mode)->required();
   curve->add_flag("--json", json, "Print the curve as JSON");
   curve->add_flag("--import", import, "Read with the SEG EDI importer");
   curve
@@ -111,13 +108,7 @@ int main(int argc, char** argv) {
       "and modes are fitted in parallel)");
   invert->add_option("FILE", invert_options.files, "Field data files")
       ->required();
-  invert
-      ->add_option("--mode",
-                   invert_options.modes,
-                   "Polarisations: xy, yx, mean or eff, comma-separated")
-      ->required()
-      ->delimiter(',')
-      ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
+  AddModesOption(*invert, invert_options.modes);
   const std::map<std::string, mtvuk::FitMethod> methods = {
       {"robust", mtvuk::FitMethod::kRobust},
       {"classic", mtvuk::FitMethod::kClassic}};
@@ -205,11 +196,7 @@ int main(int argc, char** argv) {
       "Smooth (Occam) inversion: the smoothest resistivity profile of many "
       "thin layers that fits one polarisation to a target rms");
   occam->add_option("FILE", occam_options.file, "Field data file")->required();
-  occam
-      ->add_option(
-          "--mode", occam_options.mode, "Polarisation: xy, yx, mean or eff")
-      ->required()
-      ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
+  AddModeOption(*occam, occam_options.mode)->required();
   occam
       ->add_option("--target",
                    occam_options.smooth.target,
@@ -260,11 +247,7 @@ int main(int argc, char** argv) {
       "smooth", "Smooth one polarisation of a field file by a cubic spline");
   smooth->add_option("FILE", smooth_options.file, "Field data file")
       ->required();
-  smooth
-      ->add_option(
-          "--mode", smooth_options.mode, "Polarisation: xy, yx, mean or eff")
-      ->required()
-      ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
+  AddModeOption(*smooth, smooth_options.mode)->required();
   smooth
       ->add_option("--tension",
                    smooth_options.tension,
@@ -292,11 +275,7 @@ int main(int argc, char** argv) {
       "Resistivity and conductance against depth of a smoothed field curve "
       "or of a model");
   depth->add_option("FILE", depth_options.file, "Field data file");
-  auto* depth_mode =
-      depth
-          ->add_option(
-              "--mode", depth_options.mode, "Polarisation: xy, yx, mean or eff")
-          ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
+  auto* depth_mode = AddModeOption(*depth, depth_options.mode);
   depth
       ->add_option("--tension",
                    depth_options.tension,
@@ -381,11 +360,7 @@ int main(int argc, char** argv) {
       "D+: the best fit any 1-D model reaches to one polarisation, against "
       "the misfit its error bars lead one to expect");
   dplus->add_option("FILE", dplus_options.file, "Field data file")->required();
-  dplus
-      ->add_option(
-          "--mode", dplus_options.mode, "Polarisation: xy, yx, mean or eff")
-      ->required()
-      ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
+  AddModeOption(*dplus, dplus_options.mode)->required();
   dplus->add_option("--floor",
                     dplus_options.floor_percent,
                     "Least error of |Z| in % of |Z| (default 1)");
@@ -447,11 +422,9 @@ int main(int argc, char** argv) {
       "The files are the stations of a profile: each one's shortest-period "
       "rho_a against their median");
   CLI::Option* shift_mode =
-      shift
-          ->add_option("--mode",
-                       profile_shift.mode,
-                       "Polarisation of --profile: xy, yx, mean or eff")
-          ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case));
+      AddModeOption(*shift,
+                    profile_shift.mode,
+                    "Polarisation of --profile: xy, yx, mean or eff");
   shift
       ->add_option("--periods",
                    shift_options.periods,
