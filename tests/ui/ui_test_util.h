@@ -2,8 +2,10 @@
 // main frame of a fresh session for each test function.
 #pragma once
 
+#include <QFile>
 #include <QObject>
 #include <memory>
+#include <vector>
 
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/sounding_list.h"
@@ -48,6 +50,29 @@ class FrameTest : public QObject {
     stores_.reset();
   }
 };
+
+// Stands in for a window: records the program's messages that reach it.
+class MessageRecorder : public QObject {
+ public:
+  struct Received {
+    Um message;
+    std::intptr_t wparam, lparam;
+  };
+  std::vector<Received> received;
+
+ protected:
+  void customEvent(QEvent* event) override {
+    if (event->type() != UmEvent::Type()) return;
+    auto* um = static_cast<UmEvent*>(event);
+    received.push_back({um->message(), um->wparam(), um->lparam()});
+  }
+};
+
+// The bytes of a file; none when it cannot be read.
+inline QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 inline std::string ExampleFile(const char* name) {
   return std::string(MTVUK_EXAMPLES_DIR) + "/" + name;
