@@ -75,7 +75,10 @@ inline QByteArray ReadAll(const QString& path) {
 }
 
 inline std::string ExampleFile(const char* name) {
-  return std::string(MTVUK_EXAMPLES_DIR) + "/" + name;
+  std::string path = MTVUK_EXAMPLES_DIR;
+  path += '/';
+  path += name;
+  return path;
 }
 
 // The XY curve of the bundled example in field set 1 (and YX in set 2 when

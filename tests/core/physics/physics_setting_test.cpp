@@ -218,7 +218,9 @@ TEST(PhysicsSetting, PhasesBeyondNinetyFollowOneRuleWhenCorrected) {
     FieldSet s = OnePoint();
     StoreFieldPoint(s, 0, c.mode, c.re, c.im, 1.0, 1.0, c.physics);
     EXPECT_NEAR(s.phase[0], c.phase, 1e-3) << c.re << " " << c.im;
-    if (c.sign >= 0) EXPECT_EQ(s.phase_sign[0], c.sign) << c.re << " " << c.im;
+    if (c.sign >= 0) {
+      EXPECT_EQ(s.phase_sign[0], c.sign) << c.re << " " << c.im;
+    }
   }
   // The derivation of a loaded set follows the workspace's physics.
   for (Physics physics : {kPub, kCor}) {
