@@ -57,10 +57,6 @@ class BayesInversionWindowTest : public test::FrameTest {
     // 4 chains at temperature 1, (6000 - 3000) / 10 samples each.
     QCOMPARE(r.samples, std::int64_t{1200});
     QCOMPARE(w->progress_bar()->value(), 1000);
-    QCOMPARE(static_cast<int>(r.misfit_trace.size()), 4);
-
-    // What the sampler finds is tested with it; the window keeps its cells.
-    QCOMPARE(static_cast<int>(r.depth_km.size()), 100);
 
     // The plots: the density image, three percentile lines, the layer
     // histogram holding every kept sample, one misfit trace per chain.

@@ -58,8 +58,6 @@ class DepthWindowTest : public test::FrameTest {
     QApplication::sendPostedEvents();
     QCOMPARE(stores_->sets[1].smoothed, 1);
     QCOMPARE(stores_->sets[0].smoothed, 0);
-    QVERIFY(std::fabs(stores_->sets[1].smoothed_log_rho[10] -
-                      stores_->sets[1].log_rho[10]) < 0.1f);
     CurveGraph* graph = frame_->view()->graph();
     QVERIFY(graph->SmoothedGraph(1) != nullptr);
     QVERIFY(graph->SmoothedGraph(0) == nullptr);
@@ -87,8 +85,6 @@ class DepthWindowTest : public test::FrameTest {
     QCOMPARE(w->windowTitle(),
              QString("  Resistivity/Conductance  vs. depth "));
     QVERIFY(stores_->workspace.depth_window_open);
-    QCOMPARE(stores_->sets[0].log_res[0], stores_->sets[0].log_res[0]);
-    QVERIFY(stores_->sets[0].depth[5] < 0.0f);
     DepthGraph* g = w->graph();
     QCOMPARE(g->Title(), QString("RESISTIVITY  vs.  DEPTH"));
     QVERIFY(g->SetCurve(0) != nullptr && g->SetCurve(1) != nullptr);
@@ -150,33 +146,29 @@ class DepthWindowTest : public test::FrameTest {
     QVERIFY(std::fabs(moved.log_res - 1.5) < 0.02);
     QVERIFY(g->DesignCurve() != nullptr);
 
-    // "&Design" again asks; No keeps the models.
+    // "&Design" again asks (the question and the model it makes are tested
+    // with the logic); No keeps the models.
     const auto before = stores_->models[0].resistivity;
     ui_->script.Expect("END DESIGN", Answer::kNo);
     w->Button("&Design")->click();
     QVERIFY(!w->logic().design);
-    QCOMPARE(ui_->script.prompts().back().text,
-             std::string("Set designed model?"));
     QCOMPARE(stores_->models[0].resistivity, before);
-    QVERIFY(std::fabs(stores_->workspace.designed_model.thickness[0] - 0.5) <
-            0.01);
 
-    // "&Set Model" in design mode opens the dialog at once.
+    // "&Set Model" in design mode opens the dialog at once; a refused row
+    // keeps it open.
     w->Button("&Design")->click();
     QTest::mouseClick(
         g, Qt::LeftButton, {}, g->ValueToPixel(-1000.0, 2.0).toPoint());
     QTest::mouseClick(
         g, Qt::LeftButton, {}, g->ValueToPixel(-3000.0, 1.0).toPoint());
     // The dialog is finished whatever it shows; the checks come after.
-    QString title, h0, h1;
+    QString title;
     bool refused_row_9 = false;
     QTimer::singleShot(0, [&] {
       auto* dialog =
           qobject_cast<CDesignedModelDlg*>(QApplication::activeModalWidget());
       if (dialog == nullptr) return;
       title = dialog->windowTitle();
-      h0 = dialog->Thickness(0)->text();
-      h1 = dialog->Thickness(1)->text();
       dialog->Resistivity(0)->setText("0.0005");
       dialog->Resistivity(8)->setText("0.000001");  // row 9: out of range
       ui_->script.Expect("MT-VUK", Answer::kOk);
@@ -192,16 +184,12 @@ class DepthWindowTest : public test::FrameTest {
     });
     w->SetModelAction()->trigger();
     QCOMPARE(title, QString("Set designed model"));
-    QVERIFY(std::fabs(h0.toDouble() - 1.0) < 0.02);
-    QCOMPARE(h1, QString("100.00"));
     QVERIFY(refused_row_9);
-    QCOMPARE(ui_->script.prompts().back().text,
-             std::string("Please enter a number between 1e-05 and 1000000."));
     QVERIFY(w->logic().design);
     QCOMPARE(stores_->workspace.current_model, std::int16_t{3});
     QCOMPARE(stores_->models[3].resistivity[0], 0.0005);
+    // The first point, clicked at 1 km depth, ends the first layer there.
     QVERIFY(std::fabs(stores_->models[3].thickness[0] - 1.0) < 0.02);
-    QCOMPARE(stores_->models[3].layer_count, std::int16_t{10});
     QApplication::sendPostedEvents();  // the view computes the models again
 
     w->close();

@@ -15,11 +15,6 @@
 
 namespace mtvuk {
 
-QByteArray Read(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 class GraphOutputTest : public QObject {
   Q_OBJECT
 
@@ -51,7 +46,7 @@ class GraphOutputTest : public QObject {
     QSvgRenderer renderer(svg);
     QVERIFY(renderer.isValid());
     QCOMPARE(renderer.viewBoxF().size(), QSizeF(PicturePageSize(graph)));
-    const QByteArray text = Read(svg);
+    const QByteArray text = test::ReadAll(svg);
     for (const char* s :
          {"Period, s", "Ohm-m", "APPARENT  RESISTIVITY", "15125A  XY"})
       QVERIFY2(text.contains(s), s);
@@ -59,7 +54,7 @@ class GraphOutputTest : public QObject {
     QString error;
     const QString pdf = dir.filePath("graph.pdf");
     QVERIFY(SaveGraphPicture(graph, pdf, title, &error));
-    QVERIFY(Read(pdf).startsWith("%PDF"));
+    QVERIFY(test::ReadAll(pdf).startsWith("%PDF"));
     const QString png = dir.filePath("graph.png");
     QVERIFY(SaveGraphPicture(graph, png, title, &error));
     QCOMPARE(QImage(png).size(), PicturePageSize(graph) * 2);
@@ -77,7 +72,7 @@ class GraphOutputTest : public QObject {
     QVERIFY(
         SaveGraphPicture(*frame.view()->depth_graph(), depth, title, &error));
     QVERIFY(QSvgRenderer(depth).isValid());
-    QVERIFY(Read(depth).contains("Depth"));
+    QVERIFY(test::ReadAll(depth).contains("Depth"));
     frame.view()->CloseDepthWindow();
     QApplication::sendPostedEvents();
 
@@ -94,7 +89,7 @@ class GraphOutputTest : public QObject {
     printer.setOutputFileName(dir.filePath("page.pdf"));
     frame.SetBatchMode(true);
     frame.Print();
-    QVERIFY(Read(dir.filePath("page.pdf")).startsWith("%PDF"));
+    QVERIFY(test::ReadAll(dir.filePath("page.pdf")).startsWith("%PDF"));
     QVERIFY(ui.script.unexpected().empty());
 
     // The filter of the save dialog, in Qt's form.
@@ -108,8 +103,8 @@ class GraphOutputTest : public QObject {
   void RecentFilesUnderTheFileMenu() {
     QTemporaryDir dir;
     QStringList files;
-    const QByteArray plt =
-        Read(QString::fromStdString(test::ExampleFile("15125A_imp.plt")));
+    const QByteArray plt = test::ReadAll(
+        QString::fromStdString(test::ExampleFile("15125A_imp.plt")));
     for (const char* name : {"a.plt", "b.plt", "c.plt", "d.plt", "e.plt"}) {
       QFile file(dir.filePath(name));
       QVERIFY(file.open(QIODevice::WriteOnly));

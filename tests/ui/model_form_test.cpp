@@ -227,12 +227,7 @@ class ModelFormTest : public test::FrameTest {
   }
 
   void EscapeAndMessagesWhileBusy() {
-    struct Counter : QObject {
-      int received = 0;
-      void customEvent(QEvent* e) override {
-        if (e->type() == UmEvent::Type()) ++received;
-      }
-    } counter;
+    test::MessageRecorder counter;
     ui_->ui.Register(Window::kFitResult, &counter);
     ui_->ui.SetBusy(true);
     ui_->ui.Post(Window::kFitResult, Um::UM_FITCLOSE, 0, 0);
@@ -240,10 +235,10 @@ class ModelFormTest : public test::FrameTest {
     QCoreApplication::sendEvent(form_, &esc);
     QVERIFY(ui_->ui.EscapePending());   // seen while the queue ran
     QVERIFY(!ui_->ui.EscapePending());  // and taken once
-    QCOMPARE(counter.received, 0);      // held back while busy
+    QVERIFY(counter.received.empty());  // held back while busy
     ui_->ui.SetBusy(false);             // and posted again afterwards
     QCoreApplication::sendPostedEvents();
-    QCOMPARE(counter.received, 1);
+    QCOMPARE(counter.received.size(), std::size_t{1});
     ui_->ui.Unregister(Window::kFitResult);
   }
 

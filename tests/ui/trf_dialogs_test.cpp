@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -18,23 +19,17 @@ namespace mtvuk {
 class TrfDialogsTest : public test::FrameTest {
   Q_OBJECT
 
+  std::unique_ptr<QTemporaryDir> tmp_;
   QString dir_;
-
-  static QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-  }
 
  private slots:
   void init() {
     FrameTest::init();
-    dir_ = QDir::temp().filePath(
-        QString("mtvuk-trf-test-%1").arg(QCoreApplication::applicationPid()));
-    QDir(dir_).removeRecursively();
-    QDir().mkpath(dir_);
+    tmp_ = std::make_unique<QTemporaryDir>();
+    dir_ = tmp_->path();
   }
   void cleanup() {
-    QDir(dir_).removeRecursively();
+    tmp_.reset();
     FrameTest::cleanup();
   }
 
@@ -98,7 +93,7 @@ class TrfDialogsTest : public test::FrameTest {
     dialog.save_as_button()->click();
     dialog.SetPathChooser([] { return QString(); });
     dialog.save_as_button()->click();
-    const QByteArray text = ReadAll(path);
+    const QByteArray text = test::ReadAll(path);
     QVERIFY(text.startsWith("first line\r\n>HEAD\r\n"));
     const QByteArray block = text.mid(12);
     QCOMPARE(block.left(block.size() / 2), block.mid(block.size() / 2));
@@ -113,11 +108,11 @@ class TrfDialogsTest : public test::FrameTest {
     QVERIFY(dialog.isVisible());
     QCOMPARE(ui_->script.prompts().back().text,
              std::string("All or part of the path is invalid"));
-    QCOMPARE(ReadAll(path), text);
+    QCOMPARE(test::ReadAll(path), text);
     dialog.SetPathChooser([&] { return path; });
     dialog.save_all_button()->click();
     QVERIFY(!dialog.isVisible());
-    QCOMPARE(ReadAll(path), text + block.left(block.size() / 2));
+    QCOMPARE(test::ReadAll(path), text + block.left(block.size() / 2));
 
     // The file's stations in "Content int-File"; the workspace learns that
     // it read a TRF file.
@@ -166,7 +161,8 @@ class TrfDialogsTest : public test::FrameTest {
     QCOMPARE(written, 1);
     const QString path = QDir(dir_).filePath("model 2.PLT");
     QCOMPARE(stores_->workspace.files.synthetic_path, path.toStdString());
-    QVERIFY(ReadAll(path).startsWith(">HEAD\r\n    DATAID=\"MODEL 2\"\r\n"));
+    QVERIFY(
+        test::ReadAll(path).startsWith(">HEAD\r\n    DATAID=\"MODEL 2\"\r\n"));
 
     // Read back, the file gives model 2's curve over the chosen range.
     QVERIFY(ReadFieldFile(path.toStdString(), stores_->workspace, ui_->ui));

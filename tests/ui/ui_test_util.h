@@ -2,8 +2,10 @@
 // main frame of a fresh session for each test function.
 #pragma once
 
+#include <QFile>
 #include <QObject>
 #include <memory>
+#include <vector>
 
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/sounding_list.h"
@@ -49,8 +51,34 @@ class FrameTest : public QObject {
   }
 };
 
+// Stands in for a window: records the program's messages that reach it.
+class MessageRecorder : public QObject {
+ public:
+  struct Received {
+    Um message;
+    std::intptr_t wparam, lparam;
+  };
+  std::vector<Received> received;
+
+ protected:
+  void customEvent(QEvent* event) override {
+    if (event->type() != UmEvent::Type()) return;
+    auto* um = static_cast<UmEvent*>(event);
+    received.push_back({um->message(), um->wparam(), um->lparam()});
+  }
+};
+
+// The bytes of a file; none when it cannot be read.
+inline QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 inline std::string ExampleFile(const char* name) {
-  return std::string(MTVUK_EXAMPLES_DIR) + "/" + name;
+  std::string path = MTVUK_EXAMPLES_DIR;
+  path += '/';
+  path += name;
+  return path;
 }
 
 // The XY curve of the bundled example in field set 1 (and YX in set 2 when

@@ -5,6 +5,9 @@
 
 #include <memory>
 
+#include "core/fielddata/edi_import.h"
+#include "core/fielddata/field_file_reader.h"
+#include "core/fielddata/sounding_list.h"
 #include "core/inversion/inversion.h"
 #include "core/platform/scripted_ui.h"
 #include "synthetic_sounding.h"
@@ -22,6 +25,20 @@ class FitTest : public testing::Test {
   FieldSet& set() { return stores_->sets[0]; }
   InversionResult Run() {
     return RunInversion(ws(), stores_->sets, stores_->models, ui_);
+  }
+  // A real-data file (read, or imported by the SEG EDI importer) with one
+  // polarisation ticked into field set 1.
+  bool Load(const std::string& name, CurveMode mode, bool import = false) {
+    const std::string path = RealDataPath(name);
+    const bool read = import ? ImportEdiFile(path, ws(), ui_)
+                             : ReadFieldFile(path, ws(), ui_);
+    if (!read) {
+      for (const Prompt& p : ui_.prompts())
+        ADD_FAILURE() << p.caption << ": " << p.text;
+      return false;
+    }
+    SoundingList list(ws(), stores_->sets, stores_->models, ui_);
+    return list.SetTick(mode, true) && list.Ok();
   }
 };
 

@@ -7,9 +7,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/fielddata/edi_import.h"
-#include "core/fielddata/field_file_reader.h"
-#include "core/fielddata/sounding_list.h"
 #include "core/inversion/inversion.h"
 #include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
@@ -26,28 +23,7 @@ bool Has(const std::vector<std::string>& warnings, const std::string& part) {
   });
 }
 
-class FitWarningsTest : public test::FitTest {
- protected:
-  void Layers(int n, double rho, double first_h) {
-    model().layer_count = static_cast<std::int16_t>(n);
-    for (int j = 0; j < MaxLayers; ++j) {
-      model().resistivity[j] = rho;
-      model().thickness[j] = first_h * std::pow(4.0, j);
-    }
-  }
-  bool Load(const std::string& name, CurveMode mode, bool import) {
-    const std::string path = test::RealDataPath(name);
-    const bool read = import ? ImportEdiFile(path, ws(), ui_)
-                             : ReadFieldFile(path, ws(), ui_);
-    if (!read) {
-      for (const Prompt& p : ui_.prompts())
-        ADD_FAILURE() << p.caption << ": " << p.text;
-      return false;
-    }
-    SoundingList list(ws(), stores_->sets, stores_->models, ui_);
-    return list.SetTick(mode, true) && list.Ok();
-  }
-};
+using FitWarningsTest = test::FitTest;
 
 // Edited points and points without a bar are named with their periods;
 // a parameter pinned at its limit is named with the layer and the limit.
@@ -57,7 +33,7 @@ TEST_F(FitWarningsTest, LeftOutPointsAndLimitsAreNamed) {
   set().point_deleted[29] = 1;  // trailing: beyond the periods used
   set().log_rho_upper[12] = set().log_rho[12];  // no resistivity bar
   set().log_phase_upper[12] = std::log10(set().phase[12]);
-  Layers(3, 100.0, 1.0);
+  test::UniformLayers(model(), 3, 100.0, 1.0, 4.0);
   model().resistivity_max[1] = 20.0f;  // the second layer wants 10
   model().resistivity_min[1] = 15.0f;
   ws().inversion_target = 4;
@@ -77,7 +53,7 @@ TEST_F(FitWarningsTest, LeftOutPointsAndLimitsAreNamed) {
   // The classic method weighs the point without a bar, and names the
   // limit all the same.
   ws().fit_method = FitMethod::kClassic;
-  Layers(3, 100.0, 1.0);
+  test::UniformLayers(model(), 3, 100.0, 1.0, 4.0);
   r = Run();
   EXPECT_FALSE(Has(r.warnings, "no error bar"));
   EXPECT_TRUE(Has(r.warnings, "layer 2 resistivity at its lower limit"));
@@ -90,7 +66,7 @@ TEST_F(FitWarningsTest, UnderDeterminedFitIsRefused) {
   test::SyntheticSounding(set(), {100, 10, 1000}, {1.0, 8.0}, 6, 0.05, 0.0, 4);
   for (int i = 2; i < 5; ++i) set().point_deleted[i] = 1;  // 3 points left
   ws().inversion_target = 4;
-  Layers(3, 100.0, 1.0);  // 5 free parameters
+  test::UniformLayers(model(), 3, 100.0, 1.0, 4.0);  // 5 free parameters
   const LayerModel before = model();
   InversionResult r = Run();
   EXPECT_FALSE(r.ran);
@@ -108,22 +84,22 @@ TEST_F(FitWarningsTest, UnderDeterminedFitIsRefused) {
   // Target 5 has two data per point: 6 terms for 5 parameters fit.
   ws().fit_method = FitMethod::kRobust;
   ws().inversion_target = 5;
-  Layers(3, 100.0, 1.0);
+  test::UniformLayers(model(), 3, 100.0, 1.0, 4.0);
   EXPECT_TRUE(Run().ran);
 }
 
 // ET001 claims 0.1 % error bars. The robust fit says so, and with no floor
 // it says the model does not explain the data; with the floor it does not.
 TEST_F(FitWarningsTest, TinyFieldBarsAreReported) {
-  ASSERT_TRUE(Load("ET001.edi", CurveMode::XY, false));
+  ASSERT_TRUE(Load("ET001.edi", CurveMode::XY));
   ws().inversion_target = 5;
-  Layers(4, 30.0, 0.3);
+  test::UniformLayers(model(), 4, 30.0, 0.3, 4.0);
   InversionResult r = Run();
   ASSERT_TRUE(r.ran);
   EXPECT_TRUE(Has(r.warnings, "error bars below 1 % of the value"));
   const double floored = r.nrms;
   ws().error_floor_percent = 0.0;
-  Layers(4, 30.0, 0.3);
+  test::UniformLayers(model(), 4, 30.0, 0.3, 4.0);
   r = Run();
   EXPECT_GT(r.nrms, 3.0 * floored);
   EXPECT_TRUE(Has(r.warnings, "the model does not explain the data"));
@@ -145,7 +121,7 @@ TEST_F(FitWarningsTest, RobustNeverEndsWorseThanClassic) {
       double s[2];
       for (FitMethod method : {FitMethod::kClassic, FitMethod::kRobust}) {
         ws().fit_method = method;
-        Layers(4, 100.0, 0.5);
+        test::UniformLayers(model(), 4, 100.0, 0.5, 4.0);
         const InversionResult r = Run();
         ASSERT_TRUE(r.ran) << c.file << " " << target;
         s[static_cast<int>(method == FitMethod::kClassic)] = r.misfit;

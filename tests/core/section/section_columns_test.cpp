@@ -59,18 +59,10 @@ TEST(SectionColumnsTest, EachSoundingAtOnePlaceKeepsItsColumnAndName) {
   EXPECT_NEAR(cols[3].draw_km, 2.0 + 0.3, 1e-9);
   EXPECT_NEAR(cols[2].layers[0].rho, 100.0, 1e-3);
   EXPECT_NEAR(cols[3].layers[0].rho, 120.0, 1e-3);
-  // The labels are staggered, never thinned, and never touch: XY and YX
-  // of a station 26 px apart, the YX name goes one row up.
+  // The labels are staggered, never thinned: XY and YX of a station 26 px
+  // apart, the YX name goes one row up (the rule: the test below).
   const std::vector<int> rows = StaggerLabels(centres, widths, 6.0);
   ASSERT_EQ(rows.size(), 10u);
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    for (std::size_t j = i + 1; j < rows.size(); ++j) {
-      if (rows[i] != rows[j]) continue;
-      EXPECT_GE(centres[j] - widths[j] / 2 - (centres[i] + widths[i] / 2),
-                6.0 - 1e-9)
-          << cols[i].label << " and " << cols[j].label;
-    }
-  }
   EXPECT_EQ(rows[2], 0);
   EXPECT_EQ(rows[3], 1);
 
