@@ -105,4 +105,18 @@ std::string WhereInFile(const std::string& path,
   return path + ", line " + std::to_string(line) + ": " + problem;
 }
 
+bool Separators(const std::string& line,
+                std::initializer_list<std::size_t> at,
+                std::string& problem) {
+  for (std::size_t c : at) {
+    if (c < line.size() && line[c] == '/') continue;
+    problem = ColumnsText(c, 1) +
+              (c < line.size() ? " ('" + Shown(line.substr(c, 1)) + "')"
+                               : std::string(" (after the end of the line)")) +
+              " is not the \"/\" between two fields";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace mtvuk::columns

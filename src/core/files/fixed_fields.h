@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 
 namespace mtvuk::columns {
@@ -35,5 +36,11 @@ bool BlankFrom(const std::string& line, std::size_t at, std::string& problem);
 std::string WhereInFile(const std::string& path,
                         int line,
                         const std::string& problem);
+
+// The "/" between two fields at each of `at` (0-based columns); false with
+// the column and what stands there when one is missing.
+bool Separators(const std::string& line,
+                std::initializer_list<std::size_t> at,
+                std::string& problem);
 
 }  // namespace mtvuk::columns

@@ -48,7 +48,8 @@ bool ParseResultLine(const std::string& line,
   out.name_field = p > 9 ? line.substr(9, p - 9) : std::string();
   double lat = 0.0, lon = 0.0, z = 0.0;
   int layers = 0;
-  if (!columns::NumberField(line, p + 1, 12, lat, problem) ||
+  if (!columns::Separators(line, {p + 13, p + 26, p + 33}, problem) ||
+      !columns::NumberField(line, p + 1, 12, lat, problem) ||
       !columns::NumberField(line, p + 14, 12, lon, problem) ||
       !columns::NumberField(line, p + 27, 6, z, problem) ||
       !columns::IntegerField(line, p + 34, 2, layers, problem)) {

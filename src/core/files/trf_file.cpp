@@ -277,7 +277,8 @@ int ReadTrfStations(TextFile& file,
     double x = 0.0, y = 0.0, z = 0.0;
     int declared = 0;
     std::string problem;
-    if (!columns::NumberField(header, 33, 12, x, problem) ||
+    if (!columns::Separators(header, {32, 45, 58, 65}, problem) ||
+        !columns::NumberField(header, 33, 12, x, problem) ||
         !columns::NumberField(header, 46, 12, y, problem) ||
         !columns::NumberField(header, 59, 6, z, problem) ||
         !columns::IntegerField(header, 66, 3, declared, problem)) {

@@ -347,6 +347,27 @@ TEST(IntFile, BlocksTheReadersCouldNotReadAreRefused) {
   EXPECT_EQ(models[0].name, "EDITED");
 }
 
+// A letter where the "/" between two coordinates stands ("7511802.5o"):
+// the line no longer has the layout, the block is left out with the column.
+TEST(IntFile, ADamagedSeparatorLeavesTheBlockOut) {
+  std::string text = FormatModelBlock(ThreeLayers("SEP"), 1);
+  const std::size_t first = text.find('/');
+  ASSERT_NE(first, std::string::npos);
+  ASSERT_EQ(text[first + 13], '/');
+  text[first + 13] = 'o';
+  test::TempFile file(text, ".int");
+  ScriptedUi ui;
+  std::vector<IntSet> sets;
+  std::vector<std::int32_t> positions;
+  LoadIntFile(file.path(), ui, sets, positions);
+  EXPECT_TRUE(sets.empty());
+  ASSERT_FALSE(ui.prompts().empty());
+  EXPECT_NE(ui.prompts()[0].text.find("('o') is not the \"/\" between two "
+                                      "fields"),
+            std::string::npos)
+      << ui.prompts()[0].text;
+}
+
 // Names of result files given on the command line, INT and TRF alike.
 TEST(ResultFiles, CommandLinePathsKeepTheirNameOrAreRefused) {
   const struct {
