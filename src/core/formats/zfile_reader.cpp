@@ -94,7 +94,10 @@ bool ReadZFile(std::string_view text,
         tf.station = std::string(Trim(lines[i - 1]));
     } else if (StartsWithNoCase(t, "number of channels")) {
       const std::vector<double> n = Numbers(t);
-      if (!n.empty()) n_channels = static_cast<int>(n[0]);
+      // A count no station records (or no number a count holds) leaves
+      // the header without a channel list.
+      if (!n.empty() && n[0] >= 0.0 && n[0] <= 64.0)
+        n_channels = static_cast<int>(n[0]);
     } else if (StartsWithNoCase(t, "orientations")) {
       for (int c = 0; c < n_channels && i + 1 < lines.size(); ++c) {
         ++i;

@@ -205,6 +205,11 @@ TEST(FieldDataImport, ZFileChannelsAreTurnedIntoStationAxes) {
   ASSERT_TRUE(
       ReadTransferFunction(FieldFormat::kZFile, zfile(0.0) + body, tf, error));
   EXPECT_GT(std::abs(tf.points[0].z[kXx]), 1.0);
+  // A channel count no integer holds is no channel list.
+  std::string huge = zfile(0.0) + body;
+  huge.replace(huge.find("channels   4"), 12, "channels   8E+113");
+  EXPECT_FALSE(ReadTransferFunction(FieldFormat::kZFile, huge, tf, error));
+  EXPECT_NE(error.find("no channel list"), std::string::npos) << error;
 }
 
 // Ohms and exp(-i omega t) in an EMTF XML file: the sounding gets mV/km per
