@@ -20,14 +20,22 @@ std::vector<double> Periods40() {
 }
 
 // A model of `layers` layers as the sampler meets them.
-template <bool kSimd>
-void LayeredResponse40(benchmark::State& state) {
-  const int n = static_cast<int>(state.range(0));
-  std::vector<double> rho(n), h(n);
-  for (int l = 0; l < n; ++l) {
+void SamplerModel(int layers,
+                  std::vector<double>& rho,
+                  std::vector<double>& h) {
+  rho.resize(layers);
+  h.resize(layers);
+  for (int l = 0; l < layers; ++l) {
     rho[l] = 10.0 * std::pow(3.0, l % 4);
     h[l] = 0.2 + 0.3 * l;
   }
+}
+
+template <bool kSimd>
+void LayeredResponse40(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  std::vector<double> rho, h;
+  SamplerModel(n, rho, h);
   const std::vector<double> t = Periods40();
   std::vector<double> r(40), p(40);
   for (auto _ : state) {
@@ -55,11 +63,8 @@ void BM_LayeredResponseSimd(benchmark::State& state) {
 // impedance recursion in std::complex, one period after another.
 void BM_LayeredResponsePlainLoop(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  std::vector<double> rho(n), h(n);
-  for (int l = 0; l < n; ++l) {
-    rho[l] = 10.0 * std::pow(3.0, l % 4);
-    h[l] = 0.2 + 0.3 * l;
-  }
+  std::vector<double> rho, h;
+  SamplerModel(n, rho, h);
   const std::vector<double> t = Periods40();
   std::vector<double> r(40), p(40);
   constexpr double kMu0 = 1.2566370614359173e-6;

@@ -172,6 +172,15 @@ bool PictureInversionWindows(CMainFrame& frame,
   return ok;
 }
 
+// The depth window of the current sets at the pictures' size, computed.
+static CDepthWindow* OpenDepthPicture(CMainFrame& frame) {
+  frame.view()->OpenDepthWindow();
+  CDepthWindow* depth = frame.view()->depth_window();
+  depth->resize(640, 600);
+  depth->Recompute();
+  return depth;
+}
+
 bool PictureSmoothInversion(CMainFrame& frame,
                             Stores& /*stores*/,
                             QtUi& /*ui*/,
@@ -182,17 +191,13 @@ bool PictureSmoothInversion(CMainFrame& frame,
   bool ok = SavePicture(*window, dir.filePath("smooth-inversion.png")) && ran;
   window->close();
   // The profile in the depth window ("&0" on), beside the transformation.
-  CVUKView* view = frame.view();
-  view->OpenDepthWindow();
-  CDepthWindow* depth = view->depth_window();
-  depth->resize(640, 600);
-  depth->Recompute();
+  CDepthWindow* depth = OpenDepthPicture(frame);
   for (QAction* a : depth->actions()) {
     if (a->text() == "&0") a->trigger();
   }
   depth->Button("&Log h")->click();
   ok = SavePicture(*depth, dir.filePath("depth-window-smooth.png")) && ok;
-  view->CloseDepthWindow();
+  frame.view()->CloseDepthWindow();
   QApplication::sendPostedEvents();
   return ok;
 }
@@ -210,11 +215,7 @@ bool PictureBayesInversion(CMainFrame& frame,
   bool ok = SavePicture(*window, dir.filePath("bayes-inversion.png")) && ran;
   window->close();
   // Its percentiles in the depth window ("&0" on).
-  CVUKView* view = frame.view();
-  view->OpenDepthWindow();
-  CDepthWindow* depth = view->depth_window();
-  depth->resize(640, 600);
-  depth->Recompute();
+  CDepthWindow* depth = OpenDepthPicture(frame);
   // "&0" toggles; it is on when the percentiles are drawn.
   auto drawn = [depth] {
     for (int i = 0; i < depth->graph()->plottableCount(); ++i) {
@@ -228,7 +229,7 @@ bool PictureBayesInversion(CMainFrame& frame,
   }
   ok = SavePicture(*depth, dir.filePath("depth-window-bayes.png")) && drawn() &&
        ok;
-  view->CloseDepthWindow();
+  frame.view()->CloseDepthWindow();
   QApplication::sendPostedEvents();
   return ok;
 }
@@ -290,10 +291,7 @@ bool PictureDepthWindows(CMainFrame& frame,
   frame.view()->Control(1018)->click();
 
   CVUKView* view = frame.view();
-  view->OpenDepthWindow();
-  CDepthWindow* depth = view->depth_window();
-  depth->resize(640, 600);
-  depth->Recompute();
+  CDepthWindow* depth = OpenDepthPicture(frame);
   // The upper ten kilometres, as a user zooms to them.
   depth->graph()->SetRanges({0.0, -10000.0, 0.0, 4.0});
   ok = SavePicture(*depth, dir.filePath("depth-window.png")) && ok;
