@@ -369,6 +369,7 @@ int RunBayes(const BayesCliOptions& o) {
       // layers of 0.01 km and more: an interface closer than that to the
       // one above it is left out (the JSON keeps the sample as drawn).
       LayerModel& m = stores->models[0];
+      m.name = stores->sets[0].label;  // the block names its sounding
       constexpr double kThinnestIntLayerKm = 0.01;
       int layers = 0;
       double top = 0.0;

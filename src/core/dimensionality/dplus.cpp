@@ -179,6 +179,14 @@ DPlusResult FitDPlus(const std::vector<ImpedanceDatum>& data,
                 r.limit,
                 r.data);
   r.message = text;
+  if (!x.converged) {
+    std::snprintf(text,
+                  sizeof text,
+                  "; the solver stopped after %d iterations without "
+                  "converging: the bound may lie too high",
+                  x.iterations);
+    r.message += text;
+  }
   return r;
 }
 

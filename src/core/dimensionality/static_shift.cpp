@@ -35,7 +35,11 @@ double Unshifted(const FieldSet& set, int k) {
 }  // namespace
 
 bool SetStaticShift(FieldSet& set, double factor) {
-  if (!std::isfinite(factor) || factor <= 0.0) return false;
+  // The set keeps the factor in single precision: it must stay a finite
+  // positive number there too.
+  const float stored = static_cast<float>(factor);
+  if (!std::isfinite(stored) || !(stored > 0.0f) || !std::isnormal(stored))
+    return false;
   const double ratio = factor / set.static_shift;
   if (ratio == 1.0) return true;
   const float d_log = static_cast<float>(std::log10(ratio));

@@ -69,7 +69,8 @@ TEST(StaticShift, FactorMovesRhoAndKeepsThePhase) {
   ASSERT_TRUE(SetStaticShift(xy, 1.0));
   EXPECT_NEAR(xy.log_rho[10], before.log_rho[10], 1e-5);
   // Bad factors are refused and change nothing.
-  for (double bad : {0.0, -2.0, std::nan(""), HUGE_VAL}) {
+  // 1e-50 and 1e40 would be stored as 0 and infinity.
+  for (double bad : {0.0, -2.0, std::nan(""), HUGE_VAL, 1e-50, 1e40}) {
     EXPECT_FALSE(SetStaticShift(xy, bad));
     EXPECT_FLOAT_EQ(xy.static_shift, 1.0f);
   }
