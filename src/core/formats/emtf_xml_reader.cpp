@@ -157,6 +157,7 @@ bool ReadEmtfXml(std::string_view text,
                  std::string& error) {
   tf = TransferFunction{};
   tf.format = kEmtfXmlFormat;
+  error.clear();  // the reader keeps its own state in it
   pugi::xml_document doc;
   const unsigned options = pugi::parse_default;
   pugi::xml_parse_result parsed =
