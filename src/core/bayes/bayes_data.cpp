@@ -5,12 +5,10 @@
 
 #include "core/bayes/random_stream.h"
 #include "core/physics/forward_1d.h"
+#include "core/physics/numeric.h"
 
 namespace mtvuk {
 namespace {
-
-constexpr double kLn10 = 2.302585092994046;
-constexpr double kRadPerDeg = 0.017453292519943295;
 
 double BostickDepthKm(double log_rho, double period) {
   return std::sqrt(std::pow(10.0, log_rho) * period / (kTwoPi * kMu0)) / 1000.0;

@@ -4,11 +4,11 @@
 #include <cmath>
 
 #include "core/fielddata/smoothing.h"
+#include "core/physics/numeric.h"
 
 namespace mtvuk {
 namespace {
 
-constexpr double kTiny = 1e-14;
 constexpr double kClamp = 0.01;
 constexpr double kFallBack = 10.0;  // m below the previous point
 

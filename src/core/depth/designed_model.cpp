@@ -6,13 +6,13 @@
 #include <cstring>
 
 #include "core/modelform/modeling_dialogs.h"
+#include "core/physics/numeric.h"
 #include "core/platform/c_number.h"
 #include "core/store/store_defaults.h"
 
 namespace mtvuk {
 namespace {
 
-constexpr double kTiny = 1e-14;
 constexpr double kBottomThicknessKm = 100.0;
 constexpr double kMetresToKm = 0.001;
 

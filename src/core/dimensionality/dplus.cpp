@@ -6,12 +6,12 @@
 
 #include "core/dimensionality/nnls.h"
 #include "core/physics/forward_1d.h"
+#include "core/physics/numeric.h"
 
 namespace mtvuk {
 namespace {
 
 constexpr double kFieldToSi = 1.0 / kSiToField;
-constexpr double kRadPerDeg = 0.017453292519943295;
 // Weights of the D+ sheets below this share of the largest are rounding.
 constexpr double kNegligibleWeight = 1e-12;
 

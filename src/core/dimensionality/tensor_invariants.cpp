@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/physics/numeric.h"
+
 namespace mtvuk {
 namespace {
-
-constexpr double kDegPerRad = 57.29577951308232;
 
 // The commutator [A, B] = Im(conj(A) B).
 double Commutator(Complex a, Complex b) { return Mul(Conj(a), b).im; }

@@ -12,6 +12,7 @@
 #include "core/fielddata/frequency_order.h"
 #include "core/fielddata/spectra.h"
 #include "core/files/file_error_text.h"
+#include "core/physics/numeric.h"
 #include "core/platform/c_number.h"
 #include "core/platform/text_file.h"
 
@@ -19,7 +20,6 @@ namespace mtvuk {
 namespace {
 
 constexpr char kCaption[] = "EDI IMPORT";
-constexpr double kDegPerRad = 57.29577951308232;
 
 std::string Upper(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) {

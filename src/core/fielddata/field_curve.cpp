@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/fielddata/station_position.h"
+#include "core/physics/numeric.h"
 #include "core/platform/c_number.h"
 #include "core/store/store_defaults.h"
 
@@ -15,7 +16,6 @@ constexpr double kDegPerRadField = 57.295780490442965;
 constexpr double kRadPerDegField = 0.017453292222222222;
 constexpr double kTwoPiField = 6.2831852;
 constexpr double kMu0Field = 1.25663704e-6;
-constexpr double kTiny = 1e-14;
 constexpr double kMinRelativeError = 0.01;
 // The lowest lower bound of a resistivity or phase, as a share of it (the
 // graph draws error bars down to 1 % of the value, too).
@@ -25,8 +25,6 @@ struct ComplexValue {
   double re;
   double im;
 };
-
-double Log10Abs(double v) { return std::log10(std::fabs(v) + kTiny); }
 
 double ApparentResistivity(double abs_z_si, double period) {
   return abs_z_si * abs_z_si / (kTwoPiField / period * kMu0Field) + kTiny;
@@ -224,8 +222,7 @@ void StoreFieldPoint(FieldSet& set,
   // The lower bound of rho: corrected, below the value and above 0 however
   // large the error.
   const double rho_lower =
-      corrected ? std::max(rho - rho_err, kLowestBound * rho)
-                : rho - rho_err;
+      corrected ? std::max(rho - rho_err, kLowestBound * rho) : rho - rho_err;
   set.log_rho[k] = ToF32(std::log10(rho));
   set.phase[k] = ToF32(phase);
   set.log_phase[k] = ToF32(Log10Abs(phase));
@@ -236,8 +233,8 @@ void StoreFieldPoint(FieldSet& set,
     const double magnitude = std::fabs(phase);
     const double e = std::fabs(phs_err);
     set.log_phase_upper[k] = ToF32(Log10Abs(magnitude + e));
-    set.log_phase_lower[k] = ToF32(
-        Log10Abs(std::max(magnitude - e, kLowestBound * magnitude)));
+    set.log_phase_lower[k] =
+        ToF32(Log10Abs(std::max(magnitude - e, kLowestBound * magnitude)));
   } else {
     set.log_phase_upper[k] = ToF32(Log10Abs(phase + phs_err));
     set.log_phase_lower[k] = ToF32(Log10Abs(phase - phs_err));

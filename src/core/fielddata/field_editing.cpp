@@ -8,12 +8,12 @@
 #include "core/fielddata/field_curve.h"
 #include "core/fielddata/smoothing.h"
 #include "core/modelform/modeling_dialogs.h"
+#include "core/physics/numeric.h"
 #include "core/platform/c_number.h"
 
 namespace mtvuk {
 namespace {
 
-constexpr double kRadPerDeg = 0.017453292519943295;
 // A dragged phase stays inside the open quadrant: the derivation stores a
 // phase of 90 degrees or more as -89.
 constexpr double kMaxPhase = 89.99;

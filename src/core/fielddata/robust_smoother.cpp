@@ -10,10 +10,11 @@
 #include <cmath>
 #include <limits>
 
+#include "core/physics/numeric.h"
+
 namespace mtvuk {
 namespace {
 
-constexpr double kLn10 = 2.302585092994046;
 // Knot intervals per decade of period, and at most this many: MT curves
 // bend over about half a decade (the skin depth averages), so a quarter of a
 // decade leaves the penalty, not the knots, to decide the smoothness.

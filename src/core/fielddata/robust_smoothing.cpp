@@ -9,15 +9,12 @@
 #include "core/fielddata/field_editing.h"
 #include "core/fielddata/phase_quadrature.h"
 #include "core/fielddata/robust_smoother.h"
+#include "core/physics/numeric.h"
 
 namespace mtvuk {
 namespace {
 
-constexpr double kLn10 = 2.302585092994046;
 constexpr double kLog10TwoPi = 0.7981798683581150;
-constexpr double kQuarterPi = 0.7853981633974483;
-constexpr double kOneOverPi = 0.3183098861837907;
-constexpr double kDegPerRad = 57.29577951308232;
 // The phase integral of the weighted spline: omega / 200 to 200 omega.
 
 double LogPeriod(const FieldSet& set, int i) {
@@ -74,7 +71,7 @@ RobustSmootherResult FitSet(const SetData& d,
 
 // ln rho against ln omega from the robust curve of log10 rho against
 // log10 T (continued beyond the data by its end tangents).
-struct PhaseIntegrand {
+struct RobustPhaseIntegrand {
   const PenalizedSpline* spline = nullptr;
   double omega = 0.0;
   double s0 = 0.0;   // ln rho at omega
@@ -84,7 +81,7 @@ struct PhaseIntegrand {
     return kLn10 * spline->Value(kLog10TwoPi - ln_omega / kLn10);
   }
   static double Value(double x, void* params) {
-    const auto* self = static_cast<const PhaseIntegrand*>(params);
+    const auto* self = static_cast<const RobustPhaseIntegrand*>(params);
     const double omega = self->omega;
     if (std::fabs(x - omega) <= 1e-9 * omega) {
       return -self->ds0 / (2.0 * omega * omega);
@@ -163,7 +160,7 @@ void RobustPhaseFromResistivity(FieldSet& set,
   if (!fit.ok) return;
   const double lo = fit.spline.lo(), hi = fit.spline.hi();
 
-  PhaseIntegrand f;
+  RobustPhaseIntegrand f;
   f.spline = &fit.spline;
   PhaseQuadrature quadrature;
   const int first = d.used.front();
@@ -173,7 +170,7 @@ void RobustPhaseFromResistivity(FieldSet& set,
     f.omega = std::pow(10.0, kLog10TwoPi - xi);
     f.s0 = kLn10 * fit.spline.Value(xi);
     f.ds0 = -fit.spline.Slope(xi);
-    gsl_function function{&PhaseIntegrand::Value, &f};
+    gsl_function function{&RobustPhaseIntegrand::Value, &f};
     const double integral = quadrature.Integrate(function, f.omega);
     double phase = (kQuarterPi - integral * f.omega * kOneOverPi) * kDegPerRad;
     if (!std::isfinite(phase)) continue;

@@ -10,17 +10,14 @@
 #include "core/fielddata/phase_quadrature.h"
 #include "core/fielddata/robust_smoothing.h"
 #include "core/fielddata/spline_fit.h"
+#include "core/physics/numeric.h"
 
 namespace mtvuk {
 namespace {
 
-constexpr double kTiny = 1e-14;
 constexpr double kSlopeBound = 0.9;
 constexpr double kSlopeScale = 1.2345679012345678;  // 1 / 0.81
 constexpr double kTwoPi = 6.283185307179586;
-constexpr double kQuarterPi = 0.7853981633974483;
-constexpr double kOneOverPi = 0.3183098861837907;
-constexpr double kDegPerRad = 57.29577951308232;
 // The phase integral runs from omega / 200 to 200 omega, to these
 // tolerances, on at most this many subintervals.
 

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
+#include "core/physics/numeric.h"
+
 namespace mtvuk {
 namespace {
-
-constexpr double kDegPerRad = 57.29577951308232;
 
 // Resistivity and phase errors of one off-diagonal element from the absolute
 // error e of its impedance z.

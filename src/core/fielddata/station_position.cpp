@@ -7,18 +7,13 @@
 #include <cstdio>
 #include <string>
 
+#include "core/formats/format_text.h"
 #include "core/platform/c_number.h"
 
 namespace mtvuk {
 namespace {
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
-    s.remove_prefix(1);
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-    s.remove_suffix(1);
-  return s;
-}
+using format_text::Trim;
 
 // Projects a point with one PROJ operation; false when PROJ cannot.
 bool ProjectUtm(double lat, double lon, StationPosition& out) {

@@ -18,7 +18,7 @@ using format_text::Upper;
 
 constexpr double kMissing = -999.0;
 
-struct Row {
+struct JRow {
   std::vector<double> values;  // the numbers of the row
 };
 
@@ -53,7 +53,7 @@ bool ReadJFile(std::string_view text,
   tf = TransferFunction{};
   tf.format = kJFileFormat;
   const std::vector<std::string_view> lines = Lines(text);
-  std::map<std::string, std::vector<Row>> blocks;
+  std::map<std::string, std::vector<JRow>> blocks;
   std::map<std::string, std::string> titles;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string_view t = Trim(lines[i]);
@@ -82,7 +82,7 @@ bool ReadJFile(std::string_view text,
       const std::vector<double> count = Numbers(lines[i + 1], &others);
       if (count.size() == 1 && others == 0 && count[0] >= 0 && count[0] < 1e6) {
         const int n = static_cast<int>(count[0]);
-        std::vector<Row>& rows = blocks[key];
+        std::vector<JRow>& rows = blocks[key];
         titles[key] = std::string(t);
         rows.clear();
         i += 1;
@@ -107,7 +107,7 @@ bool ReadJFile(std::string_view text,
   }
   // Periods of the XY block, in its order.
   std::vector<double> periods;
-  for (const Row& r : blocks["ZXY"]) {
+  for (const JRow& r : blocks["ZXY"]) {
     if (r.values.empty() || Missing(r.values[0]) || !(r.values[0] > 0.0))
       continue;
     periods.push_back(r.values[0]);
@@ -122,7 +122,7 @@ bool ReadJFile(std::string_view text,
   for (int e = 0; e < 4; ++e) {
     auto it = blocks.find(kNames[e]);
     if (it == blocks.end()) continue;
-    for (const Row& r : it->second) {
+    for (const JRow& r : it->second) {
       if (r.values.size() < 4 || Missing(r.values[0])) continue;
       const int k = Find(periods, r.values[0]);
       if (k < 0 || Missing(r.values[1]) || Missing(r.values[2])) continue;
@@ -148,7 +148,7 @@ bool ReadJFile(std::string_view text,
     auto it = blocks.find(name);
     if (it == blocks.end()) continue;
     const int e = name[1] == 'X' ? 1 : 2;
-    for (const Row& r : it->second) {
+    for (const JRow& r : it->second) {
       if (r.values.size() < 2 || Missing(r.values[0]) || Missing(r.values[1]) ||
           !(r.values[1] > 0.0))
         continue;

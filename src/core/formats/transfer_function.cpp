@@ -4,12 +4,11 @@
 #include <cstdio>
 
 #include "core/fielddata/field_file_reader.h"
+#include "core/physics/numeric.h"
 #include "core/platform/c_number.h"
 
 namespace mtvuk {
 namespace {
-
-constexpr double kDegPerRad = 57.29577951308232;
 
 std::string Format(const char* format, double value) {
   char text[64];

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/formats/format_text.h"
+#include "core/physics/numeric.h"
 
 namespace mtvuk {
 namespace {
@@ -13,8 +14,7 @@ using format_text::StartsWithNoCase;
 using format_text::Trim;
 using format_text::Upper;
 
-constexpr double kRadPerDeg = 0.017453292519943295;
-using Complex = std::complex<double>;
+using ComplexD = std::complex<double>;
 
 struct Channel {
   double azimuth = 0.0;  // degrees
@@ -38,13 +38,13 @@ std::vector<double> BlockNumbers(const std::vector<std::string_view>& lines,
 
 // Element (r, c) of a Hermitian matrix of `n` rows stored as its lower
 // triangle of complex pairs, row by row.
-Complex Lower(const std::vector<double>& v, int n, int r, int c) {
+ComplexD Lower(const std::vector<double>& v, int n, int r, int c) {
   const bool swap = c > r;
   const int rr = swap ? c : r, cc = swap ? r : c;
   if (rr >= n) return NAN;
   const std::size_t at = static_cast<std::size_t>(rr * (rr + 1) / 2 + cc) * 2;
   if (at + 1 >= v.size()) return NAN;
-  const Complex z(v[at], v[at + 1]);
+  const ComplexD z(v[at], v[at + 1]);
   return swap ? std::conj(z) : z;
 }
 
@@ -179,13 +179,13 @@ bool ReadZFile(std::string_view text,
         res = BlockNumbers(lines, i);
     }
     // Rows of the measured tensor: the Ex and Ey rows of two complex values.
-    Complex zm[2][2];
+    ComplexD zm[2][2];
     bool ok = tfv.size() >= static_cast<std::size_t>(4 * n_out);
     const int rows[2] = {ex, ey};
     for (int r = 0; r < 2 && ok; ++r) {
       for (int c = 0; c < 2; ++c) {
         const std::size_t at = static_cast<std::size_t>(4 * rows[r] + 2 * c);
-        zm[r][c] = Complex(tfv[at], tfv[at + 1]);
+        zm[r][c] = ComplexD(tfv[at], tfv[at + 1]);
       }
     }
     if (!ok) {
@@ -195,7 +195,7 @@ bool ReadZFile(std::string_view text,
     }
     // Z = A Zm B with A = R_E^-1 and B = R_H; Var Z(p,q) = (A N A^T)_pp
     // (B^T S B)_qq for the real A and B.
-    Complex n[2][2], s[2][2];
+    ComplexD n[2][2], s[2][2];
     for (int a = 0; a < 2; ++a) {
       for (int b = 0; b < 2; ++b) {
         n[a][b] = Lower(res, n_out, rows[a], rows[b]);
@@ -204,8 +204,8 @@ bool ReadZFile(std::string_view text,
     }
     for (int pr = 0; pr < 2; ++pr) {
       for (int qc = 0; qc < 2; ++qc) {
-        Complex z = 0.0;
-        Complex nv = 0.0, sv = 0.0;
+        ComplexD z = 0.0;
+        ComplexD nv = 0.0, sv = 0.0;
         for (int a = 0; a < 2; ++a) {
           for (int b = 0; b < 2; ++b) {
             z += me[pr][a] * zm[a][b] * rh[b][qc];

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "core/formats/format_text.h"
+#include "core/physics/numeric.h"
 #include "core/platform/c_number.h"
 
 namespace mtvuk {
@@ -15,9 +16,7 @@ using format_text::Numbers;
 using format_text::Trim;
 using format_text::Upper;
 
-constexpr double kDegPerRad = 57.29577951308232;
-
-struct Row {
+struct AvgRow {
   double freq = 0.0;
   double z_mag = NAN, z_phz = NAN;                  // mV/km per nT, mrad
   double rho = NAN, rho_perc = NAN, phs_err = NAN;  // Ohm-m, %, mrad
@@ -83,7 +82,7 @@ bool ReadZongeAvg(std::string_view text,
   tf = TransferFunction{};
   tf.format = kZongeAvgFormat;
   std::map<std::string, std::string> head;
-  std::array<std::vector<Row>, 4> rows;
+  std::array<std::vector<AvgRow>, 4> rows;
   Columns columns;
   int component = -1;
   for (std::string_view line : Lines(text)) {
@@ -107,7 +106,7 @@ bool ReadZongeAvg(std::string_view text,
     }
     if (component < 0 || columns.freq < 0) continue;
     const std::vector<double> n = Numbers(t);
-    Row r;
+    AvgRow r;
     r.freq = At(n, columns.freq);
     r.skip = columns.skp >= 0 && At(n, columns.skp) == 0.0;
     r.z_mag = At(n, columns.z_mag);
@@ -155,13 +154,13 @@ bool ReadZongeAvg(std::string_view text,
   // Points on the XY frequencies; the other components matched by frequency.
   bool from_rho = false;
   std::array<std::vector<double>, 4> phases;
-  for (const Row& xy : rows[kXy]) {
+  for (const AvgRow& xy : rows[kXy]) {
     TfPoint p;
     p.freq = xy.freq;
     bool skipped = false;
     for (int e = 0; e < 4; ++e) {
-      const Row* r = nullptr;
-      for (const Row& c : rows[e]) {
+      const AvgRow* r = nullptr;
+      for (const AvgRow& c : rows[e]) {
         if (std::fabs(c.freq - xy.freq) <= 1e-4 * std::fabs(xy.freq)) r = &c;
       }
       if (r == nullptr) {

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/physics/numeric.h"
+
 namespace mtvuk {
 namespace {
-
-constexpr double kDegPerRad = 57.29577951308232;
 
 double Raised(double error, double floor) {
   if (!std::isfinite(error) || !(error > 0.0)) return error;

@@ -4,15 +4,10 @@
 #include <cmath>
 
 #include "core/inversion/error_floor.h"
+#include "core/physics/numeric.h"
 
 namespace mtvuk {
 namespace {
-
-constexpr double kTiny = 1e-14;
-constexpr double kRadPerDeg = 0.017453292519943295;
-constexpr double kLn10 = 2.302585092994046;
-
-double Log10Abs(double v) { return std::log10(std::fabs(v) + kTiny); }
 
 bool PointUsable(const FieldSet& s, int i) { return s.point_deleted[i] == 0; }
 

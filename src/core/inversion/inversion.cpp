@@ -8,11 +8,11 @@
 #include "core/inversion/least_squares.h"
 #include "core/inversion/robust_fit.h"
 #include "core/physics/forward_1d.h"
+#include "core/physics/numeric.h"
 
 namespace mtvuk {
 namespace {
 
-constexpr double kTiny = 1e-14;
 constexpr double kPivotGuard = 1e-50;
 constexpr double kMaxLogStep = 2.302585092994046;  // a factor 10 per step
 constexpr double kMinDerivative = 1e-30;

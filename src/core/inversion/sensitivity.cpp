@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/physics/numeric.h"
+
 namespace mtvuk {
 namespace {
 
-constexpr double kTiny = 1e-14;
-constexpr double kLn10 = 2.302585092994046;
-constexpr double kQuarterPi = 0.7853981633974483;
 constexpr double kInvSqrt2 = 0.7071067811865476;
 // Where coth x is taken as 1 (and beyond x = 10000 c itself is 1).
 constexpr double kCothFlat = 300.0;
@@ -33,8 +32,7 @@ BasicSensitivity<kCapacity>::BasicSensitivity(const double* rho,
   for (int l = 0; l + 1 < n_; ++l) {
     const double r = rho[source_[l]];
     ratio_[l] = std::sqrt(rho[source_[l + 1]] / r);
-    const double thickness =
-        source_[l] == source_[l + 1] ? 1.0 : h[source_[l]];
+    const double thickness = source_[l] == source_[l + 1] ? 1.0 : h[source_[l]];
     depth_[l] = kTwoPi * thickness / std::sqrt(r);
   }
 }
@@ -133,8 +131,8 @@ void BasicSensitivity<kCapacity>::Evaluate(const double* periods,
         dy[Period::ThicknessColumn(l)] = by_depth;
         // ratio_l = sqrt(rho_{l+1} / rho_l), depth_l = 2 pi h_l /
         // sqrt(rho_l).
-        dy[Period::RhoColumn(l)] = Sub(dy[Period::RhoColumn(l)],
-                                       Scale(Add(by_ratio, by_depth), 0.5));
+        dy[Period::RhoColumn(l)] =
+            Sub(dy[Period::RhoColumn(l)], Scale(Add(by_ratio, by_depth), 0.5));
         dy[Period::RhoColumn(l + 1)] = Scale(by_ratio, 0.5);
         g = Scale(g_a, ratio_[l]);
       }
@@ -157,9 +155,8 @@ void BasicSensitivity<kCapacity>::Evaluate(const double* periods,
         s.d[kSensImZ][col] = dz.im * im_factor;
       };
       for (int j = 0; j < n_; ++j) {
-        fill(Period::RhoColumn(j),
-             Mul(dy[Period::RhoColumn(j)], inv_y),
-             j == 0);
+        fill(
+            Period::RhoColumn(j), Mul(dy[Period::RhoColumn(j)], inv_y), j == 0);
       }
       for (int j = 0; j + 1 < n_; ++j) {
         fill(Period::ThicknessColumn(j),

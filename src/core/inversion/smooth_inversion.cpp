@@ -14,11 +14,11 @@
 #include "core/inversion/inversion.h"
 #include "core/inversion/sensitivity.h"
 #include "core/physics/forward_1d.h"
+#include "core/physics/numeric.h"
 
 namespace mtvuk {
 namespace {
 
-constexpr double kLn10 = 2.302585092994046;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 // The coarse scan of log10 mu: whole decades from kScanBelow below the
 // centre to kScanAbove above it, widened by up to kScanWiden decades.

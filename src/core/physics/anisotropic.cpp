@@ -4,11 +4,11 @@
 #include <cstdio>
 
 #include "core/physics/forward_1d.h"
+#include "core/physics/numeric.h"
 
 namespace mtvuk {
 namespace {
 
-constexpr double kRadPerDeg = 0.017453292519943295;
 constexpr double kInfinite = 1e20;
 
 // 2 x 2 complex matrix, row-major.

@@ -4,11 +4,11 @@
 #include <cmath>
 
 #include "core/physics/dispersion.h"
+#include "core/physics/numeric.h"
 
 namespace mtvuk {
 namespace {
 
-constexpr double kQuarterPi = 0.7853981633974483;
 constexpr double kInvSqrt2 = 0.7071067811865476;
 
 // tan x for x >= 0 as a fraction num / den, so that the caller needs no
@@ -94,8 +94,7 @@ BasicNoDispersionKernel<kCapacity>::BasicNoDispersionKernel(const double* rho,
 }
 
 template <int kCapacity>
-Response1D BasicNoDispersionKernel<kCapacity>::operator()(
-    double period) const {
+Response1D BasicNoDispersionKernel<kCapacity>::operator()(double period) const {
   Response1D r;
   Evaluate(&period, 1, &r);
   return r;
@@ -151,11 +150,8 @@ void BasicNoDispersionKernel<kCapacity>::Evaluate(const double* periods,
 template class BasicNoDispersionKernel<MaxLayers>;
 template class BasicNoDispersionKernel<kMaxProfileLayers>;
 
-Response1D ResponseNoDispersion(const double* rho,
-                                const double* h,
-                                int n,
-                                double period,
-                                Physics physics) {
+Response1D ResponseNoDispersion(
+    const double* rho, const double* h, int n, double period, Physics physics) {
   return NoDispersionKernel(rho, h, n, physics)(period);
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/physics/complex.h"
+#include "core/physics/numeric.h"
 #include "core/store/layer_model.h"
 #include "core/store/physics_setting.h"
 
@@ -11,7 +12,6 @@ namespace mtvuk {
 
 inline constexpr double kTwoPi = 6.283185307179586;
 inline constexpr double kMu0 = 1.2566370614359173e-6;
-inline constexpr double kDegPerRad = 57.29577951308232;
 // SI impedance (Ohm) to field units (mV/km per nT): 1 / (mu0 1000).
 inline constexpr double kSiToField = 795.7747154594767;
 

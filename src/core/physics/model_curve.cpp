@@ -4,12 +4,11 @@
 #include <cmath>
 
 #include "core/physics/forward_1d.h"
+#include "core/physics/numeric.h"
 #include "core/platform/c_number.h"
 
 namespace mtvuk {
 namespace {
-
-constexpr double kTiny = 1e-14;
 
 float LogAbs(double v) { return ToF32(std::log10(std::fabs(v) + kTiny)); }
 
@@ -105,11 +104,8 @@ bool ComputeResponses(const LayerModel& model,
             layers.rho.data(), layers.h.data(), layers.n, layers.physics)
             .Evaluate(periods + first, chunk, one.data());
       } else {
-        DispersionKernel(model,
-                         layers.rho.data(),
-                         layers.h.data(),
-                         layers.n,
-                         layers.physics)
+        DispersionKernel(
+            model, layers.rho.data(), layers.h.data(), layers.n, layers.physics)
             .Evaluate(periods + first, chunk, one.data());
       }
       for (int i = 0; i < chunk; ++i) SetAll(out[first + i], one[i]);

@@ -5,10 +5,11 @@
 #include <limits>
 #include <map>
 
+#include "core/physics/numeric.h"
+
 namespace mtvuk {
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr float kKmToM = 1000.0f;
 // Layer counts beyond the record's arrays are never read.

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <limits>
 
+#include "core/physics/numeric.h"
+
 namespace mtvuk {
 namespace {
-
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 double Blend(double va, double vb, double w) {
   if (w == 0.0) return va;
