@@ -163,7 +163,7 @@ bool WritePicture(const std::string& gui,
   return ok;
 }
 
-struct Job {
+struct BayesJob {
   std::size_t index;
   std::string file;
   CurveMode mode;
@@ -286,7 +286,7 @@ int RunBayes(const BayesCliOptions& o) {
   if (!o.png_dir.empty() &&
       (!CheckPictureFolder(o.png_dir) || (gui = PictureDrawer()).empty()))
     return kExitFailure;
-  std::vector<Job> all;
+  std::vector<BayesJob> all;
   for (const std::string& f : o.files)
     for (CurveMode m : o.modes) all.push_back({all.size(), f, m});
   const ShardRange range = RangeOfShard(all.size(), shard);
@@ -294,7 +294,7 @@ int RunBayes(const BayesCliOptions& o) {
   int failed = 0;
   Json array = Json::array();
   for (std::size_t i = range.first; i < range.last; ++i) {
-    const Job& job = all[i];
+    const BayesJob& job = all[i];
     auto stores = std::make_unique<Stores>();
     Workspace& ws = stores->workspace;
     ApplyStartDefaults(ws, stores->sets, stores->models);

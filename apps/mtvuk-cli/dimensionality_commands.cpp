@@ -20,8 +20,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-Json Number(double v) { return std::isfinite(v) ? Json(v) : Json(nullptr); }
-
 double RhoOf(const Complex& z, double period) {
   return Abs2(z) / (kTwoPi / period * kMu0);
 }
@@ -100,16 +98,16 @@ int RunDPlus(const DPlusCliOptions& o) {
     j["static_shift"] = set.static_shift;
     j["floor_percent"] = o.floor_percent;
     j["data"] = r.data;
-    j["chi2"] = Number(r.chi2);
+    j["chi2"] = JsonNumber(r.chi2);
     j["expected_chi2"] = r.expected;
     j["chi2_95"] = r.limit;
-    j["nrms"] = Number(r.nrms);
+    j["nrms"] = JsonNumber(r.nrms);
     j["one_d"] = r.one_d;
     j["verdict"] = r.message;
     j["converged"] = r.converged;
     if (compare) {
-      j["layered"] = {{"chi2", Number(layered_chi2)},
-                      {"nrms", Number(std::sqrt(layered_chi2 / r.data))}};
+      j["layered"] = {{"chi2", JsonNumber(layered_chi2)},
+                      {"nrms", JsonNumber(std::sqrt(layered_chi2 / r.data))}};
     }
     j["a0"] = r.model.a0;
     j["sheets"] = Json::array();
@@ -199,13 +197,13 @@ int RunDimensionality(const DimensionalityCliOptions& o) {
     j["points"] = Json::array();
     for (const TensorInvariants& t : d) {
       j["points"].push_back({{"period", t.period},
-                             {"swift_skew", Number(t.swift_skew)},
-                             {"bahr_skew", Number(t.bahr_skew)},
-                             {"phi_max", Number(t.phi_max_deg)},
-                             {"phi_min", Number(t.phi_min_deg)},
-                             {"alpha", Number(t.alpha_deg)},
-                             {"beta", Number(t.beta_deg)},
-                             {"ellipticity", Number(t.ellipticity)},
+                             {"swift_skew", JsonNumber(t.swift_skew)},
+                             {"bahr_skew", JsonNumber(t.bahr_skew)},
+                             {"phi_max", JsonNumber(t.phi_max_deg)},
+                             {"phi_min", JsonNumber(t.phi_min_deg)},
+                             {"alpha", JsonNumber(t.alpha_deg)},
+                             {"beta", JsonNumber(t.beta_deg)},
+                             {"ellipticity", JsonNumber(t.ellipticity)},
                              {"one_d", t.one_d}});
     }
     std::printf("%s\n", JsonText(j).c_str());

@@ -30,11 +30,6 @@ nlohmann::ordered_json Pair(Complex z) {
   return nlohmann::ordered_json::array({z.re, z.im});
 }
 
-nlohmann::ordered_json Number(double v) {
-  return std::isfinite(v) ? nlohmann::ordered_json(v)
-                          : nlohmann::ordered_json(nullptr);
-}
-
 }  // namespace
 
 int RunForward(const ForwardOptions& options) {
@@ -89,10 +84,10 @@ int RunForward(const ForwardOptions& options) {
       }
       for (const PeriodResponse& r : responses) {
         const PolarisationResponse& m = r.mode[p];
-        mode["rho_a"].push_back(Number(m.rho_a));
-        mode["phase"].push_back(Number(m.phase));
-        mode["re_z"].push_back(Number(m.z.re));
-        mode["im_z"].push_back(Number(m.z.im));
+        mode["rho_a"].push_back(JsonNumber(m.rho_a));
+        mode["phase"].push_back(JsonNumber(m.phase));
+        mode["re_z"].push_back(JsonNumber(m.z.re));
+        mode["im_z"].push_back(JsonNumber(m.z.im));
       }
       j[kModes[p]] = mode;
     }

@@ -104,7 +104,7 @@ std::string RangeText(const EquivalenceRange& r) {
   return text;
 }
 
-struct Job {
+struct FitJob {
   std::string file;
   CurveMode mode;
 };
@@ -121,7 +121,7 @@ struct Outcome {
 // One fit with stores of its own, so that fits can run side by side.
 Outcome FitOne(const InvertOptions& o,
                const LayerModel& start,
-               const Job& job) {
+               const FitJob& job) {
   Outcome out;
   auto stores = std::make_unique<Stores>();
   Workspace& ws = stores->workspace;
@@ -399,7 +399,7 @@ int RunInvert(const InvertOptions& o) {
                  o.name.c_str());
     return kExitUsage;
   }
-  std::vector<Job> jobs;
+  std::vector<FitJob> jobs;
   for (const std::string& f : o.files)
     for (CurveMode mode : o.modes) jobs.push_back({f, mode});
   // A part of a survey: the shard's fits, each written to --out-dir.
@@ -412,8 +412,8 @@ int RunInvert(const InvertOptions& o) {
     return kExitFailure;
   const std::size_t all_jobs = jobs.size();
   const ShardRange range = RangeOfShard(all_jobs, shard);
-  jobs =
-      std::vector<Job>(jobs.begin() + range.first, jobs.begin() + range.last);
+  jobs = std::vector<FitJob>(jobs.begin() + range.first,
+                             jobs.begin() + range.last);
   if (jobs.empty()) return kExitOk;
   if (jobs.size() > 1 && !o.name.empty()) {
     std::fprintf(stderr,

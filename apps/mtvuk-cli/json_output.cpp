@@ -20,4 +20,9 @@ nlohmann::json JsonArray(const PointArray& values, int count) {
   return out;
 }
 
+nlohmann::ordered_json JsonNumber(double value) {
+  return std::isfinite(value) ? nlohmann::ordered_json(value)
+                              : nlohmann::ordered_json(nullptr);
+}
+
 }  // namespace mtvuk::cli

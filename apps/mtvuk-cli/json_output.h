@@ -12,6 +12,8 @@ namespace mtvuk::cli {
 // NaN and infinities become null.
 nlohmann::json JsonFloat(float value);
 nlohmann::json JsonArray(const PointArray& values, int count);
+// A computed double; NaN and infinities become null.
+nlohmann::ordered_json JsonNumber(double value);
 // The document as indented text. Names read from files may hold bytes that
 // are not UTF-8 (Latin-1 files, a name cut inside a character): they become
 // U+FFFD instead of ending the program.

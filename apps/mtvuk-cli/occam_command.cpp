@@ -14,14 +14,6 @@
 #include "json_output.h"
 
 namespace mtvuk::cli {
-namespace {
-
-nlohmann::ordered_json Number(double v) {
-  return std::isfinite(v) ? nlohmann::ordered_json(v)
-                          : nlohmann::ordered_json(nullptr);
-}
-
-}  // namespace
 
 int RunOccam(const OccamOptions& o) {
   const std::string error = SmoothInversionOptionsError(o.smooth);
@@ -72,7 +64,7 @@ int RunOccam(const OccamOptions& o) {
       j["profile"].push_back(
           {{"top_km", top[i]}, {"rho", std::pow(10.0, r.log_rho[i])}});
     }
-    j["rms"] = Number(r.rms);
+    j["rms"] = JsonNumber(r.rms);
     j["rms_terms"] = r.rms_terms;
     j["error_floor"] = r.error_floor;
     j["warnings"] = r.warnings;
@@ -89,7 +81,7 @@ int RunOccam(const OccamOptions& o) {
     for (const SmoothIteration& it : r.history) {
       j["history"].push_back({{"iteration", it.iteration},
                               {"mu", it.mu},
-                              {"rms", Number(it.rms)},
+                              {"rms", JsonNumber(it.rms)},
                               {"roughness", it.roughness},
                               {"halvings", it.halvings},
                               {"mu_tried", it.trials.size()}});
