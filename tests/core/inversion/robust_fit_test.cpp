@@ -60,16 +60,10 @@ TEST_F(RobustFitTest, MisfitOfEachTargetByHand) {
       25 + 2500,                          // IM
       2500,                               // Ro
       0.5 * 2500 + 0.5 * std::sqrt(sr / sp) * std::pow(11.25 * 5 * kRad, 2)};
-  const double ignored[6] = {
-      0,
-      0.5 * 1 + 0.5 * 1 + 0.5 * 1,
-      1,
-      2,
-      1,
-      0.5 + 0.5 *
-                std::sqrt(5.0 /
-                          (std::pow(45 * kRad, 2) + std::pow(30 * kRad, 2))) *
-                std::pow(5 * kRad, 2)};
+  // Without error bars every weight is 1.
+  const double phases = std::pow(45 * kRad, 2) + std::pow(30 * kRad, 2);
+  const double phase_term = std::sqrt(5 / phases) * std::pow(5 * kRad, 2);
+  const double ignored[6] = {0, 1.5, 1, 2, 1, 0.5 + 0.5 * phase_term};
   for (int target = 1; target <= 5; ++target) {
     ws().inversion_target = static_cast<std::int16_t>(target);
     ws().ignore_error_bars = 0;
@@ -95,7 +89,6 @@ TEST_F(RobustFitTest, MisfitOfEachTargetByHand) {
   EXPECT_EQ(nrms.terms, 4);
   EXPECT_NEAR(nrms.value, std::sqrt((r_rho * r_rho + 2.5 * 2.5) / 4.0), 1e-4);
   // Other shares of Re and Im, and of resistivity and phase.
-  ws().ignore_error_bars = 0;
   ws().re_weight = 0.8;
   ws().rho_weight = 0.8;
   ws().inversion_target = 1;

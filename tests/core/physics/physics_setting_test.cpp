@@ -35,15 +35,21 @@ double TextbookHalfSpacePhase(cd rho, double omega) {
   return -std::arg(std::sqrt(cd(0.0, -omega * kMu0Si) * rho)) * kDeg;
 }
 
-LayerModel IpHalfSpace(int law, float p1, float tau, float c, double rho) {
+// A model whose layer `ip` disperses by `law`.
+LayerModel Chargeable(int ip, int law, float p1, float tau, float c) {
   LayerModel m;
-  m.layer_count = 1;
   m.dispersion_on = 1;
   m.law = law;
-  m.ip_on[0] = 1;
-  m.ip_p1[0][0] = p1;
-  m.ip_tau[0][0] = tau;
-  m.ip_c[0][0] = c;
+  m.ip_on[ip] = 1;
+  m.ip_p1[ip][0] = p1;
+  m.ip_tau[ip][0] = tau;
+  m.ip_c[ip][0] = c;
+  return m;
+}
+
+LayerModel IpHalfSpace(int law, float p1, float tau, float c, double rho) {
+  LayerModel m = Chargeable(0, law, p1, tau, c);
+  m.layer_count = 1;
   m.resistivity.fill(rho);
   return m;
 }
@@ -271,18 +277,8 @@ TEST(PhysicsSetting, ZeroThicknessLayerIsNoLayerWhenCorrected) {
   }
   // The dispersive and anisotropic paths took it so under both settings.
   // The chargeable layer 100 Ohm-m, with and without the zero layer above.
-  auto chargeable = [](int ip_layer) {
-    LayerModel c;
-    c.dispersion_on = 1;
-    c.law = 2;
-    c.ip_on[ip_layer] = 1;
-    c.ip_p1[ip_layer][0] = 0.4f;
-    c.ip_tau[ip_layer][0] = 0.3f;
-    c.ip_c[ip_layer][0] = 0.5f;
-    return c;
-  };
-  LayerModel m = chargeable(2);
-  LayerModel k = chargeable(1);
+  LayerModel m = Chargeable(2, 2, 0.4f, 0.3f, 0.5f);
+  LayerModel k = Chargeable(1, 2, 0.4f, 0.3f, 0.5f);
   test::SetLayers(m, {rho, rho + 4}, {h, h + 4});
   test::SetLayers(k, {kept_rho, kept_rho + 3}, {kept_h, kept_h + 3});
   ScriptedUi ui;
