@@ -36,9 +36,7 @@ TEST_P(PosteriorStatistics, TruthInsideTheBand) {
     t[i] = 1e-3 * std::pow(1e7, i / (c.periods - 1.0));
   const BayesData d =
       SyntheticBayesData(c.rho, c.thickness_km, t, 0.05, c.seed);
-  BayesOptions o;
-  o.iterations = 40000;
-  o.seed = c.seed;
+  const BayesOptions o{.iterations = 40000, .seed = c.seed};
   const BayesResult r = RunBayesSampler(d, o);
   // The resolved depths: between the shallowest and the deepest Bostick
   // depth of the data.

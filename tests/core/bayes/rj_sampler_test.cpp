@@ -21,14 +21,12 @@ std::vector<double> Periods(int count, double first, double last) {
 }
 
 BayesOptions SmallRun() {
-  BayesOptions o;
-  o.iterations = 4000;
-  o.chains = 2;
-  o.hot_chains = 2;
-  o.depth_cells = 40;
-  o.rho_bins = 60;
-  o.seed = 11;
-  return o;
+  return {.iterations = 4000,
+          .chains = 2,
+          .hot_chains = 2,
+          .seed = 11,
+          .depth_cells = 40,
+          .rho_bins = 60};
 }
 
 // Errors so large that every model fits: the posterior is the prior,

@@ -172,10 +172,8 @@ TEST(DPlus, RealSoundingBoundAndInvariants) {
   }
   EXPECT_GT(one_d, 0);
   EXPECT_LT(one_d, 60);
-  LoadFieldSet(
-      0, CurveMode::XY, stores->workspace, stores->sets, stores->models);
-  LoadFieldSet(
-      1, CurveMode::YX, stores->workspace, stores->sets, stores->models);
+  test::LoadSet(*stores, 0, CurveMode::XY);
+  test::LoadSet(*stores, 1, CurveMode::YX);
   for (int s = 0; s < 2; ++s) {
     const std::vector<ImpedanceDatum> data = ImpedanceDataOf(stores->sets[s]);
     ASSERT_GE(data.size(), 50u);

@@ -7,7 +7,6 @@
 #include <random>
 #include <vector>
 
-#include "core/fielddata/field_curve.h"
 #include "core/physics/anisotropic.h"
 #include "core/physics/forward_1d.h"
 #include "core/platform/scripted_ui.h"
@@ -94,12 +93,8 @@ inline std::unique_ptr<Stores> TwoCurves(const std::vector<AnisoLayer>& layers,
                                          const SoundingSpec& spec) {
   auto stores = NewStores();
   FillSounding(stores->workspace.sounding, layers, spec);
-  for (int slot = 0; slot < 2; ++slot)
-    LoadFieldSet(slot,
-                 slot == 0 ? CurveMode::XY : CurveMode::YX,
-                 stores->workspace,
-                 stores->sets,
-                 stores->models);
+  LoadSet(*stores, 0, CurveMode::XY);
+  LoadSet(*stores, 1, CurveMode::YX);
   return stores;
 }
 

@@ -104,8 +104,7 @@ TEST(Equivalence, TwoLayerRangesMatchABruteForceScan) {
 TEST(Equivalence, ThinConductorAndResistor) {
   FieldSet s;
   test::SyntheticSounding(s, {100, 1, 100}, {1.0, 0.01}, 40, 0.03, 0.0, 7);
-  MisfitSettings settings;
-  settings.target = 5;
+  const MisfitSettings settings{.target = 5};
   ScriptedUi ui;
   EquivalenceResult r = ComputeEquivalence(
       settings, s, 40, ModelOf({100, 1, 100}, {1.0, 0.01}), {}, ui);
@@ -144,8 +143,7 @@ TEST(Equivalence, FixedParametersThresholdAndRefusals) {
   m.fix_thickness[0] = 1;
   m.resistivity_max[0] = 105.0f;  // the range (up to 112) reaches it
   ScriptedUi ui;
-  EquivalenceOptions wide;
-  wide.absolute = 4.0;
+  const EquivalenceOptions wide{.absolute = 4.0};
   const EquivalenceResult r =
       ComputeEquivalence(MisfitSettings{}, s, 30, m, wide, ui);
   ASSERT_TRUE(r.ran);

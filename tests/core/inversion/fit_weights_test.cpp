@@ -118,10 +118,8 @@ TEST_F(FitWeightsTest, NrmsOfTheTrueModelIsNearOneForEveryTarget) {
         // Points whose bars are 2 % get that noise too.
         Sounding(set(), rho, h, 40, 0.05, {0.05}, seed, mode);
         test::SetLayers(model(), rho, h);
-        MisfitSettings settings;
-        settings.target = target;
-        settings.data_weights = true;
-        const NormalizedRms n = NormalizedMisfit(TermsOf(settings));
+        const NormalizedRms n =
+            NormalizedMisfit(TermsOf({.target = target, .data_weights = true}));
         sum += n.value * n.value * n.terms;
         terms += n.terms;
       }
@@ -137,10 +135,8 @@ TEST_F(FitWeightsTest, NrmsOfTheTrueModelIsNearOneForEveryTarget) {
 TEST_F(FitWeightsTest, DataWeightsDoNotDependOnTheModel) {
   Sounding(set(), {100, 10, 1000}, {1, 10}, 30, 0.0, {0.02, 0.1}, 3);
   for (int target = 1; target <= 5; ++target) {
-    MisfitSettings data;
-    data.target = target;
-    data.data_weights = true;
-    data.error_floor = 3.0;
+    const MisfitSettings data{
+        .target = target, .data_weights = true, .error_floor = 3.0};
     test::SetLayers(model(), {100, 10, 1000}, {1, 10});
     const FitTerms a = TermsOf(data);
     test::SetLayers(model(), {0.2, 0.2, 0.2}, {1000, 1000});
@@ -161,9 +157,7 @@ TEST_F(FitWeightsTest, ErrorFloorRaisesSmallBarsOnly) {
   Sounding(set(), {100, 10}, {2}, 20, 0.0, {0.001, 0.2}, 5);
   test::SetLayers(model(), {100, 10}, {2});
   for (int target : {1, 4, 5}) {
-    MisfitSettings s;
-    s.target = target;
-    s.data_weights = true;
+    MisfitSettings s{.target = target, .data_weights = true};
     const FitTerms bare = TermsOf(s);
     s.error_floor = 5.0;
     const FitTerms floored = TermsOf(s);
