@@ -25,7 +25,7 @@ struct AnisoLayer {
 // n periods from tmin to tmax; relative errors of |Z| varying from
 // err_lo at the shortest to err_hi at the longest period, with Gaussian
 // noise of that size on Re and Im of each element when `noisy`.
-struct SoundingSpec {
+struct SoundingOptions {
   int n = 40;
   double tmin = 1e-3, tmax = 1e3;
   double err_lo = 0.02, err_hi = 0.02;
@@ -35,8 +35,8 @@ struct SoundingSpec {
 
 inline void FillSounding(SoundingBuffer& sb,
                          const std::vector<AnisoLayer>& layers,
-                         const SoundingSpec& spec) {
-  const auto [n, tmin, tmax, err_lo, err_hi, noisy, seed] = spec;
+                         const SoundingOptions& options) {
+  const auto [n, tmin, tmax, err_lo, err_hi, noisy, seed] = options;
   LayerModel model;
   std::vector<double> rho(MaxLayers, layers.back().rho);
   std::vector<double> h(MaxLayers, 1.0);
@@ -90,9 +90,9 @@ inline void FillSounding(SoundingBuffer& sb,
 // Session stores holding that sounding, its XY curve loaded into field set
 // 1 and its YX curve into field set 2.
 inline std::unique_ptr<Stores> TwoCurves(const std::vector<AnisoLayer>& layers,
-                                         const SoundingSpec& spec) {
+                                         const SoundingOptions& options) {
   auto stores = NewStores();
-  FillSounding(stores->workspace.sounding, layers, spec);
+  FillSounding(stores->workspace.sounding, layers, options);
   LoadSet(*stores, 0, CurveMode::XY);
   LoadSet(*stores, 1, CurveMode::YX);
   return stores;
