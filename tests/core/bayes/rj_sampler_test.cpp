@@ -1,12 +1,8 @@
-// The trans-dimensional sampler: its acceptance ratios (with a flat
-// likelihood it must return the prior), its determinism over threads, the
-// error floor, split R-hat and a real sounding.
 #include "core/bayes/rj_sampler.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numeric>
 
 #include "core/bayes/random_stream.h"
 #include "core/fielddata/field_file_reader.h"
@@ -25,20 +21,17 @@ std::vector<double> Periods(int count, double first, double last) {
 }
 
 BayesOptions SmallRun() {
-  BayesOptions o;
-  o.iterations = 4000;
-  o.chains = 2;
-  o.hot_chains = 2;
-  o.depth_cells = 40;
-  o.rho_bins = 60;
-  o.seed = 11;
-  return o;
+  return {.iterations = 4000,
+          .chains = 2,
+          .hot_chains = 2,
+          .seed = 11,
+          .depth_cells = 40,
+          .rho_bins = 60};
 }
 
-// Errors so large that every model fits: the posterior is the prior, so
-// the number of layers is uniform over 1..max_layers and the resistivity
-// at every depth is uniform over its limits. A wrong birth or death ratio
-// tilts the layer count.
+// Errors so large that every model fits: the posterior is the prior,
+// uniform in the layer count (a wrong birth or death ratio tilts it) and in
+// the resistivity at every depth.
 TEST(RjSampler, FlatLikelihoodReturnsThePrior) {
   BayesData d = SyntheticBayesData(
       {100.0, 10.0}, {1.0}, Periods(12, 0.01, 100.0), 0.0, 1);
@@ -70,8 +63,10 @@ TEST(RjSampler, FlatLikelihoodReturnsThePrior) {
 }
 
 // The same seed gives the same posterior on one thread and on three; another
-// seed gives another chain.
-TEST(RjSampler, SeedDecidesNotThreads) {
+// seed gives another chain. Exchanges with tempered chains must leave the
+// posterior of the cold ones as it is: their mean misfit after the burn-in
+// is that of cold chains alone.
+TEST(RjSampler, SeedDecidesNotThreadsAndTemperingKeepsThePosterior) {
   const BayesData d = SyntheticBayesData(
       {30.0, 300.0, 3.0}, {0.5, 4.0}, Periods(16, 0.003, 3000.0), 0.05, 3);
   BayesOptions o = SmallRun();
@@ -90,15 +85,8 @@ TEST(RjSampler, SeedDecidesNotThreads) {
   // Kept samples: chains x (iterations - burn-in) / thin.
   EXPECT_EQ(a.samples, 2 * 2000 / 10);
   EXPECT_EQ(a.misfit_trace[0].size(), 400u);
-}
 
-// Exchanges with tempered chains must leave the posterior of the cold ones
-// as it is: their mean misfit after the burn-in is that of cold chains
-// alone.
-TEST(RjSampler, TemperingKeepsThePosterior) {
-  const BayesData d = SyntheticBayesData(
-      {30.0, 300.0, 3.0}, {0.5, 4.0}, Periods(16, 0.003, 3000.0), 0.05, 3);
-  BayesOptions o = SmallRun();
+  o = SmallRun();
   o.iterations = 8000;
   o.max_temperature = 20.0;
   auto mean_misfit = [&](int hot) {
@@ -151,9 +139,8 @@ TEST(RjSampler, ErrorFloor) {
   EXPECT_NEAR(d.sigma_phase[2], std::asin(0.05), 1e-15);
 }
 
-// A real sounding, both polarisations, with some points deleted: the data
-// leave the deleted points out, the sampler fits the rest to about their
-// errors and puts the deepest depth at twice the Bostick depth.
+// A real sounding, both polarisations, points deleted: the sampler fits the
+// rest to about their errors, down to twice the Bostick depth.
 TEST(RjSampler, RealSounding) {
   auto stores = test::NewStores();
   ScriptedUi ui;

@@ -11,6 +11,7 @@
 #include "core/physics/forward_1d.h"
 #include "core/platform/scripted_ui.h"
 #include "core/store/workspace.h"
+#include "util/test_util.h"
 
 namespace mtvuk::test {
 
@@ -24,15 +25,18 @@ struct AnisoLayer {
 // n periods from tmin to tmax; relative errors of |Z| varying from
 // err_lo at the shortest to err_hi at the longest period, with Gaussian
 // noise of that size on Re and Im of each element when `noisy`.
+struct SoundingOptions {
+  int n = 40;
+  double tmin = 1e-3, tmax = 1e3;
+  double err_lo = 0.02, err_hi = 0.02;
+  bool noisy = true;
+  unsigned seed = 7;
+};
+
 inline void FillSounding(SoundingBuffer& sb,
                          const std::vector<AnisoLayer>& layers,
-                         int n,
-                         double tmin,
-                         double tmax,
-                         double err_lo,
-                         double err_hi,
-                         bool noisy,
-                         unsigned seed = 7) {
+                         const SoundingOptions& options) {
+  const auto [n, tmin, tmax, err_lo, err_hi, noisy, seed] = options;
   LayerModel model;
   std::vector<double> rho(MaxLayers, layers.back().rho);
   std::vector<double> h(MaxLayers, 1.0);
@@ -81,6 +85,17 @@ inline void FillSounding(SoundingBuffer& sb,
     sb.phsxy_err[i] = sb.phsyx_err[i] =
         static_cast<float>(std::atan(err) * 57.29577951308232);
   }
+}
+
+// Session stores holding that sounding, its XY curve loaded into field set
+// 1 and its YX curve into field set 2.
+inline std::unique_ptr<Stores> TwoCurves(const std::vector<AnisoLayer>& layers,
+                                         const SoundingOptions& options) {
+  auto stores = NewStores();
+  FillSounding(stores->workspace.sounding, layers, options);
+  LoadSet(*stores, 0, CurveMode::XY);
+  LoadSet(*stores, 1, CurveMode::YX);
+  return stores;
 }
 
 }  // namespace mtvuk::test

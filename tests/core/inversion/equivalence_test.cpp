@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -42,11 +43,9 @@ TEST(Equivalence, TwoLayerRangesMatchABruteForceScan) {
   const EquivalentModel& best = r.models.front();
   constexpr int kSteps = 25;
   constexpr double kHalfWidth = 0.15;  // ln units about the best fit
-  double lo[5], hi[5];
-  for (int q = 0; q < 5; ++q) {
-    lo[q] = INFINITY;
-    hi[q] = 0.0;
-  }
+  std::array<double, 5> lo, hi;
+  lo.fill(INFINITY);
+  hi.fill(0.0);
   bool on_edge = false;
   FitResponse fit;
   fit.count = 30;
@@ -73,11 +72,8 @@ TEST(Equivalence, TwoLayerRangesMatchABruteForceScan) {
           continue;
         on_edge = on_edge || a == 0 || b == 0 || c == 0 || a == kSteps - 1 ||
                   b == kSteps - 1 || c == kSteps - 1;
-        const double v[5] = {rho[0],
-                             h[0],
-                             rho[1],
-                             1000.0 * h[0] / rho[0],
-                             1000.0 * h[0] * rho[0]};
+        const double m1 = 1000.0 * h[0];  // in m
+        const double v[5] = {rho[0], h[0], rho[1], m1 / rho[0], m1 * rho[0]};
         for (int q = 0; q < 5; ++q) {
           lo[q] = std::min(lo[q], v[q]);
           hi[q] = std::max(hi[q], v[q]);
@@ -103,14 +99,12 @@ TEST(Equivalence, TwoLayerRangesMatchABruteForceScan) {
   for (const EquivalentModel& e : r.models) EXPECT_LE(e.misfit, r.threshold);
 }
 
-// 10 m of 1 Ohm-m at 1 km under 100 Ohm-m: only its conductance is known.
-// A thick resistor between conductors shows where the conductor below
-// starts, that is its thickness, not its resistivity.
+// 10 m of 1 Ohm-m at 1 km under 100 Ohm-m: only its conductance is known;
+// of a thick resistor between conductors only its thickness.
 TEST(Equivalence, ThinConductorAndResistor) {
   FieldSet s;
   test::SyntheticSounding(s, {100, 1, 100}, {1.0, 0.01}, 40, 0.03, 0.0, 7);
-  MisfitSettings settings;
-  settings.target = 5;
+  const MisfitSettings settings{.target = 5};
   ScriptedUi ui;
   EquivalenceResult r = ComputeEquivalence(
       settings, s, 40, ModelOf({100, 1, 100}, {1.0, 0.01}), {}, ui);
@@ -149,8 +143,7 @@ TEST(Equivalence, FixedParametersThresholdAndRefusals) {
   m.fix_thickness[0] = 1;
   m.resistivity_max[0] = 105.0f;  // the range (up to 112) reaches it
   ScriptedUi ui;
-  EquivalenceOptions wide;
-  wide.absolute = 4.0;
+  const EquivalenceOptions wide{.absolute = 4.0};
   const EquivalenceResult r =
       ComputeEquivalence(MisfitSettings{}, s, 30, m, wide, ui);
   ASSERT_TRUE(r.ran);

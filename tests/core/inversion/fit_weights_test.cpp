@@ -2,13 +2,12 @@
 // warnings of a fit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
 
-#include "core/fielddata/edi_import.h"
 #include "core/fielddata/field_curve.h"
-#include "core/fielddata/sounding_list.h"
 #include "core/inversion/error_floor.h"
 #include "core/inversion/fit_warnings.h"
 #include "core/inversion/inversion.h"
@@ -24,10 +23,9 @@ namespace {
 
 constexpr double kDegPerRad = 57.29577951308232;
 
-// A sounding as the readers leave it: complex Gaussian noise of `noise`
-// |Z| on each of Re Z and Im Z, and error bars written by the spectra
-// estimator from a relative impedance error `bars[i % size]`. Periods
-// 1e-3 to 1e3 s; YX sets hold the negated impedance, as derived.
+// A sounding as the readers leave it (periods 1e-3 to 1e3 s): noise of
+// `noise` |Z| on Re Z and Im Z, the spectra estimator's bars of a relative
+// impedance error `bars[i % size]`, YX sets holding the negated impedance.
 void Sounding(FieldSet& s,
               const std::vector<double>& rho,
               const std::vector<double>& h,
@@ -56,35 +54,23 @@ void Sounding(FieldSet& s,
     const double k = 1.0 + 2.0 * e;
     const double rho_a = (re * re + im * im) / (kSiToField * kSiToField) /
                          (kTwoPi / period * kMu0);
+    const double rho_err = 0.5 * (k * rho_a - rho_a / k);
     s.freq[i] = static_cast<float>(1.0 / period);
-    StoreFieldPoint(s,
-                    i,
-                    mode,
-                    re,
-                    im,
-                    0.5 * (k * rho_a - rho_a / k),
-                    std::atan(e) * kDegPerRad);
+    StoreFieldPoint(s, i, mode, re, im, rho_err, std::atan(e) * kDegPerRad);
   }
 }
 
 class FitWeightsTest : public test::FitTest {
  protected:
   // The data terms of the model as it stands (no iteration).
-  FitTerms TermsOf(const MisfitSettings& settings, double* misfit = nullptr) {
+  FitTerms TermsOf(const MisfitSettings& settings) {
     FitTerms terms;
     FitResponse fit;
-    ModelCurveDriver(DriverMode::kFitting,
-                     ws(),
-                     stores_->models,
-                     ui_,
-                     &set(),
-                     &fit,
-                     [&](const FieldSet&, FitResponse& f) {
-                       const double s =
-                           FitMisfit(settings, set(), set().count, f, &terms);
-                       if (misfit) *misfit = s;
-                       return s;
-                     });
+    auto misfit = [&](const FieldSet&, FitResponse& f) {
+      return FitMisfit(settings, set(), set().count, f, &terms);
+    };
+    ModelCurveDriver(
+        DriverMode::kFitting, ws(), stores_->models, ui_, &set(), &fit, misfit);
     return terms;
   }
 };
@@ -119,9 +105,8 @@ TEST_F(FitWeightsTest, DatumErrorIsFoundBackFromTheBars) {
   EXPECT_GT(DatumImpedanceError(set(), 0), 0.0);
 }
 
-// With 5 % noise on each of Re Z and Im Z and bars that say so, the true
-// model has an nrms near 1 for every target, in both polarisations, with
-// bars that differ from point to point.
+// With 5 % noise on Re Z and Im Z and bars that say so, the true model has
+// an nrms near 1 for every target, in both polarisations.
 TEST_F(FitWeightsTest, NrmsOfTheTrueModelIsNearOneForEveryTarget) {
   const std::vector<double> rho = {100, 10, 1000, 30};
   const std::vector<double> h = {0.8, 3.0, 20.0};
@@ -133,10 +118,8 @@ TEST_F(FitWeightsTest, NrmsOfTheTrueModelIsNearOneForEveryTarget) {
         // Points whose bars are 2 % get that noise too.
         Sounding(set(), rho, h, 40, 0.05, {0.05}, seed, mode);
         test::SetLayers(model(), rho, h);
-        MisfitSettings settings;
-        settings.target = target;
-        settings.data_weights = true;
-        const NormalizedRms n = NormalizedMisfit(TermsOf(settings));
+        const NormalizedRms n =
+            NormalizedMisfit(TermsOf({.target = target, .data_weights = true}));
         sum += n.value * n.value * n.terms;
         terms += n.terms;
       }
@@ -147,16 +130,13 @@ TEST_F(FitWeightsTest, NrmsOfTheTrueModelIsNearOneForEveryTarget) {
   }
 }
 
-// The robust misfit's weights come from the data alone: two models with
-// very different resistivities weigh every term alike (the classic
-// weights of target 4 and 5 follow the model's resistivity).
+// The robust misfit's weights come from the data alone (the classic weights
+// of target 4 and 5 follow the model's resistivity).
 TEST_F(FitWeightsTest, DataWeightsDoNotDependOnTheModel) {
   Sounding(set(), {100, 10, 1000}, {1, 10}, 30, 0.0, {0.02, 0.1}, 3);
   for (int target = 1; target <= 5; ++target) {
-    MisfitSettings data;
-    data.target = target;
-    data.data_weights = true;
-    data.error_floor = 3.0;
+    const MisfitSettings data{
+        .target = target, .data_weights = true, .error_floor = 3.0};
     test::SetLayers(model(), {100, 10, 1000}, {1, 10});
     const FitTerms a = TermsOf(data);
     test::SetLayers(model(), {0.2, 0.2, 0.2}, {1000, 1000});
@@ -177,9 +157,7 @@ TEST_F(FitWeightsTest, ErrorFloorRaisesSmallBarsOnly) {
   Sounding(set(), {100, 10}, {2}, 20, 0.0, {0.001, 0.2}, 5);
   test::SetLayers(model(), {100, 10}, {2});
   for (int target : {1, 4, 5}) {
-    MisfitSettings s;
-    s.target = target;
-    s.data_weights = true;
+    MisfitSettings s{.target = target, .data_weights = true};
     const FitTerms bare = TermsOf(s);
     s.error_floor = 5.0;
     const FitTerms floored = TermsOf(s);
@@ -201,9 +179,8 @@ TEST_F(FitWeightsTest, ErrorFloorRaisesSmallBarsOnly) {
   }
 }
 
-// Layered earths, 5 % noise, matching bars, a uniform 100 Ohm-m start:
-// every target of the robust method ends at the noise level, and a
-// parameter at a limit is always named.
+// Layered earths, 5 % noise, a uniform 100 Ohm-m start: every target of the
+// robust method ends at the noise level; a parameter at a limit is named.
 TEST_F(FitWeightsTest, RobustFitOfEveryTargetEndsAtTheNoise) {
   struct Earth {
     std::vector<double> rho, h;
@@ -214,14 +191,9 @@ TEST_F(FitWeightsTest, RobustFitOfEveryTargetEndsAtTheNoise) {
   for (int target = 1; target <= 5; ++target) {
     for (int e = 0; e < 3; ++e) {
       const Earth& earth = earths[e];
-      Sounding(set(),
-               earth.rho,
-               earth.h,
-               40,
-               0.05,
-               {0.05},
-               10u * target + e,
-               e == 1 ? CurveMode::YX : CurveMode::XY);
+      const CurveMode mode = e == 1 ? CurveMode::YX : CurveMode::XY;
+      Sounding(
+          set(), earth.rho, earth.h, 40, 0.05, {0.05}, 10u * target + e, mode);
       std::vector<double> start_h = earth.h;
       for (double& x : start_h) x *= 1.4;
       test::SetLayers(
@@ -239,6 +211,98 @@ TEST_F(FitWeightsTest, RobustFitOfEveryTargetEndsAtTheNoise) {
               r.warnings.begin(), r.warnings.end(), [](const std::string& w) {
                 return w.find("limit") != std::string::npos;
               }));
+    }
+  }
+}
+
+// What a fit says about itself, and the robust method against the classic
+// one on field data.
+
+bool Has(const std::vector<std::string>& warnings, const std::string& part) {
+  return std::any_of(warnings.begin(), warnings.end(), [&](const auto& w) {
+    return w.find(part) != std::string::npos;
+  });
+}
+
+using FitWarningsTest = test::FitTest;
+
+// Edited points and points without a bar are named with their periods;
+// a parameter pinned at its limit is named with the layer and the limit.
+TEST_F(FitWarningsTest, LeftOutPointsAndLimitsAreNamed) {
+  test::SyntheticSounding(set(), {100, 10, 1000}, {1.0, 8.0}, 30, 0.05, 0.0, 2);
+  set().point_deleted[3] = set().point_deleted[7] = 1;
+  set().point_deleted[29] = 1;  // trailing: beyond the periods used
+  set().log_rho_upper[12] = set().log_rho[12];  // no resistivity bar
+  set().log_phase_upper[12] = std::log10(set().phase[12]);
+  test::UniformLayers(model(), 3, 100.0, 1.0, 4.0);
+  model().resistivity_max[1] = 20.0f;  // the second layer wants 10
+  model().resistivity_min[1] = 15.0f;
+  ws().inversion_target = 4;
+  InversionResult r = Run();
+  ASSERT_TRUE(r.ran);
+  char edited[160];
+  std::snprintf(edited,
+                sizeof edited,
+                "3 points left out (edited away), periods %.3g %.3g %.3g s",
+                1.0 / set().freq[3],
+                1.0 / set().freq[7],
+                1.0 / set().freq[29]);
+  EXPECT_TRUE(Has(r.warnings, edited)) << ::testing::PrintToString(r.warnings);
+  EXPECT_TRUE(Has(r.warnings, "1 point left out (no error bar)"));
+  EXPECT_TRUE(
+      Has(r.warnings, "layer 2 resistivity at its lower limit 15 Ohm-m"));
+  // The classic method weighs the point without a bar, and names the
+  // limit all the same.
+  ws().fit_method = FitMethod::kClassic;
+  test::UniformLayers(model(), 3, 100.0, 1.0, 4.0);
+  r = Run();
+  EXPECT_FALSE(Has(r.warnings, "no error bar"));
+  EXPECT_TRUE(Has(r.warnings, "layer 2 resistivity at its lower limit"));
+  EXPECT_DOUBLE_EQ(r.error_floor, 0.0);
+}
+
+// ET001 claims 0.1 % error bars. The robust fit says so, and with no floor
+// it says the model does not explain the data; with the floor it does not.
+TEST_F(FitWarningsTest, TinyFieldBarsAreReported) {
+  ASSERT_TRUE(Load("ET001.edi", CurveMode::XY));
+  ws().inversion_target = 5;
+  test::UniformLayers(model(), 4, 30.0, 0.3, 4.0);
+  InversionResult r = Run();
+  ASSERT_TRUE(r.ran);
+  EXPECT_TRUE(Has(r.warnings, "error bars below 1 % of the value"));
+  const double floored = r.nrms;
+  ws().error_floor_percent = 0.0;
+  test::UniformLayers(model(), 4, 30.0, 0.3, 4.0);
+  r = Run();
+  EXPECT_GT(r.nrms, 3.0 * floored);
+  EXPECT_TRUE(Has(r.warnings, "the model does not explain the data"));
+}
+
+// On field data the robust method never ends worse than the classic one
+// by the classic misfit S, from the same start, for every target.
+TEST_F(FitWarningsTest, RobustNeverEndsWorseThanClassic) {
+  struct Case {
+    const char* file;
+    CurveMode mode;
+    bool import;
+  };
+  for (const Case& c : {Case{"VIC100_ANSIR.edi", CurveMode::YX, true},
+                        Case{"ET010.edi", CurveMode::XY, false}}) {
+    ASSERT_TRUE(Load(c.file, c.mode, c.import)) << c.file;
+    for (int target = 1; target <= 5; ++target) {
+      ws().inversion_target = static_cast<std::int16_t>(target);
+      double s[2];
+      for (FitMethod method : {FitMethod::kClassic, FitMethod::kRobust}) {
+        ws().fit_method = method;
+        test::UniformLayers(model(), 4, 100.0, 0.5, 4.0);
+        const InversionResult r = Run();
+        ASSERT_TRUE(r.ran) << c.file << " " << target;
+        s[static_cast<int>(method == FitMethod::kClassic)] = r.misfit;
+        if (method == FitMethod::kRobust && r.nrms > kPoorFitNrms) {
+          EXPECT_TRUE(Has(r.warnings, "does not explain")) << c.file;
+        }
+      }
+      EXPECT_LE(s[0], s[1] * (1.0 + 1e-6)) << c.file << " target " << target;
     }
   }
 }

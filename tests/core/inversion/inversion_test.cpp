@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
-#include "core/physics/forward_1d.h"
+#include "core/inversion/inversion_settings.h"
 #include "core/platform/scripted_ui.h"
-#include "core/store/store_defaults.h"
 #include "fit_fixture.h"
 #include "synthetic_sounding.h"
 #include "util/test_util.h"
@@ -106,9 +104,8 @@ TEST_F(InversionTest, OneIterationKeepsTheBetterOfStartAndStep) {
 }
 
 // From a uniform start the thicknesses have no sensitivity; the classic
-// method must still move the resistivities (each step component is limited
-// on its own). ET001 XY from 30 Ohm-m everywhere stalled at its start
-// misfit for all 30 iterations when the whole step was scaled.
+// method must still move the resistivities (ET001 XY from 30 Ohm-m stalled
+// for 30 iterations when the whole step, not each component, was limited).
 TEST_F(InversionTest, ClassicMethodLeavesAUniformStart) {
   ui_.Allow("CHECK MT-FILE");
   ASSERT_TRUE(Load("ET001.edi", CurveMode::XY));
@@ -121,40 +118,89 @@ TEST_F(InversionTest, ClassicMethodLeavesAUniformStart) {
   EXPECT_LT(r.Rms(), 1.0);
 }
 
-TEST_F(InversionTest, RefusesUnattachedOrEmptySetsAndLeavesTheModel) {
+// A fit that cannot be made says why and changes nothing (an under-
+// determined classic fit runs and says so).
+TEST_F(InversionTest, RefusalsSayWhyAndChangeNothing) {
   for (FieldSet& s : stores_->sets) s.attached.fill(0);
   const LayerModel before = model();
   ui_.Allow("INVALID ATTACH");
-  InversionResult r = Run();
-  EXPECT_FALSE(r.ran);
-  ASSERT_EQ(ui_.prompts().size(), 1u);
-  EXPECT_EQ(ui_.prompts()[0].text,
+  ui_.Allow("INVALID AUTO INVERSION");
+  EXPECT_FALSE(Run().ran);
+  stores_->sets[2].attached[0] = 1;  // attached to an empty slot
+  EXPECT_FALSE(Run().ran);
+  stores_->sets[2].attached[0] = 0;
+  stores_->sets[0].attached[0] = 1;
+  test::SyntheticSounding(set(), {100, 10, 1000}, {1.0, 2.0}, 20, 0.05, 0.0, 1);
+  for (int i = 0; i < 20; ++i) set().point_deleted[i] = 1;
+  EXPECT_FALSE(Run().ran);
+  EXPECT_EQ(model().name, before.name);
+  EXPECT_EQ(model().resistivity, before.resistivity);
+  EXPECT_EQ(model().period_min, before.period_min);
+  EXPECT_EQ(set().effective_count, 0);
+  for (int i = 0; i < 20; ++i) set().point_deleted[i] = 0;
+  set().re_z[3] = NAN;
+  EXPECT_FALSE(Run().ran);
+  EXPECT_EQ(model().fitted_set, -1);
+  test::SyntheticSounding(set(), {100, 10, 1000}, {1.0, 8.0}, 6, 0.05, 0.0, 4);
+  for (int i = 2; i < 5; ++i) set().point_deleted[i] = 1;  // 3 points left
+  ws().inversion_target = 4;
+  test::UniformLayers(model(), 3, 100.0, 1.0, 4.0);  // 5 free parameters
+  const LayerModel uniform = model();
+  EXPECT_FALSE(Run().ran);
+  EXPECT_EQ(model().resistivity, uniform.resistivity);
+  EXPECT_EQ(model().thickness, uniform.thickness);
+  const auto& p = ui_.prompts();
+  ASSERT_EQ(p.size(), 5u);
+  EXPECT_EQ(p[0].text,
             "Model No 1 is not attached to Field data\nUse "
             "Setting->Inversion->Attach..");
-  EXPECT_EQ(ui_.prompts()[0].icon, Icon::kStop);
-  EXPECT_EQ(model().resistivity, before.resistivity);
-  stores_->sets[2].attached[0] = 1;  // attached to an empty slot
-  ui_.Allow("INVALID AUTO INVERSION");
-  r = Run();
-  EXPECT_FALSE(r.ran);
-  EXPECT_EQ(ui_.prompts()[1].text,
+  EXPECT_EQ(p[0].icon, Icon::kStop);
+  EXPECT_EQ(p[1].text,
             "Can't find   data for inversion\nThis model No 1 attached to "
             "Field set No 3\n"
             "Load field data or change attaching\nUse: "
             "Setting->Inversion->Attach...");
+  EXPECT_EQ(p[2].text.substr(0, 14), "No data to fit");
+  EXPECT_EQ(p[3].text.substr(0, 39), "The misfit of the start model is not a ");
+  EXPECT_EQ(p[4].text,
+            "Too few data for the model\nField set No 1 has 3 usable data "
+            "for 5 free parameters\nFix parameters or use fewer layers");
+  ws().fit_method = FitMethod::kClassic;
+  const InversionResult r = Run();
+  EXPECT_TRUE(r.ran);
+  EXPECT_NE(std::find(r.warnings.begin(),
+                      r.warnings.end(),
+                      "fewer usable data (3) than free parameters (5)"),
+            r.warnings.end())
+      << testing::PrintToString(r.warnings);
+  // Target 5 has two data per point: 6 terms for 5 parameters fit.
+  ws().fit_method = FitMethod::kRobust;
+  ws().inversion_target = 5;
+  test::UniformLayers(model(), 3, 100.0, 1.0, 4.0);
+  EXPECT_TRUE(Run().ran);
 }
 
-TEST_F(InversionTest, EscDuringTheFirstJacobianCancels) {
+// Esc after two robust steps keeps the best model so far; Esc during the
+// classic method's first Jacobian cancels before a step is done.
+TEST_F(InversionTest, EscCancelsAndSaysHowFarTheFitGot) {
+  ui_.Allow("AUTO INVERSION");
+  test::SyntheticSounding(
+      set(), {100, 10, 1000}, {1.0, 2.0}, 30, 0.05, 0.02, 2);
+  test::UniformLayers(model(), 3, 300.0, 0.5, 3.0);
+  ui_.PressEscapeAfter(3);
+  InversionResult r = Run();
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_EQ(ui_.prompts()[0].text, "EXECUTION CANCELED BY USER\nDONE: 2 STEPS");
+  EXPECT_LT(r.misfit, r.history.front().misfit);
   ws().fit_method = FitMethod::kClassic;
   test::SyntheticSounding(set(), {100, 10, 1000}, {1.0, 2.0}, 30, 0.05, 0.0, 1);
   StartModel(model(), {300, 30, 300}, {0.3, 5.0});
-  ui_.PressEscapeAfter(2);  // the check before the second parameter
-  ui_.Allow("AUTO INVERSION");
-  InversionResult r = Run();
+  ui_.PressEscapeAfter(2);
+  r = Run();
   EXPECT_TRUE(r.cancelled);
-  ASSERT_EQ(ui_.prompts().size(), 1u);
-  EXPECT_EQ(ui_.prompts()[0].text, "EXECUTION CANCELED BY USER\nDONE: 1 STEPS");
-  EXPECT_EQ(ui_.prompts()[0].icon, Icon::kStop);
+  ASSERT_EQ(ui_.prompts().size(), 2u);
+  EXPECT_EQ(ui_.prompts()[1].text, "EXECUTION CANCELED BY USER\nDONE: 1 STEPS");
+  EXPECT_EQ(ui_.prompts()[1].icon, Icon::kStop);
 }
 
 TEST_F(InversionTest, IgnoredErrorBarsMakeTheErrorsIrrelevant) {
@@ -208,6 +254,94 @@ TEST(InversionParts, EffectivePeriodsAndParameters) {
   EXPECT_TRUE(ApplyParameters(m));
   EXPECT_NEAR(m.resistivity[2], 7.0, 1e-12);
   EXPECT_NEAR(m.resistivity[15], 7.0, 1e-12);  // the half-space continues
+}
+
+FieldError Refused(int field, const std::string& text) {
+  return std::pair(field, text);
+}
+
+TEST(MainSetting, TargetsAndNotices) {
+  auto stores = test::NewStores();
+  ScriptedUi ui;
+  MainSetting s = MainSetting::Load(stores->workspace);
+  EXPECT_EQ(s.Target(), 1);
+  s.Apply(stores->workspace, ui);  // nothing changed: target kept
+  EXPECT_EQ(stores->workspace.inversion_target, 1);
+  s.target = {false, false, false, false, false};
+  EXPECT_EQ(s.Target(), 1);  // no box checked is target 1
+  s.target = {true, false, false, true, true};
+  EXPECT_EQ(s.Target(), 5);  // the later box wins
+  s.amount = 31;
+  EXPECT_EQ(s.Validate(),
+            Refused(0, "Please enter an integer between 1 and 30."));
+  s.amount = 0;
+  EXPECT_EQ(s.Validate()->first, 0);
+  s.amount = 12;
+  s.delta = 1.6;
+  EXPECT_EQ(s.Validate()->second,
+            "Please enter a number between 1.0001 and 1.5.");
+  s.delta = 1.2;
+  ASSERT_FALSE(s.Validate());
+  ui.ClearRecords();
+  s.Apply(stores->workspace, ui);
+  EXPECT_EQ(stores->workspace.inversion_target, 5);
+  EXPECT_EQ(stores->workspace.iteration_amount, 12);
+  std::vector<Um> posted;
+  for (const PostedMessage& p : ui.posts()) posted.push_back(p.message);
+  EXPECT_EQ(posted,
+            (std::vector<Um>{Um::UM_SETSCHANGED,
+                             Um::UM_FITCLOSE,
+                             Um::UM_MODELSCHANGED,
+                             Um::UM_RATIOOPEN}));
+}
+
+TEST(VariationLimits, DefaultsAllLayersAndRanges) {
+  auto stores = test::NewStores();
+  LayerModel& m = stores->models[0];
+  m.fix_resistivity[2] = 1;
+  m.fix_thickness[4] = 1;
+  VariationLimits v = VariationLimits::Load(m);
+  EXPECT_EQ(v.rows[2].fix_rho, 1);
+  EXPECT_FLOAT_EQ(v.rows[0].rho_min, 0.1);  // the limits of a new session
+  EXPECT_EQ(v.rows[0].rho_max, 100000.0);
+  v.SetDefault();
+  for (const LayerLimits& r : v.rows) EXPECT_EQ(r.fix_rho + r.fix_h, 0);
+  v.rows[3].rho_min = 0.5;
+  v.rows[3].rho_max = 5000;
+  v.SetInAllLayers(3);
+  EXPECT_EQ(v.rows[15].rho_max, 5000.0);
+  v.rows[7].h_max = 2e6;
+  EXPECT_EQ(v.Validate()->first, 7 * 4 + 3);
+  v.rows[7].h_max = 100;
+  v.rows[1].rho_min = 6000;
+  EXPECT_EQ(v.Validate(), Refused(1 * 4 + 0, "Min must not be above Max."));
+  v.rows[1].rho_min = 1;
+  ASSERT_FALSE(v.Validate());
+  v.Apply(m);
+  EXPECT_EQ(m.fix_resistivity[2], 0);
+  EXPECT_EQ(m.resistivity_max[9], 5000.0f);
+}
+
+TEST(Attachment, EveryModelNeedsASet) {
+  auto stores = test::NewStores();
+  ScriptedUi ui;
+  Attachment a = Attachment::Load(stores->sets);
+  EXPECT_EQ(a.table[3][3], 1);
+  EXPECT_EQ(a.table[3][2], 0);
+  a.table[4][4] = 0;
+  ui.Allow("INVALID ATTACH");
+  EXPECT_FALSE(a.Apply(stores->sets, ui));
+  EXPECT_EQ(ui.prompts()[0].text,
+            "Each model must be attached to Field set\nCheck attaching or Set "
+            "default");
+  EXPECT_EQ(stores->sets[4].attached[4], 1);  // nothing stored
+  a.table[0][4] = 1;
+  EXPECT_TRUE(a.Apply(stores->sets, ui));
+  EXPECT_EQ(stores->sets[0].attached[4], 1);
+  EXPECT_EQ(stores->sets[4].attached[4], 0);
+  a.SetDefault();
+  EXPECT_EQ(a.table[4][4], 1);
+  EXPECT_EQ(a.table[0][4], 0);
 }
 
 }  // namespace

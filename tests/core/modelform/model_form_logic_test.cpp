@@ -19,6 +19,23 @@ class ModelFormTest : public testing::Test {
   }
 };
 
+// The first cell out of range: its row, column and message.
+void ExpectCellError(const std::optional<CellError>& e,
+                     int row,
+                     Column column,
+                     const std::string& message) {
+  ASSERT_TRUE(e.has_value()) << message;
+  EXPECT_EQ(e->row, row);
+  EXPECT_EQ(e->column, column);
+  EXPECT_EQ(e->message, message);
+}
+
+// A dialog's refusal: the field to correct and the message.
+std::optional<std::pair<int, std::string>> Refused(int field,
+                                                   const std::string& text) {
+  return std::pair(field, text);
+}
+
 TEST(NumberRounding, FiveAndSixCharacterTexts) {
   EXPECT_EQ(RoundFive(12345.6), 12346.0);
   EXPECT_EQ(RoundFive(123.456), 123.5);
@@ -38,24 +55,23 @@ TEST_F(ModelFormTest, OutOfRangeCellsStopTheTransferAndStoreNothing) {
   const LayerModel before = stores_->models[0];
   form.cells()[2].rho = 2e6;
   form.cells()[0].rho = 77.0;
-  auto error = form.FormToModel(0);
-  ASSERT_TRUE(error.has_value());
-  EXPECT_EQ(error->row, 2);
-  EXPECT_EQ(error->column, Column::kResistivity);
-  EXPECT_EQ(error->message, "Please enter a number between 1e-10 and 999999.");
+  ExpectCellError(form.FormToModel(0),
+                  2,
+                  Column::kResistivity,
+                  "Please enter a number between 1e-10 and 999999.");
   EXPECT_EQ(stores_->models[0].resistivity, before.resistivity);
   form.cells()[2].rho = 20.0;
   form.cells()[7].h = 0.0005;  // row 8 starts at 0.001
-  error = form.FormToModel(0);
-  ASSERT_TRUE(error.has_value());
-  EXPECT_EQ(error->row, 7);
-  EXPECT_EQ(error->message, "Please enter a number between 0.001 and 999999.");
+  ExpectCellError(form.FormToModel(0),
+                  7,
+                  Column::kThickness,
+                  "Please enter a number between 0.001 and 999999.");
   form.cells()[7].h = 0.5;
   form.cells()[4].rho1 = 5e-5f;  // rows 5 and 6 start at 1e-4
-  error = form.FormToModel(0);
-  ASSERT_TRUE(error.has_value());
-  EXPECT_EQ(error->column, Column::kRho1);
-  EXPECT_EQ(error->message, "Please enter a number between 0.0001 and 1e+06.");
+  ExpectCellError(form.FormToModel(0),
+                  4,
+                  Column::kRho1,
+                  "Please enter a number between 0.0001 and 1e+06.");
   form.cells()[4].rho1 = 10.0f;
   form.cells()[3].angle = 181.0f;
   EXPECT_EQ(form.FormToModel(0)->column, Column::kAngle);
@@ -209,12 +225,22 @@ TEST_F(ModelFormTest, RunRoundsStoresAndAsksTheView) {
   EXPECT_EQ(form.cells()[0].rho, 25.0);
 }
 
-TEST(ModelingSettings, SilentCorrectionsOnOk) {
+// Ranges refuse the OK; what passes is corrected silently.
+TEST(ModelingSettings, RangesAndSilentCorrectionsOnOk) {
   auto stores = test::NewStores();
   ScriptedUi ui;
   ModelingSettings s =
       ModelingSettings::Load(stores->workspace, stores->models);
   EXPECT_EQ(s.names[2], "MODEL 3");
+  EXPECT_EQ(s.physics, Physics::kPublished);
+  s.resistivity_step = 2.5;
+  EXPECT_EQ(s.Validate(), Refused(0, "Please enter a number between 1 and 2."));
+  s.resistivity_step = 1.5;
+  s.pen_width = 6;
+  EXPECT_EQ(s.Validate()->second, "Please enter an integer between 1 and 5.");
+  s.pen_width = 5;
+  s.period_min = 1e-7;
+  EXPECT_EQ(s.Validate()->first, 2);
   s.resistivity_step = 1.0;
   s.thickness_step = 0.0001;
   s.period_max = 50.0;
@@ -240,23 +266,14 @@ TEST(ModelingSettings, SilentCorrectionsOnOk) {
   stores->workspace.model_form_open = true;
   EXPECT_FALSE(s.Apply(stores->workspace, stores->models, ui));
   EXPECT_EQ(ui.posts().size(), 1u);
-}
-
-TEST(ModelingSettings, RangesRefuseTheOk) {
-  auto stores = test::NewStores();
-  ModelingSettings s =
-      ModelingSettings::Load(stores->workspace, stores->models);
-  s.resistivity_step = 2.5;
-  auto error = s.Validate();
-  ASSERT_TRUE(error.has_value());
-  EXPECT_EQ(error->first, 0);
-  EXPECT_EQ(error->second, "Please enter a number between 1 and 2.");
-  s.resistivity_step = 1.5;
-  s.pen_width = 6;
-  EXPECT_EQ(s.Validate()->second, "Please enter an integer between 1 and 5.");
-  s.pen_width = 5;
-  s.period_min = 1e-7;
-  EXPECT_EQ(s.Validate()->first, 2);
+  // The physics setting recomputes the curves even then.
+  s.physics = Physics::kCorrected;
+  s.Apply(stores->workspace, stores->models, ui);
+  EXPECT_EQ(stores->workspace.physics, Physics::kCorrected);
+  ASSERT_EQ(ui.posts().size(), 2u);
+  EXPECT_EQ(ui.posts()[1].message, Um::UM_MODELSCHANGED);
+  EXPECT_EQ(ModelingSettings::Load(stores->workspace, stores->models).physics,
+            Physics::kCorrected);
 }
 
 TEST(ModelChoice, HiddenModelsCannotBeChosen) {

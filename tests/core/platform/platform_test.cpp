@@ -30,26 +30,22 @@ TEST(TextFile, WritesCrLfAndReadsBothLineEnds) {
     EXPECT_EQ(append.Length(), 22);
   }
   TextFile in;
-  ASSERT_TRUE(in.Open(file.path(), TextFile::Mode::kRead));
   std::string line;
-  ASSERT_TRUE(in.ReadLine(line));
-  EXPECT_EQ(line, "first");
-  EXPECT_EQ(in.Position(), 7);  // positions count the CR LF bytes
-  ASSERT_TRUE(in.ReadLine(line));
-  EXPECT_EQ(line, "second");
-  ASSERT_TRUE(in.ReadLine(line));
-  EXPECT_EQ(line, "third");
-  EXPECT_FALSE(in.ReadLine(line));
+  auto lines = [&](const std::string& path) {
+    std::vector<std::string> all;
+    EXPECT_TRUE(in.Open(path, TextFile::Mode::kRead));
+    while (in.ReadLine(line)) all.push_back(line);
+    return all;
+  };
+  EXPECT_EQ(lines(file.path()),
+            (std::vector<std::string>{"first", "second", "third"}));
   EXPECT_EQ(in.cause(), FileCause::kEndOfFile);
-  ASSERT_TRUE(in.Seek(7));
+  ASSERT_TRUE(in.Seek(7));  // positions count the CR LF bytes
   ASSERT_TRUE(in.ReadLine(line));
   EXPECT_EQ(line, "second");
-
+  EXPECT_EQ(in.Position(), 15);
   test::TempFile mixed("a\nb\r\n\nlast without end", ".txt");
-  ASSERT_TRUE(in.Open(mixed.path(), TextFile::Mode::kRead));
-  std::vector<std::string> lines;
-  while (in.ReadLine(line)) lines.push_back(line);
-  EXPECT_EQ(lines,
+  EXPECT_EQ(lines(mixed.path()),
             (std::vector<std::string>{"a", "b", "", "last without end"}));
 }
 
