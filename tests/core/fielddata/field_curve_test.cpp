@@ -139,19 +139,13 @@ TEST(FieldCurve, SwappingThePolarisationsSwapsTheCurves) {
     b->workspace.sounding = a->workspace.sounding;
     SoundingBuffer& t = b->workspace.sounding;
     const SoundingBuffer& o = a->workspace.sounding;
-    for (int k = 0; k < o.nfreq; ++k) {
-      t.zxyr[k] = -o.zyxr[k];
-      t.zxyi[k] = -o.zyxi[k];
-      t.zyxr[k] = -o.zxyr[k];
-      t.zyxi[k] = -o.zxyi[k];
-      t.zxxr[k] = o.zyyr[k];
-      t.zxxi[k] = o.zyyi[k];
-      t.zyyr[k] = o.zxxr[k];
-      t.zyyi[k] = o.zxxi[k];
-      t.rhoxy_err[k] = o.rhoyx_err[k];
-      t.rhoyx_err[k] = o.rhoxy_err[k];
-      t.phsxy_err[k] = o.phsyx_err[k];
-      t.phsyx_err[k] = o.phsxy_err[k];
+    // Arrays in keyword order: FREQ, ZXXR ... ZYYI, RHOXY, RHOYX, PHSXY,
+    // PHSYX errors; ZXY and ZYX change sign.
+    const int from[kSoundingArrays] = {
+        0, 7, 8, 5, 6, 3, 4, 1, 2, 10, 9, 12, 11};
+    for (int i = 0; i < kSoundingArrays; ++i) {
+      for (int k = 0; k < o.nfreq; ++k)
+        t.Array(i)[k] = (i >= 3 && i <= 6 ? -1 : 1) * o.Array(from[i])[k];
     }
     a->workspace.physics = b->workspace.physics = physics;
     const CurveMode modes[3][2] = {{CurveMode::YX, CurveMode::XY},
@@ -161,8 +155,8 @@ TEST(FieldCurve, SwappingThePolarisationsSwapsTheCurves) {
       LoadFieldSet(0, m[0], a->workspace, a->sets, a->models);
       LoadFieldSet(0, m[1], b->workspace, b->sets, b->models);
       for (int k = 0; k < o.nfreq; ++k) {
-        const FieldPoint p = PointOf(a->sets[0], k), q = PointOf(b->sets[0], k);
         SCOPED_TRACE(testing::Message() << ModePrefix(m[0]) << k);
+        const FieldPoint p = PointOf(a->sets[0], k), q = PointOf(b->sets[0], k);
         EXPECT_NEAR(p.log_rho, q.log_rho, 1e-5);
         EXPECT_NEAR(p.log_rho_upper, q.log_rho_upper, 1e-5);
         EXPECT_NEAR(p.log_rho_lower, q.log_rho_lower, 1e-5);
@@ -262,7 +256,7 @@ TEST(FieldCurve, ImpedanceErrorsSpanTheCornersOfTheErrorBox) {
   EXPECT_NEAR(e.re, std::sqrt(c * 1e6 * 4e24) - 1e12, 1e-3);
 }
 
-TEST(StationPosition, DegreesInEitherNotation) {
+TEST(StationPosition, DegreesInEitherNotationBecomeUtmMetres) {
   const std::pair<const char*, double> read[] = {
       {"-22:22:14.9", -(22.0 + 22.0 / 60.0 + 14.9 / 3600.0)},
       {" 139:11:19 ", 139.0 + 11.0 / 60.0 + 19.0 / 3600.0},
@@ -280,12 +274,10 @@ TEST(StationPosition, DegreesInEitherNotation) {
   EXPECT_EQ(UtmZone(139.19), 54);
   EXPECT_EQ(UtmZone(-180.0), 1);
   EXPECT_EQ(UtmZone(12.0), 33);  // a zone's western edge belongs to it
-}
 
-// Reference values from an independent Krueger-series transverse Mercator
-// on WGS84, which gives 691875.632 E, 6098907.825 N for 55 N 12 E in zone
-// 32 as the PROJ documentation does (within 1 cm).
-TEST(StationPosition, GeographicCoordinatesBecomeUtmMetres) {
+  // Reference values from an independent Krueger-series transverse Mercator
+  // on WGS84, which gives 691875.632 E, 6098907.825 N for 55 N 12 E in zone
+  // 32 as the PROJ documentation does (within 1 cm).
   StationPosition p = PositionFromTexts("-22:22:14", "139:11:19", "200");
   EXPECT_EQ(p.kind, PositionKind::kUtm);
   EXPECT_EQ(p.zone, 54);

@@ -17,6 +17,7 @@
 #include "core/files/recent_files.h"
 #include "core/inversion/inversion.h"
 #include "core/inversion/smooth_inversion.h"
+#include "core/inversion/synthetic_sounding.h"
 #include "core/platform/scripted_ui.h"
 #include "util/test_util.h"
 
@@ -254,12 +255,7 @@ TEST_F(SwitchedOffPoints, AFitEqualsTheFitOfTheDataWithoutThem) {
         st.workspace.inversion_target = static_cast<std::int16_t>(target);
         st.workspace.iteration_amount = 8;
         LayerModel& m = st.models[0];
-        m.layer_count = 3;
-        const double rho[3] = {50, 10, 300}, h[2] = {1.0, 5.0};
-        for (int j = 0; j < MaxLayers; ++j) {
-          m.resistivity[j] = rho[std::min(j, 2)];
-          m.thickness[j] = j < 2 ? h[j] : 10.0;
-        }
+        test::SetLayers(m, {50, 10, 300}, {1.0, 5.0});
         InversionResult result =
             RunInversion(st.workspace, st.sets, st.models, ui_);
         ASSERT_TRUE(result.ran);

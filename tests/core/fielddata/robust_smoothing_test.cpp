@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/depth/depth_transform.h"
 #include "core/fielddata/edi_import.h"
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/robust_smoother.h"
@@ -171,7 +172,7 @@ TEST(RobustSmoother, LineIsKeptSlopesAreBoundedAndNothingIsExtrapolated) {
   EXPECT_EQ(two.smoothed_log_rho[3], -14.0f);
 }
 
-TEST(RobustSmoother, TensionSetsTheSmoothnessByHand) {
+TEST(RobustSmoother, TensionErrorFloorAndHoldToTheData) {
   const Earth& e = kEarths[1];
   std::vector<double> x, y, sigma;
   FieldSet s;
@@ -191,10 +192,8 @@ TEST(RobustSmoother, TensionSetsTheSmoothnessByHand) {
   EXPECT_GT(loose.dof, 20.0);
   EXPECT_GT(data.dof, stiff.dof + 3.0);
   EXPECT_LT(data.dof, loose.dof);
-}
 
-TEST(RobustSmoother, ErrorFloorAndHoldToTheData) {
-  FieldSet s;
+  // The error floor of 10 %, and the hold to the data.
   ResetFieldSet(s);
   s.log_rho[0] = 2.0f;
   s.log_rho_upper[0] = static_cast<float>(std::log10(100.0 * 1.01));  // 1 %
@@ -207,12 +206,10 @@ TEST(RobustSmoother, ErrorFloorAndHoldToTheData) {
   // A curve 0.4 decades above a flat run of data is brought back onto the
   // band of 0.15 decades (3 standard errors are less here); one 0.1 above
   // stays where it is, and far from every datum nothing is held.
-  std::vector<double> x, y, sigma;
-  for (int i = 0; i < 9; ++i) {
-    x.push_back(0.1 * i);
-    y.push_back(1.0);
-    sigma.push_back(0.02);
-  }
+  x.assign(9, 0.0);
+  y.assign(9, 1.0);
+  sigma.assign(9, 0.02);
+  for (int i = 0; i < 9; ++i) x[i] = 0.1 * i;
   RobustSmootherResult fit = SmoothRobust(x, y, sigma);
   ASSERT_TRUE(fit.ok);
   double value = 1.4, slope = 3.0;
@@ -291,7 +288,8 @@ TEST(RobustSmoother, MarkedSetRemembersItsSmoother) {
 
 // Both smoothers on every real field file that opens, XY and YX: the
 // robust curve stays on the data it kept, and where the weighted spline
-// leaves its data by more than a decade the robust one stays far closer.
+// leaves its data by more than a decade the robust one stays far closer;
+// the depth transformation of the robust curve goes down.
 // Reads a file as the user would: the program's reader, else the SEG EDI
 // importer; smooths `mode` with `smoother`. False when it does not open.
 bool SmoothFile(const std::string& path,
@@ -310,7 +308,9 @@ bool SmoothFile(const std::string& path,
   SmoothingOptions options = SmoothingOptions::From(stores->workspace);
   options.smoother = smoother;
   set.effective_count = EffectiveCount(set);
+  const std::size_t shown = ui.prompts().size();
   if (!SmoothMarkedSet(stores->workspace, set, options, ui)) return false;
+  EXPECT_EQ(ui.prompts().size(), shown);  // smoothing says nothing
   out = set;
   return true;
 }
@@ -332,6 +332,15 @@ TEST(RobustSmootherOnRealFiles, StaysOnTheDataItKept) {
       EXPECT_GT(r.points, 0);
       // Only a few points of a real sounding are left out.
       EXPECT_LE(r.downweighted, r.points / 5 + 1);
+      TransformFieldSet(robust);
+      for (int i = 0; i < robust.count; ++i) {
+        ASSERT_TRUE(std::isfinite(robust.depth[i])) << i;
+        EXPECT_GT(robust.log_res[i], -6.0f) << i;
+        EXPECT_LT(robust.log_res[i], 11.0f) << i;
+        if (i == 0) continue;
+        EXPECT_LT(robust.depth[i], robust.depth[i - 1]) << i;
+        EXPECT_GE(robust.log_s[i], robust.log_s[i - 1]) << i;
+      }
       if (SmoothFile(path, mode, Smoother::kClassic, classic) &&
           MeasureDeparture(classic).largest > 1.0) {
         ++far_sets;
