@@ -100,7 +100,7 @@ TEST(DepthTransform, FieldSetProfileAndConductance) {
   EXPECT_EQ(skipped.depth[0], 0.0f);
 }
 
-TEST(DepthTransform, ModelSlopesAndProfiles) {
+TEST(DepthTransform, ModelSlopesProfilesAndAHalfSpace) {
   LayerModel m;
   m.curve.count = 6;
   m.curve.computed = 1;
@@ -171,23 +171,22 @@ TEST(DepthTransform, ModelSlopesAndProfiles) {
   ModelSlopes(two);
   EXPECT_EQ(two.depth_profile.slope[0], 0.3f);
   EXPECT_EQ(two.depth_profile.slope[1], 0.0f);
-}
 
-TEST(DepthTransform, HalfSpaceModelFromTheForwardResponse) {
+  // A half-space through its forward response: flat, Res = rho.
   auto stores = test::NewStores();
   ScriptedUi ui;
-  LayerModel& m = stores->models[0];
-  m.layer_count = 1;
-  m.resistivity.fill(100.0);
-  m.period_min = 0.01f;
-  m.period_max = 1000.0f;
+  LayerModel& half = stores->models[0];
+  half.layer_count = 1;
+  half.resistivity.fill(100.0);
+  half.period_min = 0.01f;
+  half.period_max = 1000.0f;
   ModelCurveDriver(DriverMode::kPlain, stores->workspace, stores->models, ui);
   stores->models[1].shown = 0;
   stores->models[1].depth_profile.log_res[0] = 7.0f;
   TransformAll(stores->sets, stores->models);
-  const auto& p = m.depth_profile;
-  ASSERT_GT(m.curve.count, 80);
-  for (int i = 0; i < m.curve.count; ++i) {
+  const auto& p = half.depth_profile;
+  ASSERT_GT(half.curve.count, 80);
+  for (int i = 0; i < half.curve.count; ++i) {
     EXPECT_NEAR(p.slope[i], 0.0, 1e-6);
     EXPECT_NEAR(p.log_res[i], 2.0, 1e-5);
   }

@@ -85,9 +85,9 @@ TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
   // EFF: sqrt(-ZXY ZYX) = sqrt((10+10i)^2) = 10 + 10i.
   EXPECT_NEAR(s[3].re_z[0], 10.0f, 1e-5);
   EXPECT_NEAR(s[3].im_z[0], 10.0f, 1e-5);
-  // Independent XY and YX errors of impedances of equal size add in squares
-  // and halve, in the mean and in EFF alike: 4 Ohm-m on 20 Ohm-m is an 11 %
-  // impedance error, 8 Ohm-m a 24 % one.
+  // Independent XY and YX errors add in squares and halve, in the mean and
+  // in EFF alike: 4 Ohm-m on 20 Ohm-m is an 11 % impedance error, 8 Ohm-m a
+  // 24 % one.
   auto relative = [](double rho_err, double phs_err_deg) {
     const double s_rho = rho_err / 20.0;
     const double k = s_rho + std::sqrt(s_rho * s_rho + 1.0);
@@ -105,25 +105,16 @@ TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
         << slot;
     EXPECT_GT(s[slot].err_re[0], 0.01f);
   }
-}
-
-// EFF = sqrt(ZXY ZYX) carries half the quadrature sum of the relative
-// errors of its two factors, however different their sizes (here 1 : 4).
-TEST(FieldCurve, EffErrorIsHalfTheQuadratureSumOfRelativeErrors) {
-  auto stores = test::NewStores();
-  Workspace& ws = stores->workspace;
-  OnePointSounding(ws);
-  ws.sounding.zyxr[0] = ws.sounding.zyxi[0] = -40.0f;  // 320 Ohm-m
+  // However different the sizes of the two factors (here 1 : 4): ZYX of
+  // 320 Ohm-m with an error of 32.
+  ws.sounding.zyxr[0] = ws.sounding.zyxi[0] = -40.0f;
   ws.sounding.rhoyx_err[0] = 32.0f;
   ws.sounding.phsxy_err[0] = ws.sounding.phsyx_err[0] = 0.01f;
   test::LoadSet(*stores, 0, CurveMode::EFF);
-  auto relative = [](double s) {
-    return (s + std::sqrt(s * s + 1.0) - 1.0) / 2.0;
-  };
-  const double rel = 0.5 * std::hypot(relative(0.2), relative(0.1));
-  EXPECT_NEAR(
-      stores->sets[0].phase_error[0], std::atan(rel) * 180 / M_PI, 1e-4);
-  EXPECT_NEAR(stores->sets[0].log_rho[0], std::log10(80.0), 1e-5);
+  const double mixed =
+      0.5 * std::hypot(relative(4.0, 0.01), relative(2.0, 0.01));
+  EXPECT_NEAR(s[0].phase_error[0], std::atan(mixed) * 180 / M_PI, 1e-4);
+  EXPECT_NEAR(s[0].log_rho[0], std::log10(80.0), 1e-5);
 }
 
 // A real sounding turned by 90 degrees (ZXY -> -ZYX, ZYX -> -ZXY, ZXX <->
