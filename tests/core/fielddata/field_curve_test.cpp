@@ -161,35 +161,7 @@ TEST(FieldCurve, SwappingThePolarisationsSwapsTheCurves) {
   }
 }
 
-TEST(FieldCurve, PhaseOfNinetyOrMoreBecomesEightyNine) {
-  auto stores = test::NewStores();
-  Workspace& ws = stores->workspace;
-  OnePointSounding(ws);
-  ws.sounding.nfreq = 3;
-  const float zr[3] = {0.0f, -5.0f, 3.0f};
-  const float zi[3] = {10.0f, 10.0f, -4.0f};
-  for (int k = 0; k < 3; ++k) {
-    ws.sounding.freq[k] = 1.0f;
-    ws.sounding.zxyr[k] = zr[k];
-    ws.sounding.zxyi[k] = zi[k];
-  }
-  ws.sounding.rhoxy_err[2] = ws.sounding.phsxy_err[2] = 0.0f;
-  test::LoadSet(*stores, 0, CurveMode::XY);
-  const FieldSet& s = stores->sets[0];
-  EXPECT_FLOAT_EQ(s.phase[0], 89.0f);  // exactly 90: replaced by -89
-  EXPECT_EQ(s.phase_sign[0], 0);
-  EXPECT_FLOAT_EQ(s.phase[1], 89.0f);  // 116.6: replaced as well
-  EXPECT_EQ(s.phase_sign[1], 0);
-  EXPECT_NEAR(s.phase[2], 53.1301f, 1e-3);  // -53.13 keeps its size
-  EXPECT_EQ(s.re_z_sign[1], 0);
-  EXPECT_EQ(s.im_z_sign[2], 0);
-  EXPECT_EQ(s.phase_sign[2], 0);
-  // Errors never fall below 1 % (the file gives none at point 2).
-  EXPECT_FLOAT_EQ(s.err_re[2], 0.01f);
-  EXPECT_FLOAT_EQ(s.err_im[2], 0.01f);
-}
-
-TEST(FieldCurve, LoadingResetsTheSlotAndNamesItAndItsModel) {
+TEST(FieldCurve, LoadingResetsTheSlotNamesItAndTurnsPhasesOfNinety) {
   auto stores = test::NewStores();
   Workspace& ws = stores->workspace;
   OnePointSounding(ws);
@@ -223,6 +195,30 @@ TEST(FieldCurve, LoadingResetsTheSlotAndNamesItAndItsModel) {
     EXPECT_FLOAT_EQ(s.phase[k], -100.0f) << k;
     EXPECT_EQ(s.point_deleted[k], 0) << k;
   }
+  // A phase of 90 degrees or more becomes 89.
+  OnePointSounding(ws);
+  ws.sounding.nfreq = 3;
+  const float zr[3] = {0.0f, -5.0f, 3.0f};
+  const float zi[3] = {10.0f, 10.0f, -4.0f};
+  for (int k = 0; k < 3; ++k) {
+    ws.sounding.freq[k] = 1.0f;
+    ws.sounding.zxyr[k] = zr[k];
+    ws.sounding.zxyi[k] = zi[k];
+  }
+  ws.sounding.rhoxy_err[2] = ws.sounding.phsxy_err[2] = 0.0f;
+  test::LoadSet(*stores, 0, CurveMode::XY);
+  const FieldSet& p = stores->sets[0];
+  EXPECT_FLOAT_EQ(p.phase[0], 89.0f);  // exactly 90: replaced by -89
+  EXPECT_EQ(p.phase_sign[0], 0);
+  EXPECT_FLOAT_EQ(p.phase[1], 89.0f);  // 116.6: replaced as well
+  EXPECT_EQ(p.phase_sign[1], 0);
+  EXPECT_NEAR(p.phase[2], 53.1301f, 1e-3);  // -53.13 keeps its size
+  EXPECT_EQ(p.re_z_sign[1], 0);
+  EXPECT_EQ(p.im_z_sign[2], 0);
+  EXPECT_EQ(p.phase_sign[2], 0);
+  // Errors never fall below 1 % (the file gives none at point 2).
+  EXPECT_FLOAT_EQ(p.err_re[2], 0.01f);
+  EXPECT_FLOAT_EQ(p.err_im[2], 0.01f);
 }
 
 TEST(FieldCurve, ImpedanceErrorsSpanTheCornersOfTheErrorBox) {

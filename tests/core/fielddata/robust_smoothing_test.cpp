@@ -133,7 +133,7 @@ TEST(RobustSmoother, FollowsTheTrueCurveAndIgnoresAWildPoint) {
   }
 }
 
-TEST(RobustSmoother, LineIsKeptSlopesAreBoundedAndNothingIsExtrapolated) {
+TEST(RobustSmoother, LineIsKeptSlopesBoundedPhaseMarkedNothingExtrapolated) {
   ScriptedUi ui;
   FieldSet s;
   NoisySet(s, {100.0}, {}, 30, 1e-2, 1e2, 7);
@@ -160,6 +160,31 @@ TEST(RobustSmoother, LineIsKeptSlopesAreBoundedAndNothingIsExtrapolated) {
     }
     EXPECT_EQ(s.smoothed_log_rho[27], -12.0f);
   }
+  EXPECT_TRUE(ui.prompts().empty());
+
+  // "Res->Phs" on the robust curve marks the ends of the band.
+  NoisySet(s, {100.0}, {}, 41, 1e-2, 1e2, 5);
+  for (const double m : {0.0, 0.5}) {
+    for (int i = 0; i < s.count; ++i) {
+      const double x = std::log10(1.0 / s.freq[i]);
+      s.log_rho[i] = static_cast<float>(2.0 + m * x);
+      s.log_rho_upper[i] = s.log_rho[i] + 0.02f;
+    }
+    RobustPhaseFromResistivity(s, SmoothingOptions{}, ui);
+    // rho_a ~ T^m: the phase is 45 (1 - m) degrees; the integral over
+    // omega / 200 .. 200 omega alone misses about 0.6 degrees of it at
+    // m = 0.5.
+    for (int i = 0; i < s.count; ++i) {
+      EXPECT_NEAR(s.phase_from_rho[i], 45.0 * (1.0 - m), 0.8) << i;
+      const double x = std::log10(1.0 / s.freq[i]);
+      EXPECT_EQ(s.phase_from_rho_weak[i], (x < -1.5 || x > 1.5) ? 1 : 0) << i;
+    }
+  }
+  // The weighted spline's phase carries no marks.
+  SmoothingOptions classic;
+  classic.smoother = Smoother::kClassic;
+  DerivePhaseFromResistivity(s, classic, ui);
+  for (int i = 0; i < s.count; ++i) EXPECT_EQ(s.phase_from_rho_weak[i], 0);
   EXPECT_TRUE(ui.prompts().empty());
 
   // Too few points: a message, the set keeps -14.
@@ -221,34 +246,6 @@ TEST(RobustSmoother, TensionErrorFloorAndHoldToTheData) {
   EXPECT_EQ(value, 1.1);
   value = 5.0;
   EXPECT_FALSE(HoldToData(x, y, sigma, fit, 3.0, value, slope));
-}
-
-TEST(RobustSmoother, PhaseFromTheCurveMarksTheBandEnds) {
-  ScriptedUi ui;
-  FieldSet s;
-  NoisySet(s, {100.0}, {}, 41, 1e-2, 1e2, 5);
-  for (const double m : {0.0, 0.5}) {
-    for (int i = 0; i < s.count; ++i) {
-      const double x = std::log10(1.0 / s.freq[i]);
-      s.log_rho[i] = static_cast<float>(2.0 + m * x);
-      s.log_rho_upper[i] = s.log_rho[i] + 0.02f;
-    }
-    RobustPhaseFromResistivity(s, SmoothingOptions{}, ui);
-    // rho_a ~ T^m: the phase is 45 (1 - m) degrees; the integral over
-    // omega / 200 .. 200 omega alone misses about 0.6 degrees of it at
-    // m = 0.5.
-    for (int i = 0; i < s.count; ++i) {
-      EXPECT_NEAR(s.phase_from_rho[i], 45.0 * (1.0 - m), 0.8) << i;
-      const double x = std::log10(1.0 / s.freq[i]);
-      EXPECT_EQ(s.phase_from_rho_weak[i], (x < -1.5 || x > 1.5) ? 1 : 0) << i;
-    }
-  }
-  // The weighted spline's phase carries no marks.
-  SmoothingOptions classic;
-  classic.smoother = Smoother::kClassic;
-  DerivePhaseFromResistivity(s, classic, ui);
-  for (int i = 0; i < s.count; ++i) EXPECT_EQ(s.phase_from_rho_weak[i], 0);
-  EXPECT_TRUE(ui.prompts().empty());
 }
 
 TEST(RobustSmoother, MarkedSetRemembersItsSmoother) {

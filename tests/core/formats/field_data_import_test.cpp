@@ -389,11 +389,9 @@ TEST(FormatReaders, EmtfXmlFilesOfTheArchives) {
   ASSERT_TRUE(iris->ok);
   EXPECT_EQ(iris->sb().nfreq, 30);
   EXPECT_FLOAT_EQ(iris->sb().zxyr[0], 10.07529f);
-}
 
-// Z.VAR of an archive file is N_ii S_jj of its own covariance blocks: the
-// variance the Z-file reader computes.
-TEST(FormatReaders, VarianceIsResidualTimesInverseSignalPower) {
+  // Z.VAR of an archive file is N_ii S_jj of its own covariance blocks: the
+  // variance the Z-file reader computes.
   const std::string text =
       test::ReadWholeFile(test::RealDataPath("tf_xml.xml"));
   TransferFunction with_var, from_cov;
