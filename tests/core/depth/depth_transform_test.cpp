@@ -195,9 +195,8 @@ TEST(DepthTransform, ModelSlopesProfilesAndAHalfSpace) {
   EXPECT_EQ(stores->models[1].depth_profile.log_res[0], 7.0f);  // not shown
 }
 
-// The depth graph opens on what the data resolve: depths of the shown sets
-// rounded out to decades, resistivities of their data with a margin, not
-// the reach of a wild transformed point.
+// The depth graph opens on what the data resolve (depths rounded out to
+// decades, data resistivities with a margin), not on a wild transformed point.
 void ProfileSet(FieldSet& s, double log_rho0, double depth0) {
   ResetFieldSet(s);
   s.in_use = 1;

@@ -85,9 +85,8 @@ TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
   // EFF: sqrt(-ZXY ZYX) = sqrt((10+10i)^2) = 10 + 10i.
   EXPECT_NEAR(s[3].re_z[0], 10.0f, 1e-5);
   EXPECT_NEAR(s[3].im_z[0], 10.0f, 1e-5);
-  // Independent XY and YX errors add in squares and halve, in the mean and
-  // in EFF alike: 4 Ohm-m on 20 Ohm-m is an 11 % impedance error, 8 Ohm-m a
-  // 24 % one.
+  // Independent XY and YX errors add in squares and halve (MEAN and EFF):
+  // 4 Ohm-m on 20 Ohm-m is an 11 % impedance error, 8 Ohm-m a 24 % one.
   auto relative = [](double rho_err, double phs_err_deg) {
     const double s_rho = rho_err / 20.0;
     const double k = s_rho + std::sqrt(s_rho * s_rho + 1.0);
@@ -117,9 +116,8 @@ TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
   EXPECT_NEAR(s[0].log_rho[0], std::log10(80.0), 1e-5);
 }
 
-// A real sounding turned by 90 degrees (ZXY -> -ZYX, ZYX -> -ZXY, ZXX <->
-// ZYY, the errors swapped): its XY curve is the YX curve of the original, point
-// for point and bound for bound, and MEAN and EFF do not change.
+// A real sounding turned by 90 degrees (ZXY -> -ZYX, ZXX <-> ZYY, errors
+// swapped): XY of the one is YX of the other; MEAN and EFF do not change.
 TEST(FieldCurve, SwappingThePolarisationsSwapsTheCurves) {
   for (Physics physics : {Physics::kPublished, Physics::kCorrected}) {
     auto a = test::NewStores();

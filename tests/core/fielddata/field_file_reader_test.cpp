@@ -170,9 +170,8 @@ TEST(FieldFileReader, EveryMissingPltBlockHasItsOwnMessage) {
                                                "Can't find PHSYX_ERR"};
   // Without >ZXXR the file is not recognised as a PLT file at all.
   EXPECT_EQ(Refusal(PltText(4, 1), Icon::kExclamation), kNoKeywords);
-  // Without an error block the SEG EDI importer reads the file (with its
-  // default errors), and the message says so; without an impedance block
-  // it does not.
+  // Without an error block the SEG EDI importer reads the file (its default
+  // errors), and the message says so; without an impedance block it does not.
   const std::string hint = ImportHintText(ImportHint::kMenu);
   for (int b = 2; b < kSoundingArrays; ++b)
     EXPECT_EQ(Refusal(PltText(4, b)), kTexts[b] + (b >= 9 ? hint : ""));
@@ -211,9 +210,8 @@ TEST(FieldFileReader, LastBlockEndsAtTheEndOfTheFileAndLineEndsDoNotMatter) {
   }
 }
 
-// Nothing may stand in for a value the file does not give: a block shorter
-// than the frequency list, a frequency that is not positive, and a value
-// that is not a number refuse the file, and the message says where.
+// A block shorter than the frequency list, a frequency that is not positive
+// or a value that is not a number refuses the file; the message says where.
 TEST(FieldFileReader, ShortBlocksBadFrequenciesAndNonNumbersAreRefused) {
   // >ZXXR keeps only its first line of six values for seven frequencies.
   std::string seven = PltText(7);
@@ -248,9 +246,8 @@ TEST(FieldFileReader, ShortBlocksBadFrequenciesAndNonNumbersAreRefused) {
        "Value 3 of block '>RHOYX.ERR' is not a finite number (-inf)"}};
   for (const auto& [text, says] : refused)
     EXPECT_EQ(Refusal(text), says + hint);
-  // A garbled digit, a blank field or two numbers in one field refuse the
-  // file, with the line and the columns (the path of the temporary file
-  // stands first); a run of blanks is cut into fields of five characters.
+  // A garbled digit, a blank field or two numbers in one field: refused with
+  // line and columns; a run of blanks is cut into fields of five characters.
   const std::pair<const char*, const char*> damages[] = {
       {"   3.02es+02", "13-24 (block '>ZXYR'): '3.02es+02' is not one number"},
       {"            ",
@@ -270,17 +267,14 @@ TEST(FieldFileReader, ShortBlocksBadFrequenciesAndNonNumbersAreRefused) {
   EXPECT_EQ(bom.sb().header, kHead);
 }
 
-// An EDI spectra block whose matrix has ZXY = ZYX-like structure; the values
-// only need to be distinct per block.
-std::string SpectraBlock(double freq, double scale, bool with_avgt = true) {
+// An EDI spectra block of a fixed matrix times `scale`.
+std::string SpectraBlock(double freq, double scale) {
   char line[160];
-  std::string out;
   std::snprintf(line,
                 sizeof line,
-                ">SPECTRA  FREQ=%.3E ROTSPEC=0 %s// 49\n",
-                freq,
-                with_avgt ? "AVGT=1.0000E+03 " : "");
-  out += line;
+                ">SPECTRA  FREQ=%.3E ROTSPEC=0 AVGT=1.0000E+03 // 49\n",
+                freq);
+  std::string out = line;
   const double m[7][7] = {{1, 0.1, 0.01, 2, -3, 0.9, 0.05},
                           {0.2, 1.2, 0.02, 4, 1, 0.1, 1.1},
                           {0.01, 0.02, 0.1, 0.1, 0.1, 0.01, 0.01},

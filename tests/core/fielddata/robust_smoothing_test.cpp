@@ -283,12 +283,8 @@ TEST(RobustSmoother, MarkedSetRemembersItsSmoother) {
             Smoother::kClassic);
 }
 
-// Both smoothers on every real field file that opens, XY and YX: the
-// robust curve stays on the data it kept, and where the weighted spline
-// leaves its data by more than a decade the robust one stays far closer;
-// the depth transformation of the robust curve goes down.
-// Reads a file as the user would: the program's reader, else the SEG EDI
-// importer; smooths `mode` with `smoother`. False when it does not open.
+// Reads a file as the user would (the program's reader, else the SEG EDI
+// importer) and smooths `mode` with `smoother`; false when it does not open.
 bool SmoothFile(const std::string& path,
                 CurveMode mode,
                 Smoother smoother,
@@ -312,6 +308,9 @@ bool SmoothFile(const std::string& path,
   return true;
 }
 
+// Both smoothers on every real file, XY and YX: the robust curve stays on the
+// data it kept, far closer than a weighted spline that leaves them by more
+// than a decade; the depth transformation of the robust curve goes down.
 TEST(RobustSmootherOnRealFiles, StaysOnTheDataItKept) {
   std::vector<std::string> paths;
   for (const std::string& f : test::RealFileNames(".edi"))

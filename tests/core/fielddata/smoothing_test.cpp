@@ -347,8 +347,7 @@ TEST(SmoothingWindow, MarksApplyAndClose) {
 }
 
 // Smoothing and transforming hostile sets never crashes and never stores a
-// NaN: a single point, identical periods, every point switched off, values
-// that are not numbers, zero frequencies.
+// NaN.
 void ExpectNoNan(const FieldSet& s, const std::string& what) {
   for (const PointArray* a : {&s.smoothed_log_rho,
                               &s.smoothed_slope,

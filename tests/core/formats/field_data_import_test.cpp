@@ -324,9 +324,8 @@ TEST(FieldDataImport, ValuesBeyondTheStoredRangeAreLeftOut) {
   EXPECT_THAT(refused.prompts(), MessageWith("out of range"));
 }
 
-// The readers of the exchange formats on the real files of the survey
-// archive: counts, first and last periods, one element with its error,
-// station and position, read off the files by hand.
+// The exchange-format readers on real archive files: counts, periods, one
+// element with its error, station and position, read off the files by hand.
 struct Read {
   std::unique_ptr<Stores> stores = test::NewStores();
   ScriptedUi ui;
