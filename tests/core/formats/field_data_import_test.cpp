@@ -33,7 +33,7 @@ auto MessageWith(const std::string& part) {
   return Contains(Field(&Prompt::text, HasSubstr(part)));
 }
 
-TEST(FieldDataImport, ContentDecidesTheReaderNotTheExtension) {
+TEST(FieldDataImport, ContentDecidesTheReaderAndARefusalNamesTheFormat) {
   const std::pair<const char*, FieldFormat> cases[] = {
       {"tf_xml.xml", FieldFormat::kEmtfXml},
       {"tf_zmm.zmm", FieldFormat::kZFile},
@@ -62,12 +62,11 @@ TEST(FieldDataImport, ContentDecidesTheReaderNotTheExtension) {
                                   &format));
   EXPECT_EQ(format, FieldFormat::kZFile);
   EXPECT_EQ(stores->workspace.sounding.nfreq, 38);
-}
 
-TEST(FieldDataImport, RefusedFilesNameTheFormatAndChangeNoSet) {
+  // Refused files name the format and change no set.
   struct Case {
     const char *text, *suffix, *caption, *says;
-  } cases[] = {
+  } refusals[] = {
       {"<?xml version=\"1.0\"?>\n<EM_TF><Site><Id>A</Id></Site></EM_TF>\n",
        ".xml",
        "EMTF XML IMPORT",
@@ -96,17 +95,16 @@ TEST(FieldDataImport, RefusedFilesNameTheFormatAndChangeNoSet) {
        "UNKNOWN FILE FORMAT",
        "none of the formats"},
   };
-  for (const Case& c : cases) {
+  stores->sets[0].in_use = 1;
+  stores->sets[0].label = "XY kept";
+  for (const Case& c : refusals) {
     SCOPED_TRACE(c.text);
     test::TempFile file(c.text, c.suffix);
-    auto stores = test::NewStores();
-    stores->sets[0].in_use = 1;
-    stores->sets[0].label = "XY kept";
-    ScriptedUi ui;
-    EXPECT_FALSE(ImportFieldDataFile(file.path(), stores->workspace, ui));
-    ASSERT_EQ(ui.prompts().size(), 1u);
-    EXPECT_EQ(ui.prompts()[0].caption, c.caption);
-    EXPECT_THAT(ui.prompts()[0].text, HasSubstr(c.says));
+    ScriptedUi said;
+    EXPECT_FALSE(ImportFieldDataFile(file.path(), stores->workspace, said));
+    ASSERT_EQ(said.prompts().size(), 1u);
+    EXPECT_EQ(said.prompts()[0].caption, c.caption);
+    EXPECT_THAT(said.prompts()[0].text, HasSubstr(c.says));
     EXPECT_EQ(stores->sets[0].label, "XY kept");
   }
 }
