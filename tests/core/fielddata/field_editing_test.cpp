@@ -63,7 +63,8 @@ TEST(FieldEditing, ValuesFlagsCutOffUndoAndRestore) {
   EXPECT_FALSE(editor.SetValue(5, 10.0, Quantity::kResistivity, true));
   EXPECT_FALSE(editor.TogglePoint(3));
   EXPECT_FALSE(editor.DeleteFromText("10"));
-  EXPECT_EQ(ui.prompts().back().text, "1. Mark either of the color rectangle");
+  ASSERT_EQ(ui.prompts().size(), 1u);
+  EXPECT_EQ(ui.prompts()[0].text, "1. Mark either of the color rectangle");
   ASSERT_TRUE(editor.ToggleMark(0));
   EXPECT_EQ(stores->workspace.edit_marker, 0);
   EXPECT_FALSE(editor.ToggleMark(3));  // no curve in set 4
