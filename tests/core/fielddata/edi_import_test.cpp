@@ -55,7 +55,7 @@ TEST(EdiImport, EveryRealFileOpensWithSensibleCurves) {
 
 // tf_edi_spectra_out.edi holds the impedances and variances another program
 // computed from the spectra of tf_edi_spectra_in.edi.
-TEST(EdiImport, SpectraInAndOutAgreeAndVariancesGiveTheErrors) {
+TEST(EdiImport, SpectraVariancesQuantecLayoutAndMissingValues) {
   Imported in, out;
   Import(in, test::RealDataPath("tf_edi_spectra_in.edi"));
   Import(out, test::RealDataPath("tf_edi_spectra_out.edi"));
@@ -73,17 +73,15 @@ TEST(EdiImport, SpectraInAndOutAgreeAndVariancesGiveTheErrors) {
     EXPECT_NEAR(in.sb().rhoxy_err[k] / out.sb().rhoxy_err[k], 1.0, 1e-3) << k;
     EXPECT_NEAR(in.sb().phsyx_err[k], out.sb().phsyx_err[k], 1e-3) << k;
   }
-}
 
-TEST(EdiImport, QuantecLayoutEmptyValuesAndMissingErrors) {
+  // The Quantec layout, a value of 1.0E+32 and a file without errors.
   Imported q;
   Import(q, test::RealDataPath("IEA00184_Qut.edi"));
   ASSERT_TRUE(q.ok);
   EXPECT_EQ(q.sb().nfreq, 41);
   EXPECT_NEAR(q.sb().freq[0], 9939.1f, 1.0f);
-  Imported cgg;
+  Imported cgg;  // its first ZXX holds 1.0E+32: left out and named
   Import(cgg, test::RealDataPath("tf_edi_cgg.edi"));
-  // Its first ZXX holds 1.0E+32: that frequency is left out and named.
   EXPECT_EQ(cgg.report.missing_points, 1);
   ASSERT_EQ(cgg.sb().nfreq, 72);
   EXPECT_NEAR(cgg.sb().freq[0], 681.2921f, 1e-3f);
@@ -199,9 +197,8 @@ TEST(Spectra, NoiseFreeFieldsGiveBackTheImpedanceWithoutError) {
       for (int c = 0; c < 7; ++c) a[r][c] += one[r][c];
   }
   SpectraEstimate z = EstimateImpedance(a, 10.0, 100.0);
-  // The estimator works on conj(C) products: the result is conjugated back.
-  // With channel products X_p conj(X_q) the quotients are Z itself, so the
-  // stored values are its conjugates.
+  // With channel products X_p conj(X_q) the estimator's quotients are Z
+  // itself; it stores their conjugates.
   const Complex expected[4] = {zxx, zxy, zyx, zyy};
   const Complex got[4] = {z.zxx, z.zxy, z.zyx, z.zyy};
   for (int i = 0; i < 4; ++i) {

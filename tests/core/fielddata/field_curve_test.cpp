@@ -85,9 +85,8 @@ TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
   // EFF: sqrt(-ZXY ZYX) = sqrt((10+10i)^2) = 10 + 10i.
   EXPECT_NEAR(s[3].re_z[0], 10.0f, 1e-5);
   EXPECT_NEAR(s[3].im_z[0], 10.0f, 1e-5);
-  // Independent XY and YX errors of impedances of equal size add in squares
-  // and halve, in the mean and in EFF alike: 4 Ohm-m on 20 Ohm-m is an 11 %
-  // impedance error, 8 Ohm-m a 24 % one.
+  // Independent XY and YX errors add in squares and halve (MEAN and EFF):
+  // 4 Ohm-m on 20 Ohm-m is an 11 % impedance error, 8 Ohm-m a 24 % one.
   auto relative = [](double rho_err, double phs_err_deg) {
     const double s_rho = rho_err / 20.0;
     const double k = s_rho + std::sqrt(s_rho * s_rho + 1.0);
@@ -105,30 +104,20 @@ TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
         << slot;
     EXPECT_GT(s[slot].err_re[0], 0.01f);
   }
-}
-
-// EFF = sqrt(ZXY ZYX) carries half the quadrature sum of the relative
-// errors of its two factors, however different their sizes (here 1 : 4).
-TEST(FieldCurve, EffErrorIsHalfTheQuadratureSumOfRelativeErrors) {
-  auto stores = test::NewStores();
-  Workspace& ws = stores->workspace;
-  OnePointSounding(ws);
-  ws.sounding.zyxr[0] = ws.sounding.zyxi[0] = -40.0f;  // 320 Ohm-m
+  // However different the sizes of the two factors (here 1 : 4): ZYX of
+  // 320 Ohm-m with an error of 32.
+  ws.sounding.zyxr[0] = ws.sounding.zyxi[0] = -40.0f;
   ws.sounding.rhoyx_err[0] = 32.0f;
   ws.sounding.phsxy_err[0] = ws.sounding.phsyx_err[0] = 0.01f;
   test::LoadSet(*stores, 0, CurveMode::EFF);
-  auto relative = [](double s) {
-    return (s + std::sqrt(s * s + 1.0) - 1.0) / 2.0;
-  };
-  const double rel = 0.5 * std::hypot(relative(0.2), relative(0.1));
-  EXPECT_NEAR(
-      stores->sets[0].phase_error[0], std::atan(rel) * 180 / M_PI, 1e-4);
-  EXPECT_NEAR(stores->sets[0].log_rho[0], std::log10(80.0), 1e-5);
+  const double mixed =
+      0.5 * std::hypot(relative(4.0, 0.01), relative(2.0, 0.01));
+  EXPECT_NEAR(s[0].phase_error[0], std::atan(mixed) * 180 / M_PI, 1e-4);
+  EXPECT_NEAR(s[0].log_rho[0], std::log10(80.0), 1e-5);
 }
 
-// A real sounding turned by 90 degrees (ZXY -> -ZYX, ZYX -> -ZXY, ZXX <->
-// ZYY, the errors swapped): its XY curve is the YX curve of the original, point
-// for point and bound for bound, and MEAN and EFF do not change.
+// A real sounding turned by 90 degrees (ZXY -> -ZYX, ZXX <-> ZYY, errors
+// swapped): XY of the one is YX of the other; MEAN and EFF do not change.
 TEST(FieldCurve, SwappingThePolarisationsSwapsTheCurves) {
   for (Physics physics : {Physics::kPublished, Physics::kCorrected}) {
     auto a = test::NewStores();
@@ -139,19 +128,13 @@ TEST(FieldCurve, SwappingThePolarisationsSwapsTheCurves) {
     b->workspace.sounding = a->workspace.sounding;
     SoundingBuffer& t = b->workspace.sounding;
     const SoundingBuffer& o = a->workspace.sounding;
-    for (int k = 0; k < o.nfreq; ++k) {
-      t.zxyr[k] = -o.zyxr[k];
-      t.zxyi[k] = -o.zyxi[k];
-      t.zyxr[k] = -o.zxyr[k];
-      t.zyxi[k] = -o.zxyi[k];
-      t.zxxr[k] = o.zyyr[k];
-      t.zxxi[k] = o.zyyi[k];
-      t.zyyr[k] = o.zxxr[k];
-      t.zyyi[k] = o.zxxi[k];
-      t.rhoxy_err[k] = o.rhoyx_err[k];
-      t.rhoyx_err[k] = o.rhoxy_err[k];
-      t.phsxy_err[k] = o.phsyx_err[k];
-      t.phsyx_err[k] = o.phsxy_err[k];
+    // Arrays in keyword order: FREQ, ZXXR ... ZYYI, RHOXY, RHOYX, PHSXY,
+    // PHSYX errors; ZXY and ZYX change sign.
+    const int from[kSoundingArrays] = {
+        0, 7, 8, 5, 6, 3, 4, 1, 2, 10, 9, 12, 11};
+    for (int i = 0; i < kSoundingArrays; ++i) {
+      for (int k = 0; k < o.nfreq; ++k)
+        t.Array(i)[k] = (i >= 3 && i <= 6 ? -1 : 1) * o.Array(from[i])[k];
     }
     a->workspace.physics = b->workspace.physics = physics;
     const CurveMode modes[3][2] = {{CurveMode::YX, CurveMode::XY},
@@ -161,8 +144,8 @@ TEST(FieldCurve, SwappingThePolarisationsSwapsTheCurves) {
       LoadFieldSet(0, m[0], a->workspace, a->sets, a->models);
       LoadFieldSet(0, m[1], b->workspace, b->sets, b->models);
       for (int k = 0; k < o.nfreq; ++k) {
-        const FieldPoint p = PointOf(a->sets[0], k), q = PointOf(b->sets[0], k);
         SCOPED_TRACE(testing::Message() << ModePrefix(m[0]) << k);
+        const FieldPoint p = PointOf(a->sets[0], k), q = PointOf(b->sets[0], k);
         EXPECT_NEAR(p.log_rho, q.log_rho, 1e-5);
         EXPECT_NEAR(p.log_rho_upper, q.log_rho_upper, 1e-5);
         EXPECT_NEAR(p.log_rho_lower, q.log_rho_lower, 1e-5);
@@ -176,35 +159,7 @@ TEST(FieldCurve, SwappingThePolarisationsSwapsTheCurves) {
   }
 }
 
-TEST(FieldCurve, PhaseOfNinetyOrMoreBecomesEightyNine) {
-  auto stores = test::NewStores();
-  Workspace& ws = stores->workspace;
-  OnePointSounding(ws);
-  ws.sounding.nfreq = 3;
-  const float zr[3] = {0.0f, -5.0f, 3.0f};
-  const float zi[3] = {10.0f, 10.0f, -4.0f};
-  for (int k = 0; k < 3; ++k) {
-    ws.sounding.freq[k] = 1.0f;
-    ws.sounding.zxyr[k] = zr[k];
-    ws.sounding.zxyi[k] = zi[k];
-  }
-  ws.sounding.rhoxy_err[2] = ws.sounding.phsxy_err[2] = 0.0f;
-  test::LoadSet(*stores, 0, CurveMode::XY);
-  const FieldSet& s = stores->sets[0];
-  EXPECT_FLOAT_EQ(s.phase[0], 89.0f);  // exactly 90: replaced by -89
-  EXPECT_EQ(s.phase_sign[0], 0);
-  EXPECT_FLOAT_EQ(s.phase[1], 89.0f);  // 116.6: replaced as well
-  EXPECT_EQ(s.phase_sign[1], 0);
-  EXPECT_NEAR(s.phase[2], 53.1301f, 1e-3);  // -53.13 keeps its size
-  EXPECT_EQ(s.re_z_sign[1], 0);
-  EXPECT_EQ(s.im_z_sign[2], 0);
-  EXPECT_EQ(s.phase_sign[2], 0);
-  // Errors never fall below 1 % (the file gives none at point 2).
-  EXPECT_FLOAT_EQ(s.err_re[2], 0.01f);
-  EXPECT_FLOAT_EQ(s.err_im[2], 0.01f);
-}
-
-TEST(FieldCurve, LoadingResetsTheSlotAndNamesItAndItsModel) {
+TEST(FieldCurve, LoadingResetsTheSlotNamesItAndTurnsPhasesOfNinety) {
   auto stores = test::NewStores();
   Workspace& ws = stores->workspace;
   OnePointSounding(ws);
@@ -238,6 +193,30 @@ TEST(FieldCurve, LoadingResetsTheSlotAndNamesItAndItsModel) {
     EXPECT_FLOAT_EQ(s.phase[k], -100.0f) << k;
     EXPECT_EQ(s.point_deleted[k], 0) << k;
   }
+  // A phase of 90 degrees or more becomes 89.
+  OnePointSounding(ws);
+  ws.sounding.nfreq = 3;
+  const float zr[3] = {0.0f, -5.0f, 3.0f};
+  const float zi[3] = {10.0f, 10.0f, -4.0f};
+  for (int k = 0; k < 3; ++k) {
+    ws.sounding.freq[k] = 1.0f;
+    ws.sounding.zxyr[k] = zr[k];
+    ws.sounding.zxyi[k] = zi[k];
+  }
+  ws.sounding.rhoxy_err[2] = ws.sounding.phsxy_err[2] = 0.0f;
+  test::LoadSet(*stores, 0, CurveMode::XY);
+  const FieldSet& p = stores->sets[0];
+  EXPECT_FLOAT_EQ(p.phase[0], 89.0f);  // exactly 90: replaced by -89
+  EXPECT_EQ(p.phase_sign[0], 0);
+  EXPECT_FLOAT_EQ(p.phase[1], 89.0f);  // 116.6: replaced as well
+  EXPECT_EQ(p.phase_sign[1], 0);
+  EXPECT_NEAR(p.phase[2], 53.1301f, 1e-3);  // -53.13 keeps its size
+  EXPECT_EQ(p.re_z_sign[1], 0);
+  EXPECT_EQ(p.im_z_sign[2], 0);
+  EXPECT_EQ(p.phase_sign[2], 0);
+  // Errors never fall below 1 % (the file gives none at point 2).
+  EXPECT_FLOAT_EQ(p.err_re[2], 0.01f);
+  EXPECT_FLOAT_EQ(p.err_im[2], 0.01f);
 }
 
 TEST(FieldCurve, ImpedanceErrorsSpanTheCornersOfTheErrorBox) {
@@ -262,7 +241,7 @@ TEST(FieldCurve, ImpedanceErrorsSpanTheCornersOfTheErrorBox) {
   EXPECT_NEAR(e.re, std::sqrt(c * 1e6 * 4e24) - 1e12, 1e-3);
 }
 
-TEST(StationPosition, DegreesInEitherNotation) {
+TEST(StationPosition, DegreesInEitherNotationBecomeUtmMetres) {
   const std::pair<const char*, double> read[] = {
       {"-22:22:14.9", -(22.0 + 22.0 / 60.0 + 14.9 / 3600.0)},
       {" 139:11:19 ", 139.0 + 11.0 / 60.0 + 19.0 / 3600.0},
@@ -280,12 +259,10 @@ TEST(StationPosition, DegreesInEitherNotation) {
   EXPECT_EQ(UtmZone(139.19), 54);
   EXPECT_EQ(UtmZone(-180.0), 1);
   EXPECT_EQ(UtmZone(12.0), 33);  // a zone's western edge belongs to it
-}
 
-// Reference values from an independent Krueger-series transverse Mercator
-// on WGS84, which gives 691875.632 E, 6098907.825 N for 55 N 12 E in zone
-// 32 as the PROJ documentation does (within 1 cm).
-TEST(StationPosition, GeographicCoordinatesBecomeUtmMetres) {
+  // Reference values from an independent Krueger-series transverse Mercator
+  // on WGS84, which gives 691875.632 E, 6098907.825 N for 55 N 12 E in zone
+  // 32 as the PROJ documentation does (within 1 cm).
   StationPosition p = PositionFromTexts("-22:22:14", "139:11:19", "200");
   EXPECT_EQ(p.kind, PositionKind::kUtm);
   EXPECT_EQ(p.zone, 54);

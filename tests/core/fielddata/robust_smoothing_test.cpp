@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/depth/depth_transform.h"
 #include "core/fielddata/edi_import.h"
 #include "core/fielddata/field_file_reader.h"
 #include "core/fielddata/robust_smoother.h"
@@ -132,7 +133,7 @@ TEST(RobustSmoother, FollowsTheTrueCurveAndIgnoresAWildPoint) {
   }
 }
 
-TEST(RobustSmoother, LineIsKeptSlopesAreBoundedAndNothingIsExtrapolated) {
+TEST(RobustSmoother, LineIsKeptSlopesBoundedPhaseMarkedNothingExtrapolated) {
   ScriptedUi ui;
   FieldSet s;
   NoisySet(s, {100.0}, {}, 30, 1e-2, 1e2, 7);
@@ -161,74 +162,7 @@ TEST(RobustSmoother, LineIsKeptSlopesAreBoundedAndNothingIsExtrapolated) {
   }
   EXPECT_TRUE(ui.prompts().empty());
 
-  // Too few points: a message, the set keeps -14.
-  FieldSet two = s;
-  two.point_use.fill(0.0f);
-  two.point_use[3] = 1.0f;
-  EXPECT_FALSE(SmoothFieldSetRobust(two, SmoothingOptions{}, ui));
-  ASSERT_EQ(ui.prompts().size(), 1u);
-  EXPECT_EQ(ui.prompts()[0].caption, kRobustSmoothingCaption);
-  EXPECT_EQ(two.smoothed_log_rho[3], -14.0f);
-}
-
-TEST(RobustSmoother, TensionSetsTheSmoothnessByHand) {
-  const Earth& e = kEarths[1];
-  std::vector<double> x, y, sigma;
-  FieldSet s;
-  NoisySet(s, e.rho, e.h, 40, 1e-3, 1e3, 3);
-  for (int i = 0; i < s.count; ++i) {
-    x.push_back(std::log10(1.0 / s.freq[i]));
-    y.push_back(s.log_rho[i]);
-    sigma.push_back(LogRhoSigma(s, i, false));
-  }
-  const RobustSmootherResult stiff = SmoothRobust(x, y, sigma, 0.0);
-  const RobustSmootherResult loose = SmoothRobust(x, y, sigma, 100.0);
-  const RobustSmootherResult data = SmoothRobust(x, y, sigma);
-  ASSERT_TRUE(stiff.ok && loose.ok && data.ok);
-  EXPECT_NEAR(stiff.dof, 2.0, 0.05);
-  // A straight line has one slope everywhere.
-  EXPECT_NEAR(stiff.spline.Slope(-2.0), stiff.spline.Slope(2.0), 1e-3);
-  EXPECT_GT(loose.dof, 20.0);
-  EXPECT_GT(data.dof, stiff.dof + 3.0);
-  EXPECT_LT(data.dof, loose.dof);
-}
-
-TEST(RobustSmoother, ErrorFloorAndHoldToTheData) {
-  FieldSet s;
-  ResetFieldSet(s);
-  s.log_rho[0] = 2.0f;
-  s.log_rho_upper[0] = static_cast<float>(std::log10(100.0 * 1.01));  // 1 %
-  s.log_rho[1] = 2.0f;
-  s.log_rho_upper[1] = static_cast<float>(std::log10(100.0 * 1.2));  // 20 %
-  EXPECT_NEAR(LogRhoSigma(s, 0, false), 0.1 / std::log(10.0), 1e-6);
-  EXPECT_NEAR(LogRhoSigma(s, 1, false), 0.2 / std::log(10.0), 1e-5);
-  EXPECT_NEAR(LogRhoSigma(s, 1, true), 0.1 / std::log(10.0), 1e-6);
-
-  // A curve 0.4 decades above a flat run of data is brought back onto the
-  // band of 0.15 decades (3 standard errors are less here); one 0.1 above
-  // stays where it is, and far from every datum nothing is held.
-  std::vector<double> x, y, sigma;
-  for (int i = 0; i < 9; ++i) {
-    x.push_back(0.1 * i);
-    y.push_back(1.0);
-    sigma.push_back(0.02);
-  }
-  RobustSmootherResult fit = SmoothRobust(x, y, sigma);
-  ASSERT_TRUE(fit.ok);
-  double value = 1.4, slope = 3.0;
-  EXPECT_TRUE(HoldToData(x, y, sigma, fit, 0.4, value, slope));
-  EXPECT_NEAR(value, 1.15, 1e-9);
-  EXPECT_NEAR(slope, 0.0, 1e-9);
-  value = 1.1;
-  EXPECT_FALSE(HoldToData(x, y, sigma, fit, 0.4, value, slope));
-  EXPECT_EQ(value, 1.1);
-  value = 5.0;
-  EXPECT_FALSE(HoldToData(x, y, sigma, fit, 3.0, value, slope));
-}
-
-TEST(RobustSmoother, PhaseFromTheCurveMarksTheBandEnds) {
-  ScriptedUi ui;
-  FieldSet s;
+  // "Res->Phs" on the robust curve marks the ends of the band.
   NoisySet(s, {100.0}, {}, 41, 1e-2, 1e2, 5);
   for (const double m : {0.0, 0.5}) {
     for (int i = 0; i < s.count; ++i) {
@@ -252,6 +186,66 @@ TEST(RobustSmoother, PhaseFromTheCurveMarksTheBandEnds) {
   DerivePhaseFromResistivity(s, classic, ui);
   for (int i = 0; i < s.count; ++i) EXPECT_EQ(s.phase_from_rho_weak[i], 0);
   EXPECT_TRUE(ui.prompts().empty());
+
+  // Too few points: a message, the set keeps -14.
+  FieldSet two = s;
+  two.point_use.fill(0.0f);
+  two.point_use[3] = 1.0f;
+  EXPECT_FALSE(SmoothFieldSetRobust(two, SmoothingOptions{}, ui));
+  ASSERT_EQ(ui.prompts().size(), 1u);
+  EXPECT_EQ(ui.prompts()[0].caption, kRobustSmoothingCaption);
+  EXPECT_EQ(two.smoothed_log_rho[3], -14.0f);
+}
+
+TEST(RobustSmoother, TensionErrorFloorAndHoldToTheData) {
+  const Earth& e = kEarths[1];
+  std::vector<double> x, y, sigma;
+  FieldSet s;
+  NoisySet(s, e.rho, e.h, 40, 1e-3, 1e3, 3);
+  for (int i = 0; i < s.count; ++i) {
+    x.push_back(std::log10(1.0 / s.freq[i]));
+    y.push_back(s.log_rho[i]);
+    sigma.push_back(LogRhoSigma(s, i, false));
+  }
+  const RobustSmootherResult stiff = SmoothRobust(x, y, sigma, 0.0);
+  const RobustSmootherResult loose = SmoothRobust(x, y, sigma, 100.0);
+  const RobustSmootherResult data = SmoothRobust(x, y, sigma);
+  ASSERT_TRUE(stiff.ok && loose.ok && data.ok);
+  EXPECT_NEAR(stiff.dof, 2.0, 0.05);
+  // A straight line has one slope everywhere.
+  EXPECT_NEAR(stiff.spline.Slope(-2.0), stiff.spline.Slope(2.0), 1e-3);
+  EXPECT_GT(loose.dof, 20.0);
+  EXPECT_GT(data.dof, stiff.dof + 3.0);
+  EXPECT_LT(data.dof, loose.dof);
+
+  // The error floor of 10 %, and the hold to the data.
+  ResetFieldSet(s);
+  s.log_rho[0] = 2.0f;
+  s.log_rho_upper[0] = static_cast<float>(std::log10(100.0 * 1.01));  // 1 %
+  s.log_rho[1] = 2.0f;
+  s.log_rho_upper[1] = static_cast<float>(std::log10(100.0 * 1.2));  // 20 %
+  EXPECT_NEAR(LogRhoSigma(s, 0, false), 0.1 / std::log(10.0), 1e-6);
+  EXPECT_NEAR(LogRhoSigma(s, 1, false), 0.2 / std::log(10.0), 1e-5);
+  EXPECT_NEAR(LogRhoSigma(s, 1, true), 0.1 / std::log(10.0), 1e-6);
+
+  // A curve 0.4 decades above a flat run of data is brought back onto the
+  // band of 0.15 decades (3 standard errors are less here); one 0.1 above
+  // stays where it is, and far from every datum nothing is held.
+  x.assign(9, 0.0);
+  y.assign(9, 1.0);
+  sigma.assign(9, 0.02);
+  for (int i = 0; i < 9; ++i) x[i] = 0.1 * i;
+  RobustSmootherResult fit = SmoothRobust(x, y, sigma);
+  ASSERT_TRUE(fit.ok);
+  double value = 1.4, slope = 3.0;
+  EXPECT_TRUE(HoldToData(x, y, sigma, fit, 0.4, value, slope));
+  EXPECT_NEAR(value, 1.15, 1e-9);
+  EXPECT_NEAR(slope, 0.0, 1e-9);
+  value = 1.1;
+  EXPECT_FALSE(HoldToData(x, y, sigma, fit, 0.4, value, slope));
+  EXPECT_EQ(value, 1.1);
+  value = 5.0;
+  EXPECT_FALSE(HoldToData(x, y, sigma, fit, 3.0, value, slope));
 }
 
 TEST(RobustSmoother, MarkedSetRemembersItsSmoother) {
@@ -289,11 +283,8 @@ TEST(RobustSmoother, MarkedSetRemembersItsSmoother) {
             Smoother::kClassic);
 }
 
-// Both smoothers on every real field file that opens, XY and YX: the
-// robust curve stays on the data it kept, and where the weighted spline
-// leaves its data by more than a decade the robust one stays far closer.
-// Reads a file as the user would: the program's reader, else the SEG EDI
-// importer; smooths `mode` with `smoother`. False when it does not open.
+// Reads a file as the user would (the program's reader, else the SEG EDI
+// importer) and smooths `mode` with `smoother`; false when it does not open.
 bool SmoothFile(const std::string& path,
                 CurveMode mode,
                 Smoother smoother,
@@ -310,11 +301,16 @@ bool SmoothFile(const std::string& path,
   SmoothingOptions options = SmoothingOptions::From(stores->workspace);
   options.smoother = smoother;
   set.effective_count = EffectiveCount(set);
+  const std::size_t shown = ui.prompts().size();
   if (!SmoothMarkedSet(stores->workspace, set, options, ui)) return false;
+  EXPECT_EQ(ui.prompts().size(), shown);  // smoothing says nothing
   out = set;
   return true;
 }
 
+// Both smoothers on every real file, XY and YX: the robust curve stays on the
+// data it kept, far closer than a weighted spline that leaves them by more
+// than a decade; the depth transformation of the robust curve goes down.
 TEST(RobustSmootherOnRealFiles, StaysOnTheDataItKept) {
   std::vector<std::string> paths;
   for (const std::string& f : test::RealFileNames(".edi"))
@@ -332,6 +328,15 @@ TEST(RobustSmootherOnRealFiles, StaysOnTheDataItKept) {
       EXPECT_GT(r.points, 0);
       // Only a few points of a real sounding are left out.
       EXPECT_LE(r.downweighted, r.points / 5 + 1);
+      TransformFieldSet(robust);
+      for (int i = 0; i < robust.count; ++i) {
+        ASSERT_TRUE(std::isfinite(robust.depth[i])) << i;
+        EXPECT_GT(robust.log_res[i], -6.0f) << i;
+        EXPECT_LT(robust.log_res[i], 11.0f) << i;
+        if (i == 0) continue;
+        EXPECT_LT(robust.depth[i], robust.depth[i - 1]) << i;
+        EXPECT_GE(robust.log_s[i], robust.log_s[i - 1]) << i;
+      }
       if (SmoothFile(path, mode, Smoother::kClassic, classic) &&
           MeasureDeparture(classic).largest > 1.0) {
         ++far_sets;

@@ -11,7 +11,6 @@ namespace {
 class SoundingListTest : public testing::Test {
  protected:
   void SetUp() override {
-    stores_ = test::NewStores();
     Workspace& ws = stores_->workspace;
     ws.files.field_name = "15125A_spe.edi";
     ws.sounding.station = "15125A ";
@@ -26,7 +25,7 @@ class SoundingListTest : public testing::Test {
     return SoundingList(
         stores_->workspace, stores_->sets, stores_->models, ui_);
   }
-  std::unique_ptr<Stores> stores_;
+  std::unique_ptr<Stores> stores_ = test::NewStores();
   ScriptedUi ui_;
 };
 

@@ -3,6 +3,7 @@
 // and EMTF XML written and read back.
 #include "core/formats/field_data_import.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,22 +17,36 @@
 namespace mtvuk {
 namespace {
 
-TEST(FieldDataImport, ContentDecidesTheReaderNotTheExtension) {
-  struct Case {
-    const char* file;
-    FieldFormat format;
-  } cases[] = {{"tf_xml.xml", FieldFormat::kEmtfXml},
-               {"tf_zmm.zmm", FieldFormat::kZFile},
-               {"tf_zss_tipper.zss", FieldFormat::kZFile},
-               {"tf_jfile.j", FieldFormat::kJFile},
-               {"tf_avg.avg", FieldFormat::kZongeAvg},
-               {"IEB0858A_metronix.edi", FieldFormat::kSegEdi},
-               {"tf_edi_empower.edi", FieldFormat::kSegEdi},
-               {"aushield.dat", FieldFormat::kUnknown}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.file);
-    const std::string text = test::ReadWholeFile(test::RealDataPath(c.file));
-    EXPECT_EQ(SniffFieldFormat(text), c.format);
+using testing::AllOf;
+using testing::Contains;
+using testing::Field;
+using testing::HasSubstr;
+using testing::StartsWith;
+
+// Station, latitude, longitude and elevation as read.
+std::string Place(const SoundingBuffer& sb) {
+  return sb.station + "|" + sb.lat + "|" + sb.lon + "|" + sb.elev;
+}
+
+// A message whose text holds `part`.
+auto MessageWith(const std::string& part) {
+  return Contains(Field(&Prompt::text, HasSubstr(part)));
+}
+
+TEST(FieldDataImport, ContentDecidesTheReaderAndARefusalNamesTheFormat) {
+  const std::pair<const char*, FieldFormat> cases[] = {
+      {"tf_xml.xml", FieldFormat::kEmtfXml},
+      {"tf_zmm.zmm", FieldFormat::kZFile},
+      {"tf_zss_tipper.zss", FieldFormat::kZFile},
+      {"tf_jfile.j", FieldFormat::kJFile},
+      {"tf_avg.avg", FieldFormat::kZongeAvg},
+      {"IEB0858A_metronix.edi", FieldFormat::kSegEdi},
+      {"tf_edi_empower.edi", FieldFormat::kSegEdi},
+      {"aushield.dat", FieldFormat::kUnknown}};
+  for (const auto& [file, format] : cases) {
+    EXPECT_EQ(SniffFieldFormat(test::ReadWholeFile(test::RealDataPath(file))),
+              format)
+        << file;
   }
   // A Z-file saved as ".txt" is read as a Z-file.
   test::TempFile renamed(test::ReadWholeFile(test::RealDataPath("tf_zmm.zmm")),
@@ -47,15 +62,11 @@ TEST(FieldDataImport, ContentDecidesTheReaderNotTheExtension) {
                                   &format));
   EXPECT_EQ(format, FieldFormat::kZFile);
   EXPECT_EQ(stores->workspace.sounding.nfreq, 38);
-}
 
-TEST(FieldDataImport, RefusedFilesNameTheFormatAndChangeNoSet) {
+  // Refused files name the format and change no set.
   struct Case {
-    const char* text;
-    const char* suffix;
-    const char* caption;
-    const char* says;
-  } cases[] = {
+    const char *text, *suffix, *caption, *says;
+  } refusals[] = {
       {"<?xml version=\"1.0\"?>\n<EM_TF><Site><Id>A</Id></Site></EM_TF>\n",
        ".xml",
        "EMTF XML IMPORT",
@@ -84,18 +95,16 @@ TEST(FieldDataImport, RefusedFilesNameTheFormatAndChangeNoSet) {
        "UNKNOWN FILE FORMAT",
        "none of the formats"},
   };
-  for (const Case& c : cases) {
+  stores->sets[0].in_use = 1;
+  stores->sets[0].label = "XY kept";
+  for (const Case& c : refusals) {
     SCOPED_TRACE(c.text);
     test::TempFile file(c.text, c.suffix);
-    auto stores = test::NewStores();
-    stores->sets[0].in_use = 1;
-    stores->sets[0].label = "XY kept";
-    ScriptedUi ui;
-    EXPECT_FALSE(ImportFieldDataFile(file.path(), stores->workspace, ui));
-    ASSERT_EQ(ui.prompts().size(), 1u);
-    EXPECT_EQ(ui.prompts()[0].caption, c.caption);
-    EXPECT_NE(ui.prompts()[0].text.find(c.says), std::string::npos)
-        << ui.prompts()[0].text;
+    ScriptedUi said;
+    EXPECT_FALSE(ImportFieldDataFile(file.path(), stores->workspace, said));
+    ASSERT_EQ(said.prompts().size(), 1u);
+    EXPECT_EQ(said.prompts()[0].caption, c.caption);
+    EXPECT_THAT(said.prompts()[0].text, HasSubstr(c.says));
     EXPECT_EQ(stores->sets[0].label, "XY kept");
   }
 }
@@ -126,15 +135,12 @@ TEST(FieldDataImport, VarianceOfZeroIsAMissingErrorNotAnErrorOfZero) {
       sb.phsxy_err[next],
       std::atan2(std::sqrt(1.462769047808e-03), abs_z) * 57.29577951308232,
       1e-4);
-  bool told = false;
-  for (const Prompt& p : ui.prompts())
-    told = told || p.text.find("0 or below") != std::string::npos;
-  EXPECT_TRUE(told);
+  EXPECT_THAT(ui.prompts(), MessageWith("0 or below"));
 }
 
 // A Z-file whose channels stand at 30 and 120 degrees: the tensor and its
-// variances are turned into x = 0, y = 90.
-TEST(FieldDataImport, ZFileChannelsAreTurnedIntoStationAxes) {
+// variances are turned into x = 0, y = 90; the units and sign of EMTF XML.
+TEST(FieldDataImport, ZFileChannelsTurnedAndXmlUnitsAndSignApplied) {
   auto zfile = [](double a) {
     char head[512];
     std::snprintf(head,
@@ -193,10 +199,8 @@ TEST(FieldDataImport, ZFileChannelsAreTurnedIntoStationAxes) {
       << error;
   ASSERT_EQ(tf.points.size(), 1u);
   const TfPoint& p = tf.points[0];
-  EXPECT_NEAR(std::abs(p.z[kXx]), 0.0, 1e-6);
-  EXPECT_NEAR(std::abs(p.z[kYy]), 0.0, 1e-6);
-  EXPECT_NEAR(std::abs(p.z[kXy] - zxy), 0.0, 1e-6);
-  EXPECT_NEAR(std::abs(p.z[kYx] - zyx), 0.0, 1e-6);
+  for (int e : {kXx, kXy, kYx, kYy})
+    EXPECT_NEAR(std::abs(p.z[e] - z[e / 2][e % 2]), 0.0, 1e-6) << e;
   // Equal noise on both channels and both inputs: variances unchanged.
   EXPECT_NEAR(p.var[kXy], 0.02, 1e-9);
   EXPECT_EQ(tf.station, "ROT");
@@ -209,12 +213,10 @@ TEST(FieldDataImport, ZFileChannelsAreTurnedIntoStationAxes) {
   std::string huge = zfile(0.0) + body;
   huge.replace(huge.find("channels   4"), 12, "channels   8E+113");
   EXPECT_FALSE(ReadTransferFunction(FieldFormat::kZFile, huge, tf, error));
-  EXPECT_NE(error.find("no channel list"), std::string::npos) << error;
-}
+  EXPECT_THAT(error, HasSubstr("no channel list"));
 
-// Ohms and exp(-i omega t) in an EMTF XML file: the sounding gets mV/km per
-// nT and exp(+i omega t).
-TEST(FieldDataImport, XmlUnitsAndSignConventionAreApplied) {
+  // Ohms and exp(-i omega t) in an EMTF XML file: the sounding gets mV/km per
+  // nT and exp(+i omega t).
   const char* xml =
       "<?xml version=\"1.0\"?>\n<EM_TF><ProcessingInfo><SignConvention>exp(- "
       "i\\omega t)</SignConvention></ProcessingInfo><Site><Id>S1</Id>"
@@ -225,17 +227,18 @@ TEST(FieldDataImport, XmlUnitsAndSignConventionAreApplied) {
       "<value name=\"Zyx\">-1e-3 2e-3</value><value name=\"Zyy\">0 0</value>"
       "</Z><Z.VAR><value name=\"Zxy\">1e-8</value><value "
       "name=\"Zyx\">4e-8</value></Z.VAR></Period></Data></EM_TF>\n";
-  TransferFunction tf;
-  std::string error;
-  ASSERT_TRUE(ReadTransferFunction(FieldFormat::kEmtfXml, xml, tf, error))
-      << error;
-  ASSERT_EQ(tf.points.size(), 1u);
-  const TfPoint& p = tf.points[0];
-  EXPECT_NEAR(p.freq, 0.1, 1e-12);
-  EXPECT_NEAR(p.z[kXy].real(), 1e-3 * kFieldUnitsPerOhm, 1e-9);
-  EXPECT_NEAR(p.z[kXy].imag(), 2e-3 * kFieldUnitsPerOhm, 1e-9);
-  EXPECT_NEAR(p.var[kYx], 4e-8 * kFieldUnitsPerOhm * kFieldUnitsPerOhm, 1e-9);
-  EXPECT_NEAR(*tf.elev, -12.5, 1e-12);
+  TransferFunction xml_tf;
+  std::string xml_error;
+  ASSERT_TRUE(
+      ReadTransferFunction(FieldFormat::kEmtfXml, xml, xml_tf, xml_error))
+      << xml_error;
+  ASSERT_EQ(xml_tf.points.size(), 1u);
+  const TfPoint& x = xml_tf.points[0];
+  EXPECT_NEAR(x.freq, 0.1, 1e-12);
+  EXPECT_NEAR(x.z[kXy].real(), 1e-3 * kFieldUnitsPerOhm, 1e-9);
+  EXPECT_NEAR(x.z[kXy].imag(), 2e-3 * kFieldUnitsPerOhm, 1e-9);
+  EXPECT_NEAR(x.var[kYx], 4e-8 * kFieldUnitsPerOhm * kFieldUnitsPerOhm, 1e-9);
+  EXPECT_NEAR(*xml_tf.elev, -12.5, 1e-12);
 }
 
 TEST(FieldDataImport, EmtfXmlWrittenAndReadBackIsTheSameSounding) {
@@ -252,10 +255,7 @@ TEST(FieldDataImport, EmtfXmlWrittenAndReadBackIsTheSameSounding) {
     ASSERT_TRUE(ImportFieldDataFile(out.path(), second->workspace, ui));
     const SoundingBuffer& b = second->workspace.sounding;
     ASSERT_EQ(b.nfreq, a.nfreq);
-    EXPECT_EQ(b.station, a.station);
-    EXPECT_EQ(b.lat, a.lat);
-    EXPECT_EQ(b.lon, a.lon);
-    EXPECT_EQ(b.elev, a.elev);
+    EXPECT_EQ(Place(b), Place(a));
     for (int k = 0; k < a.nfreq; ++k) {
       EXPECT_NEAR(b.freq[k] / a.freq[k], 1.0, 1e-7) << k;
       for (int i = 1; i <= 8; ++i)
@@ -308,28 +308,22 @@ TEST(FieldDataImport, ValuesBeyondTheStoredRangeAreLeftOut) {
       EXPECT_TRUE(std::isfinite(sb.Array(i)[k])) << k << " " << i;
   }
   EXPECT_EQ(report.missing_points, 3);
-  bool told = false;
-  for (const Prompt& p : ui.prompts()) {
-    if (p.text.find("3 of the file's frequencies are left out: a value") == 0) {
-      told = true;
-      EXPECT_NE(p.text.find("1 Hz, 1e-30 Hz, 1e-60 Hz"), std::string::npos)
-          << p.text;
-    }
-  }
-  EXPECT_TRUE(told);
+  EXPECT_THAT(ui.prompts(),
+              Contains(Field(
+                  &Prompt::text,
+                  AllOf(StartsWith("3 of the file's frequencies are left out: "
+                                   "a value"),
+                        HasSubstr("1 Hz, 1e-30 Hz, 1e-60 Hz")))));
   // Nothing usable at all: refused with a reason.
   tf.points = {point(1.0, {1e210, 1.0})};
   ScriptedUi refused;
   EXPECT_FALSE(
       StoreTransferFunction(tf, sb, refused, "EMTF Z-FILE IMPORT", 0.05));
-  ASSERT_FALSE(refused.prompts().empty());
-  EXPECT_NE(refused.prompts().back().text.find("out of range"),
-            std::string::npos);
+  EXPECT_THAT(refused.prompts(), MessageWith("out of range"));
 }
 
-// The readers of the exchange formats on the real files of the survey
-// archive: counts, first and last periods, one element with its error,
-// station and position, read off the files by hand.
+// The exchange-format readers on real archive files: counts, periods, one
+// element with its error, station and position, read off the files by hand.
 struct Read {
   std::unique_ptr<Stores> stores = test::NewStores();
   ScriptedUi ui;
@@ -361,10 +355,7 @@ TEST(FormatReaders, EmtfXmlFilesOfTheArchives) {
   ASSERT_EQ(sb.nfreq, 33);
   EXPECT_NEAR(Period(sb, 0), 4.65455, 1e-5);
   EXPECT_NEAR(Period(sb, 32), 29127.11, 0.02);
-  EXPECT_EQ(sb.station, "NMX20");
-  EXPECT_EQ(sb.lat, "34.470528");
-  EXPECT_EQ(sb.lon, "-108.712288");
-  EXPECT_EQ(sb.elev, "1940.05");
+  EXPECT_EQ(Place(sb), "NMX20|34.470528|-108.712288|1940.05");
   // Zxy at 4.65455 s: 3.143284 + 1.101737i, VAR 1.790224e-3.
   EXPECT_FLOAT_EQ(sb.zxyr[0], 3.143284f);
   EXPECT_FLOAT_EQ(sb.zxyi[0], 1.101737f);
@@ -395,11 +386,9 @@ TEST(FormatReaders, EmtfXmlFilesOfTheArchives) {
   ASSERT_TRUE(iris->ok);
   EXPECT_EQ(iris->sb().nfreq, 30);
   EXPECT_FLOAT_EQ(iris->sb().zxyr[0], 10.07529f);
-}
 
-// Z.VAR of an archive file is N_ii S_jj of its own covariance blocks: the
-// variance the Z-file reader computes.
-TEST(FormatReaders, VarianceIsResidualTimesInverseSignalPower) {
+  // Z.VAR of an archive file is N_ii S_jj of its own covariance blocks: the
+  // variance the Z-file reader computes.
   const std::string text =
       test::ReadWholeFile(test::RealDataPath("tf_xml.xml"));
   TransferFunction with_var, from_cov;
@@ -428,8 +417,7 @@ TEST(FormatReaders, DerivedQuantitiesOfAnXmlFileMatchItsCurves) {
   auto r = ReadReal("tf_xml_with_derived_quantities.xml");
   ASSERT_TRUE(r->ok);
   ASSERT_EQ(r->sb().nfreq, 20);
-  EXPECT_EQ(r->sb().station, "SMG1");
-  EXPECT_EQ(r->sb().lat, "-38.410000");
+  EXPECT_EQ(Place(r->sb()).substr(0, 16), "SMG1|-38.410000|");
   // The file's RHOXY 3.166342 and PHSXY 22.09127 at 16 s; RHOYX 1.839334,
   // PHSYX -145.0606 (the YX curve turns it by 180 degrees).
   for (CurveMode mode : {CurveMode::XY, CurveMode::YX}) {
@@ -449,9 +437,7 @@ TEST(FormatReaders, ZFileWithFullCovariance) {
   ASSERT_EQ(sb.nfreq, 38);
   EXPECT_NEAR(Period(sb, 0), 1.16364, 1e-5);
   EXPECT_NEAR(Period(sb, 37), 10922.667, 0.01);
-  EXPECT_EQ(sb.station, "300");
-  EXPECT_EQ(sb.lat, "34.727000");
-  EXPECT_EQ(sb.lon, "-115.735000");
+  EXPECT_EQ(Place(sb), "300|34.727000|-115.735000|0000");
   // Ex row of the first period: Zxx -5.991 - 5.955i, Zxy 17.27 + 12.72i;
   // Ey row: Zyx -51.59 - 23.03i. Var Zxy = N(Ex,Ex) S(Hy,Hy) =
   // 1.604e-2 * 130.4.
@@ -467,10 +453,9 @@ TEST(FormatReaders, ZFileWithFullCovariance) {
   EXPECT_FALSE(tipper->ok);
   ASSERT_FALSE(tipper->ui.prompts().empty());
   EXPECT_EQ(tipper->ui.prompts().back().caption, "EMTF Z-FILE IMPORT");
-  EXPECT_NE(tipper->ui.prompts().back().text.find("no electric channels"),
-            std::string::npos);
-  EXPECT_NE(tipper->ui.prompts().back().text.find("EMTF Z-file"),
-            std::string::npos);
+  EXPECT_THAT(
+      tipper->ui.prompts().back().text,
+      AllOf(HasSubstr("no electric channels"), HasSubstr("EMTF Z-file")));
 }
 
 TEST(FormatReaders, BirrpJFileInFieldUnitsDespiteItsTitles) {
@@ -481,10 +466,8 @@ TEST(FormatReaders, BirrpJFileInFieldUnitsDespiteItsTitles) {
   ASSERT_EQ(sb.nfreq, 12);  // 14 rows, two of them -999
   EXPECT_NEAR(Period(sb, 0), 1.333333, 1e-5);
   EXPECT_NEAR(Period(sb, 11), 64.55, 1e-3);
-  EXPECT_EQ(sb.station, "BP05");
   // Empty coordinates stay unknown.
-  EXPECT_EQ(sb.lat, "00:00:00");
-  EXPECT_EQ(sb.lon, "000:00:00");
+  EXPECT_EQ(Place(sb), "BP05|00:00:00|000:00:00|0000");
   // ZXY 24.26376 - 26.85942i in exp(-i omega t), error 2.303654.
   EXPECT_FLOAT_EQ(sb.zxyr[0], 24.26376f);
   EXPECT_FLOAT_EQ(sb.zxyi[0], 26.85942f);
@@ -520,9 +503,7 @@ TEST(FormatReaders, ZongeAvgInBothLayouts) {
   ASSERT_EQ(sb.nfreq, 28);
   EXPECT_NEAR(sb.freq[0], 2.3438e-2, 1e-7);
   EXPECT_NEAR(sb.freq[27], 1024.0, 1e-3);
-  EXPECT_EQ(sb.station, "24");
-  EXPECT_EQ(sb.lat, "32.833312");
-  EXPECT_EQ(sb.lon, "-107.083057");
+  EXPECT_EQ(Place(sb), "24|32.833312|-107.083057|0000");
   // Zxy at 0.5 Hz (point 5): 16.252 at 482.1 mrad; ARes 105.65 +- 6.1 %,
   // phase error 30.3 mrad.
   EXPECT_NEAR(sb.freq[5], 0.5, 1e-7);
@@ -542,18 +523,14 @@ TEST(FormatReaders, ZongeAvgInBothLayouts) {
   ASSERT_EQ(nb.nfreq, 37);
   EXPECT_NEAR(nb.freq[0], 9.7656e-4, 1e-9);
   EXPECT_NEAR(nb.freq[36], 256.0, 1e-3);
-  EXPECT_EQ(nb.station, "2813");
-  EXPECT_EQ(nb.elev, "1954.24");
+  EXPECT_EQ(Place(nb), "2813|44.147916|-111.049752|1954.24");
   // Zxy at 0.5 Hz (point 18): 7.53 at -2578.9 mrad, negated.
   EXPECT_NEAR(nb.freq[18], 0.5, 1e-7);
   EXPECT_NEAR(nb.zxyr[18], 6.369038, 1e-4);
   EXPECT_NEAR(nb.zxyi[18], 4.016996, 1e-4);
   EXPECT_NEAR(nb.rhoxy_err[18], 0.5443286, 1e-5);
   EXPECT_NEAR(nb.phsxy_err[18], 0.6818198, 1e-5);
-  bool told = false;
-  for (const auto& p : n->ui.prompts())
-    told = told || p.text.find("negated") != std::string::npos;
-  EXPECT_TRUE(told);
+  EXPECT_THAT(n->ui.prompts(), MessageWith("negated"));
 }
 
 }  // namespace
