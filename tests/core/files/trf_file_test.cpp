@@ -109,20 +109,27 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
       "Depth  (km)       0.100     0.250     1.000\r\n"
       "Res (Ohm-m)      50.000    20.000   300.000\r\n" +
       stars + "\r\n\r\n";
-  // One wrong character in the header; no head block: the one before
-  // carries over. The station lies below sea level.
-  text +=
-      ">TRANSFORMATIOX: B2             /      5000.0/         0.0/-412.5/  "
-      "1/\n"
-      "Depth  (km)       0.000\n"
-      "Res (Ohm-m)       0.000\n" +
-      stars + "\n\n";
+  // Values that the fixed columns do not hold exactly; an altitude of the
+  // sea floor written without its decimal.
+  auto block = [&stars](const std::string& name,
+                        const std::string& count,
+                        const std::string& d,
+                        const std::string& r) {
+    return ">TRANSFORMATION: " + columns::NameField(name) +
+           " /      1500.0/      2500.0/ -3000/" + count + "/\n" +
+           "Depth  (km)  " + d + "\nRes (Ohm-m)  " + r + "\n" + stars + "\n\n";
+  };
+  // One wrong character in the header: still a block.
+  std::string b2 = block("B2", "  1", "     0.000", "     0.000");
+  b2[14] = 'X';
+  text += b2;
   // Cut short: the next block's header follows the depth line.
   text +=
       ">TRANSFORMATION: CUT            /         0.0/         0.0/   0.0/  "
       "2/\n"
       "Depth  (km)       0.100     0.200\n";
-  // 120 values announced: the first 100 are kept.
+  // 120 values announced: the first 100 are kept. No head block: the one
+  // before carries over. The station lies below sea level.
   std::string depths = "Depth  (km)  ", res = "Res (Ohm-m)  ";
   for (int i = 0; i < 120; ++i) {
     char v[16];
@@ -137,26 +144,8 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
       depths + "\n" + res + "\n" + stars + "\n\n";
   // A line that ends early, a value that is no number or a resistivity of
   // 0 leaves the block out.
-  text +=
-      ">TRANSFORMATION: SHORT          /         0.0/         0.0/   0.0/  "
-      "3/\n"
-      "Depth  (km)       0.500     0.900\n"
-      "Res (Ohm-m)      10.000    20.000    30.000\n";
-  text +=
-      ">TRANSFORMATION: NAN            /         0.0/         0.0/   0.0/  "
-      "1/\n"
-      "Depth  (km)         nan\n"
-      "Res (Ohm-m)      10.000\n";
-  // Values that the fixed columns do not hold exactly; an altitude of the
-  // sea floor written without its decimal.
-  auto block = [&stars](const std::string& name,
-                        const std::string& count,
-                        const std::string& d,
-                        const std::string& r) {
-    return ">TRANSFORMATION: " + columns::NameField(name) +
-           " /      1500.0/      2500.0/ -3000/" + count + "/\n" +
-           "Depth  (km)  " + d + "\nRes (Ohm-m)  " + r + "\n" + stars + "\n\n";
-  };
+  text += block("SHORT", "  3", "     0.500     0.900", "    10.000    20.000");
+  text += block("NAN", "  1", "       nan", "    10.000");
   const std::string two = "     0.100     1.000";
   text += block("GOOD", "  2", two, "    50.000   300.000");
   text +=
@@ -174,17 +163,17 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
       {10, "value 1: a resistivity of 0 Ohm-m"},  // B2
       {13, "the block ends before its depth and resistivity lines"},
       {21, nullptr},  // SHORT's depth line
-      {24, nullptr},
-      {32,
+      {26, nullptr},
+      {36,
        "depths: value 2: columns 24-33 ('     1.00x') hold no single number"},
-      {37, "depths: value 2: columns 24-33 are blank"},
-      {43,
+      {41, "depths: value 2: columns 24-33 are blank"},
+      {47,
        "resistivities: value 2: the line ends at column 23, inside or before "
        "columns 24-33"},
-      {48,
+      {52,
        "resistivities: the values run past column 33 ('.340' from column 34): "
        "a value is wider than its column"},
-      {51, "columns 67-69 (' 2x') hold no whole number"}};
+      {55, "columns 67-69 (' 2x') hold no whole number"}};
   ASSERT_EQ(refused.size(), std::size(expected));
   for (std::size_t i = 0; i < refused.size(); ++i) {
     EXPECT_EQ(refused[i].line, expected[i].first) << i;
