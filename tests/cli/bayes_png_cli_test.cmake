@@ -21,10 +21,9 @@ if(NOT written STREQUAL "000000_ET001_xy.png;000001_ET001_yx.png;000002_ET010_xy
   message(FATAL_ERROR "pictures written: ${written}")
 endif()
 foreach(name ${written})
-  file(READ ${dir}/${name} magic LIMIT 8 HEX)
-  file(READ ${dir}/${name} size OFFSET 16 LIMIT 8 HEX)
-  if(NOT magic STREQUAL "89504e470d0a1a0a" OR NOT size STREQUAL "00000640000003e8")
-    message(FATAL_ERROR "${name} is not a 1600 x 1000 PNG: ${magic} ${size}")
+  file(READ ${dir}/${name} head LIMIT 24 HEX)
+  if(NOT head MATCHES "^89504e470d0a1a0a0000000d4948445200000640000003e8$")
+    message(FATAL_ERROR "${name} is not a 1600 x 1000 PNG: ${head}")
   endif()
 endforeach()
 

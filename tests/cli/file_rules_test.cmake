@@ -56,7 +56,8 @@ file(WRITE ${dir}/garbled.trf "${garbled}")
 run(0 trf list ${dir}/garbled.trf)
 expect_match("${err}" "BLOCKS LEFT OUT: 1 of the 2 blocks of ${dir}/garbled.trf is left out:\nline [0-9]+: resistivities: value 1: columns 14-23 \\('[^']*'\\) hold no single number")
 
-# A name in Latin-1 is listed as text, not as a raw byte.
+# A name in Latin-1 is listed as text and as JSON with U+FFFD, not as a raw
+# byte, instead of ending the program.
 string(ASCII 233 e_acute)
 string(ASCII 239 191 189 replacement)
 file(WRITE ${dir}/latin1.int ">INVERS: STATI${e_acute}N-L     /         0.0/         0.0/   0.0/ 1/\n   100.00    100.00\n")
@@ -64,3 +65,5 @@ run(0 int list ${dir}/latin1.int)
 expect_match("${out}" "^1\\. STATI${replacement}N-L  LAT")
 run(0 int stations ${dir}/latin1.int)
 expect_match("${out}" "STATI${replacement}N-L")
+run(0 int list ${dir}/latin1.int --json)
+expect_match("${out}" "\"name\": \"STATI${replacement}N-L")

@@ -33,14 +33,9 @@ TempFile::TempFile(const std::string& content, const std::string& suffix) {
     ADD_FAILURE() << "cannot create a temporary file";
     return;
   }
-  path_ = name.data();
-  std::size_t done = 0;
-  while (done < content.size()) {
-    ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
   ::close(fd);
+  path_ = name.data();
+  std::ofstream(path_, std::ios::binary) << content;
 }
 
 TempFile::~TempFile() {
@@ -52,6 +47,16 @@ std::string ReadWholeFile(const std::string& path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
 }
 
 std::unique_ptr<Stores> NewStores() {

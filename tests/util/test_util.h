@@ -33,6 +33,8 @@ class TempFile {
 };
 
 std::string ReadWholeFile(const std::string& path);
+// The lines of a text without their ends (LF or CR LF).
+std::vector<std::string> Lines(const std::string& text);
 
 // Fresh stores with the start defaults of a session.
 std::unique_ptr<Stores> NewStores();

@@ -3,6 +3,7 @@
 // when it is split at its blanks, so no value ran into its neighbour.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -22,15 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
+using test::Lines;
 
 std::vector<float> Numbers(const std::string& text) {
   std::vector<float> out;
@@ -41,13 +34,6 @@ std::vector<float> Numbers(const std::string& text) {
     out.push_back(ToF32(v));
   }
   return out;
-}
-
-// The line at a byte position of the text.
-std::size_t LineAt(const std::string& text, std::int32_t position) {
-  std::size_t n = 0;
-  for (std::int32_t i = 0; i < position; ++i) n += text[i] == '\n' ? 1 : 0;
-  return n;
 }
 
 void CheckIntFile(const std::string& path) {
@@ -62,7 +48,7 @@ void CheckIntFile(const std::string& path) {
   for (const std::string& line : lines) blocks += line.rfind(">INVERS", 0) == 0;
   ASSERT_EQ(static_cast<int>(sets.size()), blocks) << path;
   for (std::size_t b = 0; b < sets.size(); ++b) {
-    const std::size_t at = LineAt(text, positions[b]);
+    const auto at = std::count(text.begin(), text.begin() + positions[b], '\n');
     // LAT, LONG, Z and the layer count between the first five "/".
     std::string fields = lines[at].substr(lines[at].find('/') + 1);
     std::size_t end = 0;
@@ -97,7 +83,8 @@ void CheckTrfFile(const std::string& path) {
   for (const std::string& line : lines) blocks += line.rfind(">TRANSF", 0) == 0;
   ASSERT_EQ(static_cast<int>(stations.size()), blocks) << path;
   for (const SectionStation& s : stations) {
-    const std::size_t at = LineAt(text, s.file_position);
+    const auto at =
+        std::count(text.begin(), text.begin() + s.file_position, '\n');
     const std::vector<float> depths = Numbers(lines[at + 1].substr(13));
     const std::vector<float> res = Numbers(lines[at + 2].substr(13));
     ASSERT_EQ(static_cast<int>(depths.size()), s.depth_count) << s.name;

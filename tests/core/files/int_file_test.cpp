@@ -45,13 +45,15 @@ TEST(IntFile, ModelBlockIsWrittenColumnByColumn) {
             ">INVERS: ABCDEFGHIJKL   /      1234.5/       -20.0/ 310.0/ 3/\n");
 }
 
-// Below 1000 Ohm-m four decimals, up to 1e6 two, above none: the column
-// stays nine characters wide.
-TEST(IntFile, SectionBlockAddsTheOffsetAndKeepsNineColumns) {
+// A station of a section saved with the section's altitude offset, as a
+// model (below 1000 Ohm-m four decimals, up to 1e6 two, above none: the
+// column stays nine characters wide) and as a curve in kilometres.
+TEST(ResultFiles, SectionBlocksAddTheOffset) {
   SectionStation s;
   s.name = "P12";
   s.head_text = ">HEAD\n";
   s.x = 500.0f;
+  s.y = 99.0f;
   s.z = 120.0f;
   s.layer_count = 4;
   const float rho[4] = {0.5f, 250.0f, 2.5e6f, 80.0f};
@@ -68,6 +70,18 @@ TEST(IntFile, SectionBlockAddsTheOffsetAndKeepsNineColumns) {
             "  2500000      0.50\n"
             "  80.0000    100.00\n"
             "**********************************************************\n\n");
+  s.depth_count = 2;
+  s.depth[0] = 150.0f;
+  s.depth[1] = 2000.0f;
+  s.depth_resistivity[0] = 12.5f;
+  s.depth_resistivity[1] = 3000.0f;
+  EXPECT_EQ(FormatTrfSectionBlock(s, -30.0f),
+            ">HEAD\n"
+            ">TRANSFORMATION: P12            /       500.0/         0.0/  "
+            "90.0/  2/\n"
+            "Depth  (km)       0.150     2.000\n"
+            "Res (Ohm-m)      12.500  3000.000\n" +
+                std::string(50, '*') + "\n\n");
 }
 
 TEST(IntFile, AppendedBlocksReadBackIntoModels) {
@@ -94,9 +108,8 @@ TEST(IntFile, AppendedBlocksReadBackIntoModels) {
   EXPECT_EQ(sets[0].layer_count, 3);
   EXPECT_FLOAT_EQ(sets[0].resistivity[1], 12.35f);
   EXPECT_FLOAT_EQ(sets[0].thickness[1], 2.25f);
-  EXPECT_FLOAT_EQ(sets[0].lat, 1234.5f);
-  EXPECT_FLOAT_EQ(sets[0].lon, -20.0f);
-  EXPECT_FLOAT_EQ(sets[0].z, 310.0f);
+  EXPECT_EQ((std::array{sets[0].lat, sets[0].lon, sets[0].z}),
+            (std::array{1234.5f, -20.0f, 310.0f}));
   EXPECT_FLOAT_EQ(sets[1].z, -412.5f);
   EXPECT_FLOAT_EQ(sets[1].resistivity[15],
                   1000.0f);  // copies of the last layer
@@ -134,7 +147,6 @@ TEST(IntFile, InvalidBlocksAreReportedAndLeftOut) {
   more.replace(more.find("/ 2/"), 4, "/ 5/");
   text += more;
   text += block("LAST", "    20.00      1.50\n   300.00    100.00\n");
-  const std::string fixed_columns = text;  // lines 1 to 40
   const std::string good = FormatModelBlock(ThreeLayers("GOOD"), 1);
   LayerModel deep = ThreeLayers("DEEP");
   deep.coordinates[2] = -1000.0;  // written " -1000": read back whole
@@ -160,6 +172,10 @@ TEST(IntFile, InvalidBlocksAreReportedAndLeftOut) {
   text +=
       ">INVERS: NAN            /         nan/         0.0/   0.0/ 1/\n"
       "    10.00    100.00\n";
+  // A letter where the "/" between two coordinates stands ("1234.5o").
+  std::string sep = FormatModelBlock(ThreeLayers("SEP"), 1);
+  sep[sep.find('/') + 13] = 'o';
+  text += sep;
   test::TempFile file(text, ".int");
   ScriptedUi ui;
   std::vector<IntSet> sets;
@@ -172,7 +188,7 @@ TEST(IntFile, InvalidBlocksAreReportedAndLeftOut) {
   EXPECT_EQ(sets[1].name.substr(0, 4), "LAST");
   EXPECT_FLOAT_EQ(sets[1].thickness[0], 1.5f);
   EXPECT_FLOAT_EQ(sets[3].z, -1000.0f);
-  ASSERT_EQ(ui.prompts().size(), 13u);
+  ASSERT_EQ(ui.prompts().size(), 14u);
   const std::string& p = file.path();
   // The message, then where in the file and why.
   EXPECT_EQ(ui.prompts()[0].text,
@@ -201,8 +217,9 @@ TEST(IntFile, InvalidBlocksAreReportedAndLeftOut) {
       "SET #5:  NO SLASH AT                         \n#layers=0\nSET WILL "
       "BE IGNORED\n",
       "SET #5:  INF ",
-      "SET #5:  NAN "};
-  for (int i = 0; i < 13; ++i)
+      "SET #5:  NAN ",
+      "SET #5:  SEP "};
+  for (int i = 0; i < 14; ++i)
     EXPECT_EQ(ui.prompts()[i].text.rfind(starts[i], 0), 0u) << i;
   const char* const where[] = {
       ", line 12: layer 1: columns 1-9 are blank",
@@ -214,24 +231,10 @@ TEST(IntFile, InvalidBlocksAreReportedAndLeftOut) {
     EXPECT_NE(ui.prompts()[i + 1].text.find(p + where[i]), std::string::npos)
         << ui.prompts()[i + 1].text;
   }
-
-  // The stations of a section follow the same rules and say what they
-  // left out.
-  test::TempFile stations_file(fixed_columns, ".int");
-  std::vector<SectionStation> stations;
-  std::vector<RefusedBlock> refused;
-  ResultFileKind kind = ResultFileKind::kNone;
-  ScriptedUi station_ui;
-  ASSERT_TRUE(ReadStationFile(
-      stations_file.path(), station_ui, stations, kind, &refused));
-  ASSERT_EQ(stations.size(), 2u);
-  EXPECT_EQ(stations[1].name, "LAST        ");
-  ASSERT_EQ(refused.size(), 6u);
-  EXPECT_EQ(refused[0].line, 7);
-  ASSERT_EQ(station_ui.prompts().size(), 1u);
-  const std::string& told = station_ui.prompts()[0].text;
-  EXPECT_EQ(told.substr(0, told.find('\n')),
-            "6 of the 8 blocks of " + stations_file.path() + " are left out:");
+  EXPECT_NE(
+      ui.prompts()[13].text.find("('o') is not the \"/\" between two fields"),
+      std::string::npos)
+      << ui.prompts()[13].text;
 }
 
 TEST(IntFile, FileMessages) {
@@ -254,21 +257,12 @@ TEST(IntFile, FileMessages) {
   EXPECT_EQ(ui.prompts().back().caption, "CAN'T CREATE INT-FILE");
   EXPECT_EQ(ui.prompts().back().text, "All or part of the path is invalid");
   EXPECT_EQ(test::ReadWholeFile(plain.path()), "keep me");
-  if (TextFile::Exists("/dev/full")) {
-    EXPECT_FALSE(AppendToIntFile("/dev/full", "text\n", ui));
-    EXPECT_EQ(ui.prompts().back().caption, "CAN'T WRITE INT-FILE");
-    EXPECT_EQ(ui.prompts().back().text.substr(0, 17), "The disk is full\n");
-  }
-}
 
-// A write that stops part-way (here at a file-size limit) leaves the file
-// as it was, and the user is told.
-TEST(IntFile, FailedAppendCutsTheFileBack) {
-  const std::string before = FormatModelBlock(ThreeLayers("OLD"), 1);
+  // A write that stops part-way (here at a file-size limit) leaves the file
+  // as it was, and the user is told.
   test::TempFile file("", ".int");
-  ScriptedUi ui;
-  ASSERT_TRUE(AppendToIntFile(file.path(), before, ui));
-  ASSERT_TRUE(ui.prompts().empty());
+  ASSERT_TRUE(AppendToIntFile(
+      file.path(), FormatModelBlock(ThreeLayers("OLD"), 1), ui));
   const std::string old_content = test::ReadWholeFile(file.path());
   std::string blocks;
   for (int i = 0; i < 20; ++i)
@@ -345,27 +339,6 @@ TEST(IntFile, BlocksTheReadersCouldNotReadAreRefused) {
   choice.names[0] = "EDITED";
   EXPECT_TRUE(choice.Apply(models, ui));
   EXPECT_EQ(models[0].name, "EDITED");
-}
-
-// A letter where the "/" between two coordinates stands ("7511802.5o"):
-// the line no longer has the layout, the block is left out with the column.
-TEST(IntFile, ADamagedSeparatorLeavesTheBlockOut) {
-  std::string text = FormatModelBlock(ThreeLayers("SEP"), 1);
-  const std::size_t first = text.find('/');
-  ASSERT_NE(first, std::string::npos);
-  ASSERT_EQ(text[first + 13], '/');
-  text[first + 13] = 'o';
-  test::TempFile file(text, ".int");
-  ScriptedUi ui;
-  std::vector<IntSet> sets;
-  std::vector<std::int32_t> positions;
-  LoadIntFile(file.path(), ui, sets, positions);
-  EXPECT_TRUE(sets.empty());
-  ASSERT_FALSE(ui.prompts().empty());
-  EXPECT_NE(ui.prompts()[0].text.find("('o') is not the \"/\" between two "
-                                      "fields"),
-            std::string::npos)
-      << ui.prompts()[0].text;
 }
 
 // Names of result files given on the command line, INT and TRF alike.

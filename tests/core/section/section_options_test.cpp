@@ -94,12 +94,14 @@ TEST(SectionOptionsTest, BadArgumentsAreRefusedWithTheirReason) {
   };
   // Bad options of a command line that is otherwise right, then bad
   // command lines.
-  for (const std::string& option : Lines(
-           "--palette 6|--palette -1|--palette 1.5|--interpolation|"
-           "--interpolation smooth|--size 99x500|--size 800*600|--size "
-           "10001x500|--depth-max 0|--depth-max inf|--depth-max 5km|--profile "
-           "1,2,3,x|--profile 5,5,5,5|--logging --tomography|--polarisation "
-           "mean|--polarisation|--colour|b.int")) {
+  for (const std::string& option :
+       Lines("--palette 6|--palette -1|--palette 1.5|--interpolation|"
+             "--interpolation smooth|--size 99x500|--size 800*600|--size "
+             "10001x500|--size 0x500|--depth-max 0|--depth-max -3|--depth-max "
+             "inf|"
+             "--depth-max nan|--depth-max 5km|--profile "
+             "1,2,3,x|--profile 5,5,5,5|--logging --tomography|--polarisation "
+             "mean|--polarisation|--colour|b.int")) {
     refused("a.int --out a.png " + option);
   }
   for (const std::string& line :

@@ -30,14 +30,34 @@ double FirstDepthAtLeast(const TomographyGrid& g, int ix, double level) {
 TEST(TomographyGridTest, AnInterfaceThatChangesDepthIsAStraightSlope) {
   // Two stations 4 km apart that differ only in the base of their 10 Ohm-m
   // layer: 1.5 km at the west (300 m up), 3.5 km at the east (50 m up).
-  const SectionModel m({Layered(0, 300, {{100, 500}, {10, 1000}, {1000, 0}}),
-                        Layered(4000, 50, {{100, 500}, {10, 3000}, {1000, 0}})},
-                       SectionSource::kInt,
-                       true);
+  const std::vector<SectionStation> stations = {
+      Layered(0, 300, {{100, 500}, {10, 1000}, {1000, 0}}),
+      Layered(4000, 50, {{100, 500}, {10, 3000}, {1000, 0}})};
+  const SectionModel m(stations, SectionSource::kInt, true);
   const int nx = 41, ny = 500;
   const double bottom = 5.0, cell = bottom / ny;
+  // Every filling: air above the ground, a value in every cell below it,
+  // none beyond the values of the stations beside it.
+  for (int method = 0; method < kTomographyMethodCount; ++method) {
+    const TomographyGrid t = BuildTomographyGrid(
+        m, nx, 100, 0.0, bottom, false, static_cast<TomographyMethod>(method));
+    ASSERT_EQ(t.nx, nx);
+    EXPECT_DOUBLE_EQ(t.left_km, 0.0);
+    EXPECT_DOUBLE_EQ(t.right_km, 4.0);
+    for (int ix = 0; ix < t.nx; ++ix) {
+      for (int iy = 0; iy < t.ny; ++iy) {
+        const double v = t.At(ix, iy);
+        if ((iy + 1) * bottom / t.ny <= m.SurfaceAt(t.CellX(ix))) {
+          EXPECT_TRUE(std::isnan(v)) << ix << " " << iy;  // air
+        } else {
+          ASSERT_TRUE(std::isfinite(v)) << ix << " " << iy;  // no gap
+          EXPECT_GE(v, 1.0 - 1e-12);
+          EXPECT_LE(v, 3.0 + 1e-12);
+        }
+      }
+    }
+  }
   const TomographyGrid g = BuildTomographyGrid(m, nx, ny, 0.0, bottom, false);
-  ASSERT_EQ(g.nx, nx);
   for (int ix = 0; ix < nx; ++ix) {
     const double w = g.CellX(ix) / 4.0;
     const double surface = 0.25 * w;
@@ -81,6 +101,20 @@ TEST(TomographyGridTest, AnInterfaceThatChangesDepthIsAStraightSlope) {
   const double w_right = nearest.CellX(mid + 1) / 4.0;
   EXPECT_NEAR(
       FirstDepthAtLeast(nearest, mid + 1, 3.0), 0.25 * w_right + 3.5, cell);
+
+  // Log depth rows: evenly spaced decades.
+  const TomographyGrid lg =
+      BuildTomographyGrid(SectionModel(stations, SectionSource::kInt, false),
+                          10,
+                          30,
+                          0.01,
+                          10.0,
+                          true);
+  EXPECT_NEAR(lg.CellDepth(0), std::pow(10.0, -2.0 + 0.05), 1e-12);
+  EXPECT_TRUE(std::isfinite(lg.At(0, 0)));
+  // Nothing to draw, nothing built.
+  EXPECT_EQ(BuildTomographyGrid(m, 10, 10, 0.0, 0.0, false).nx, 0);
+  EXPECT_EQ(BuildTomographyGrid(m, 10, 10, 0.0, 1.0, true).nx, 0);
 }
 
 TEST(TomographyGridTest, ModelsOfDifferentLayerCountsJoinEqualFractions) {
