@@ -24,6 +24,8 @@ class DepthWindowTest : public test::FrameTest {
 
  private slots:
   void SmoothingWindowMarksAndSmooths() {
+    frame_->UpdateCommandStates();  // no data: nothing to smooth
+    QVERIFY(!frame_->CommandAction(32777)->isEnabled());
     QVERIFY(LoadExample());
     frame_->UpdateCommandStates();
     QVERIFY(frame_->CommandAction(32777)->isEnabled());
