@@ -17,21 +17,16 @@ namespace mtvuk {
 class DepthWindowTest : public test::FrameTest {
   Q_OBJECT
 
-  // The example's XY and YX curves in slots 1 and 2.
-  static void LoadExample(Stores& stores, QtUi& ui) {
-    QVERIFY(ReadFieldFile(
-        test::ExampleFile("15125A_spe.edi"), stores.workspace, ui));
-    LoadFieldSet(
-        0, CurveMode::XY, stores.workspace, stores.sets, stores.models);
-    LoadFieldSet(
-        1, CurveMode::YX, stores.workspace, stores.sets, stores.models);
+  // The example's XY curve in slot 1, its YX curve in slot 2 when asked.
+  bool LoadExample(bool yx = true) {
+    return test::LoadExampleXy(*stores_, ui_->ui, yx, "15125A_spe.edi");
   }
 
  private slots:
   void SmoothingWindowMarksAndSmooths() {
-    frame_->UpdateCommandStates();
+    frame_->UpdateCommandStates();  // no data: nothing to smooth
     QVERIFY(!frame_->CommandAction(32777)->isEnabled());
-    LoadExample(*stores_, ui_->ui);
+    QVERIFY(LoadExample());
     frame_->UpdateCommandStates();
     QVERIFY(frame_->CommandAction(32777)->isEnabled());
     frame_->CommandAction(32777)->trigger();
@@ -43,7 +38,7 @@ class DepthWindowTest : public test::FrameTest {
     // The logic of marks and settings is tested with it; here the mouse on
     // the panel, the posted request and the graph.
     SmoothingPanel* panel = w->panel();
-    QTest::mouseClick(panel, Qt::LeftButton, {}, panel->SlotRect(1).center());
+    test::ClickAt(panel, panel->SlotRect(1));
     QCOMPARE(stores_->sets[1].smoothing_mark, std::int16_t{1});
     const QRect bar = panel->BarRect();
     QTest::mouseClick(
@@ -73,7 +68,7 @@ class DepthWindowTest : public test::FrameTest {
   }
 
   void DepthWindowShowsProfilesAndDesigns() {
-    LoadExample(*stores_, ui_->ui);
+    QVERIFY(LoadExample());
     for (int k : {0, 1}) stores_->sets[k].smoothing_mark = 1;
     RunSmoothingRequest(stores_->workspace, stores_->sets, ui_->ui);
     CVUKView* view = frame_->view();
@@ -104,10 +99,7 @@ class DepthWindowTest : public test::FrameTest {
     QVERIFY(g->SetCurve(0) == nullptr);
     w->Button("&Transf")->click();
     // "&1" (Alt+1) switches set 1 off in the depth window.
-    QAction* set1 = nullptr;
-    for (QAction* a : w->actions()) {
-      if (a->text() == "&1") set1 = a;
-    }
+    QAction* set1 = test::ActionNamed(w, "&1");
     QVERIFY(set1 != nullptr);
     QCOMPARE(set1->shortcut(), QKeySequence("Alt+1"));
     set1->trigger();
@@ -175,10 +167,7 @@ class DepthWindowTest : public test::FrameTest {
       dialog->accept();
       refused_row_9 = dialog->isVisible();
       dialog->Resistivity(8)->setText("50");
-      QTest::mouseClick(dialog->squares(),
-                        Qt::LeftButton,
-                        {},
-                        dialog->squares()->SquareRect(3).center());
+      test::ClickAt(dialog->squares(), dialog->squares()->SquareRect(3));
       dialog->accept();
       if (dialog->isVisible()) dialog->reject();
     });
@@ -205,10 +194,7 @@ class DepthWindowTest : public test::FrameTest {
   // The smoother chosen in the window, what the window says about the
   // result, and what the depth window makes of a robust curve.
   void SmootherChoiceWarningsAndDepthWindow() {
-    QVERIFY(ReadFieldFile(
-        test::ExampleFile("15125A_spe.edi"), stores_->workspace, ui_->ui));
-    LoadFieldSet(
-        0, CurveMode::XY, stores_->workspace, stores_->sets, stores_->models);
+    QVERIFY(LoadExample(false));
     frame_->UpdateCommandStates();
     frame_->CommandAction(32777)->trigger();
     CSmoothingWindow* w = frame_->smoothing_window();
@@ -268,7 +254,7 @@ class DepthWindowTest : public test::FrameTest {
   }
 };
 
-}  // namespace mtvuk
+[[maybe_unused]] const bool kRegistered = test::Register<DepthWindowTest>();
 
-QTEST_MAIN(mtvuk::DepthWindowTest)
+}  // namespace mtvuk
 #include "depth_window_test.moc"

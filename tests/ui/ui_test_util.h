@@ -2,8 +2,12 @@
 // main frame of a fresh session for each test function.
 #pragma once
 
+#include <QAction>
 #include <QFile>
 #include <QObject>
+#include <QTest>
+#include <QWidget>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -16,6 +20,19 @@
 
 namespace mtvuk::test {
 
+// The test classes of one window-test program, run one after another by
+// ui_test_main.cpp; each file adds its class with Register.
+using TestClassList = std::vector<std::function<std::unique_ptr<QObject>()>>;
+inline TestClassList& TestClasses() {
+  static TestClassList list;
+  return list;
+}
+template <class T>
+bool Register() {
+  TestClasses().push_back([] { return std::make_unique<T>(); });
+  return true;
+}
+
 // A QtUi whose message boxes are answered by a ScriptedUi.
 struct ScriptedQtUi {
   ScriptedUi script;
@@ -26,6 +43,14 @@ struct ScriptedQtUi {
                  Answer default_button) {
     return script.MessageBox(text, caption, icon, buttons, default_button);
   }};
+
+  // The text and the caption of the last message shown; none before one.
+  std::string LastText() const {
+    return script.prompts().empty() ? "" : script.prompts().back().text;
+  }
+  std::string LastCaption() const {
+    return script.prompts().empty() ? "" : script.prompts().back().caption;
+  }
 };
 
 // The base of the window tests that drive the main frame: new stores,
@@ -68,6 +93,21 @@ class MessageRecorder : public QObject {
   }
 };
 
+// The action of a window whose text is text; none when there is none.
+inline QAction* ActionNamed(const QWidget* window, const QString& text) {
+  for (QAction* a : window->actions()) {
+    if (a->text() == text) return a;
+  }
+  return nullptr;
+}
+
+// A click of a mouse button at the middle of a part of a widget.
+inline void ClickAt(QWidget* widget,
+                    const QRect& part,
+                    Qt::MouseButton button = Qt::LeftButton) {
+  QTest::mouseClick(widget, button, {}, part.center());
+}
+
 // The bytes of a file; none when it cannot be read.
 inline QByteArray ReadAll(const QString& path) {
   QFile f(path);
@@ -81,11 +121,13 @@ inline std::string ExampleFile(const char* name) {
   return path;
 }
 
-// The XY curve of the bundled example in field set 1 (and YX in set 2 when
+// The XY curve of a bundled example in field set 1 (and YX in set 2 when
 // asked), as the sounding-list dialog loads them.
-inline bool LoadExampleXy(Stores& stores, QtUi& ui, bool yx = false) {
-  if (!ReadFieldFile(ExampleFile("15125A_imp.plt"), stores.workspace, ui))
-    return false;
+inline bool LoadExampleXy(Stores& stores,
+                          QtUi& ui,
+                          bool yx = false,
+                          const char* file = "15125A_imp.plt") {
+  if (!ReadFieldFile(ExampleFile(file), stores.workspace, ui)) return false;
   SoundingList list(stores.workspace, stores.sets, stores.models, ui);
   return list.SetTick(CurveMode::XY, true) &&
          (!yx || list.SetTick(CurveMode::YX, true)) && list.Ok();
