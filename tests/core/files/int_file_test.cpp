@@ -115,8 +115,7 @@ TEST(IntFile, AppendedBlocksReadBackIntoModels) {
   EXPECT_EQ(DetailLines(sets[0])[3], "");
 }
 
-// Damaged INT blocks are reported with their set number, the line and the
-// columns at fault and left out; the valid blocks around them still load.
+// Damaged INT blocks are reported (set, line, columns) and left out.
 TEST(IntFile, InvalidBlocksAreReportedAndLeftOut) {
   auto block = [](const std::string& name, const std::string& layers) {
     return ">INVERS: " + columns::NameField(name) +

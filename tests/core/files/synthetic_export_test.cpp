@@ -155,8 +155,7 @@ TEST(SyntheticExport, TheFixedLayoutLineByLineAndItsMedia) {
             std::vector<std::string>{"MT-POLARIZATION MEDIUM"});
 }
 
-// A written file read back gives the model's curves at all 72 periods: PLT
-// through the reader (every mode), SEG EDI through the importer (XY, YX).
+// Written PLT (every mode) and SEG EDI (XY, YX) files read back as the model.
 TEST(SyntheticExport, FilesReadBackAsTheModelsCurves) {
   ScriptedUi ui;
   for (const LayerModel& m : {HalfSpace(30.0), Dispersive(), Anisotropic()}) {

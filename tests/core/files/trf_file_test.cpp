@@ -287,9 +287,8 @@ FieldSet Transformed(const std::string& label, double z) {
   return set;
 }
 
-// A field holds one number (the cases the readers' tests do not reach);
-// values wider than their ten characters are refused; seafloor altitudes
-// are written without their decimal and read back.
+// A field holds one number; values wider than ten characters are refused;
+// seafloor altitudes are written without their decimal and read back.
 TEST(StrictFields, AFieldHoldsOneNumberThatFitsIt) {
   double v = 0.0;
   int n = 0;

@@ -1,5 +1,4 @@
-// Columns of a section: soundings at one place, one polarisation, their
-// labels, seafloor stations and the depth a section opens with.
+// Columns of a section: places, polarisations, labels, seafloor, depth.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -101,8 +101,7 @@ TEST(SectionOptionsTest, BadArgumentsAreRefusedWithTheirReason) {
   }
 }
 
-// Three stations 2 km apart along an east-west line, and a station 18 km
-// north of them whose block has no layers.
+// Three stations 2 km apart east-west; 18 km north, a block without layers.
 const char kGhost[] =
     ">INVERS: GHOST          /   7518000.0/    502000.0/ 100.0/ 0/\n";
 std::string LineWithAGhost() {
