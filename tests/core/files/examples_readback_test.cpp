@@ -1,9 +1,8 @@
-// Every bundled example file reads back to the values written in it: the
-// fixed-column readers give exactly the numbers that the file's text holds
-// when it is split at its blanks, so no value ran into its neighbour.
+// Every bundled example reads back to the numbers its text holds.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -57,9 +56,8 @@ void CheckIntFile(const std::string& path) {
     for (char& c : fields) c = c == '/' ? ' ' : c;
     const std::vector<float> head = Numbers(fields);
     ASSERT_EQ(head.size(), 4u) << lines[at];
-    EXPECT_EQ(sets[b].lat, head[0]);
-    EXPECT_EQ(sets[b].lon, head[1]);
-    EXPECT_EQ(sets[b].z, head[2]);
+    EXPECT_EQ((std::array{sets[b].lat, sets[b].lon, sets[b].z}),
+              (std::array{head[0], head[1], head[2]}));
     ASSERT_EQ(sets[b].layer_count, static_cast<int>(head[3]));
     for (int j = 0; j < sets[b].layer_count; ++j) {
       const std::vector<float> layer = Numbers(lines[at + 1 + j]);
@@ -93,8 +91,7 @@ void CheckTrfFile(const std::string& path) {
       EXPECT_EQ(s.depth[i], depths[i]) << s.name << " value " << i;
       EXPECT_EQ(s.depth_resistivity[i], res[i]) << s.name << " value " << i;
     }
-    // A transformation reads as a profile: depths grow, resistivities are
-    // those of rock (the runaway smoothing once wrote 4e9 Ohm-m).
+    // Depths grow; resistivities of rock (a runaway fit once wrote 4e9).
     for (int i = 1; i < s.depth_count; ++i)
       EXPECT_GT(s.depth[i], s.depth[i - 1]);
     for (int i = 0; i < s.depth_count; ++i) {
@@ -151,8 +148,7 @@ TEST(BundledExamples, EveryFileReadsBackToTheValuesWrittenInIt) {
     }
     ++checked;
   }
-  // 15125A_spe.edi, 15125A_imp.plt, 15125A.trf, 16 profile soundings and
-  // their fits.
+  // 15125A .edi, .plt and .trf, 16 profile soundings and their fits.
   EXPECT_EQ(checked, 20);
 }
 

@@ -1,5 +1,6 @@
 #include "core/files/int_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -7,10 +8,13 @@
 #include "core/files/fixed_columns.h"
 #include "core/files/trf_file.h"
 #include "core/platform/scripted_ui.h"
+#include "core/section/section_stations.h"
 #include "util/test_util.h"
 
 namespace mtvuk {
 namespace {
+
+using ::testing::HasSubstr;
 
 LayerModel ThreeLayers(const std::string& name) {
   LayerModel m;
@@ -27,7 +31,7 @@ LayerModel ThreeLayers(const std::string& name) {
   return m;
 }
 
-TEST(IntFile, ModelBlockIsWrittenColumnByColumn) {
+TEST(IntFile, ModelAndSectionBlocksAreWrittenColumnByColumn) {
   EXPECT_EQ(FormatModelBlock(ThreeLayers("SITE 1"), 5),
             ">HEAD\n  DATAID=\"S1\"\n"
             ">INVERS: SITE 1         /      1234.5/       -20.0/ 310.0/ 3/ "
@@ -36,32 +40,19 @@ TEST(IntFile, ModelBlockIsWrittenColumnByColumn) {
             "    12.35      2.25\n"
             "  1000.00    100.00\n"
             "********************************************************\n\n");
-  LayerModel plain =
-      ThreeLayers("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123");  // 30 characters
+  // A name of 30 characters is cut; no label for other targets.
+  LayerModel plain = ThreeLayers("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123");
   plain.head_text.clear();
-  const std::string block =
-      FormatModelBlock(plain, 7);  // no label for other targets
-  EXPECT_EQ(block.substr(0, 62),
+  EXPECT_EQ(FormatModelBlock(plain, 7).substr(0, 62),
             ">INVERS: ABCDEFGHIJKL   /      1234.5/       -20.0/ 310.0/ 3/\n");
-}
 
-// A station of a section saved with the section's altitude offset, as a
-// model (below 1000 Ohm-m four decimals, up to 1e6 two, above none: the
-// column stays nine characters wide) and as a curve in kilometres.
-TEST(ResultFiles, SectionBlocksAddTheOffset) {
-  SectionStation s;
-  s.name = "P12";
+  // A section's station saved with its altitude offset, as a model (four,
+  // two or no decimals in nine characters) and as a curve in kilometres.
+  SectionStation s = test::Layered(
+      "P12", 0, 120, {{0.5f, 150}, {250, 2000}, {2.5e6f, 500}, {80, 0}});
   s.head_text = ">HEAD\n";
   s.x = 500.0f;
   s.y = 99.0f;
-  s.z = 120.0f;
-  s.layer_count = 4;
-  const float rho[4] = {0.5f, 250.0f, 2.5e6f, 80.0f};
-  const float h[4] = {150.0f, 2000.0f, 500.0f, 1e10f};
-  for (int j = 0; j < 4; ++j) {
-    s.resistivity[j] = rho[j];
-    s.thickness[j] = h[j];
-  }
   EXPECT_EQ(FormatSectionBlock(s, 30.0f),
             ">HEAD\n"
             ">INVERS: P12            /       500.0/         0.0/ 150.0/ 4/IDK\n"
@@ -91,28 +82,26 @@ TEST(IntFile, AppendedBlocksReadBackIntoModels) {
   ASSERT_TRUE(
       AppendToIntFile(path, FormatModelBlock(ThreeLayers("FIRST"), 1), ui));
   const std::string after_one = test::ReadWholeFile(path);
-  EXPECT_NE(after_one.find("\r\n"),
-            std::string::npos);  // written as text lines
+  EXPECT_THAT(after_one, HasSubstr("\r\n"));  // written as text lines
   LayerModel second = ThreeLayers("SECOND");
   second.head_text.clear();
   second.coordinates[2] = -412.5;  // below sea level, all six columns
+  second.thickness[1] = 0.006;     // written as 0.01: still read back
   ASSERT_TRUE(AppendToIntFile(path, FormatModelBlock(second, 4), ui));
   const std::string after_two = test::ReadWholeFile(path);
-  EXPECT_EQ(after_two.substr(0, after_one.size()),
-            after_one);  // nothing changed
+  EXPECT_EQ(after_two.substr(0, after_one.size()), after_one);
   std::vector<IntSet> sets;
   std::vector<std::int32_t> positions;
   ASSERT_TRUE(LoadIntFile(path, ui, sets, positions));
   ASSERT_EQ(sets.size(), 2u);
   EXPECT_EQ(sets[0].name, "FIRST" + std::string(31, ' '));
-  EXPECT_EQ(sets[0].layer_count, 3);
   EXPECT_FLOAT_EQ(sets[0].resistivity[1], 12.35f);
   EXPECT_FLOAT_EQ(sets[0].thickness[1], 2.25f);
   EXPECT_EQ((std::array{sets[0].lat, sets[0].lon, sets[0].z}),
             (std::array{1234.5f, -20.0f, 310.0f}));
   EXPECT_FLOAT_EQ(sets[1].z, -412.5f);
-  EXPECT_FLOAT_EQ(sets[1].resistivity[15],
-                  1000.0f);  // copies of the last layer
+  EXPECT_FLOAT_EQ(sets[1].thickness[1], 0.01f);
+  EXPECT_FLOAT_EQ(sets[1].resistivity[15], 1000.0f);  // last layer copied
   EXPECT_EQ(after_two.substr(positions[1], 16), ">INVERS: SECOND ");
   LayerModel target;
   InstallIntSet(sets[1], target);
@@ -126,8 +115,7 @@ TEST(IntFile, AppendedBlocksReadBackIntoModels) {
   EXPECT_EQ(DetailLines(sets[0])[3], "");
 }
 
-// Damaged INT blocks are reported with their set number, the line and the
-// columns at fault and left out; the valid blocks around them still load.
+// Damaged INT blocks are reported (set, line, columns) and left out.
 TEST(IntFile, InvalidBlocksAreReportedAndLeftOut) {
   auto block = [](const std::string& name, const std::string& layers) {
     return ">INVERS: " + columns::NameField(name) +
@@ -147,17 +135,12 @@ TEST(IntFile, InvalidBlocksAreReportedAndLeftOut) {
   more.replace(more.find("/ 2/"), 4, "/ 5/");
   text += more;
   text += block("LAST", "    20.00      1.50\n   300.00    100.00\n");
-  const std::string good = FormatModelBlock(ThreeLayers("GOOD"), 1);
   LayerModel deep = ThreeLayers("DEEP");
   deep.coordinates[2] = -1000.0;  // written " -1000": read back whole
   text += ">INVERS: ZERO           /         0.0/         0.0/   0.0/ 0/\n";
-  text +=
-      ">INVERS: RHO0           /         0.0/         0.0/   0.0/ 2/\n"
-      "     0.00      1.00\n     5.00    100.00\n";
-  text += good;
-  text +=
-      ">INVERS: THIN           /         0.0/         0.0/   0.0/ 2/\n"
-      "    10.00      0.00\n     5.00    100.00\n";
+  text += block("RHO0", "     0.00      1.00\n     5.00    100.00\n");
+  text += FormatModelBlock(ThreeLayers("GOOD"), 1);
+  text += block("THIN", "    10.00      0.00\n     5.00    100.00\n");
   text += FormatModelBlock(deep, 1);
   LayerModel many = ThreeLayers("MANY");
   many.layer_count = 16;
@@ -166,9 +149,7 @@ TEST(IntFile, InvalidBlocksAreReportedAndLeftOut) {
   text += seventeen;
   text += ">INVERS: NO SLASH AT ALL IN THE FIRST FORTY CHARACTERS OF IT\n";
   // "inf" and "nan" read as numbers but make no model.
-  text +=
-      ">INVERS: INF            /         0.0/         0.0/   0.0/ 2/\n"
-      "    10.00      1.00\n      inf    100.00\n";
+  text += block("INF", "    10.00      1.00\n      inf    100.00\n");
   text +=
       ">INVERS: NAN            /         nan/         0.0/   0.0/ 1/\n"
       "    10.00    100.00\n";
@@ -201,26 +182,20 @@ TEST(IntFile, InvalidBlocksAreReportedAndLeftOut) {
             "SET #3:  ZERO                                \n#layers=0\nSET "
             "WILL BE IGNORED\n" +
                 p + ", line 41: 0 layers (1 to 16 can be read)");
-  const char* const starts[] = {
-      "",
-      "SET #2:  BLANK ",
-      "SET #2:  RUNS ON ",
-      "SET #2:  TAIL ",
-      "SET #2:  NEGATIVE ",
-      "SET #2:  SHORT ",
-      "",
-      "SET #3:  RHO0 ",
-      "SET #4:  THIN ",
-      "SET #5:  MANY                                \n#layers=17\nSET WILL "
-      "BE IGNORED\n",
-      // No "/": the name is the text after the marker, no layers were read.
-      "SET #5:  NO SLASH AT                         \n#layers=0\nSET WILL "
-      "BE IGNORED\n",
-      "SET #5:  INF ",
-      "SET #5:  NAN ",
-      "SET #5:  SEP "};
-  for (int i = 0; i < 14; ++i)
-    EXPECT_EQ(ui.prompts()[i].text.rfind(starts[i], 0), 0u) << i;
+  const std::vector<std::string> names = test::Lines(
+      "GARBLED\nBLANK\nRUNS ON\nTAIL\nNEGATIVE\nSHORT\nZERO\nRHO0\nTHIN\nMANY\n"
+      "NO SLASH AT\nINF\nNAN\nSEP");
+  for (int i = 0; i < 14; ++i) {
+    const int set = i < 6 ? 2 : i < 8 ? 3 : i < 9 ? 4 : 5;  // sets loaded + 1
+    EXPECT_EQ(ui.prompts()[i].text.rfind(
+                  "SET #" + std::to_string(set) + ":  " + names[i] + " ", 0),
+              0u)
+        << i;
+  }
+  // No "/": the name is the text after the marker, no layers were read.
+  EXPECT_EQ(ui.prompts()[10].text.substr(9, 47),
+            "NO SLASH AT                         \n#layers=0\n");
+  EXPECT_EQ(ui.prompts()[9].text.substr(46, 11), "#layers=17\n");
   const char* const where[] = {
       ", line 12: layer 1: columns 1-9 are blank",
       ", line 17: layer 1: column 10 ('.') is not blank",
@@ -228,13 +203,10 @@ TEST(IntFile, InvalidBlocksAreReportedAndLeftOut) {
       ", line 27: layer 1: a resistivity of -100 Ohm-m",
       ", line 34: layer 3: columns 1-9 ('*********') hold"};
   for (int i = 0; i < 5; ++i) {
-    EXPECT_NE(ui.prompts()[i + 1].text.find(p + where[i]), std::string::npos)
-        << ui.prompts()[i + 1].text;
+    EXPECT_THAT(ui.prompts()[i + 1].text, HasSubstr(p + where[i]));
   }
-  EXPECT_NE(
-      ui.prompts()[13].text.find("('o') is not the \"/\" between two fields"),
-      std::string::npos)
-      << ui.prompts()[13].text;
+  EXPECT_THAT(ui.prompts()[13].text,
+              HasSubstr("('o') is not the \"/\" between two fields"));
 }
 
 TEST(IntFile, FileMessages) {
@@ -251,24 +223,17 @@ TEST(IntFile, FileMessages) {
   test::TempFile empty(">INVERS: X              /0/0/0/ 0/\n", ".int");
   EXPECT_FALSE(LoadIntFile(empty.path(), ui, sets, positions));
   EXPECT_EQ(ui.prompts().back().text, "Can't find data");
-  // Creating below a plain file fails; a full disk fails the write.
   test::TempFile plain("keep me", ".txt");
   EXPECT_FALSE(AppendToIntFile(plain.path() + "/x.int", "text\n", ui));
   EXPECT_EQ(ui.prompts().back().caption, "CAN'T CREATE INT-FILE");
   EXPECT_EQ(ui.prompts().back().text, "All or part of the path is invalid");
   EXPECT_EQ(test::ReadWholeFile(plain.path()), "keep me");
 
-  // A write that stops part-way (here at a file-size limit) leaves the file
-  // as it was, and the user is told.
-  test::TempFile file("", ".int");
-  ASSERT_TRUE(AppendToIntFile(
-      file.path(), FormatModelBlock(ThreeLayers("OLD"), 1), ui));
-  const std::string old_content = test::ReadWholeFile(file.path());
+  // A write that stops part-way (at a file-size limit) changes nothing.
+  const std::string old_content = FormatModelBlock(ThreeLayers("OLD"), 1);
+  test::TempFile file(old_content, ".int");
   std::string blocks;
-  for (int i = 0; i < 20; ++i)
-    blocks += FormatModelBlock(ThreeLayers("NEW"), 1);
-
-  // The message is checked in the limited process, where it is shown.
+  for (int i = 0; i < 20; ++i) blocks += old_content;
   EXPECT_TRUE(test::UnderFileSizeLimit(old_content.size() + 100, [&] {
     ScriptedUi limited;
     return !AppendToIntFile(file.path(), blocks, limited) &&
@@ -280,8 +245,7 @@ TEST(IntFile, FileMessages) {
   EXPECT_EQ(test::ReadWholeFile(file.path()), old_content);
 }
 
-// A block the readers would drop or misread is refused before anything is
-// written: thin layers, names with "/", values wider than their columns.
+// A block the readers would drop or misread is refused before writing.
 TEST(IntFile, BlocksTheReadersCouldNotReadAreRefused) {
   EXPECT_EQ(IntBlockProblem(ThreeLayers("FINE")), "");
   LayerModel thin = ThreeLayers("FIT 1");
@@ -290,10 +254,9 @@ TEST(IntFile, BlocksTheReadersCouldNotReadAreRefused) {
             "Layer 2 of 'FIT 1' is 0.004 km thick, which INT files write as "
             "'     0.00' km:\nthe block could not be read back. Make the layer "
             "at least 0.01 km thick, or remove it.");
-  thin.thickness[1] = 0.006;  // written as 0.01: read back
+  thin.thickness[1] = 0.006;  // written as 0.01 (read back: see above)
   EXPECT_EQ(IntBlockProblem(thin), "");
-  EXPECT_NE(IntBlockProblem(ThreeLayers("A\nB")).find("line break"),
-            std::string::npos);
+  EXPECT_THAT(IntBlockProblem(ThreeLayers("A\nB")), HasSubstr("line break"));
   EXPECT_NE(IntBlockProblem(ThreeLayers("A\rB")), "");
   LayerModel slash = ThreeLayers("A/B");
   EXPECT_NE(IntBlockProblem(slash).find("holds a \"/\""), std::string::npos);
@@ -303,23 +266,12 @@ TEST(IntFile, BlocksTheReadersCouldNotReadAreRefused) {
   deep.coordinates[2] = -1000.0;  // written " -1000"
   EXPECT_EQ(IntBlockProblem(deep), "");
   deep.coordinates[2] = -100000.0;
-  EXPECT_NE(IntBlockProblem(deep).find("do not fit the columns"),
-            std::string::npos);
+  EXPECT_THAT(IntBlockProblem(deep), HasSubstr("do not fit the columns"));
   LayerModel wide = ThreeLayers("WIDE");
   wide.resistivity[2] = 1e6;  // "1000000.00": ten characters
   EXPECT_NE(IntBlockProblem(wide).find("Layer 3"), std::string::npos);
   wide.resistivity[2] = 0.004;
   EXPECT_NE(IntBlockProblem(wide).find("'     0.00'"), std::string::npos);
-  // Every block IntBlockProblem lets through is read back whole.
-  for (const LayerModel& m : {ThreeLayers("FINE"), thin}) {
-    test::TempFile file(FormatModelBlock(m, 1), ".int");
-    ScriptedUi ui;
-    std::vector<IntSet> sets;
-    std::vector<std::int32_t> positions;
-    ASSERT_TRUE(LoadIntFile(file.path(), ui, sets, positions));
-    EXPECT_EQ(sets.size(), 1u);
-  }
-
   // The save dialog refuses before it stores anything.
   LayerModels models;
   models[0] = thin;
@@ -404,10 +356,9 @@ TEST(IntFile, StationsOfTheTolerantReader) {
   EXPECT_FLOAT_EQ(stations[0].thickness[1], 1e10f);
   EXPECT_FLOAT_EQ(stations[0].thickness[5], 100.0f);  // the last pair as read
   EXPECT_EQ(stations[2].number, 3);
-  const std::vector<bool> dup = DuplicateStations(stations);
-  EXPECT_TRUE(dup[0] && dup[1]);
-  EXPECT_FALSE(dup[2]);
-  EXPECT_EQ(StationLine(stations[0], dup[0]),
+  EXPECT_EQ(DuplicateStations(stations),
+            (std::vector<bool>{true, true, false}));
+  EXPECT_EQ(StationLine(stations[0], true),
             "*   1 STATION-A            100.7         200.2     10.0");
 
   test::TempFile trf(">TRANSFORMATION: P1\n", ".trf");

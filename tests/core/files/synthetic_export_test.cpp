@@ -1,5 +1,6 @@
 #include "core/files/synthetic_export.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,6 +17,8 @@
 namespace mtvuk {
 namespace {
 
+using ::testing::HasSubstr;
+
 LayerModel HalfSpace(double rho) {
   LayerModel m;
   m.name = "HALF SPACE";
@@ -24,14 +27,21 @@ LayerModel HalfSpace(double rho) {
   return m;
 }
 
-LayerModel Dispersive() {
+LayerModel ThreeLayers(const char* name,
+                       std::array<double, 3> rho,
+                       double h0,
+                       double h1) {
   LayerModel m;
-  m.name = "IP MODEL";
+  m.name = name;
   m.layer_count = 3;
-  const double rho[3] = {50.0, 5.0, 200.0};
   for (int j = 0; j < 3; ++j) m.resistivity[j] = rho[j];
-  m.thickness[0] = 0.3;
-  m.thickness[1] = 1.0;
+  m.thickness[0] = h0;
+  m.thickness[1] = h1;
+  return m;
+}
+
+LayerModel Dispersive() {
+  LayerModel m = ThreeLayers("IP MODEL", {50.0, 5.0, 200.0}, 0.3, 1.0);
   m.dispersion_on = 1;
   m.law = 2;
   m.ip_on[1] = 1;
@@ -42,13 +52,7 @@ LayerModel Dispersive() {
 }
 
 LayerModel Anisotropic() {
-  LayerModel m;
-  m.name = "ANISO CRUST";
-  m.layer_count = 3;
-  const double rho[3] = {200.0, 30.0, 20.0};
-  for (int j = 0; j < 3; ++j) m.resistivity[j] = rho[j];
-  m.thickness[0] = 0.5;
-  m.thickness[1] = 2.0;
+  LayerModel m = ThreeLayers("ANISO CRUST", {200.0, 30.0, 20.0}, 0.5, 2.0);
   m.anisotropy_on = 1;
   m.aniso_on[1] = 1;
   m.aniso_rho1[1] = 10.0f;
@@ -82,7 +86,7 @@ std::string Exported(const LayerModel& m, const SyntheticOptions& o = {}) {
                                            : FormatPltSounding(s, o.place);
 }
 
-TEST(SyntheticExport, TheFixedLayoutLineByLine) {
+TEST(SyntheticExport, TheFixedLayoutLineByLineAndItsMedia) {
   const std::string text = Exported(HalfSpace(100.0));
   EXPECT_EQ(
       text.substr(0, text.find(">FREQ=72 //72\n")),
@@ -91,8 +95,7 @@ TEST(SyntheticExport, TheFixedLayoutLineByLine) {
       "COUNTRY=NETHERLAND\n    STATE=MODELING\n    LAT=00:00:00\n    "
       "LONG=00:00:00\n    ELEV=0\n    UNIT=M\n\n\n>!****FREQUENCIES****!\n");
   const std::vector<std::string> lines = Lines(text);
-  // 17 blocks of a keyword line and 12 lines, three title lines, the empty
-  // line and >END.
+  // 17 blocks of 13 lines, three title lines, the empty line and >END.
   EXPECT_EQ(lines.size(), 14u + 17u * 13u + 3u + 2u);
   EXPECT_EQ(text.substr(text.size() - 6), "\n>END\n");
   EXPECT_EQ(lines[16],
@@ -106,8 +109,7 @@ TEST(SyntheticExport, TheFixedLayoutLineByLine) {
   for (const std::string& key : keys)
     EXPECT_NE(text.find("\n" + key + "\n"), std::string::npos) << key;
 
-  // A half-space: rho_a = 100 Ohm-m and 45 degrees at every frequency, the
-  // impedance |Z| (cos 45, sin 45) in mV/km per nT.
+  // A half-space: 100 Ohm-m, 45 degrees, Z = |Z| (cos 45, sin 45) mV/km/nT.
   const std::vector<double> f = Block(text, ">FREQ=72");
   const std::vector<double> xyr = Block(text, ">ZXYR"),
                             xyi = Block(text, ">ZXYI");
@@ -140,27 +142,20 @@ TEST(SyntheticExport, TheFixedLayoutLineByLine) {
   EXPECT_EQ(FormatBlockLines(f.data(), 72),
             text.substr(text.find(">FREQ=72 //72\n") + 14, 12 * 74));
   EXPECT_EQ(FormatBlockLines(f.data(), 11).size(), 74u);  // count / 6 lines
-}
 
-TEST(SyntheticExport, MediumLines) {
+  // One FILEBY line for each medium.
   LayerModel both = Anisotropic();
   both.dispersion_on = 1;
-  EXPECT_EQ(MediumNames(both),
-            (std::vector<std::string>{"MT-ANISOTROPIC MEDIUM",
-                                      "MT-POLARIZATION MEDIUM"}));
-  const std::string text = Exported(both);
-  EXPECT_NE(text.find("    ACQBY=\"MT-SONDRAKE\"\n"
-                      "    FILEBY=\"MT-ANISOTROPIC MEDIUM\"\n"
-                      "    FILEBY=\"MT-POLARIZATION MEDIUM\"\n"
-                      "    ACQDATE=\n"),
-            std::string::npos);
+  EXPECT_THAT(Exported(both),
+              HasSubstr("    ACQBY=\"MT-SONDRAKE\"\n"
+                        "    FILEBY=\"MT-ANISOTROPIC MEDIUM\"\n"
+                        "    FILEBY=\"MT-POLARIZATION MEDIUM\"\n"
+                        "    ACQDATE=\n"));
   EXPECT_EQ(MediumNames(Dispersive()),
             std::vector<std::string>{"MT-POLARIZATION MEDIUM"});
 }
 
-// A written file read back gives the model's curves at all 72 periods: a
-// PLT file through the reader (within what four significant digits hold,
-// every mode), a SEG EDI file through the importer (XY and YX).
+// Written PLT (every mode) and SEG EDI (XY, YX) files read back as the model.
 TEST(SyntheticExport, FilesReadBackAsTheModelsCurves) {
   ScriptedUi ui;
   for (const LayerModel& m : {HalfSpace(30.0), Dispersive(), Anisotropic()}) {
@@ -194,7 +189,7 @@ TEST(SyntheticExport, FilesReadBackAsTheModelsCurves) {
                                 "    LAT=-22:22:15.00\n",
                                 "    LONG=139:11:20.00\n",
                                 "    ELEV=152.0\n"}) {
-          EXPECT_NE(text.find(key), std::string::npos) << key;
+          EXPECT_THAT(text, HasSubstr(key));
         }
         EXPECT_EQ(text.substr(text.size() - 5), ">END\n");
         test::TempFile file(text, ".edi");
@@ -232,7 +227,7 @@ TEST(SyntheticExport, FilesReadBackAsTheModelsCurves) {
   // Exact responses carry variances of 0: no error, said once per SEG file.
   ASSERT_EQ(ui.prompts().size(), 3u);
   for (const Prompt& p : ui.prompts())
-    EXPECT_NE(p.text.find("0 or below"), std::string::npos) << p.text;
+    EXPECT_THAT(p.text, HasSubstr("0 or below"));
 }
 
 TEST(SyntheticExport, NoiseIsReproducibleAndItsErrorsReadBack) {
@@ -265,8 +260,7 @@ TEST(SyntheticExport, NoiseIsReproducibleAndItsErrorsReadBack) {
       std::pow(0.05 * std::hypot(exact.z[kZxyR][5], exact.z[kZxyI][5]), 2),
       1e-12);
 
-  // Read back, the error bars give the noise's relative size again, and
-  // the noisy curve lies within a few error bars of the exact one.
+  // Read back, the error bars give the noise's size again.
   test::TempFile file("", ".PLT");
   ASSERT_TRUE(ExportModel(m, noisy, file.path(), ui));
   auto stores = test::NewStores();
@@ -281,8 +275,7 @@ TEST(SyntheticExport, NoiseIsReproducibleAndItsErrorsReadBack) {
     EXPECT_NEAR(set.phase_error[k], std::atan(r) * 180.0 / M_PI, 0.01) << k;
     const double up = std::pow(10.0, set.log_rho_upper[k] - set.log_rho[k]);
     EXPECT_NEAR(up - 1.0, 0.5 * ((1 + 2 * r) - 1 / (1 + 2 * r)), 2e-3) << k;
-    const double d = std::fabs(set.phase[k] - exact.phs_yx[k]);
-    if (d > set.phase_error[k]) ++outside;
+    outside += std::fabs(set.phase[k] - exact.phs_yx[k]) > set.phase_error[k];
     // The file's own RHO and PHS blocks follow the noisy impedance.
     EXPECT_NEAR(set.phase[k], s.phs_yx[k], 0.04) << k;
     EXPECT_NEAR(set.log_rho[k], std::log10(s.rho_yx[k]), 1e-3) << k;
@@ -292,8 +285,6 @@ TEST(SyntheticExport, NoiseIsReproducibleAndItsErrorsReadBack) {
 }
 
 TEST(SyntheticExport, StationPositionsInTheHead) {
-  EXPECT_EQ(DegreesText(-22.370833, 0), "-22:22:15");
-  EXPECT_EQ(DegreesText(139.188889, 2), "139:11:20.00");
   EXPECT_EQ(DegreesText(-1.25, 0), "-01:15:00");
   EXPECT_EQ(DegreesText(7.9999999, 0), "08:00:00");
   EXPECT_EQ(DegreesText(-0.0001, 0), "00:00:00");
@@ -307,7 +298,7 @@ TEST(SyntheticExport, AFailedExportLeavesNothingBehind) {
   EXPECT_EQ(ui.prompts().back().caption, "CAN'T CREATE FILE");
   EXPECT_EQ(SyntheticFilePath("/d/model one.txt"), "/d/model one.PLT");
 
-  // A file-size limit stops the write: the old file stays, no part is left.
+  // Stopped by a file-size limit: the old file stays, no part is left.
   test::TempFile old("an older sounding\r\n", ".PLT");
   EXPECT_TRUE(test::UnderFileSizeLimit(4000, [&] {
     ScriptedUi limited;

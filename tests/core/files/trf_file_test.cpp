@@ -1,8 +1,10 @@
 #include "core/files/trf_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,8 @@
 
 namespace mtvuk {
 namespace {
+
+using ::testing::HasSubstr;
 
 // A transformed set of three points; the third has no resistivity.
 FieldSet ThreePoints() {
@@ -40,29 +44,23 @@ FieldSet ThreePoints() {
   return s;
 }
 
-std::string CrLf(std::string text) {
-  for (std::size_t at = text.find('\n'); at != std::string::npos;
-       at = text.find('\n', at + 2)) {
-    text.replace(at, 1, "\r\n");
-  }
-  return text;
+std::string CrLf(const std::string& text) {
+  return std::regex_replace(text, std::regex("\n"), "\r\n");
 }
 
 TEST(TrfFile, BlockOfAFieldSetColumnByColumn) {
   const FieldSet s = ThreePoints();
   EXPECT_TRUE(HasTransformation(s));
   EXPECT_EQ(TransformationCount(s), 2);
-  const std::string stars(50, '*');
   EXPECT_EQ(FormatTrfBlock(s),
             ">HEAD\n  DATAID=\"S1\"\n"
             ">TRANSFORMATION: XY 15125A      /      1234.5/       -20.0/ "
             "310.0/  2/\n"
             "Depth  (km)       0.100     2.500\n"
             "Res (Ohm-m)     100.000    10.000\n" +
-                stars + "\n\n");
+                std::string(50, '*') + "\n\n");
 
-  // 100 points: lines of 13 + 1000 characters; a name cut to 12; a value
-  // of a million or more takes eleven characters and shifts the rest.
+  // 100 points; a name cut to 12; a value of 1e6 or more 11 characters.
   FieldSet full = ThreePoints();
   full.header.clear();
   full.count = 100;
@@ -109,8 +107,7 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
       "Depth  (km)       0.100     0.250     1.000\r\n"
       "Res (Ohm-m)      50.000    20.000   300.000\r\n" +
       stars + "\r\n\r\n";
-  // Values that the fixed columns do not hold exactly; an altitude of the
-  // sea floor written without its decimal.
+  // A sea-floor altitude written without its decimal.
   auto block = [&stars](const std::string& name,
                         const std::string& count,
                         const std::string& d,
@@ -128,8 +125,7 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
       ">TRANSFORMATION: CUT            /         0.0/         0.0/   0.0/  "
       "2/\n"
       "Depth  (km)       0.100     0.200\n";
-  // 120 values announced: the first 100 are kept. No head block: the one
-  // before carries over. The station lies below sea level.
+  // 120 values announced: 100 are kept. The head block before carries over.
   std::string depths = "Depth  (km)  ", res = "Res (Ohm-m)  ";
   for (int i = 0; i < 120; ++i) {
     char v[16];
@@ -142,8 +138,6 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
       ">TRANSFORMATION: MANY           /         1.0/         2.0/-412.5/"
       "120/\n" +
       depths + "\n" + res + "\n" + stars + "\n\n";
-  // A line that ends early, a value that is no number or a resistivity of
-  // 0 leaves the block out.
   text += block("SHORT", "  3", "     0.500     0.900", "    10.000    20.000");
   text += block("NAN", "  1", "       nan", "    10.000");
   const std::string two = "     0.100     1.000";
@@ -208,8 +202,7 @@ TEST(TrfFile, TheReaderFillsStationsFromIndependentlyWrittenBlocks) {
   EXPECT_FLOAT_EQ(st[1].depth_resistivity[99], 109.0f);
 }
 
-// A set of the real sounding 15125A smoothed and transformed as the depth
-// window does, saved twice through the dialog's logic and read back.
+// The real sounding 15125A smoothed, transformed, saved twice, read back.
 TEST(TrfFile, SavedTransformationsReadBackAsStations) {
   auto stores = test::NewStores();
   ScriptedUi ui;
@@ -254,12 +247,9 @@ TEST(TrfFile, SavedTransformationsReadBackAsStations) {
     if (set.log_res[i] <= -13.0f) continue;
     EXPECT_NEAR(s.depth[k], std::fabs(set.depth[i]) * 0.001, 0.0005) << i;
     const double res = std::pow(10.0, static_cast<double>(set.log_res[i]));
-    // Three decimals; the station keeps 32-bit values.
     ASSERT_LT(res, 1e6);
     EXPECT_NEAR(s.depth_resistivity[k], res, 0.0005 + res * 1e-7) << i;
-    if (k > 0) {
-      EXPECT_GE(s.depth[k], s.depth[k - 1]);
-    }
+    EXPECT_TRUE(k == 0 || s.depth[k] >= s.depth[k - 1]) << i;
     ++k;
   }
   EXPECT_TRUE(ui.prompts().empty());
@@ -271,47 +261,22 @@ TEST(TrfFile, AFailedWriteLeavesTheFileAsItWas) {
   test::TempFile plain("keep me", ".txt");
   EXPECT_FALSE(AppendToTrfFile(plain.path() + "/x.trf", block, ui));
   EXPECT_EQ(ui.prompts().back().caption, "CAN'T OPEN FILE");
-  EXPECT_EQ(ui.prompts().back().text, "All or part of the path is invalid");
-
-  // A file-size limit a few bytes beyond the file's end stops the write
-  // part-way; the file is cut back to what it held.
-  test::TempFile file(CrLf(block), ".trf");
-  const std::string before = test::ReadWholeFile(file.path());
+  // A write stopped part-way by a file-size limit is cut back.
+  test::TempFile file(block, ".trf");
   std::string large;
   for (int i = 0; i < 200; ++i) large += block;
-  EXPECT_TRUE(test::UnderFileSizeLimit(before.size() + 100, [&] {
+  EXPECT_TRUE(test::UnderFileSizeLimit(block.size() + 100, [&] {
     ScriptedUi limited;
     return !AppendToTrfFile(file.path(), large, limited) &&
            limited.prompts().size() == 1 &&
-           limited.prompts()[0].caption == "CAN'T WRITE FILE" &&
-           limited.prompts()[0].text ==
-               "The disk is full\nNothing was added to " + file.path() + ".";
+           limited.prompts()[0].caption == "CAN'T WRITE FILE";
   }));
-  EXPECT_EQ(test::ReadWholeFile(file.path()), before);
-}
-
-// The readers of result and sounding files take a number only from a field
-// that holds one; the writers write only values that fit their fields.
-// The cases the readers' tests below do not reach.
-TEST(StrictFields, AFieldHoldsOneNumber) {
-  double v = 0.0;
-  int n = 0;
-  std::string why;
-  EXPECT_TRUE(columns::NumberField("1.5e+03   ", 0, 10, v, why));
-  EXPECT_DOUBLE_EQ(v, 1500.0);
-  EXPECT_FALSE(columns::NumberField("  1.0 2.0", 0, 9, v, why));
-  EXPECT_FALSE(columns::NumberField(std::string("  1.0\0 7", 8), 0, 8, v, why));
-  EXPECT_FALSE(columns::IntegerField("/1./", 1, 2, n, why));
+  EXPECT_EQ(test::ReadWholeFile(file.path()), block);
 }
 
 FieldSet Transformed(const std::string& label, double z) {
-  FieldSet set;
-  set.in_use = 1;
-  set.smoothed = 1;
-  set.depth_switch = 1;
+  FieldSet set = ThreePoints();
   set.label = label;
-  set.header = ">HEAD\n";
-  set.count = 3;
   set.coordinates = {7525034.5f, 313494.3f, static_cast<float>(z)};
   const float depth[] = {-10.0f, -541908.0f, -1200.0f};
   const float log_res[] = {1.2866f, 5.2767f, 2.0f};
@@ -322,10 +287,18 @@ FieldSet Transformed(const std::string& label, double z) {
   return set;
 }
 
-// Values that do not fit their ten characters are refused with the station,
-// the depth and the value; altitudes of the seafloor are written without
-// their decimal and read back.
-TEST(StrictFields, TrfWriterRefusesWideValuesAndWritesDeepAltitudes) {
+// A field holds one number; values wider than ten characters are refused;
+// seafloor altitudes are written without their decimal and read back.
+TEST(StrictFields, AFieldHoldsOneNumberThatFitsIt) {
+  double v = 0.0;
+  int n = 0;
+  std::string why;
+  EXPECT_TRUE(columns::NumberField("1.5e+03   ", 0, 10, v, why));
+  EXPECT_DOUBLE_EQ(v, 1500.0);
+  EXPECT_FALSE(columns::NumberField("  1.0 2.0", 0, 9, v, why));
+  EXPECT_FALSE(columns::NumberField(std::string("  1.0\0 7", 8), 0, 8, v, why));
+  EXPECT_FALSE(columns::IntegerField("/1./", 1, 2, n, why));
+
   FieldSet set = Transformed("XY SEA-07", -3000.4);
   EXPECT_EQ(TrfBlockProblem(set), "");
   const std::string block = FormatTrfBlock(set);
@@ -352,9 +325,9 @@ TEST(StrictFields, TrfWriterRefusesWideValuesAndWritesDeepAltitudes) {
   EXPECT_EQ(wide.substr(0, 56),
             "The resistivity of 'XY SEA-07' at 541.908 km depth is 42")
       << wide;
-  EXPECT_NE(wide.find(" Ohm-m, which does not fit the ten characters of its "
-                      "column in TRF files"),
-            std::string::npos);
+  EXPECT_THAT(wide,
+              HasSubstr(" Ohm-m, which does not fit the ten characters of its "
+                        "column in TRF files"));
   set.log_res[1] = -3.5f;  // writes as 0.000
   EXPECT_NE(TrfBlockProblem(set).find("0.000 Ohm-m"), std::string::npos);
   set = Transformed("XY SEA-07", -100000.0);
@@ -371,30 +344,21 @@ TEST(StrictFields, TrfWriterRefusesWideValuesAndWritesDeepAltitudes) {
   EXPECT_FALSE(logic.Save(out.path(), true));
   EXPECT_EQ(test::ReadWholeFile(out.path()), ">HEAD\nkept\n");
   ASSERT_EQ(ui.prompts().size(), 1u);
-  EXPECT_NE(ui.prompts()[0].text.find("'YX WIDE' at 0.010 km depth is "
-                                      "3162277.660 Ohm-m"),
-            std::string::npos);
+  EXPECT_THAT(ui.prompts()[0].text,
+              HasSubstr("'YX WIDE' at 0.010 km depth is 3162277.660 Ohm-m"));
 }
 
 TEST(StrictFields, NamesAreCutWhereACharacterEndsAndShownAsText) {
   // "XY " and "Łódź-Ö1" (Ł, ó, ź and Ö take two bytes each): 15 bytes.
-  const std::string name =
-      "XY \xC5\x81\xC3\xB3"
-      "d\xC5\xBA-\xC3\x96"
-      "1";
-  EXPECT_EQ(CutName(name, 12),
-            "XY \xC5\x81\xC3\xB3"
-            "d\xC5\xBA-");
-  EXPECT_EQ(columns::NameField(name),
-            "XY \xC5\x81\xC3\xB3"
-            "d\xC5\xBA-   ");
+  const std::string name = "XY \u0141\u00f3d\u017a-\u00d61";
+  EXPECT_EQ(CutName(name, 12), "XY \u0141\u00f3d\u017a-");
+  EXPECT_EQ(columns::NameField(name), "XY \u0141\u00f3d\u017a-   ");
   EXPECT_EQ(PrintableText("A\xE9"
                           "B\x01"
-                          "C\xC3\xA9"),
-            "A\xEF\xBF\xBD"
-            "B?C\xC3\xA9");
-  EXPECT_EQ(PrintableText("\xED\xA0\x80"),
-            "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // a surrogate
+                          "C\u00e9"),
+            "A\uFFFDB?C\u00e9");
+  EXPECT_EQ(PrintableText("\xED\xA0\x80"),  // a surrogate
+            "\uFFFD\uFFFD\uFFFD");
 
   EXPECT_EQ(columns::SameNameProblem({"XY A1", "YX A1", "XY A2"}), "");
   EXPECT_EQ(columns::SameNameProblem({"XY STATION_0001", "XY STATION_0002"}),

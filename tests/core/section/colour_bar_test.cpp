@@ -1,11 +1,11 @@
-// The labels of a section's colour bar, and the perceptually uniform
-// palettes beside the classic ones.
+// A section's colour bar labels, and the perceptually uniform palettes.
 #include "core/section/colour_bar.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "core/section/colour_ramps.h"
 
@@ -72,13 +72,10 @@ std::vector<double> Steps(const ColourRamp& ramp) {
 }
 
 double Mean(const std::vector<double>& v) {
-  double s = 0.0;
-  for (double x : v) s += x;
-  return s / v.size();
+  return std::accumulate(v.begin(), v.end(), 0.0) / v.size();
 }
 
-// Lightness of the walk from entry `from` to entry `to` never falls (or,
-// `falling`, never rises) by more than whole bytes do.
+// Lightness from entry `from` to `to` never falls (or, `falling`, rises).
 void ExpectEvenWalk(const ColourRamp& ramp, int from, int to, bool falling) {
   for (int i = from + 1; i <= to; ++i) {
     const double rise = ToLab(ramp[i]).l - ToLab(ramp[i - 1]).l;
@@ -108,9 +105,7 @@ TEST(ColourBarTest, PalettesAndTheirRamps) {
   for (const auto& [ramp, entries] : ends) {
     for (const auto& [i, rgb] : entries) EXPECT_EQ((*ramp)[i], rgb) << i;
   }
-  // Viridis rises in lightness all the way, cool-warm to its grey middle
-  // and falls beyond it; neither jumps. The classic ramp jumps from green
-  // to yellow-green (entries 114, 115), which is what they do not do.
+  // Viridis and cool-warm never jump as the classic ramp does at 114.
   ExpectEvenWalk(r.viridis, 0, kRampWalk - 1, false);
   ExpectEvenWalk(r.cool_warm, 0, 108, false);
   ExpectEvenWalk(r.cool_warm, 108, kRampWalk - 1, true);

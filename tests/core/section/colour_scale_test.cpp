@@ -31,7 +31,7 @@ std::vector<std::string> Labels(const std::vector<ScaleTick>& ticks) {
   return labels;
 }
 
-TEST(ColourScaleTest, ResolutionDecidesTheBands) {
+TEST(ColourScaleTest, ResolutionAndShiftDecideTheBands) {
   ColourScale scale(1.0, 1000.0, 0);
   SectionColourBlock block;
   block.bytes[kPaletteByte] = 2;
@@ -63,10 +63,8 @@ TEST(ColourScaleTest, ResolutionDecidesTheBands) {
   EXPECT_EQ(block.count, 145);
   for (int i = 0; i < 20; ++i) scale.ResolutionUp();
   EXPECT_EQ(scale.resolution_index(), 15);
-}
 
-TEST(ColourScaleTest, ShiftStaysWithinItsLimitsAndCutsTheBar) {
-  ColourScale scale(1.0, 1000.0, 0);
+  // The shift stays within its limits and cuts the bar.
   for (int i = 0; i < 25; ++i) scale.ShiftUp();
   EXPECT_EQ(scale.shift(), 200);
   for (int i = 0; i < 50; ++i) scale.ShiftDown();
@@ -74,8 +72,7 @@ TEST(ColourScaleTest, ShiftStaysWithinItsLimitsAndCutsTheBar) {
   scale.ShiftUp();
   EXPECT_EQ(scale.shift(), -190);
 
-  // Moved down by 190 rows: the 27 highest colours of the full bar stay in
-  // the field, at its bottom.
+  // Moved down by 190 rows: the 27 highest colours stay, at the bottom.
   const auto lines = scale.Lines();
   ASSERT_EQ(lines.size(), 27u);
   EXPECT_EQ(lines.front().row, 0);
@@ -120,8 +117,7 @@ TEST(ColourScaleTest, PalettesAndTheirStoring) {
   EXPECT_EQ(ColourScale(1.0, 10.0, 9).palette(), 0);
 }
 
-TEST(ColourScaleTest, AxisOfSeveralDecades) {
-  // 1 to 2000 Ohm-m: decade labels where they fall, "2K" at the top.
+TEST(ColourScaleTest, AxisLabels) {
   auto ticks = ScaleAxis(1.0, 2000.0);
   EXPECT_EQ(Labels(ticks),
             (std::vector<std::string>{"1", "10", "100", "1K", "2K"}));
@@ -132,7 +128,6 @@ TEST(ColourScaleTest, AxisOfSeveralDecades) {
   // Ticks at 1..9 of each decade: 9 + 9 + 9 + 2 (1000, 2000) + the top.
   EXPECT_EQ(ticks.size(), 30u);
 
-  // 1 to 1000: the decade label "1K" stands at the top, no other label.
   ticks = ScaleAxis(1.0, 1000.0);
   EXPECT_EQ(LabelAt(ticks, kScaleField), "1K");
   EXPECT_EQ(Labels(ticks), (std::vector<std::string>{"1", "10", "100", "1K"}));
@@ -143,11 +138,9 @@ TEST(ColourScaleTest, AxisOfSeveralDecades) {
   EXPECT_EQ(LabelAt(ScaleAxis(0.0001, 0.05), kScaleField), "0.05");
   EXPECT_EQ(LabelAt(ScaleAxis(0.1, 5.0), kScaleField), "");
   EXPECT_EQ(LabelAt(ScaleAxis(1.0, 25000.0), kScaleField), "25K");
-}
 
-TEST(ColourScaleTest, AxisOfOneDecadeAndDegenerateRanges) {
-  // 200 to 900: step 100 from the minimum, below the maximum.
-  auto ticks = ScaleAxis(200.0, 900.0);
+  // One decade, 200 to 900: step 100 from the minimum, below the maximum.
+  ticks = ScaleAxis(200.0, 900.0);
   EXPECT_EQ(Labels(ticks),
             (std::vector<std::string>{
                 "200", "300", "400", "500", "600", "700", "800"}));
@@ -158,7 +151,7 @@ TEST(ColourScaleTest, AxisOfOneDecadeAndDegenerateRanges) {
   EXPECT_EQ(Labels(ScaleAxis(0.3, 0.95)).front(), "0.3");
   EXPECT_EQ(Labels(ScaleAxis(2.0, 9.5)).size(), 8u);
 
-  // Equal, zero or missing limits still give an axis, never a NaN row.
+  // Equal, zero or missing limits still give an axis without NaN rows.
   for (auto [lo, hi] : {std::pair{50.0, 50.0},
                         std::pair{0.0, 0.0},
                         std::pair{-1.0, 10.0},

@@ -20,9 +20,8 @@ SectionStation Station(const char* name, float northing, float easting) {
   return s;
 }
 
-TEST(ProfileMapTest, FrameKeepsOneScaleWithNorthUp) {
-  // 4 km east-west, 1 km north-south, in a 500 x 300 window with 50 px of
-  // border: the width decides, 10 m per pixel on both axes.
+TEST(ProfileMapTest, FrameWithNorthUpScalesAndGrid) {
+  // 4 x 1 km in 500 x 300 px with a 50 px border: 10 m per pixel.
   const std::vector<MapPoint> points = {{500000, 7000000}, {504000, 7001000}};
   const MapFrame frame(points, 500, 300, 50);
   EXPECT_DOUBLE_EQ(frame.metres_per_pixel(), 10.0);
@@ -38,9 +37,7 @@ TEST(ProfileMapTest, FrameKeepsOneScaleWithNorthUp) {
   // One station, or none, still gives a usable frame.
   EXPECT_GT(MapFrame({{1, 2}}, 400, 400, 20).metres_per_pixel(), 0.0);
   EXPECT_GT(MapFrame({}, 0, 0, 20).metres_per_pixel(), 0.0);
-}
 
-TEST(ProfileMapTest, ScaleChoicesAndGrid) {
   EXPECT_DOUBLE_EQ(MapScaleSpacing(1, 30000), 100.0);
   EXPECT_DOUBLE_EQ(MapScaleSpacing(3, 30000), 1000.0);
   EXPECT_DOUBLE_EQ(MapScaleSpacing(7, 30000), 100000.0);
@@ -119,10 +116,7 @@ TEST(ProfileMapTest, SetProfilePositionsRefusesWhatCannotMakeASection) {
 
   // Stations across a profile all project onto one point of it.
   ProfileDesign across;
-  across.SetDesigning(true);
-  across.AddPoint({501000, 6.9e6});
-  across.AddPoint({501000, 7.1e6});
-  across.Finish();
+  ASSERT_TRUE(across.Auto({{501000, 6.9e6}, {501000, 7.1e6}}));
   std::vector<SectionStation> pair = {Station("A", 7e6, 500000),
                                       Station("B", 7e6, 502000)};
   EXPECT_FALSE(SetProfilePositions(pair, across, ui));
@@ -130,9 +124,7 @@ TEST(ProfileMapTest, SetProfilePositionsRefusesWhatCannotMakeASection) {
 }
 
 TEST(ProfileMapTest, LabelsNeverOverlap) {
-  // Labels 40 x 12 px beside markers 6 px wide: each takes the first free
-  // place (right, left, above, below) that covers no marker and no label
-  // placed before; a station squeezed between two others gets none.
+  // Each label takes the first free place: right, left, above, below.
   const std::vector<PixelPoint> anchors = {
       {100, 100}, {110, 100}, {105, 100}, {300, 300}};
   const auto boxes = PlaceLabels(
@@ -152,31 +144,29 @@ TEST(ProfileMapTest, LabelsNeverOverlap) {
   EXPECT_EQ(StationMapLabel(s, true, true), "P07 [37]");
 }
 
-TEST(ProfileTest, ProjectionIsTheArcLengthOfTheNearestPoint) {
+TEST(ProfileTest, ProjectionAndAutoProfile) {
   // An L-shaped profile: 1000 m east, then 500 m north.
   const std::vector<MapPoint> l = {{0, 0}, {1000, 0}, {1000, 500}};
-  auto p = ProjectOntoPolyline(l, {400, 30});
-  ASSERT_TRUE(p);
-  EXPECT_DOUBLE_EQ(p->position, 400.0);
-  EXPECT_DOUBLE_EQ(p->offset, 30.0);
-  p = ProjectOntoPolyline(l, {1100, 300});  // beside the second leg
-  EXPECT_DOUBLE_EQ(p->position, 1300.0);
-  EXPECT_DOUBLE_EQ(p->offset, 100.0);
-  p = ProjectOntoPolyline(l, {-50, 0});  // before the start: clamped
-  EXPECT_DOUBLE_EQ(p->position, 0.0);
-  EXPECT_DOUBLE_EQ(p->offset, 50.0);
-  p = ProjectOntoPolyline(l, {1000, 900});  // past the end
-  EXPECT_DOUBLE_EQ(p->position, 1500.0);
+  const std::pair<MapPoint, ProfileProjection> cases[] = {
+      {{400, 30}, {400, 30}},
+      {{1100, 300}, {1300, 100}},
+      {{-50, 0}, {0, 50}},
+      {{1000, 900}, {1500, 400}}};
+  for (const auto& [point, want] : cases) {
+    const auto p = ProjectOntoPolyline(l, point);
+    ASSERT_TRUE(p);
+    EXPECT_DOUBLE_EQ(p->position, want.position) << point.east;
+    EXPECT_DOUBLE_EQ(p->offset, want.offset) << point.east;
+  }
   // A repeated vertex (zero-length segment) changes nothing.
-  p = ProjectOntoPolyline({{0, 0}, {0, 0}, {0, 200}}, {10, 150});
-  EXPECT_DOUBLE_EQ(p->position, 150.0);
+  EXPECT_DOUBLE_EQ(
+      ProjectOntoPolyline({{0, 0}, {0, 0}, {0, 200}}, {10, 150})->position,
+      150.0);
   EXPECT_FALSE(ProjectOntoPolyline({}, {1, 1}));
   EXPECT_DOUBLE_EQ(ProjectOntoPolyline({{5, 5}}, {8, 9})->offset, 5.0);
-}
 
-TEST(ProfileTest, AutoProfileFollowsThePrincipalAxisWestToEast) {
-  // Stations along a line running north-west at 30 degrees from north,
-  // scattered +-20 m across it.
+  // The auto profile follows the principal axis, west to east.
+  // Stations on a line 30 degrees west of north, +-20 m across it.
   const double ue = -std::sin(M_PI / 6), un = std::cos(M_PI / 6);
   std::vector<MapPoint> pts;
   for (int i = 0; i < 11; ++i) {

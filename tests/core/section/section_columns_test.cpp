@@ -1,9 +1,7 @@
-// Columns of a section: soundings at one place, one polarisation, their
-// labels, seafloor stations and the depth a section opens with.
+// Columns of a section: places, polarisations, labels, seafloor, depth.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <set>
 
 #include "core/platform/scripted_ui.h"
 #include "core/section/section_model.h"
@@ -17,8 +15,7 @@ namespace {
 
 using test::Layered;
 
-// XY and YX of five stations 2 km apart, climbing down from 150 m: the
-// two polarisations of a station differ in their conductor's depth.
+// XY and YX of five stations 2 km apart, from 150 m down by 40 m each.
 std::vector<SectionStation> XyAndYxOfFiveStations() {
   std::vector<SectionStation> stations;
   for (int i = 0; i < 5; ++i) {
@@ -39,26 +36,19 @@ TEST(SectionColumnsTest, EachSoundingAtOnePlaceKeepsItsColumnAndName) {
   const SectionModel m(XyAndYxOfFiveStations(), SectionSource::kInt, true);
   const auto& cols = m.columns();
   ASSERT_EQ(cols.size(), 10u);
-  std::set<std::string> labels;
   for (std::size_t i = 0; i < cols.size(); ++i) {
-    labels.insert(cols[i].label);
+    EXPECT_EQ(cols[i].label,
+              (i % 2 ? "YX S" : "XY S") + std::to_string(i / 2 + 1));
     EXPECT_TRUE(i == 0 || cols[i].draw_km > cols[i - 1].draw_km) << i;
-    // Drawn close to the station: within 0.3 of the 2 km spacing.
     EXPECT_NEAR(cols[i].draw_km, cols[i].position_km, 0.3 + 1e-9);
   }
-  EXPECT_EQ(labels.size(), 10u);
-  // File order within a place: XY left of YX, evenly about the station,
-  // each with its own model.
-  EXPECT_EQ(cols[2].label, "XY S2");
-  EXPECT_EQ(cols[3].label, "YX S2");
+  // XY left of YX, evenly about the station, each with its own model.
   EXPECT_NEAR(cols[2].draw_km, 2.0 - 0.3, 1e-9);
   EXPECT_NEAR(cols[3].draw_km, 2.0 + 0.3, 1e-9);
   EXPECT_NEAR(cols[2].layers[0].rho, 100.0, 1e-3);
   EXPECT_NEAR(cols[3].layers[0].rho, 120.0, 1e-3);
 
-  // Two soundings of one name at one place are told apart by their
-  // numbers in the file; an unnamed one by its number alone. The twins
-  // are spread over 0.6 of the 0.4 km to the next place.
+  // Twins are told apart by their numbers; unnamed: the number alone.
   const SectionModel twins({Layered("A", 500, 0, {{10, 100}, {100, 0}}, 4),
                             Layered("A", 500, 0, {{20, 100}, {200, 0}}, 9),
                             Layered("", 900, 0, {{20, 100}, {200, 0}}, 11)},
@@ -68,12 +58,10 @@ TEST(SectionColumnsTest, EachSoundingAtOnePlaceKeepsItsColumnAndName) {
   ASSERT_EQ(t.size(), 3u);
   EXPECT_EQ(t[0].label + "," + t[1].label + "," + t[2].label, "A #4,A #9,#11");
   EXPECT_NEAR(t[1].draw_km - t[0].draw_km, 0.12, 1e-9);
-}
 
-TEST(SectionColumnsTest, ASectionOfOnePolarisationDrawsItsSoundingsAlone) {
+  // A section of one polarisation draws its soundings alone.
   std::vector<SectionStation> stations = XyAndYxOfFiveStations();
-  // A MEAN curve and a station named without a mode belong to no section
-  // of one polarisation.
+  // A MEAN curve and a name without a mode belong to neither polarisation.
   stations.push_back(Layered("MN S3", 4000.0, 70, {{50, 300}, {500, 0}}, 11));
   stations.push_back(Layered("XYLO", 9000.0, 0, {{50, 300}, {500, 0}}, 12));
   EXPECT_EQ(SectionModel(stations, SectionSource::kInt, true).columns().size(),
@@ -85,18 +73,15 @@ TEST(SectionColumnsTest, ASectionOfOnePolarisationDrawsItsSoundingsAlone) {
   };
   for (const Case& c : {Case{SectionPolarisation::kXy, "XY S", 100.0, 0.3},
                         Case{SectionPolarisation::kYx, "YX S", 120.0, 0.5}}) {
-    const SectionModel m(stations, SectionSource::kInt, true, c.polarisation);
-    EXPECT_EQ(m.polarisation(), c.polarisation);
-    const auto& cols = m.columns();
-    ASSERT_EQ(cols.size(), 5u) << c.prefix;
+    const SectionModel one(stations, SectionSource::kInt, true, c.polarisation);
+    EXPECT_EQ(one.polarisation(), c.polarisation);
+    ASSERT_EQ(one.columns().size(), 5u) << c.prefix;
     for (int i = 0; i < 5; ++i) {
-      const SectionColumn& col = cols[i];
+      const SectionColumn& col = one.columns()[i];
       EXPECT_EQ(col.label, c.prefix + std::to_string(i + 1));
-      // Alone at its place, each column stands at its station.
       EXPECT_DOUBLE_EQ(col.draw_km, 2.0 * i);
       EXPECT_NEAR(col.layers[0].rho, c.rho1, 1e-3);
       EXPECT_NEAR(col.layers[1].top_km, c.conductor_top_km, 1e-6);
-      // The highest station (150 m) is the datum.
       EXPECT_NEAR(col.surface_km, 0.04 * i, 1e-6);
     }
   }
@@ -108,8 +93,7 @@ TEST(SectionColumnsTest, ASectionOfOnePolarisationDrawsItsSoundingsAlone) {
     EXPECT_EQ(PolarisationOfName(none), SectionPolarisation::kBoth) << none;
 }
 
-// The labels are staggered, never thinned: each takes the lowest row where
-// it overlaps no label before it.
+// Each label takes the lowest row where it overlaps no label before it.
 TEST(SectionColumnsTest, StaggeredLabelsTakeTheLowestFreeRow) {
   const std::vector<double> c = {0, 20, 40, 60, 80};
   const std::vector<double> w(5, 30.0);
@@ -122,9 +106,7 @@ TEST(SectionColumnsTest, StaggeredLabelsTakeTheLowestFreeRow) {
 }
 
 TEST(SectionColumnsTest, SeafloorStationsHangBelowTheSeaAndTheSeaIsWater) {
-  // A coastal profile: a land station at 100 m, a shelf station at -500 m
-  // whose model starts at the seafloor, and a deep-sea station at -2000 m
-  // whose model holds the sea as its first layer.
+  // Land, a shelf starting at the seafloor, deep sea with a water layer.
   const std::vector<SectionStation> stations = {
       Layered("LAND", 0, 100, {{300, 400}, {30, 0}}),
       Layered("SHELF", 5000, -500, {{50, 300}, {5, 0}}),
@@ -160,9 +142,7 @@ TEST(SectionColumnsTest, SeafloorStationsHangBelowTheSeaAndTheSeaIsWater) {
       EXPECT_NEAR(v, blend(5.0, 200.0), 1e-6) << d;
     }
   }
-  // Only seafloor stations, down to 6 km of water: the datum is the sea
-  // surface. A shallow conductive layer that is not as thick as the water
-  // stays a layer.
+  // Only seafloor stations: the datum is the sea surface.
   const SectionModel abyss({Layered("A", 0, -6000, {{0.25f, 6000}, {10, 0}}),
                             Layered("B", 3000, -4200, {{0.5f, 300}, {10, 0}})},
                            SectionSource::kInt,
@@ -170,7 +150,7 @@ TEST(SectionColumnsTest, SeafloorStationsHangBelowTheSeaAndTheSeaIsWater) {
   EXPECT_NEAR(abyss.SeaLevelKm(), 0.0, 1e-12);
   EXPECT_NEAR(abyss.columns()[0].surface_km, 6.0, 1e-6);
   EXPECT_TRUE(abyss.columns()[0].sea_layer);
-  EXPECT_FALSE(abyss.columns()[1].sea_layer);
+  EXPECT_FALSE(abyss.columns()[1].sea_layer);  // thinner than the water
   EXPECT_NEAR(abyss.columns()[1].surface_km, 4.2, 1e-6);
   EXPECT_NEAR(abyss.ValueRange().first, 0.5, 1e-6);
   // Nothing lies under the sea without elevation, or on land only.
@@ -181,8 +161,7 @@ TEST(SectionColumnsTest, SeafloorStationsHangBelowTheSeaAndTheSeaIsWater) {
 }
 
 TEST(SectionColumnsTest, ASectionOpensAtTheDeepestDepthTheDataResolve) {
-  // The bundled transformation of 15125A stays within its range to the
-  // end: XY to 7.955 km, YX to 8.846 km; the section opens at the deeper.
+  // The bundled 15125A transformation: XY to 7.955 km, YX to 8.846 km.
   ScriptedUi ui;
   std::vector<SectionStation> read;
   ResultFileKind kind = ResultFileKind::kNone;
@@ -197,8 +176,7 @@ TEST(SectionColumnsTest, ASectionOpensAtTheDeepestDepthTheDataResolve) {
   EXPECT_NEAR(m.columns()[0].deepest_km, 7.955, 1e-3);
   EXPECT_NEAR(m.columns()[1].resolved_km, 8.846, 1e-3);
   EXPECT_NEAR(m.AutoDepthKm(), 8.846, 1e-3);
-  // A curve ends before a resistivity beyond 0.01 .. 100000 Ohm-m, or
-  // before a depth more than twice the one above it.
+  // A curve ends before a value beyond 0.01 .. 1e5 Ohm-m or a depth jump x2.
   auto curve = [](std::vector<std::pair<float, float>> points) {
     return SectionModel(
         {test::Curve(0.0, std::move(points))}, SectionSource::kTrf, true);

@@ -13,7 +13,7 @@ namespace {
 using test::Curve;
 using test::Layered;
 
-TEST(SectionModelTest, StationsOfASectionAreSortedAndInMetres) {
+TEST(SectionModelTest, StationsAreSortedInMetresAndHangFromTheHighest) {
   const auto s =
       SectionStationsFromFile({Layered("B", 4000, 0, {{10, 0.5f}, {100, 0}}),
                                Layered("OFF", -1, 0, {{10, 1}, {100, 0}}),
@@ -29,9 +29,7 @@ TEST(SectionModelTest, StationsOfASectionAreSortedAndInMetres) {
       SectionStationsFromFile({Curve(10, {{0.25f, 5}})}, SectionSource::kTrf)[0]
           .depth[0],
       250.0f);
-}
 
-TEST(SectionModelTest, ColumnsHangFromTheirSurfaceBelowTheHighestStation) {
   const std::vector<SectionStation> stations = {
       Layered("HIGH", 0, 400, {{200, 200}, {5, 1000}, {2000, 0}}),
       Layered("LOW", 2000, 250, {{100, 500}, {3000, 0}})};
@@ -47,8 +45,7 @@ TEST(SectionModelTest, ColumnsHangFromTheirSurfaceBelowTheHighestStation) {
   EXPECT_TRUE(std::isinf(low.layers[1].bottom_km));
   EXPECT_NEAR(m.SurfaceAt(1.0), 0.075, 1e-9);
   EXPECT_EQ(m.ValueRange(), std::make_pair(5.0, 3000.0));
-  // The median station's deepest interface with half its depth again,
-  // below the datum: HIGH 1.5 * 1.2 km, LOW 0.15 + 1.5 * 0.5 km.
+  // The median station's deepest interface and half again, below the datum.
   EXPECT_NEAR(m.AutoDepthKm(), (1.5 * 1.2 + 0.15 + 1.5 * 0.5) / 2.0, 1e-6);
   EXPECT_DOUBLE_EQ(SectionModel(stations, SectionSource::kInt, false)
                        .columns()[1]
@@ -87,14 +84,13 @@ TEST(SectionModelTest, CurvesAreLogLinearAndEndAtTheirDeepestDepth) {
   EXPECT_NEAR(SectionModel::LogRhoAt(c, 1.75), 2.75, 1e-6);
   EXPECT_TRUE(std::isnan(SectionModel::LogRhoAt(c, 2.1)));  // below
   EXPECT_NEAR(m.AutoDepthKm(), 2.0, 1e-6);
-}
 
-TEST(SectionModelTest, TomographyOfCurvesEndsBetweenTheirDeepestDepths) {
-  const SectionModel m({Curve(0, {{100, 10}, {1000, 100}}),
-                        Curve(1000, {{100, 10}, {3000, 100}})},
-                       SectionSource::kTrf,
-                       false);
-  const TomographyGrid g = BuildTomographyGrid(m, 2, 40, 0.0, 4.0, false);
+  // A tomography of curves ends between their deepest depths.
+  const SectionModel two({Curve(0, {{100, 10}, {1000, 100}}),
+                          Curve(1000, {{100, 10}, {3000, 100}})},
+                         SectionSource::kTrf,
+                         false);
+  const TomographyGrid g = BuildTomographyGrid(two, 2, 40, 0.0, 4.0, false);
   // Column at 0.75 km: the curves tell down to 0.25 * 1 + 0.75 * 3 = 2.5 km.
   for (int iy = 0; iy < g.ny; ++iy) {
     EXPECT_EQ(std::isnan(g.At(1, iy)), g.CellDepth(iy) > 2.5) << iy;
@@ -116,10 +112,7 @@ TEST(SectionModelTest, ColourBandsDivideTheLogRangeFromTheLowEnd) {
   for (const auto& [rho, index] : full)  // floor(t * 217)
     EXPECT_EQ(SectionColour(block, ramps, rho, 1.0, 1000.0), ramps.a[index]);
   // Three bands of a shortened list on the blue-white-red ramp.
-  block.bytes = {};
-  block.bytes[0] = 10;
-  block.bytes[1] = 100;
-  block.bytes[2] = 200;
+  block.bytes = {10, 100, 200};
   block.bytes[kPaletteByte] = 2;
   block.count = 3;
   EXPECT_EQ(SectionColour(block, ramps, 2.0, 1.0, 1000.0), ramps.b[10]);

@@ -77,14 +77,6 @@ TEST(SectionOptionsTest, ArgumentsReadBackAsWritten) {
   }
 }
 
-// Command lines separated by "|".
-std::vector<std::string> Lines(const std::string& text) {
-  std::istringstream in(text);
-  std::vector<std::string> out;
-  for (std::string line; std::getline(in, line, '|');) out.push_back(line);
-  return out;
-}
-
 TEST(SectionOptionsTest, BadArgumentsAreRefusedWithTheirReason) {
   auto refused = [](const std::string& line) {
     SectionPictureOptions o;
@@ -92,41 +84,32 @@ TEST(SectionOptionsTest, BadArgumentsAreRefusedWithTheirReason) {
     EXPECT_FALSE(ParseSectionArguments(Args(line), o, error)) << line;
     EXPECT_FALSE(error.empty()) << line;
   };
-  // Bad options of a command line that is otherwise right, then bad
-  // command lines.
-  for (const std::string& option :
-       Lines("--palette 6|--palette -1|--palette 1.5|--interpolation|"
-             "--interpolation smooth|--size 99x500|--size 800*600|--size "
-             "10001x500|--size 0x500|--depth-max 0|--depth-max -3|--depth-max "
-             "inf|"
-             "--depth-max nan|--depth-max 5km|--profile "
-             "1,2,3,x|--profile 5,5,5,5|--logging --tomography|--polarisation "
-             "mean|--polarisation|--colour|b.int")) {
+  // Bad options of an otherwise right command line, then bad lines.
+  for (const std::string& option : test::Lines(
+           "--palette 6\n--palette -1\n--palette 1.5\n--interpolation\n"
+           "--interpolation smooth\n--size 99x500\n--size 800*600\n"
+           "--size 10001x500\n--size 0x500\n--depth-max 0\n--depth-max -3\n"
+           "--depth-max inf\n--depth-max nan\n--depth-max 5km\n"
+           "--profile 1,2,3,x\n--profile 5,5,5,5\n--logging --tomography\n"
+           "--polarisation mean\n--polarisation\n--colour\nb.int")) {
     refused("a.int --out a.png " + option);
   }
-  for (const std::string& line :
-       Lines("a.int --out a.bmp|a.int --out dir.png/a|a.int --out|a.int|--out "
-             "a.png")) {
+  for (const std::string& line : test::Lines(
+           "a.int --out a.bmp\na.int --out dir.png/a\na.int --out\na.int\n"
+           "--out a.png")) {
     refused(line);
   }
 }
 
-// Three stations 2 km apart along an east-west line, and a station 18 km
-// north of them whose block has no layers.
+// Three stations 2 km apart east-west; 18 km north, a block without layers.
+const char kGhost[] =
+    ">INVERS: GHOST          /   7518000.0/    502000.0/ 100.0/ 0/\n";
 std::string LineWithAGhost() {
-  std::string text;
-  for (int i = 0; i < 3; ++i) {
-    char line[160];
-    std::snprintf(line,
-                  sizeof line,
-                  ">INVERS: S%02d            /   7500000.0/%12.1f/ 100.0/ 2/\n"
-                  "    10.00      1.00\n   100.00    100.00\n",
-                  i + 1,
-                  500000.0 + 2000.0 * i);
-    text += line;
-  }
-  text += ">INVERS: GHOST          /   7518000.0/    502000.0/ 100.0/ 0/\n";
-  return text;
+  const std::string layers =
+      "/ 100.0/ 2/\n    10.00      1.00\n   100.00    100.00\n";
+  return ">INVERS: S01            /   7500000.0/    500000.0" + layers +
+         ">INVERS: S02            /   7500000.0/    502000.0" + layers +
+         ">INVERS: S03            /   7500000.0/    504000.0" + layers + kGhost;
 }
 
 TEST(SectionOptionsTest, OnlyStationsWithValuesSteerTheProfile) {
@@ -160,9 +143,7 @@ TEST(SectionOptionsTest, OnlyStationsWithValuesSteerTheProfile) {
   EXPECT_FALSE(PlaceSectionStations(o, ui, stations, kind, error));
   EXPECT_NE(error.find("all fall on one point"), std::string::npos);
 
-  test::TempFile empty(
-      ">INVERS: GHOST          /   7518000.0/    502000.0/ 100.0/ 0/\n",
-      ".int");
+  test::TempFile empty(kGhost, ".int");
   o.file = empty.path();
   o.profile = "auto";
   error.clear();

@@ -23,9 +23,7 @@ TEST(SectionStackTest, SlotsAndNumbersAfterDeletesAndHides) {
   }
   EXPECT_EQ(FirstFreeSlot(stack), -1);
 
-  // A sixth section with five shown: the delete dialog frees section 2,
-  // whose window is discarded, and the new section takes its slot with
-  // the next number.
+  // A sixth section: the delete dialog frees section 2's slot for it.
   std::vector<int> discarded;
   SectionCreation creation;
   creation.run_delete_dialog = [&] {
@@ -40,8 +38,7 @@ TEST(SectionStackTest, SlotsAndNumbersAfterDeletesAndHides) {
   EXPECT_EQ(stack.entries[1].number, 6);
   EXPECT_EQ(stack.counter, 6);
 
-  // The menu lists in slot order, not in number order; a hidden section is
-  // listed without a check mark and keeps its slot.
+  // The menu lists in slot order; a hidden section is listed unchecked.
   HideSection(stack, 3);
   const auto items = RebuildSectionMenu(stack);
   EXPECT_EQ(
@@ -67,7 +64,7 @@ TEST(SectionStackTest, SlotsAndNumbersAfterDeletesAndHides) {
   EXPECT_TRUE(ui.prompts().empty());
 }
 
-TEST(SectionStackTest, FiveHiddenSectionsFillTheStack) {
+TEST(SectionStackTest, FiveHiddenSectionsFillTheStackAndStillForward) {
   SectionStack stack;
   ScriptedUi ui;
   for (int i = 0; i < 5; ++i) {
@@ -76,7 +73,6 @@ TEST(SectionStackTest, FiveHiddenSectionsFillTheStack) {
   }
   EXPECT_EQ(FirstFreeSlot(stack), -1);
   int dialogs = 0;
-  std::vector<int> discarded;
   SectionCreation creation;
   // Cancelled, or an empty selection: nothing is freed, nothing created.
   creation.run_delete_dialog = [&] {
@@ -85,30 +81,24 @@ TEST(SectionStackTest, FiveHiddenSectionsFillTheStack) {
     ui.Allow("Can't delete section");
     EXPECT_FALSE(choice.Delete(stack, {}, ui));
   };
-  creation.discard_window = [&](int slot) { discarded.push_back(slot); };
+  creation.discard_window = [](int) { ADD_FAILURE() << "discarded"; };
   ui.Expect("CREATE SECTION", Answer::kOk);
   EXPECT_EQ(CreateSectionSlot(stack, ui, creation), -1);
   EXPECT_EQ(dialogs, 1);
-  EXPECT_TRUE(discarded.empty());
   EXPECT_TRUE(ui.AllExpectedShown());
   ASSERT_EQ(ui.prompts().size(), 2u);
   EXPECT_EQ(ui.prompts()[0].text, "Nothing selected");
   EXPECT_EQ(ui.prompts()[1].text, "There are no room to create new SECTION");
   EXPECT_EQ(stack.counter, 5);
   for (const SectionEntry& e : stack.entries) EXPECT_EQ(e.state, 1);
-}
 
-TEST(SectionStackTest, ForwardingDropsEntriesWithoutASection) {
-  SectionStack stack;
-  TakeSlot(stack, 2);
-  EXPECT_EQ(ForwardSlot(stack, 2), 2);
-  EXPECT_EQ(ForwardSlot(stack, 0), -1);  // free slot
-  EXPECT_EQ(ForwardSlot(stack, 5), -1);
-  EXPECT_EQ(ForwardSlot(stack, -1), -1);
-  HideSection(stack, 2);
+  // Forwarding keeps shown and hidden sections and drops free slots.
+  ShowSection(stack, 1);
+  EXPECT_EQ(ForwardSlot(stack, 1), 1);
   EXPECT_EQ(ForwardSlot(stack, 2), 2);  // hidden windows still recolour
-  // Hiding or showing a free slot changes nothing.
-  HideSection(stack, 0);
+  FreeSlot(stack, 0);
+  for (int entry : {0, 5, -1}) EXPECT_EQ(ForwardSlot(stack, entry), -1);
+  HideSection(stack, 0);  // a free slot stays free
   EXPECT_EQ(stack.entries[0].state, -1);
 }
 
