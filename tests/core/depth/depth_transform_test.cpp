@@ -347,16 +347,12 @@ TEST(DesignedModel, RoundingAndAThreeLayerExampleSetOnAModel) {
   dialog.thickness[10] = 0.0001;  // row 11 too
   EXPECT_FALSE(dialog.Validate());
   dialog.resistivity[8] = 1e-6;  // row 9 does not
-  auto refused = dialog.Validate();
-  ASSERT_TRUE(refused);
-  EXPECT_EQ(refused->first, 8);
-  EXPECT_EQ(refused->second,
-            "Please enter a number between 1e-05 and 1000000.");
+  using Refused = std::pair<int, std::string>;
+  EXPECT_EQ(dialog.Validate(),
+            Refused(8, "Please enter a number between 1e-05 and 1000000."));
   dialog.resistivity[8] = 10.0;
   dialog.thickness[7] = 0.0005;  // row 8 needs 0.001
-  refused = dialog.Validate();
-  ASSERT_TRUE(refused);
-  EXPECT_EQ(refused->first, 16 + 7);
+  EXPECT_EQ(dialog.Validate().value_or(Refused()).first, 16 + 7);
   const LayerModel before = stores->models[2];
   EXPECT_FALSE(dialog.Apply());
   EXPECT_EQ(stores->models[2].resistivity, before.resistivity);

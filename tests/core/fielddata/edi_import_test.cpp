@@ -146,10 +146,9 @@ TEST(EdiImportPage, TheResistivityOnlyExampleImportsAsDescribed) {
   EXPECT_NE(page.find("ZXYR = 50.00"), std::string::npos);
 
   test::TempFile file(example, ".edi");
-  auto stores = test::NewStores();
-  ScriptedUi ui;
-  ASSERT_TRUE(ImportEdiFile(file.path(), stores->workspace, ui));
-  const SoundingBuffer& sb = stores->workspace.sounding;
+  Imported r = Import(file.path());
+  ASSERT_TRUE(r.ok);
+  const SoundingBuffer& sb = r.sb();
   EXPECT_EQ(sb.station.substr(0, 8), "RHO ONLY");
   ASSERT_EQ(sb.nfreq, 2);
   EXPECT_FLOAT_EQ(sb.freq[0], 10.0f);

@@ -5,7 +5,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -158,32 +160,27 @@ TEST(FieldFileReader, PltBlocksHeaderStationAndListing) {
 }
 
 TEST(FieldFileReader, EveryMissingPltBlockHasItsOwnMessage) {
-  const char* const kTexts[kSoundingArrays] = {"Can't find FREQ",
-                                               "Can't find ZXXR",
-                                               "Can't find ZXXI",
-                                               "Can't find ZXYR",
-                                               "Can't find ZXYI",
-                                               "Can't find ZYXR",
-                                               "Can't find >ZYXI",
-                                               "Can't find ZYYR",
-                                               "Can't find ZYYI",
-                                               "Can't find RHOXY_ERR",
-                                               "Can't find RHOYX_ERR",
-                                               "Can't find PHSXY_ERR",
-                                               "Can't find PHSYX_ERR"};
+  // "Can't find " and the name each message gives its block, in order.
+  std::istringstream names(
+      "FREQ ZXXR ZXXI ZXYR ZXYI ZYXR >ZYXI ZYYR ZYYI RHOXY_ERR RHOYX_ERR "
+      "PHSXY_ERR PHSYX_ERR");
+  const std::vector<std::string> name{std::istream_iterator<std::string>(names),
+                                      {}};
+  ASSERT_EQ(name.size(), static_cast<std::size_t>(kSoundingArrays));
   // Without >ZXXR the file is not recognised as a PLT file at all.
   EXPECT_EQ(Refusal(PltText(4, 1), Icon::kExclamation), kNoKeywords);
   // Without an error block (not an impedance block) the message names the
   // SEG EDI importer.
   const std::string hint = ImportHintText(ImportHint::kMenu);
   for (int b = 2; b < kSoundingArrays; ++b)
-    EXPECT_EQ(Refusal(PltText(4, b)), kTexts[b] + (b >= 9 ? hint : ""));
+    EXPECT_EQ(Refusal(PltText(4, b)),
+              "Can't find " + name[b] + (b >= 9 ? hint : ""));
   // Without >FREQ, or with an empty one, the data have no frequencies.
   const std::string text = PltText(4);
   const std::size_t at = text.find(">FREQ");
   EXPECT_EQ(Refusal(text.substr(0, text.find('\n', at) + 1) +
                     text.substr(text.find(">ZXXR"))),
-            kTexts[0]);
+            "Can't find FREQ");
   // No keyword at all, or valid data behind a first line that is not >HEAD.
   EXPECT_EQ(Refusal(">HEAD\n  DATAID=\"X\"\n>FREQ\n  1.000e+00\n>END\n",
                     Icon::kExclamation),
@@ -344,7 +341,7 @@ TEST(FieldFileReader, EdiBlocksSortedHeaderValuesAndShortBlocks) {
 }
 
 // Beyond 100 values (PLT) or blocks (EDI) the first 100 are read.
-TEST(FieldFileReader, KeepsTheFirstHundredPointsAndSaysSo) {
+TEST(FieldFileReader, KeepsTheFirstHundredPointsAndTheFilterFollowsTheFile) {
   Read r = ReadText(PltText(130));
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.sb().nfreq, 100);
@@ -360,9 +357,7 @@ TEST(FieldFileReader, KeepsTheFirstHundredPointsAndSaysSo) {
   EXPECT_EQ(
       edi.ui.prompts()[0].text,
       "The file holds 104 '>SPECTRA' blocks;\nonly the first 100 are read.");
-}
-
-TEST(FieldFileReader, OpenDialogFilterFollowsTheLastExtension) {
+  // The open dialog's filter follows the last extension read.
   EXPECT_STREQ(
       FieldFileFilter("plt"),
       "MT-files (*.PLT)|*.PLT|MT-files (*.EDI)|*.EDI|All Files (*.*)|*.*||");

@@ -257,9 +257,7 @@ TEST(RobustSmoother, MarkedSetRemembersItsSmoother) {
   EXPECT_EQ(s.smooth_outlier[12], 0);
   FieldSet direct = s;
   ASSERT_TRUE(SmoothFieldSet(direct, o, ui));
-  for (int i = 0; i < s.count; ++i) {
-    EXPECT_EQ(s.smoothed_log_rho[i], direct.smoothed_log_rho[i]);
-  }
+  EXPECT_EQ(s.smoothed_log_rho, direct.smoothed_log_rho);
   // The robust curve passes between the outlier's neighbours.
   EXPECT_NEAR(robust_value, (s.log_rho[11] + s.log_rho[13]) / 2.0f, 0.06);
   // Editing smooths again with the set's own smoother.

@@ -29,6 +29,30 @@ auto MessageWith(const std::string& part) {
   return Contains(Field(&Prompt::text, HasSubstr(part)));
 }
 
+struct Read {
+  std::unique_ptr<Stores> stores = test::NewStores();
+  ScriptedUi ui;
+  EdiImportReport report;
+  FieldFormat format = FieldFormat::kUnknown;
+  bool ok = false;
+  const SoundingBuffer& sb() const { return stores->workspace.sounding; }
+};
+
+std::unique_ptr<Read> ReadPath(const std::string& path) {
+  auto r = std::make_unique<Read>();
+  r->ok = ImportFieldDataFile(path,
+                              r->stores->workspace,
+                              r->ui,
+                              kDefaultImportError,
+                              &r->report,
+                              &r->format);
+  return r;
+}
+
+std::unique_ptr<Read> ReadReal(const std::string& name) {
+  return ReadPath(test::RealDataPath(name));
+}
+
 TEST(FieldDataImport, ContentDecidesTheReaderAndARefusalNamesTheFormat) {
   const std::pair<const char*, FieldFormat> cases[] = {
       {"tf_xml.xml", FieldFormat::kEmtfXml},
@@ -47,17 +71,11 @@ TEST(FieldDataImport, ContentDecidesTheReaderAndARefusalNamesTheFormat) {
   // A Z-file saved as ".txt" is read as a Z-file.
   test::TempFile renamed(test::ReadWholeFile(test::RealDataPath("tf_zmm.zmm")),
                          ".txt");
-  auto stores = test::NewStores();
-  ScriptedUi ui;
-  FieldFormat format = FieldFormat::kUnknown;
-  ASSERT_TRUE(ImportFieldDataFile(renamed.path(),
-                                  stores->workspace,
-                                  ui,
-                                  kDefaultImportError,
-                                  nullptr,
-                                  &format));
-  EXPECT_EQ(format, FieldFormat::kZFile);
-  EXPECT_EQ(stores->workspace.sounding.nfreq, 38);
+  auto r = ReadPath(renamed.path());
+  ASSERT_TRUE(r->ok);
+  EXPECT_EQ(r->format, FieldFormat::kZFile);
+  EXPECT_EQ(r->sb().nfreq, 38);
+  Stores* stores = r->stores.get();
 
   // Refused files name the format and change no set.
   struct Case {
@@ -107,13 +125,9 @@ TEST(FieldDataImport, ContentDecidesTheReaderAndARefusalNamesTheFormat) {
 
 // IEB0858A_metronix.edi has VAR 0 at 436.7 s: the default error, with a word.
 TEST(FieldDataImport, VarianceOfZeroIsAMissingErrorNotAnErrorOfZero) {
-  auto stores = test::NewStores();
-  ScriptedUi ui;
-  ASSERT_TRUE(ImportEdiFile(test::RealDataPath("IEB0858A_metronix.edi"),
-                            stores->workspace,
-                            ui,
-                            0.05));
-  const SoundingBuffer& sb = stores->workspace.sounding;
+  auto r = ReadReal("IEB0858A_metronix.edi");
+  ASSERT_TRUE(r->ok);
+  const SoundingBuffer& sb = r->sb();
   int k436 = -1;
   for (int k = 0; k < sb.nfreq; ++k) {
     if (std::fabs(1.0 / sb.freq[k] - 436.7) < 0.5) k436 = k;
@@ -130,7 +144,7 @@ TEST(FieldDataImport, VarianceOfZeroIsAMissingErrorNotAnErrorOfZero) {
       sb.phsxy_err[next],
       std::atan2(std::sqrt(1.462769047808e-03), abs_z) * 57.29577951308232,
       1e-4);
-  EXPECT_THAT(ui.prompts(), MessageWith("0 or below"));
+  EXPECT_THAT(r->ui.prompts(), MessageWith("0 or below"));
 }
 
 // A Z-file whose channels stand at 30 and 120 degrees: the tensor and its
@@ -231,16 +245,14 @@ TEST(FieldDataImport, ZFileChannelsTurnedAndXmlUnitsAndSignApplied) {
 TEST(FieldDataImport, EmtfXmlWrittenAndReadBackIsTheSameSounding) {
   for (const char* name : {"tf_xml.xml", "tf_avg_newer.avg", "tf_jfile.j"}) {
     SCOPED_TRACE(name);
-    auto first = test::NewStores();
-    ScriptedUi ui;
-    ASSERT_TRUE(
-        ImportFieldDataFile(test::RealDataPath(name), first->workspace, ui));
-    const SoundingBuffer& a = first->workspace.sounding;
+    auto first = ReadReal(name);
+    ASSERT_TRUE(first->ok);
+    const SoundingBuffer& a = first->sb();
     test::TempFile out("", ".xml");
-    ASSERT_TRUE(ExportEmtfXml(a, out.path(), ui));
-    auto second = test::NewStores();
-    ASSERT_TRUE(ImportFieldDataFile(out.path(), second->workspace, ui));
-    const SoundingBuffer& b = second->workspace.sounding;
+    ASSERT_TRUE(ExportEmtfXml(a, out.path(), first->ui));
+    auto second = ReadPath(out.path());
+    ASSERT_TRUE(second->ok);
+    const SoundingBuffer& b = second->sb();
     ASSERT_EQ(b.nfreq, a.nfreq);
     EXPECT_EQ(Place(b), Place(a));
     for (int k = 0; k < a.nfreq; ++k) {
@@ -307,26 +319,6 @@ TEST(FieldDataImport, ValuesBeyondTheStoredRangeAreLeftOut) {
 }
 
 // Real archive files: values read off the files by hand.
-struct Read {
-  std::unique_ptr<Stores> stores = test::NewStores();
-  ScriptedUi ui;
-  EdiImportReport report;
-  FieldFormat format = FieldFormat::kUnknown;
-  bool ok = false;
-  const SoundingBuffer& sb() const { return stores->workspace.sounding; }
-};
-
-std::unique_ptr<Read> ReadReal(const std::string& name) {
-  auto r = std::make_unique<Read>();
-  r->ok = ImportFieldDataFile(test::RealDataPath(name),
-                              r->stores->workspace,
-                              r->ui,
-                              kDefaultImportError,
-                              &r->report,
-                              &r->format);
-  return r;
-}
-
 // Period of point k, s.
 double Period(const SoundingBuffer& sb, int k) { return 1.0 / sb.freq[k]; }
 
