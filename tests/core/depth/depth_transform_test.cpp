@@ -30,19 +30,7 @@ FieldSet SmoothedSet(int n, double log_rho, double slope) {
   return set;
 }
 
-TEST(Bostick, ResistivityAndDepthOfOnePoint) {
-  const BostickPoint flat = Bostick(2.0, 0.0, 1.0);
-  EXPECT_NEAR(flat.res, 100.0, 1e-12);
-  EXPECT_NEAR(flat.depth, -2820.948, 1e-3);  // 1000 sqrt(100 / (4 pi))
-  EXPECT_NEAR(Bostick(2.0, 0.99, 1.0).res, 100.0 * 1.99 / 0.01, 1e-6);
-  EXPECT_NEAR(Bostick(2.0, 1.5, 1.0).res, 100.0 * 2.5 / 0.01, 1e-6);
-  EXPECT_NEAR(Bostick(2.0, -0.995, 1.0).res, 100.0 * 0.01 / 1.995, 1e-9);
-  EXPECT_NEAR(Bostick(0.0, 0.0, 400.0).depth,
-              -1000.0 * std::sqrt(400.0 / (4.0 * M_PI)),
-              1e-9);
-}
-
-TEST(DepthTransform, FieldSetProfileAndConductance) {
+TEST(DepthTransform, BostickPointFieldSetProfileAndConductance) {
   FieldSet set = SmoothedSet(5, 2.0, 0.0);
   TransformFieldSet(set);
   const double h0 = -1000.0 * std::sqrt(100.0 / (4.0 * M_PI));
@@ -97,6 +85,16 @@ TEST(DepthTransform, FieldSetProfileAndConductance) {
   TransformFieldSet(skipped);
   EXPECT_EQ(skipped.log_res[0], 1.5f);
   EXPECT_EQ(skipped.depth[0], 0.0f);
+  // Bostick's resistivity and depth of one point.
+  const BostickPoint flat = Bostick(2.0, 0.0, 1.0);
+  EXPECT_NEAR(flat.res, 100.0, 1e-12);
+  EXPECT_NEAR(flat.depth, -2820.948, 1e-3);  // 1000 sqrt(100 / (4 pi))
+  EXPECT_NEAR(Bostick(2.0, 0.99, 1.0).res, 100.0 * 1.99 / 0.01, 1e-6);
+  EXPECT_NEAR(Bostick(2.0, 1.5, 1.0).res, 100.0 * 2.5 / 0.01, 1e-6);
+  EXPECT_NEAR(Bostick(2.0, -0.995, 1.0).res, 100.0 * 0.01 / 1.995, 1e-9);
+  EXPECT_NEAR(Bostick(0.0, 0.0, 400.0).depth,
+              -1000.0 * std::sqrt(400.0 / (4.0 * M_PI)),
+              1e-9);
 }
 
 TEST(DepthTransform, ModelSlopesProfilesAndAHalfSpace) {
@@ -233,49 +231,7 @@ TEST(DefaultDepthView, DataDecideTheRangesNotWildTransformedPoints) {
   EXPECT_FALSE(DefaultDepthView(sets, DepthQuantity::kResistivity).found);
 }
 
-// Designing a model with the mouse and handing it to a model.
-TEST(DepthDesign, AddMoveRemoveInResAndSMode) {
-  DepthDesign d;
-  const auto res = DepthQuantity::kResistivity;
-  EXPECT_FALSE(d.Add(10.0, 2.0, res));  // above the surface
-  ASSERT_TRUE(d.Add(-500.0, 2.0, res));
-  EXPECT_FALSE(d.Add(-500.0, 1.0, res));  // not deeper than the last point
-  ASSERT_TRUE(d.Add(-2000.0, 1.0, res));
-  EXPECT_DOUBLE_EQ(d.point(0).thickness, 500.0);
-  EXPECT_DOUBLE_EQ(d.point(1).thickness, 1500.0);
-  EXPECT_DOUBLE_EQ(d.point(0).conductance, 5.0);
-  EXPECT_DOUBLE_EQ(d.point(1).conductance, 155.0);
-  EXPECT_NEAR(d.point(1).log_s, std::log10(155.0), 1e-12);
-
-  // In S(h) the horizontal value is the cumulative conductance.
-  const auto s = DepthQuantity::kConductance;
-  EXPECT_FALSE(d.Add(-3000.0, std::log10(100.0), s));  // less than 155 S
-  ASSERT_TRUE(d.Add(-3000.0, std::log10(165.0), s));
-  EXPECT_NEAR(d.point(2).log_res, 2.0, 1e-9);  // 1000 m / 10 S
-  ASSERT_TRUE(d.Add(-3000.5, std::log10(165.0 + 1e-7), s));
-  EXPECT_NEAR(d.point(3).log_res, std::log10(0.5 / 1e-5), 1e-6);
-
-  // A dragged point stays between its neighbours; layers follow.
-  d.Move(1, -5000.0, 0.0, res);  // below point 3: the depth stays
-  EXPECT_DOUBLE_EQ(d.point(1).depth, -2000.0);
-  d.Move(1, -1000.0, 0.0, res);
-  EXPECT_DOUBLE_EQ(d.point(1).thickness, 500.0);
-  EXPECT_DOUBLE_EQ(d.point(2).thickness, 2000.0);
-  EXPECT_DOUBLE_EQ(d.point(1).conductance, 505.0);
-  const auto limits = d.DragLimits(1, -1e5);
-  EXPECT_DOUBLE_EQ(limits.first, -3000.0);
-  EXPECT_DOUBLE_EQ(limits.second, -500.0);
-  EXPECT_DOUBLE_EQ(d.DragLimits(3, -1e5).first, -1e5);
-
-  d.RemoveLast();
-  EXPECT_EQ(d.count(), 3);
-  for (int i = 0; i < 4; ++i) d.RemoveLast();
-  EXPECT_EQ(d.count(), 0);
-  for (int i = 0; i < 20; ++i) d.Add(-100.0 * (i + 1), 1.0, res);
-  EXPECT_EQ(d.count(), kMaxDesignedPoints);
-}
-
-TEST(DesignedModel, RoundingAndAThreeLayerExampleSetOnAModel) {
+TEST(DesignedModel, MouseDesignRoundingAndAThreeLayerExampleSetOnAModel) {
   EXPECT_DOUBLE_EQ(DesignedModelRounding(0.0005), 0.0005);  // 5.00e-04
   EXPECT_DOUBLE_EQ(DesignedModelRounding(0.123456), 0.1235);
   EXPECT_DOUBLE_EQ(DesignedModelRounding(5.67891), 5.679);
@@ -357,6 +313,45 @@ TEST(DesignedModel, RoundingAndAThreeLayerExampleSetOnAModel) {
   EXPECT_FALSE(dialog.Apply());
   EXPECT_EQ(stores->models[2].resistivity, before.resistivity);
   EXPECT_EQ(ui.posts().size(), posted);
+
+  // Designing with the mouse in Res(h) and S(h).
+  DepthDesign design;
+  EXPECT_FALSE(design.Add(10.0, 2.0, res));  // above the surface
+  ASSERT_TRUE(design.Add(-500.0, 2.0, res));
+  EXPECT_FALSE(design.Add(-500.0, 1.0, res));  // not deeper than the last point
+  ASSERT_TRUE(design.Add(-2000.0, 1.0, res));
+  EXPECT_DOUBLE_EQ(design.point(0).thickness, 500.0);
+  EXPECT_DOUBLE_EQ(design.point(1).thickness, 1500.0);
+  EXPECT_DOUBLE_EQ(design.point(0).conductance, 5.0);
+  EXPECT_DOUBLE_EQ(design.point(1).conductance, 155.0);
+  EXPECT_NEAR(design.point(1).log_s, std::log10(155.0), 1e-12);
+
+  // In S(h) the horizontal value is the cumulative conductance.
+  const auto s = DepthQuantity::kConductance;
+  EXPECT_FALSE(design.Add(-3000.0, std::log10(100.0), s));  // less than 155 S
+  ASSERT_TRUE(design.Add(-3000.0, std::log10(165.0), s));
+  EXPECT_NEAR(design.point(2).log_res, 2.0, 1e-9);  // 1000 m / 10 S
+  ASSERT_TRUE(design.Add(-3000.5, std::log10(165.0 + 1e-7), s));
+  EXPECT_NEAR(design.point(3).log_res, std::log10(0.5 / 1e-5), 1e-6);
+
+  // A dragged point stays between its neighbours; layers follow.
+  design.Move(1, -5000.0, 0.0, res);  // below point 3: the depth stays
+  EXPECT_DOUBLE_EQ(design.point(1).depth, -2000.0);
+  design.Move(1, -1000.0, 0.0, res);
+  EXPECT_DOUBLE_EQ(design.point(1).thickness, 500.0);
+  EXPECT_DOUBLE_EQ(design.point(2).thickness, 2000.0);
+  EXPECT_DOUBLE_EQ(design.point(1).conductance, 505.0);
+  const auto limits = design.DragLimits(1, -1e5);
+  EXPECT_DOUBLE_EQ(limits.first, -3000.0);
+  EXPECT_DOUBLE_EQ(limits.second, -500.0);
+  EXPECT_DOUBLE_EQ(design.DragLimits(3, -1e5).first, -1e5);
+
+  design.RemoveLast();
+  EXPECT_EQ(design.count(), 3);
+  for (int i = 0; i < 4; ++i) design.RemoveLast();
+  EXPECT_EQ(design.count(), 0);
+  for (int i = 0; i < 20; ++i) design.Add(-100.0 * (i + 1), 1.0, res);
+  EXPECT_EQ(design.count(), kMaxDesignedPoints);
 }
 
 }  // namespace

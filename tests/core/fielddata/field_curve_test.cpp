@@ -225,7 +225,7 @@ TEST(FieldCurve, ImpedanceErrorsSpanTheCornersOfTheErrorBox) {
   EXPECT_NEAR(e.re, std::sqrt(c * 1e6 * 4e24) - 1e12, 1e-3);
 }
 
-TEST(StationPosition, DegreesInEitherNotationBecomeUtmMetres) {
+TEST(StationPosition, DegreesInEitherNotationBecomeUtmMetresOfTheSet) {
   const std::pair<const char*, double> read[] = {
       {"-22:22:14.9", -(22.0 + 22.0 / 60.0 + 14.9 / 3600.0)},
       {" 139:11:19 ", 139.0 + 11.0 / 60.0 + 19.0 / 3600.0},
@@ -272,10 +272,7 @@ TEST(StationPosition, DegreesInEitherNotationBecomeUtmMetres) {
     EXPECT_EQ(p.northing, 0.0);
     EXPECT_EQ(p.easting, 0.0);
   }
-}
-
-// A loaded set carries its station's place.
-TEST(StationPosition, LoadedSetsCarryTheirStationsPosition) {
+  // A loaded set carries its station's place.
   auto stores = test::NewStores();
   ScriptedUi ui;
   ASSERT_TRUE(ReadFieldFile(

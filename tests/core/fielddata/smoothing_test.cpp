@@ -42,7 +42,20 @@ void FillSet(FieldSet& set, int n, F f, double rel_error = 0.05) {
   set.effective_count = EffectiveCount(set);
 }
 
-TEST(SplineFit, ReproducesACubicAndItsDerivatives) {
+// The test that refuses a fit of (x, knots); weights 1 unless given.
+std::string Refusal(std::vector<double> x,
+                    std::vector<double> interior,
+                    std::vector<double> w = {}) {
+  const int m = static_cast<int>(x.size());
+  const int ncap7 = static_cast<int>(interior.size()) + 8;
+  std::vector<double> y(m, 1.0), knots(ncap7), c(ncap7);
+  if (w.empty()) w.assign(m, 1.0);
+  for (std::size_t j = 0; j < interior.size(); ++j) knots[4 + j] = interior[j];
+  return E02baf(m, ncap7, x.data(), y.data(), w.data(), knots.data(), c.data())
+      .test;
+}
+
+TEST(SplineFit, ReproducesACubicKnotCountsBoundedSlopeAndArgumentChecks) {
   // Six interior knots, unequal weights: a cubic lies in the spline space.
   std::vector<double> x, y, w;
   for (int i = 0; i < 25; ++i) {
@@ -72,22 +85,7 @@ TEST(SplineFit, ReproducesACubicAndItsDerivatives) {
   EXPECT_EQ(E02bcf(14, knots.data(), c.data(), 2.01, 1, s), 1);
   EXPECT_EQ(E02bcf(7, knots.data(), c.data(), 0.0, 1, s), 2);
   EXPECT_EQ(E02bcf(14, knots.data(), c.data(), 0.0, 3, s), 3);
-}
 
-// The test that refuses a fit of (x, knots); weights 1 unless given.
-std::string Refusal(std::vector<double> x,
-                    std::vector<double> interior,
-                    std::vector<double> w = {}) {
-  const int m = static_cast<int>(x.size());
-  const int ncap7 = static_cast<int>(interior.size()) + 8;
-  std::vector<double> y(m, 1.0), knots(ncap7), c(ncap7);
-  if (w.empty()) w.assign(m, 1.0);
-  for (std::size_t j = 0; j < interior.size(); ++j) knots[4 + j] = interior[j];
-  return E02baf(m, ncap7, x.data(), y.data(), w.data(), knots.data(), c.data())
-      .test;
-}
-
-TEST(SplineFit, KnotCountsBoundedSlopeAndArgumentChecks) {
   const double p = TensionPercent(SmoothingSettings{});
   EXPECT_NEAR(p, 25.3968, 1e-4);
   EXPECT_EQ(KnotCount(p, 48), 19);
