@@ -102,6 +102,24 @@ TEST(FieldCurve, XyPointYxNegatedMeanAndEffAgreeForA1dEarth) {
       0.5 * std::hypot(relative(4.0, 0.01), relative(2.0, 0.01));
   EXPECT_NEAR(s[0].phase_error[0], std::atan(mixed) * 180 / M_PI, 1e-4);
   EXPECT_NEAR(s[0].log_rho[0], std::log10(80.0), 1e-5);
+  // The impedance errors span the corners of the error box.
+  // Without a phase error only the modulus varies.
+  ImpedanceError e = ImpedanceErrors(1.0, 0.0, 0.0, 4.0, 1.0);
+  double c = 7.895683251499808e-6;
+  EXPECT_NEAR(e.re, std::sqrt(c * 4.0) - std::sqrt(c * 1.0), 1e-15);
+  EXPECT_NEAR(e.im, 0.0, 1e-18);
+  // A negative lower bound gives NaN corners, which the search passes over.
+  e = ImpedanceErrors(1.0, 0.1, -0.1, 4.0, -1.0);
+  EXPECT_NEAR(e.re, 0.0, 1e-18);
+  EXPECT_NEAR(e.im, 2.0 * std::sin(0.1) * std::sqrt(c * 4.0), 1e-15);
+  // The searches start at -1 and 1e12: corners beyond measure from there.
+  // At 1 MHz, 4 and 1 Ohm-m and 180 degrees every real corner is below -1.
+  const double pi = 3.141592653589793;
+  e = ImpedanceErrors(1e6, pi, pi, 4.0, 1.0);
+  EXPECT_NEAR(e.re, std::fabs(-1.0 + std::sqrt(c * 1e6 * 4.0)), 1e-12);
+  // 1e24 and 4e24 Ohm-m: corners of 2.8e12 and 5.6e12.
+  e = ImpedanceErrors(1e6, 0.0, 0.0, 4e24, 1e24);
+  EXPECT_NEAR(e.re, std::sqrt(c * 1e6 * 4e24) - 1e12, 1e-3);
 }
 
 // A real sounding turned by 90 degrees: XY becomes YX; MEAN, EFF stay.
@@ -203,26 +221,6 @@ TEST(FieldCurve, LoadingResetsTheSlotNamesItAndTurnsPhasesOfNinety) {
   // Errors never fall below 1 % (the file gives none at point 2).
   EXPECT_FLOAT_EQ(p.err_re[2], 0.01f);
   EXPECT_FLOAT_EQ(p.err_im[2], 0.01f);
-}
-
-TEST(FieldCurve, ImpedanceErrorsSpanTheCornersOfTheErrorBox) {
-  // Without a phase error only the modulus varies.
-  ImpedanceError e = ImpedanceErrors(1.0, 0.0, 0.0, 4.0, 1.0);
-  double c = 7.895683251499808e-6;
-  EXPECT_NEAR(e.re, std::sqrt(c * 4.0) - std::sqrt(c * 1.0), 1e-15);
-  EXPECT_NEAR(e.im, 0.0, 1e-18);
-  // A negative lower bound gives NaN corners, which the search passes over.
-  e = ImpedanceErrors(1.0, 0.1, -0.1, 4.0, -1.0);
-  EXPECT_NEAR(e.re, 0.0, 1e-18);
-  EXPECT_NEAR(e.im, 2.0 * std::sin(0.1) * std::sqrt(c * 4.0), 1e-15);
-  // The searches start at -1 and 1e12: corners beyond measure from there.
-  // At 1 MHz, 4 and 1 Ohm-m and 180 degrees every real corner is below -1.
-  const double pi = 3.141592653589793;
-  e = ImpedanceErrors(1e6, pi, pi, 4.0, 1.0);
-  EXPECT_NEAR(e.re, std::fabs(-1.0 + std::sqrt(c * 1e6 * 4.0)), 1e-12);
-  // 1e24 and 4e24 Ohm-m: corners of 2.8e12 and 5.6e12.
-  e = ImpedanceErrors(1e6, 0.0, 0.0, 4e24, 1e24);
-  EXPECT_NEAR(e.re, std::sqrt(c * 1e6 * 4e24) - 1e12, 1e-3);
 }
 
 TEST(StationPosition, DegreesInEitherNotationBecomeUtmMetresOfTheSet) {

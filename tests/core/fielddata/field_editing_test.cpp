@@ -327,7 +327,7 @@ TEST_F(SwitchedOffPoints, SmoothingAndTransformationSkipThem) {
   EXPECT_EQ(t.effective_count, n_ - 3);
 }
 
-TEST(RecentFiles, MostRecentFirstEachOnceAtMostFour) {
+TEST(RecentFiles, MostRecentFirstEachOnceAtMostFourAndTheSetsTitle) {
   RecentFiles recent;
   for (const char* p : {"/a.edi", "/b.edi", "/c.edi", "/a.edi", "", "/d.edi"})
     recent.Add(p);
@@ -343,9 +343,7 @@ TEST(RecentFiles, MostRecentFirstEachOnceAtMostFour) {
   EXPECT_EQ(RecentFiles::MenuText(
                 3, "/home/someone/surveys/2024/eastern/line-07/15125A_spe.edi"),
             "&4 /home/.../line-07/15125A_spe.edi");
-}
-
-TEST(SetsTitle, StationsWithTheirModes) {
+  // The title names the shown sets' stations with their modes.
   auto stores = test::NewStores();
   FieldSets& sets = stores->sets;
   const CurveMode modes[4] = {

@@ -194,8 +194,15 @@ TEST(FieldFileReader, EveryMissingPltBlockHasItsOwnMessage) {
   EXPECT_EQ(missing.ui.prompts()[0].icon, Icon::kStop);
 }
 
+std::vector<float> Numbers(const std::string& line, int capacity = 100) {
+  std::vector<float> out(static_cast<std::size_t>(capacity));
+  int n = ReadNumbersOnLine(line, out.data(), capacity);
+  out.resize(static_cast<std::size_t>(std::min(n, capacity)));
+  return out;
+}
+
 // Short blocks, frequencies not positive and non-numbers refuse the file.
-TEST(FieldFileReader, ShortBlocksBadFrequenciesAndNonNumbersAreRefused) {
+TEST(FieldFileReader, NumbersInFixedFieldsShortBlocksAndNonNumbers) {
   // >ZXXR keeps only its first line of six values.
   std::string seven = PltText(7);
   const std::size_t first_line = seven.find('\n', seven.find(">ZXXR"));
@@ -244,6 +251,46 @@ TEST(FieldFileReader, ShortBlocksBadFrequenciesAndNonNumbersAreRefused) {
   Read bom = ReadText("\xEF\xBB\xBF" + PltText(3));
   EXPECT_TRUE(bom.ok);
   EXPECT_EQ(bom.sb().header, kHead);
+  // The fields of a line: fixed widths, short numbers and odd text.
+  const std::pair<std::string, std::vector<float>> lines[] = {
+      {"   1.000e+03   2.500e-01  -3.000e+00 \n", {1000.0f, 0.25f, -3.0f}},
+      {"  1.52125E-09 -6.65692E-12", {1.52125e-9f, -6.65692e-12f}},
+      {" 12345 6789", {12345.0f, 6789.0f}},
+      {"", {}},
+      {"   ", {}},
+      // "1 2 3" is one field of five characters: it reads as 1.
+      {"1 2 3 45678", {1.0f, 45678.0f}},
+      // A four-character field at the end of a line is not read at all.
+      {"12345 678", {12345.0f}},
+      // Five blanks make a field of their own that reads as 0.
+      {"1.0e+03       ", {1000.0f, 0.0f}},
+      // Tabs are not blanks.
+      {"1.0e+03\t2.0e+03\t3.0e+03", {1000.0f}},
+      // A NUL byte ends the line as it would a C string.
+      {std::string("  1.0e+00\0  2.0e+00", 19), {1.0f}}};
+  for (const auto& [line, numbers] : lines) EXPECT_EQ(Numbers(line), numbers);
+  // Such fields, and garbled ones, are counted for the user.
+  float out[8];
+  OddFields odd;
+  EXPECT_EQ(ReadNumbersOnLine("   2.773es02   1.0e+00       ", out, 8, &odd),
+            3);
+  EXPECT_EQ(out[0], 2.773f);
+  EXPECT_EQ(odd.count, 2);  // the garbled number and the five blanks
+  EXPECT_EQ(odd.first, "2.773es02");
+  ReadNumbersOnLine("1 2 3 45678", out, 8, &odd);
+  EXPECT_EQ(odd.count, 3);
+  EXPECT_EQ(odd.first, "2.773es02");
+
+  std::string many;
+  for (int i = 0; i < 130; ++i) many += "  1.0e+00";
+  float hundred[100];
+  EXPECT_EQ(ReadNumbersOnLine(many, hundred, 100), 130);
+  std::vector<float> wild =
+      Numbers("   nan    inf   1e400  -1e400  1e-50  abcde");
+  ASSERT_EQ(wild.size(), 6u);
+  EXPECT_TRUE(std::isnan(wild[0]));
+  EXPECT_TRUE(std::isinf(wild[1]));
+  EXPECT_TRUE(std::isinf(wild[2]) && wild[2] > 0);
 }
 
 // An EDI spectra block of a fixed matrix times `scale`.
@@ -511,55 +558,6 @@ TEST(RealFiles, SpectraAndImpedanceFilesOfOneSiteAgree) {
     }
   }
   EXPECT_EQ(s[0]->workspace.sounding.listing[0], "    DATAID=\"15125A\"");
-}
-
-std::vector<float> Numbers(const std::string& line, int capacity = 100) {
-  std::vector<float> out(static_cast<std::size_t>(capacity));
-  int n = ReadNumbersOnLine(line, out.data(), capacity);
-  out.resize(static_cast<std::size_t>(std::min(n, capacity)));
-  return out;
-}
-
-TEST(NumbersOnLine, FixedWidthFieldsShortNumbersAndOddText) {
-  const std::pair<std::string, std::vector<float>> lines[] = {
-      {"   1.000e+03   2.500e-01  -3.000e+00 \n", {1000.0f, 0.25f, -3.0f}},
-      {"  1.52125E-09 -6.65692E-12", {1.52125e-9f, -6.65692e-12f}},
-      {" 12345 6789", {12345.0f, 6789.0f}},
-      {"", {}},
-      {"   ", {}},
-      // "1 2 3" is one field of five characters: it reads as 1.
-      {"1 2 3 45678", {1.0f, 45678.0f}},
-      // A four-character field at the end of a line is not read at all.
-      {"12345 678", {12345.0f}},
-      // Five blanks make a field of their own that reads as 0.
-      {"1.0e+03       ", {1000.0f, 0.0f}},
-      // Tabs are not blanks.
-      {"1.0e+03\t2.0e+03\t3.0e+03", {1000.0f}},
-      // A NUL byte ends the line as it would a C string.
-      {std::string("  1.0e+00\0  2.0e+00", 19), {1.0f}}};
-  for (const auto& [line, numbers] : lines) EXPECT_EQ(Numbers(line), numbers);
-  // Such fields, and garbled ones, are counted for the user.
-  float out[8];
-  OddFields odd;
-  EXPECT_EQ(ReadNumbersOnLine("   2.773es02   1.0e+00       ", out, 8, &odd),
-            3);
-  EXPECT_EQ(out[0], 2.773f);
-  EXPECT_EQ(odd.count, 2);  // the garbled number and the five blanks
-  EXPECT_EQ(odd.first, "2.773es02");
-  ReadNumbersOnLine("1 2 3 45678", out, 8, &odd);
-  EXPECT_EQ(odd.count, 3);
-  EXPECT_EQ(odd.first, "2.773es02");
-
-  std::string many;
-  for (int i = 0; i < 130; ++i) many += "  1.0e+00";
-  float hundred[100];
-  EXPECT_EQ(ReadNumbersOnLine(many, hundred, 100), 130);
-  std::vector<float> wild =
-      Numbers("   nan    inf   1e400  -1e400  1e-50  abcde");
-  ASSERT_EQ(wild.size(), 6u);
-  EXPECT_TRUE(std::isnan(wild[0]));
-  EXPECT_TRUE(std::isinf(wild[1]));
-  EXPECT_TRUE(std::isinf(wild[2]) && wild[2] > 0);
 }
 
 }  // namespace
