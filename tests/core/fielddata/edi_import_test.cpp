@@ -173,8 +173,7 @@ void AddSpectra(const Complex (&channels)[7], SpectraMatrix& a) {
 }
 
 TEST(Spectra, NoiseFreeFieldsGiveBackTheImpedanceWithoutError) {
-  // E = Z H, remote channels equal to the local magnetic ones; two
-  // independent source polarisations summed incoherently.
+  // E = Z H, remote = local H; two source polarisations added incoherently.
   const Complex zxx{0.5, -0.2}, zxy{10, 8}, zyx{-12, -9}, zyy{0.3, 0.1};
   SpectraMatrix a = {};
   const Complex sources[2][2] = {{{1, 0}, {0.2, 0.1}}, {{-0.3, 0.4}, {1, 0.5}}};

@@ -112,8 +112,7 @@ TEST(FieldCurve, XyPointYxNegatedMeanAndEffAgreeForA1dEarth) {
   e = ImpedanceErrors(1.0, 0.1, -0.1, 4.0, -1.0);
   EXPECT_NEAR(e.re, 0.0, 1e-18);
   EXPECT_NEAR(e.im, 2.0 * std::sin(0.1) * std::sqrt(c * 4.0), 1e-15);
-  // The searches start at -1 and 1e12: corners beyond measure from there.
-  // At 1 MHz, 4 and 1 Ohm-m and 180 degrees every real corner is below -1.
+  // The searches start at -1 and 1e12; at 180 degrees all corners are < -1.
   const double pi = 3.141592653589793;
   e = ImpedanceErrors(1e6, pi, pi, 4.0, 1.0);
   EXPECT_NEAR(e.re, std::fabs(-1.0 + std::sqrt(c * 1e6 * 4.0)), 1e-12);
@@ -242,8 +241,7 @@ TEST(StationPosition, DegreesInEitherNotationBecomeUtmMetresOfTheSet) {
   EXPECT_EQ(UtmZone(-180.0), 1);
   EXPECT_EQ(UtmZone(12.0), 33);  // a zone's western edge belongs to it
 
-  // Reference values from an independent Krueger-series transverse Mercator
-  // on WGS84 (it matches PROJ's 55 N 12 E example within 1 cm).
+  // From an independent Krueger-series TM on WGS84 (PROJ's example to 1 cm).
   StationPosition p = PositionFromTexts("-22:22:14", "139:11:19", "200");
   EXPECT_EQ(p.kind, PositionKind::kUtm);
   EXPECT_EQ(p.zone, 54);

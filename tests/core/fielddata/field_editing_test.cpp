@@ -130,7 +130,6 @@ TEST(FieldEditing, ValuesFlagsCutOffUndoAndRestore) {
   EXPECT_NE(info.find("Phs      30 Degree"), std::string::npos) << info;
   EXPECT_NE(info.find("Flag     used"), std::string::npos) << info;
 
-  // Switching points off.
   ASSERT_TRUE(editor.TogglePoint(3));
   EXPECT_EQ(s.point_deleted[3], 1);
   EXPECT_EQ(s.point_use[3], 0.0f);

@@ -169,8 +169,7 @@ TEST(FieldFileReader, EveryMissingPltBlockHasItsOwnMessage) {
   ASSERT_EQ(name.size(), static_cast<std::size_t>(kSoundingArrays));
   // Without >ZXXR the file is not recognised as a PLT file at all.
   EXPECT_EQ(Refusal(PltText(4, 1), Icon::kExclamation), kNoKeywords);
-  // Without an error block (not an impedance block) the message names the
-  // SEG EDI importer.
+  // Without an error block the message names the SEG EDI importer.
   const std::string hint = ImportHintText(ImportHint::kMenu);
   for (int b = 2; b < kSoundingArrays; ++b)
     EXPECT_EQ(Refusal(PltText(4, b)),

@@ -66,8 +66,7 @@ void NoisySet(FieldSet& s,
   s.effective_count = n;
 }
 
-// Largest distance of the smoothed curve from the true one, in the middle
-// of the band and within half a decade of its ends.
+// Largest departure from the true curve: mid-band, and within 0.5 of its ends.
 struct Earth {
   std::vector<double> rho, h;
 };

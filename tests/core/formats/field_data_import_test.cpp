@@ -147,8 +147,7 @@ TEST(FieldDataImport, VarianceOfZeroIsAMissingErrorNotAnErrorOfZero) {
   EXPECT_THAT(r->ui.prompts(), MessageWith("0 or below"));
 }
 
-// A Z-file whose channels stand at 30 and 120 degrees: the tensor and its
-// variances are turned into x = 0, y = 90; the units and sign of EMTF XML.
+// Z-file channels at 30/120 degrees turned to N/E; EMTF XML units and sign.
 TEST(FieldDataImport, ZFileChannelsTurnedAndXmlUnitsAndSignApplied) {
   auto zfile = [](double a) {
     char head[512];
@@ -319,7 +318,6 @@ TEST(FieldDataImport, ValuesBeyondTheStoredRangeAreLeftOut) {
 }
 
 // Real archive files: values read off the files by hand.
-// Period of point k, s.
 double Period(const SoundingBuffer& sb, int k) { return 1.0 / sb.freq[k]; }
 
 TEST(FormatReaders, EmtfXmlFilesOfTheArchives) {
