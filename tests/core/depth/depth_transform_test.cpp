@@ -30,19 +30,7 @@ FieldSet SmoothedSet(int n, double log_rho, double slope) {
   return set;
 }
 
-TEST(Bostick, ResistivityAndDepthOfOnePoint) {
-  const BostickPoint flat = Bostick(2.0, 0.0, 1.0);
-  EXPECT_NEAR(flat.res, 100.0, 1e-12);
-  EXPECT_NEAR(flat.depth, -2820.948, 1e-3);  // 1000 sqrt(100 / (4 pi))
-  EXPECT_NEAR(Bostick(2.0, 0.99, 1.0).res, 100.0 * 1.99 / 0.01, 1e-6);
-  EXPECT_NEAR(Bostick(2.0, 1.5, 1.0).res, 100.0 * 2.5 / 0.01, 1e-6);
-  EXPECT_NEAR(Bostick(2.0, -0.995, 1.0).res, 100.0 * 0.01 / 1.995, 1e-9);
-  EXPECT_NEAR(Bostick(0.0, 0.0, 400.0).depth,
-              -1000.0 * std::sqrt(400.0 / (4.0 * M_PI)),
-              1e-9);
-}
-
-TEST(DepthTransform, FieldSetProfileAndConductance) {
+TEST(DepthTransform, BostickPointFieldSetProfileAndConductance) {
   FieldSet set = SmoothedSet(5, 2.0, 0.0);
   TransformFieldSet(set);
   const double h0 = -1000.0 * std::sqrt(100.0 / (4.0 * M_PI));
@@ -62,8 +50,7 @@ TEST(DepthTransform, FieldSetProfileAndConductance) {
   EXPECT_LT(back.depth[3], back.depth[2]);
   EXPECT_NEAR(back.log_res[2], 0.0, 1e-6);
 
-  // Switched-off points: no log Res and no log S of their own, but their
-  // slab counts; a set with every point off gets depths only.
+  // Switched-off points: no log Res or log S, but their slab counts.
   FieldSet off = SmoothedSet(5, 2.0, 0.0);
   off.point_deleted[0] = 1;
   off.point_deleted[2] = 1;
@@ -98,6 +85,16 @@ TEST(DepthTransform, FieldSetProfileAndConductance) {
   TransformFieldSet(skipped);
   EXPECT_EQ(skipped.log_res[0], 1.5f);
   EXPECT_EQ(skipped.depth[0], 0.0f);
+  // Bostick's resistivity and depth of one point.
+  const BostickPoint flat = Bostick(2.0, 0.0, 1.0);
+  EXPECT_NEAR(flat.res, 100.0, 1e-12);
+  EXPECT_NEAR(flat.depth, -2820.948, 1e-3);  // 1000 sqrt(100 / (4 pi))
+  EXPECT_NEAR(Bostick(2.0, 0.99, 1.0).res, 100.0 * 1.99 / 0.01, 1e-6);
+  EXPECT_NEAR(Bostick(2.0, 1.5, 1.0).res, 100.0 * 2.5 / 0.01, 1e-6);
+  EXPECT_NEAR(Bostick(2.0, -0.995, 1.0).res, 100.0 * 0.01 / 1.995, 1e-9);
+  EXPECT_NEAR(Bostick(0.0, 0.0, 400.0).depth,
+              -1000.0 * std::sqrt(400.0 / (4.0 * M_PI)),
+              1e-9);
 }
 
 TEST(DepthTransform, ModelSlopesProfilesAndAHalfSpace) {
@@ -123,8 +120,7 @@ TEST(DepthTransform, ModelSlopesProfilesAndAHalfSpace) {
     EXPECT_NEAR(m.depth_profile.log_res[i], std::log10(b.res), 1e-6);
     EXPECT_NEAR(m.depth_profile.depth[i], b.depth, 1e-2);
   }
-  // S starts with the slab above the first point, then each slab takes the
-  // resistivity at its top; the last point has no slab below it.
+  // S: the slab above the first point, then each slab at its top's Res.
   double s =
       -m.depth_profile.depth[0] / std::pow(10.0, m.depth_profile.log_res[0]);
   for (int i = 0; i < 5; ++i) {
@@ -134,8 +130,7 @@ TEST(DepthTransform, ModelSlopesProfilesAndAHalfSpace) {
   }
   EXPECT_EQ(m.depth_profile.log_s[5], kMissingLog);
 
-  // A cubic: each middle point takes the parabola of its own triple, the
-  // end points that of the first and last triple.
+  // A cubic: the parabola of each point's triple (the ends: first, last).
   LayerModel cubic = m;
   for (int i = 0; i < 6; ++i) {
     const double x = cubic.curve.log_period[i];
@@ -162,15 +157,10 @@ TEST(DepthTransform, ModelSlopesProfilesAndAHalfSpace) {
   }
 
   // Fewer than three points: the slopes stay.
-  LayerModel two;
+  LayerModel two = m;
   two.curve.count = 2;
-  two.depth_profile.slope[0] = 0.3f;
-  two.curve.log_rho[0] = 1.0f;
-  two.curve.log_rho[1] = 3.0f;
-  two.curve.log_period[1] = 1.0f;
   ModelSlopes(two);
-  EXPECT_EQ(two.depth_profile.slope[0], 0.3f);
-  EXPECT_EQ(two.depth_profile.slope[1], 0.0f);
+  EXPECT_EQ(two.depth_profile.slope, m.depth_profile.slope);
 
   // A half-space through its forward response: flat, Res = rho.
   auto stores = test::NewStores();
@@ -195,8 +185,7 @@ TEST(DepthTransform, ModelSlopesProfilesAndAHalfSpace) {
   EXPECT_EQ(stores->models[1].depth_profile.log_res[0], 7.0f);  // not shown
 }
 
-// The depth graph opens on what the data resolve (depths rounded out to
-// decades, data resistivities with a margin), not on a wild transformed point.
+// The depth graph opens on what the data resolve, not on a wild point.
 void ProfileSet(FieldSet& s, double log_rho0, double depth0) {
   ResetFieldSet(s);
   s.in_use = 1;
@@ -242,49 +231,7 @@ TEST(DefaultDepthView, DataDecideTheRangesNotWildTransformedPoints) {
   EXPECT_FALSE(DefaultDepthView(sets, DepthQuantity::kResistivity).found);
 }
 
-// Designing a model with the mouse and handing it to a model.
-TEST(DepthDesign, AddMoveRemoveInResAndSMode) {
-  DepthDesign d;
-  const auto res = DepthQuantity::kResistivity;
-  EXPECT_FALSE(d.Add(10.0, 2.0, res));  // above the surface
-  ASSERT_TRUE(d.Add(-500.0, 2.0, res));
-  EXPECT_FALSE(d.Add(-500.0, 1.0, res));  // not deeper than the last point
-  ASSERT_TRUE(d.Add(-2000.0, 1.0, res));
-  EXPECT_DOUBLE_EQ(d.point(0).thickness, 500.0);
-  EXPECT_DOUBLE_EQ(d.point(1).thickness, 1500.0);
-  EXPECT_DOUBLE_EQ(d.point(0).conductance, 5.0);
-  EXPECT_DOUBLE_EQ(d.point(1).conductance, 155.0);
-  EXPECT_NEAR(d.point(1).log_s, std::log10(155.0), 1e-12);
-
-  // In S(h) the horizontal value is the cumulative conductance.
-  const auto s = DepthQuantity::kConductance;
-  EXPECT_FALSE(d.Add(-3000.0, std::log10(100.0), s));  // less than 155 S
-  ASSERT_TRUE(d.Add(-3000.0, std::log10(165.0), s));
-  EXPECT_NEAR(d.point(2).log_res, 2.0, 1e-9);  // 1000 m / 10 S
-  ASSERT_TRUE(d.Add(-3000.5, std::log10(165.0 + 1e-7), s));
-  EXPECT_NEAR(d.point(3).log_res, std::log10(0.5 / 1e-5), 1e-6);
-
-  // A dragged point stays between its neighbours; layers follow.
-  d.Move(1, -5000.0, 0.0, res);  // below point 3: the depth stays
-  EXPECT_DOUBLE_EQ(d.point(1).depth, -2000.0);
-  d.Move(1, -1000.0, 0.0, res);
-  EXPECT_DOUBLE_EQ(d.point(1).thickness, 500.0);
-  EXPECT_DOUBLE_EQ(d.point(2).thickness, 2000.0);
-  EXPECT_DOUBLE_EQ(d.point(1).conductance, 505.0);
-  const auto limits = d.DragLimits(1, -1e5);
-  EXPECT_DOUBLE_EQ(limits.first, -3000.0);
-  EXPECT_DOUBLE_EQ(limits.second, -500.0);
-  EXPECT_DOUBLE_EQ(d.DragLimits(3, -1e5).first, -1e5);
-
-  d.RemoveLast();
-  EXPECT_EQ(d.count(), 3);
-  for (int i = 0; i < 4; ++i) d.RemoveLast();
-  EXPECT_EQ(d.count(), 0);
-  for (int i = 0; i < 20; ++i) d.Add(-100.0 * (i + 1), 1.0, res);
-  EXPECT_EQ(d.count(), kMaxDesignedPoints);
-}
-
-TEST(DesignedModel, RoundingAndAThreeLayerExampleSetOnAModel) {
+TEST(DesignedModel, MouseDesignRoundingAndAThreeLayerExampleSetOnAModel) {
   EXPECT_DOUBLE_EQ(DesignedModelRounding(0.0005), 0.0005);  // 5.00e-04
   EXPECT_DOUBLE_EQ(DesignedModelRounding(0.123456), 0.1235);
   EXPECT_DOUBLE_EQ(DesignedModelRounding(5.67891), 5.679);
@@ -356,20 +303,55 @@ TEST(DesignedModel, RoundingAndAThreeLayerExampleSetOnAModel) {
   dialog.thickness[10] = 0.0001;  // row 11 too
   EXPECT_FALSE(dialog.Validate());
   dialog.resistivity[8] = 1e-6;  // row 9 does not
-  auto refused = dialog.Validate();
-  ASSERT_TRUE(refused);
-  EXPECT_EQ(refused->first, 8);
-  EXPECT_EQ(refused->second,
-            "Please enter a number between 1e-05 and 1000000.");
+  using Refused = std::pair<int, std::string>;
+  EXPECT_EQ(dialog.Validate(),
+            Refused(8, "Please enter a number between 1e-05 and 1000000."));
   dialog.resistivity[8] = 10.0;
   dialog.thickness[7] = 0.0005;  // row 8 needs 0.001
-  refused = dialog.Validate();
-  ASSERT_TRUE(refused);
-  EXPECT_EQ(refused->first, 16 + 7);
+  EXPECT_EQ(dialog.Validate().value_or(Refused()).first, 16 + 7);
   const LayerModel before = stores->models[2];
   EXPECT_FALSE(dialog.Apply());
   EXPECT_EQ(stores->models[2].resistivity, before.resistivity);
   EXPECT_EQ(ui.posts().size(), posted);
+
+  // Designing with the mouse in Res(h) and S(h).
+  DepthDesign design;
+  EXPECT_FALSE(design.Add(10.0, 2.0, res));  // above the surface
+  ASSERT_TRUE(design.Add(-500.0, 2.0, res));
+  EXPECT_FALSE(design.Add(-500.0, 1.0, res));  // not deeper than the last point
+  ASSERT_TRUE(design.Add(-2000.0, 1.0, res));
+  EXPECT_DOUBLE_EQ(design.point(0).thickness, 500.0);
+  EXPECT_DOUBLE_EQ(design.point(1).thickness, 1500.0);
+  EXPECT_DOUBLE_EQ(design.point(0).conductance, 5.0);
+  EXPECT_DOUBLE_EQ(design.point(1).conductance, 155.0);
+  EXPECT_NEAR(design.point(1).log_s, std::log10(155.0), 1e-12);
+
+  // In S(h) the horizontal value is the cumulative conductance.
+  const auto s = DepthQuantity::kConductance;
+  EXPECT_FALSE(design.Add(-3000.0, std::log10(100.0), s));  // less than 155 S
+  ASSERT_TRUE(design.Add(-3000.0, std::log10(165.0), s));
+  EXPECT_NEAR(design.point(2).log_res, 2.0, 1e-9);  // 1000 m / 10 S
+  ASSERT_TRUE(design.Add(-3000.5, std::log10(165.0 + 1e-7), s));
+  EXPECT_NEAR(design.point(3).log_res, std::log10(0.5 / 1e-5), 1e-6);
+
+  // A dragged point stays between its neighbours; layers follow.
+  design.Move(1, -5000.0, 0.0, res);  // below point 3: the depth stays
+  EXPECT_DOUBLE_EQ(design.point(1).depth, -2000.0);
+  design.Move(1, -1000.0, 0.0, res);
+  EXPECT_DOUBLE_EQ(design.point(1).thickness, 500.0);
+  EXPECT_DOUBLE_EQ(design.point(2).thickness, 2000.0);
+  EXPECT_DOUBLE_EQ(design.point(1).conductance, 505.0);
+  const auto limits = design.DragLimits(1, -1e5);
+  EXPECT_DOUBLE_EQ(limits.first, -3000.0);
+  EXPECT_DOUBLE_EQ(limits.second, -500.0);
+  EXPECT_DOUBLE_EQ(design.DragLimits(3, -1e5).first, -1e5);
+
+  design.RemoveLast();
+  EXPECT_EQ(design.count(), 3);
+  for (int i = 0; i < 4; ++i) design.RemoveLast();
+  EXPECT_EQ(design.count(), 0);
+  for (int i = 0; i < 20; ++i) design.Add(-100.0 * (i + 1), 1.0, res);
+  EXPECT_EQ(design.count(), kMaxDesignedPoints);
 }
 
 }  // namespace

@@ -23,9 +23,11 @@ struct Imported {
   const SoundingBuffer& sb() const { return stores->workspace.sounding; }
 };
 
-void Import(Imported& r, const std::string& path) {
+Imported Import(const std::string& path) {
+  Imported r;
   r.ok = ImportEdiFile(
       path, r.stores->workspace, r.ui, kDefaultImportError, &r.report);
+  return r;
 }
 
 TEST(EdiImport, EveryRealFileOpensWithSensibleCurves) {
@@ -33,8 +35,7 @@ TEST(EdiImport, EveryRealFileOpensWithSensibleCurves) {
   EXPECT_EQ(files.size(), 22u);
   for (const std::string& name : files) {
     SCOPED_TRACE(name);
-    Imported r;
-    Import(r, test::RealDataPath(name));
+    Imported r = Import(test::RealDataPath(name));
     ASSERT_TRUE(r.ok);
     ASSERT_GT(r.sb().nfreq, 5);
     EXPECT_FALSE(r.sb().station.empty());
@@ -53,12 +54,10 @@ TEST(EdiImport, EveryRealFileOpensWithSensibleCurves) {
   }
 }
 
-// tf_edi_spectra_out.edi holds the impedances and variances another program
-// computed from the spectra of tf_edi_spectra_in.edi.
+// tf_edi_spectra_out.edi holds Z and variances from tf_edi_spectra_in.edi.
 TEST(EdiImport, SpectraVariancesQuantecLayoutAndMissingValues) {
-  Imported in, out;
-  Import(in, test::RealDataPath("tf_edi_spectra_in.edi"));
-  Import(out, test::RealDataPath("tf_edi_spectra_out.edi"));
+  Imported in = Import(test::RealDataPath("tf_edi_spectra_in.edi"));
+  Imported out = Import(test::RealDataPath("tf_edi_spectra_out.edi"));
   ASSERT_TRUE(in.ok && out.ok);
   EXPECT_EQ(in.report.error_source, "spectra");
   EXPECT_EQ(out.report.error_source, "Z .VAR");
@@ -75,13 +74,11 @@ TEST(EdiImport, SpectraVariancesQuantecLayoutAndMissingValues) {
   }
 
   // The Quantec layout, a value of 1.0E+32 and a file without errors.
-  Imported q;
-  Import(q, test::RealDataPath("IEA00184_Qut.edi"));
+  Imported q = Import(test::RealDataPath("IEA00184_Qut.edi"));
   ASSERT_TRUE(q.ok);
   EXPECT_EQ(q.sb().nfreq, 41);
   EXPECT_NEAR(q.sb().freq[0], 9939.1f, 1.0f);
-  Imported cgg;  // its first ZXX holds 1.0E+32: left out and named
-  Import(cgg, test::RealDataPath("tf_edi_cgg.edi"));
+  Imported cgg = Import(test::RealDataPath("tf_edi_cgg.edi"));
   EXPECT_EQ(cgg.report.missing_points, 1);
   ASSERT_EQ(cgg.sb().nfreq, 72);
   EXPECT_NEAR(cgg.sb().freq[0], 681.2921f, 1e-3f);
@@ -90,8 +87,7 @@ TEST(EdiImport, SpectraVariancesQuantecLayoutAndMissingValues) {
   EXPECT_EQ(cgg.ui.prompts()[0].text,
             "1 of the file's frequencies are left out: their values are "
             "missing (EMPTY) or not numbers:\n825.4 Hz");
-  Imported none;
-  Import(none, test::RealDataPath("tf_edi_no_error.edi"));
+  Imported none = Import(test::RealDataPath("tf_edi_no_error.edi"));
   EXPECT_EQ(none.report.error_source, "default");
   ASSERT_EQ(none.ui.prompts().size(), 1u);
   EXPECT_EQ(none.ui.prompts()[0].text,
@@ -115,15 +111,13 @@ TEST(EdiImport, ManyFrequenciesRotationAndBadInput) {
   const double values[] = {0, 0, 10, 10, -20, -20, 0, 0, 90};
   for (int i = 0; i < 9; ++i) text += block(keys[i], 120, values[i]);
   test::TempFile file(text, ".edi");
-  Imported r;
-  Import(r, file.path());
+  Imported r = Import(file.path());
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.sb().nfreq, 100);
   EXPECT_EQ(r.sb().station, "site7");
   EXPECT_EQ(r.sb().lat, "-33.5");
   EXPECT_EQ(r.ui.prompts()[0].caption, "TOO MANY FREQUENCIES");
-  // A tensor measured in axes turned by 90 degrees: back in north-east axes
-  // ZXY and ZYX trade places and signs.
+  // Axes turned by 90 degrees: ZXY and ZYX trade places and signs.
   EXPECT_NEAR(r.sb().zxyr[0], 20.0, 1e-4);
   EXPECT_NEAR(r.sb().zyxr[0], -10.0, 1e-4);
   EXPECT_NEAR(r.sb().zxxr[0], 0.0, 1e-4);
@@ -139,8 +133,7 @@ TEST(EdiImport, ManyFrequenciesRotationAndBadInput) {
   }
 }
 
-// The example of docs/edi-import.md imports as the page says, so that the
-// page and the importer stay together.
+// The example of docs/edi-import.md imports as the page says.
 TEST(EdiImportPage, TheResistivityOnlyExampleImportsAsDescribed) {
   const std::string page =
       test::ReadWholeFile(test::ExamplePath("../docs/edi-import.md"));
@@ -153,10 +146,9 @@ TEST(EdiImportPage, TheResistivityOnlyExampleImportsAsDescribed) {
   EXPECT_NE(page.find("ZXYR = 50.00"), std::string::npos);
 
   test::TempFile file(example, ".edi");
-  auto stores = test::NewStores();
-  ScriptedUi ui;
-  ASSERT_TRUE(ImportEdiFile(file.path(), stores->workspace, ui));
-  const SoundingBuffer& sb = stores->workspace.sounding;
+  Imported r = Import(file.path());
+  ASSERT_TRUE(r.ok);
+  const SoundingBuffer& sb = r.sb();
   EXPECT_EQ(sb.station.substr(0, 8), "RHO ONLY");
   ASSERT_EQ(sb.nfreq, 2);
   EXPECT_FLOAT_EQ(sb.freq[0], 10.0f);
@@ -168,21 +160,20 @@ TEST(EdiImportPage, TheResistivityOnlyExampleImportsAsDescribed) {
   EXPECT_FLOAT_EQ(sb.phsyx_err[1], 1.5f);
 }
 
-// Spectra matrix of noise-free fields E = Z H with remote channels equal to
-// the local magnetic channels, built from its complex channel amplitudes.
-void BuildMatrix(const Complex (&channels)[7], SpectraMatrix& a) {
+// Adds the spectra of one set of channel amplitudes to `a`.
+void AddSpectra(const Complex (&channels)[7], SpectraMatrix& a) {
   for (int p = 0; p < 7; ++p) {
-    a[p][p] = Abs2(channels[p]);
+    a[p][p] += Abs2(channels[p]);
     for (int q = p + 1; q < 7; ++q) {
       Complex c = Mul(channels[p], Conj(channels[q]));
-      a[q][p] = c.re;  // C(p, q) = A(q, p) + i A(p, q)
-      a[p][q] = c.im;
+      a[q][p] += c.re;  // C(p, q) = A(q, p) + i A(p, q)
+      a[p][q] += c.im;
     }
   }
 }
 
 TEST(Spectra, NoiseFreeFieldsGiveBackTheImpedanceWithoutError) {
-  // Two independent source polarisations summed incoherently.
+  // E = Z H, remote = local H; two source polarisations added incoherently.
   const Complex zxx{0.5, -0.2}, zxy{10, 8}, zyx{-12, -9}, zyy{0.3, 0.1};
   SpectraMatrix a = {};
   const Complex sources[2][2] = {{{1, 0}, {0.2, 0.1}}, {{-0.3, 0.4}, {1, 0.5}}};
@@ -191,14 +182,10 @@ TEST(Spectra, NoiseFreeFieldsGiveBackTheImpedanceWithoutError) {
     Complex ex = Add(Mul(zxx, hx), Mul(zxy, hy));
     Complex ey = Add(Mul(zyx, hx), Mul(zyy, hy));
     Complex ch[7] = {hx, hy, {0.01, 0}, ex, ey, hx, hy};
-    SpectraMatrix one = {};
-    BuildMatrix(ch, one);
-    for (int r = 0; r < 7; ++r)
-      for (int c = 0; c < 7; ++c) a[r][c] += one[r][c];
+    AddSpectra(ch, a);
   }
   SpectraEstimate z = EstimateImpedance(a, 10.0, 100.0);
-  // With channel products X_p conj(X_q) the estimator's quotients are Z
-  // itself; it stores their conjugates.
+  // The estimator stores the conjugates of Z.
   const Complex expected[4] = {zxx, zxy, zyx, zyy};
   const Complex got[4] = {z.zxx, z.zxy, z.zyx, z.zyy};
   for (int i = 0; i < 4; ++i) {

@@ -13,8 +13,7 @@
 namespace mtvuk {
 namespace {
 
-// One point at 2 Hz with ZXY = 10 + 10i (field units): rho = 20 Ohm-m and a
-// phase of 45 degrees; file errors 4 Ohm-m and 2 degrees.
+// One point at 2 Hz, ZXY = 10 + 10i: 20 Ohm-m, 45 degrees, errors 4 and 2.
 void OnePointSounding(Workspace& ws) {
   SoundingBuffer& sb = ws.sounding;
   sb.nfreq = 1;
@@ -31,42 +30,33 @@ void OnePointSounding(Workspace& ws) {
   sb.elev = "312";
 }
 
-TEST(FieldCurve, XyPointFromImpedanceAndFileErrors) {
-  auto stores = test::NewStores();
-  OnePointSounding(stores->workspace);
-  test::LoadSet(*stores, 0, CurveMode::XY);
-  const FieldSet& s = stores->sets[0];
-  EXPECT_EQ(s.count, 1);
-  EXPECT_EQ(s.in_use, 1);
-  EXPECT_FLOAT_EQ(s.log_rho[0], 1.30103f);
-  EXPECT_FLOAT_EQ(s.phase[0], 45.0f);
-  EXPECT_FLOAT_EQ(s.log_phase[0],
-                  static_cast<float>(std::log10(45.00000076761725)));
-  EXPECT_EQ(s.phase_sign[0], 1);
-  EXPECT_FLOAT_EQ(s.re_z[0], 10.0f);
-  EXPECT_FLOAT_EQ(stores->workspace.period_axis[0], 0.5f);
-  EXPECT_FLOAT_EQ(s.phase_error[0], 2.0f);
-  EXPECT_FLOAT_EQ(s.log_phase_upper[0], 1.6720978650f);
-  EXPECT_FLOAT_EQ(s.log_phase_lower[0], 1.6334684633f);
-  EXPECT_FLOAT_EQ(s.log_rho_upper[0], 1.3802112417f);
-  EXPECT_FLOAT_EQ(s.log_rho_lower[0], 1.2041199827f);
-  EXPECT_NEAR(s.err_re[0], 0.2703410101, 1e-6);
-  EXPECT_NEAR(s.err_im[0], 0.2703410101, 1e-6);
-  EXPECT_FLOAT_EQ(s.coordinates[2], 312.0f);
-}
-
-TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
+TEST(FieldCurve, XyPointYxNegatedMeanAndEffAgreeForA1dEarth) {
   auto stores = test::NewStores();
   OnePointSounding(stores->workspace);
   Workspace& ws = stores->workspace;
   // YX errors differ from the XY ones: each mode must take its own.
   ws.sounding.rhoyx_err[0] = 8.0f;
   ws.sounding.phsyx_err[0] = 5.0f;
-  for (int slot = 0; slot < 4; ++slot) {
-    LoadFieldSet(
-        slot, static_cast<CurveMode>(slot), ws, stores->sets, stores->models);
-  }
+  for (int slot = 0; slot < 4; ++slot)
+    test::LoadSet(*stores, slot, static_cast<CurveMode>(slot));
   const FieldSets& s = stores->sets;
+  // XY: rho 20 Ohm-m, 45 degrees, the file's errors.
+  EXPECT_EQ(s[0].count, 1);
+  EXPECT_EQ(s[0].in_use, 1);
+  EXPECT_FLOAT_EQ(s[0].log_rho[0], 1.30103f);
+  EXPECT_FLOAT_EQ(s[0].phase[0], 45.0f);
+  EXPECT_FLOAT_EQ(s[0].log_phase[0],
+                  static_cast<float>(std::log10(45.00000076761725)));
+  EXPECT_EQ(s[0].phase_sign[0], 1);
+  EXPECT_FLOAT_EQ(s[0].re_z[0], 10.0f);
+  EXPECT_FLOAT_EQ(ws.period_axis[0], 0.5f);
+  EXPECT_FLOAT_EQ(s[0].log_phase_upper[0], 1.6720978650f);
+  EXPECT_FLOAT_EQ(s[0].log_phase_lower[0], 1.6334684633f);
+  EXPECT_FLOAT_EQ(s[0].log_rho_upper[0], 1.3802112417f);
+  EXPECT_FLOAT_EQ(s[0].log_rho_lower[0], 1.2041199827f);
+  EXPECT_NEAR(s[0].err_re[0], 0.2703410101, 1e-6);
+  EXPECT_NEAR(s[0].err_im[0], 0.2703410101, 1e-6);
+  EXPECT_FLOAT_EQ(s[0].coordinates[2], 312.0f);
   EXPECT_FLOAT_EQ(s[1].zyxr[0], 10.0f);  // stored negated
   EXPECT_FLOAT_EQ(s[1].re_z[0], 10.0f);
   // The sign flags follow the negated ZYX (the file's is -10 - 10i).
@@ -85,8 +75,7 @@ TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
   // EFF: sqrt(-ZXY ZYX) = sqrt((10+10i)^2) = 10 + 10i.
   EXPECT_NEAR(s[3].re_z[0], 10.0f, 1e-5);
   EXPECT_NEAR(s[3].im_z[0], 10.0f, 1e-5);
-  // Independent XY and YX errors add in squares and halve (MEAN and EFF):
-  // 4 Ohm-m on 20 Ohm-m is an 11 % impedance error, 8 Ohm-m a 24 % one.
+  // MEAN and EFF: the relative XY and YX errors add in squares and halve.
   auto relative = [](double rho_err, double phs_err_deg) {
     const double s_rho = rho_err / 20.0;
     const double k = s_rho + std::sqrt(s_rho * s_rho + 1.0);
@@ -104,8 +93,7 @@ TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
         << slot;
     EXPECT_GT(s[slot].err_re[0], 0.01f);
   }
-  // However different the sizes of the two factors (here 1 : 4): ZYX of
-  // 320 Ohm-m with an error of 32.
+  // However different the two factors: ZYX of 320 Ohm-m, error 32.
   ws.sounding.zyxr[0] = ws.sounding.zyxi[0] = -40.0f;
   ws.sounding.rhoyx_err[0] = 32.0f;
   ws.sounding.phsxy_err[0] = ws.sounding.phsyx_err[0] = 0.01f;
@@ -114,10 +102,26 @@ TEST(FieldCurve, YxNegatesItsTensorAndMeanAndEffAgreeForA1dEarth) {
       0.5 * std::hypot(relative(4.0, 0.01), relative(2.0, 0.01));
   EXPECT_NEAR(s[0].phase_error[0], std::atan(mixed) * 180 / M_PI, 1e-4);
   EXPECT_NEAR(s[0].log_rho[0], std::log10(80.0), 1e-5);
+  // The impedance errors span the corners of the error box.
+  // Without a phase error only the modulus varies.
+  ImpedanceError e = ImpedanceErrors(1.0, 0.0, 0.0, 4.0, 1.0);
+  double c = 7.895683251499808e-6;
+  EXPECT_NEAR(e.re, std::sqrt(c * 4.0) - std::sqrt(c * 1.0), 1e-15);
+  EXPECT_NEAR(e.im, 0.0, 1e-18);
+  // A negative lower bound gives NaN corners, which the search passes over.
+  e = ImpedanceErrors(1.0, 0.1, -0.1, 4.0, -1.0);
+  EXPECT_NEAR(e.re, 0.0, 1e-18);
+  EXPECT_NEAR(e.im, 2.0 * std::sin(0.1) * std::sqrt(c * 4.0), 1e-15);
+  // The searches start at -1 and 1e12; at 180 degrees all corners are < -1.
+  const double pi = 3.141592653589793;
+  e = ImpedanceErrors(1e6, pi, pi, 4.0, 1.0);
+  EXPECT_NEAR(e.re, std::fabs(-1.0 + std::sqrt(c * 1e6 * 4.0)), 1e-12);
+  // 1e24 and 4e24 Ohm-m: corners of 2.8e12 and 5.6e12.
+  e = ImpedanceErrors(1e6, 0.0, 0.0, 4e24, 1e24);
+  EXPECT_NEAR(e.re, std::sqrt(c * 1e6 * 4e24) - 1e12, 1e-3);
 }
 
-// A real sounding turned by 90 degrees (ZXY -> -ZYX, ZXX <-> ZYY, errors
-// swapped): XY of the one is YX of the other; MEAN and EFF do not change.
+// A real sounding turned by 90 degrees: XY becomes YX; MEAN, EFF stay.
 TEST(FieldCurve, SwappingThePolarisationsSwapsTheCurves) {
   for (Physics physics : {Physics::kPublished, Physics::kCorrected}) {
     auto a = test::NewStores();
@@ -128,8 +132,7 @@ TEST(FieldCurve, SwappingThePolarisationsSwapsTheCurves) {
     b->workspace.sounding = a->workspace.sounding;
     SoundingBuffer& t = b->workspace.sounding;
     const SoundingBuffer& o = a->workspace.sounding;
-    // Arrays in keyword order: FREQ, ZXXR ... ZYYI, RHOXY, RHOYX, PHSXY,
-    // PHSYX errors; ZXY and ZYX change sign.
+    // In keyword order; ZXY and ZYX change sign.
     const int from[kSoundingArrays] = {
         0, 7, 8, 5, 6, 3, 4, 1, 2, 10, 9, 12, 11};
     for (int i = 0; i < kSoundingArrays; ++i) {
@@ -219,29 +222,7 @@ TEST(FieldCurve, LoadingResetsTheSlotNamesItAndTurnsPhasesOfNinety) {
   EXPECT_FLOAT_EQ(p.err_im[2], 0.01f);
 }
 
-TEST(FieldCurve, ImpedanceErrorsSpanTheCornersOfTheErrorBox) {
-  // Without a phase error only the modulus varies.
-  ImpedanceError e = ImpedanceErrors(1.0, 0.0, 0.0, 4.0, 1.0);
-  double c = 7.895683251499808e-6;
-  EXPECT_NEAR(e.re, std::sqrt(c * 4.0) - std::sqrt(c * 1.0), 1e-15);
-  EXPECT_NEAR(e.im, 0.0, 1e-18);
-  // A negative lower bound gives NaN corners, which the search passes over.
-  e = ImpedanceErrors(1.0, 0.1, -0.1, 4.0, -1.0);
-  EXPECT_NEAR(e.re, 0.0, 1e-18);
-  EXPECT_NEAR(e.im, 2.0 * std::sin(0.1) * std::sqrt(c * 4.0), 1e-15);
-  // The search for the largest starts at -1 and the one for the smallest at
-  // 1e12, so corners all below -1 or all above 1e12 measure from there.
-  // At 1 MHz and 4 and 1 Ohm-m the moduli are 5.62 and 2.81; at a phase of
-  // 180 degrees every real corner is below -1.
-  const double pi = 3.141592653589793;
-  e = ImpedanceErrors(1e6, pi, pi, 4.0, 1.0);
-  EXPECT_NEAR(e.re, std::fabs(-1.0 + std::sqrt(c * 1e6 * 4.0)), 1e-12);
-  // 1e24 and 4e24 Ohm-m: corners of 2.8e12 and 5.6e12.
-  e = ImpedanceErrors(1e6, 0.0, 0.0, 4e24, 1e24);
-  EXPECT_NEAR(e.re, std::sqrt(c * 1e6 * 4e24) - 1e12, 1e-3);
-}
-
-TEST(StationPosition, DegreesInEitherNotationBecomeUtmMetres) {
+TEST(StationPosition, DegreesInEitherNotationBecomeUtmMetresOfTheSet) {
   const std::pair<const char*, double> read[] = {
       {"-22:22:14.9", -(22.0 + 22.0 / 60.0 + 14.9 / 3600.0)},
       {" 139:11:19 ", 139.0 + 11.0 / 60.0 + 19.0 / 3600.0},
@@ -260,9 +241,7 @@ TEST(StationPosition, DegreesInEitherNotationBecomeUtmMetres) {
   EXPECT_EQ(UtmZone(-180.0), 1);
   EXPECT_EQ(UtmZone(12.0), 33);  // a zone's western edge belongs to it
 
-  // Reference values from an independent Krueger-series transverse Mercator
-  // on WGS84, which gives 691875.632 E, 6098907.825 N for 55 N 12 E in zone
-  // 32 as the PROJ documentation does (within 1 cm).
+  // From an independent Krueger-series TM on WGS84 (PROJ's example to 1 cm).
   StationPosition p = PositionFromTexts("-22:22:14", "139:11:19", "200");
   EXPECT_EQ(p.kind, PositionKind::kUtm);
   EXPECT_EQ(p.zone, 54);
@@ -289,11 +268,7 @@ TEST(StationPosition, DegreesInEitherNotationBecomeUtmMetres) {
     EXPECT_EQ(p.northing, 0.0);
     EXPECT_EQ(p.easting, 0.0);
   }
-}
-
-// A loaded set carries its station's place, so the INT blocks of the
-// command line do not all sit on one spot.
-TEST(StationPosition, LoadedSetsCarryTheirStationsPosition) {
+  // A loaded set carries its station's place.
   auto stores = test::NewStores();
   ScriptedUi ui;
   ASSERT_TRUE(ReadFieldFile(

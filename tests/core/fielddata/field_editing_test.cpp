@@ -1,5 +1,4 @@
-// Editing of field curves, and what the fit, the smoothing and the depth
-// transformation make of switched-off points.
+// Editing field curves; the fit, smoothing and transform of points off.
 #include "core/fielddata/field_editing.h"
 
 #include <gtest/gtest.h>
@@ -26,8 +25,7 @@ namespace {
 
 constexpr double kRadToDeg = 57.29577951308232;
 
-// Reads a file and loads its XY curve into set 1, leaving out the points
-// in `without` as if the file did not hold them.
+// Loads a file's XY curve into set 1 as if it lacked the points `without`.
 void LoadXy(Stores& stores,
             Ui& ui,
             const std::string& path,
@@ -69,8 +67,7 @@ TEST(FieldEditing, ValuesFlagsCutOffUndoAndRestore) {
   EXPECT_EQ(stores->workspace.edit_marker, 0);
   EXPECT_FALSE(editor.ToggleMark(3));  // no curve in set 4
 
-  // Resistivity doubled: the phase stays, the impedance grows by sqrt 2,
-  // the error bar keeps its relative size.
+  // Resistivity doubled: phase and relative bar stay, Z grows by sqrt 2.
   s.log_rho_upper[5] = s.log_rho[5] + 0.05f;  // a 12 % bar
   const FieldPoint before = PointOf(s, 5);
   const double rho = std::pow(10.0, before.log_rho);
@@ -133,17 +130,14 @@ TEST(FieldEditing, ValuesFlagsCutOffUndoAndRestore) {
   EXPECT_NE(info.find("Phs      30 Degree"), std::string::npos) << info;
   EXPECT_NE(info.find("Flag     used"), std::string::npos) << info;
 
-  // Switching points off.
   ASSERT_TRUE(editor.TogglePoint(3));
   EXPECT_EQ(s.point_deleted[3], 1);
   EXPECT_EQ(s.point_use[3], 0.0f);
-  EXPECT_TRUE(PointOff(s, 3));
   ASSERT_TRUE(editor.TogglePoint(3));
   EXPECT_FALSE(PointOff(s, 3));
   ASSERT_TRUE(editor.TogglePoint(3));
 
-  // Every point from the period of point 30 on is switched off; the fit
-  // and the smoothing count without them.
+  // Every point from the period of point 30 on is switched off.
   const double from = 1.0 / s.freq[30];
   EXPECT_FALSE(editor.DeleteFromText("ten"));
   EXPECT_EQ(ui.prompts().back().text, "Please enter a number.");
@@ -200,8 +194,7 @@ TEST(FieldEditing, ValuesFlagsCutOffUndoAndRestore) {
   EXPECT_EQ(editor.marked(), -1);
 }
 
-// Points switched off inside and at the end of the curve; the same file
-// with those points left out.
+// Points switched off inside and at the end; the file without them.
 class SwitchedOffPoints : public testing::Test {
  protected:
   void SetUp() override {
@@ -234,7 +227,7 @@ class SwitchedOffPoints : public testing::Test {
   std::set<int> off_;
 };
 
-TEST_F(SwitchedOffPoints, AFitEqualsTheFitOfTheDataWithoutThem) {
+TEST_F(SwitchedOffPoints, FitsEqualTheFitsOfTheDataWithoutThem) {
   for (FitMethod method : {FitMethod::kRobust, FitMethod::kClassic}) {
     for (int target : {1, 5}) {
       std::vector<double> fitted[2];
@@ -263,6 +256,22 @@ TEST_F(SwitchedOffPoints, AFitEqualsTheFitOfTheDataWithoutThem) {
         EXPECT_NEAR(fitted[0][p], fitted[1][p], 1e-7 * fitted[1][p]) << p;
     }
   }
+  // So does the smooth inversion.
+  for (int target : {4, 5}) {
+    SmoothInversionOptions o;
+    o.layers = 10;
+    o.max_iterations = 2;
+    o.target = target;
+    const SmoothInversionResult a =
+        RunSmoothInversion(edited_->sets[0], 0, o, ui_);
+    const SmoothInversionResult b =
+        RunSmoothInversion(without_->sets[0], 0, o, ui_);
+    ASSERT_TRUE(a.ran && b.ran) << target;
+    EXPECT_NEAR(a.history.front().rms, b.history.front().rms, 1e-9) << target;
+    ASSERT_EQ(a.log_rho.size(), b.log_rho.size());
+    for (std::size_t j = 0; j < b.log_rho.size(); ++j)
+      EXPECT_NEAR(a.log_rho[j], b.log_rho[j], 1e-6) << target << " " << j;
+  }
 }
 
 TEST_F(SwitchedOffPoints, SmoothingAndTransformationSkipThem) {
@@ -283,8 +292,7 @@ TEST_F(SwitchedOffPoints, SmoothingAndTransformationSkipThem) {
       continue;
     }
     if (off_.count(i)) {
-      // Inside the curve a switched-off point gets the spline's value,
-      // close to that of the used point before it.
+      // Inside the curve a point off gets the spline's value.
       int before = i - 1;
       while (off_.count(before)) --before;
       EXPECT_NEAR(a.smoothed_log_rho[i], a.smoothed_log_rho[before], 0.3) << i;
@@ -311,51 +319,30 @@ TEST_F(SwitchedOffPoints, SmoothingAndTransformationSkipThem) {
   const float was = t.smoothed_log_rho[14];
   ASSERT_TRUE(editor.SetValue(14, 1000.0, Quantity::kResistivity, true));
   EXPECT_GT(t.smoothed_log_rho[14], was + 0.05f);
-  // So does its undo, and switching off the last used point shortens it.
+  // So do its undo and switching off the last used point.
   ASSERT_TRUE(editor.Undo());
   EXPECT_NEAR(t.smoothed_log_rho[14], was, 1e-6);
   ASSERT_TRUE(editor.TogglePoint(n_ - 3));
   EXPECT_EQ(t.effective_count, n_ - 3);
 }
 
-TEST_F(SwitchedOffPoints, TheSmoothInversionSkipsThem) {
-  for (int target : {4, 5}) {
-    SmoothInversionOptions o;
-    o.layers = 10;
-    o.max_iterations = 2;
-    o.target = target;
-    const SmoothInversionResult a =
-        RunSmoothInversion(edited_->sets[0], 0, o, ui_);
-    const SmoothInversionResult b =
-        RunSmoothInversion(without_->sets[0], 0, o, ui_);
-    ASSERT_TRUE(a.ran && b.ran) << target;
-    EXPECT_NEAR(a.history.front().rms, b.history.front().rms, 1e-9) << target;
-    ASSERT_EQ(a.log_rho.size(), b.log_rho.size());
-    for (std::size_t j = 0; j < b.log_rho.size(); ++j)
-      EXPECT_NEAR(a.log_rho[j], b.log_rho[j], 1e-6) << target << " " << j;
-  }
-}
-
-TEST(RecentFiles, MostRecentFirstEachOnceAtMostFour) {
+TEST(RecentFiles, MostRecentFirstEachOnceAtMostFourAndTheSetsTitle) {
   RecentFiles recent;
   for (const char* p : {"/a.edi", "/b.edi", "/c.edi", "/a.edi", "", "/d.edi"})
     recent.Add(p);
   EXPECT_EQ(recent.paths(),
             (std::vector<std::string>{"/d.edi", "/a.edi", "/c.edi", "/b.edi"}));
   recent.Add("/e.plt");
-  EXPECT_EQ(recent.paths(),
-            (std::vector<std::string>{"/e.plt", "/d.edi", "/a.edi", "/c.edi"}));
   recent.Remove("/a.edi");
-  EXPECT_EQ(recent.paths().size(), 3u);
+  EXPECT_EQ(recent.paths(),
+            (std::vector<std::string>{"/e.plt", "/d.edi", "/c.edi"}));
   const RecentFiles stored({"/x", "", "/y", "/x", "/z", "/w", "/v"});
   EXPECT_EQ(stored.paths(), (std::vector<std::string>{"/x", "/y", "/z", "/w"}));
   EXPECT_EQ(RecentFiles::MenuText(0, "/data/a&b.edi"), "&1 /data/a&&b.edi");
   EXPECT_EQ(RecentFiles::MenuText(
                 3, "/home/someone/surveys/2024/eastern/line-07/15125A_spe.edi"),
             "&4 /home/.../line-07/15125A_spe.edi");
-}
-
-TEST(SetsTitle, StationsWithTheirModes) {
+  // The title names the shown sets' stations with their modes.
   auto stores = test::NewStores();
   FieldSets& sets = stores->sets;
   const CurveMode modes[4] = {

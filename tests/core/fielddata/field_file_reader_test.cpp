@@ -5,7 +5,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,9 +21,8 @@ namespace {
 
 using testing::HasSubstr;
 
-// Value of block b at point k in the synthetic files: unique per block.
+// Value of block b at point k: unique per block, exact in %12.3e.
 float PltValue(int b, int k) {
-  // Values with four significant digits survive the %12.3e columns exactly.
   return b == 0 ? 10000.0f - 50.0f * static_cast<float>(k)
                 : static_cast<float>(b * 100 + k + 1) * (b % 2 ? 1.0f : -1.0f);
 }
@@ -71,25 +72,22 @@ struct Read {
   const SoundingBuffer& sb() const { return stores->workspace.sounding; }
 };
 
-void ReadText(Read& r,
-              const std::string& text,
-              const std::string& suffix = ".plt") {
+Read ReadText(const std::string& text, const std::string& suffix = ".plt") {
+  Read r;
   test::TempFile file(text, suffix);
   r.ok = ReadFieldFile(file.path(), r.stores->workspace, r.ui, &r.kind);
+  return r;
 }
 
-// Station, latitude, longitude and elevation as read.
 std::string Place(const SoundingBuffer& sb) {
   return sb.station + "|" + sb.lat + "|" + sb.lon + "|" + sb.elev;
 }
 
-// Reads `text` as a file that must be refused with one "Invalid
-// MT-file" message of the given icon; the message's text.
+// The text of the one "Invalid MT-file" message that refuses `text`.
 std::string Refusal(const std::string& text,
                     Icon icon = Icon::kStop,
                     const std::string& suffix = ".plt") {
-  Read r;
-  ReadText(r, text, suffix);
+  Read r = ReadText(text, suffix);
   EXPECT_FALSE(r.ok);
   if (r.ui.prompts().size() != 1u) return "(not one message)";
   EXPECT_EQ(r.ui.prompts()[0].caption, "Invalid MT-file");
@@ -97,7 +95,6 @@ std::string Refusal(const std::string& text,
   return r.ui.prompts()[0].text;
 }
 
-// The first n values of every block of a PltText file, value for value.
 void ExpectPltValues(const SoundingBuffer& sb, int n) {
   for (int b = 0; b < kSoundingArrays; ++b) {
     for (int k = 0; k < n; ++k)
@@ -106,8 +103,7 @@ void ExpectPltValues(const SoundingBuffer& sb, int n) {
 }
 
 TEST(FieldFileReader, PltBlocksHeaderStationAndListing) {
-  Read r;
-  ReadText(r, PltText(3));
+  Read r = ReadText(PltText(3));
   ASSERT_TRUE(r.ok);
   EXPECT_TRUE(r.ui.prompts().empty());
   EXPECT_EQ(r.kind, FieldFileKind::kPlt);
@@ -117,8 +113,7 @@ TEST(FieldFileReader, PltBlocksHeaderStationAndListing) {
   EXPECT_EQ(r.stores->workspace.header_present, 1);
   // Twelve characters after the marker, quote marks made blanks.
   EXPECT_EQ(Place(r.sb()), "SITE 042 ABC|-22:22:14|139:11:19|200");
-  // The nine lines after the station line are listed whatever they hold;
-  // imaginary parts are listed with their sign reversed.
+  // The listing; imaginary parts with their sign reversed.
   const std::pair<int, const char*> listed[] = {
       {7, ">FREQ ROT=ZROT //3"},
       {11, "NFREQ =  3"},
@@ -137,50 +132,54 @@ TEST(FieldFileReader, PltBlocksHeaderStationAndListing) {
   // 30 head lines before the first keyword: the header keeps 23 of them.
   std::string head = ">HEAD\n";
   for (int i = 1; i <= 30; ++i) head += "  LINE" + std::to_string(i) + "\n";
-  Read long_head;
-  ReadText(long_head, head + PltText(3).substr(6));
+  Read long_head = ReadText(head + PltText(3).substr(6));
   ASSERT_TRUE(long_head.ok);
   EXPECT_EQ(long_head.sb().header, head.substr(0, head.find("  LINE24")));
 
-  // The station marker counts when it starts at one of the first 50
-  // positions of its line.
+  // The station marker counts in the first 50 positions of its line.
   for (int blanks : {49, 50}) {
     std::string moved = PltText(3);
     moved.replace(moved.find("    DATAID"), 4, std::string(blanks, ' '));
-    Read m;
-    ReadText(m, moved);
+    Read m = ReadText(moved);
     ASSERT_TRUE(m.ok) << blanks;
     EXPECT_EQ(m.sb().station, blanks == 49 ? "SITE 042 ABC" : "") << blanks;
+  }
+  // The last block ends at the end of the file; line ends do not matter.
+  std::string text = PltText(5);
+  text = text.substr(0, text.rfind("\n>END"));
+  std::string crlf;
+  for (char c : text)
+    crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  for (const std::string& file : {text, crlf}) {
+    Read f = ReadText(file);
+    ASSERT_TRUE(f.ok);
+    ExpectPltValues(f.sb(), 5);
+    EXPECT_EQ(f.sb().header, kHead);
+    EXPECT_EQ(Place(f.sb()), "SITE 042 ABC|-22:22:14|139:11:19|200");
   }
 }
 
 TEST(FieldFileReader, EveryMissingPltBlockHasItsOwnMessage) {
-  const char* const kTexts[kSoundingArrays] = {"Can't find FREQ",
-                                               "Can't find ZXXR",
-                                               "Can't find ZXXI",
-                                               "Can't find ZXYR",
-                                               "Can't find ZXYI",
-                                               "Can't find ZYXR",
-                                               "Can't find >ZYXI",
-                                               "Can't find ZYYR",
-                                               "Can't find ZYYI",
-                                               "Can't find RHOXY_ERR",
-                                               "Can't find RHOYX_ERR",
-                                               "Can't find PHSXY_ERR",
-                                               "Can't find PHSYX_ERR"};
+  // "Can't find " and the name each message gives its block, in order.
+  std::istringstream names(
+      "FREQ ZXXR ZXXI ZXYR ZXYI ZYXR >ZYXI ZYYR ZYYI RHOXY_ERR RHOYX_ERR "
+      "PHSXY_ERR PHSYX_ERR");
+  const std::vector<std::string> name{std::istream_iterator<std::string>(names),
+                                      {}};
+  ASSERT_EQ(name.size(), static_cast<std::size_t>(kSoundingArrays));
   // Without >ZXXR the file is not recognised as a PLT file at all.
   EXPECT_EQ(Refusal(PltText(4, 1), Icon::kExclamation), kNoKeywords);
-  // Without an error block the SEG EDI importer reads the file (its default
-  // errors), and the message says so; without an impedance block it does not.
+  // Without an error block the message names the SEG EDI importer.
   const std::string hint = ImportHintText(ImportHint::kMenu);
   for (int b = 2; b < kSoundingArrays; ++b)
-    EXPECT_EQ(Refusal(PltText(4, b)), kTexts[b] + (b >= 9 ? hint : ""));
+    EXPECT_EQ(Refusal(PltText(4, b)),
+              "Can't find " + name[b] + (b >= 9 ? hint : ""));
   // Without >FREQ, or with an empty one, the data have no frequencies.
   const std::string text = PltText(4);
   const std::size_t at = text.find(">FREQ");
   EXPECT_EQ(Refusal(text.substr(0, text.find('\n', at) + 1) +
                     text.substr(text.find(">ZXXR"))),
-            kTexts[0]);
+            "Can't find FREQ");
   // No keyword at all, or valid data behind a first line that is not >HEAD.
   EXPECT_EQ(Refusal(">HEAD\n  DATAID=\"X\"\n>FREQ\n  1.000e+00\n>END\n",
                     Icon::kExclamation),
@@ -194,37 +193,25 @@ TEST(FieldFileReader, EveryMissingPltBlockHasItsOwnMessage) {
   EXPECT_EQ(missing.ui.prompts()[0].icon, Icon::kStop);
 }
 
-TEST(FieldFileReader, LastBlockEndsAtTheEndOfTheFileAndLineEndsDoNotMatter) {
-  std::string text = PltText(5);
-  text = text.substr(0, text.rfind("\n>END"));  // no line after the last block
-  std::string crlf;
-  for (char c : text)
-    crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  for (const std::string& file : {text, crlf}) {
-    Read r;
-    ReadText(r, file);
-    ASSERT_TRUE(r.ok);
-    ExpectPltValues(r.sb(), 5);
-    EXPECT_EQ(r.sb().header, kHead);
-    EXPECT_EQ(Place(r.sb()), "SITE 042 ABC|-22:22:14|139:11:19|200");
-  }
+std::vector<float> Numbers(const std::string& line, int capacity = 100) {
+  std::vector<float> out(static_cast<std::size_t>(capacity));
+  int n = ReadNumbersOnLine(line, out.data(), capacity);
+  out.resize(static_cast<std::size_t>(std::min(n, capacity)));
+  return out;
 }
 
-// A block shorter than the frequency list, a frequency that is not positive
-// or a value that is not a number refuses the file; the message says where.
-TEST(FieldFileReader, ShortBlocksBadFrequenciesAndNonNumbersAreRefused) {
-  // >ZXXR keeps only its first line of six values for seven frequencies.
+// Short blocks, frequencies not positive and non-numbers refuse the file.
+TEST(FieldFileReader, NumbersInFixedFieldsShortBlocksAndNonNumbers) {
+  // >ZXXR keeps only its first line of six values.
   std::string seven = PltText(7);
   const std::size_t first_line = seven.find('\n', seven.find(">ZXXR"));
   const std::size_t cut = seven.find('\n', first_line + 1) + 1;
   seven.erase(cut, seven.find(">ZXXI") - cut);
-  // The SEG EDI importer leaves such points out, so the message points there.
   const std::string hint = ImportHintText(ImportHint::kMenu);
   EXPECT_EQ(Refusal(seven),
             "Block '>ZXXR' holds 6 values for 7 frequencies" + hint);
 
-  // One value replaced by a text of the same width (a run of five blanks
-  // would be read as a number of its own).
+  // One value replaced by a text of the same width.
   auto with = [](int b_index, int k, const char* text) {
     std::string t = PltText(3);
     char field[32];
@@ -246,8 +233,7 @@ TEST(FieldFileReader, ShortBlocksBadFrequenciesAndNonNumbersAreRefused) {
        "Value 3 of block '>RHOYX.ERR' is not a finite number (-inf)"}};
   for (const auto& [text, says] : refused)
     EXPECT_EQ(Refusal(text), says + hint);
-  // A garbled digit, a blank field or two numbers in one field: refused with
-  // line and columns; a run of blanks is cut into fields of five characters.
+  // A garbled digit, a blank field or two numbers in one field.
   const std::pair<const char*, const char*> damages[] = {
       {"   3.02es+02", "13-24 (block '>ZXYR'): '3.02es+02' is not one number"},
       {"            ",
@@ -261,10 +247,49 @@ TEST(FieldFileReader, ShortBlocksBadFrequenciesAndNonNumbersAreRefused) {
                           "five characters, counting its leading blanks."));
   }
   // A byte-order mark before ">HEAD" is no refusal.
-  Read bom;
-  ReadText(bom, "\xEF\xBB\xBF" + PltText(3));
+  Read bom = ReadText("\xEF\xBB\xBF" + PltText(3));
   EXPECT_TRUE(bom.ok);
   EXPECT_EQ(bom.sb().header, kHead);
+  // The fields of a line: fixed widths, short numbers and odd text.
+  const std::pair<std::string, std::vector<float>> lines[] = {
+      {"   1.000e+03   2.500e-01  -3.000e+00 \n", {1000.0f, 0.25f, -3.0f}},
+      {"  1.52125E-09 -6.65692E-12", {1.52125e-9f, -6.65692e-12f}},
+      {" 12345 6789", {12345.0f, 6789.0f}},
+      {"", {}},
+      {"   ", {}},
+      // "1 2 3" is one field of five characters: it reads as 1.
+      {"1 2 3 45678", {1.0f, 45678.0f}},
+      // A four-character field at the end of a line is not read at all.
+      {"12345 678", {12345.0f}},
+      // Five blanks make a field of their own that reads as 0.
+      {"1.0e+03       ", {1000.0f, 0.0f}},
+      // Tabs are not blanks.
+      {"1.0e+03\t2.0e+03\t3.0e+03", {1000.0f}},
+      // A NUL byte ends the line as it would a C string.
+      {std::string("  1.0e+00\0  2.0e+00", 19), {1.0f}}};
+  for (const auto& [line, numbers] : lines) EXPECT_EQ(Numbers(line), numbers);
+  // Such fields, and garbled ones, are counted for the user.
+  float out[8];
+  OddFields odd;
+  EXPECT_EQ(ReadNumbersOnLine("   2.773es02   1.0e+00       ", out, 8, &odd),
+            3);
+  EXPECT_EQ(out[0], 2.773f);
+  EXPECT_EQ(odd.count, 2);  // the garbled number and the five blanks
+  EXPECT_EQ(odd.first, "2.773es02");
+  ReadNumbersOnLine("1 2 3 45678", out, 8, &odd);
+  EXPECT_EQ(odd.count, 3);
+  EXPECT_EQ(odd.first, "2.773es02");
+
+  std::string many;
+  for (int i = 0; i < 130; ++i) many += "  1.0e+00";
+  float hundred[100];
+  EXPECT_EQ(ReadNumbersOnLine(many, hundred, 100), 130);
+  std::vector<float> wild =
+      Numbers("   nan    inf   1e400  -1e400  1e-50  abcde");
+  ASSERT_EQ(wild.size(), 6u);
+  EXPECT_TRUE(std::isnan(wild[0]));
+  EXPECT_TRUE(std::isinf(wild[1]));
+  EXPECT_TRUE(std::isinf(wild[2]) && wild[2] > 0);
 }
 
 // An EDI spectra block of a fixed matrix times `scale`.
@@ -303,8 +328,7 @@ std::string EdiText(int blocks) {
 }
 
 TEST(FieldFileReader, EdiBlocksSortedHeaderValuesAndShortBlocks) {
-  Read r;
-  ReadText(r, EdiText(5), ".edi");
+  Read r = ReadText(EdiText(5), ".edi");
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.kind, FieldFileKind::kEdi);
   ASSERT_EQ(r.sb().nfreq, 5);
@@ -312,7 +336,7 @@ TEST(FieldFileReader, EdiBlocksSortedHeaderValuesAndShortBlocks) {
   const float freq[5] = {40.0f, 20.0f, 1.0f, 1.0f / 3, 0.2f};
   for (int k = 0; k < 5; ++k)
     EXPECT_NEAR(r.sb().freq[k], freq[k], 1e-3 * freq[k]);
-  // Scaling the whole matrix leaves Z unchanged (the blocks of 1 and 40 Hz).
+  // Scaling the matrix leaves Z unchanged (the blocks of 1 and 40 Hz).
   EXPECT_NEAR(r.sb().zxyr[2], r.sb().zxyr[0], 1e-5 * std::fabs(r.sb().zxyr[0]));
   EXPECT_NE(r.sb().zxyr[0], 0.0f);
   EXPECT_EQ(r.sb().listing[11], "NFREQ =  5");
@@ -328,10 +352,8 @@ TEST(FieldFileReader, EdiBlocksSortedHeaderValuesAndShortBlocks) {
   short_block.erase(short_block.find('\n', short_block.find('\n') + 1) + 1);
   const std::string tail = SpectraBlock(3.0, 1.0) + ">END\n" +
                            SpectraBlock(99.0, 1.0);  // after >END: not data
-  // The block without a frequency takes the previous block's 100 Hz; of
-  // two equal frequencies the first is kept, and the user is told.
-  Read e;
-  ReadText(e, text + tail, ".edi");
+  // A block without FREQ= takes the previous 100 Hz; the first is kept.
+  Read e = ReadText(text + tail, ".edi");
   ASSERT_TRUE(e.ok);
   ASSERT_EQ(e.sb().nfreq, 2);
   EXPECT_FLOAT_EQ(e.sb().freq[0], 100.0f);
@@ -342,16 +364,14 @@ TEST(FieldFileReader, EdiBlocksSortedHeaderValuesAndShortBlocks) {
             "Hz (point 2)");
   EXPECT_NEAR(e.sb().zxyr[1], e.sb().zxyr[0], 1e-6 * std::fabs(e.sb().zxyr[0]));
 
-  // A block of the header line and one matrix line ends at the next keyword;
-  // its missing values refuse the file.
+  // A block of one matrix line ends at the next keyword and is refused.
   const std::string hint = ImportHintText(ImportHint::kMenu);
   EXPECT_EQ(Refusal(text + short_block + tail, Icon::kStop, ".edi"),
             "'>SPECTRA' block 3 (FREQ=7 Hz) holds 7 of the 49 values of its "
             "matrix" +
                 hint);
   // Cut after a whole block: read, and the missing ">END" is noticed.
-  Read no_end;
-  ReadText(no_end, text + tail.substr(0, tail.find(">END")), ".edi");
+  Read no_end = ReadText(text + tail.substr(0, tail.find(">END")), ".edi");
   ASSERT_TRUE(no_end.ok);
   EXPECT_EQ(no_end.sb().nfreq, 2);
   ASSERT_EQ(no_end.ui.prompts().size(), 2u);
@@ -367,9 +387,8 @@ TEST(FieldFileReader, EdiBlocksSortedHeaderValuesAndShortBlocks) {
 }
 
 // Beyond 100 values (PLT) or blocks (EDI) the first 100 are read.
-TEST(FieldFileReader, KeepsTheFirstHundredPointsAndSaysSo) {
-  Read r;
-  ReadText(r, PltText(130));
+TEST(FieldFileReader, KeepsTheFirstHundredPointsAndTheFilterFollowsTheFile) {
+  Read r = ReadText(PltText(130));
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.sb().nfreq, 100);
   ExpectPltValues(r.sb(), 100);
@@ -377,17 +396,14 @@ TEST(FieldFileReader, KeepsTheFirstHundredPointsAndSaysSo) {
   EXPECT_EQ(r.ui.prompts()[0].text,
             "Block '>FREQ' holds 130 values;\nonly the first 100 are read.");
   EXPECT_EQ(r.sb().listing_count, 14 + 3 * 101 + 2 + 3);
-  Read edi;
-  ReadText(edi, EdiText(104), ".edi");
+  Read edi = ReadText(EdiText(104), ".edi");
   ASSERT_TRUE(edi.ok);
   EXPECT_EQ(edi.sb().nfreq, 100);
   ASSERT_EQ(edi.ui.prompts().size(), 1u);
   EXPECT_EQ(
       edi.ui.prompts()[0].text,
       "The file holds 104 '>SPECTRA' blocks;\nonly the first 100 are read.");
-}
-
-TEST(FieldFileReader, OpenDialogFilterFollowsTheLastExtension) {
+  // The open dialog's filter follows the last extension read.
   EXPECT_STREQ(
       FieldFileFilter("plt"),
       "MT-files (*.PLT)|*.PLT|MT-files (*.EDI)|*.EDI|All Files (*.*)|*.*||");
@@ -398,8 +414,7 @@ TEST(FieldFileReader, OpenDialogFilterFollowsTheLastExtension) {
   EXPECT_STREQ(FieldFileFilter(""), FieldFileFilter("EDI"));
 }
 
-// Bad input never crashes the reader, never touches the field sets and
-// always ends with a message or a complete read.
+// Bad input ends in a message or a complete read, the sets untouched.
 TEST(ReaderRobustness, HostileFilesAndHugeValues) {
   std::string garbage;
   std::mt19937 rng(7);
@@ -414,8 +429,7 @@ TEST(ReaderRobustness, HostileFilesAndHugeValues) {
         ">HEAD\n" + garbage + "\n>ZXXR\n" + garbage,
         ">HEAD\n DATAID=\"N\"\n>SPECTRA FREQ=nan AVGT=inf\n" +
             std::string(7, '\n') + ">END\n"}) {
-    Read r;
-    ReadText(r, content, ".edi");
+    Read r = ReadText(content, ".edi");
     EXPECT_TRUE(r.ok || !r.ui.prompts().empty());
     EXPECT_GE(r.sb().nfreq, 0);
     EXPECT_LE(r.sb().nfreq, MaxFreq);
@@ -426,14 +440,12 @@ TEST(ReaderRobustness, HostileFilesAndHugeValues) {
   std::string text = ">HEAD\n  DATAID=\"BIG\"\n";
   for (const char* k : kSoundingKeywords)
     text += std::string(k) + "\n  1.0e+00  2.0e+00  1.0e+32\n";
-  Read r;
-  ReadText(r, text);
+  Read r = ReadText(text);
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.sb().zxyr[0], 1e32f);  // sorted by falling frequency: 1e32 Hz
   EXPECT_TRUE(r.ui.prompts().empty());
 }
 
-// Every real field file beside the project, read as a user would read it.
 struct Expectation {
   const char* file;
   int nfreq;            // -1: refused
@@ -508,29 +520,28 @@ TEST(RealFiles, EachFileIsReadOrRefusedWithItsMessage) {
   }
 }
 
-// The spectra and the impedance file of one site give one tensor, whether
-// the reader or the SEG EDI importer reads them.
+// The spectra and impedance files of one site, by both readers: one tensor.
 TEST(RealFiles, SpectraAndImpedanceFilesOfOneSiteAgree) {
-  auto spe = test::NewStores(), imp = test::NewStores();
-  auto spe_import = test::NewStores(), imp_import = test::NewStores();
+  // The reader on spe and imp, then the importer on spe and imp.
+  std::unique_ptr<Stores> s[4];
   ScriptedUi ui;
-  EdiImportReport spe_report, imp_report;
-  const std::string spe_path = test::RealDataPath("15125A_spe.edi");
-  const std::string imp_path = test::RealDataPath("15125A_imp.edi");
-  ASSERT_TRUE(ReadFieldFile(spe_path, spe->workspace, ui));
-  ASSERT_TRUE(ReadFieldFile(imp_path, imp->workspace, ui));
-  ASSERT_TRUE(ImportEdiFile(
-      spe_path, spe_import->workspace, ui, kDefaultImportError, &spe_report));
-  ASSERT_TRUE(ImportEdiFile(
-      imp_path, imp_import->workspace, ui, kDefaultImportError, &imp_report));
-  EXPECT_TRUE(spe_report.spectra);
-  EXPECT_EQ(imp_report.error_source, "RHO/PHS .ERR");
-  const SoundingBuffer* s[4] = {&spe->workspace.sounding,
-                                &imp->workspace.sounding,
-                                &spe_import->workspace.sounding,
-                                &imp_import->workspace.sounding};
-  const SoundingBuffer& b = *s[1];
-  for (const SoundingBuffer* a : s) {
+  EdiImportReport report[2];
+  for (int i = 0; i < 4; ++i) {
+    const std::string path =
+        test::RealDataPath(i % 2 ? "15125A_imp.edi" : "15125A_spe.edi");
+    s[i] = test::NewStores();
+    ASSERT_TRUE(i < 2 ? ReadFieldFile(path, s[i]->workspace, ui)
+                      : ImportEdiFile(path,
+                                      s[i]->workspace,
+                                      ui,
+                                      kDefaultImportError,
+                                      &report[i - 2]));
+  }
+  EXPECT_TRUE(report[0].spectra);
+  EXPECT_EQ(report[1].error_source, "RHO/PHS .ERR");
+  const SoundingBuffer& b = s[1]->workspace.sounding;
+  for (int i = 0; i < 4; ++i) {
+    const SoundingBuffer* a = &s[i]->workspace.sounding;
     ASSERT_EQ(a->nfreq, 60);
     for (int k = 0; k < 60; ++k) {
       EXPECT_NEAR(a->freq[k], b.freq[k], 1e-5 * b.freq[k]);
@@ -545,57 +556,7 @@ TEST(RealFiles, SpectraAndImpedanceFilesOfOneSiteAgree) {
       }
     }
   }
-  EXPECT_EQ(s[0]->listing[0], "    DATAID=\"15125A\"");
-}
-
-std::vector<float> Numbers(const std::string& line, int capacity = 100) {
-  std::vector<float> out(static_cast<std::size_t>(capacity));
-  int n = ReadNumbersOnLine(line, out.data(), capacity);
-  out.resize(static_cast<std::size_t>(std::min(n, capacity)));
-  return out;
-}
-
-TEST(NumbersOnLine, FixedWidthFieldsShortNumbersAndOddText) {
-  const std::pair<std::string, std::vector<float>> lines[] = {
-      {"   1.000e+03   2.500e-01  -3.000e+00 \n", {1000.0f, 0.25f, -3.0f}},
-      {"  1.52125E-09 -6.65692E-12", {1.52125e-9f, -6.65692e-12f}},
-      // Numbers that touch their neighbour's sign still need a blank to end.
-      {" 12345 6789", {12345.0f, 6789.0f}},
-      {"", {}},
-      {"   ", {}},
-      // "1 2 3" is one field of five characters: it reads as 1.
-      {"1 2 3 45678", {1.0f, 45678.0f}},
-      // A four-character field at the end of a line is not read at all.
-      {"12345 678", {12345.0f}},
-      // Five blanks make a field of their own that reads as 0.
-      {"1.0e+03       ", {1000.0f, 0.0f}},
-      // Tabs are not blanks.
-      {"1.0e+03\t2.0e+03\t3.0e+03", {1000.0f}},
-      // A NUL byte ends the line as it would a C string.
-      {std::string("  1.0e+00\0  2.0e+00", 19), {1.0f}}};
-  for (const auto& [line, numbers] : lines) EXPECT_EQ(Numbers(line), numbers);
-  // Such fields, and garbled ones, are counted for the user.
-  float out[8];
-  OddFields odd;
-  EXPECT_EQ(ReadNumbersOnLine("   2.773es02   1.0e+00       ", out, 8, &odd),
-            3);
-  EXPECT_EQ(out[0], 2.773f);
-  EXPECT_EQ(odd.count, 2);  // the garbled number and the five blanks
-  EXPECT_EQ(odd.first, "2.773es02");
-  ReadNumbersOnLine("1 2 3 45678", out, 8, &odd);
-  EXPECT_EQ(odd.count, 3);
-  EXPECT_EQ(odd.first, "2.773es02");
-
-  std::string many;
-  for (int i = 0; i < 130; ++i) many += "  1.0e+00";
-  float hundred[100];
-  EXPECT_EQ(ReadNumbersOnLine(many, hundred, 100), 130);
-  std::vector<float> wild =
-      Numbers("   nan    inf   1e400  -1e400  1e-50  abcde");
-  ASSERT_EQ(wild.size(), 6u);
-  EXPECT_TRUE(std::isnan(wild[0]));
-  EXPECT_TRUE(std::isinf(wild[1]));
-  EXPECT_TRUE(std::isinf(wild[2]) && wild[2] > 0);
+  EXPECT_EQ(s[0]->workspace.sounding.listing[0], "    DATAID=\"15125A\"");
 }
 
 }  // namespace

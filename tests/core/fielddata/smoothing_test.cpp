@@ -1,5 +1,4 @@
-// The spline fit, its evaluation, the smoothing of field sets and the phase
-// derived from the resistivity curve.
+// The spline fit, the smoothing of field sets and the phase from rho.
 #include "core/fielddata/smoothing.h"
 
 #include <gmock/gmock.h>
@@ -24,8 +23,7 @@ using testing::FieldsAre;
 using testing::FloatNear;
 using testing::Pointwise;
 
-// A set of n points, periods 10^(-2 + 0.1 i), log rho from `f` of log T,
-// resistivity errors of `rel_error` of rho.
+// n points at T = 10^(-2 + 0.1 i), log rho = f(log T), errors rel_error rho.
 template <typename F>
 void FillSet(FieldSet& set, int n, F f, double rel_error = 0.05) {
   set.point_use.fill(1.0f);
@@ -34,9 +32,8 @@ void FillSet(FieldSet& set, int n, F f, double rel_error = 0.05) {
   for (int i = 0; i < n; ++i) {
     const double log_t = -2.0 + 0.1 * i;
     set.freq[i] = static_cast<float>(std::pow(10.0, -log_t));
-    const double log_rho = f(log_t);
-    set.log_rho[i] = static_cast<float>(log_rho);
-    const double rho = std::pow(10.0, log_rho);
+    set.log_rho[i] = static_cast<float>(f(log_t));
+    const double rho = std::pow(10.0, f(log_t));
     set.log_rho_upper[i] =
         static_cast<float>(std::log10(rho * (1 + rel_error)));
     set.log_rho_lower[i] =
@@ -45,8 +42,21 @@ void FillSet(FieldSet& set, int n, F f, double rel_error = 0.05) {
   set.effective_count = EffectiveCount(set);
 }
 
-TEST(SplineFit, ReproducesACubicAndItsDerivatives) {
-  // Six interior knots, unequal weights: a cubic is in the spline space.
+// The test that refuses a fit of (x, knots); weights 1 unless given.
+std::string Refusal(std::vector<double> x,
+                    std::vector<double> interior,
+                    std::vector<double> w = {}) {
+  const int m = static_cast<int>(x.size());
+  const int ncap7 = static_cast<int>(interior.size()) + 8;
+  std::vector<double> y(m, 1.0), knots(ncap7), c(ncap7);
+  if (w.empty()) w.assign(m, 1.0);
+  for (std::size_t j = 0; j < interior.size(); ++j) knots[4 + j] = interior[j];
+  return E02baf(m, ncap7, x.data(), y.data(), w.data(), knots.data(), c.data())
+      .test;
+}
+
+TEST(SplineFit, ReproducesACubicKnotCountsBoundedSlopeAndArgumentChecks) {
+  // Six interior knots, unequal weights: a cubic lies in the spline space.
   std::vector<double> x, y, w;
   for (int i = 0; i < 25; ++i) {
     x.push_back(-1.0 + 0.125 * i);
@@ -75,22 +85,7 @@ TEST(SplineFit, ReproducesACubicAndItsDerivatives) {
   EXPECT_EQ(E02bcf(14, knots.data(), c.data(), 2.01, 1, s), 1);
   EXPECT_EQ(E02bcf(7, knots.data(), c.data(), 0.0, 1, s), 2);
   EXPECT_EQ(E02bcf(14, knots.data(), c.data(), 0.0, 3, s), 3);
-}
 
-// The test that refuses a fit of (x, knots); weights 1 unless given.
-std::string Refusal(std::vector<double> x,
-                    std::vector<double> interior,
-                    std::vector<double> w = {}) {
-  const int m = static_cast<int>(x.size());
-  const int ncap7 = static_cast<int>(interior.size()) + 8;
-  std::vector<double> y(m, 1.0), knots(ncap7), c(ncap7);
-  if (w.empty()) w.assign(m, 1.0);
-  for (std::size_t j = 0; j < interior.size(); ++j) knots[4 + j] = interior[j];
-  return E02baf(m, ncap7, x.data(), y.data(), w.data(), knots.data(), c.data())
-      .test;
-}
-
-TEST(SplineFit, KnotCountsBoundedSlopeAndArgumentChecks) {
   const double p = TensionPercent(SmoothingSettings{});
   EXPECT_NEAR(p, 25.3968, 1e-4);
   EXPECT_EQ(KnotCount(p, 48), 19);
@@ -122,9 +117,8 @@ TEST(SplineFit, KnotCountsBoundedSlopeAndArgumentChecks) {
             "");
 }
 
-// The weighted least-squares cubic spline through a dense solve in the
-// truncated-power basis 1, x, x^2, x^3, (x - t_j)^3_+: rows times w, so
-// squared residuals weigh w^2.
+// The least-squares spline by a dense solve in the basis 1, x, x^2, x^3,
+// (x - t_j)^3_+; rows times w, so squared residuals weigh w^2.
 std::vector<double> DenseSpline(const std::vector<double>& x,
                                 const std::vector<double>& y,
                                 const std::vector<double>& w,
@@ -162,16 +156,14 @@ std::vector<double> DenseSpline(const std::vector<double>& x,
 }
 
 TEST(Smoothing, KnotsAndWeightsOfTheFit) {
-  // 30 points, tension 50 %: K = ceil(0.5 * 22 + 8) = 19 knot entries, the
-  // interior knots entries 5..15 of 19 equally spaced ones.
+  // Tension 50 %: 19 knot entries, the interior ones 5..15 of 19 equal steps.
   FieldSet set;
   FillSet(set, 30, [](double t) { return 1.2 + 0.4 * std::sin(3.0 * t); });
   for (int i = 0; i < 30; ++i) {
     const double rho = std::pow(10.0, static_cast<double>(set.log_rho[i]));
     const double err = (0.02 + 0.03 * (i % 5)) * rho;
     set.log_rho_upper[i] = static_cast<float>(std::log10(rho + err));
-    // Every third bar reaches further down than up: the weight follows
-    // the whole bar.
+    // Every third bar reaches further down than up.
     const double down = i % 3 == 0 ? 1.6 * err : err;
     set.log_rho_lower[i] = static_cast<float>(std::log10(rho - down));
   }
@@ -192,9 +184,8 @@ TEST(Smoothing, KnotsAndWeightsOfTheFit) {
   for (int j = 5; j <= 15; ++j)
     interior.push_back(x[0] + (j - 1) * (x[29] - x[0]) / 18.0);
   const std::vector<double> expected = DenseSpline(x, y, w, interior);
-  for (int i = 0; i < 30; ++i) {
+  for (int i = 0; i < 30; ++i)
     EXPECT_NEAR(set.smoothed_log_rho[i], expected[i], 2e-5) << i;
-  }
 }
 
 TEST(Smoothing, LinesFewPointsTrailingPointsAndIgnoredErrors) {
@@ -244,9 +235,8 @@ TEST(Smoothing, LinesFewPointsTrailingPointsAndIgnoredErrors) {
               testing::Not(Pointwise(FloatNear(1e-3), a.smoothed_log_rho)));
 }
 
-// The truncated integral of the phase of a curve rho ~ T^m, by Simpson's
-// rule in v = ln(x / omega): 45 - m (180 / pi^2) J with
-// J = integral of v / (2 sinh v) over |v| < ln 200.
+// Phase of rho ~ T^m, integral truncated at |v| < ln 200, Simpson in v:
+// 45 - m (180 / pi^2) J, J = integral of v / (2 sinh v).
 double PowerLawPhase(double m) {
   const double a = std::log(200.0);
   const int n = 20000;
@@ -280,8 +270,7 @@ TEST(PhaseFromResistivity, ConstantCurveGives45AndThePhaseFollowsTheSlope) {
   }
   EXPECT_TRUE(ui.prompts().empty());
 
-  // Ascending frequencies cannot be fitted: the fit and the integrand say
-  // so, and nothing is computed.
+  // Ascending frequencies: the fit and the integrand say so; no phase.
   FieldSet reversed;
   FillSet(reversed, 10, [](double) { return 2.0; });
   std::reverse(reversed.freq.begin(), reversed.freq.begin() + 10);
@@ -346,8 +335,7 @@ TEST(SmoothingWindow, MarksApplyAndClose) {
   EXPECT_EQ(ui.posts().back().message, Um::UM_SMOOTHCLOSED);
 }
 
-// Smoothing and transforming hostile sets never crashes and never stores a
-// NaN.
+// Smoothing and transforming hostile sets stores no NaN.
 void ExpectNoNan(const FieldSet& s, const std::string& what) {
   for (const PointArray* a : {&s.smoothed_log_rho,
                               &s.smoothed_slope,

@@ -1,6 +1,4 @@
-// Choosing the reader by content, what a reader refuses, the missing
-// errors, the rotation of Z-file channels, the units and sign of EMTF XML,
-// and EMTF XML written and read back.
+// The exchange-format readers: choice by content, refusals, units, rotation.
 #include "core/formats/field_data_import.h"
 
 #include <gmock/gmock.h>
@@ -23,14 +21,36 @@ using testing::Field;
 using testing::HasSubstr;
 using testing::StartsWith;
 
-// Station, latitude, longitude and elevation as read.
 std::string Place(const SoundingBuffer& sb) {
   return sb.station + "|" + sb.lat + "|" + sb.lon + "|" + sb.elev;
 }
 
-// A message whose text holds `part`.
 auto MessageWith(const std::string& part) {
   return Contains(Field(&Prompt::text, HasSubstr(part)));
+}
+
+struct Read {
+  std::unique_ptr<Stores> stores = test::NewStores();
+  ScriptedUi ui;
+  EdiImportReport report;
+  FieldFormat format = FieldFormat::kUnknown;
+  bool ok = false;
+  const SoundingBuffer& sb() const { return stores->workspace.sounding; }
+};
+
+std::unique_ptr<Read> ReadPath(const std::string& path) {
+  auto r = std::make_unique<Read>();
+  r->ok = ImportFieldDataFile(path,
+                              r->stores->workspace,
+                              r->ui,
+                              kDefaultImportError,
+                              &r->report,
+                              &r->format);
+  return r;
+}
+
+std::unique_ptr<Read> ReadReal(const std::string& name) {
+  return ReadPath(test::RealDataPath(name));
 }
 
 TEST(FieldDataImport, ContentDecidesTheReaderAndARefusalNamesTheFormat) {
@@ -51,17 +71,11 @@ TEST(FieldDataImport, ContentDecidesTheReaderAndARefusalNamesTheFormat) {
   // A Z-file saved as ".txt" is read as a Z-file.
   test::TempFile renamed(test::ReadWholeFile(test::RealDataPath("tf_zmm.zmm")),
                          ".txt");
-  auto stores = test::NewStores();
-  ScriptedUi ui;
-  FieldFormat format = FieldFormat::kUnknown;
-  ASSERT_TRUE(ImportFieldDataFile(renamed.path(),
-                                  stores->workspace,
-                                  ui,
-                                  kDefaultImportError,
-                                  nullptr,
-                                  &format));
-  EXPECT_EQ(format, FieldFormat::kZFile);
-  EXPECT_EQ(stores->workspace.sounding.nfreq, 38);
+  auto r = ReadPath(renamed.path());
+  ASSERT_TRUE(r->ok);
+  EXPECT_EQ(r->format, FieldFormat::kZFile);
+  EXPECT_EQ(r->sb().nfreq, 38);
+  Stores* stores = r->stores.get();
 
   // Refused files name the format and change no set.
   struct Case {
@@ -109,16 +123,11 @@ TEST(FieldDataImport, ContentDecidesTheReaderAndARefusalNamesTheFormat) {
   }
 }
 
-// IEB0858A_metronix.edi has VAR 0 at 436.7 s (both XY and YX): no error of
-// 0 there but the default error, and the user is told.
+// IEB0858A_metronix.edi has VAR 0 at 436.7 s: the default error, with a word.
 TEST(FieldDataImport, VarianceOfZeroIsAMissingErrorNotAnErrorOfZero) {
-  auto stores = test::NewStores();
-  ScriptedUi ui;
-  ASSERT_TRUE(ImportEdiFile(test::RealDataPath("IEB0858A_metronix.edi"),
-                            stores->workspace,
-                            ui,
-                            0.05));
-  const SoundingBuffer& sb = stores->workspace.sounding;
+  auto r = ReadReal("IEB0858A_metronix.edi");
+  ASSERT_TRUE(r->ok);
+  const SoundingBuffer& sb = r->sb();
   int k436 = -1;
   for (int k = 0; k < sb.nfreq; ++k) {
     if (std::fabs(1.0 / sb.freq[k] - 436.7) < 0.5) k436 = k;
@@ -135,11 +144,10 @@ TEST(FieldDataImport, VarianceOfZeroIsAMissingErrorNotAnErrorOfZero) {
       sb.phsxy_err[next],
       std::atan2(std::sqrt(1.462769047808e-03), abs_z) * 57.29577951308232,
       1e-4);
-  EXPECT_THAT(ui.prompts(), MessageWith("0 or below"));
+  EXPECT_THAT(r->ui.prompts(), MessageWith("0 or below"));
 }
 
-// A Z-file whose channels stand at 30 and 120 degrees: the tensor and its
-// variances are turned into x = 0, y = 90; the units and sign of EMTF XML.
+// Z-file channels at 30/120 degrees turned to N/E; EMTF XML units and sign.
 TEST(FieldDataImport, ZFileChannelsTurnedAndXmlUnitsAndSignApplied) {
   auto zfile = [](double a) {
     char head[512];
@@ -160,28 +168,21 @@ TEST(FieldDataImport, ZFileChannelsTurnedAndXmlUnitsAndSignApplied) {
                   a + 90.0);
     return std::string(head);
   };
-  // Station-frame tensor of a 2-D earth (Zxx = Zyy = 0); measured in axes
-  // turned by 30 degrees: Zm = R Z R^T.
+  // A 2-D tensor measured in axes turned by 30 degrees: Zm = R Z R^T.
   const std::complex<double> zxy(10.0, 6.0), zyx(-4.0, -3.0);
   const double a = 30.0 * 0.017453292519943295;
   const double c = std::cos(a), s = std::sin(a);
   const double r[2][2] = {{c, s}, {-s, c}};
   const std::complex<double> z[2][2] = {{0.0, zxy}, {zyx, 0.0}};
-  std::complex<double> zm[2][2];
-  for (int i = 0; i < 2; ++i)
-    for (int j = 0; j < 2; ++j) {
-      zm[i][j] = 0.0;
-      for (int k = 0; k < 2; ++k)
-        for (int l = 0; l < 2; ++l) zm[i][j] += r[i][k] * z[k][l] * r[j][l];
-    }
   std::string body =
       "period :      2.00000    decimation level   1\n"
       "number of data point 100 sampling freq. 8 Hz\n Transfer Functions\n";
   char value[64];
   for (int i = 0; i < 2; ++i) {
     for (int j = 0; j < 2; ++j) {
-      std::snprintf(
-          value, sizeof value, " %.9e %.9e", zm[i][j].real(), zm[i][j].imag());
+      const std::complex<double> zm =
+          r[i][0] * zxy * r[j][1] + r[i][1] * zyx * r[j][0];
+      std::snprintf(value, sizeof value, " %.9e %.9e", zm.real(), zm.imag());
       body += value;
     }
     body += "\n";
@@ -215,8 +216,7 @@ TEST(FieldDataImport, ZFileChannelsTurnedAndXmlUnitsAndSignApplied) {
   EXPECT_FALSE(ReadTransferFunction(FieldFormat::kZFile, huge, tf, error));
   EXPECT_THAT(error, HasSubstr("no channel list"));
 
-  // Ohms and exp(-i omega t) in an EMTF XML file: the sounding gets mV/km per
-  // nT and exp(+i omega t).
+  // Ohm and exp(-i omega t) in EMTF XML become mV/km/nT and exp(+i omega t).
   const char* xml =
       "<?xml version=\"1.0\"?>\n<EM_TF><ProcessingInfo><SignConvention>exp(- "
       "i\\omega t)</SignConvention></ProcessingInfo><Site><Id>S1</Id>"
@@ -244,31 +244,27 @@ TEST(FieldDataImport, ZFileChannelsTurnedAndXmlUnitsAndSignApplied) {
 TEST(FieldDataImport, EmtfXmlWrittenAndReadBackIsTheSameSounding) {
   for (const char* name : {"tf_xml.xml", "tf_avg_newer.avg", "tf_jfile.j"}) {
     SCOPED_TRACE(name);
-    auto first = test::NewStores();
-    ScriptedUi ui;
-    ASSERT_TRUE(
-        ImportFieldDataFile(test::RealDataPath(name), first->workspace, ui));
-    const SoundingBuffer& a = first->workspace.sounding;
+    auto first = ReadReal(name);
+    ASSERT_TRUE(first->ok);
+    const SoundingBuffer& a = first->sb();
     test::TempFile out("", ".xml");
-    ASSERT_TRUE(ExportEmtfXml(a, out.path(), ui));
-    auto second = test::NewStores();
-    ASSERT_TRUE(ImportFieldDataFile(out.path(), second->workspace, ui));
-    const SoundingBuffer& b = second->workspace.sounding;
+    ASSERT_TRUE(ExportEmtfXml(a, out.path(), first->ui));
+    auto second = ReadPath(out.path());
+    ASSERT_TRUE(second->ok);
+    const SoundingBuffer& b = second->sb();
     ASSERT_EQ(b.nfreq, a.nfreq);
     EXPECT_EQ(Place(b), Place(a));
     for (int k = 0; k < a.nfreq; ++k) {
       EXPECT_NEAR(b.freq[k] / a.freq[k], 1.0, 1e-7) << k;
       for (int i = 1; i <= 8; ++i)
         EXPECT_EQ(b.Array(i)[k], a.Array(i)[k]) << k << " " << i;
-      // The errors: exactly the file's where the two estimates of an error
-      // agree (variances), the larger of them otherwise.
+      // The file's errors from variances; from rho/phase errors, never less.
       if (std::string(name) != "tf_avg_newer.avg") {
         EXPECT_NEAR(b.phsxy_err[k], a.phsxy_err[k], 1e-4) << k;
         EXPECT_NEAR(b.phsyx_err[k], a.phsyx_err[k], 1e-4) << k;
         EXPECT_NEAR(b.rhoxy_err[k] / a.rhoxy_err[k], 1.0, 1e-4) << k;
         EXPECT_NEAR(b.rhoyx_err[k] / a.rhoyx_err[k], 1.0, 1e-4) << k;
       } else {
-        // Independent resistivity and phase errors: never smaller.
         EXPECT_GE(b.phsxy_err[k], a.phsxy_err[k] * (1.0f - 1e-5f)) << k;
         EXPECT_GE(b.rhoyx_err[k], a.rhoyx_err[k] * (1.0f - 1e-5f)) << k;
       }
@@ -276,8 +272,7 @@ TEST(FieldDataImport, EmtfXmlWrittenAndReadBackIsTheSameSounding) {
   }
 }
 
-// Values a double holds but a sounding cannot (or whose resistivity error
-// overflows) are left out with a message, never stored as inf or NaN.
+// Values (or errors) beyond a float are left out with a message, never inf.
 TEST(FieldDataImport, ValuesBeyondTheStoredRangeAreLeftOut) {
   TransferFunction tf;
   tf.format = "EMTF Z-file";
@@ -322,29 +317,7 @@ TEST(FieldDataImport, ValuesBeyondTheStoredRangeAreLeftOut) {
   EXPECT_THAT(refused.prompts(), MessageWith("out of range"));
 }
 
-// The exchange-format readers on real archive files: counts, periods, one
-// element with its error, station and position, read off the files by hand.
-struct Read {
-  std::unique_ptr<Stores> stores = test::NewStores();
-  ScriptedUi ui;
-  EdiImportReport report;
-  FieldFormat format = FieldFormat::kUnknown;
-  bool ok = false;
-  const SoundingBuffer& sb() const { return stores->workspace.sounding; }
-};
-
-std::unique_ptr<Read> ReadReal(const std::string& name) {
-  auto r = std::make_unique<Read>();
-  r->ok = ImportFieldDataFile(test::RealDataPath(name),
-                              r->stores->workspace,
-                              r->ui,
-                              kDefaultImportError,
-                              &r->report,
-                              &r->format);
-  return r;
-}
-
-// Period of point k, s.
+// Real archive files: values read off the files by hand.
 double Period(const SoundingBuffer& sb, int k) { return 1.0 / sb.freq[k]; }
 
 TEST(FormatReaders, EmtfXmlFilesOfTheArchives) {
@@ -372,8 +345,7 @@ TEST(FormatReaders, EmtfXmlFilesOfTheArchives) {
   EXPECT_EQ(bad->report.missing_points, 3);
   EXPECT_FLOAT_EQ(bad->sb().zxyi[0], 4.745337f);
 
-  // Sparse metadata and no errors at all: the default error, and the site
-  // id from the <Site> at the end of the file.
+  // No errors: the default; the site id from the <Site> at the file's end.
   auto poor = ReadReal("tf_poor_xml.xml");
   ASSERT_TRUE(poor->ok);
   EXPECT_EQ(poor->sb().nfreq, 33);
@@ -387,15 +359,15 @@ TEST(FormatReaders, EmtfXmlFilesOfTheArchives) {
   EXPECT_EQ(iris->sb().nfreq, 30);
   EXPECT_FLOAT_EQ(iris->sb().zxyr[0], 10.07529f);
 
-  // Z.VAR of an archive file is N_ii S_jj of its own covariance blocks: the
-  // variance the Z-file reader computes.
+  // Z.VAR equals N_ii S_jj of the file's own covariance blocks; an error
+  // left from an earlier failed read does not stop a good read.
   const std::string text =
       test::ReadWholeFile(test::RealDataPath("tf_xml.xml"));
   TransferFunction with_var, from_cov;
-  std::string error;
+  std::string error = "The file has no <EM_TF> element.";
   ASSERT_TRUE(
-      ReadTransferFunction(FieldFormat::kEmtfXml, text, with_var, error));
-  // The same file without its Z.VAR blocks.
+      ReadTransferFunction(FieldFormat::kEmtfXml, text, with_var, error))
+      << error;
   std::string stripped = text;
   for (std::size_t at; (at = stripped.find("<Z.VAR")) != std::string::npos;) {
     const std::size_t end = stripped.find("</Z.VAR>", at);
@@ -411,18 +383,15 @@ TEST(FormatReaders, EmtfXmlFilesOfTheArchives) {
           << k << " " << e;
     }
   }
-}
 
-TEST(FormatReaders, DerivedQuantitiesOfAnXmlFileMatchItsCurves) {
-  auto r = ReadReal("tf_xml_with_derived_quantities.xml");
-  ASSERT_TRUE(r->ok);
-  ASSERT_EQ(r->sb().nfreq, 20);
-  EXPECT_EQ(Place(r->sb()).substr(0, 16), "SMG1|-38.410000|");
-  // The file's RHOXY 3.166342 and PHSXY 22.09127 at 16 s; RHOYX 1.839334,
-  // PHSYX -145.0606 (the YX curve turns it by 180 degrees).
+  auto d = ReadReal("tf_xml_with_derived_quantities.xml");
+  ASSERT_TRUE(d->ok);
+  ASSERT_EQ(d->sb().nfreq, 20);
+  EXPECT_EQ(Place(d->sb()).substr(0, 16), "SMG1|-38.410000|");
+  // RHOXY, PHSXY, RHOYX, PHSYX of the file at 16 s (YX turned by 180).
   for (CurveMode mode : {CurveMode::XY, CurveMode::YX}) {
-    test::LoadSet(*r->stores, 0, mode);
-    const FieldSet& s = r->stores->sets[0];
+    test::LoadSet(*d->stores, 0, mode);
+    const FieldSet& s = d->stores->sets[0];
     const bool xy = mode == CurveMode::XY;
     EXPECT_NEAR(std::pow(10.0, s.log_rho[0]), xy ? 3.166342 : 1.839334, 2e-4);
     EXPECT_NEAR(s.phase[0], xy ? 22.09127 : -145.0606 + 180.0, 2e-3);
@@ -438,9 +407,7 @@ TEST(FormatReaders, ZFileWithFullCovariance) {
   EXPECT_NEAR(Period(sb, 0), 1.16364, 1e-5);
   EXPECT_NEAR(Period(sb, 37), 10922.667, 0.01);
   EXPECT_EQ(Place(sb), "300|34.727000|-115.735000|0000");
-  // Ex row of the first period: Zxx -5.991 - 5.955i, Zxy 17.27 + 12.72i;
-  // Ey row: Zyx -51.59 - 23.03i. Var Zxy = N(Ex,Ex) S(Hy,Hy) =
-  // 1.604e-2 * 130.4.
+  // First period; Var Zxy = N(Ex,Ex) S(Hy,Hy) = 1.604e-2 * 130.4.
   EXPECT_FLOAT_EQ(sb.zxxr[0], -5.991f);
   EXPECT_FLOAT_EQ(sb.zxyr[0], 17.27f);
   EXPECT_FLOAT_EQ(sb.zxyi[0], 12.72f);
@@ -473,8 +440,7 @@ TEST(FormatReaders, BirrpJFileInFieldUnitsDespiteItsTitles) {
   EXPECT_FLOAT_EQ(sb.zxyi[0], 26.85942f);
   EXPECT_NEAR(sb.rhoxy_err[0], 41.96037, 1e-3);
   EXPECT_NEAR(sb.phsxy_err[0], 3.641603, 1e-4);
-  // The curves equal the file's own RXY and RYX blocks (rho, phase) to
-  // their printed precision: "S.I." in the titles, mV/km/nT in the values.
+  // The file's own RXY blocks (rho, phase): mV/km/nT despite "S.I.".
   const double rxy[3][3] = {{1.333333, 349.3755, -47.90656},
                             {8.050000, 79405.75 / 1.0, -74.49443},
                             {64.55, 0.1045799e8, -99.74355}};
@@ -504,8 +470,7 @@ TEST(FormatReaders, ZongeAvgInBothLayouts) {
   EXPECT_NEAR(sb.freq[0], 2.3438e-2, 1e-7);
   EXPECT_NEAR(sb.freq[27], 1024.0, 1e-3);
   EXPECT_EQ(Place(sb), "24|32.833312|-107.083057|0000");
-  // Zxy at 0.5 Hz (point 5): 16.252 at 482.1 mrad; ARes 105.65 +- 6.1 %,
-  // phase error 30.3 mrad.
+  // Zxy at 0.5 Hz: 16.252 at 482.1 mrad; ARes 105.65 +- 6.1 %, 30.3 mrad.
   EXPECT_NEAR(sb.freq[5], 0.5, 1e-7);
   EXPECT_NEAR(sb.zxyr[5], 14.39965, 1e-4);
   EXPECT_NEAR(sb.zxyi[5], 7.535091, 1e-4);
@@ -515,8 +480,7 @@ TEST(FormatReaders, ZongeAvgInBothLayouts) {
   test::LoadSet(*r->stores, 0, CurveMode::XY);
   EXPECT_NEAR(std::pow(10.0, r->stores->sets[0].log_rho[5]), 105.65, 0.01);
 
-  // The newer layout: a header per block, XY phases in the third quadrant
-  // (not flipped by MTEdit): the tensor is negated and the user told.
+  // The newer layout, XY phases in the third quadrant: negated, with a word.
   auto n = ReadReal("tf_avg_newer.avg");
   ASSERT_TRUE(n->ok);
   const SoundingBuffer& nb = n->sb();
