@@ -1,6 +1,4 @@
-// Synthetic 3- and 4-layer soundings with 5 % noise: the truth inside the
-// narrow 90 % band over the resolved depths, the most probable layer count
-// near the true one. Long runs: labelled slow.
+// 3- and 4-layer soundings, 5 % noise: the truth inside a narrow 90 % band.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -38,8 +36,7 @@ TEST_P(PosteriorStatistics, TruthInsideTheBand) {
       SyntheticBayesData(c.rho, c.thickness_km, t, 0.05, c.seed);
   const BayesOptions o{.iterations = 40000, .seed = c.seed};
   const BayesResult r = RunBayesSampler(d, o);
-  // The resolved depths: between the shallowest and the deepest Bostick
-  // depth of the data.
+  // The resolved depths: between the data's shallowest and deepest Bostick.
   const double top = d.MinBostickDepthKm(), bottom = d.MaxBostickDepthKm();
   int resolved = 0, inside = 0;
   std::vector<double> widths;

@@ -1,5 +1,6 @@
 #include "core/bayes/rj_sampler.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +13,9 @@
 
 namespace mtvuk {
 namespace {
+
+using testing::DoubleNear;
+using testing::Pointwise;
 
 std::vector<double> Periods(int count, double first, double last) {
   std::vector<double> t(count);
@@ -29,9 +33,7 @@ BayesOptions SmallRun() {
           .rho_bins = 60};
 }
 
-// Errors so large that every model fits: the posterior is the prior,
-// uniform in the layer count (a wrong birth or death ratio tilts it) and in
-// the resistivity at every depth.
+// Errors so large that every model fits: the posterior is the prior.
 TEST(RjSampler, FlatLikelihoodReturnsThePrior) {
   BayesData d = SyntheticBayesData(
       {100.0, 10.0}, {1.0}, Periods(12, 0.01, 100.0), 0.0, 1);
@@ -43,8 +45,7 @@ TEST(RjSampler, FlatLikelihoodReturnsThePrior) {
   o.thin = 5;
   o.chains = 4;
   o.hot_chains = 0;
-  // Wide steps: without data to guide them the chains must cross the whole
-  // prior many times.
+  // Wide steps: the chains must cross the whole prior many times.
   o.step_value = o.step_birth = 2.0;
   o.step_depth = 0.5;
   const BayesResult r = RunBayesSampler(d, o);
@@ -55,17 +56,13 @@ TEST(RjSampler, FlatLikelihoodReturnsThePrior) {
   EXPECT_NEAR(r.p05[mid], -0.7, 0.2);
   EXPECT_NEAR(r.p50[mid], 2.0, 0.2);
   EXPECT_NEAR(r.p95[mid], 4.7, 0.2);
-  // Interfaces uniform in log depth: every cell about 1.5 / cells (the mean
-  // count of interfaces is 1.5).
+  // Interfaces uniform in log depth, 1.5 of them on average.
   EXPECT_NEAR(r.interface_probability[5], 1.5 / o.depth_cells, 0.015);
   EXPECT_NEAR(r.interface_probability[30], 1.5 / o.depth_cells, 0.015);
   EXPECT_GT(r.moves[static_cast<int>(BayesMove::kBirth)].Rate(), 0.1);
 }
 
-// The same seed gives the same posterior on one thread and on three; another
-// seed gives another chain. Exchanges with tempered chains must leave the
-// posterior of the cold ones as it is: their mean misfit after the burn-in
-// is that of cold chains alone.
+// The seed, not the threads, decides; tempered chains keep the posterior.
 TEST(RjSampler, SeedDecidesNotThreadsAndTemperingKeepsThePosterior) {
   const BayesData d = SyntheticBayesData(
       {30.0, 300.0, 3.0}, {0.5, 4.0}, Periods(16, 0.003, 3000.0), 0.05, 3);
@@ -102,13 +99,12 @@ TEST(RjSampler, SeedDecidesNotThreadsAndTemperingKeepsThePosterior) {
   EXPECT_NEAR(tempered / cold, 1.0, 0.2) << cold << " " << tempered;
 }
 
-TEST(RjSampler, SplitRHat) {
+TEST(RjSampler, SplitRHatAndErrorFloor) {
   std::vector<std::vector<double>> same(3);
   RandomStream random(5, 0);
   for (auto& c : same)
     for (int i = 0; i < 2000; ++i) c.push_back(random.Normal());
   EXPECT_NEAR(SplitRHat(same), 1.0, 0.01);
-  // One chain elsewhere.
   auto apart = same;
   for (double& v : apart[1]) v += 3.0;
   EXPECT_GT(SplitRHat(apart), 1.5);
@@ -119,11 +115,7 @@ TEST(RjSampler, SplitRHat) {
   EXPECT_GT(SplitRHat(drift), 1.2);
   EXPECT_EQ(SplitRHat({{2, 2, 2, 2}, {2, 2, 2, 2}}), 1.0);
   EXPECT_TRUE(std::isinf(SplitRHat({{2, 2, 2, 2}, {3, 3, 3, 3}})));
-}
-
-// The error floor on |Z|: 5 % is 0.0434 in log10 rho_a and 0.05 rad, larger
-// errors stay, missing ones take the floor.
-TEST(RjSampler, ErrorFloor) {
+  // The error floor on |Z|: larger errors stay, missing ones take the floor.
   BayesData d;
   d.period = {1.0, 2.0, 3.0};
   d.log_rho = {1.0, 1.0, 1.0};
@@ -131,16 +123,12 @@ TEST(RjSampler, ErrorFloor) {
   d.sigma_log_rho = {0.01, 0.2, 0.0};
   d.sigma_phase = {0.3, 0.001, NAN};
   ApplyErrorFloor(5.0, d);
-  EXPECT_NEAR(d.sigma_log_rho[0], 0.1 / std::log(10.0), 1e-12);
-  EXPECT_EQ(d.sigma_log_rho[1], 0.2);
-  EXPECT_NEAR(d.sigma_log_rho[2], 0.1 / std::log(10.0), 1e-12);
-  EXPECT_EQ(d.sigma_phase[0], 0.3);
-  EXPECT_NEAR(d.sigma_phase[1], std::asin(0.05), 1e-15);
-  EXPECT_NEAR(d.sigma_phase[2], std::asin(0.05), 1e-15);
+  const double rho = 0.1 / std::log(10.0), phase = std::asin(0.05);
+  EXPECT_THAT(d.sigma_log_rho, Pointwise(DoubleNear(1e-12), {rho, 0.2, rho}));
+  EXPECT_THAT(d.sigma_phase, Pointwise(DoubleNear(1e-15), {0.3, phase, phase}));
 }
 
-// A real sounding, both polarisations, points deleted: the sampler fits the
-// rest to about their errors, down to twice the Bostick depth.
+// A real sounding, XY and YX, points deleted: fitted to about the errors.
 TEST(RjSampler, RealSounding) {
   auto stores = test::NewStores();
   ScriptedUi ui;

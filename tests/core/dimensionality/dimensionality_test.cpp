@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
 #include "core/dimensionality/dplus.h"
 #include "core/dimensionality/nnls.h"
@@ -30,32 +29,16 @@ std::vector<Complex> LayeredResponse(const std::vector<ImpedanceDatum>& data,
   return z;
 }
 
-// Data of a layered earth with errors growing from 2 % to 9 % with period,
-// noise of that size when `noisy`.
+// The XY data of a layered earth, errors growing from 2 % to 9 % with period.
 std::vector<ImpedanceDatum> LayeredData(bool noisy, unsigned seed) {
-  std::vector<double> rho = {100.0, 8.0, 400.0, 20.0};
-  std::vector<double> h = {0.4, 1.5, 12.0};
-  std::vector<ImpedanceDatum> data;
-  for (int i = 0; i < 40; ++i) {
-    ImpedanceDatum d;
-    d.period = 1e-3 * std::pow(10.0, 6.0 * i / 39.0);
-    data.push_back(d);
-  }
-  const std::vector<Complex> z = LayeredResponse(data, rho, h);
-  std::mt19937 rng(seed);
-  std::normal_distribution<double> gauss(0.0, 1.0);
-  for (size_t i = 0; i < data.size(); ++i) {
-    data[i].sigma = (0.02 + 0.07 * i / 39.0) * Abs(z[i]);
-    const double nr = noisy ? gauss(rng) : 0.0;
-    const double ni = noisy ? gauss(rng) : 0.0;
-    data[i].z = {z[i].re + nr * data[i].sigma, z[i].im + ni * data[i].sigma};
-  }
-  return data;
+  const auto stores = test::TwoCurves(
+      {{100, 0, 0, 0.4}, {8, 0, 0, 1.5}, {400, 0, 0, 12.0}, {20, 0, 0, 0}},
+      {.err_lo = 0.02, .err_hi = 0.09, .noisy = noisy, .seed = seed});
+  return ImpedanceDataOf(stores->sets[0]);
 }
 
 TEST(Nnls, KeepsTheSolutionNonNegativeAndOptimal) {
-  // Columns (1,0,1) and (0,1,1); b = (2,-1,1). Unconstrained x2 < 0, so the
-  // answer is x2 = 0 and x1 = 1.5 with residual 1.5.
+  // Columns (1,0,1), (0,1,1), b = (2,-1,1): x2 would be < 0, so x = (1.5, 0).
   const NnlsResult r = SolveNnls({1, 0, 1, 0, 1, 1}, 3, 2, {2, -1, 1});
   ASSERT_TRUE(r.converged);
   EXPECT_NEAR(r.x[0], 1.5, 1e-12);
@@ -68,7 +51,7 @@ TEST(Nnls, KeepsTheSolutionNonNegativeAndOptimal) {
   EXPECT_NEAR(s.residual_norm2, 0.0, 1e-18);
 }
 
-TEST(DPlus, FitsLayeredDataAtLeastAsWellAsTheTrueModel) {
+TEST(DPlus, LayeredEarthsFitHalfSpaceAndNoLayeredEarth) {
   // Noise-free: the D+ response reproduces the data.
   const std::vector<ImpedanceDatum> exact = LayeredData(false, 1);
   const DPlusResult e = FitDPlus(exact);
@@ -76,12 +59,13 @@ TEST(DPlus, FitsLayeredDataAtLeastAsWellAsTheTrueModel) {
   EXPECT_EQ(e.data, 80);
   EXPECT_LT(e.chi2, 0.05);
   EXPECT_TRUE(e.one_d);
+  const std::vector<double> rho = {100.0, 8.0, 400.0, 20.0}, h = {0.4, 1.5, 12};
+  EXPECT_LT(ImpedanceChi2(exact, LayeredResponse(exact, rho, h)), 0.01);
   // Noisy, with non-uniform errors, several noise draws.
   for (unsigned seed : {3u, 11u, 29u}) {
     const std::vector<ImpedanceDatum> data = LayeredData(true, seed);
     const DPlusResult r = FitDPlus(data);
-    const double truth = ImpedanceChi2(
-        data, LayeredResponse(data, {100.0, 8.0, 400.0, 20.0}, {0.4, 1.5, 12}));
+    const double truth = ImpedanceChi2(data, LayeredResponse(data, rho, h));
     EXPECT_LE(r.chi2, truth * (1.0 + 1e-9)) << seed;
     EXPECT_TRUE(r.one_d) << r.message;
     EXPECT_NEAR(r.limit, 101.9, 0.5);  // 95 % point of chi^2 for 80 values
@@ -89,11 +73,7 @@ TEST(DPlus, FitsLayeredDataAtLeastAsWellAsTheTrueModel) {
     // The D+ response at the data is what the chi^2 measures.
     EXPECT_NEAR(ImpedanceChi2(data, r.fitted), r.chi2, 1e-9 * r.chi2);
   }
-}
-
-// A half-space curve is 1-D and the bound curve follows it; phases above
-// 90 degrees in its middle are no layered earth.
-TEST(DPlus, HalfSpaceAndDataNoLayeredEarthGives) {
+  // A half-space is 1-D; phases above 90 degrees are no layered earth.
   auto curve = [](double middle_phase) {
     std::vector<ImpedanceDatum> data;
     for (int i = 0; i < 30; ++i) {
@@ -118,8 +98,7 @@ TEST(DPlus, HalfSpaceAndDataNoLayeredEarthGives) {
   EXPECT_FALSE(r.one_d);
   EXPECT_GT(r.chi2, r.limit);
   EXPECT_NE(r.message.find("No 1-D model fits"), std::string::npos);
-  // rho_a rising as T^0.5 (1-D wants phases near 22 degrees) with a phase
-  // of 70 degrees.
+  // rho_a rising as T^0.5 (1-D: phases near 22 degrees) with phases of 70.
   data.clear();
   for (int i = 0; i < 30; ++i) {
     const double t = 1e-2 * std::pow(10.0, 4.0 * i / 29.0);
@@ -128,33 +107,27 @@ TEST(DPlus, HalfSpaceAndDataNoLayeredEarthGives) {
   r = FitDPlus(data);
   EXPECT_FALSE(r.one_d);
   EXPECT_GT(r.nrms, 3.0);
-  // Too few data.
   EXPECT_FALSE(FitDPlus({data[0]}).ok);
 }
 
 TEST(DPlus, BothPolarisationsOfAnAnisotropicEarthAreOneD) {
-  // With the strike along x, XY and YX are the 1-D responses of the two
-  // principal resistivities: both must pass; the derived curve and its
-  // error bars give the data.
+  // Strike along x: XY and YX are the 1-D responses of rho1 and rho2.
   auto stores =
       test::TwoCurves({{50, 0, 0, 0.5}, {10, 300, 0, 3.0}, {100, 0, 0, 0}},
                       {.n = 36, .err_lo = 0.015, .err_hi = 0.06});
   for (int s = 0; s < 2; ++s) {
     const std::vector<ImpedanceDatum> data = ImpedanceDataOf(stores->sets[s]);
     ASSERT_EQ(data.size(), 36u);
-    // The standard errors come back from the curve's error bars.
     EXPECT_NEAR(data[0].sigma / Abs(data[0].z), 0.015, 0.002);
     EXPECT_NEAR(data[35].sigma / Abs(data[35].z), 0.06, 0.01);
     const DPlusResult r = FitDPlus(data);
     EXPECT_TRUE(r.one_d) << s << " " << r.message;
   }
-  // A deleted point is no datum.
   stores->sets[0].point_deleted[4] = 1;
   EXPECT_EQ(ImpedanceDataOf(stores->sets[0]).size(), 35u);
 }
 
-// A real audio-magnetotelluric station: no layered model beats the D+
-// bound, and the invariants are numbers at every period, some 1-D, not all.
+// A real AMT station: no layered model beats the D+ bound; some periods 1-D.
 TEST(DPlus, RealSoundingBoundAndInvariants) {
   auto stores = test::NewStores();
   ScriptedUi ui;
@@ -189,21 +162,6 @@ TEST(DPlus, RealSoundingBoundAndInvariants) {
   }
 }
 
-// R Z R^T for a rotation of the axes by `deg`.
-ImpedanceTensor Rotate(const ImpedanceTensor& z, double deg) {
-  const double c = std::cos(deg * 0.017453292519943295);
-  const double s = std::sin(deg * 0.017453292519943295);
-  const Complex m[2][2] = {{z.xx, z.xy}, {z.yx, z.yy}};
-  const double r[2][2] = {{c, s}, {-s, c}};
-  Complex out[2][2] = {};
-  for (int i = 0; i < 2; ++i)
-    for (int j = 0; j < 2; ++j)
-      for (int k = 0; k < 2; ++k)
-        for (int l = 0; l < 2; ++l)
-          out[i][j] = Add(out[i][j], Scale(m[k][l], r[i][k] * r[j][l]));
-  return {out[0][0], out[0][1], out[1][0], out[1][1]};
-}
-
 // C Z with a real distortion matrix C.
 ImpedanceTensor Distort(const ImpedanceTensor& z, const double c[2][2]) {
   return {Add(Scale(z.xx, c[0][0]), Scale(z.yx, c[0][1])),
@@ -212,7 +170,19 @@ ImpedanceTensor Distort(const ImpedanceTensor& z, const double c[2][2]) {
           Add(Scale(z.xy, c[1][0]), Scale(z.yy, c[1][1]))};
 }
 
-TEST(TensorInvariants, OneDTwoDAndDistortedTensors) {
+ImpedanceTensor Transposed(const ImpedanceTensor& z) {
+  return {z.xx, z.yx, z.xy, z.yy};
+}
+
+// R Z R^T for a rotation of the axes by `deg`.
+ImpedanceTensor Rotate(const ImpedanceTensor& z, double deg) {
+  const double c = std::cos(deg * 0.017453292519943295);
+  const double s = std::sin(deg * 0.017453292519943295);
+  const double r[2][2] = {{c, s}, {-s, c}};
+  return Transposed(Distort(Transposed(Distort(z, r)), r));
+}
+
+TEST(TensorInvariants, OneDTwoDDistortedAndRotatedTensors) {
   // 1-D, phase 60 degrees: Phi = tan(60) I.
   const Complex z1{1.0, std::sqrt(3.0)};
   const TensorInvariants one =
@@ -221,8 +191,7 @@ TEST(TensorInvariants, OneDTwoDAndDistortedTensors) {
   EXPECT_NEAR(one.phi_min_deg, 60.0, 1e-9);
   EXPECT_EQ(one.swift_skew, 0.0);
   EXPECT_TRUE(one.one_d);
-  // 2-D regional tensor (TE 60 deg, TM 35 deg, different sizes) at strike
-  // 25 deg, galvanically distorted.
+  // 2-D regional tensor (TE 60, TM 35 deg) at strike 25 deg, distorted.
   const Complex te{1.0, std::tan(60.0 * 0.017453292519943295)};
   const Complex tm = Scale({1.0, std::tan(35.0 * 0.017453292519943295)}, -2.5);
   const ImpedanceTensor regional = Rotate({{0, 0}, te, tm, {0, 0}}, 25.0);
@@ -243,9 +212,7 @@ TEST(TensorInvariants, OneDTwoDAndDistortedTensors) {
   EXPECT_NEAR(a.swift_skew, 0.0, 1e-12);
   EXPECT_GT(b.swift_skew, 0.1);
   EXPECT_NEAR(b.bahr_skew, 0.0, 1e-6);
-}
-
-TEST(TensorInvariants, RotationInvariantsOfAThreeDTensor) {
+  // A 3-D tensor: rotation invariants.
   const ImpedanceTensor z{{0.5, 0.4}, {1.0, 0.2}, {-0.3, -1.5}, {0.2, -0.6}};
   const TensorInvariants t = InvariantsOf(z, 1.0);
   EXPECT_GT(std::fabs(t.beta_deg), 3.0);
@@ -271,9 +238,7 @@ TEST(TensorInvariants, RotationInvariantsOfAThreeDTensor) {
 }
 
 TEST(TensorInvariants, AnisotropicEarthIsMarkedWhereItsAnisotropyIsSeen) {
-  // An anisotropic layer at a strike of 30 degrees between 0.5 and 3.5 km:
-  // short periods see only the isotropic top (1-D), long ones the
-  // anisotropy (a symmetric phase tensor, beta = 0, ellipticity > 0.1).
+  // Anisotropy (strike 30) from 0.5 to 3.5 km: 1-D at short periods only.
   auto stores =
       test::TwoCurves({{50, 0, 0, 0.5}, {10, 300, 30, 3.0}, {100, 0, 0, 0}},
                       {.n = 30, .tmin = 1e-4, .noisy = false});

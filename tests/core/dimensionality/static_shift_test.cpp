@@ -15,16 +15,14 @@
 namespace mtvuk {
 namespace {
 
-// XY and YX of an earth that is 1-D down to 2 km and anisotropic below:
-// the curves coincide at short periods and part at long ones. Errors grow
-// from 1.5 % to 6 %, with noise.
+// An earth 1-D down to 2 km, anisotropic below; errors from 1.5 % to 6 %.
 std::unique_ptr<Stores> TwoPolarisations(unsigned seed) {
   return test::TwoCurves(
       {{80, 0, 0, 2.0}, {5, 200, 0, 10.0}, {300, 0, 0, 0}},
       {.n = 48, .err_lo = 0.015, .err_hi = 0.06, .seed = seed});
 }
 
-TEST(StaticShift, FactorMovesRhoAndKeepsThePhase) {
+TEST(StaticShift, FactorNearSurfaceResistivityAndProfileMedian) {
   auto stores = TwoPolarisations(5);
   FieldSet& xy = stores->sets[0];
   const FieldSet before = xy;
@@ -58,12 +56,27 @@ TEST(StaticShift, FactorMovesRhoAndKeepsThePhase) {
   // The factor is absolute: back to 1 gives the curve as loaded.
   ASSERT_TRUE(SetStaticShift(xy, 1.0));
   EXPECT_NEAR(xy.log_rho[10], before.log_rho[10], 1e-5);
-  // Bad factors are refused and change nothing.
-  // 1e-50 and 1e40 would be stored as 0 and infinity.
+  // Bad factors (1e-50 and 1e40 would be stored as 0 and inf) are refused.
   for (double bad : {0.0, -2.0, std::nan(""), HUGE_VAL, 1e-50, 1e40}) {
     EXPECT_FALSE(SetStaticShift(xy, bad));
     EXPECT_FLOAT_EQ(xy.static_shift, 1.0f);
   }
+  SetStaticShift(xy, 0.5);
+  xy.static_shift = 1.0f;  // a shift of 0.5 in the data
+  const ShiftEstimate e = ShiftFromNearSurface(xy, 80.0);
+  ASSERT_TRUE(e.ok);
+  EXPECT_NEAR(e.factor_xy, 2.0, 0.15);
+  EXPECT_EQ(e.message.find("not near 45"), std::string::npos);
+  EXPECT_FALSE(ShiftFromNearSurface(xy, -1.0).ok);
+  // Along a profile every station is moved onto the median.
+  const std::vector<double> f =
+      ShiftsFromProfile({1.0, 2.0, std::nan(""), 3.0, 2.5});
+  ASSERT_EQ(f.size(), 5u);
+  EXPECT_NEAR(f[0], std::pow(10.0, 1.25), 1e-9);
+  EXPECT_NEAR(f[1], std::pow(10.0, 0.25), 1e-9);
+  EXPECT_EQ(f[2], 1.0);
+  EXPECT_NEAR(f[3], std::pow(10.0, -0.75), 1e-9);
+  EXPECT_NEAR(ShortestPeriodLogRho(stores->sets[1]), std::log10(80.0), 0.03);
 }
 
 TEST(StaticShift, PolarisationsRecoverAShiftOfTheXYCurve) {
@@ -93,7 +106,6 @@ TEST(StaticShift, PolarisationsRecoverAShiftOfTheXYCurve) {
         ShiftFromPolarisations(xy, yx, ShiftTarget::kOntoYX);
     EXPECT_NEAR(again.factor_xy, 1.0 / 3.0, 0.1 / 3.0);
   }
-  // No common period.
   auto stores = TwoPolarisations(1);
   stores->sets[1].freq.fill(1e6f);
   EXPECT_FALSE(ShiftFromPolarisations(
@@ -101,31 +113,7 @@ TEST(StaticShift, PolarisationsRecoverAShiftOfTheXYCurve) {
                    .ok);
 }
 
-TEST(StaticShift, NearSurfaceResistivityAndProfileMedian) {
-  auto stores = TwoPolarisations(9);
-  FieldSet& xy = stores->sets[0];
-  SetStaticShift(xy, 0.5);
-  xy.static_shift = 1.0f;  // a shift of 0.5 in the data
-  // The first layer is 80 Ohm-m.
-  const ShiftEstimate e = ShiftFromNearSurface(xy, 80.0);
-  ASSERT_TRUE(e.ok);
-  EXPECT_NEAR(e.factor_xy, 2.0, 0.15);
-  EXPECT_EQ(e.message.find("not near 45"), std::string::npos);
-  EXPECT_FALSE(ShiftFromNearSurface(xy, -1.0).ok);
-  // Along a profile every station is moved onto the median.
-  const std::vector<double> f =
-      ShiftsFromProfile({1.0, 2.0, std::nan(""), 3.0, 2.5});
-  ASSERT_EQ(f.size(), 5u);
-  EXPECT_NEAR(f[0], std::pow(10.0, 1.25), 1e-9);
-  EXPECT_NEAR(f[1], std::pow(10.0, 0.25), 1e-9);
-  EXPECT_EQ(f[2], 1.0);
-  EXPECT_NEAR(f[3], std::pow(10.0, -0.75), 1e-9);
-  EXPECT_NEAR(ShortestPeriodLogRho(stores->sets[1]), std::log10(80.0), 0.03);
-}
-
-// Six stations over a 6 Ohm-m basin 0.4 to 2.4 km thick under a 150 Ohm-m
-// cover, on an anisotropic basement; station 3's XY curve carries a
-// galvanic shift of 3, as its file would.
+// Six stations over a basin; station 3's XY carries a galvanic shift of 3.
 struct Profile {
   std::vector<std::unique_ptr<Stores>> stations;
   std::vector<double> LogRho(int slot, int shortest = 5) const {
@@ -136,7 +124,7 @@ struct Profile {
   }
 };
 
-Profile BasinProfile() {
+TEST(ProfileShift, MedianOfTheStations) {
   Profile p;
   const double basin_km[] = {0.4, 1.1, 1.9, 2.4, 1.6, 0.7};
   for (int i = 0; i < 6; ++i) {
@@ -150,15 +138,7 @@ Profile BasinProfile() {
   FieldSet& xy3 = p.stations[2]->sets[0];
   EXPECT_TRUE(SetStaticShift(xy3, 3.0));
   xy3.static_shift = 1.0f;  // part of the data now
-  return p;
-}
-
-// Along a profile each station's shortest-period rho_a is moved onto the
-// median of the stations of its polarisation.
-TEST(ProfileShift, MedianOfTheStations) {
-  Profile p = BasinProfile();
-  // The workstation's six slots: XY of stations 1 to 4 (3 shifted), the YX
-  // of station 3 and station 1's XY again.
+  // Slots: XY of stations 1 to 4, YX of station 3, station 1's XY again.
   FieldSets sets;
   auto load = [&sets](int slot, const FieldSet& from, int station) {
     sets[slot] = from;
@@ -174,8 +154,7 @@ TEST(ProfileShift, MedianOfTheStations) {
   EXPECT_EQ(e.points, 4);
   EXPECT_NEAR(e.factor_xy, 1.0 / 3.0, 0.1 / 3.0);
   EXPECT_NEAR(ShiftFromLoadedStations(sets, 0).factor_xy, 1.0, 0.1);
-  // The YX of station 3 carries no shift, but only one YX station is
-  // loaded: no median to move it onto.
+  // Only one YX station is loaded: no median to move it onto.
   e = ShiftFromLoadedStations(sets, 4);
   EXPECT_FALSE(e.ok);
   EXPECT_EQ(e.message,
@@ -186,9 +165,7 @@ TEST(ProfileShift, MedianOfTheStations) {
   EXPECT_FALSE(ShiftFromLoadedStations(sets, 2).ok);
   EXPECT_FALSE(ShiftFromLoadedStations(sets, 1).ok);  // an empty slot
 
-  // The shortest period of station 3 is edited far up, then deleted: the
-  // estimate moves on to the next five periods.
-  FieldSet& xy3 = p.stations[2]->sets[0];
+  // Station 3's shortest period edited up, then deleted: the next five count.
   ASSERT_TRUE(std::is_sorted(
       xy3.freq.begin(), xy3.freq.begin() + xy3.count, std::greater<>()));
   const std::vector<double> before = ShiftsFromProfile(p.LogRho(0));
@@ -201,8 +178,7 @@ TEST(ProfileShift, MedianOfTheStations) {
   EXPECT_NEAR(ShortestPeriodLogRho(xy3), next_five, 1e-6);
   xy3.point_deleted[0] = 0;
   xy3.log_rho[0] -= 2.0f;
-  // A station without a used period takes no part and keeps factor 1;
-  // the others keep theirs within the noise.
+  // A station without a used period keeps factor 1, the others theirs.
   FieldSet& xy5 = p.stations[4]->sets[0];
   for (int k = 0; k < xy5.count; ++k) xy5.point_deleted[k] = 1;
   EXPECT_TRUE(std::isnan(ShortestPeriodLogRho(xy5)));
@@ -221,8 +197,7 @@ TEST(ProfileShift, MedianOfTheStations) {
   // The YX curves carry no shift: every factor stays near 1.
   for (double f : ShiftsFromProfile(p.LogRho(1))) EXPECT_NEAR(f, 1.0, 0.1);
 
-  // Applied, the factors bring every station onto one rho_a; asking again
-  // (the curves without their own shift) gives the same factors.
+  // Applied, every station is on one rho_a; asking again gives the same.
   for (int i = 0; i < 6; ++i)
     ASSERT_TRUE(SetStaticShift(p.stations[i]->sets[0], xy[i]));
   const std::vector<double> again = ShiftsFromProfile(p.LogRho(0));
@@ -232,8 +207,7 @@ TEST(ProfileShift, MedianOfTheStations) {
                 p.stations[0]->sets[0].log_rho[0],
                 0.03);
   }
-  // With one shortest period the estimate rests on the noise of one point,
-  // still near the shift.
+  // From one shortest period only: still near the shift.
   EXPECT_NEAR(ShiftsFromProfile(p.LogRho(0, 1))[2], 1.0 / 3.0, 0.05);
 }
 

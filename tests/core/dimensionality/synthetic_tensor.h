@@ -1,6 +1,4 @@
-// Synthetic soundings with a full impedance tensor for the dimensionality
-// tests: the tensor of a layered earth whose layers may be anisotropic,
-// written into the sounding buffer as a reader leaves it.
+// The full tensor of a layered, maybe anisotropic earth, as a reader leaves it.
 #pragma once
 
 #include <cmath>
@@ -22,9 +20,8 @@ struct AnisoLayer {
   double h;       // km (ignored for the last)
 };
 
-// n periods from tmin to tmax; relative errors of |Z| varying from
-// err_lo at the shortest to err_hi at the longest period, with Gaussian
-// noise of that size on Re and Im of each element when `noisy`.
+// n periods from tmin to tmax; relative errors of |Z| from err_lo to err_hi,
+// with noise of that size when `noisy`.
 struct SoundingOptions {
   int n = 40;
   double tmin = 1e-3, tmax = 1e3;
@@ -87,8 +84,7 @@ inline void FillSounding(SoundingBuffer& sb,
   }
 }
 
-// Session stores holding that sounding, its XY curve loaded into field set
-// 1 and its YX curve into field set 2.
+// Session stores with that sounding, XY in field set 1 and YX in set 2.
 inline std::unique_ptr<Stores> TwoCurves(const std::vector<AnisoLayer>& layers,
                                          const SoundingOptions& options) {
   auto stores = NewStores();

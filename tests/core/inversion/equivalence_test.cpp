@@ -1,5 +1,6 @@
 #include "core/inversion/equivalence.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -26,8 +27,7 @@ LayerModel ModelOf(const std::vector<double>& rho,
 
 double Ratio(const EquivalenceRange& r) { return r.max / r.min; }
 
-// The ranges of a two-layer fit against the projections of the set of
-// models within the threshold, scanned on a grid of (rho1, h1, rho2).
+// The ranges against a scan of the models within the threshold on a grid.
 TEST(Equivalence, TwoLayerRangesMatchABruteForceScan) {
   FieldSet s;
   test::SyntheticSounding(s, {100, 10}, {1.0}, 30, 0.01, 0.05, 4);
@@ -99,8 +99,7 @@ TEST(Equivalence, TwoLayerRangesMatchABruteForceScan) {
   for (const EquivalentModel& e : r.models) EXPECT_LE(e.misfit, r.threshold);
 }
 
-// 10 m of 1 Ohm-m at 1 km under 100 Ohm-m: only its conductance is known;
-// of a thick resistor between conductors only its thickness.
+// Of a thin conductor only S is known; of a thick resistor only its h.
 TEST(Equivalence, ThinConductorAndResistor) {
   FieldSet s;
   test::SyntheticSounding(s, {100, 1, 100}, {1.0, 0.01}, 40, 0.03, 0.0, 7);
@@ -134,8 +133,7 @@ TEST(Equivalence, ThinConductorAndResistor) {
   EXPECT_TRUE(ui.prompts().empty());
 }
 
-// A fixed thickness: its range is its value, and the conductance and
-// transverse resistance follow the resistivity's range.
+// A fixed thickness: its range is its value, S and T follow rho's range.
 TEST(Equivalence, FixedParametersThresholdAndRefusals) {
   FieldSet s;
   test::SyntheticSounding(s, {100, 10}, {1.0}, 30, 0.03, 0.0, 4);
@@ -190,8 +188,8 @@ TEST(Equivalence, FixedParametersThresholdAndRefusals) {
   for (int i = 0; i < 30; ++i) none.point_deleted[i] = 1;
   EXPECT_FALSE(ComputeEquivalence(MisfitSettings{}, none, 30, m, {}, ui).ran);
   ASSERT_EQ(ui.prompts().size(), 1u);
-  EXPECT_EQ(ui.prompts()[0].text.rfind("No data to fit\nField set No 1", 0),
-            0u);
+  EXPECT_THAT(ui.prompts()[0].text,
+              testing::StartsWith("No data to fit\nField set No 1"));
   // Esc stops the search and returns no ranges.
   ui.PressEscapeAfter(5);
   const EquivalenceResult stopped =

@@ -26,8 +26,7 @@ class FitTest : public testing::Test {
   InversionResult Run() {
     return RunInversion(ws(), stores_->sets, stores_->models, ui_);
   }
-  // A real-data file (read, or imported by the SEG EDI importer) with one
-  // polarisation ticked into field set 1.
+  // A real-data file (read or EDI-imported), one polarisation in set 1.
   bool Load(const std::string& name, CurveMode mode, bool import = false) {
     const std::string path = RealDataPath(name);
     const bool read = import ? ImportEdiFile(path, ws(), ui_)

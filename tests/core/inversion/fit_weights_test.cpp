@@ -1,5 +1,4 @@
-// Data-weighted misfits, the error floor, the normalized rms and the
-// warnings of a fit.
+// Data-weighted misfits, the error floor, the nrms and a fit's warnings.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,22 +9,17 @@
 #include "core/fielddata/field_curve.h"
 #include "core/inversion/error_floor.h"
 #include "core/inversion/fit_warnings.h"
-#include "core/inversion/inversion.h"
 #include "core/physics/forward_1d.h"
-#include "core/platform/scripted_ui.h"
 #include "core/store/store_defaults.h"
 #include "fit_fixture.h"
-#include "synthetic_sounding.h"
-#include "util/test_util.h"
 
 namespace mtvuk {
 namespace {
 
 constexpr double kDegPerRad = 57.29577951308232;
 
-// A sounding as the readers leave it (periods 1e-3 to 1e3 s): noise of
-// `noise` |Z| on Re Z and Im Z, the spectra estimator's bars of a relative
-// impedance error `bars[i % size]`, YX sets holding the negated impedance.
+// A sounding as the readers leave it: noise of `noise` |Z|, bars of a
+// relative impedance error `bars[i % size]`, YX holding the negated Z.
 void Sounding(FieldSet& s,
               const std::vector<double>& rho,
               const std::vector<double>& h,
@@ -60,6 +54,12 @@ void Sounding(FieldSet& s,
   }
 }
 
+bool Has(const std::vector<std::string>& warnings, const std::string& part) {
+  return std::any_of(warnings.begin(), warnings.end(), [&](const auto& w) {
+    return w.find(part) != std::string::npos;
+  });
+}
+
 class FitWeightsTest : public test::FitTest {
  protected:
   // The data terms of the model as it stands (no iteration).
@@ -76,8 +76,7 @@ class FitWeightsTest : public test::FitTest {
 };
 
 TEST(ErrorFloorTest, OneConventionForImpedanceResistivityAndPhase) {
-  // Small errors are raised, large ones kept, missing ones left missing
-  // (the floors in the misfit below).
+  // Small errors are raised, large ones kept, missing ones left missing.
   EXPECT_DOUBLE_EQ(FlooredImpedanceError(0.001, 5.0), 0.05);
   EXPECT_DOUBLE_EQ(FlooredImpedanceError(0.2, 5.0), 0.2);
   EXPECT_DOUBLE_EQ(FlooredRhoError(0.02, 3.0), 0.06);
@@ -90,9 +89,8 @@ TEST(ErrorFloorTest, OneConventionForImpedanceResistivityAndPhase) {
     EXPECT_STREQ(ErrorFloorProblem(good), "");
 }
 
-// The relative impedance error the readers' bars stand for is found back
-// from the stored bounds, for small, ordinary and large errors, XY and YX.
-TEST_F(FitWeightsTest, DatumErrorIsFoundBackFromTheBars) {
+TEST_F(FitWeightsTest, DatumErrorsWeightsAndTheFloorComeFromTheBars) {
+  // The relative impedance error is found back from the stored bounds.
   const std::vector<double> bars = {0.001, 0.05, 0.3, 0.12};
   for (CurveMode mode : {CurveMode::XY, CurveMode::YX}) {
     Sounding(set(), {30, 300, 3}, {0.5, 5}, 8, 0.0, bars, 1, mode);
@@ -103,36 +101,7 @@ TEST_F(FitWeightsTest, DatumErrorIsFoundBackFromTheBars) {
   }
   set().point_deleted[0] = 1;  // editing does not remove the bar itself
   EXPECT_GT(DatumImpedanceError(set(), 0), 0.0);
-}
-
-// With 5 % noise on Re Z and Im Z and bars that say so, the true model has
-// an nrms near 1 for every target, in both polarisations.
-TEST_F(FitWeightsTest, NrmsOfTheTrueModelIsNearOneForEveryTarget) {
-  const std::vector<double> rho = {100, 10, 1000, 30};
-  const std::vector<double> h = {0.8, 3.0, 20.0};
-  for (CurveMode mode : {CurveMode::XY, CurveMode::YX}) {
-    for (int target = 1; target <= 5; ++target) {
-      double sum = 0.0;
-      int terms = 0;
-      for (unsigned seed = 1; seed <= 12; ++seed) {
-        // Points whose bars are 2 % get that noise too.
-        Sounding(set(), rho, h, 40, 0.05, {0.05}, seed, mode);
-        test::SetLayers(model(), rho, h);
-        const NormalizedRms n =
-            NormalizedMisfit(TermsOf({.target = target, .data_weights = true}));
-        sum += n.value * n.value * n.terms;
-        terms += n.terms;
-      }
-      const double nrms = std::sqrt(sum / terms);
-      EXPECT_GT(nrms, 0.9) << "target " << target;
-      EXPECT_LT(nrms, 1.1) << "target " << target;
-    }
-  }
-}
-
-// The robust misfit's weights come from the data alone (the classic weights
-// of target 4 and 5 follow the model's resistivity).
-TEST_F(FitWeightsTest, DataWeightsDoNotDependOnTheModel) {
+  // The robust misfit's weights come from the data alone.
   Sounding(set(), {100, 10, 1000}, {1, 10}, 30, 0.0, {0.02, 0.1}, 3);
   for (int target = 1; target <= 5; ++target) {
     const MisfitSettings data{
@@ -144,16 +113,12 @@ TEST_F(FitWeightsTest, DataWeightsDoNotDependOnTheModel) {
     ASSERT_EQ(a.count, b.count);
     for (int k = 0; k < a.count; ++k) {
       EXPECT_DOUBLE_EQ(a.weight[k], b.weight[k]) << target << " " << k;
-      // Every weight is one over the datum's standard error.
       if (a.weight[k] != 0.0) {
         EXPECT_NEAR(a.weight[k] * a.sigma[k], 1.0, 1e-12);
       }
     }
   }
-}
-
-// A floor raises small bars only; a floor of 0 leaves them as they are.
-TEST_F(FitWeightsTest, ErrorFloorRaisesSmallBarsOnly) {
+  // A floor raises small bars only; a floor of 0 leaves them as they are.
   Sounding(set(), {100, 10}, {2}, 20, 0.0, {0.001, 0.2}, 5);
   test::SetLayers(model(), {100, 10}, {2});
   for (int target : {1, 4, 5}) {
@@ -179,8 +144,30 @@ TEST_F(FitWeightsTest, ErrorFloorRaisesSmallBarsOnly) {
   }
 }
 
-// Layered earths, 5 % noise, a uniform 100 Ohm-m start: every target of the
-// robust method ends at the noise level; a parameter at a limit is named.
+// With 5 % noise and bars that say so, the true model has an nrms near 1.
+TEST_F(FitWeightsTest, NrmsOfTheTrueModelIsNearOneForEveryTarget) {
+  const std::vector<double> rho = {100, 10, 1000, 30};
+  const std::vector<double> h = {0.8, 3.0, 20.0};
+  for (CurveMode mode : {CurveMode::XY, CurveMode::YX}) {
+    for (int target = 1; target <= 5; ++target) {
+      double sum = 0.0;
+      int terms = 0;
+      for (unsigned seed = 1; seed <= 12; ++seed) {
+        Sounding(set(), rho, h, 40, 0.05, {0.05}, seed, mode);
+        test::SetLayers(model(), rho, h);
+        const NormalizedRms n =
+            NormalizedMisfit(TermsOf({.target = target, .data_weights = true}));
+        sum += n.value * n.value * n.terms;
+        terms += n.terms;
+      }
+      const double nrms = std::sqrt(sum / terms);
+      EXPECT_GT(nrms, 0.9) << "target " << target;
+      EXPECT_LT(nrms, 1.1) << "target " << target;
+    }
+  }
+}
+
+// From a uniform start every target ends at the noise; limits are named.
 TEST_F(FitWeightsTest, RobustFitOfEveryTargetEndsAtTheNoise) {
   struct Earth {
     std::vector<double> rho, h;
@@ -205,30 +192,13 @@ TEST_F(FitWeightsTest, RobustFitOfEveryTargetEndsAtTheNoise) {
       EXPECT_LT(r.nrms, 1.4) << target << " earth " << e;
       EXPECT_TRUE(r.noise_level) << target << " earth " << e;
       EXPECT_DOUBLE_EQ(r.error_floor, 5.0);
-      EXPECT_EQ(
-          ParametersAtLimits(model()).empty(),
-          std::none_of(
-              r.warnings.begin(), r.warnings.end(), [](const std::string& w) {
-                return w.find("limit") != std::string::npos;
-              }));
+      EXPECT_EQ(ParametersAtLimits(model()).empty(), !Has(r.warnings, "limit"));
     }
   }
 }
 
-// What a fit says about itself, and the robust method against the classic
-// one on field data.
-
-bool Has(const std::vector<std::string>& warnings, const std::string& part) {
-  return std::any_of(warnings.begin(), warnings.end(), [&](const auto& w) {
-    return w.find(part) != std::string::npos;
-  });
-}
-
-using FitWarningsTest = test::FitTest;
-
-// Edited points and points without a bar are named with their periods;
-// a parameter pinned at its limit is named with the layer and the limit.
-TEST_F(FitWarningsTest, LeftOutPointsAndLimitsAreNamed) {
+// Edited points, points without a bar and pinned parameters are named.
+TEST_F(FitWeightsTest, LeftOutPointsAndLimitsAreNamed) {
   test::SyntheticSounding(set(), {100, 10, 1000}, {1.0, 8.0}, 30, 0.05, 0.0, 2);
   set().point_deleted[3] = set().point_deleted[7] = 1;
   set().point_deleted[29] = 1;  // trailing: beyond the periods used
@@ -251,8 +221,7 @@ TEST_F(FitWarningsTest, LeftOutPointsAndLimitsAreNamed) {
   EXPECT_TRUE(Has(r.warnings, "1 point left out (no error bar)"));
   EXPECT_TRUE(
       Has(r.warnings, "layer 2 resistivity at its lower limit 15 Ohm-m"));
-  // The classic method weighs the point without a bar, and names the
-  // limit all the same.
+  // The classic method weighs the point without a bar, names the limit.
   ws().fit_method = FitMethod::kClassic;
   test::UniformLayers(model(), 3, 100.0, 1.0, 4.0);
   r = Run();
@@ -261,9 +230,8 @@ TEST_F(FitWarningsTest, LeftOutPointsAndLimitsAreNamed) {
   EXPECT_DOUBLE_EQ(r.error_floor, 0.0);
 }
 
-// ET001 claims 0.1 % error bars. The robust fit says so, and with no floor
-// it says the model does not explain the data; with the floor it does not.
-TEST_F(FitWarningsTest, TinyFieldBarsAreReported) {
+// ET001 claims 0.1 % error bars: said, and without the floor a poor fit.
+TEST_F(FitWeightsTest, TinyFieldBarsAreReported) {
   ASSERT_TRUE(Load("ET001.edi", CurveMode::XY));
   ws().inversion_target = 5;
   test::UniformLayers(model(), 4, 30.0, 0.3, 4.0);
@@ -278,9 +246,8 @@ TEST_F(FitWarningsTest, TinyFieldBarsAreReported) {
   EXPECT_TRUE(Has(r.warnings, "the model does not explain the data"));
 }
 
-// On field data the robust method never ends worse than the classic one
-// by the classic misfit S, from the same start, for every target.
-TEST_F(FitWarningsTest, RobustNeverEndsWorseThanClassic) {
+// On field data the robust method never ends worse by the classic misfit.
+TEST_F(FitWeightsTest, RobustNeverEndsWorseThanClassic) {
   struct Case {
     const char* file;
     CurveMode mode;

@@ -1,28 +1,26 @@
 #include "core/inversion/robust_fit.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 #include <vector>
 
-#include "core/inversion/inversion.h"
 #include "core/inversion/sensitivity.h"
 #include "core/physics/forward_1d.h"
-#include "core/platform/scripted_ui.h"
 #include "fit_fixture.h"
-#include "synthetic_sounding.h"
-#include "util/test_util.h"
 
 namespace mtvuk {
 namespace {
+
+using testing::HasSubstr;
+using testing::StartsWith;
 
 constexpr double kRad = 0.017453292519943295;
 
 using RobustFitTest = test::FitTest;
 
-// The misfit of two points against sums worked out by hand for the five
-// targets, with and without error bars.
 TEST_F(RobustFitTest, MisfitOfEachTargetByHand) {
   FieldSet& s = set();
   s.count = 2;
@@ -48,9 +46,7 @@ TEST_F(RobustFitTest, MisfitOfEachTargetByHand) {
   fit.im_z = {1, 20};
   fit.rho_a = {1000, 10};
   fit.phase = {50, 30};
-  // Weights: Re 1/(0.09+0.01) = 10 and 50, Im 5 and 50; resistivity
-  // 1/(|110-90|/1000) = 50 and 1/(4/10) = 2.5 (against the model's value);
-  // phase 1/(4/45) = 11.25 and 1/(6/30) = 5.
+  // Weights: Re 10, 50; Im 5, 50; rho 20/1000, 4/10 -> 50, 2.5; phase 11.25, 5.
   const double sr = 100.0 * 100.0 + 2.5 * 2.5;
   const double sp = std::pow(11.25 * 45 * kRad, 2) + std::pow(5 * 30 * kRad, 2);
   const double expected[6] = {
@@ -78,8 +74,7 @@ TEST_F(RobustFitTest, MisfitOfEachTargetByHand) {
                 1e-5 * ignored[target])
         << target;
   }
-  // The normalized rms: each residual over half its error bar (log10 rho,
-  // and the phase's distance to its upper bound).
+  // The nrms: each residual over half its bar (phase: to its upper bound).
   ws().ignore_error_bars = 0;
   ws().inversion_target = 5;
   FitTerms t5;
@@ -108,9 +103,7 @@ TEST_F(RobustFitTest, MisfitOfEachTargetByHand) {
   EXPECT_EQ(terms.Weighted(), 1);
 }
 
-// The residuals' Jacobian is the exact derivative of the misfit where the
-// weights do not follow the model: the impedance targets with their error
-// bars, and the resistivity targets with error bars ignored.
+// The residuals' Jacobian is the exact derivative where weights are fixed.
 TEST_F(RobustFitTest, GradientOfTheMisfitMatchesDifferences) {
   test::SyntheticSounding(
       set(), {100, 10, 1000, 30}, {1.0, 2.0, 5.0}, 30, 0.05, 0.05, 3);
@@ -185,7 +178,6 @@ TEST_F(RobustFitTest, BostickStartReadsTheDataAtTheLayers) {
   EXPECT_NEAR(std::exp(p[0]) / 100.0, 1.0, 0.3);
   EXPECT_GT(std::exp(p[1]), 150.0);       // the resistive basement
   EXPECT_DOUBLE_EQ(p[2], m.params.p[2]);  // thicknesses stay
-  // Too few usable points.
   for (int i = 1; i < 40; ++i) set().point_deleted[i] = 1;
   EXPECT_FALSE(BostickStart(set(), 40, m, p));
 }
@@ -196,14 +188,13 @@ TEST(IsotropicFitNote, NamesWhatTheFitLeavesOut) {
   EXPECT_EQ(IsotropicFitNote(m), "");
   m.ip_on[1] = 1;
   m.ip_p1[1][0] = 0.3f;
-  EXPECT_NE(IsotropicFitNote(m).find("IP (dispersive) layers"),
-            std::string::npos);
+  EXPECT_THAT(IsotropicFitNote(m), HasSubstr("IP (dispersive) layers"));
   m.aniso_on[2] = 1;
-  EXPECT_NE(IsotropicFitNote(m).find("IP (dispersive) and anisotropic"),
-            std::string::npos);
+  EXPECT_THAT(IsotropicFitNote(m),
+              HasSubstr("IP (dispersive) and anisotropic"));
   m.ip_on[1] = 0;
-  EXPECT_EQ(IsotropicFitNote(m).substr(0, 41),
-            "The start model has anisotropic layers; t");
+  EXPECT_THAT(IsotropicFitNote(m),
+              StartsWith("The start model has anisotropic layers; t"));
   m.aniso_on[2] = 0;
   m.aniso_on[5] = 1;  // below the layer count: not part of the model
   EXPECT_EQ(IsotropicFitNote(m), "");
@@ -262,9 +253,8 @@ void ExpectCentralDifferences(std::vector<double> rho,
   }
 }
 
-TEST(NoDispersionSensitivity, MatchesCentralDifferences) {
+TEST(NoDispersionSensitivity, MatchesCentralDifferencesHiddenLayersNone) {
   const std::vector<double> periods = {1e-4, 3e-3, 0.1, 2.0, 70.0, 3000.0};
-  // Random models of 1 to 16 layers.
   std::mt19937 rng(11);
   std::uniform_real_distribution<double> log_rho(-1.0, 5.0);
   std::uniform_real_distribution<double> log_h(-2.0, 2.5);
@@ -283,18 +273,14 @@ TEST(NoDispersionSensitivity, MatchesCentralDifferences) {
   // A 1 m layer and a 2000 km conductor that hides what lies below it.
   ExpectCentralDifferences(
       {100, 1, 1000, 0.5, 300}, {0.001, 2.0, 2000.0, 5.0}, periods);
-  // A layer below the top one that is thicker than the kernel's flat limit
-  // at short periods only.
+  // A layer beyond the kernel's flat limit at short periods only.
   ExpectCentralDifferences({10, 1000, 10}, {200.0, 10.0}, periods);
-  // Corrected physics: layers of zero thickness are no layers, their
-  // columns are zero and the others those of the model without them.
+  // Corrected physics: layers of zero thickness are no layers.
   ExpectCentralDifferences({10, 500, 100, 3, 30},
                            {0.5, 0.0, 2.0, 0.0, 1.0},
                            {1e-3, 0.05, 2.0, 300.0},
                            Physics::kCorrected);
-}
-
-TEST(NoDispersionSensitivity, HiddenLayersHaveNoSensitivity) {
+  // Layers hidden below a thick conductor have no sensitivity.
   const std::vector<double> rho = {1.0, 50.0, 1000.0};
   const std::vector<double> h = {100.0, 5.0, 1.0};
   NoDispersionSensitivity sens(rho.data(), h.data(), 3);

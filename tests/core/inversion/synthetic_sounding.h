@@ -1,5 +1,4 @@
-// Synthetic soundings and layered models for the inversion tests and the
-// benchmarks.
+// Synthetic soundings and layered models for the fit tests and benchmarks.
 #pragma once
 
 #include <cmath>
@@ -13,10 +12,8 @@ namespace mtvuk::test {
 
 inline constexpr double kSyntheticRadPerDeg = 0.017453292519943295;
 
-// Slot `s` filled with the response of a layered earth at n periods from
-// 1e-3 to 1e3 s: rho_a and phase come from the impedance (with
-// `noise` relative Gaussian noise on Re Z and Im Z) and error bars of
-// relative size `err` on the impedance.
+// A layered earth's response at n periods from 1e-3 to 1e3 s, `noise`
+// relative noise on Re Z and Im Z, relative impedance error bars `err`.
 inline void SyntheticSounding(FieldSet& s,
                               const std::vector<double>& rho,
                               const std::vector<double>& h,
@@ -59,8 +56,7 @@ inline void SyntheticSounding(FieldSet& s,
   }
 }
 
-// The layers of m: the last resistivity continues below them, thicknesses
-// not given are 1 km.
+// The layers of m: the last rho continues below, missing thicknesses 1 km.
 inline void SetLayers(LayerModel& m,
                       const std::vector<double>& rho,
                       const std::vector<double>& h) {
@@ -71,8 +67,7 @@ inline void SetLayers(LayerModel& m,
   }
 }
 
-// n layers of one resistivity whose thicknesses grow by `ratio` from
-// first_h downwards.
+// n layers of one resistivity, thicknesses growing by `ratio` from first_h.
 inline void UniformLayers(
     LayerModel& m, int n, double rho, double first_h, double ratio) {
   m.layer_count = static_cast<std::int16_t>(n);

@@ -30,12 +30,6 @@ void ExpectCellError(const std::optional<CellError>& e,
   EXPECT_EQ(e->message, message);
 }
 
-// A dialog's refusal: the field to correct and the message.
-std::optional<std::pair<int, std::string>> Refused(int field,
-                                                   const std::string& text) {
-  return std::pair(field, text);
-}
-
 TEST(NumberRounding, FiveAndSixCharacterTexts) {
   EXPECT_EQ(RoundFive(12345.6), 12346.0);
   EXPECT_EQ(RoundFive(123.456), 123.5);
@@ -80,7 +74,7 @@ TEST_F(ModelFormTest, OutOfRangeCellsStopTheTransferAndStoreNothing) {
   EXPECT_EQ(stores_->models[0].resistivity[0], 77.0);
 }
 
-TEST_F(ModelFormTest, IpAndAnisotropyNeverCoexist) {
+TEST_F(ModelFormTest, IpAndAnisotropyNeverCoexistLawSwitchResetsEh) {
   stores_->workspace.current_model = 2;  // three layers
   ModelFormLogic form = Form();
   EXPECT_FALSE(form.ToggleIp(4));  // row 5 of a three-layer model
@@ -95,11 +89,7 @@ TEST_F(ModelFormTest, IpAndAnisotropyNeverCoexist) {
   EXPECT_EQ(form.cells()[2].aniso, 0);
   EXPECT_FALSE(form.ToggleIp(0));
   EXPECT_FALSE(form.Enabled(15, Column::kThickness));
-}
-
-TEST_F(ModelFormTest, LawSwitchResetsLargeEhValues) {
-  ModelFormLogic form = Form();
-  LayerModel& m = stores_->models[0];
+  LayerModel& m = stores_->models[2];
   m.ip_p1[3][0] = 0.5f;
   form.ChooseLaw(2);  // Cola-Cola RD
   EXPECT_STREQ(form.EhHeader(), "h");
@@ -119,7 +109,7 @@ TEST_F(ModelFormTest, LawSwitchResetsLargeEhValues) {
   EXPECT_FLOAT_EQ(stores_->models[1].ip_p1[5][0], 0.15f);
 }
 
-TEST_F(ModelFormTest, StepsInsertCutAndDelete) {
+TEST_F(ModelFormTest, StepsInsertCutDeleteAndHeldButtons) {
   stores_->workspace.resistivity_step = 2.0f;
   stores_->workspace.thickness_step = 0.1f;
   ModelFormLogic form = Form();
@@ -153,10 +143,7 @@ TEST_F(ModelFormTest, StepsInsertCutAndDelete) {
   c[4].rho1 = 3.0f;
   form.Normalise();
   EXPECT_FLOAT_EQ(c[4].rho1, static_cast<float>(c[4].rho));
-}
-
-TEST_F(ModelFormTest, HeldButtonsRepeatQuickClicksDoNothing) {
-  ModelFormLogic form = Form();
+  // Held buttons repeat, quick clicks do nothing.
   int steps = 0;
   auto step = [&] {
     ++steps;
@@ -234,7 +221,9 @@ TEST(ModelingSettings, RangesAndSilentCorrectionsOnOk) {
   EXPECT_EQ(s.names[2], "MODEL 3");
   EXPECT_EQ(s.physics, Physics::kPublished);
   s.resistivity_step = 2.5;
-  EXPECT_EQ(s.Validate(), Refused(0, "Please enter a number between 1 and 2."));
+  EXPECT_EQ(
+      s.Validate(),
+      std::pair(0, std::string("Please enter a number between 1 and 2.")));
   s.resistivity_step = 1.5;
   s.pen_width = 6;
   EXPECT_EQ(s.Validate()->second, "Please enter an integer between 1 and 5.");

@@ -20,12 +20,8 @@ struct Layer {
   double rho1, rho2, strike_deg, h_km;
 };
 
-// Independent reference: the field vector (Ex, Ey, Hx, Hy) obeys
-// d/dz f = A f in a layer with horizontal conductivity tensor S, with
-// dEx/dz = i w mu0 Hy, dEy/dz = -i w mu0 Hx, dHx/dz = Syx Ex + Syy Ey,
-// dHy/dz = -(Sxx Ex + Sxy Ey) (time factor exp(-i w t)). Two decaying
-// solutions of the basement are carried up with the matrix exponential
-// exp(-A h) and the surface tensor is E H^-1.
+// Reference: (Ex, Ey, Hx, Hy) obeys d/dz f = A f (time factor exp(-i w t));
+// two decaying basement solutions go up by exp(-A h); Z = E H^-1.
 std::array<Cx, 4> ReferenceTensor(const std::vector<Layer>& layers,
                                   double period) {
   const Cx iwm(0.0, 2.0 * M_PI / period * 4e-7 * M_PI);
@@ -33,8 +29,7 @@ std::array<Cx, 4> ReferenceTensor(const std::vector<Layer>& layers,
     const double s = l.strike_deg * M_PI / 180.0;
     return std::pair(std::cos(s), std::sin(s));  // axis 1 along the strike
   };
-  // Basement: principal modes E1 = zeta1 H2 and E2 = -zeta2 H1 with the
-  // intrinsic impedances sqrt(-i w mu0 rho) of the decaying waves.
+  // Basement modes E1 = zeta1 H2, E2 = -zeta2 H1, zeta = sqrt(-i w mu0 rho).
   const Layer& base = layers.back();
   const auto [c, sn] = axes(base);
   const Cx z1 = std::sqrt(-iwm * base.rho1), z2 = std::sqrt(-iwm * base.rho2);
@@ -118,8 +113,7 @@ TEST(Anisotropic, MatchesAnIndependentFourByFourPropagator) {
     if (trial % 8 == 0)
       for (Layer& l : layers) l.strike_deg = 0.0;
     for (double t : {0.1, 10.0, 1000.0}) {
-      // The propagator loses its decaying solutions in layers many skin
-      // depths thick; compare where it is accurate.
+      // The propagator is inaccurate in layers many skin depths thick.
       double widest = 0.0;
       for (std::size_t j = 0; j + 1 < layers.size(); ++j) {
         double skin =
@@ -166,7 +160,7 @@ TEST(Anisotropic, EqualPrincipalResistivitiesGiveTheIsotropicResponse) {
   }
 }
 
-TEST(Anisotropic, MeanAndEffectiveImpedance) {
+TEST(Anisotropic, MeanEffectiveImpedanceAndStrike) {
   std::vector<Layer> layers = {
       {30, 300, 20, 0.8}, {3, 30, -50, 2.0}, {100, 100, 0, 1.0}};
   AnisotropicResponse r = Compute(layers, 3.0);
@@ -183,9 +177,7 @@ TEST(Anisotropic, MeanAndEffectiveImpedance) {
   EXPECT_NEAR(r.table[kPhaseXy + 1], 180.0 - std::arg(yx) * kDegPerRad, 1e-9);
   EXPECT_EQ(r.table[kZxxRe], r.zxx.re);
   EXPECT_EQ(r.table[kZyyIm], r.zyy.im);
-}
-
-TEST(Anisotropic, StrikeIsMovedOffTheSingularDirections) {
+  // The strike is moved off the singular directions.
   EXPECT_DOUBLE_EQ(EffectiveStrike(30.0), -30.0);
   EXPECT_DOUBLE_EQ(EffectiveStrike(-89.995), 89.99);
   EXPECT_DOUBLE_EQ(EffectiveStrike(-270.005), 270.01);

@@ -1,6 +1,4 @@
-// The six differences of corrected physics, each on both settings: the
-// published number as the program has always computed it, the corrected one
-// against its textbook value (computed here independently).
+// Corrected physics against textbook values; published as it always was.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -29,8 +27,7 @@ constexpr Physics kCor = Physics::kCorrected;
 constexpr double kMu0Si = 4e-7 * 3.14159265358979323846;
 constexpr double kDeg = 57.29577951308232;
 
-// The phase -arg Z of a half-space of complex resistivity rho, time factor
-// exp(-i omega t): Z = sqrt(-i omega mu0 rho).
+// -arg Z of a half-space of complex rho, Z = sqrt(-i omega mu0 rho).
 double TextbookHalfSpacePhase(cd rho, double omega) {
   return -std::arg(std::sqrt(cd(0.0, -omega * kMu0Si) * rho)) * kDeg;
 }
@@ -68,7 +65,7 @@ cd Multiplier(double omega, const LayerModel& m, Physics physics) {
   return {z.re, z.im};
 }
 
-TEST(PhysicsSetting, ChargeableHalfSpaceLowersThePhaseWhenCorrected) {
+TEST(PhysicsSetting, ChargeableAndDielectricHalfSpacesWhenCorrected) {
   // Cole-Cole, m = 0.5, c = 1, omega T = 1.
   const double omega = 1.0, period = kTwoPi / omega;
   const LayerModel m = IpHalfSpace(2, 0.5f, 1.0f, 1.0f, 100.0);
@@ -86,8 +83,7 @@ TEST(PhysicsSetting, ChargeableHalfSpaceLowersThePhaseWhenCorrected) {
       .Evaluate(&period, 1, &batch);
   EXPECT_EQ(batch.phase, cor.phase);
 
-  // The setting reaches the model curve (through the workspace) and the
-  // synthetic export (through its options); both start at omega T = 1.
+  // The setting reaches the model curve and the synthetic export.
   for (Physics physics : {kPub, kCor}) {
     auto stores = test::NewStores();
     stores->workspace.physics = physics;
@@ -105,30 +101,24 @@ TEST(PhysicsSetting, ChargeableHalfSpaceLowersThePhaseWhenCorrected) {
     ASSERT_TRUE(ComputeSynthetic(m, options, ui, s));
     EXPECT_NEAR(s.phs_xy[0], expected, 2e-3);
   }
-}
-
-TEST(PhysicsSetting, DisplacementTermHasNoTimeConstantWhenCorrected) {
-  // Special DD with c = 0: M = 1 + i K exactly; e = 1000, rho0 = 1e4,
-  // omega = 100, T = 10.
-  const double omega = 100.0, e = 1000.0, rho0 = 1e4,
-               eps0 = 8.841941282883075e-12;
+  // Special DD with c = 0: M = 1 + i K exactly.
+  const double w = 100.0, e = 1000.0, rho0 = 1e4, eps0 = 8.841941282883075e-12;
   const LayerModel special = IpHalfSpace(1, 1000.0f, 10.0f, 0.0f, rho0);
-  const double k = omega * e * eps0 * rho0;
-  EXPECT_LT(std::abs(Multiplier(omega, special, kPub) - cd(1, 10.0 * k)),
-            1e-12);
-  // sigma(omega) / sigma0 = 1 - i omega e eps0 / sigma0 for exp(-i omega t).
-  EXPECT_LT(std::abs(Multiplier(omega, special, kCor) - cd(1, -k)), 1e-12);
+  const double k = w * e * eps0 * rho0;
+  EXPECT_LT(std::abs(Multiplier(w, special, kPub) - cd(1, 10.0 * k)), 1e-12);
+  // sigma(omega) / sigma0 = 1 - i omega e eps0 / sigma0 for exp(-i w t).
+  EXPECT_LT(std::abs(Multiplier(w, special, kCor) - cd(1, -k)), 1e-12);
   // The half-space of a conductor with displacement currents.
-  const cd sigma = 1.0 / rho0 - cd(0.0, omega * e * eps0);
-  EXPECT_NEAR(Dispersive(1, special, kTwoPi / omega, kCor).phase,
-              TextbookHalfSpacePhase(1.0 / sigma, omega),
+  const cd sigma = 1.0 / rho0 - cd(0.0, w * e * eps0);
+  EXPECT_NEAR(Dispersive(1, special, kTwoPi / w, kCor).phase,
+              TextbookHalfSpacePhase(1.0 / sigma, w),
               1e-9);
   // Classical DD with c = 0: T no longer enters at all.
   const LayerModel a = IpHalfSpace(0, 1000.0f, 10.0f, 0.0f, rho0);
   const LayerModel b = IpHalfSpace(0, 1000.0f, 0.1f, 0.0f, rho0);
-  EXPECT_EQ(Multiplier(omega, a, kCor), Multiplier(omega, b, kCor));
-  EXPECT_LT(std::abs(Multiplier(omega, a, kPub) - 1.0 -
-                     100.0 * (Multiplier(omega, b, kPub) - 1.0)),
+  EXPECT_EQ(Multiplier(w, a, kCor), Multiplier(w, b, kCor));
+  EXPECT_LT(std::abs(Multiplier(w, a, kPub) - 1.0 -
+                     100.0 * (Multiplier(w, b, kPub) - 1.0)),
             1e-9);
 }
 
@@ -141,9 +131,8 @@ FieldSet OnePoint() {
   return s;
 }
 
-TEST(PhysicsSetting, MirroredImpedancesGetEqualErrorsWhenCorrected) {
-  // Im Z of 1000 - 1000i mV/km/nT is -1.26 Ohm: every candidate is below
-  // the published start of the search for the largest, -1.0.
+TEST(PhysicsSetting, StoredPointsErrorsAndPhasesBeyondNinetyWhenCorrected) {
+  // Im Z -1.26 Ohm: every candidate is below the published search's -1.0.
   auto err_im = [](double im, Physics physics) {
     FieldSet s = OnePoint();
     StoreFieldPoint(s, 0, CurveMode::XY, 1000.0, im, 50.0, 3.0, physics);
@@ -153,8 +142,7 @@ TEST(PhysicsSetting, MirroredImpedancesGetEqualErrorsWhenCorrected) {
   EXPECT_FLOAT_EQ(err_im(-1000.0, kCor), err_im(1000.0, kCor));
   EXPECT_GT(std::fabs(err_im(-1000.0, kPub) - err_im(1000.0, kCor)), 0.01);
 
-  // An error larger than the value: the lower bound stays below it (at
-  // 1 % of it), and the relative errors are numbers.
+  // An error larger than the value: the lower bound 1 % of it when corrected.
   for (Physics physics : {kPub, kCor}) {
     FieldSet s = OnePoint();
     StoreFieldPoint(s, 0, CurveMode::XY, 30.0, 20.0, 1e4, 40.0, physics);
@@ -170,46 +158,7 @@ TEST(PhysicsSetting, MirroredImpedancesGetEqualErrorsWhenCorrected) {
       EXPECT_GT(s.log_rho_lower[0], s.log_rho[0]);
     }
   }
-}
-
-TEST(PhysicsSetting, BostickDepthIsTheTextbookOneWhenCorrected) {
-  const double textbook = std::sqrt(100.0 * 1.0 / (kTwoPi * kMu0Si));
-  EXPECT_NEAR(textbook, 3558.8127, 1e-4);
-  EXPECT_NEAR(Bostick(2.0, 0.0, 1.0, kCor).depth, -textbook, 1e-6);
-  EXPECT_EQ(Bostick(2.0, 0.3, 1.0, kPub).res, Bostick(2.0, 0.3, 1.0, kCor).res);
-
-  // Field sets and model curves alike, through TransformAll.
-  auto stores = test::NewStores();
-  FieldSet& set = stores->sets[0];
-  set.in_use = 1;
-  set.count = 2;
-  set.depth_switch = 1;
-  for (int i = 0; i < 2; ++i) {
-    set.freq[i] = i == 0 ? 1.0f : 0.25f;
-    set.smoothed_log_rho[i] = 2.0f;
-    set.smoothed_slope[i] = 0.0f;
-  }
-  ScriptedUi ui;
-  stores->models[0].shown = 1;
-  ModelCurveDriver(DriverMode::kPlain, stores->workspace, stores->models, ui);
-  for (Physics physics : {kPub, kCor}) {
-    TransformAll(stores->sets, stores->models, physics);
-    const double scale =
-        physics == kCor ? 1.0 / (kTwoPi * kMu0Si) : 1e6 / (2.0 * kTwoPi);
-    EXPECT_NEAR(set.depth[0], -std::sqrt(100.0 * scale), 0.01);
-    EXPECT_NEAR(set.depth[1], -std::sqrt(400.0 * scale), 0.01);
-    const ModelCurve& c = stores->models[0].curve;
-    const double t = std::pow(10.0, c.log_period[10]);
-    EXPECT_NEAR(stores->models[0].depth_profile.depth[10],
-                -std::sqrt(std::pow(10.0, c.log_rho[10]) * t * scale),
-                1e-3 * std::fabs(stores->models[0].depth_profile.depth[10]));
-  }
-}
-
-TEST(PhysicsSetting, PhasesBeyondNinetyFollowOneRuleWhenCorrected) {
-  // Second quadrant (153 degrees) and third (-153 degrees); a ZYXI of 0
-  // negated for YX: -0.0 decided 180 against 89 as published (sign -1:
-  // not checked).
+  // Second and third quadrants; a ZYXI of 0 negated for YX (sign -1: any).
   const struct {
     CurveMode mode;
     double re, im;
@@ -250,6 +199,40 @@ TEST(PhysicsSetting, PhasesBeyondNinetyFollowOneRuleWhenCorrected) {
   EXPECT_EQ(pub.phase[0], cor.phase[0]);
 }
 
+TEST(PhysicsSetting, BostickDepthIsTheTextbookOneWhenCorrected) {
+  const double textbook = std::sqrt(100.0 * 1.0 / (kTwoPi * kMu0Si));
+  EXPECT_NEAR(textbook, 3558.8127, 1e-4);
+  EXPECT_NEAR(Bostick(2.0, 0.0, 1.0, kCor).depth, -textbook, 1e-6);
+  EXPECT_EQ(Bostick(2.0, 0.3, 1.0, kPub).res, Bostick(2.0, 0.3, 1.0, kCor).res);
+
+  // Field sets and model curves alike, through TransformAll.
+  auto stores = test::NewStores();
+  FieldSet& set = stores->sets[0];
+  set.in_use = 1;
+  set.count = 2;
+  set.depth_switch = 1;
+  for (int i = 0; i < 2; ++i) {
+    set.freq[i] = i == 0 ? 1.0f : 0.25f;
+    set.smoothed_log_rho[i] = 2.0f;
+    set.smoothed_slope[i] = 0.0f;
+  }
+  ScriptedUi ui;
+  stores->models[0].shown = 1;
+  ModelCurveDriver(DriverMode::kPlain, stores->workspace, stores->models, ui);
+  for (Physics physics : {kPub, kCor}) {
+    TransformAll(stores->sets, stores->models, physics);
+    const double scale =
+        physics == kCor ? 1.0 / (kTwoPi * kMu0Si) : 1e6 / (2.0 * kTwoPi);
+    EXPECT_NEAR(set.depth[0], -std::sqrt(100.0 * scale), 0.01);
+    EXPECT_NEAR(set.depth[1], -std::sqrt(400.0 * scale), 0.01);
+    const ModelCurve& c = stores->models[0].curve;
+    const double t = std::pow(10.0, c.log_period[10]);
+    EXPECT_NEAR(stores->models[0].depth_profile.depth[10],
+                -std::sqrt(std::pow(10.0, c.log_rho[10]) * t * scale),
+                1e-3 * std::fabs(stores->models[0].depth_profile.depth[10]));
+  }
+}
+
 TEST(PhysicsSetting, ZeroThicknessLayerIsNoLayerWhenCorrected) {
   const double rho[4] = {10.0, 500.0, 100.0, 30.0};
   const double h[4] = {0.5, 0.0, 2.0, 1.0};
@@ -275,8 +258,7 @@ TEST(PhysicsSetting, ZeroThicknessLayerIsNoLayerWhenCorrected) {
     EXPECT_NEAR(none.rho_a, 100.0, 1e-9);  // the half-space rho[2]
     EXPECT_NEAR(none.phase, 45.0, 1e-9);
   }
-  // The dispersive and anisotropic paths took it so under both settings.
-  // The chargeable layer 100 Ohm-m, with and without the zero layer above.
+  // The dispersive and anisotropic paths take it so under both settings.
   LayerModel m = Chargeable(2, 2, 0.4f, 0.3f, 0.5f);
   LayerModel k = Chargeable(1, 2, 0.4f, 0.3f, 0.5f);
   test::SetLayers(m, {rho, rho + 4}, {h, h + 4});

@@ -7,7 +7,7 @@
 namespace mtvuk {
 namespace {
 
-TEST(StoreDefaults, ResetSlotIsAFlatCurveAtOneSecondUntilDataArrive) {
+TEST(StoreDefaults, ResetSlotStartModelsAndLayerCount) {
   auto stores = test::NewStores();
   FieldSet& set = stores->sets[2];
   set.freq[5] = 33.0f;
@@ -25,10 +25,7 @@ TEST(StoreDefaults, ResetSlotIsAFlatCurveAtOneSecondUntilDataArrive) {
     ASSERT_EQ(set.phase_sign[k], 1);
   }
   EXPECT_EQ(set.coordinate_text[1], "000:00:00");
-}
-
-TEST(StoreDefaults, StartModelsContinueTheirHalfSpaceBelowTheLayerCount) {
-  auto stores = test::NewStores();
+  // Start models continue their half-space below the layer count.
   const LayerModels& m = stores->models;
   const int counts[MaxModels] = {7, 6, 3, 3, 4, 4};
   const double half_space[MaxModels] = {100, 20, 5, 100, 100, 1};
@@ -48,9 +45,7 @@ TEST(StoreDefaults, StartModelsContinueTheirHalfSpaceBelowTheLayerCount) {
   EXPECT_EQ(m[2].thickness[2], 100.0);
   EXPECT_EQ(m[3].ip_p1[0][0], 1000.0f);
   EXPECT_EQ(stores->workspace.any_set_in_use, 0);
-}
-
-TEST(StoreDefaults, LayerCountEndsAtTheDeepestResistivityChange) {
+  // The layer count ends at the deepest resistivity change.
   LayerArray<double> rho = FilledLayers(50.0);
   rho[0] = 100;
   rho[1] = 100;
