@@ -7,8 +7,8 @@
 
 namespace mtvuk {
 
-std::vector<BostickPoint> BostickTransform(const FieldSet& set, int used) {
-  std::vector<BostickPoint> points;
+std::vector<BostickSample> BostickTransform(const FieldSet& set, int used) {
+  std::vector<BostickSample> points;
   const int count = std::min(used, std::clamp(set.count, 0, MaxFreq));
   for (int i = 0; i < count; ++i) {
     if (set.point_deleted[i] || !(set.freq[i] > 0.0f)) continue;

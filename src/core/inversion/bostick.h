@@ -9,7 +9,8 @@
 
 namespace mtvuk {
 
-struct BostickPoint {
+// One point of the Bostick transform of a field set, for the start of a fit.
+struct BostickSample {
   double depth_km;
   double rho;  // Ohm-m
 };
@@ -18,6 +19,6 @@ struct BostickPoint {
 // finite resistivity and a phase strictly between 0 and 90 degrees, sorted
 // by depth. Phases are held within 5..85 degrees, so that a phase near 0 or
 // 90 cannot give a resistivity of 0 or infinity.
-std::vector<BostickPoint> BostickTransform(const FieldSet& set, int used);
+std::vector<BostickSample> BostickTransform(const FieldSet& set, int used);
 
 }  // namespace mtvuk

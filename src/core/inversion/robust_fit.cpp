@@ -36,7 +36,7 @@ bool BostickStart(const FieldSet& set,
     double log_rho;
   };
   std::vector<LogPoint> points;
-  for (const BostickPoint& b : BostickTransform(set, used))
+  for (const BostickSample& b : BostickTransform(set, used))
     points.push_back({b.depth_km, std::log(b.rho)});
   if (points.size() < 2) return false;
   // The curve read at a depth: linear in log depth, held beyond its ends.

@@ -220,7 +220,7 @@ bool SmoothGrid(const FieldSet& set,
                 int used,
                 int layers,
                 std::vector<double>& thickness_km) {
-  const std::vector<BostickPoint> points = BostickTransform(set, used);
+  const std::vector<BostickSample> points = BostickTransform(set, used);
   if (points.size() < 2 || layers < 1) return false;
   const double top = kGridTop * points.front().depth_km;
   const double bottom = kGridBottom * points.back().depth_km;

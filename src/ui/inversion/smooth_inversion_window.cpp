@@ -241,7 +241,7 @@ void SmoothInversionWindow::Draw() {
 
   // The Bostick transform of the data beside the profile.
   QVector<double> b_depth, b_rho;
-  for (const BostickPoint& b : BostickTransform(set, EffectivePeriods(set))) {
+  for (const BostickSample& b : BostickTransform(set, EffectivePeriods(set))) {
     b_depth << b.depth_km;
     b_rho << b.rho;
   }

@@ -92,7 +92,7 @@ TEST(SmoothInversion, GridFromTheBostickDepths) {
   FieldSet s;
   test::SyntheticSounding(s, {100, 10, 1000}, {1.0, 5.0}, 40, 0.03, 0.0, 1);
   s.point_deleted[0] = 1;  // removed points do not count
-  const std::vector<BostickPoint> b = BostickTransform(s, 40);
+  const std::vector<BostickSample> b = BostickTransform(s, 40);
   ASSERT_EQ(b.size(), 39u);
   std::vector<double> h;
   ASSERT_TRUE(SmoothGrid(s, 40, 50, h));
