@@ -17,24 +17,17 @@ run(0 read ${EXAMPLES}/15125A_spe.edi)
 expect_match("${out}" "NFREQ = 60")
 expect_match("${out}" " 1   1.04e\\+04 ")
 run(0 read ${EXAMPLES}/15125A_spe.edi --json)
-expect_match("${out}" "\"kind\": \"EDI\"")
-expect_match("${out}" "\"nfreq\": 60")
-expect_match("${out}" "\"station\": \"15125A \"")
-expect_match("${out}" "\"freq\": \\[\n +10400\\.0,")
+expect_match("${out}" "\"kind\": \"EDI\",\n  \"station\": \"15125A \",\n  \"nfreq\": 60,\n  \"freq\": \\[\n +10400\\.0,")
 run(0 read ${EXAMPLES}/15125A_imp.plt --json)
 expect_match("${out}" "\"kind\": \"PLT\"")
 
 run(0 curve ${EXAMPLES}/15125A_spe.edi --mode eff --json)
-expect_match("${out}" "\"label\": \"EF 15125A \"")
-expect_match("${out}" "\"count\": 60")
-expect_match("${out}" "\"log_rho_lower\"")
+expect_match("${out}" "\"label\": \"EF 15125A \",.*\"count\": 60,.*\"log_rho_lower\"")
 run(0 curve ${EXAMPLES}/15125A_imp.plt --mode YX)
 expect_match("${out}" "# YX 15125A   \\(yx, 60 points\\)")
 
 run(1 read ${REAL}/pb23c.edi)
 expect_match("${err}" "^Invalid MT-file: Can't find RHOXY_ERR\n\nThe SEG EDI importer reads this file: add --import.\n$")
-run(1 read /nonexistent/file.edi)
-expect_match("${err}" "CAN'T OPEN FILE: The file could not be located")
 
 # forward: layer list, model file, period range and errors
 run(0 forward --layers 100:1,10 --tmin 1 --tmax 1000 --json)
@@ -43,10 +36,7 @@ expect_match("${out}" "\"periods\": \\[\n +1\\.0,")
 run(0 forward --layers 100:1,10 --tmin 1 --tmax 1000)
 expect_match("${out}" "# MODEL 1: 2 layers, path nodisp, 62 periods")
 run(0 forward --model ${EXAMPLES}/anisotropic_model.json --json)
-expect_match("${out}" "\"name\": \"ANISO CRUST\"")
-expect_match("${out}" "\"path\": \"aniso\"")
-expect_match("${out}" "\"tensor\": \\[")
-expect_match("${out}" "\"zxx\": \\[")
+expect_match("${out}" "\"name\": \"ANISO CRUST\",\n  \"path\": \"aniso\",.*\"tensor\": \\[.*\"zxx\": \\[")
 run(2 forward)
 run(2 forward --layers 10:1 --model ${EXAMPLES}/anisotropic_model.json)
 run(2 forward --layers 10:0,5)
@@ -74,13 +64,9 @@ expect_match("${out}" "\"history\": \\[.*\"rms\": .*\"thickness_km\": ")
 run(0 invert ${EXAMPLES}/15125A_imp.plt --mode yx --model ${EXAMPLES}/anisotropic_model.json --target 5 --iterations 2)
 expect_match("${out}" "best iteration [0-2]: misfit")
 expect_match("${out}" "# The start model has IP \\(dispersive\\) and anisotropic layers; the fit uses the isotropic response")
-# The robust method is the default; it names its winning start and the
-# normalized rms.
+# The robust method, the default, names its winning start and the nrms.
 run(0 invert ${EXAMPLES}/15125A_imp.plt --mode xy --layers 100:0.5,100:5,100:50,100 --json)
-expect_match("${out}" "\"method\": \"robust\"")
-expect_match("${out}" "\"start_used\": \"[A-Za-z]")
-expect_match("${out}" "\"nrms\": [0-9]")
-expect_match("${out}" "\"noise_level\": (true|false)")
+expect_match("${out}" "\"method\": \"robust\",.*\"start_used\": \"[A-Za-z].*\"nrms\": [0-9.]+,\n  \"noise_level\": (true|false)")
 run(2 invert ${EXAMPLES}/15125A_imp.plt --mode xy --layers 10,5 --method newton)
 # Many files and modes at once: an array in input order, one summary line.
 run(0 invert ${REAL}/pb23c.edi ${REAL}/VIC100_ANSIR.edi --import --mode xy,yx --layers 100:1,100:10,100 --json)
@@ -143,7 +129,6 @@ endif()
 run(1 int list ${EXAMPLES}/README.md)
 
 # --import reads what the field-data reader refuses
-run(0 read ${REAL}/pb23c.edi --import --json)
 run(0 curve ${REAL}/tf_edi_quantec.edi --import --mode xy)
 
 # occam: the smooth inversion of one polarisation
@@ -152,12 +137,7 @@ expect_match("${out}" "# XY [^:]*: smooth inversion, [0-9]+ layers over a half-s
 expect_match("${out}" "converged: the target rms is met and the roughness no longer falls")
 expect_match("${out}" "   51 +[0-9.]+ +[0-9.e+]+  half-space")
 run(0 occam ${EXAMPLES}/15125A_imp.plt --mode yx --layers 20 --target 4 --json --error-floor 0)
-expect_match("${out}" "\"profile\": \\[\n    {\n      \"top_km\": 0\\.0,\n      \"rho\": [0-9]")
-expect_match("${out}" "\"layers\": 20")
-expect_match("${out}" "\"converged\": false")
-expect_match("${out}" "\"reason\": \"the target rms 1 cannot be reached")
-expect_match("${out}" "\"periods\": \\[.*\"rho_a\": \\[.*\"phase\": \\[")
-expect_match("${out}" "\"error_floor\": 0\\.0")
+expect_match("${out}" "\"layers\": 20,\n  \"profile\": \\[\n    {\n      \"top_km\": 0\\.0,\n      \"rho\": [0-9].*\"error_floor\": 0\\.0,.*\"converged\": false,\n  \"reason\": \"the target rms 1 cannot be reached.*\"periods\": \\[.*\"rho_a\": \\[.*\"phase\": \\[")
 run(0 occam ${EXAMPLES}/15125A_imp.plt --mode yx --layers 20 --target 4 --json)
 expect_match("${out}" "\"converged\": true")
 expect_match("${out}" "\"error_floor\": 5\\.0")
@@ -181,11 +161,8 @@ run(2 occam ${EXAMPLES}/15125A_imp.plt)
 
 # invert --equivalence: the ranges of each fitted layer
 run(0 invert ${EXAMPLES}/15125A_imp.plt --mode xy --layers 100:0.5,100:5,100 --equivalence --json)
-expect_match("${out}" "\"equivalence\": \\[\n    {\n      \"layer\": 1,\n      \"rho_min\": [0-9]")
-expect_match("${out}" "\"h_max_km\": [0-9]")
-expect_match("${out}" "\"t_max\": [0-9]")
+expect_match("${out}" "\"equivalence\": \\[\n    {\n      \"layer\": 1,\n      \"rho_min\": [0-9][^}]*\"h_max_km\": [0-9][^}]*\"t_max\": [0-9][^}]*\"bounded_by_limit\": (true|false)")
 expect_match("${out}" "\"layer\": 3,\n[^}]*\"h_min_km\": null")
-expect_match("${out}" "\"bounded_by_limit\": (true|false)")
 run(0 invert ${EXAMPLES}/15125A_imp.plt --mode xy --layers 100:0.5,100 --equivalence --equivalence-abs 5 --equivalence-rel 0)
 expect_match("${out}" "equivalence: models with misfit S <= [0-9.e+]+ \\(S_min [0-9.e+]+ \\+ max\\(5, 0 S_min\\)\\)")
 expect_match("${out}" "layer +rho_ohm_m +h_km +S_siemens +T_ohm_m2")
@@ -202,8 +179,7 @@ expect_match("${out}" "\"phase_from_res\": [1-9]")
 run(0 smooth ${EXAMPLES}/15125A_spe.edi --mode mean --smoother part)
 expect_match("${out}" "# MN 15125A   \\(60 points, 22 knots\\)")
 run(2 smooth ${EXAMPLES}/15125A_spe.edi --mode xy --tension 101)
-# The robust smoother, the default: it names itself, counts the points it
-# down-weighted, and stays on the data where the weighted spline leaves them.
+# The robust smoother (the default) names itself and counts its outliers.
 run(0 smooth ${EXAMPLES}/15125A_spe.edi --mode xy --json --res-phs)
 expect_match("${out}" "\"smoother\": \"robust\",\n  \"dof\": [0-9.]+,\n  \"downweighted\": 2,\n  \"warnings\": \\[\\]")
 expect_match("${out}" "\"phase_less_reliable\": true")
@@ -226,8 +202,7 @@ run(2 depth ${EXAMPLES}/15125A_spe.edi --mode xy --layers 100)
 # TRF files: depth --trf appends a block per run; trf list reads them back
 set(TRF_FILE ${CMAKE_CURRENT_BINARY_DIR}/cli_test_out.trf)
 file(REMOVE ${TRF_FILE})
-# (at 30 % tension: at the default the XY spline runs away and the block is
-# refused, see below)
+# (30 % tension: the default's XY spline does not fit the layout, see below)
 run(0 depth ${EXAMPLES}/15125A_spe.edi --mode xy --smoother classic --tension 30 --trf ${CMAKE_CURRENT_BINARY_DIR}/cli_test_out)
 expect_match("${err}" "appended the block of 'XY 15125A ' \\(60 depths\\)")
 run(0 depth ${EXAMPLES}/15125A_imp.plt --mode yx --trf ${TRF_FILE} --name "  YX SITE" --json --smoother classic)
@@ -245,8 +220,7 @@ run(0 trf list ${TRF_FILE})
 expect_match("${out}" "\\*   2 YX SITE          7525034.5      313494.3    200.0")
 run(1 trf list ${INT_FILE})
 expect_match("${err}" "is an INT file")
-# A block whose values do not fit their ten characters is refused and the
-# file stays as it was.
+# A value that does not fit its ten characters: refused, the file unchanged.
 file(SHA256 ${TRF_FILE} trf_before)
 run(1 depth ${EXAMPLES}/15125A_spe.edi --mode xy --smoother classic --trf ${TRF_FILE})
 expect_match("${err}" "The resistivity of 'XY 15125A' at [0-9.]+ km depth is [0-9]+\\.[0-9][0-9][0-9] Ohm-m, which does not fit")
@@ -309,19 +283,14 @@ run(0 export --model ${CMAKE_CURRENT_BINARY_DIR}/ip_halfspace.json --out ${CMAKE
 expect_match("${out}" ", corrected physics\n$")
 run(2 read ${EXAMPLES}/15125A_spe.edi --physics corrected)
 
-# Exchange formats: the content picks the reader, with or without --import;
-# batch fitting takes them; a sounding written as EMTF XML reads back.
+# Exchange formats: read by content, fitted in a batch, EMTF XML read back.
 run(0 read ${REAL}/tf_zmm.zmm --json)
-expect_match("${out}" "\"kind\": \"EMTF Z-file\"")
-expect_match("${out}" "\"nfreq\": 38")
+expect_match("${out}" "\"kind\": \"EMTF Z-file\",\n  \"station\": \"300\",\n  \"nfreq\": 38,")
 run(0 read ${REAL}/tf_jfile.j --import --json)
-expect_match("${out}" "\"kind\": \"BIRRP j-file\"")
-expect_match("${out}" "\"station\": \"BP05\"")
+expect_match("${out}" "\"kind\": \"BIRRP j-file\",\n  \"station\": \"BP05\",")
 run(1 read ${REAL}/tf_zss_tipper.zss)
 expect_match("${err}" "EMTF Z-FILE IMPORT: Cannot read this file as EMTF Z-file:\nThe file has no electric channels")
 run(0 invert ${REAL}/tf_xml.xml ${REAL}/tf_avg.avg --mode xy --layers 100:1,100 --iterations 2 --json)
 run(0 read ${REAL}/tf_avg_newer.avg --emtf-xml ${CMAKE_CURRENT_BINARY_DIR}/cli_test_out.xml)
 run(0 read ${CMAKE_CURRENT_BINARY_DIR}/cli_test_out.xml --json)
-expect_match("${out}" "\"kind\": \"EMTF XML\"")
-expect_match("${out}" "\"station\": \"2813\"")
-expect_match("${out}" "\"nfreq\": 37")
+expect_match("${out}" "\"kind\": \"EMTF XML\",\n  \"station\": \"2813\",\n  \"nfreq\": 37,")
