@@ -1,6 +1,4 @@
-# The workstation in batch mode: nothing waits for a person, messages go to
-# standard error, refused files end it with status 1; help and version need
-# no display.
+# The workstation in batch mode: messages to standard error, no display.
 include(${CMAKE_CURRENT_LIST_DIR}/../util/script_checks.cmake)
 
 macro(run expected_status)
@@ -10,9 +8,7 @@ macro(run expected_status)
 endmacro()
 
 run(0 --help)
-expect_match("${out}" "--screenshot <OUT.png>")
-expect_match("${out}" "--import <FILE>")
-expect_match("${out}" "--export-graph <OUT>")
+expect_match("${out}" "--import <FILE>.*--screenshot <OUT.png>.*--export-graph <OUT>")
 run(0 --version)
 expect_match("${out}" "MT-VUK [0-9]+\\.[0-9]+")
 
@@ -20,8 +16,6 @@ set(PICTURE ${OUT}/batch.png)
 file(REMOVE ${PICTURE})
 run(1 --load ${OUT}/no_such_file.edi --screenshot ${PICTURE})
 expect_match("${err}" "CAN'T OPEN FILE: The file could not be located")
-run(1 --load ${REAL}/pb23c.edi --screenshot ${PICTURE})
-expect_match("${err}" "Invalid MT-file: Can't find RHOXY_ERR\n\nThe SEG EDI importer reads this file")
 if(EXISTS ${PICTURE})
   message(FATAL_ERROR "a refused file still made a picture")
 endif()
@@ -52,9 +46,7 @@ set(GRAPH ${OUT}/graph.svg)
 file(REMOVE ${GRAPH})
 run(0 --load ${REAL}/15125A_spe.edi --modes xy,yx --export-graph ${GRAPH} --quantity phs)
 file(READ ${GRAPH} svg)
-expect_match("${svg}" "<svg")
-expect_match("${svg}" "Period, s")
-expect_match("${svg}" "Degree")
+expect_match("${svg}" "^[^\n]*\n<svg.*Period, s.*Degree")
 run(1 --load ${REAL}/15125A_spe.edi --export-graph ${OUT}/graph.emf)
 expect_match("${err}" "graph.emf: the picture type is not known: use .svg, .pdf or .png")
 run(1 --load ${REAL}/15125A_spe.edi --export-graph ${OUT}/graph.pdf --quantity rho)
@@ -62,8 +54,7 @@ expect_match("${err}" "unknown quantity 'rho' \\(res, phs, rez or imz\\)")
 run(1 --load ${REAL}/15125A_spe.edi --export-graph ${OUT}/no/such/folder/graph.pdf)
 expect_match("${err}" "Cannot write")
 
-# Every picture without a sounding named: the bundled example's XY and YX
-# curves are loaded, every window is pictured and the run succeeds.
+# --screenshots alone pictures the bundled example.
 set(SHOTS ${OUT}/screenshots-example)
 file(REMOVE_RECURSE ${SHOTS})
 run(0 --screenshots ${SHOTS})

@@ -1,5 +1,4 @@
-# The picture run leaves nothing in the temporary folder and writes the INT
-# file its dialogs show beside the pictures.
+# The picture run leaves no temporary file and writes its INT file.
 set(dir ${OUT}/screenshot_run)
 file(REMOVE_RECURSE ${dir})
 file(MAKE_DIRECTORY ${dir}/pictures ${dir}/tmp)

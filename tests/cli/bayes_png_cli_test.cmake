@@ -1,6 +1,4 @@
-# mtvuk-cli bayes --png: one picture per sounding, named as the result
-# files, of the size drawn; a missing or unusable folder is refused before
-# any sampling and leaves nothing behind.
+# mtvuk-cli bayes --png: a picture per sounding; bad folders refused first.
 include(${CMAKE_CURRENT_LIST_DIR}/../util/script_checks.cmake)
 
 macro(run expected_status)

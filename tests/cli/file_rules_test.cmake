@@ -1,6 +1,4 @@
-# Files never lie: names that would collide in a result file are refused,
-# damaged number fields are refused with their line and columns, and the
-# text listings print no raw bytes that are not UTF-8.
+# Colliding names, damaged number fields and names that are not UTF-8.
 include(${CMAKE_CURRENT_LIST_DIR}/../util/script_checks.cmake)
 
 macro(run expected_status)
@@ -13,8 +11,7 @@ file(MAKE_DIRECTORY ${dir})
 file(READ ${EXAMPLES}/profile/P01.PLT p01)
 file(READ ${EXAMPLES}/profile/P02.PLT p02)
 
-# Two stations whose names differ only after their 9th character: as
-# "XY " blocks they would share one name in the file.
+# Two names that differ only after their 9th character would collide.
 string(REPLACE "DATAID=\"P01\"" "DATAID=\"STATION_0001\"" long1 "${p01}")
 string(REPLACE "DATAID=\"P02\"" "DATAID=\"STATION_0002\"" long2 "${p02}")
 file(WRITE ${dir}/S1.PLT "${long1}")
@@ -32,7 +29,6 @@ run(0 int list ${dir}/both.int)
 expect_match("${out}" "1\\. XY STATION_0 .*2\\. YX STATION_0 ")
 
 # A value blanked out in a data block refuses the file, naming the place.
-# (the first field of the second line of values after ">ZXYR")
 string(REPEAT "[^\n]" 12 field)
 string(REPEAT " " 12 blank)
 string(REGEX REPLACE "(>ZXYR[^\n]*\n[^\n]*\n)${field}" "\\1${blank}" blanked "${p01}")
@@ -56,8 +52,7 @@ file(WRITE ${dir}/garbled.trf "${garbled}")
 run(0 trf list ${dir}/garbled.trf)
 expect_match("${err}" "BLOCKS LEFT OUT: 1 of the 2 blocks of ${dir}/garbled.trf is left out:\nline [0-9]+: resistivities: value 1: columns 14-23 \\('[^']*'\\) hold no single number")
 
-# A name in Latin-1 is listed as text and as JSON with U+FFFD, not as a raw
-# byte, instead of ending the program.
+# A name in Latin-1 is listed as text and as JSON with U+FFFD.
 string(ASCII 233 e_acute)
 string(ASCII 239 191 189 replacement)
 file(WRITE ${dir}/latin1.int ">INVERS: STATI${e_acute}N-L     /         0.0/         0.0/   0.0/ 1/\n   100.00    100.00\n")

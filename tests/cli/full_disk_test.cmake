@@ -1,6 +1,4 @@
-# Every writer of the command-line tool meets a disk that fills during its
-# write (a file-size limit set with prlimit, in bytes): the file must be
-# byte for byte what it was before, and the message must say so.
+# Every writer under a disk that fills (prlimit): the file stays as it was.
 include(${CMAKE_CURRENT_LIST_DIR}/../util/script_checks.cmake)
 
 set(dir ${OUT}/full_disk)
@@ -9,8 +7,7 @@ file(MAKE_DIRECTORY ${dir})
 set(P ${EXAMPLES}/profile)
 set(fit --mode xy --layers 100:1,10 --method classic --iterations 1)
 
-# Runs the tool under a file-size limit of `bytes`; it must end with status
-# 1, its error text is left in err of the caller.
+# Runs the tool under a file-size limit; it must end with status 1.
 function(run_limited bytes)
   run_checked(1 prlimit --fsize=${bytes} ${CLI} ${ARGN})
   set(err "${err}" PARENT_SCOPE)
@@ -35,8 +32,7 @@ if(three LESS two)
   message(FATAL_ERROR "three blocks take ${three} bytes, one ${one}")
 endif()
 
-# INT: an old file and a limit that leaves room for the first block of
-# three but not for all of them.
+# INT: a limit with room for the first of three blocks only.
 string(REPEAT "an earlier block\n" 20 old_text)
 file(WRITE ${dir}/old.int "${old_text}")
 file(SIZE ${dir}/old.int old)
@@ -56,8 +52,7 @@ run_limited(${limit} depth ${P}/P02.PLT --mode yx --trf ${dir}/old.trf)
 expect_unchanged(${dir}/old.trf ${hash} "depth --trf")
 expect_match("${err}" "The disk is full\nNothing was added to ${dir}/old.trf\\.")
 
-# PLT and SEG EDI exports replace a whole file: the old one stays, no part
-# file is left beside it, and a new one is not created at all.
+# Exports: the old file stays, no part file, no new file.
 foreach(format plt seg)
   set(target ${dir}/old_${format}.PLT)
   file(WRITE ${target} "${old_text}")

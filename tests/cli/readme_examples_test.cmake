@@ -1,7 +1,4 @@
-# The command lines README.md shows as examples (its ```sh blocks that call
-# mtvuk-cli) run as written: from a copy of the project's layout in a
-# scratch folder, with the tool built here and the real data beside it.
-# Each block must end with status 0.
+# README.md's ```sh blocks that call mtvuk-cli run as written (status 0).
 include(${CMAKE_CURRENT_LIST_DIR}/../util/script_checks.cmake)
 
 set(root ${OUT}/readme_examples)

@@ -1,6 +1,4 @@
-# mtvuk-cli section end to end: pictures of the requested size and type from
-# the example profile, drawn by the workstation found beside the tool, and
-# clean refusals that write nothing.
+# mtvuk-cli section: pictures of the size and type asked for; refusals.
 include(${CMAKE_CURRENT_LIST_DIR}/../util/script_checks.cmake)
 
 macro(run expected_status)
@@ -8,8 +6,7 @@ macro(run expected_status)
               --unset=WAYLAND_DISPLAY XDG_RUNTIME_DIR=${RUNTIME} ${CLI} ${ARGN})
 endmacro()
 
-# A PNG whose header gives the width and height of size_hex (four bytes
-# each, hexadecimal).
+# A PNG of width and height size_hex (four bytes each, hexadecimal).
 function(expect_png path size_hex)
   file(READ ${path} head LIMIT 24 HEX)
   if(NOT head MATCHES "^89504e470d0a1a0a0000000d49484452${size_hex}$")
@@ -70,8 +67,7 @@ expect_match("${err}" "no YX sounding to draw")
 run(2 section ${PAIRS} --polarisation zz --out ${DIR}/bad.png)
 expect_match("${err}" "--polarisation 'zz': give both, xy or yx")
 
-# A picture prints nothing but its result, wherever it runs: no notes
-# about the session (a server without XDG_RUNTIME_DIR, for one).
+# A picture prints nothing, even without XDG_RUNTIME_DIR.
 execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY
                         --unset=WAYLAND_DISPLAY --unset=XDG_RUNTIME_DIR
                         ${CLI} section ${INT} --tomography --size 400x300
@@ -81,8 +77,7 @@ if(NOT status EQUAL 0 OR NOT err STREQUAL "" OR NOT out STREQUAL "")
   message(FATAL_ERROR "a section picture printed: ${out}${err}")
 endif()
 
-# Refusals: the reason, no picture; status 2 for a bad option, 1 for a
-# file that cannot be drawn.
+# Refusals: the reason, no picture.
 set(BAD ${DIR}/bad.png)
 run(2 section ${INT} --palette 6 --out ${BAD})
 expect_match("${err}" "--palette '6': give 0, 1, 2, 3, 4 or 5")

@@ -1,6 +1,4 @@
-# mtvuk-cli and the static shift: a factor given on the command line reaches
-# the fit, the smoothed curve and their JSON; factor 1 changes no number; the
-# shift command's two forms (XY against YX, along a profile) and refusals.
+# mtvuk-cli --shift and the shift command's two forms.
 include(${CMAKE_CURRENT_LIST_DIR}/../util/script_checks.cmake)
 
 macro(run expected_status)
@@ -22,8 +20,7 @@ if(NOT plain STREQUAL same)
   message(FATAL_ERROR "--shift 1 changed the fit:\n${plain}\n${same}")
 endif()
 
-# A factor of 3: recorded, and the fit sees it (the D+ bound that does not
-# move with a shift is checked with the core).
+# A factor of 3 is recorded and the fit sees it.
 run(0 invert ${E} ${FIT} --shift 3)
 expect_match("${out}" "\"static_shift\": 3.0,")
 string(JSON shifted_layered GET "${out}" dplus layered_chi2)
@@ -60,9 +57,8 @@ expect_match("${out}" "XY/YX ratio 1.037 at the 5 shortest common periods")
 expect_match("${out}" "shift xy 0.9818[0-9]*  shift yx 1.0185")
 run(2 shift ${E} --onto zz)
 
-# Along a profile: five stations over a basin, the third one's curves
-# shifted by 3 (every resistivity times 3 and every depth times sqrt 3 gives
-# exactly the curve times 3). Its factor is about 1/3, the others about 1.
+# Along a profile of five stations, the third's curves times 3 (rho x 3,
+# depths x sqrt 3): its factor is about 1/3.
 set(DIR ${OUT}/shift_profile)
 file(REMOVE_RECURSE ${DIR})
 file(MAKE_DIRECTORY ${DIR})
@@ -88,8 +84,7 @@ endif()
 run(0 shift --profile ${files} --mode yx --periods 3)
 expect_match("${out}" "# static shift along the profile: yx rho_a at the 3 shortest periods of 5 stations")
 expect_match("${out}" "YX P3 +[0-9.]+ +0\\.3[0-9]+  [^\n]*P3\\.PLT")
-# Refusals: fewer than three stations, no polarisation, options of the
-# other method, a file that cannot be read.
+# Refusals.
 list(GET files 0 1 two)
 run(2 shift --profile ${two} --mode xy)
 expect_match("${err}" "--profile needs the files of at least 3 stations")

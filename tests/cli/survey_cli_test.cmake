@@ -1,5 +1,4 @@
-# A survey split into parts and merged gives what one run gives: bayes and
-# invert with --shard K/N and --out-dir, then merge; and the refusals.
+# A survey in parts (--shard K/N), merged, gives what one run gives.
 include(${CMAKE_CURRENT_LIST_DIR}/../util/script_checks.cmake)
 
 macro(run expected_status)
@@ -11,8 +10,7 @@ file(REMOVE_RECURSE ${work})
 set(inputs ${REAL}/ET001.edi ${REAL}/ET010.edi ${EXAMPLES}/15125A_spe.edi)
 set(small --iterations 600 --chains 2 --hot-chains 1 --seed 5 --depth-cells 30)
 
-# bayes: one run, and the same survey as two parts (3 files x 2 modes = 6
-# soundings, parts of 3), the second part on another number of threads.
+# bayes: one run; part 2 of 2 (3 of 6 soundings) on other threads.
 run(0 bayes ${inputs} --mode xy,yx ${small} --out-dir ${work}/one --threads 1)
 run(0 bayes ${inputs} --mode xy,yx ${small} --out-dir ${work}/parts --shard 2/2 --threads 2)
 file(GLOB part_files ${work}/parts/*.json)

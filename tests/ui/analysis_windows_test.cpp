@@ -1,5 +1,4 @@
-// The windows of the analyses on a set: the smooth (Occam) inversion, the
-// Bayesian inversion and the dimensionality, each opened from its menu.
+// The Occam, Bayesian and dimensionality windows, opened from their menus.
 #include <qcustomplot.h>
 
 #include <QtTest>
@@ -41,10 +40,7 @@ class AnalysisWindowsTest : public test::FrameTest {
   }
 
  private slots:
-  // Setting > Inversion > "Smooth inversion (Occam)...": without data the
-  // window cannot run; fields out of range are refused. A run on the bundled
-  // example keeps the profile with set 1, draws the four panels and installs
-  // as a model of at most 16 layers.
+  // Occam: no run without data, refused fields, a run drawn and installed.
   void RunsDrawsAndInstalls() {
     QAction* command = frame_->CommandAction(kCmdSmoothInversion);
     QCOMPARE(command->text(), QString("Smooth inversion (Occam)..."));
@@ -55,6 +51,13 @@ class AnalysisWindowsTest : public test::FrameTest {
     QVERIFY(!w->install_button()->isEnabled());
     QVERIFY(!w->Run());
     QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
+    // "&0" of the depth window draws the set's profile once a run is done.
+    frame_->view()->OpenDepthWindow();
+    CDepthWindow* depth = frame_->view()->depth_window();
+    QAction* extra = test::ActionNamed(depth, "&0");
+    QVERIFY(extra != nullptr);
+    extra->trigger();
+    QVERIFY(depth->graph()->ExtraCurve(0) == nullptr);
     QCOMPARE(OpenSmooth(), w);
     QCOMPARE(w->set_box()->count(), 1);
     QCOMPARE(w->set_box()->itemText(0), QString("1: XY 15125A "));
@@ -81,10 +84,19 @@ class AnalysisWindowsTest : public test::FrameTest {
     QVERIFY(w->summary().contains(
         QRegularExpression("normalized rms [0-9.]+\\nroughness")));
     QVERIFY(w->summary().contains("30 layers over a half-space"));
-    // Data, Bostick points, response, profile, merged model, the mu
-    // values tried and the chosen one, the target line.
+    // Data, Bostick, response, profile, model, mu values, target line.
     QVERIFY(w->plot()->plottableCount() >= 10);
     QVERIFY(w->install_button()->isEnabled());
+    QCoreApplication::sendPostedEvents();
+    QCPCurve* curve = depth->graph()->ExtraCurve(0);
+    QVERIFY(curve != nullptr);
+    // A staircase: the top and the bottom of 30 layers and the half-space.
+    QCOMPARE(curve->dataCount(), 62);
+    QVERIFY(frame_->view()->depth_graph()->ExtraCurve(0) != nullptr);
+    ExtraProfile none;
+    QVERIFY(!SmoothExtraProfile(*stores_, 1, none));  // set 2 has none
+    extra->trigger();  // and "&0" again takes it away
+    QVERIFY(depth->graph()->ExtraCurve(0) == nullptr);
 
     w->model_box()->setCurrentIndex(1);
     QVERIFY(w->Install());
@@ -93,37 +105,10 @@ class AnalysisWindowsTest : public test::FrameTest {
     QVERIFY(m.layer_count >= 2 && m.layer_count <= 16);
     QCOMPARE(m.shown, 1);
     QCOMPARE(stores_->workspace.current_model, std::int16_t(1));
-    // The installed model's curve was computed for the view.
     QVERIFY(m.curve.computed);
   }
 
-  // The depth window draws the profile kept with the set while its "&0"
-  // switch is on; a run while it is open redraws it.
-  void TheDepthWindowShowsTheProfile() {
-    QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
-    frame_->view()->OpenDepthWindow();
-    CDepthWindow* depth = frame_->view()->depth_window();
-    QAction* extra = test::ActionNamed(depth, "&0");
-    QVERIFY(extra != nullptr);
-    extra->trigger();
-    QVERIFY(depth->graph()->ExtraCurve(0) == nullptr);
-    SmoothInversionWindow* w = OpenSmooth();
-    w->layers_field()->setText("30");
-    QVERIFY(w->Run());
-    QCoreApplication::sendPostedEvents();
-    QCPCurve* curve = depth->graph()->ExtraCurve(0);
-    QVERIFY(curve != nullptr);
-    // A staircase: the top and the bottom of 30 layers and the half-space.
-    QCOMPARE(curve->dataCount(), 62);
-    QVERIFY(frame_->view()->depth_graph()->ExtraCurve(0) != nullptr);
-    ExtraProfile p;
-    QVERIFY(!SmoothExtraProfile(*stores_, 1, p));  // set 2 has none
-    extra->trigger();  // and "&0" again takes it away
-    QVERIFY(depth->graph()->ExtraCurve(0) == nullptr);
-  }
-
-  // The "Esc" button stops a run as the key does; the profile reached so
-  // far is kept. When no run is going on it closes the window.
+  // "Esc" stops a run (the profile is kept), else closes the window.
   void EscButtonStopsARun() {
     QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
     ui_->script.Allow("SMOOTH INVERSION");
@@ -137,10 +122,7 @@ class AnalysisWindowsTest : public test::FrameTest {
     QVERIFY(!w->isVisible());
   }
 
-  // Setting > Inversion > "Bayesian inversion...": without data the window
-  // cannot run; with a set it offers it. Settings out of range are refused
-  // with a message and nothing is kept; chains stopped long before they meet
-  // (split R-hat above 1.1) are named in the warning line.
+  // Bayes: no run without data, refusals keep nothing, R-hat above 1.1 warns.
   void OpensRefusesAndWarns() {
     QCOMPARE(frame_->CommandAction(kCmdBayesInversion)->text(),
              QString("Bayesian inversion..."));
@@ -183,9 +165,7 @@ class AnalysisWindowsTest : public test::FrameTest {
     QVERIFY(w->warning().contains(QString::fromStdString(r.warning)));
   }
 
-  // A short run: the window's settings reach the sampler; a histogram of
-  // all kept samples, a misfit trace per chain, the run kept for the depth
-  // graphs.
+  // The settings reach the sampler; the plots; the run kept for depth.
   void RunsAndDraws() {
     QVERIFY(test::LoadExampleXy(*stores_, ui_->ui, true));
     BayesInversionWindow* w = OpenBayes();
@@ -203,8 +183,7 @@ class AnalysisWindowsTest : public test::FrameTest {
     QCOMPARE(r.samples, std::int64_t{1200});
     QCOMPARE(w->progress_bar()->value(), 1000);
 
-    // The plots: the density image, three percentile lines, the layer
-    // histogram holding every kept sample, one misfit trace per chain.
+    // Density, percentiles, a histogram of all samples, a trace per chain.
     QCustomPlot* plot = w->plot();
     int maps = 0, curves = 0, traces = 0;
     double kept = 0.0;
@@ -228,9 +207,7 @@ class AnalysisWindowsTest : public test::FrameTest {
     QVERIFY(w->summary().contains("samples    1200"));
     QVERIFY(w->summary().contains("Split R-hat"));
 
-    // The picture of the command line, drawn from the posterior's JSON: at
-    // 0.3 and 2.5 km the red core of the density lies at the row's most
-    // probable resistivity.
+    // The picture from the JSON: its red core at each row's peak.
     BayesResult back;
     BayesOptions back_options;
     std::string error;
@@ -298,8 +275,7 @@ class AnalysisWindowsTest : public test::FrameTest {
         frame_->bayes_runs(), stores_->sets, 1, profile));
   }
 
-  // Cancel stops a long run early; the run is not kept. When no run goes
-  // on Cancel closes the window.
+  // Cancel stops a run (not kept), else closes the window.
   void CancelStopsARun() {
     QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
     BayesInversionWindow* w = OpenBayes();
@@ -320,10 +296,8 @@ class AnalysisWindowsTest : public test::FrameTest {
     QVERIFY(!w->isVisible());
   }
 
-  // The window shows the invariants of the set, shades the non-1-D
-  // periods, and leaves them out of the set in one click; the main graph
-  // draws each set's 1-D bound and shades the same periods. Without data
-  // nothing can be done.
+  // Invariants, shaded non-1-D periods (here and in the main graph), left
+  // out in one click; nothing without data.
   void ShowsMarksAndLeavesOut() {
     QCOMPARE(frame_->CommandAction(kCmdDimensionality)->text(),
              QString("&Dimensionality..."));
@@ -359,7 +333,6 @@ class AnalysisWindowsTest : public test::FrameTest {
     QVERIFY(wide < non_1d);
     w->ellipticity_field()->setValue(0.1);
     w->beta_field()->setValue(3.0);
-    // One click.
     QCOMPARE(w->LeaveOut(), non_1d);
     int deleted = 0;
     for (int k = 0; k < 60; ++k) deleted += stores_->sets[0].point_deleted[k];

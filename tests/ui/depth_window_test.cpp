@@ -1,5 +1,4 @@
-// The "Smoothing" window and its smoothers, the depth window with design
-// mode, and "Set designed model", driven as a user drives them.
+// The "Smoothing" window, the depth window and "Set designed model".
 #include "ui/depth/depth_window.h"
 
 #include <QApplication>
@@ -17,7 +16,6 @@ namespace mtvuk {
 class DepthWindowTest : public test::FrameTest {
   Q_OBJECT
 
-  // The example's XY curve in slot 1, its YX curve in slot 2 when asked.
   bool LoadExample(bool yx = true) {
     return test::LoadExampleXy(*stores_, ui_->ui, yx, "15125A_spe.edi");
   }
@@ -35,8 +33,7 @@ class DepthWindowTest : public test::FrameTest {
     QCOMPARE(w->windowTitle(), QString("Smoothing"));
     QVERIFY(stores_->workspace.smoothing_window_open);
 
-    // The logic of marks and settings is tested with it; here the mouse on
-    // the panel, the posted request and the graph.
+    // The mouse on the panel, the posted request and the graph.
     SmoothingPanel* panel = w->panel();
     test::ClickAt(panel, panel->SlotRect(1));
     QCOMPARE(stores_->sets[1].smoothing_mark, std::int16_t{1});
@@ -138,16 +135,14 @@ class DepthWindowTest : public test::FrameTest {
     QVERIFY(std::fabs(moved.log_res - 1.5) < 0.02);
     QVERIFY(g->DesignCurve() != nullptr);
 
-    // "&Design" again asks (the question and the model it makes are tested
-    // with the logic); No keeps the models.
+    // "&Design" again asks; No keeps the models.
     const auto before = stores_->models[0].resistivity;
     ui_->script.Expect("END DESIGN", Answer::kNo);
     w->Button("&Design")->click();
     QVERIFY(!w->logic().design);
     QCOMPARE(stores_->models[0].resistivity, before);
 
-    // "&Set Model" in design mode opens the dialog at once; a refused row
-    // keeps it open.
+    // "&Set Model" opens the dialog at once; a refused row keeps it open.
     w->Button("&Design")->click();
     QTest::mouseClick(
         g, Qt::LeftButton, {}, g->ValueToPixel(-1000.0, 2.0).toPoint());
@@ -191,8 +186,6 @@ class DepthWindowTest : public test::FrameTest {
     QVERIFY(ui_->script.unexpected().empty());
   }
 
-  // The smoother chosen in the window, what the window says about the
-  // result, and what the depth window makes of a robust curve.
   void SmootherChoiceWarningsAndDepthWindow() {
     QVERIFY(LoadExample(false));
     frame_->UpdateCommandStates();
@@ -222,8 +215,7 @@ class DepthWindowTest : public test::FrameTest {
     QVERIFY(!w->result_label()->property("warned").toBool());
     QVERIFY(w->result_label()->text().contains("2 points down-weighted"));
 
-    // The depth window: hollow marks at the down-weighted points, ranges
-    // from the data, a zoom that survives smoothing again.
+    // Depth: down-weighted points hollow, data ranges, a zoom that stays.
     auto* res_h = static_cast<QCheckBox*>(frame_->view()->Control(1254));
     res_h->click();
     CDepthWindow* d = frame_->view()->depth_window();

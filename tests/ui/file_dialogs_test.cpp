@@ -1,9 +1,6 @@
-// The dialogs of the files: the sounding list of a field-data file, "SAVE
-// RESULT OF INVERSION" and the model loader, "Content int-File", "Save
-// transformation Res(h)" reached from the depth window, "Save Model data".
+// The dialogs that read and write files.
 #include <QMenu>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -20,25 +17,8 @@ namespace mtvuk {
 class FileDialogsTest : public test::FrameTest {
   Q_OBJECT
 
-  std::unique_ptr<QTemporaryDir> tmp_;
-  QString dir_;
-
-  QString Path(const QString& name) const { return QDir(dir_).filePath(name); }
-
  private slots:
-  void init() {
-    FrameTest::init();
-    tmp_ = std::make_unique<QTemporaryDir>();
-    dir_ = tmp_->path();
-  }
-  void cleanup() {
-    tmp_.reset();
-    FrameTest::cleanup();
-  }
-
-  // The logic of the list is tested with the core; the widgets add the
-  // listing, a box unticked again when the set box is full, the slots under
-  // the mouse, and a dialog that stays open when nothing is ticked.
+  // What the widgets add to the list's logic (tested with the core).
   void SoundingListBoxesSlotsAndOk() {
     QVERIFY(ReadFieldFile(
         test::ExampleFile("15125A_spe.edi"), stores_->workspace, ui_->ui));
@@ -198,17 +178,15 @@ class FileDialogsTest : public test::FrameTest {
     QCOMPARE(dialog.name_edit()->maxLength(), 30);
     QCOMPARE(dialog.LocationText(0)->text(), QString("-22:22:14"));
     QVERIFY(dialog.LocationText(2)->isReadOnly());
-    test::ClickAt(dialog.boxes(),
-                  dialog.boxes()->SquareRect(
-                      1));  // set 2 has no transformation: no reaction
+    // Set 2 has no transformation: no reaction.
+    test::ClickAt(dialog.boxes(), dialog.boxes()->SquareRect(1));
     QCOMPARE(dialog.logic().current(), 0);
 
     dialog.name_edit()->setText("SITE A");
     dialog.update_button()->click();
     QCOMPARE(stores_->sets[0].label, std::string("SITE A"));
 
-    // "&Save as" twice into a file that holds something: nothing of it is
-    // lost, the two blocks are alike; Cancel writes nothing.
+    // "&Save as" twice appends two like blocks; Cancel writes nothing.
     const QString path = Path("profile.trf");
     {
       QFile f(path);
@@ -241,8 +219,7 @@ class FileDialogsTest : public test::FrameTest {
     QVERIFY(!dialog.isVisible());
     QCOMPARE(test::ReadAll(path), text + block.left(block.size() / 2));
 
-    // The file's stations in "Content int-File"; the workspace learns that
-    // it read a TRF file.
+    // "Content int-File" lists the stations; the workspace marks TRF.
     std::vector<SectionStation> stations;
     CFileContentDlg content(
         stores_->workspace, ui_->ui, path.toStdString(), stations);

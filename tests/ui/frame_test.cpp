@@ -1,5 +1,4 @@
-// The main frame (file dialogs, menus, messages, field editing, pictures,
-// recent files) and the curve graph.
+// The main frame and the curve graph.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -10,7 +9,6 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QSvgRenderer>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
@@ -32,8 +30,7 @@
 
 namespace mtvuk {
 
-// The files a file dialog lists (and does not grey out), once its folder
-// has been read.
+// The files a file dialog lists and does not grey out.
 QStringList Listed(QFileDialog& dialog) {
   auto* view = dialog.findChild<QListView*>("listView");
   if (view == nullptr) return {"(no list)"};
@@ -70,22 +67,19 @@ class MainFrameTest : public test::FrameTest {
   }
 
  private slots:
-  // Each file dialog on a folder holding one file of each kind lists the
-  // files of its filter, in either letter case.
+  // Each filter lists its files, in either letter case.
   void FileDialogsListTheFilesOfTheirFilters() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
     for (const QString& name :
          QString("a.edi b.EDI c.plt d.PLT e.int f.INT g.trf h.EMF i.txt")
              .split(' ')) {
-      QFile file(dir.filePath(name));
+      QFile file(Path(name));
       QVERIFY(file.open(QIODevice::WriteOnly));
     }
     FileStrings& files = stores_->workspace.files;
-    files.field_path = dir.filePath("a.edi").toStdString();
+    files.field_path = Path("a.edi").toStdString();
     files.field_extension = "edi";
-    files.int_opened = dir.filePath("e.int").toStdString();
-    files.int_saved = dir.filePath("results.int").toStdString();
+    files.int_opened = Path("e.int").toStdString();
+    files.int_saved = Path("results.int").toStdString();
     const QStringList edi = {"a.edi", "b.EDI"};
     const QStringList plt = {"c.plt", "d.PLT"};
     const QStringList int_files = {"e.int", "f.INT"};
@@ -109,12 +103,12 @@ class MainFrameTest : public test::FrameTest {
     auto save = frame_->FileDialog(FileDialogKind::kSaveResults);
     QCOMPARE(save->acceptMode(), QFileDialog::AcceptSave);
     QCOMPARE(Listed(*save), int_files);
-    files.synthetic_path = dir.filePath("last.PLT").toStdString();
+    files.synthetic_path = Path("last.PLT").toStdString();
     auto model_data = frame_->ModelDataDialog(0);
     QCOMPARE(model_data->windowTitle(), QString("Save Model data 'MODEL 1'"));
     QCOMPARE(model_data->nameFilters(), QStringList({"PLT-files (*.PLT)"}));
     QCOMPARE(Listed(*model_data), plt);
-    files.trf_saved = dir.filePath("g.trf").toStdString();
+    files.trf_saved = Path("g.trf").toStdString();
     CSaveTransformationDlg transformation(*stores_, ui_->ui);
     QCOMPARE(Listed(*transformation.FileDialog()), QStringList({"g.trf"}));
 
@@ -244,8 +238,7 @@ class MainFrameTest : public test::FrameTest {
     QCOMPARE(stores_->sets[0].label, std::string("YX 15125A "));
   }
 
-  // The "Edit field data" and "INFO" windows and the mouse on the curve
-  // graph.
+  // "Edit field data", "INFO" and the mouse on the curve graph.
   void FieldEditingWindowsMouseAndMessages() {
     frame_->resize(1100, 720);
     frame_->show();
@@ -271,8 +264,7 @@ class MainFrameTest : public test::FrameTest {
     test::ClickAt(edit->panel(), edit->panel()->SlotRect(0));
     QCOMPARE(stores_->workspace.edit_marker, 0);
 
-    // Ctrl+click switches a point off: it leaves the set's graph for the
-    // hollow grey one.
+    // Ctrl+click moves a point to the hollow graph of points switched off.
     CurveGraph* graph = view->graph();
     const FieldSet& set = stores_->sets[0];
     const int drawn = graph->SetGraph(0)->dataCount();
@@ -325,20 +317,18 @@ class MainFrameTest : public test::FrameTest {
     QVERIFY(ui_->script.unexpected().empty());
   }
 
-  // Pictures and pages of the curve and depth graphs.
   void PicturesOfTheCurveAndDepthGraphs() {
     QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
     frame_->resize(1000, 700);
     frame_->show();
     frame_->view()->Refresh(true);
     QApplication::processEvents();
-    QTemporaryDir dir;
     CurveGraph& graph = *frame_->view()->graph();
     QCOMPARE(graph.PictureTitle(), QString("15125A  XY"));
     const QString title = TitleLine(graph, QDate(2026, 12, 6));
     QCOMPARE(title, QString("MT-VUK   15125A  XY   2026-12-06"));
 
-    const QString svg = dir.filePath("graph.SVG");
+    const QString svg = Path("graph.SVG");
     QVERIFY(frame_->SaveImage(graph, svg));
     QSvgRenderer renderer(svg);
     QVERIFY(renderer.isValid());
@@ -349,14 +339,13 @@ class MainFrameTest : public test::FrameTest {
       QVERIFY2(text.contains(s), s);
 
     QString error;
-    const QString pdf = dir.filePath("graph.pdf");
+    const QString pdf = Path("graph.pdf");
     QVERIFY(SaveGraphPicture(graph, pdf, title, &error));
     QVERIFY(test::ReadAll(pdf).startsWith("%PDF"));
-    const QString png = dir.filePath("graph.png");
+    const QString png = Path("graph.png");
     QVERIFY(SaveGraphPicture(graph, png, title, &error));
     QCOMPARE(QImage(png).size(), PicturePageSize(graph) * 2);
 
-    // The depth graph the same way.
     frame_->view()->OpenDepthWindow();
     QApplication::processEvents();
     QVERIFY(frame_->view()->ShownPicture() == frame_->view()->depth_graph());
@@ -365,7 +354,7 @@ class MainFrameTest : public test::FrameTest {
     depth_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(depth_window));
     QVERIFY(frame_->ActivePicture() == depth_window->graph());
-    const QString depth = dir.filePath("depth.svg");
+    const QString depth = Path("depth.svg");
     QVERIFY(
         SaveGraphPicture(*frame_->view()->depth_graph(), depth, title, &error));
     QVERIFY(QSvgRenderer(depth).isValid());
@@ -375,20 +364,19 @@ class MainFrameTest : public test::FrameTest {
 
     // An unwritable place is refused with the reason.
     ui_->script.Expect("SAVE IMAGE", Answer::kOk);
-    QVERIFY(!frame_->SaveImage(graph, dir.filePath("no/such/folder/g.svg")));
+    QVERIFY(!frame_->SaveImage(graph, Path("no/such/folder/g.svg")));
     QVERIFY(QString::fromStdString(ui_->LastText()).startsWith("Cannot write"));
 
     // A printed page (to a PDF file, as a printer without a dialog).
     QPrinter& printer = frame_->Printer();
     QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.filePath("page.pdf"));
+    printer.setOutputFileName(Path("page.pdf"));
     frame_->SetBatchMode(true);
     frame_->Print();
-    QVERIFY(test::ReadAll(dir.filePath("page.pdf")).startsWith("%PDF"));
+    QVERIFY(test::ReadAll(Path("page.pdf")).startsWith("%PDF"));
     QVERIFY(ui_->script.unexpected().empty());
 
-    // The filter of the save dialog, in Qt's form.
     auto dialog = frame_->FileDialog(FileDialogKind::kSaveImage);
     QCOMPARE(dialog->nameFilters(),
              QStringList({"Scalable Vector Graphics (*.SVG)",
@@ -396,17 +384,15 @@ class MainFrameTest : public test::FrameTest {
                           "Portable Network Graphics (*.PNG)"}));
   }
 
-  // The recent files of the File menu, kept from one session to the next.
   void RecentFilesUnderTheFileMenu() {
-    QTemporaryDir dir;
     QStringList files;
     const QByteArray plt = test::ReadAll(
         QString::fromStdString(test::ExampleFile("15125A_imp.plt")));
     for (const char* name : {"a.plt", "b.plt", "c.plt", "d.plt", "e.plt"}) {
-      QFile file(dir.filePath(name));
+      QFile file(Path(name));
       QVERIFY(file.open(QIODevice::WriteOnly));
       file.write(plt);
-      files << dir.filePath(name);
+      files << Path(name);
     }
     // A settings folder of this test's own, read by a new session.
     QTemporaryDir settings_dir;
@@ -527,8 +513,6 @@ class CurveGraphTest : public QObject {
              std::pow(10.0, c.log_im_z[5]));
   }
 
-  // The frame holds the whole error bars, and each bar stays with its point
-  // when a file lists its frequencies upwards.
   void ErrorBarsLieInsideTheFrameAndStayWithTheirPoints() {
     FieldSet& xy = stores_->sets[0];
     xy.log_rho_upper[5] = xy.log_rho[5] + 1.5f;  // a bar of 1.5 decades
@@ -569,8 +553,7 @@ class CurveGraphTest : public QObject {
     }
   }
 
-  // A model named after its set says whether it is the start or the fit;
-  // the pens follow the colour flag.
+  // Start or fit in the legend; pens by the colour flag.
   void ModelLegendAndPens() {
     CurveGraph graph(stores_->workspace, stores_->sets, stores_->models);
     QCOMPARE(graph.ModelGraph(0)->name(),

@@ -1,5 +1,4 @@
-// The model form and its dialogs, the inversion dialogs and the windows of
-// a fit.
+// The model form, the inversion dialogs and the windows of a fit.
 #include <qcustomplot.h>
 
 #include <QtTest>
@@ -18,8 +17,7 @@
 
 namespace mtvuk {
 
-// The logic of the form and of its dialogs is tested with the core; here
-// what the widgets add.
+// What the widgets add to the form's logic (tested with the core).
 class ModelFormTest : public test::FrameTest {
   Q_OBJECT
 
@@ -100,8 +98,7 @@ class ModelFormTest : public test::FrameTest {
     ui_->ui.SetPointerSource(nullptr);
   }
 
-  // The boxes of a row decide the path of the response: what RUN stores is
-  // the dispersive or the anisotropic response of the form's layers.
+  // The boxes of a row choose the dispersive or the anisotropic response.
   void IpAndAnisotropyBoxesReachTheStoredCurve() {
     const LayerModel& m = stores_->models[0];
     form_->law_list()->setCurrentIndex(2);
@@ -171,8 +168,7 @@ class ModelFormTest : public test::FrameTest {
     const QStringList& drawn = help.drawn_texts();
     QVERIFY(drawn.contains("\u03C3(i\u03C9)=\u03C3(0)"));
     QVERIFY(drawn.contains("1>\u03B7>0"));
-    // Davidson: rho0 [1 - eta ((1+iwT)^c - 1) / (1+iwT)^c], the exponent c
-    // the law raises (1 + i omega T) to.
+    // Davidson: rho0 [1 - eta ((1+iwT)^c - 1) / (1+iwT)^c].
     const int davidson =
         drawn.indexOf("\u03C1(i\u03C9)=1/\u03C3(i\u03C9)=\u03C1(0)*[1",
                       drawn.indexOf("Davidson Resistivity Dispersion - "
@@ -245,8 +241,7 @@ class ModelFormTest : public test::FrameTest {
     ui_->ui.Unregister(Window::kFitResult);
   }
 
-  // A refusal keeps the dialog open; names, boxes and the physics reach
-  // the stores.
+  // A refusal keeps it open; names, boxes and physics reach the stores.
   void ModelingSettingsDialogStoresWhatItShows() {
     ModelingSettingsDialog settings(*stores_, ui_->ui);
     settings.show();
@@ -287,9 +282,7 @@ class InversionDialogsTest : public test::FrameTest {
     ui_->script.Allow("MT-VUK");
   }
 
-  // The logic's ranges and targets are tested with it; here what the
-  // widgets add: hidden boxes, a refusal that keeps the dialog open, the
-  // method group, the notices that reach the view.
+  // Hidden boxes, a refusal keeps it open, the method group, the notices.
   void MainSettingTargetsAndRanges() {
     MainSettingDialog dialog(*stores_, ui_->ui);
     QVERIFY(dialog.TargetBox(1)->isChecked());
@@ -355,11 +348,7 @@ class InversionDialogsTest : public test::FrameTest {
     QCOMPARE(m.thickness_max[4], 500.0f);
   }
 
-  // Invers in a new session, with its default limits: the fit moves the
-  // resistivities, and the windows show the winning run, what the fit of a
-  // start model with an IP layer leaves out, the set's static shift and the
-  // fit beside the best any 1-D model reaches, in one measure (the layered
-  // fit cannot beat the bound).
+  // The summary: winning run, IP left out, static shift, the D+ bound.
   void AFitShowsItsResult() {
     QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
     stores_->models[0].ip_on[1] = 1;
@@ -395,8 +384,7 @@ class InversionDialogsTest : public test::FrameTest {
     for (int j = 0; j < m.layer_count; ++j)
       moved += std::fabs(m.resistivity[j] / start.resistivity[j] - 1.0) > 0.05;
     QVERIFY(moved >= 3);
-    // The winning run took at least one step (only steps that lower the
-    // misfit are taken).
+    // The winning run took at least one step.
     InversionRatioWindow* ratio = frame_->view()->ratio_window();
     QVERIFY(ratio != nullptr);
     QVERIFY(ratio->steps() >= 2);
@@ -412,8 +400,7 @@ class InversionDialogsTest : public test::FrameTest {
     QVERIFY(!fit->isVisible());
   }
 
-  // "Equivalence" in the fitting-result window: a row per layer and the
-  // band of the equivalent models; a threshold of nothing is refused.
+  // A row per layer and the band; a threshold of nothing is refused.
   void EquivalenceFillsTheTableAndTheBand() {
     QVERIFY(test::LoadExampleXy(*stores_, ui_->ui));
     LayerModel& m = stores_->models[0];

@@ -1,12 +1,7 @@
-// The sections: the workflow of the main view ("&New" on a result file, the
-// map, the stack of section windows, the delete dialog, the menu and the
-// Scale dialog) and the section window on the example profile (what it
-// draws, its colours after a scale change, the close query, "&Save Section"
-// and its pictures).
+// The sections: the main view's workflow and the section window.
 #include <QImageReader>
 #include <QPainter>
 #include <QSvgRenderer>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <cmath>
@@ -29,8 +24,6 @@ namespace mtvuk {
 class SectionsTest : public test::FrameTest {
   Q_OBJECT
 
-  std::unique_ptr<QTemporaryDir> tmp_;
-  QString dir_;
   QString path_;                          // the profile written for the view
   std::vector<SectionStation> stations_;  // the example profile's stations
 
@@ -89,8 +82,6 @@ class SectionsTest : public test::FrameTest {
     return true;
   }
 
-  QString Path(const QString& name) const { return QDir(dir_).filePath(name); }
-
   bool ReadBack(const QString& path,
                 std::vector<SectionStation>& back,
                 ResultFileKind expected) {
@@ -108,15 +99,9 @@ class SectionsTest : public test::FrameTest {
  private slots:
   void init() {
     FrameTest::init();
-    tmp_ = std::make_unique<QTemporaryDir>();
-    dir_ = tmp_->path();
     path_ = Path("section.int");
     WriteProfile();
     QVERIFY(ReadOnProfile(test::ExampleFile("profile/profile.int")));
-  }
-  void cleanup() {
-    tmp_.reset();
-    FrameTest::cleanup();
   }
 
   void NewListsTheStationsAndSetPrMakesASection() {
@@ -154,8 +139,7 @@ class SectionsTest : public test::FrameTest {
     QCOMPARE(lo, 5.0);
     QCOMPARE(hi, 2000.0);
 
-    // "&Scale..." of the window opens the Scale dialog on its slot and
-    // values; Apply stores the palette the dialog shows.
+    // "&Scale..." opens the dialog on the window's values; Apply stores.
     bool scaled = false;
     WhenShown<CScaleDlg>([&](CScaleDlg* dialog) {
       scaled = dialog->scale().min() == 5.0 && dialog->scale().max() == 2000.0;
@@ -168,8 +152,7 @@ class SectionsTest : public test::FrameTest {
     QCOMPARE(int(stores_->workspace.section_colours[0].palette()), 2);
     QCoreApplication::sendPostedEvents();
 
-    // The window's close query: No hides it, the menu shows it again, Yes
-    // deletes it and frees the slot (Cancel: the window's own test).
+    // Close query: No hides, the menu shows it again, Yes frees the slot.
     ui_->script.Expect("SECTION #1", Answer::kNo);
     window->close();
     QCoreApplication::sendPostedEvents();
@@ -212,14 +195,12 @@ class SectionsTest : public test::FrameTest {
     for (int i = 0; i < 5; ++i) MakeSection();
     QCOMPARE(stack().counter, 5);
 
-    // Hide section 4 ("No" in its close query: the window hides, as the
-    // first test shows).
+    // Section 4 hidden ("No" in its close query).
     QCoreApplication::postEvent(&view(),
                                 new UmEvent(Um::UM_SECTIONSTATE, 100, 3));
     QCoreApplication::sendPostedEvents();
 
-    // A sixth section: the dialog first refuses an empty selection, then
-    // deletes section 2.
+    // A sixth: the dialog refuses no selection, then deletes section 2.
     ui_->script.Allow("Can't delete section");
     bool shown = false;
     WhenShown<DeleteSectionDialog>([&](DeleteSectionDialog* dialog) {
@@ -237,7 +218,6 @@ class SectionsTest : public test::FrameTest {
     QCOMPARE(stack().entries[1].number, 6);
     QVERIFY(view().section_window(1) != nullptr);
 
-    // The menu's order and marks are the stack's (tested with it).
     frame_->UpdateSectionMenu();
     QCOMPARE(frame_->CommandAction(kCmdSection1 + 1)->text(),
              QString("Section 6"));
@@ -309,8 +289,7 @@ class SectionsTest : public test::FrameTest {
         canvas, Qt::LeftButton, {}, QPoint(canvas->width() - 60, y));
     QVERIFY(map->design().finished());
     QVERIFY(!map->design_box()->isChecked());
-    // The pixels went to metres at the map's scale: the line spans the
-    // stations' 30 km from west to east.
+    // Pixels to metres: the line spans the stations' 30 km west to east.
     const auto& points = map->design().points();
     QVERIFY(points.back().east - points.front().east > 25000.0);
     QVERIFY(std::abs(points.front().north - 7510000.0) < 500.0);
@@ -323,8 +302,7 @@ class SectionsTest : public test::FrameTest {
       const auto& rows = plot.StationLabelRows();
       return rows.empty() ? -1 : *std::max_element(rows.begin(), rows.end());
     };
-    // In the window and in a picture the names are staggered for the width
-    // drawn, and the section starts right below them.
+    // Staggered for the width drawn; the section starts right below.
     w->resize(1200, 680);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
@@ -390,13 +368,10 @@ class SectionsTest : public test::FrameTest {
     auto w = Window(nullptr);
     QSignalSpy scale(w.get(), &SectionWindow::ScaleRequested);
     w->scale_action()->trigger();
-    QCOMPARE(scale.count(), 1);
-    QCOMPARE(scale[0][0].toInt(), 2);
-    QCOMPARE(scale[0][1].toDouble(), w->ValueRange().first);
-    QCOMPARE(scale[0][2].toDouble(), w->ValueRange().second);
+    const auto [lo, hi] = w->ValueRange();
+    QCOMPARE(QList<QVariantList>(scale), QList<QVariantList>({{2, lo, hi}}));
 
-    // What "Apply" of the scale leaves: two bands of the blue-white-red
-    // ramp read from the top.
+    // As "Apply" leaves it: two bands of the blue-white-red ramp.
     SectionColourBlock& block = stores_->workspace.section_colours[2];
     block.bytes[0] = 216;
     block.bytes[1] = 0;
@@ -405,7 +380,7 @@ class SectionsTest : public test::FrameTest {
     QCoreApplication::postEvent(w.get(),
                                 new UmEvent(Um::UM_SECTIONSCALE, 0, 2));
     QCoreApplication::sendPostedEvents();
-    const auto [lo, hi] = w->ValueRange();
+    QCOMPARE(w->ValueRange(), std::make_pair(lo, hi));
     const double middle = std::sqrt(lo * hi);
     const ColourRamp& b = stores_->workspace.colour_ramps.b;
     const QColor low(b[216].r, b[216].g, b[216].b);
@@ -434,8 +409,6 @@ class SectionsTest : public test::FrameTest {
     QVERIFY(w->plot()->image() != nullptr);
   }
 
-  // Cancel in the close query keeps the window and tells nobody (Yes and
-  // No: the section stack's test).
   void CloseQueryCancelKeepsTheWindow() {
     test::MessageRecorder view;
     auto w = Window(&view, 4);
@@ -493,8 +466,6 @@ class SectionsTest : public test::FrameTest {
   }
 
   void OnePolarisationIsKeptThroughRedrawsAndSaved() {
-    // The XY and YX transformations of 15125A: both by default, then the
-    // YX section alone through every redraw, and saved alone.
     QVERIFY(ReadOnProfile(test::ExampleFile("15125A.trf")));
     auto w = Window(nullptr);
     // Each polarisation has its own name above its column.
@@ -533,33 +504,10 @@ class SectionsTest : public test::FrameTest {
     QCOMPARE(int(xy->plot()->model().columns().size()), 16);
   }
 
-  // Pictures of the size asked for, a section without stations among them.
-  void ExportsPicturesOfTheRequestedSize() {
-    auto w = Window(nullptr);
-    const QString png = Path("s.png");
-    QString error;
-    QVERIFY(w->plot()->Export(png, QSize(1000, 560), &error));
-    QCOMPARE(QImageReader(png).size(), QSize(1000, 560));
-    QVERIFY(!w->plot()->Export(Path("s.bmp"), QSize(8, 5), &error));
-    QVERIFY(error.contains("not known"));
-    ui_->script.Allow("SAVE PICTURE");
-    QVERIFY(!w->SavePicture(Path("no/such/w.png")));
-    for (SectionStation& s : stations_) s.profile_position = -1.0;
-    w = Window(nullptr);
-    QVERIFY(w->plot()->model().columns().empty());
-    QCOMPARE(w->ValueRange(), std::make_pair(1.0, 1000.0));
-    w->tomography_action()->trigger();
-    QVERIFY(w->plot()->image() == nullptr);
-    QVERIFY(w->plot()->Export(png, QSize(300, 200), &error));
-    QCOMPARE(QImageReader(png).size(), QSize(300, 200));
-  }
-
-  void VectorPicturesHoldTheTomographyOnce() {
+  void PicturesOfTheSizeAskedHoldTheTomographyOnce() {
     auto w = Window(nullptr);
     w->SetStyle({true, false, 6.0});
-    // Through the command line's export and through the window's picture
-    // export alike: one embedded image of the cells, not a bitmap three
-    // times the page's size.
+    // One embedded image of the cells, by either export.
     const QString svg = Path("t.svg");
     QString error;
     QVERIFY(w->plot()->Export(svg, QSize(1600, 900), &error));
@@ -572,8 +520,7 @@ class SectionsTest : public test::FrameTest {
     QVERIFY(w->SavePicture(Path("w.pdf")));
     const qint64 pdf = QFileInfo(Path("w.pdf")).size();
     QVERIFY(pdf > 1000 && pdf < 4'000'000);
-    // The SVG shows what the PNG shows: the same colours at the same
-    // places inside the section (not the image upside down).
+    // The SVG's colours are the PNG's at the same places (not upside down).
     const QImage raster = w->plot()->Render(QSize(1600, 900));
     QImage drawn(1600, 900, QImage::Format_ARGB32);
     drawn.fill(Qt::white);
@@ -593,8 +540,7 @@ class SectionsTest : public test::FrameTest {
     }
     QVERIFY2(agree >= total * 9 / 10,
              qPrintable(QString("%1 of %2").arg(agree).arg(total)));
-    // The image lands exactly over the cells: from the first to the last
-    // station, from the top of the axis to its bottom.
+    // The image lands exactly over the cells.
     auto* image = static_cast<SectionImage*>(w->plot()->image());
     bool mirror_x = true, mirror_y = false;
     const QRectF target = image->TargetRect(&mirror_x, &mirror_y);
@@ -620,6 +566,23 @@ class SectionsTest : public test::FrameTest {
     w->SetElevation(true);
     QVERIFY(w->style().method == TomographyMethod::kNearestStation);
     QVERIFY(w->method_actions()[2]->isChecked());
+
+    // Pictures of the size asked for, a section without stations among them.
+    const QString png = Path("s.png");
+    QVERIFY(w->plot()->Export(png, QSize(1000, 560), &error));
+    QCOMPARE(QImageReader(png).size(), QSize(1000, 560));
+    QVERIFY(!w->plot()->Export(Path("s.bmp"), QSize(8, 5), &error));
+    QVERIFY(error.contains("not known"));
+    ui_->script.Allow("SAVE PICTURE");
+    QVERIFY(!w->SavePicture(Path("no/such/w.png")));
+    for (SectionStation& s : stations_) s.profile_position = -1.0;
+    w = Window(nullptr);
+    QVERIFY(w->plot()->model().columns().empty());
+    QCOMPARE(w->ValueRange(), std::make_pair(1.0, 1000.0));
+    w->tomography_action()->trigger();
+    QVERIFY(w->plot()->image() == nullptr);
+    QVERIFY(w->plot()->Export(png, QSize(300, 200), &error));
+    QCOMPARE(QImageReader(png).size(), QSize(300, 200));
   }
 };
 

@@ -1,6 +1,4 @@
-// Runs the window-test classes linked into one program, one after another.
-// A first argument naming a class runs that class alone, with the
-// arguments after it (test functions, -v2, ...).
+// Runs the linked test classes, or only the one named first.
 #include <QApplication>
 #include <QtTest>
 

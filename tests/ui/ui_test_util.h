@@ -1,10 +1,10 @@
-// Helpers of the window tests: stores, a scripted message service, the
-// main frame of a fresh session for each test function.
+// Helpers of the window tests.
 #pragma once
 
 #include <QAction>
 #include <QFile>
 #include <QObject>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 #include <functional>
@@ -20,8 +20,7 @@
 
 namespace mtvuk::test {
 
-// The test classes of one window-test program, run one after another by
-// ui_test_main.cpp; each file adds its class with Register.
+// The test classes of one program; each file adds its class with Register.
 using TestClassList = std::vector<std::function<std::unique_ptr<QObject>()>>;
 inline TestClassList& TestClasses() {
   static TestClassList list;
@@ -53,8 +52,7 @@ struct ScriptedQtUi {
   }
 };
 
-// The base of the window tests that drive the main frame: new stores,
-// messages and frame before each test function, gone after it.
+// New stores, messages, main frame and temporary folder for each test.
 class FrameTest : public QObject {
   Q_OBJECT
 
@@ -62,9 +60,13 @@ class FrameTest : public QObject {
   std::unique_ptr<Stores> stores_;
   std::unique_ptr<ScriptedQtUi> ui_;
   std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<QTemporaryDir> tmp_;
+
+  QString Path(const QString& name) const { return tmp_->filePath(name); }
 
  protected slots:
   void init() {
+    tmp_ = std::make_unique<QTemporaryDir>();
     stores_ = std::make_unique<Stores>();
     ui_ = std::make_unique<ScriptedQtUi>();
     frame_ = std::make_unique<CMainFrame>(*stores_, ui_->ui);
@@ -73,6 +75,7 @@ class FrameTest : public QObject {
     frame_.reset();
     ui_.reset();
     stores_.reset();
+    tmp_.reset();
   }
 };
 
@@ -121,8 +124,7 @@ inline std::string ExampleFile(const char* name) {
   return path;
 }
 
-// The XY curve of a bundled example in field set 1 (and YX in set 2 when
-// asked), as the sounding-list dialog loads them.
+// A bundled example's XY curve in set 1 (and YX in set 2), as the list does.
 inline bool LoadExampleXy(Stores& stores,
                           QtUi& ui,
                           bool yx = false,
