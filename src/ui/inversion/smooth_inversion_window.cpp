@@ -22,8 +22,8 @@ namespace {
 constexpr int kCurvePoints = 120;
 
 QCPGraph* LineGraph(QCPAxisRect* rect, const QPen& pen) {
-  auto* g = new QCPGraph(rect->axis(QCPAxis::atBottom),
-                         rect->axis(QCPAxis::atLeft));
+  auto* g =
+      new QCPGraph(rect->axis(QCPAxis::atBottom), rect->axis(QCPAxis::atLeft));
   g->setPen(pen);
   return g;
 }
@@ -149,15 +149,15 @@ SmoothInversionWindow::SmoothInversionWindow(Stores& stores,
 }
 
 void SmoothInversionWindow::RefreshSets() {
-  const std::vector<int> in_use = SmoothInversionSetting::SetsInUse(stores_.sets);
+  const std::vector<int> in_use =
+      SmoothInversionSetting::SetsInUse(stores_.sets);
   if (std::find(in_use.begin(), in_use.end(), setting_.set) == in_use.end())
     setting_.set = in_use.empty() ? -1 : in_use.front();
   set_box_->clear();
   for (int k : in_use) {
-    set_box_->addItem(
-        QString("%1: %2").arg(k + 1).arg(
-            QString::fromStdString(stores_.sets[k].label)),
-        k);
+    set_box_->addItem(QString("%1: %2").arg(k + 1).arg(
+                          QString::fromStdString(stores_.sets[k].label)),
+                      k);
     if (k == setting_.set) set_box_->setCurrentIndex(set_box_->count() - 1);
   }
   run_->setEnabled(!in_use.empty());
@@ -288,10 +288,9 @@ void SmoothInversionWindow::Draw() {
   }
 
   // Misfit against roughness of the mu values the last search tried.
-  const bool own = result_.ran && profile != nullptr &&
-                   !result_.history.empty() &&
-                   result_.log_rho.size() ==
-                       static_cast<std::size_t>(profile->layers + 1);
+  const bool own =
+      result_.ran && profile != nullptr && !result_.history.empty() &&
+      result_.log_rho.size() == static_cast<std::size_t>(profile->layers + 1);
   const SmoothIteration* last = nullptr;
   if (own) {
     for (const SmoothIteration& it : result_.history)
@@ -324,8 +323,8 @@ void SmoothInversionWindow::Draw() {
     chosen->setName(QString("chosen, mu = %1").arg(last->mu, 0, 'g', 3));
   }
 
-  for (QCPAxisRect* rect : {rho_rect_, phase_rect_, profile_rect_,
-                            trade_rect_}) {
+  for (QCPAxisRect* rect :
+       {rho_rect_, phase_rect_, profile_rect_, trade_rect_}) {
     for (QCPAxis* a : rect->axes()) a->rescale(true);
   }
   for (QCPAxis* a : {rho_rect_->axis(QCPAxis::atBottom),
@@ -341,8 +340,7 @@ void SmoothInversionWindow::Draw() {
     QCPAxis* rough = trade_rect_->axis(QCPAxis::atBottom);
     QCPGraph* target = LineGraph(trade_rect_, QPen(Qt::red, 1, Qt::DashLine));
     const double goal = stores_.profiles[k].target_rms;
-    target->setData({rough->range().lower, rough->range().upper},
-                    {goal, goal});
+    target->setData({rough->range().lower, rough->range().upper}, {goal, goal});
     target->setName(QString("target rms %1").arg(goal));
     QCPAxis* rms_axis = trade_rect_->axis(QCPAxis::atLeft);
     rms_axis->setRange(std::min(rms_axis->range().lower, goal / 1.5),
@@ -355,8 +353,9 @@ void SmoothInversionWindow::Draw() {
       ->setRange(rho_rect_->axis(QCPAxis::atBottom)->range());
   plot_->replot();
 
-  QString t = QString("%1 (set %2)\n\n").arg(
-      QString::fromStdString(set.label)).arg(k + 1);
+  QString t = QString("%1 (set %2)\n\n")
+                  .arg(QString::fromStdString(set.label))
+                  .arg(k + 1);
   if (profile == nullptr) {
     t += "No smooth profile of these data yet:\nRun fits one.";
   } else {
